@@ -1,0 +1,54 @@
+# Test helpers: every test executable is one CTest test with a label saying what
+# it needs: "unit" (nothing), "gui" (a display; run under Xvfb when there is none)
+# or "server" (the PostgreSQL and MariaDB servers on loopback).
+#
+#   veldrix_add_test(NAME db_connection_string KIND unit
+#                    SOURCES connection_string_test.cpp LIBS veldrix_db)
+#
+# Sanitizer builds (VELDRIX_SANITIZE) build and run the unit tests only.
+
+find_package(GTest REQUIRED)
+set_property(GLOBAL PROPERTY VELDRIX_UNIT_TEST_TARGETS "")
+
+function(veldrix_add_test)
+  cmake_parse_arguments(T "" "NAME;KIND;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_KIND)
+    set(T_KIND unit)
+  endif()
+  if(VELDRIX_SANITIZE AND NOT T_KIND STREQUAL "unit")
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests/bin")
+  if(T_KIND STREQUAL "gui")
+    target_link_libraries(${T_NAME} PRIVATE veldrix_test_gui_main ${T_LIBS})
+    add_test(NAME ${T_NAME}
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/support/run-gui.sh $<TARGET_FILE:${T_NAME}>)
+  else()
+    target_link_libraries(${T_NAME} PRIVATE veldrix_test_main ${T_LIBS})
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES
+    LABELS ${T_KIND}
+    TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "VELDRIX_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR};VELDRIX_TEST_OUTPUT_DIR=${VELDRIX_OUTPUT_DIR};VELDRIX_TEST_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  if(T_KIND STREQUAL "gui")
+    # One Xvfb server per GUI test would race for display numbers under -j.
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK display)
+  endif()
+  if(T_KIND STREQUAL "unit")
+    set_property(GLOBAL APPEND PROPERTY VELDRIX_UNIT_TEST_TARGETS ${T_NAME})
+  endif()
+endfunction()
+
+# Called once at the end of the tree: "unit_tests" builds every unit test.
+function(veldrix_finish_tests)
+  get_property(targets GLOBAL PROPERTY VELDRIX_UNIT_TEST_TARGETS)
+  add_custom_target(unit_tests)
+  if(targets)
+    add_dependencies(unit_tests ${targets})
+  endif()
+endfunction()

@@ -1,0 +1,81 @@
+#include "app/common/paths.h"
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+#include <wx/utils.h>
+
+#include <mutex>
+
+namespace veldrix {
+namespace {
+
+std::mutex& OverrideLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+wxString& ProgramFolderOverride() {
+  static wxString folder;
+  return folder;
+}
+
+wxString HomeFolder() {
+  wxString home;
+  if (wxGetEnv("HOME", &home) && !home.empty()) return home;
+  return wxGetHomeDir();
+}
+
+// The XDG variable when it holds an absolute path, else the fallback below HOME.
+wxString XdgFolder(const char* variable, const wxString& fallbackBelowHome) {
+  wxString value;
+  if (wxGetEnv(variable, &value) && !value.empty() && wxFileName(value).IsAbsolute()) return value;
+  wxFileName dir = wxFileName::DirName(HomeFolder());
+  for (const wxString& part : wxSplit(fallbackBelowHome, '/', '\0')) {
+    if (!part.empty()) dir.AppendDir(part);
+  }
+  return dir.GetPath();
+}
+
+}  // namespace
+
+wxString ProgramFolder() {
+  {
+    std::lock_guard<std::mutex> guard(OverrideLock());
+    if (!ProgramFolderOverride().empty()) return ProgramFolderOverride();
+  }
+  return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+}
+
+wxString ConfigFolder() { return JoinPath(XdgFolder("XDG_CONFIG_HOME", ".config"), "Veldrix"); }
+
+wxString UserDataFolder() { return JoinPath(XdgFolder("XDG_DATA_HOME", ".local/share"), "Veldrix"); }
+
+wxString ConfigFilePath() { return JoinPath(ConfigFolder(), "veldrix.ini"); }
+
+wxString JoinPath(const wxString& folder, const wxString& name) {
+  wxFileName path(wxFileName::DirName(folder));
+  path.SetFullName(name);
+  return path.GetFullPath();
+}
+
+wxString JoinPath(const wxString& folder, const wxString& sub, const wxString& name) {
+  wxFileName path(wxFileName::DirName(folder));
+  path.AppendDir(sub);
+  path.SetFullName(name);
+  return path.GetFullPath();
+}
+
+bool EnsureFolder(const wxString& folder, wxString* error) {
+  if (wxFileName::DirExists(folder)) return true;
+  if (wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL) || wxFileName::DirExists(folder)) return true;
+  if (error) *error = wxString::Format("Cannot create folder %s", folder);
+  return false;
+}
+
+void SetProgramFolderOverride(const wxString& folder) {
+  std::lock_guard<std::mutex> guard(OverrideLock());
+  ProgramFolderOverride() = folder;
+}
+
+}  // namespace veldrix

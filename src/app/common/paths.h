@@ -1,0 +1,33 @@
+// The program's folders: the program folder (the executable's), the configuration
+// folder and the user data folder. Every file the program reads or writes is found
+// through these, so tests can point all of them at temporary folders.
+#pragma once
+
+#include <wx/string.h>
+
+namespace veldrix {
+
+// Folder of the running executable, or the folder set by SetProgramFolderOverride.
+wxString ProgramFolder();
+
+// $XDG_CONFIG_HOME/Veldrix, else ~/.config/Veldrix. Not created.
+wxString ConfigFolder();
+
+// $XDG_DATA_HOME/Veldrix, else ~/.local/share/Veldrix. Not created.
+wxString UserDataFolder();
+
+// ConfigFolder()/veldrix.ini
+wxString ConfigFilePath();
+
+// Joins a folder and a relative name with the platform separator.
+wxString JoinPath(const wxString& folder, const wxString& name);
+wxString JoinPath(const wxString& folder, const wxString& sub, const wxString& name);
+
+// Creates the folder and its parents when missing; true when it exists afterwards.
+bool EnsureFolder(const wxString& folder, wxString* error = nullptr);
+
+// Replaces the program folder (tests run the code against a temporary folder).
+// An empty text restores the executable's folder.
+void SetProgramFolderOverride(const wxString& folder);
+
+}  // namespace veldrix

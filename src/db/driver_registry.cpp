@@ -1,0 +1,46 @@
+#include "db/driver_registry.h"
+
+#include <atomic>
+
+DriverRegistry& DriverRegistry::instance() {
+  static DriverRegistry registry;
+  return registry;
+}
+
+void DriverRegistry::add(std::unique_ptr<IDatabaseDriver> driver) {
+  if (!driver) return;
+  const wxString name = driver->name();
+  for (const auto& existing : drivers_) {
+    if (existing->name().IsSameAs(name, false)) return;
+  }
+  drivers_.push_back(std::move(driver));
+}
+
+IDatabaseDriver* DriverRegistry::find(const wxString& name) const {
+  for (const auto& driver : drivers_) {
+    if (driver->name().IsSameAs(name, false)) return driver.get();
+  }
+  return nullptr;
+}
+
+std::vector<wxString> DriverRegistry::names() const {
+  std::vector<wxString> result;
+  result.reserve(drivers_.size());
+  for (const auto& driver : drivers_) result.push_back(driver->name());
+  return result;
+}
+
+namespace {
+std::atomic<bool> g_builtinsRegistered{false};
+}
+
+void RegisterBuiltinDrivers() {
+  if (g_builtinsRegistered.load()) return;
+  DriverRegistry& registry = DriverRegistry::instance();
+  registry.add(MakeFreeTdsDriver());
+  registry.add(MakeMySqlDriver());
+  registry.add(MakeOracleDriver());
+  registry.add(MakePostgreSqlDriver());
+  registry.add(MakeSqliteDriver());
+  g_builtinsRegistered.store(true);
+}

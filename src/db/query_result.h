@@ -1,0 +1,60 @@
+// Results of one IDbConnection::execute: the result sets of every row-returning
+// statement, each keeping all its cells as UTF-8 bytes in one buffer with an index
+// of (offset, length) per cell; length -1 marks NULL.
+#pragma once
+
+#include <wx/string.h>
+
+#include <vector>
+
+struct DbColumn {
+  wxString name;
+  wxString type;
+};
+
+struct DbCellRef {
+  int offset = 0;
+  int length = -1;
+};
+
+struct DbResultSet {
+  std::vector<DbColumn> columns;
+  int rowCount = 0;
+  std::vector<DbCellRef> cells;
+  std::vector<char> data;
+
+  // The bytes of a cell (not terminated), or null for NULL and for a cell outside
+  // the set; *length receives the byte count (0 for NULL).
+  const char* cell(int row, int column, int* length) const;
+
+  // The cell as text (empty for NULL).
+  wxString text(int row, int column) const;
+  bool isNull(int row, int column) const;
+
+  // Appends one cell of the current row: bytes == nullptr is NULL.
+  void appendCell(const char* bytes, int length) {
+    if (!bytes) {
+      appendNull();
+      return;
+    }
+    if (length < 0) length = 0;
+    cells.push_back(DbCellRef{static_cast<int>(data.size()), length});
+    data.insert(data.end(), bytes, bytes + length);
+  }
+  void appendNull() { cells.push_back(DbCellRef{0, -1}); }
+};
+
+struct DbQueryResult {
+  std::vector<DbResultSet> resultSets;
+  wxString message;
+  int rowsAffected = -1;
+
+  void clear() {
+    resultSets.clear();
+    message.clear();
+    rowsAffected = -1;
+  }
+};
+
+// Appends a text cell as UTF-8 (up to its first zero byte).
+void AppendTextCell(DbResultSet* set, const wxString& text);

@@ -1,0 +1,150 @@
+// The SQLite engine behind IDbConnection, on the sqlite3 C interface. SQLData works
+// on SQLite through its own wrapper; this connection serves the code that probes,
+// tests and prepares a database through OpenConnection.
+#include "db/driver_registry.h"
+
+#include <sqlite3.h>
+
+#include <mutex>
+
+namespace {
+
+// Cell offsets are 32-bit: a set stops before its buffer could overflow them.
+constexpr std::size_t kMaxSetBytes = 0x7fffffffu - 0x1000000u;
+
+class SqliteConnection : public IDbConnection {
+ public:
+  ~SqliteConnection() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+  }
+
+  bool open(const DbConnectionInfo& info, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+    // A server of blanks is not empty, so it does not fall back to the database.
+    wxString path = info.server.empty() ? info.database : info.server;
+    path.Trim(true).Trim(false);
+    if (path.empty()) {
+      if (error) *error = "SQLite file path is empty.";
+      return false;
+    }
+    sqlite3* opened = nullptr;
+    const int rc = sqlite3_open_v2(path.utf8_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK && opened) {
+      handle_ = opened;
+      sqlite3_busy_timeout(handle_, 5000);
+      return true;
+    }
+    if (error) {
+      const wxString reason = opened ? wxString::FromUTF8(sqlite3_errmsg(opened)) : wxString("unknown error");
+      *error = wxString::Format("SQLite open failed: %s", reason);
+    }
+    if (opened) sqlite3_close(opened);
+    return false;
+  }
+
+  void close() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+  }
+
+  bool isConnected() const override {
+    std::lock_guard<std::mutex> guard(lock_);
+    return handle_ != nullptr;
+  }
+
+  bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!handle_ || !result) {
+      if (error) *error = "SQLite is not connected.";
+      return false;
+    }
+    result->clear();
+    const wxScopedCharBuffer utf8 = sql.utf8_str();
+    const char* rest = utf8.data();
+    if (!rest) return true;
+    while (*rest) {
+      sqlite3_stmt* statement = nullptr;
+      const char* tail = nullptr;
+      if (sqlite3_prepare_v2(handle_, rest, -1, &statement, &tail) != SQLITE_OK) {
+        if (statement) sqlite3_finalize(statement);
+        return fail(error);
+      }
+      rest = tail ? tail : "";
+      if (!statement) continue;  // only white space or a comment
+      const int columnCount = sqlite3_column_count(statement);
+      if (columnCount < 1) {
+        int step;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(statement);
+        if (step != SQLITE_DONE) return fail(error);
+        result->rowsAffected = sqlite3_changes(handle_);
+        continue;
+      }
+      DbResultSet set;
+      set.columns.reserve(static_cast<std::size_t>(columnCount));
+      for (int c = 0; c < columnCount; ++c) {
+        const char* name = sqlite3_column_name(statement, c);
+        DbColumn column;
+        column.name = name ? wxString::FromUTF8(name) : wxString::Format("col_%d", c + 1);
+        column.type = "TEXT";
+        set.columns.push_back(std::move(column));
+      }
+      int step;
+      while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        ++set.rowCount;
+        for (int c = 0; c < columnCount; ++c) {
+          if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
+            set.appendNull();
+            continue;
+          }
+          const unsigned char* text = sqlite3_column_text(statement, c);
+          const int bytes = sqlite3_column_bytes(statement, c);
+          set.appendCell(text ? reinterpret_cast<const char*>(text) : "", text && bytes > 0 ? bytes : 0);
+        }
+        if (set.data.size() > kMaxSetBytes) {
+          sqlite3_finalize(statement);
+          if (error) *error = "SQLite result is too large to be read (over 2 GB of text).";
+          return false;
+        }
+      }
+      sqlite3_finalize(statement);
+      if (step != SQLITE_DONE) return fail(error);
+      result->resultSets.push_back(std::move(set));
+    }
+    return true;
+  }
+
+  void cancel() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (handle_) sqlite3_interrupt(handle_);
+  }
+
+ private:
+  void closeLocked() {
+    if (handle_) {
+      sqlite3_close(handle_);
+      handle_ = nullptr;
+    }
+  }
+
+  bool fail(wxString* error) {
+    if (error) *error = wxString::FromUTF8(sqlite3_errmsg(handle_));
+    return false;
+  }
+
+  sqlite3* handle_ = nullptr;
+  mutable std::mutex lock_;
+};
+
+class SqliteDriver : public IDatabaseDriver {
+ public:
+  wxString name() const override { return "SQLite (sqlite3)"; }
+  std::shared_ptr<IDbConnection> createConnection() override { return std::make_shared<SqliteConnection>(); }
+};
+
+}  // namespace
+
+std::unique_ptr<IDatabaseDriver> MakeSqliteDriver() { return std::make_unique<SqliteDriver>(); }

@@ -1,0 +1,56 @@
+#include "app/common/paths.h"
+#include "app/common/worker_registry.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/filefn.h>
+
+using veldrix::test::ScopedEnv;
+using veldrix::test::TempDir;
+
+TEST(Paths, FollowXdgFolders) {
+  TempDir temp;
+  ScopedEnv config("XDG_CONFIG_HOME", temp.file("cfg"));
+  ScopedEnv data("XDG_DATA_HOME", temp.file("share"));
+  EXPECT_EQ(veldrix::ConfigFolder(), temp.file("cfg") + "/Veldrix");
+  EXPECT_EQ(veldrix::UserDataFolder(), temp.file("share") + "/Veldrix");
+  EXPECT_EQ(veldrix::ConfigFilePath(), temp.file("cfg") + "/Veldrix/veldrix.ini");
+}
+
+TEST(Paths, FallBackToHomeWhenXdgIsUnsetOrRelative) {
+  TempDir temp;
+  ScopedEnv home("HOME", temp.path());
+  ScopedEnv config("XDG_CONFIG_HOME", "relative/cfg");
+  ScopedEnv data("XDG_DATA_HOME", "");
+  EXPECT_EQ(veldrix::ConfigFolder(), temp.path() + "/.config/Veldrix");
+  EXPECT_EQ(veldrix::UserDataFolder(), temp.path() + "/.local/share/Veldrix");
+}
+
+TEST(Paths, ProgramFolderOverrideAndJoin) {
+  TempDir temp;
+  veldrix::SetProgramFolderOverride(temp.path());
+  EXPECT_EQ(veldrix::ProgramFolder(), temp.path());
+  EXPECT_EQ(veldrix::JoinPath(veldrix::ProgramFolder(), "Moduly", "a.so"), temp.path() + "/Moduly/a.so");
+  veldrix::SetProgramFolderOverride(wxString());
+  EXPECT_NE(veldrix::ProgramFolder(), temp.path());
+  EXPECT_TRUE(veldrix::EnsureFolder(temp.file("a/b/c")));
+  EXPECT_TRUE(wxDirExists(temp.file("a/b/c")));
+}
+
+TEST(WorkerRegistry, TracksThreadsAndShutdown) {
+  veldrix::WorkerRegistry registry;
+  auto* first = reinterpret_cast<wxThread*>(0x10);
+  auto* second = reinterpret_cast<wxThread*>(0x20);
+  registry.RegisterThread(first);
+  registry.RegisterThread(second);
+  registry.UnregisterThread(first);
+  EXPECT_EQ(registry.RunningCount(), 1u);
+  EXPECT_FALSE(registry.IsShuttingDown());
+  registry.RequestShutdown();
+  EXPECT_TRUE(registry.IsShuttingDown());
+
+  veldrix::InstallWorkerRegistry(&registry);
+  EXPECT_TRUE(veldrix::Workers().IsShuttingDown());
+  veldrix::InstallWorkerRegistry(nullptr);
+  EXPECT_FALSE(veldrix::Workers().IsShuttingDown());
+}

@@ -1,0 +1,93 @@
+// Entry point of the GUI test executables: wxWidgets is started once and every
+// test runs inside it on the GUI thread, with events pumped by the helpers.
+#include "gui_support.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/bitmap.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/evtloop.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/stopwatch.h>
+#include <wx/window.h>
+
+#include "app/common/paths.h"
+
+namespace {
+
+class GuiTestApp : public wxApp {
+ public:
+  bool OnInit() override {
+    wxInitAllImageHandlers();
+    return true;
+  }
+};
+
+wxGUIEventLoop* g_loop = nullptr;
+
+}  // namespace
+
+namespace veldrix::test {
+
+void PumpEvents(int milliseconds) {
+  wxStopWatch watch;
+  do {
+    while (g_loop->Pending()) g_loop->Dispatch();
+    wxTheApp->ProcessPendingEvents();
+    g_loop->DispatchTimeout(5);
+  } while (watch.Time() < milliseconds);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds) {
+  wxStopWatch watch;
+  while (!condition()) {
+    if (watch.Time() > timeoutMilliseconds) return condition();
+    PumpEvents(10);
+  }
+  return true;
+}
+
+wxString SaveScreenshot(wxWindow* window, const wxString& name) {
+  PumpEvents(50);
+  window->Update();
+  const wxSize size = window->GetSize();
+  wxBitmap bitmap(size.x > 0 ? size.x : 1, size.y > 0 ? size.y : 1);
+  {
+    wxWindowDC source(window);
+    wxMemoryDC target(bitmap);
+    target.Blit(0, 0, size.x, size.y, &source, 0, 0);
+  }
+  const wxString folder = JoinPath(ArtifactsDir(), "screenshots");
+  EnsureFolder(folder);
+  const wxString file = JoinPath(folder, name + ".png");
+  bitmap.ConvertToImage().SaveFile(file, wxBITMAP_TYPE_PNG);
+  return file;
+}
+
+}  // namespace veldrix::test
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  wxApp::SetInstance(new GuiTestApp);
+  if (!wxEntryStart(argc, argv)) return 2;
+  if (!wxTheApp->CallOnInit()) {
+    wxEntryCleanup();
+    return 2;
+  }
+  wxLog::SetActiveTarget(new wxLogStderr);
+  int rc;
+  {
+    wxGUIEventLoop loop;
+    wxEventLoopActivator activate(&loop);
+    g_loop = &loop;
+    rc = RUN_ALL_TESTS();
+    g_loop = nullptr;
+  }
+  wxTheApp->OnExit();
+  wxEntryCleanup();
+  return rc;
+}
