@@ -52,3 +52,22 @@ function(veldrix_finish_tests)
     add_dependencies(unit_tests ${targets})
   endif()
 endfunction()
+
+# Adds every *_test.cpp of the calling folder as its own test executable, named
+# <prefix>_<file name>: *_gui_test.cpp are GUI tests, *_server_test.cpp server
+# tests, the others unit tests. LIBS are linked into each.
+function(veldrix_add_folder_tests prefix)
+  cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+  file(GLOB files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  foreach(file IN LISTS files)
+    get_filename_component(stem ${file} NAME_WE)
+    if(stem MATCHES "_gui_test$")
+      set(kind gui)
+    elseif(stem MATCHES "_server_test$")
+      set(kind server)
+    else()
+      set(kind unit)
+    endif()
+    veldrix_add_test(NAME ${prefix}_${stem} KIND ${kind} SOURCES ${file} LIBS ${F_LIBS})
+  endforeach()
+endfunction()

@@ -1,7 +1,4 @@
-// The server engines whose native connections are not part of this build yet:
-// they are registered under their display names, and opening one fails with an
-// error of that connection only.
-#include "db/driver_registry.h"
+#include "db/unavailable_driver.h"
 
 namespace {
 
@@ -39,15 +36,6 @@ class UnavailableDriver : public IDatabaseDriver {
 
 }  // namespace
 
-std::unique_ptr<IDatabaseDriver> MakeFreeTdsDriver() {
-  return std::make_unique<UnavailableDriver>("SQL Server (FreeTDS)", "SQL Server");
-}
-std::unique_ptr<IDatabaseDriver> MakeMySqlDriver() {
-  return std::make_unique<UnavailableDriver>("MySQL (MariaDB Connector/C)", "MySQL");
-}
-std::unique_ptr<IDatabaseDriver> MakeOracleDriver() {
-  return std::make_unique<UnavailableDriver>("Oracle (ODPI-C)", "Oracle");
-}
-std::unique_ptr<IDatabaseDriver> MakePostgreSqlDriver() {
-  return std::make_unique<UnavailableDriver>("PostgreSQL (libpq)", "PostgreSQL");
+std::unique_ptr<IDatabaseDriver> MakeUnavailableDriver(const wxString& name, const wxString& engine) {
+  return std::make_unique<UnavailableDriver>(name, engine);
 }

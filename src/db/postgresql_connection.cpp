@@ -1,0 +1,5 @@
+// The PostgreSQL engine: not part of this build yet.
+#include "db/driver_registry.h"
+#include "db/unavailable_driver.h"
+
+std::unique_ptr<IDatabaseDriver> MakePostgreSqlDriver() { return MakeUnavailableDriver("PostgreSQL (libpq)", "PostgreSQL"); }
