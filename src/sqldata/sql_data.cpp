@@ -1,0 +1,301 @@
+// SQLData: construction, opening and closing, the program-database check,
+// transactions and ColumnExists. The query methods are in sql_data_queries.cpp.
+#include "sqldata/sql_data.h"
+
+#include "app/common/i18n.h"
+#include "app/common/paths.h"
+#include "db/connection_info.h"
+#include "db/db_connection.h"
+#include "db/driver_registry.h"
+#include "sqldata/db_log.h"
+#include "sqldata/sql_literals.h"
+
+#include <wx/file.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/wxsqlite3.h>
+
+#include <mutex>
+
+std::atomic<bool> SqlServerEngineFlag{false};
+
+namespace {
+
+std::mutex& DbOpenLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+int& UseCount() {
+  static int count = 0;
+  return count;
+}
+
+// SQLite is initialised on the first use and deliberately never shut down: the
+// SQLite driver behind IDbConnection, the database lifecycle and other code open
+// SQLite databases of their own, which this count does not see, and
+// sqlite3_shutdown while any of them is open is undefined. The count only tells
+// how many of SQLData's databases are open.
+void AcquireSqliteLibrary() {
+  std::lock_guard<std::mutex> guard(DbOpenLock());
+  if (UseCount()++ == 0) wxSQLite3Database::InitializeSQLite();
+}
+
+const char kSqlServerSessionOptions[] =
+    "SET ANSI_NULLS ON; SET QUOTED_IDENTIFIER ON; SET ANSI_PADDING ON; SET ANSI_WARNINGS ON; "
+    "SET CONCAT_NULL_YIELDS_NULL ON; SET ARITHABORT ON; SET NUMERIC_ROUNDABORT OFF; SET ANSI_NULL_DFLT_ON ON";
+
+bool IsSqlServerName(wxString engine) {
+  engine.Trim(true).Trim(false);
+  engine.MakeLower();
+  engine.Replace(" ", "_");
+  engine.Replace("-", "_");
+  return engine == "sql_server" || engine == "sqlserver" || engine == "mssql";
+}
+
+}  // namespace
+
+int SqliteUseCount() {
+  std::lock_guard<std::mutex> guard(DbOpenLock());
+  return UseCount();
+}
+
+void ReleaseSqliteLibrary() {
+  std::lock_guard<std::mutex> guard(DbOpenLock());
+  if (UseCount() > 0) --UseCount();
+}
+
+wxString ResolveDatabaseLocation(const wxString& location, wxString* server, wxString* engine) {
+  RegisterBuiltinDrivers();
+  const wxString where = location.empty() ? veldrix::JoinPath(veldrix::ProgramFolder(), "veldrix.db") : location;
+  const wxString sqliteString = "Data Source=" + where + ";Version=3;";
+  DbConnectionInfo info;
+  if (ParseConnectionInfo(where, &info, nullptr) || ParseConnectionInfo(sqliteString, &info, nullptr)) {
+    if (server) *server = info.server;
+    if (engine) *engine = ServerTypeOf(info);
+    return BuildConnectionString(info);
+  }
+  if (server) *server = where;
+  if (engine) *engine = "SQLite";
+  return sqliteString;
+}
+
+SQLData::SQLData(const wxString& location) {
+  connectionString = ResolveDatabaseLocation(location, &server, &engine);
+  SqlServerEngineFlag = IsSqlServerName(engine);
+}
+
+SQLData::~SQLData() { ZamknijBazeDanych(); }
+
+bool SQLData::IsSQLite() const { return engine.IsSameAs("SQLite", false); }
+
+bool SQLData::IsSqliteOpen() const { return sqliteDb && sqliteDb->IsOpen(); }
+
+bool SQLData::IsConnectionOpen() const { return connection && connection->isConnected(); }
+
+bool SQLData::IsOpen() const { return IsSQLite() ? IsSqliteOpen() : IsConnectionOpen(); }
+
+bool SQLData::IniciujBazeDanych() {
+  if (!IsSQLite()) {
+    if (IsConnectionOpen()) return true;
+    wxString error;
+    std::shared_ptr<IDbConnection> opened;
+    if (!OpenConnection(connectionString, &opened, nullptr, &error)) {
+      errorFlag = true;
+      lastError = FormatDbError("IniciujBazeDanych", error);
+      // The connection string goes to the log with its password masked.
+      LogDbError("IniciujBazeDanych", connectionString, error);
+      return false;
+    }
+    connection = opened;
+    if (engine.IsSameAs("SQL Server", false)) {
+      DbQueryResult result;
+      if (!connection->execute(kSqlServerSessionOptions, &result, &error)) {
+        LogDbWarning("IniciujBazeDanych", kSqlServerSessionOptions, error);
+      }
+    }
+    return true;
+  }
+
+  const wxString folder = wxPathOnly(server);
+  if (folder.empty() || !wxDirExists(folder) || !wxFile::Access(folder, wxFile::read_write)) return false;
+
+  AcquireSqliteLibrary();
+  if (sqliteDb) ZamknijBazeDanych();
+  sqliteDb = std::make_unique<wxSQLite3Database>();
+  try {
+    sqliteDb->Open(server, wxString(), WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
+    if (sqliteDb->IsOpen()) {
+      const wxString pragma = "PRAGMA foreign_keys=ON;";
+      LogSqlStatement("IniciujBazeDanych", engine, pragma);
+      sqliteDb->ExecuteUpdate(pragma);
+      return true;
+    }
+    LogDbMessage(L"IniciujBazeDanych | Nie można otworzyć bazy: " + server);
+  } catch (const wxSQLite3Exception& e) {
+    errorFlag = true;
+    lastError = FormatSqliteError("IniciujBazeDanych", e);
+    LogSqlException("IniciujBazeDanych", server, e);
+  }
+  sqliteDb.reset();
+  ReleaseSqliteLibrary();
+  return false;
+}
+
+bool SQLData::ZamknijBazeDanych() {
+  if (!IsSQLite()) {
+    if (!connection) return false;
+    connection->close();
+    connection.reset();
+    return true;
+  }
+  if (!sqliteDb) return false;
+  try {
+    if (sqliteDb->IsOpen()) {
+      sqliteDb->ReleaseMemory();
+      sqliteDb->Close();
+    }
+  } catch (const wxSQLite3Exception& e) {
+    errorFlag = true;
+    lastError = FormatSqliteError("ZamknijBazeDanych", e);
+    LogSqlException("ZamknijBazeDanych", wxString(), e);
+  }
+  sqliteDb.reset();
+  ReleaseSqliteLibrary();
+  return true;
+}
+
+bool SQLData::SprawdzBazeDanych(wxString& message) {
+  message = "OK";
+  if (IsSQLite()) {
+    if (!wxFileExists(server)) {
+      message = _("Nie można odnaleźć pliku bazy danych programu. Sprawdzana lokalizacja: ") + server;
+      return false;
+    }
+    AcquireSqliteLibrary();
+    try {
+      wxSQLite3Database check;
+      check.Open(server, wxString(), WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
+      if (check.IsOpen()) {
+        if (!check.TableExists("baza")) message = _("Brak wymaganych struktur bazy danych");
+        check.ReleaseMemory();
+        check.Close();
+      } else {
+        message = _("Błąd otwarcia pliku bazy danych");
+      }
+    } catch (const wxSQLite3Exception& e) {
+      errorFlag = true;
+      lastError = FormatSqliteError("SprawdzBazeDanych", e);
+      LogSqlException("SprawdzBazeDanych", server, e);
+      message = _("Błąd otwarcia pliku bazy danych");
+    }
+    ReleaseSqliteLibrary();
+    return message == "OK";
+  }
+
+  std::shared_ptr<IDbConnection> probe;
+  wxString error;
+  if (!OpenConnection(connectionString, &probe, nullptr, &error)) {
+    errorFlag = true;
+    lastError = FormatDbError("SprawdzBazeDanych", error);
+    LogDbWarning("SprawdzBazeDanych", connectionString, error);
+    message = _("Błąd połączenia z bazą danych");
+    return false;
+  }
+  const wxString select = "select wersja from baza";
+  DbQueryResult result;
+  bool ok = probe->execute(select, &result, &error);
+  if (!ok) {
+    errorFlag = true;
+    lastError = FormatDbError("SprawdzBazeDanych", error);
+    LogDbWarning("SprawdzBazeDanych", select, error);
+    message = _("Brak wymaganych struktur bazy danych");
+  }
+  probe->close();
+  return ok;
+}
+
+void SQLData::RunTransactionStatement(const wxString& method, const wxString& statement,
+                                      const std::function<void(wxSQLite3Database&)>& onSqlite) {
+  if (IsSQLite()) {
+    try {
+      onSqlite(*sqliteDb);
+    } catch (const wxSQLite3Exception& e) {
+      errorFlag = true;
+      lastError = FormatSqliteError(method, e);
+      LogSqlException(method, wxString(), e);
+    }
+    return;
+  }
+  // Sent as written: these statements already are the engine's own.
+  DbQueryResult result;
+  wxString error;
+  if (!connection->execute(statement, &result, &error)) {
+    errorFlag = true;
+    lastError = FormatDbError(method, error);
+    LogDbError(method, statement, error);
+  }
+}
+
+void SQLData::StartTransaction() {
+  errorFlag = false;
+  lastError.clear();
+  LogSqlStatement("StartTransaction", engine, "BEGIN TRANSACTION");
+  if (!IsOpen()) {
+    errorFlag = true;
+    lastError = "StartTransaction | DB not open";
+    LogDbMessage(lastError);
+    return;
+  }
+  RunTransactionStatement("StartTransaction", "BEGIN TRANSACTION", [](wxSQLite3Database& db) { db.Begin(); });
+}
+
+void SQLData::CommitTransaction() {
+  if (!IsOpen()) return;
+  const wxString statement =
+      engine.IsSameAs("SQL Server", false) ? wxString("IF @@TRANCOUNT > 0 COMMIT TRANSACTION") : wxString("COMMIT");
+  RunTransactionStatement("CommitTransaction", statement, [](wxSQLite3Database& db) { db.Commit(); });
+}
+
+void SQLData::RollbackTransaction() {
+  if (!IsOpen()) return;
+  const wxString statement = engine.IsSameAs("SQL Server", false) ? wxString("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")
+                                                                  : wxString("ROLLBACK");
+  RunTransactionStatement("RollbackTransaction", statement, [](wxSQLite3Database& db) { db.Rollback(wxString()); });
+}
+
+bool SQLData::ColumnExists(const wxString& table, const wxString& column) {
+  errorFlag = false;
+  lastError.clear();
+  if (IsSQLite()) {
+    if (!IsSqliteOpen()) return false;
+    // The name goes in as given: PRAGMA takes no bound parameters, and callers
+    // pass the program's own table names.
+    const wxString pragma = "PRAGMA table_info(" + table + ")";
+    LogSqlStatement("ColumnExists", engine, pragma);
+    try {
+      wxSQLite3ResultSet rows = sqliteDb->ExecuteQuery(pragma);
+      while (rows.NextRow()) {
+        if (rows.GetString(1).IsSameAs(column, false)) return true;
+      }
+    } catch (const wxSQLite3Exception& e) {
+      errorFlag = true;
+      lastError = FormatSqliteError("ColumnExists", e);
+      LogSqlException("ColumnExists", pragma, e);
+    }
+    return false;
+  }
+  if (!IsConnectionOpen()) return false;
+  const wxString query = "SELECT 1 FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_NAME='" + EscapeSqlText(table) +
+                         "' AND COLUMN_NAME='" + EscapeSqlText(column) + "'";
+  LogSqlStatement("ColumnExists", engine, query);
+  DbQueryResult result;
+  wxString error;
+  if (!connection->execute(query, &result, &error)) {
+    errorFlag = true;
+    lastError = FormatDbError("ColumnExists", error);
+    LogDbError("ColumnExists", query, error);
+    return false;
+  }
+  return !result.resultSets.empty() && result.resultSets.front().rowCount > 0;
+}

@@ -1,0 +1,147 @@
+// SQLData: the database object of every screen, worker and module host. It runs
+// SQL written in the SQLite dialect on the program database: on SQLite through
+// wxSQLite3, on the server engines through an IDbConnection of the driver registry.
+#pragma once
+
+#include "sqldata/sql_value.h"
+
+#include <wx/arrstr.h>
+#include <wx/dynarray.h>
+#include <wx/object.h>
+#include <wx/string.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class IDbConnection;
+struct DbQueryResult;
+class wxControlWithItems;
+class wxSQLite3Database;
+class wxSQLite3Exception;
+
+// True when the most recently constructed SQLData works on SQL Server; the shared
+// SQL texts pick their dialect by it.
+extern std::atomic<bool> SqlServerEngineFlag;
+
+// The connection string of a location: a connection string, a SQLite file path,
+// or "" for veldrix.db in the program folder. *server gets the server field (the
+// file for SQLite), *engine the server type ("SQLite", "SQL Server", ...).
+wxString ResolveDatabaseLocation(const wxString& location, wxString* server, wxString* engine);
+
+// SQLite databases held open by SQLData objects, plus checks in progress.
+int SqliteUseCount();
+// Gives back one use taken by an open or a check.
+void ReleaseSqliteLibrary();
+
+// The id of the row the connection inserted last: last_insert_rowid() on SQLite,
+// LAST_INSERT_ID() on MySQL, @@IDENTITY on SQL Server; 0 on other engines, on a
+// failed query or an empty answer. Nothing is logged.
+std::int64_t LastInsertIdQuery(IDbConnection* connection, const wxString& engine);
+
+// One row of a result while it is read: SQLite's result set or a driver's set.
+class SqlRow {
+ public:
+  virtual ~SqlRow() = default;
+  virtual int columnCount() const = 0;
+  // The cell as text; NULL is empty.
+  virtual wxString text(int column) const = 0;
+  // True only on SQLite for a cell stored as REAL; driver cells are all text.
+  virtual bool isFloat(int column) const = 0;
+  // The cell as a number: SQLite's own conversion, or the driver text read with
+  // ParseDbNumber / ToLong; NULL and unreadable text give 0.
+  virtual double asDouble(int column) const = 0;
+  virtual long asLong(int column) const = 0;
+};
+
+// Error state: a failed operation sets errorFlag and lastError ("Method | error")
+// and writes the error with its statement to the database log. No method clears
+// them except StartTransaction and ColumnExists, so a caller that runs several
+// statements as one unit calls StartTransaction, runs them, and commits only when
+// errorFlag is still false after the last one; otherwise it rolls back. On SQLite,
+// ExecPrepared also throws wxSQLite3Exception; a unit catches it and rolls back.
+//
+// An object belongs to one thread at a time; a worker makes its own.
+class SQLData : public wxObject {
+ public:
+  explicit SQLData(const wxString& location = wxString());
+  ~SQLData() override;
+  SQLData(const SQLData&) = delete;
+  SQLData& operator=(const SQLData&) = delete;
+
+  // Opens the database (a SQLite file is created when missing). True when open.
+  bool IniciujBazeDanych();
+  // True when something was open and is now closed.
+  bool ZamknijBazeDanych();
+  // Whether the program database at the location is usable ("OK") or why not;
+  // works on a connection of its own, never on this object's.
+  bool SprawdzBazeDanych(wxString& message);
+  bool IsOpen() const;
+  bool IsSQLite() const;
+
+  // StartTransaction clears the error state; Commit and Rollback do nothing on a
+  // closed object.
+  void StartTransaction();
+  void CommitTransaction();
+  void RollbackTransaction();
+
+  // Whether the table has the column (name compared ignoring case). Clears the
+  // error state first.
+  bool ColumnExists(const wxString& table, const wxString& column);
+
+  // Every cell of every row, row by row; on SQLite a REAL cell is shown with two
+  // decimals in the UI locale.
+  wxArrayString FrameData(wxString sql);
+  bool IsExistsData(wxString sql);
+  // Fills the control with column 0 (or 1 with textInSecondColumn) and ids with
+  // the last column; values, when given, with the column after the text. With
+  // selectDefault the last row whose column 0 is 1 is selected. Returns that
+  // row's index, 0 when none.
+  int ComboBoxData(wxString sql, wxControlWithItems* control, wxArrayInt* ids, wxArrayDouble* values,
+                   bool textInSecondColumn, bool selectDefault);
+  // Column 0 into texts, column 1 into ids.
+  void SimpleListData(wxArrayString* texts, wxArrayInt* ids, wxString sql);
+  // Any data-changing statement: rows changed, -1 on failure.
+  int DeleteData(wxString sql);
+  // The new row's id, 0 when no row changed, -1 on failure.
+  long InsertData(wxString sql);
+  // 0 done, -1 failed with the reason in blad.
+  int InsertData(wxString& blad, wxString sql);
+  // Runs the statement with its "?" parameters: bound on SQLite, written in as
+  // literals on the other engines. newRowId is set when rows changed.
+  SqlExecResult ExecPrepared(const wxString& sql, const std::vector<SqlValue>& params);
+
+  const wxString& GetServer() const { return server; }
+  const wxString& GetConnectionString() const { return connectionString; }
+  const wxString& GetEngine() const { return engine; }
+
+  bool errorFlag = false;
+  wxString lastError;
+
+ private:
+  bool IsSqliteOpen() const;
+  bool IsConnectionOpen() const;
+  // SQL Server statements get rewritten from the SQLite dialect into T-SQL here;
+  // every query statement bound for a non-SQLite engine passes through it.
+  wxString PrepareStatementForEngine(const wxString& sql) const;
+  // Runs a row-returning statement, tracing it under context: the rows of SQLite's
+  // result or of the driver's first result set go to onRow until it answers false.
+  // A failure is recorded under context; false when not open or on failure.
+  bool ForEachRow(const wxString& context, const wxString& sql, const std::function<bool(const SqlRow&)>& onRow);
+  // Traces and runs a statement on the connection (rewritten for the engine); a
+  // failure is recorded under errorContext with the statement as run.
+  bool ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
+                           DbQueryResult* result, wxString* error);
+  void RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception);
+  void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error);
+  void RunTransactionStatement(const wxString& method, const wxString& statement,
+                               const std::function<void(wxSQLite3Database&)>& onSqlite);
+
+  std::unique_ptr<wxSQLite3Database> sqliteDb;
+  std::shared_ptr<IDbConnection> connection;
+  wxString server;
+  wxString connectionString;
+  wxString engine;
+};

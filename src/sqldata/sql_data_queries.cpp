@@ -1,0 +1,328 @@
+// SQLData's query methods: reading results, existence tests, list filling, data
+// changes and parameterised statements, on SQLite and on the driver engines.
+#include "sqldata/sql_data.h"
+
+#include "db/db_connection.h"
+#include "sqldata/db_log.h"
+#include "sqldata/db_number.h"
+#include "sqldata/sql_literals.h"
+
+#include <wx/ctrlsub.h>
+#include <wx/numformatter.h>
+#include <wx/wxsqlite3.h>
+
+namespace {
+
+// A row of a wxSQLite3 result set. The wrapper's getters are not const, hence mutable.
+class SqliteRow : public SqlRow {
+ public:
+  explicit SqliteRow(wxSQLite3ResultSet& rows) : rows_(rows) {}
+  int columnCount() const override { return rows_.GetColumnCount(); }
+  wxString text(int column) const override { return rows_.GetAsString(column); }
+  bool isFloat(int column) const override { return rows_.GetColumnType(column) == WXSQLITE_FLOAT; }
+  double asDouble(int column) const override { return rows_.GetDouble(column, 0.0); }
+  long asLong(int column) const override { return static_cast<long>(rows_.GetInt64(column, 0).GetValue()); }
+
+ private:
+  wxSQLite3ResultSet& rows_;
+};
+
+class DriverRow : public SqlRow {
+ public:
+  DriverRow(const DbResultSet& set, int row) : set_(set), row_(row) {}
+  int columnCount() const override { return static_cast<int>(set_.columns.size()); }
+  wxString text(int column) const override { return set_.text(row_, column); }
+  bool isFloat(int) const override { return false; }
+  double asDouble(int column) const override {
+    double value = 0.0;
+    return ParseDbNumber(text(column), &value) ? value : 0.0;
+  }
+  long asLong(int column) const override {
+    long value = 0;
+    return text(column).ToLong(&value, 10) ? value : 0;
+  }
+
+ private:
+  const DbResultSet& set_;
+  int row_;
+};
+
+bool StartsWithInsert(const wxString& sql) {
+  wxString collapsed;
+  collapsed.reserve(sql.length());
+  bool blank = false;
+  for (wxUniChar ch : sql) {
+    if (ch == '\n' || ch == '\r' || ch == '\t' || ch == ' ') {
+      blank = true;
+      continue;
+    }
+    if (blank && !collapsed.empty()) collapsed << ' ';
+    blank = false;
+    collapsed << ch;
+  }
+  return collapsed.Lower().StartsWith("insert ");
+}
+
+}  // namespace
+
+std::int64_t LastInsertIdQuery(IDbConnection* connection, const wxString& engine) {
+  if (!connection) return 0;
+  wxString query;
+  if (engine.IsSameAs("SQLite", false)) {
+    query = "SELECT last_insert_rowid()";
+  } else if (engine.IsSameAs("MySQL", false)) {
+    query = "SELECT LAST_INSERT_ID()";
+  } else if (engine.IsSameAs("SQL Server", false)) {
+    query = "SELECT CAST(@@IDENTITY AS BIGINT)";
+  } else {
+    return 0;
+  }
+  DbQueryResult result;
+  wxString error;
+  if (!connection->execute(query, &result, &error) || result.resultSets.empty()) return 0;
+  const DbResultSet& set = result.resultSets.front();
+  if (set.rowCount < 1 || set.columns.empty()) return 0;
+  long long id = 0;
+  return set.text(0, 0).ToLongLong(&id, 10) ? id : 0;
+}
+
+wxString SQLData::PrepareStatementForEngine(const wxString& sql) const {
+  // SQL Server statements get rewritten from the SQLite dialect into T-SQL here;
+  // the other engines take the text as written.
+  return sql;
+}
+
+void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {
+  errorFlag = true;
+  lastError = FormatSqliteError(context, exception);
+  LogSqlException(context, sql, exception);
+}
+
+void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error) {
+  errorFlag = true;
+  lastError = FormatDbError(context, error);
+  LogDbError(context, sql, error);
+}
+
+bool SQLData::ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
+                                  DbQueryResult* result, wxString* error) {
+  const wxString statement = PrepareStatementForEngine(sql);
+  LogSqlStatement(traceContext, engine, statement);
+  wxString failure;
+  if (connection->execute(statement, result, &failure)) return true;
+  RecordDriverFailure(errorContext, statement, failure);
+  if (error) *error = failure;
+  return false;
+}
+
+bool SQLData::ForEachRow(const wxString& context, const wxString& sql,
+                         const std::function<bool(const SqlRow&)>& onRow) {
+  if (IsSQLite()) {
+    if (!IsSqliteOpen()) return false;
+    LogSqlStatement(context, engine, sql);
+    try {
+      wxSQLite3ResultSet rows = sqliteDb->ExecuteQuery(sql);
+      SqliteRow row(rows);
+      while (rows.NextRow()) {
+        if (!onRow(row)) break;
+      }
+      return true;
+    } catch (const wxSQLite3Exception& e) {
+      RecordSqliteFailure(context, sql, e);
+      return false;
+    }
+  }
+  if (!IsConnectionOpen()) return false;
+  DbQueryResult result;
+  if (!ExecuteOnConnection(context, context, sql, &result, nullptr)) return false;
+  if (result.resultSets.empty()) return true;
+  const DbResultSet& set = result.resultSets.front();
+  for (int r = 0; r < set.rowCount; ++r) {
+    if (!onRow(DriverRow(set, r))) break;
+  }
+  return true;
+}
+
+wxArrayString SQLData::FrameData(wxString sql) {
+  wxArrayString cells;
+  const bool ok = ForEachRow("FrameData", sql, [&](const SqlRow& row) {
+    const int count = row.columnCount();
+    for (int i = 0; i < count; ++i) {
+      // On SQLite a REAL cell is shown in the UI locale; driver cells stay as delivered.
+      cells.Add(row.isFloat(i) ? wxNumberFormatter::ToString(row.asDouble(i), 2, wxNumberFormatter::Style_None)
+                               : row.text(i));
+    }
+    return true;
+  });
+  if (!ok) cells.Clear();
+  return cells;
+}
+
+bool SQLData::IsExistsData(wxString sql) {
+  bool found = false;
+  ForEachRow("IsExistsData", sql, [&](const SqlRow&) {
+    found = true;
+    return false;
+  });
+  return found;
+}
+
+int SQLData::ComboBoxData(wxString sql, wxControlWithItems* control, wxArrayInt* ids, wxArrayDouble* values,
+                          bool textInSecondColumn, bool selectDefault) {
+  if (!control || !ids || !IsOpen()) return 0;
+  control->Clear();
+  ids->Clear();
+  if (values) values->Clear();
+  const int textColumn = textInSecondColumn ? 1 : 0;
+  int defaultIndex = 0;
+  int index = 0;
+  const bool ok = ForEachRow("ComboBoxData", sql, [&](const SqlRow& row) {
+    control->Append(row.text(textColumn));
+    if (values) {
+      double value = 0.0;
+      ParseDbNumber(row.text(textColumn + 1), &value);
+      values->Add(value);
+    }
+    long id = 0;
+    row.text(row.columnCount() - 1).ToLong(&id, 10);
+    ids->Add(static_cast<int>(id));
+    if (selectDefault && row.asLong(0) == 1) defaultIndex = index;
+    ++index;
+    return true;
+  });
+  if (!ok) return 0;
+  if (selectDefault && control->GetCount() > 0) control->SetSelection(defaultIndex);
+  return defaultIndex;
+}
+
+void SQLData::SimpleListData(wxArrayString* texts, wxArrayInt* ids, wxString sql) {
+  if (!texts || !ids) return;
+  ForEachRow("SimpleListData", sql, [&](const SqlRow& row) {
+    texts->Add(row.text(0));
+    long id = 0;
+    row.text(1).ToLong(&id, 10);
+    ids->Add(static_cast<int>(id));
+    return true;
+  });
+}
+
+int SQLData::DeleteData(wxString sql) {
+  if (!IsOpen()) {
+    errorFlag = true;
+    lastError = "SQLData | DB not open";
+    LogDbMessage(lastError);
+    return -1;
+  }
+  if (IsSQLite()) {
+    LogSqlStatement("DeleteData", engine, sql);
+    try {
+      return sqliteDb->ExecuteUpdate(sql);
+    } catch (const wxSQLite3Exception& e) {
+      RecordSqliteFailure("SQLData", sql, e);
+      return -1;
+    }
+  }
+  DbQueryResult result;
+  if (!ExecuteOnConnection("DeleteData", "SQLData", sql, &result, nullptr)) return -1;
+  return result.rowsAffected < 0 ? 0 : result.rowsAffected;
+}
+
+long SQLData::InsertData(wxString sql) {
+  if (!IsOpen()) return -1;
+  if (IsSQLite()) {
+    LogSqlStatement("InsertData", engine, sql);
+    try {
+      if (sqliteDb->ExecuteUpdate(sql) < 1) return 0;
+      return static_cast<long>(sqliteDb->GetLastRowId().GetValue());
+    } catch (const wxSQLite3Exception& e) {
+      RecordSqliteFailure("InsertData", sql, e);
+      return -1;
+    }
+  }
+  DbQueryResult result;
+  if (!ExecuteOnConnection("InsertData", "InsertData", sql, &result, nullptr)) return -1;
+  if (result.rowsAffected < 1) return 0;
+  return static_cast<long>(LastInsertIdQuery(connection.get(), engine));
+}
+
+int SQLData::InsertData(wxString& blad, wxString sql) {
+  blad.clear();
+  if (!IsOpen()) {
+    blad = "DB not open";
+    return -1;
+  }
+  if (IsSQLite()) {
+    LogSqlStatement("InsertData(blad)", engine, sql);
+    try {
+      sqliteDb->ExecuteUpdate(sql);
+      return 0;
+    } catch (const wxSQLite3Exception& e) {
+      blad = wxString::Format("%d: %s", e.GetErrorCode(), e.GetMessage());
+      RecordSqliteFailure("InsertData(blad)", sql, e);
+      return -1;
+    }
+  }
+  DbQueryResult result;
+  return ExecuteOnConnection("InsertData(blad)", "InsertData(blad)", sql, &result, &blad) ? 0 : -1;
+}
+
+SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlValue>& params) {
+  SqlExecResult outcome;
+  if (!IsOpen()) {
+    errorFlag = true;
+    lastError = "ExecPrepared | DB not open";
+    LogDbMessage(lastError);
+    return outcome;
+  }
+  if (IsSQLite()) {
+    try {
+      wxSQLite3Statement statement = sqliteDb->PrepareStatement(sql);
+      for (size_t i = 0; i < params.size(); ++i) {
+        const SqlValue& value = params[i];
+        const int index = static_cast<int>(i) + 1;
+        switch (value.kind) {
+          case SqlValueNull:
+            statement.BindNull(index);
+            break;
+          case SqlValueInt:
+            statement.Bind(index, static_cast<int>(value.intValue));
+            break;
+          case SqlValueInt64:
+            statement.Bind(index, wxLongLong(value.int64Value));
+            break;
+          case SqlValueDouble:
+            statement.Bind(index, value.doubleValue);
+            break;
+          case SqlValueBool:
+            statement.Bind(index, value.boolValue ? 1 : 0);
+            break;
+          case SqlValueText:
+            statement.Bind(index, value.textValue);
+            break;
+          default:
+            break;  // an unknown kind binds nothing but keeps its position
+        }
+      }
+      LogSqlStatement("ExecPrepared", engine, sql, &params);
+      outcome.changes = statement.ExecuteUpdate();
+      if (outcome.changes > 0) outcome.newRowId = sqliteDb->GetLastRowId().GetValue();
+    } catch (const wxSQLite3Exception& e) {
+      // The caller running a unit of statements catches this and rolls back; the
+      // error state is set as well, so a caller checking errorFlag sees it too.
+      errorFlag = true;
+      lastError = FormatSqliteError("ExecPrepared", e);
+      throw;
+    }
+    return outcome;
+  }
+  DbQueryResult result;
+  const wxString inlined = InlineSqlParameters(sql, params);
+  if (!ExecuteOnConnection("ExecPrepared", "ExecPrepared", inlined, &result, nullptr)) return outcome;
+  if (result.rowsAffected >= 0) {
+    outcome.changes = result.rowsAffected;
+  } else {
+    outcome.changes = StartsWithInsert(inlined) ? 1 : 0;
+  }
+  if (outcome.changes > 0) outcome.newRowId = LastInsertIdQuery(connection.get(), engine);
+  return outcome;
+}
