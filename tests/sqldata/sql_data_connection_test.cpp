@@ -1,0 +1,284 @@
+// SQLData on the connection path (every engine but SQLite), driven through a
+// recording driver that runs the statements on a real SQLite file and answers the
+// few engine-specific ones the way the server would.
+#include "sqldata/sql_data.h"
+
+#include "db/connection_info.h"
+#include "db/db_connection.h"
+#include "db/driver_registry.h"
+#include "sqldata/db_log.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/log.h>
+
+using veldrix::test::IsolatedFolders;
+using veldrix::test::ReadFileBytes;
+
+namespace {
+
+struct Recorder {
+  std::vector<wxString> statements;
+  int opens = 0;
+  bool hideRowsAffected = false;
+  bool failSessionOptions = false;
+};
+
+Recorder& Record() {
+  static Recorder recorder;
+  return recorder;
+}
+
+class RecordingConnection : public IDbConnection {
+ public:
+  bool open(const DbConnectionInfo& info, wxString* error) override {
+    ++Record().opens;
+    if (!OpenConnection("Data Source=" + info.server + ";Version=3;", &inner_, nullptr, error)) return false;
+    DbQueryResult ignored;
+    // ColumnExists asks INFORMATION_SCHEMA.COLUMNS: an attached database of that name.
+    return inner_->execute("ATTACH DATABASE ':memory:' AS INFORMATION_SCHEMA; "
+                           "CREATE TABLE INFORMATION_SCHEMA.COLUMNS(TABLE_NAME, COLUMN_NAME); "
+                           "INSERT INTO INFORMATION_SCHEMA.COLUMNS VALUES ('firma', 'nazwa'), ('o''k', 'a''b')",
+                           &ignored, error);
+  }
+  void close() override {
+    if (inner_) inner_->close();
+    inner_.reset();
+  }
+  bool isConnected() const override { return inner_ && inner_->isConnected(); }
+  bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
+    Record().statements.push_back(sql);
+    wxString run = sql;
+    if (sql.StartsWith("SET ANSI_NULLS ON;")) {
+      result->clear();
+      if (Record().failSessionOptions) *error = "SET refused";
+      return !Record().failSessionOptions;
+    }
+    if (sql == "SELECT LAST_INSERT_ID()" || sql == "SELECT CAST(@@IDENTITY AS BIGINT)") run = "SELECT last_insert_rowid()";
+    if (sql == "IF @@TRANCOUNT > 0 COMMIT TRANSACTION") run = "COMMIT";
+    if (sql == "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION") run = "ROLLBACK";
+    const bool ok = inner_->execute(run, result, error);
+    if (Record().hideRowsAffected) result->rowsAffected = -1;
+    return ok;
+  }
+  void cancel() override {}
+
+ private:
+  std::shared_ptr<IDbConnection> inner_;
+};
+
+class RecordingDriver : public IDatabaseDriver {
+ public:
+  wxString name() const override { return "Recording Engine"; }
+  std::shared_ptr<IDbConnection> createConnection() override { return std::make_shared<RecordingConnection>(); }
+};
+
+class SqlDataConnection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterBuiltinDrivers();
+    DriverRegistry::instance().add(std::make_unique<RecordingDriver>());
+    Record() = Recorder();
+  }
+
+  std::unique_ptr<SQLData> Open(const wxString& engine) {
+    auto db = std::make_unique<SQLData>("Driver=Recording Engine;ServerType=" + engine + ";Server=" + folders.root() +
+                                        "/server.db;Database=veldrix;User ID=app;Password=Hidden77;");
+    EXPECT_EQ(db->GetEngine(), engine);
+    EXPECT_TRUE(db->IniciujBazeDanych()) << db->lastError;
+    return db;
+  }
+
+  bool Sent(const wxString& statement) const {
+    const auto& all = Record().statements;
+    return std::find(all.begin(), all.end(), statement) != all.end();
+  }
+
+  wxString LogText() const { return wxString::FromUTF8(ReadFileBytes(DbLogFilePath())); }
+
+  IsolatedFolders folders;
+  wxLogNull quiet;
+};
+
+}  // namespace
+
+TEST_F(SqlDataConnection, OpensOnceAndSetsSessionOptionsOnlyOnSqlServer) {
+  auto mysql = Open("MySQL");
+  EXPECT_TRUE(mysql->IsOpen());
+  EXPECT_TRUE(mysql->IniciujBazeDanych());
+  EXPECT_EQ(Record().opens, 1);
+  EXPECT_TRUE(Record().statements.empty());
+  EXPECT_TRUE(mysql->ZamknijBazeDanych());
+  EXPECT_FALSE(mysql->IsOpen());
+  EXPECT_FALSE(mysql->ZamknijBazeDanych());
+
+  Record().failSessionOptions = true;
+  auto sqlServer = Open("SQL Server");
+  ASSERT_EQ(Record().statements.size(), 1u);
+  EXPECT_TRUE(Record().statements[0].EndsWith("SET ANSI_NULL_DFLT_ON ON"));
+  EXPECT_FALSE(sqlServer->errorFlag);  // a refused option batch is only a warning
+  EXPECT_NE(LogText().Find("IniciujBazeDanych | SET refused"), wxNOT_FOUND);
+}
+
+TEST_F(SqlDataConnection, TransactionStatementsPerEngine) {
+  auto db = Open("MySQL");
+  db->DeleteData("CREATE TABLE firma(id INTEGER PRIMARY KEY, nazwa TEXT)");
+  db->StartTransaction();
+  db->InsertData("INSERT INTO firma(nazwa) VALUES('a')");
+  db->CommitTransaction();
+  db->StartTransaction();
+  db->InsertData("INSERT INTO firma(nazwa) VALUES('b')");
+  db->RollbackTransaction();
+  EXPECT_FALSE(db->errorFlag) << db->lastError;
+  EXPECT_TRUE(Sent("BEGIN TRANSACTION"));
+  EXPECT_TRUE(Sent("COMMIT"));
+  EXPECT_TRUE(Sent("ROLLBACK"));
+  const wxArrayString names = db->FrameData("SELECT nazwa FROM firma");
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], "a");
+
+  Record().statements.clear();
+  auto sqlServer = Open("SQL Server");
+  sqlServer->StartTransaction();
+  sqlServer->CommitTransaction();
+  sqlServer->StartTransaction();
+  sqlServer->RollbackTransaction();
+  EXPECT_TRUE(Sent("IF @@TRANCOUNT > 0 COMMIT TRANSACTION"));
+  EXPECT_TRUE(Sent("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION"));
+  EXPECT_FALSE(sqlServer->errorFlag) << sqlServer->lastError;
+
+  sqlServer->CommitTransaction();  // nothing open: the driver's error is recorded
+  EXPECT_TRUE(sqlServer->errorFlag);
+  EXPECT_TRUE(sqlServer->lastError.StartsWith("CommitTransaction | ")) << sqlServer->lastError;
+}
+
+TEST_F(SqlDataConnection, ExecPreparedWritesParametersInAndAsksForTheRowId) {
+  auto db = Open("MySQL");
+  db->DeleteData("CREATE TABLE v(id INTEGER PRIMARY KEY, n, i, l, d, b, s)");
+  const std::vector<SqlValue> params{SqlValue::Null(), SqlValue(-3), SqlValue::Int64(9000000000LL),
+                                     SqlValue::Double(1.5), SqlValue(true), SqlValue("it's ?")};
+  Record().statements.clear();
+  SqlExecResult result = db->ExecPrepared("INSERT INTO v(n, i, l, d, b, s) VALUES(?, ?, ?, ?, ?, ?)", params);
+  ASSERT_GE(Record().statements.size(), 2u);
+  EXPECT_EQ(Record().statements[0],
+            "INSERT INTO v(n, i, l, d, b, s) VALUES(NULL, -3, 9000000000, 1.500000000000000, 1, 'it''s ?')");
+  EXPECT_EQ(Record().statements[1], "SELECT LAST_INSERT_ID()");
+  EXPECT_EQ(result.changes, 1);
+  EXPECT_EQ(result.newRowId, 1);
+  const wxArrayString cells = db->FrameData("SELECT typeof(n), i, l, d, b, s FROM v");
+  ASSERT_EQ(cells.size(), 6u);
+  EXPECT_EQ(cells[0], "null");
+  EXPECT_EQ(cells[3], "1.5");  // driver text, no locale formatting
+  EXPECT_EQ(cells[5], "it's ?");
+
+  // An UPDATE that changes rows also asks, and gets what the server answers.
+  Record().statements.clear();
+  result = db->ExecPrepared("UPDATE v SET s = ? WHERE id = ?", {SqlValue("x"), SqlValue(1)});
+  EXPECT_EQ(result.changes, 1);
+  EXPECT_TRUE(Sent("SELECT LAST_INSERT_ID()"));
+  EXPECT_EQ(result.newRowId, 1);
+
+  // Without a reported count an INSERT counts as one change, anything else as none.
+  Record().hideRowsAffected = true;
+  result = db->ExecPrepared("\n\t insert   INTO v(s) VALUES(?)", {SqlValue("y")});
+  EXPECT_EQ(result.changes, 1);
+  EXPECT_EQ(result.newRowId, 2);
+  result = db->ExecPrepared("UPDATE v SET s = ?", {SqlValue("z")});
+  EXPECT_EQ(result.changes, 0);
+  EXPECT_EQ(result.newRowId, 0);
+  EXPECT_FALSE(db->errorFlag);
+
+  result = db->ExecPrepared("INSERT INTO nowhere VALUES(?)", {SqlValue(1)});  // no exception here
+  EXPECT_EQ(result.changes, 0);
+  EXPECT_TRUE(db->errorFlag);
+  EXPECT_TRUE(db->lastError.StartsWith("ExecPrepared | ")) << db->lastError;
+  EXPECT_NE(LogText().Find("QUERY: INSERT INTO nowhere VALUES(1)"), wxNOT_FOUND);
+}
+
+TEST_F(SqlDataConnection, RowIdsPerEngine) {
+  auto postgres = Open("PostgreSQL");
+  postgres->DeleteData("CREATE TABLE t(id INTEGER PRIMARY KEY, a)");
+  Record().statements.clear();
+  EXPECT_EQ(postgres->ExecPrepared("INSERT INTO t(a) VALUES(?)", {SqlValue(1)}).newRowId, 0);
+  EXPECT_EQ(postgres->InsertData("INSERT INTO t(a) VALUES(2)"), 0);
+  EXPECT_EQ(Record().statements.size(), 2u);  // no id query on PostgreSQL
+  postgres->ZamknijBazeDanych();
+
+  auto sqlServer = Open("SQL Server");
+  EXPECT_EQ(sqlServer->InsertData("INSERT INTO t(a) VALUES(3)"), 3);
+  EXPECT_TRUE(Sent("SELECT CAST(@@IDENTITY AS BIGINT)"));
+  Record().hideRowsAffected = true;
+  EXPECT_EQ(sqlServer->InsertData("INSERT INTO t(a) VALUES(4)"), 0);
+  EXPECT_EQ(sqlServer->DeleteData("DELETE FROM t"), 0);
+  wxString blad;
+  EXPECT_EQ(sqlServer->InsertData(blad, "INSERT INTO t(a) VALUES(5)"), 0);
+  EXPECT_EQ(sqlServer->InsertData(blad, "INSERT INTO nowhere VALUES(5)"), -1);
+  EXPECT_NE(blad.Find("nowhere"), wxNOT_FOUND) << blad;
+  EXPECT_TRUE(sqlServer->lastError.StartsWith("InsertData(blad) | ")) << sqlServer->lastError;
+  Record().hideRowsAffected = false;
+  EXPECT_EQ(sqlServer->DeleteData("DELETE FROM t"), 1);
+  EXPECT_EQ(sqlServer->DeleteData("DELETE FROM nowhere"), -1);
+  EXPECT_TRUE(sqlServer->lastError.StartsWith("SQLData | ")) << sqlServer->lastError;
+}
+
+TEST_F(SqlDataConnection, ColumnExistsAsksInformationSchemaWithEscapedNames) {
+  auto db = Open("MySQL");
+  EXPECT_TRUE(db->ColumnExists("firma", "nazwa"));
+  EXPECT_TRUE(db->ColumnExists("o'k", "a'b"));
+  EXPECT_FALSE(db->ColumnExists("firma", "nip"));
+  EXPECT_TRUE(Sent("SELECT 1 FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_NAME='o''k' AND COLUMN_NAME='a''b'"));
+  db->ZamknijBazeDanych();
+  EXPECT_FALSE(db->ColumnExists("firma", "nazwa"));
+  EXPECT_FALSE(db->errorFlag);
+}
+
+TEST_F(SqlDataConnection, ReadersAndTheirFailures) {
+  auto db = Open("MySQL");
+  db->DeleteData("CREATE TABLE t(id INTEGER PRIMARY KEY, nazwa TEXT)");
+  db->DeleteData("INSERT INTO t(nazwa) VALUES('a'), (NULL)");
+  EXPECT_TRUE(db->IsExistsData("SELECT 1 FROM t WHERE nazwa = 'a'"));
+  EXPECT_FALSE(db->IsExistsData("SELECT 1 FROM t WHERE nazwa = 'b'"));
+  wxArrayString texts;
+  wxArrayInt ids;
+  db->SimpleListData(&texts, &ids, "SELECT nazwa, id FROM t ORDER BY id");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[1], "");
+  EXPECT_EQ(ids[1], 2);
+
+  EXPECT_TRUE(db->FrameData("SELECT x FROM missing").empty());
+  EXPECT_TRUE(db->errorFlag);
+  EXPECT_TRUE(db->lastError.StartsWith("FrameData | ")) << db->lastError;
+  const wxString log = LogText();
+  EXPECT_NE(log.Find("QUERY: SELECT x FROM missing"), wxNOT_FOUND);
+  EXPECT_EQ(log.Find("Hidden77"), wxNOT_FOUND);
+
+  db->ZamknijBazeDanych();
+  EXPECT_EQ(db->ExecPrepared("DELETE FROM t", {}).changes, 0);
+  EXPECT_EQ(db->lastError, "ExecPrepared | DB not open");
+}
+
+TEST_F(SqlDataConnection, CheckOfTheProgramDatabaseUsesAConnectionOfItsOwn) {
+  auto db = Open("MySQL");
+  wxString message;
+  EXPECT_FALSE(db->SprawdzBazeDanych(message));
+  EXPECT_EQ(message, "Brak wymaganych struktur bazy danych");
+  EXPECT_TRUE(db->lastError.StartsWith("SprawdzBazeDanych | ")) << db->lastError;
+  db->DeleteData("CREATE TABLE baza(wersja REAL)");
+  EXPECT_TRUE(db->SprawdzBazeDanych(message));
+  EXPECT_EQ(message, "OK");
+  EXPECT_EQ(Record().opens, 3);
+  EXPECT_TRUE(db->IsOpen());
+}
+
+TEST_F(SqlDataConnection, TracesTheStatementAsSent) {
+  auto db = Open("MySQL");
+  SqlTraceEnabled = true;
+  db->ExecPrepared("SELECT ?", {SqlValue(7)});
+  db->StartTransaction();
+  db->RollbackTransaction();
+  SqlTraceEnabled = false;
+  const wxString trace = wxString::FromUTF8(ReadFileBytes(SqlLogFilePath("")));
+  EXPECT_NE(trace.Find(" SQL ExecPrepared [MySQL]\nSELECT 7\n\n"), wxNOT_FOUND) << trace;
+  EXPECT_NE(trace.Find(" SQL StartTransaction [MySQL]\nBEGIN TRANSACTION\n\n"), wxNOT_FOUND) << trace;
+  EXPECT_EQ(trace.Find("PARAMS"), wxNOT_FOUND);
+}
