@@ -1,0 +1,3 @@
+#include "sqldata/sql_server_engine_flag.h"
+
+std::atomic<bool> SqlServerEngineFlag{false};
