@@ -2,6 +2,8 @@
 // a deleted row and a reload.
 #include "sqldata/dv_model.h"
 
+#include "dv_model_rows.h"
+
 #include "gui_support.h"
 #include "test_support.h"
 
@@ -11,14 +13,6 @@
 #include <wx/sizer.h>
 
 namespace {
-
-void AppendRow(DVModel& model, const wxString& name, double amount, bool active, long number) {
-  model.AppendValue(wxVariant(name), 0);
-  model.AppendValue(wxVariant(amount), 1);
-  model.AppendValue(wxVariant(active), 2);
-  model.AppendValue(wxVariant(number), 3);
-  ++model.rowCount;
-}
 
 struct ListWindow {
   ListWindow() {
@@ -58,9 +52,9 @@ TEST(DVModelView, ShowsEveryKindOfColumn) {
   veldrix::test::ScopedLocale locale("pl_PL.UTF-8");
   if (!locale.ok() && veldrix::test::RunningInCi()) FAIL() << "pl_PL.UTF-8 is not available";
   ListWindow window;
-  AppendRow(*window.model, L"Zakład Usługowy „Żuraw”", 1234.5, true, 12);
-  AppendRow(*window.model, L"Piekarnia Łódź", 0.1 + 0.2, false, 7);
-  AppendRow(*window.model, "Kowalski i Syn", -2.675, true, 3);
+  AppendFourKindRow(*window.model, L"Zakład Usługowy „Żuraw”", 1234.5, true, 12);
+  AppendFourKindRow(*window.model, L"Piekarnia Łódź", 0.1 + 0.2, false, 7);
+  AppendFourKindRow(*window.model, "Kowalski i Syn", -2.675, true, 3);
   window.model->Reset(window.model->rowCount);
   window.frame->Show();
   ASSERT_TRUE(veldrix::test::WaitFor([&] { return window.frame->IsShownOnScreen(); }));
@@ -78,7 +72,7 @@ TEST(DVModelView, ShowsEveryKindOfColumn) {
 
 TEST(DVModelView, FollowsADeletedRowAndAReload) {
   ListWindow window;
-  for (int i = 0; i < 5; ++i) AppendRow(*window.model, wxString::Format("Wiersz %d", i + 1), i * 1.5, i % 2, i);
+  for (int i = 0; i < 5; ++i) AppendFourKindRow(*window.model, wxString::Format("Wiersz %d", i + 1), i * 1.5, i % 2, i);
   window.model->Reset(window.model->rowCount);
   window.frame->Show();
   ASSERT_TRUE(veldrix::test::WaitFor([&] { return window.RowShown(4); }));
@@ -91,7 +85,7 @@ TEST(DVModelView, FollowsADeletedRowAndAReload) {
   // Reload with the same columns, as a screen does after a search.
   window.model->Clear(false);
   window.model->InitStorage();
-  AppendRow(*window.model, "Jedyny", 9.99, true, 99);
+  AppendFourKindRow(*window.model, "Jedyny", 9.99, true, 99);
   window.model->Reset(window.model->rowCount);
   veldrix::test::PumpEvents(50);
   EXPECT_EQ(window.model->GetCount(), 1u);

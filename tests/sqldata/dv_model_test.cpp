@@ -1,5 +1,7 @@
 #include "sqldata/dv_model.h"
 
+#include "dv_model_rows.h"
+
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -37,14 +39,6 @@ wxObjectDataPtr<DVModel> FourKindModel() {
   return model;
 }
 
-void AppendRow(DVModel& model, const wxString& text, double amount, bool flag, long number) {
-  model.AppendValue(wxVariant(text), 0);
-  model.AppendValue(wxVariant(amount), 1);
-  model.AppendValue(wxVariant(flag), 2);
-  model.AppendValue(wxVariant(number), 3);
-  ++model.rowCount;
-}
-
 wxVariant ValueAt(const DVModel& model, unsigned row, unsigned column) {
   wxVariant value;
   model.GetValueByRow(value, row, column);
@@ -56,8 +50,8 @@ wxVariant ValueAt(const DVModel& model, unsigned row, unsigned column) {
 TEST(DVModel, HandsEachKindToTheViewInItsForm) {
   veldrix::test::ScopedLocale locale("C");
   wxObjectDataPtr<DVModel> model = FourKindModel();
-  AppendRow(*model, "Alfa", 0.1 + 0.2, true, 42);
-  AppendRow(*model, "Beta", 1234.5, false, -7);
+  AppendFourKindRow(*model, "Alfa", 0.1 + 0.2, true, 42);
+  AppendFourKindRow(*model, "Beta", 1234.5, false, -7);
   model->Reset(model->rowCount);
 
   EXPECT_EQ(model->GetColumnCount(), 4u);
@@ -84,7 +78,7 @@ TEST(DVModel, DecimalColumnFollowsThePolishLocale) {
     GTEST_SKIP();
   }
   wxObjectDataPtr<DVModel> model = FourKindModel();
-  AppendRow(*model, "x", 2.675, true, 1);
+  AppendFourKindRow(*model, "x", 2.675, true, 1);
   EXPECT_EQ(ValueAt(*model, 0, 1).GetString(), "2,68");
 }
 
@@ -107,7 +101,7 @@ TEST(DVModel, ColumnsOfOneKindKeepTheirOwnValues) {
 
 TEST(DVModel, RowAccessorsCheckTheirBounds) {
   wxObjectDataPtr<DVModel> model = FourKindModel();
-  AppendRow(*model, "only", 1, true, 1);
+  AppendFourKindRow(*model, "only", 1, true, 1);
   model->Reset(model->rowCount);
 
   wxVariant untouched("keep");
@@ -134,7 +128,7 @@ TEST(DVModel, RowAccessorsCheckTheirBounds) {
 TEST(DVModel, SetValueReplacesByKind) {
   veldrix::test::ScopedLocale locale("C");
   wxObjectDataPtr<DVModel> model = FourKindModel();
-  AppendRow(*model, "a", 1, false, 1);
+  AppendFourKindRow(*model, "a", 1, false, 1);
   EXPECT_TRUE(model->SetValueByRow(wxVariant("b"), 0, 0));
   EXPECT_TRUE(model->SetValueByRow(wxVariant(9.999), 0, 1));
   EXPECT_TRUE(model->SetValueByRow(wxVariant(true), 0, 2));
@@ -147,7 +141,7 @@ TEST(DVModel, SetValueReplacesByKind) {
 
 TEST(DVModel, ClearKeepsOrForgetsTheColumns) {
   wxObjectDataPtr<DVModel> model = FourKindModel();
-  AppendRow(*model, "a", 1, false, 1);
+  AppendFourKindRow(*model, "a", 1, false, 1);
   model->Reset(model->rowCount);
 
   EXPECT_TRUE(model->Clear(false));
@@ -156,7 +150,7 @@ TEST(DVModel, ClearKeepsOrForgetsTheColumns) {
   EXPECT_EQ(model->GetCount(), 0u);
   EXPECT_EQ(model->GetColumnCount(), 4u);
   model->InitStorage();
-  AppendRow(*model, "again", 2, true, 2);
+  AppendFourKindRow(*model, "again", 2, true, 2);
   EXPECT_EQ(ValueAt(*model, 0, 0).GetString(), "again");
 
   EXPECT_TRUE(model->Clear(true));
@@ -179,9 +173,9 @@ TEST(DVModel, DeleteRowRemovesOneRowFromEveryColumn) {
   wxObjectDataPtr<DVModel> model = FourKindModel();
   RecordingNotifier* notifier = new RecordingNotifier;
   model->AddNotifier(notifier);
-  AppendRow(*model, "a", 1, true, 1);
-  AppendRow(*model, "b", 2, false, 2);
-  AppendRow(*model, "c", 3, true, 3);
+  AppendFourKindRow(*model, "a", 1, true, 1);
+  AppendFourKindRow(*model, "b", 2, false, 2);
+  AppendFourKindRow(*model, "c", 3, true, 3);
   model->Reset(model->rowCount);
 
   model->DeleteRow(model->GetItem(1));
