@@ -1,7 +1,7 @@
 #include "sqldata/querys.h"
 
 #include "sqldata/sql_literals.h"
-#include "sqldata/sql_server_engine_flag.h"
+#include "sqldata/sql_data.h"
 
 namespace {
 

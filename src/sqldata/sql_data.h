@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+class DVModel;
 class IDbConnection;
 struct DbQueryResult;
 class wxControlWithItems;
@@ -101,6 +102,11 @@ class SQLData : public wxObject {
   // row's index, 0 when none.
   int ComboBoxData(wxString sql, wxControlWithItems* control, wxArrayInt* ids, wxArrayDouble* values,
                    bool textInSecondColumn, bool selectDefault);
+  // Reloads the model from the query: its rows replaced, its columns kept, each
+  // cell read by the kind of its model column; with numberRows column 0 shows the
+  // row number. Returns the last row whose last result column equals key (as a
+  // number when key is one), -1 when none or on failure.
+  int InsertRowsDataView(wxObjectDataPtr<DVModel>& model, bool numberRows, wxString sql, wxString key);
   // Column 0 into texts, column 1 into ids.
   void SimpleListData(wxArrayString* texts, wxArrayInt* ids, wxString sql);
   // Any data-changing statement: rows changed, -1 on failure.

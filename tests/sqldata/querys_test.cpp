@@ -1,5 +1,5 @@
 #include "sqldata/querys.h"
-#include "sqldata/sql_server_engine_flag.h"
+#include "sqldata/sql_data.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

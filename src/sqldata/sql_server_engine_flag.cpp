@@ -1,3 +1,0 @@
-#include "sqldata/sql_server_engine_flag.h"
-
-std::atomic<bool> SqlServerEngineFlag{false};
