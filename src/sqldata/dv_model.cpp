@@ -6,6 +6,23 @@
 
 namespace {
 
+// wxVariant's GetDouble/GetBool/GetInteger assert on a value they cannot convert
+// (a dialog in a GUI program); a cell that is not a number is stored as 0 instead.
+double ToDouble(const wxVariant& value) {
+  double number = 0;
+  return value.Convert(&number) ? number : 0.0;
+}
+
+bool ToBool(const wxVariant& value) {
+  bool flag = false;
+  return value.Convert(&flag) && flag;
+}
+
+long ToLong(const wxVariant& value) {
+  long number = 0;
+  return value.Convert(&number) ? number : 0;
+}
+
 template <typename List>
 void EraseAt(std::vector<List>& lists, unsigned int row) {
   for (List& list : lists) {
@@ -78,9 +95,9 @@ bool DVModel::AppendValue(const wxVariant& value, unsigned int column) {
   if (!ready_ || !c) return false;
   switch (c->kind) {
     case DVColumnText: return AppendText(column, value.GetString());
-    case DVColumnDecimal: return AppendDecimal(column, value.GetDouble());
-    case DVColumnFlag: return AppendFlag(column, value.GetBool());
-    case DVColumnInteger: return AppendInteger(column, value.GetInteger());
+    case DVColumnDecimal: return AppendDecimal(column, ToDouble(value));
+    case DVColumnFlag: return AppendFlag(column, ToBool(value));
+    case DVColumnInteger: return AppendInteger(column, ToLong(value));
   }
   return false;
 }
@@ -167,9 +184,9 @@ bool DVModel::SetValueByRow(const wxVariant& value, unsigned int row, unsigned i
   if (!c || !HasRow(*c, row)) return false;
   switch (c->kind) {
     case DVColumnText: texts_[c->indexInKind][row] = value.GetString(); break;
-    case DVColumnDecimal: decimals_[c->indexInKind][row] = value.GetDouble(); break;
-    case DVColumnFlag: flags_[c->indexInKind][row] = value.GetBool() ? 1 : 0; break;
-    case DVColumnInteger: integers_[c->indexInKind][row] = static_cast<int>(value.GetInteger()); break;
+    case DVColumnDecimal: decimals_[c->indexInKind][row] = ToDouble(value); break;
+    case DVColumnFlag: flags_[c->indexInKind][row] = ToBool(value) ? 1 : 0; break;
+    case DVColumnInteger: integers_[c->indexInKind][row] = static_cast<int>(ToLong(value)); break;
   }
   return true;
 }

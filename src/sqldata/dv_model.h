@@ -38,8 +38,9 @@ class DVModel : public wxDataViewVirtualListModel {
   bool AddColumn(int kind, int tag);
   // Creates one empty storage list per column; the model is then ready for values.
   bool InitStorage();
-  // Appends one cell to `column`, read by the column's kind (GetString, GetDouble,
-  // GetBool, GetInteger). False when the model is not ready or the column is unknown.
+  // Appends one cell to `column`, converted to the column's kind; a value that does
+  // not convert (text into a decimal column) is stored as 0. False when the model
+  // is not ready or the column is unknown.
   bool AppendValue(const wxVariant& value, unsigned int column);
   // Typed appenders for bulk loading: the value goes to `column` only when the
   // column is of that kind (false otherwise).

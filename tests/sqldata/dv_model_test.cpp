@@ -139,6 +139,26 @@ TEST(DVModel, SetValueReplacesByKind) {
   EXPECT_EQ(ValueAt(*model, 0, 3).GetLong(), 77);
 }
 
+TEST(DVModel, ConvertsValuesOfAnotherTypeToTheColumnKind) {
+  veldrix::test::ScopedLocale locale("C");
+  wxObjectDataPtr<DVModel> model = FourKindModel();
+  EXPECT_TRUE(model->AppendValue(wxVariant(42L), 0));
+  EXPECT_TRUE(model->AppendValue(wxVariant("2.5"), 1));
+  EXPECT_TRUE(model->AppendValue(wxVariant(3L), 2));
+  EXPECT_TRUE(model->AppendValue(wxVariant(7.9), 3));
+  ++model->rowCount;
+  AppendFourKindRow(*model, "x", 0, false, 0);
+  // Text that is no number becomes 0 rather than a failed conversion.
+  EXPECT_TRUE(model->SetValueByRow(wxVariant("abc"), 1, 1));
+  EXPECT_TRUE(model->SetValueByRow(wxVariant(), 1, 3));
+  EXPECT_EQ(ValueAt(*model, 0, 0).GetString(), "42");
+  EXPECT_EQ(ValueAt(*model, 0, 1).GetString(), "2.50");
+  EXPECT_TRUE(ValueAt(*model, 0, 2).GetBool());
+  EXPECT_EQ(ValueAt(*model, 0, 3).GetLong(), 7);
+  EXPECT_EQ(ValueAt(*model, 1, 1).GetString(), "0.00");
+  EXPECT_EQ(ValueAt(*model, 1, 3).GetLong(), 0);
+}
+
 TEST(DVModel, ClearKeepsOrForgetsTheColumns) {
   wxObjectDataPtr<DVModel> model = FourKindModel();
   AppendFourKindRow(*model, "a", 1, false, 1);
