@@ -1,9 +1,10 @@
 // DVModel behind a real wxDataViewCtrl: the view shows every kind of column, follows
-// a deleted row and a reload.
+// a deleted row, a reload and a fill from a SQLite file.
 #include "sqldata/dv_model.h"
+#include "sqldata/sql_data.h"
 
+#include "app/common/paths.h"
 #include "dv_model_rows.h"
-
 #include "gui_support.h"
 #include "test_support.h"
 
@@ -94,4 +95,30 @@ TEST(DVModelView, FollowsADeletedRowAndAReload) {
   window.view->GetModel()->GetValue(name, window.model->GetItem(0), 0);
   EXPECT_EQ(name.GetString(), "Jedyny");
   veldrix::test::SaveScreenshot(window.frame, "dv_model_reloaded");
+}
+
+TEST(DVModelView, ShowsWhatInsertRowsDataViewRead) {
+  veldrix::test::ScopedLocale locale("pl_PL.UTF-8");
+  if (!locale.ok() && veldrix::test::RunningInCi()) FAIL() << "pl_PL.UTF-8 is not available";
+  veldrix::test::IsolatedFolders folders;
+  SQLData db(veldrix::JoinPath(folders.root(), "firmy.db"));
+  ASSERT_TRUE(db.IniciujBazeDanych());
+  db.DeleteData("create table firma(nazwa text, saldo real, aktywna integer, id_firmy integer primary key)");
+  db.DeleteData(wxString::FromUTF8("insert into firma values ('Hurtownia Żak', 1500.255, 1, 4),"
+                                   " ('Biuro Rachunkowe Sowa', -20, 0, 9), ('Kwiaciarnia Róża', NULL, 1, 15)"));
+  ListWindow window;
+  const int row = db.InsertRowsDataView(window.model, false,
+                                        "select nazwa,saldo,aktywna,id_firmy from firma order by nazwa", "9");
+  EXPECT_EQ(row, 0) << db.lastError;
+  window.view->Select(window.model->GetItem(static_cast<unsigned>(row)));
+  window.frame->Show();
+  ASSERT_TRUE(veldrix::test::WaitFor([&] { return window.RowShown(2); }));
+  EXPECT_EQ(window.model->GetCount(), 3u);
+  wxVariant name;
+  window.view->GetModel()->GetValue(name, window.view->GetSelection(), 0);
+  EXPECT_EQ(name.GetString(), "Biuro Rachunkowe Sowa");
+  wxVariant amount;
+  window.view->GetModel()->GetValue(amount, window.model->GetItem(1), 1);
+  EXPECT_EQ(amount.GetString(), locale.ok() ? "1500,26" : "1500.26");
+  veldrix::test::SaveScreenshot(window.frame, "dv_model_from_sqlite");
 }
