@@ -5,18 +5,23 @@
 
 namespace {
 
+// The select of a company-scoped dictionary; "order by 2" sorts by name.
+wxString SelectOfCompany(const wxString& columns, const wxString& table, const wxString& companyId,
+                         const wxString& order) {
+  return "select " + columns + " from " + table + " where id_firmy=" + companyId + " order by " + order;
+}
+
 // The saves of the company-scoped dictionaries that hold a name and a default flag.
-// The separators before "domyslna=" and "id_firmy=" differ by table (", " or ",").
+// The separator before "domyslna=" and "id_firmy=" differs by table (", " or ",").
 wxString SaveNamedCompanyDictionary(const wxString& table, const wxString& idColumn, bool insert,
                                     const wxString& id, const wxString& nazwa, const wxString& domyslna,
-                                    const wxString& companyId, const wxString& separator,
-                                    const wxString& companySeparator) {
+                                    const wxString& companyId, const wxString& separator) {
   if (insert) {
     return "insert into " + table + "(nazwa,domyslna,id_firmy) values ('" + EscapeSqlText(nazwa) + "'," +
            domyslna + "," + companyId + ")";
   }
   return "update " + table + " set nazwa='" + EscapeSqlText(nazwa) + "'" + separator + "domyslna=" + domyslna +
-         companySeparator + "id_firmy=" + companyId + " where " + idColumn + "=" + id + " and id_firmy=" +
+         separator + "id_firmy=" + companyId + " where " + idColumn + "=" + id + " and id_firmy=" +
          companyId;
 }
 
@@ -32,27 +37,24 @@ Querys::~Querys() = default;
 wxString Querys::SelectPlatnosc() { return "select domyslna,nazwa,id_platnosci from platnosc order by id_platnosci"; }
 
 wxString Querys::SelectKpirOpisZdarzenia(wxString companyId) {
-  return "select domyslna,nazwa,id_kpir_opis_zdarzenia from kpir_opis_zdarzenia where id_firmy=" + companyId +
-         " order by domyslna desc,nazwa";
+  return SelectOfCompany("domyslna,nazwa,id_kpir_opis_zdarzenia", "kpir_opis_zdarzenia", companyId,
+                         "domyslna desc,nazwa");
 }
 
 wxString Querys::SelectKontrahentKlasyfikacja(wxString companyId) {
-  return "select domyslna,nazwa,id_klasyfikacji from kontrahent_klasyfikacja where id_firmy=" + companyId +
-         " order by 2";
+  return SelectOfCompany("domyslna,nazwa,id_klasyfikacji", "kontrahent_klasyfikacja", companyId, "2");
 }
 
 wxString Querys::SelectArtykulKategoria(wxString companyId) {
-  return "select domyslna, nazwa,id_kategorii from artykul_kategoria where id_firmy=" + companyId + " order by 2";
+  return SelectOfCompany("domyslna, nazwa,id_kategorii", "artykul_kategoria", companyId, "2");
 }
 
 wxString Querys::SelectArtykulCenaRodzaj(wxString companyId) {
-  return "select domyslna,nazwa,id_cena_rodzaj from artykul_cena_rodzaj where id_firmy=" + companyId +
-         " order by 2";
+  return SelectOfCompany("domyslna,nazwa,id_cena_rodzaj", "artykul_cena_rodzaj", companyId, "2");
 }
 
 wxString Querys::SelectArtykulJednostka(wxString companyId) {
-  return "select domyslna,nazwa, skrot, id_jednostki from artykul_jednostka where id_firmy=" + companyId +
-         " order by 2";
+  return SelectOfCompany("domyslna,nazwa, skrot, id_jednostki", "artykul_jednostka", companyId, "2");
 }
 
 wxString Querys::SelectFirma(wxString companyId, wxString condition) {
@@ -102,25 +104,25 @@ wxString Querys::SaveArtykulJednostka(bool insert, wxString id, wxString nazwa, 
 wxString Querys::SaveArtykulCenaRodzaj(bool insert, wxString id, wxString nazwa, wxString domyslna,
                                        wxString companyId) {
   return SaveNamedCompanyDictionary("artykul_cena_rodzaj", "id_cena_rodzaj", insert, id, nazwa, domyslna,
-                                    companyId, ",", ",");
+                                    companyId, ",");
 }
 
 wxString Querys::SaveArtykulKategoria(bool insert, wxString id, wxString nazwa, wxString domyslna,
                                       wxString companyId) {
   return SaveNamedCompanyDictionary("artykul_kategoria", "id_kategorii", insert, id, nazwa, domyslna, companyId,
-                                    ",", ",");
+                                    ",");
 }
 
 wxString Querys::SaveKontrahentKlasyfikacja(bool insert, wxString id, wxString nazwa, wxString domyslna,
                                             wxString companyId) {
   return SaveNamedCompanyDictionary("kontrahent_klasyfikacja", "id_klasyfikacji", insert, id, nazwa, domyslna,
-                                    companyId, ",", ",");
+                                    companyId, ",");
 }
 
 wxString Querys::SaveKpirOpisZdarzenia(bool insert, wxString id, wxString nazwa, wxString domyslna,
                                        wxString companyId) {
   return SaveNamedCompanyDictionary("kpir_opis_zdarzenia", "id_kpir_opis_zdarzenia", insert, id, nazwa,
-                                    domyslna, companyId, ", ", ", ");
+                                    domyslna, companyId, ", ");
 }
 
 wxString Querys::SavePlatnosc(bool insert, wxString id, wxString nazwa, wxString domyslna) {
