@@ -50,15 +50,6 @@ TEST(QuerysSelects, CompanyListWithoutFilter) {
                             "desc,nazwa_banku,numer"));
 }
 
-TEST(QuerysSelects, DictionariesOfOneCompany) {
-  EXPECT_EQ(Querys::SelectPlatnosc(), "select domyslna,nazwa,id_platnosci from platnosc order by id_platnosci");
-  EXPECT_EQ(Querys::SelectArtykulJednostka("4"),
-            "select domyslna,nazwa, skrot, id_jednostki from artykul_jednostka where id_firmy=4 order by 2");
-  EXPECT_EQ(Querys::SelectKpirOpisZdarzenia("4"),
-            "select domyslna,nazwa,id_kpir_opis_zdarzenia from kpir_opis_zdarzenia where id_firmy=4 order by "
-            "domyslna desc,nazwa");
-}
-
 TEST(QuerysSaves, VatRateInsertAndPartialUpdate) {
   EXPECT_EQ(Querys::SaveStawkaVat(true, "0", "VAT 8%", "8", "0"),
             "insert into stawka_vat(nazwa,wartosc,domyslna) values ('VAT 8%',8,0)");
@@ -103,14 +94,6 @@ TEST(QuerysSaves, UpdatesKeepEachTablesSeparators) {
                      L"and id_firmy=2"));
   EXPECT_EQ(Querys::SaveArtykulJednostka(true, "0", "sztuka", "szt", "1", "2"),
             "insert into artykul_jednostka(nazwa,skrot,domyslna,id_firmy) values ('sztuka','szt',1,2)");
-}
-
-TEST(QuerysDeletes, CompanyScopedDeletesTakeTheCompanyFirst) {
-  EXPECT_EQ(Querys::DeleteStawkaVat("3"), "delete from stawka_vat where id_stawki_vat=3");
-  EXPECT_EQ(Querys::DeletePlatnosc("3"), "delete from platnosc where id_platnosci=3");
-  EXPECT_EQ(Querys::DeleteArtykulJednostka("2", "8"), "delete from artykul_jednostka where id_jednostki=8 and id_firmy=2");
-  EXPECT_EQ(Querys::DeleteKontrahentKlasyfikacja("2", "8"),
-            "delete from kontrahent_klasyfikacja where id_klasyfikacji=8 and id_firmy=2");
 }
 
 namespace {
