@@ -1,7 +1,6 @@
 #include "sqldata/querys.h"
 
 #include "sqldata/sql_literals.h"
-#include "sqldata/sql_data.h"
 
 namespace {
 
@@ -72,11 +71,12 @@ wxString Querys::SelectFirmaRachunek(wxString companyId, wxString condition) {
 }
 
 wxString Querys::SelectFirmaHistoria(wxString companyId, wxString condition) {
-  // date() is SQLite's; SQL Server sorts by the same day through CAST.
-  const wxString dateKey = SqlServerEngineFlag.load() ? "CAST(data_od AS DATE)" : "date(data_od)";
+  // SQLite dialect like every other text: SQLData rewrites date() for SQL Server.
+  // The process-wide engine flag is not consulted, since it follows whichever
+  // SQLData was constructed last, not the connection this text will run on.
   return "select data_od,nazwa,nazwa_pelna,nip,regon,ulica,kod,miejscowosc,wojewodztwo,id_firma_historia "
          "from firma_historia " +
-         BuildWhere(companyId, condition) + " order by " + dateKey + " desc";
+         BuildWhere(companyId, condition) + " order by date(data_od) desc";
 }
 
 wxString Querys::SaveStawkaVat(bool insert, wxString id, wxString nazwa, wxString wartosc, wxString domyslna) {

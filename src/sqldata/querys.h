@@ -25,7 +25,7 @@ class Querys : public wxObject {
   // Company selects, filtered by BuildWhere(companyId, condition).
   static wxString SelectFirma(wxString companyId, wxString condition);
   static wxString SelectFirmaRachunek(wxString companyId, wxString condition);
-  // Newest entry first; the date syntax follows SqlServerEngineFlag.
+  // Newest entry first, by date(data_od) on every engine.
   static wxString SelectFirmaHistoria(wxString companyId, wxString condition);
 
   // Saves: an insert when `insert` (id unused), otherwise an update of row `id`.
