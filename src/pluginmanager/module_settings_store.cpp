@@ -1,0 +1,89 @@
+#include "pluginmanager/module_settings_store.h"
+
+#include "pluginmanager/host_application.h"
+
+#include <wx/config.h>
+
+#include <mutex>
+
+namespace veldrix {
+namespace {
+
+// Created at first use and never destroyed: module threads may still call in
+// while static objects are torn down at exit.
+std::mutex& StoreLock() {
+  static std::mutex* lock = new std::mutex();
+  return *lock;
+}
+
+bool IsCompanyPath(const wxString& normalized) { return normalized.IsSameAs("/KSeF", false); }
+
+}  // namespace
+
+wxString NormalizeConfigPath(const wxString& path) {
+  if (path.empty()) return "/";
+  if (!path.StartsWith("/")) return "/" + path;
+  return path;
+}
+
+wxString MakeModuleSettingsPath(const wxString& schemaPath, const wxString& moduleId) {
+  wxString path = schemaPath.empty() ? "/Plugins/" + moduleId : schemaPath;
+  if (!path.StartsWith("/")) path = "/" + path;
+  return path;
+}
+
+wxString ModuleSettingsStore::Get(const wxString& path, const wxString& key, const wxString& defaultValue) {
+  std::lock_guard<std::mutex> guard(StoreLock());
+  const wxString p = NormalizeConfigPath(path);
+  if (IsCompanyPath(p)) {
+    RemoveConfigGroup(p);
+    wxString value;
+    return ReadCompanyValue(p, key, &value) ? value : defaultValue;
+  }
+  wxConfigBase* config = wxConfigBase::Get(false);
+  if (!config || key.empty()) return defaultValue;
+  config->SetPath(p);
+  wxString value;
+  const bool found = config->Read(key, &value);
+  config->SetPath("/");
+  return found ? value : defaultValue;
+}
+
+void ModuleSettingsStore::Set(const wxString& path, const wxString& key, const wxString& value) {
+  std::lock_guard<std::mutex> guard(StoreLock());
+  const wxString p = NormalizeConfigPath(path);
+  if (IsCompanyPath(p)) {
+    RemoveConfigGroup(p);
+    WriteCompanyValue(p, key, value);
+    return;
+  }
+  wxConfigBase* config = wxConfigBase::Get(false);
+  if (!config || key.empty()) return;
+  config->SetPath(p);
+  config->Write(key, value);
+  config->Flush();
+  config->SetPath("/");
+}
+
+void ModuleSettingsStore::RemoveConfigGroup(const wxString& path) {
+  wxConfigBase* config = wxConfigBase::Get(false);
+  if (!config) return;
+  const wxString group = NormalizeConfigPath(path).Mid(1);
+  if (group.empty()) return;
+  config->SetPath("/");
+  if (config->HasGroup(group)) {
+    config->DeleteGroup(group);
+    config->Flush();
+  }
+  config->SetPath("/");
+}
+
+bool ModuleSettingsStore::ReadCompanyValue(const wxString& path, const wxString& key, wxString* value) {
+  return false;
+}
+
+bool ModuleSettingsStore::WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value) {
+  return false;
+}
+
+}  // namespace veldrix

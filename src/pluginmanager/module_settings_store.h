@@ -1,0 +1,28 @@
+// Module settings addressed by path and key: the "/KSeF" path per company in the
+// program database table ksef_ustawienia, every other path in the configuration
+// file. Used by the host's setting callbacks and the module settings pages.
+#pragma once
+
+#include <wx/string.h>
+
+namespace veldrix {
+
+// "" -> "/"; a path without a leading "/" gets one.
+wxString NormalizeConfigPath(const wxString& path);
+// An empty schema path -> "/Plugins/" + module id; then a leading "/" is ensured.
+wxString MakeModuleSettingsPath(const wxString& schemaPath, const wxString& moduleId);
+
+// Every call holds one process-wide lock, so module worker threads and the GUI
+// thread are serialised. Failures are silent: Get falls back to the default.
+class ModuleSettingsStore {
+ public:
+  static wxString Get(const wxString& path, const wxString& key, const wxString& defaultValue);
+  static void Set(const wxString& path, const wxString& key, const wxString& value);
+
+  // Steps of Get and Set, for the lock holder only.
+  static void RemoveConfigGroup(const wxString& path);
+  static bool ReadCompanyValue(const wxString& path, const wxString& key, wxString* value);
+  static bool WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value);
+};
+
+}  // namespace veldrix

@@ -1,0 +1,297 @@
+#include "pluginmanager/module_staging.h"
+
+#include "app/common/i18n.h"
+
+#include <openssl/evp.h>
+
+#include <wx/dir.h>
+#include <wx/ffile.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/wfstream.h>
+#include <wx/zipstrm.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace veldrix {
+namespace {
+
+constexpr std::size_t kBlockSize = 65536;
+
+void SetError(wxString* error, const wxString& text) {
+  if (error) *error = text;
+}
+
+bool MakeFolder(const wxString& folder) {
+  if (wxDirExists(folder)) return true;
+  wxLogNull quiet;
+  return wxFileName::Mkdir(folder, 0770, wxPATH_MKDIR_FULL);
+}
+
+// The extension of the last path component; a component whose only dot is its
+// first character has none.
+wxString Extension(const wxString& name) {
+  const wxString last = name.AfterLast('/');
+  const int dot = last.Find('.', true);
+  if (dot == wxNOT_FOUND || dot == 0) return wxString();
+  return last.Mid(dot + 1);
+}
+
+}  // namespace
+
+wxString JoinModulePath(const wxString& folder, const wxString& name) {
+  return folder + wxFileName::GetPathSeparator() + name;
+}
+
+wxString GetPendingInstallDir(const wxString& root, const wxString& code) {
+  return JoinModulePath(JoinModulePath(root, ".pending"), code);
+}
+
+wxString GetPendingRemovalMarker(const wxString& root, const wxString& code) {
+  return JoinModulePath(JoinModulePath(root, ".pending-remove"), code);
+}
+
+bool RemoveDirIfExists(const wxString& folder) {
+  if (!wxDirExists(folder)) return true;
+  wxLogNull quiet;
+  return wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE) && !wxDirExists(folder);
+}
+
+bool IsValidModuleCode(const wxString& text) {
+  if (text.empty() || text.length() > 80) return false;
+  for (wxUniChar c : text) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+bool IsSafePackagePath(wxString name) {
+  name.Replace("\\", "/");
+  if (name.empty() || name[0] == '/') return false;
+  if (name.length() > 2 && name[1] == ':' && wxIsalpha(name[0])) return false;
+  for (const wxString& part : wxSplit(name, '/', '\0')) {
+    if (part == "." || part == "..") return false;
+  }
+  return true;
+}
+
+bool ComputeFileSha256(const wxString& path, wxString* hex, wxString* error) {
+  if (hex) hex->clear();
+  if (error) error->clear();
+  std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+  if (!context) {
+    SetError(error, _("Nie udało się uruchomić weryfikacji SHA-256."));
+    return false;
+  }
+  if (EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
+    SetError(error, _("Nie udało się utworzyć skrótu SHA-256."));
+    return false;
+  }
+  wxFFile file;
+  {
+    wxLogNull quiet;
+    if (!file.Open(path, "rb")) {
+      SetError(error, _("Nie udało się odczytać pobranej paczki."));
+      return false;
+    }
+  }
+  std::vector<unsigned char> block(kBlockSize);
+  for (;;) {
+    const std::size_t count = std::fread(block.data(), 1, block.size(), file.fp());
+    if (count == 0) {
+      if (std::ferror(file.fp())) {
+        SetError(error, _("Błąd odczytu pobranej paczki."));
+        return false;
+      }
+      break;
+    }
+    if (EVP_DigestUpdate(context.get(), block.data(), count) != 1) {
+      SetError(error, _("Nie udało się obliczyć skrótu paczki."));
+      return false;
+    }
+  }
+  file.Close();
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1) {
+    SetError(error, _("Nie udało się zakończyć weryfikacji paczki."));
+    return false;
+  }
+  wxString text;
+  for (unsigned int i = 0; i < length; ++i) text += wxString::Format("%02x", digest[i]);
+  if (hex) *hex = text;
+  return true;
+}
+
+bool StagePackage(const wxString& root, const wxString& code, const wxString& packagePath,
+                  const wxString& publishedSha256, wxString* error) {
+  return StagePackage(root, code, packagePath, publishedSha256, PackageLimits(), error);
+}
+
+bool StagePackage(const wxString& root, const wxString& code, const wxString& packagePath,
+                  const wxString& publishedSha256, const PackageLimits& limits, wxString* error) {
+  if (error) error->clear();
+  if (!IsValidModuleCode(code)) {
+    SetError(error, _("Nieprawidłowy kod modułu."));
+    return false;
+  }
+  if (publishedSha256.length() != 64) {
+    SetError(error, _("Paczka nie ma opublikowanej sumy kontrolnej SHA-256."));
+    return false;
+  }
+  wxString computed;
+  if (!ComputeFileSha256(packagePath, &computed, error)) return false;
+  if (!computed.IsSameAs(publishedSha256, false)) {
+    SetError(error, _("Suma SHA-256 paczki jest nieprawidłowa. Instalacja została przerwana."));
+    return false;
+  }
+
+  const wxString pending = JoinModulePath(root, ".pending");
+  const wxString unpacking = JoinModulePath(pending, code + ".new");
+  const wxString staged = JoinModulePath(pending, code);
+  const wxString previous = JoinModulePath(pending, code + ".old");
+  if (!MakeFolder(pending) || !RemoveDirIfExists(unpacking) || !MakeFolder(unpacking)) {
+    SetError(error, _("Nie udało się przygotować katalogu aktualizacji modułu."));
+    return false;
+  }
+
+  // From here on every failure removes the half-unpacked folder.
+  auto fail = [&](const wxString& text) {
+    SetError(error, text);
+    RemoveDirIfExists(unpacking);
+    return false;
+  };
+
+  wxFFileInputStream input(packagePath, "rb");
+  if (!input.IsOk()) return fail(_("Nie udało się otworzyć paczki modułu."));
+  wxLogNull quiet;  // the reader's own reports become the texts below
+  wxZipInputStream zip(input, wxConvUTF8);
+
+  unsigned files = 0;
+  std::uint64_t declaredTotal = 0;
+  std::uint64_t writtenTotal = 0;
+  bool hasLibrary = false;
+  std::vector<char> buffer(kBlockSize);
+  std::unique_ptr<wxZipEntry> entry;
+  while (entry.reset(zip.GetNextEntry()), entry) {
+    wxString name = entry->GetName(wxPATH_UNIX);
+    name.Replace("\\", "/");
+    if (!IsSafePackagePath(name)) return fail(_("Paczka zawiera niedozwoloną ścieżkę."));
+    if (entry->IsDir()) continue;
+    if (++files > limits.maxFiles) return fail(_("Paczka zawiera zbyt wiele plików."));
+    const wxFileOffset declared = entry->GetSize();
+    if (declared > 0) declaredTotal += static_cast<std::uint64_t>(declared);
+    if (declaredTotal > limits.maxBytes) return fail(_("Rozpakowana paczka przekracza dozwolony rozmiar."));
+
+    const wxString target = JoinModulePath(unpacking, name);
+    if (!MakeFolder(wxFileName(target).GetPath())) {
+      return fail(_("Nie udało się utworzyć katalogu z paczki modułu."));
+    }
+    wxFFile output;
+    if (!output.Open(target, "wb")) return fail(_("Nie udało się zapisać pliku z paczki modułu."));
+    std::uint64_t written = 0;
+    for (;;) {
+      zip.Read(buffer.data(), buffer.size());
+      const std::size_t count = zip.LastRead();
+      if (count == 0) break;
+      written += count;
+      writtenTotal += count;
+      // The declared sizes are the archive's word only; what is written counts too.
+      if (writtenTotal > limits.maxBytes) {
+        output.Close();
+        return fail(_("Rozpakowana paczka przekracza dozwolony rozmiar."));
+      }
+      if (declared >= 0 && written > static_cast<std::uint64_t>(declared)) {
+        output.Close();
+        return fail(_("Paczka modułu jest uszkodzona."));
+      }
+      if (output.Write(buffer.data(), count) != count) {
+        output.Close();
+        return fail(_("Nie udało się zapisać pliku z paczki modułu."));
+      }
+    }
+    const wxStreamError state = zip.GetLastError();
+    if (state != wxSTREAM_NO_ERROR && state != wxSTREAM_EOF) {
+      output.Close();
+      return fail(_("Paczka modułu jest uszkodzona."));
+    }
+    if (!output.Close()) return fail(_("Nie udało się zapisać pliku z paczki modułu."));
+    if (Extension(name).IsSameAs("so", false)) hasLibrary = true;
+  }
+  // A reader error after some entries means the rest of the package is missing;
+  // an unreadable file with no entries at all is reported as holding no library.
+  const wxStreamError state = zip.GetLastError();
+  if (files > 0 && state != wxSTREAM_NO_ERROR && state != wxSTREAM_EOF) {
+    return fail(_("Paczka modułu jest uszkodzona."));
+  }
+  if (!hasLibrary) return fail(_("Paczka nie zawiera biblioteki modułu dla Linux."));
+
+  // Commit. The earlier staged version is moved aside rather than deleted, so a
+  // failed rename can put it back.
+  if (!RemoveDirIfExists(previous)) return fail(_("Nie udało się zatwierdzić oczekującej aktualizacji modułu."));
+  const bool hadStaged = wxDirExists(staged);
+  if (hadStaged && !RenameEntry(staged, previous)) {
+    return fail(_("Nie udało się zatwierdzić oczekującej aktualizacji modułu."));
+  }
+  if (!RenameEntry(unpacking, staged)) {
+    if (hadStaged) RenameEntry(previous, staged);
+    return fail(_("Nie udało się zatwierdzić oczekującej aktualizacji modułu."));
+  }
+  if (hadStaged) RemoveDirIfExists(previous);
+  return true;
+}
+
+bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString* error) {
+  if (error) error->clear();
+  if (!IsValidModuleCode(code)) {
+    SetError(error, _("Nieprawidłowy kod modułu."));
+    return false;
+  }
+  const wxString installed = JoinModulePath(root, code);
+  const wxString staged = GetPendingInstallDir(root, code);
+  if (!wxDirExists(installed) && !wxDirExists(staged)) {
+    SetError(error, _("Nie znaleziono plików zainstalowanego modułu."));
+    return false;
+  }
+  if (!RemoveDirIfExists(staged)) {
+    SetError(error, _("Nie udało się anulować oczekującej instalacji modułu."));
+    return false;
+  }
+  if (!MakeFolder(JoinModulePath(root, ".pending-remove"))) {
+    SetError(error, _("Nie udało się przygotować odinstalowania modułu."));
+    return false;
+  }
+  wxFFile marker;
+  bool written = false;
+  {
+    wxLogNull quiet;
+    if (marker.Open(GetPendingRemovalMarker(root, code), "wb")) {
+      const wxScopedCharBuffer text = (code + "\n").utf8_str();
+      written = marker.Write(text.data(), text.length()) == text.length();
+      written = marker.Close() && written;
+    }
+  }
+  if (!written) {
+    SetError(error, _("Nie udało się zapisać polecenia odinstalowania modułu."));
+    return false;
+  }
+  return true;
+}
+
+bool IsModuleInstallPending(const wxString& root, const wxString& code) {
+  return IsValidModuleCode(code) && wxDirExists(GetPendingInstallDir(root, code));
+}
+
+bool IsModuleRemovalPending(const wxString& root, const wxString& code) {
+  return IsValidModuleCode(code) && wxFileExists(GetPendingRemovalMarker(root, code));
+}
+
+bool RenameEntry(const wxString& from, const wxString& to) {
+  return std::rename(from.fn_str(), to.fn_str()) == 0;
+}
+
+}  // namespace veldrix
