@@ -290,11 +290,17 @@ void PluginManager::InitializeModules() {
           const PluginModule* dependency = FindModule(id);
           if (dependency && waiting(*dependency)) dependencyPending = true;
         }
-        if (!dependencyPending) module.message = message;
+        if (!dependencyPending) {
+          module.message = message;
+          progress = true;
+        }
         continue;
       }
+      // A module that fails is progress too: its dependents, waiting on it in
+      // this pass, then say which module failed whatever the load order.
       if (module.entry.initialize && module.entry.initialize(&host_) == 0) {
         module.message = _("Inicjalizacja modułu nie powiodła się.");
+        progress = true;
         continue;
       }
       module.initialized = true;
