@@ -12,6 +12,7 @@
 #include <wx/wfstream.h>
 #include <wx/zipstrm.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -38,6 +39,49 @@ wxString Extension(const wxString& name) {
   const int dot = last.Find('.', true);
   if (dot == wxNOT_FOUND || dot == 0) return wxString();
   return last.Mid(dot + 1);
+}
+
+std::uint32_t Le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+unsigned Le16(const unsigned char* p) { return static_cast<unsigned>(p[0]) | (static_cast<unsigned>(p[1]) << 8); }
+
+// The entry names exactly as the archive's central directory stores them. The ZIP
+// reader hands out cleaned names (a leading "/" or "./" dropped, "\" turned into
+// "/"), which would hide an archive that tries to write outside its folder.
+// Empty when the central directory cannot be found; the reader then decides.
+std::vector<wxString> RawEntryNames(wxFFile& file) {
+  std::vector<wxString> names;
+  const wxFileOffset length = file.Length();
+  if (length < 22) return names;
+  const wxFileOffset tail = std::min<wxFileOffset>(length, 22 + 65535);
+  std::vector<unsigned char> end(static_cast<std::size_t>(tail));
+  if (!file.Seek(length - tail) || file.Read(end.data(), end.size()) != end.size()) return names;
+  std::size_t eocd = end.size() - 22 + 1;
+  while (eocd-- > 0) {
+    if (end[eocd] == 'P' && end[eocd + 1] == 'K' && end[eocd + 2] == 5 && end[eocd + 3] == 6) break;
+  }
+  if (eocd == static_cast<std::size_t>(-1)) return names;
+  const std::uint32_t size = Le32(&end[eocd + 12]);
+  const std::uint32_t offset = Le32(&end[eocd + 16]);
+  if (size == 0xffffffffu || offset == 0xffffffffu || static_cast<wxFileOffset>(offset) + size > length) return names;
+  std::vector<unsigned char> directory(size);
+  if (!file.Seek(offset) || file.Read(directory.data(), size) != size) return names;
+  for (std::size_t at = 0; at + 46 <= directory.size();) {
+    const unsigned char* header = &directory[at];
+    if (Le32(header) != 0x02014b50u) break;
+    const std::size_t nameLength = Le16(header + 28);
+    const std::size_t next = at + 46 + nameLength + Le16(header + 30) + Le16(header + 32);
+    if (at + 46 + nameLength > directory.size()) break;
+    const char* raw = reinterpret_cast<const char*>(header + 46);
+    wxString name = wxString::FromUTF8(raw, nameLength);
+    if (name.empty() && nameLength > 0) name = wxString::From8BitData(raw, nameLength);
+    names.push_back(name);
+    at = next;
+  }
+  return names;
 }
 
 }  // namespace
@@ -166,9 +210,13 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
     return false;
   };
 
+  wxLogNull quiet;  // the reader's own reports become the texts below
   wxFFileInputStream input(packagePath, "rb");
   if (!input.IsOk()) return fail(_("Nie udało się otworzyć paczki modułu."));
-  wxLogNull quiet;  // the reader's own reports become the texts below
+  for (const wxString& raw : RawEntryNames(*input.GetFile())) {
+    if (!IsSafePackagePath(raw)) return fail(_("Paczka zawiera niedozwoloną ścieżkę."));
+  }
+  input.GetFile()->Seek(0);
   wxZipInputStream zip(input, wxConvUTF8);
 
   unsigned files = 0;
@@ -270,7 +318,8 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
   {
     wxLogNull quiet;
     if (marker.Open(GetPendingRemovalMarker(root, code), "wb")) {
-      const wxScopedCharBuffer text = (code + "\n").utf8_str();
+      const wxString line = code + "\n";
+      const wxScopedCharBuffer text = line.utf8_str();
       written = marker.Write(text.data(), text.length()) == text.length();
       written = marker.Close() && written;
     }
