@@ -1,0 +1,159 @@
+// Applying staged installs, updates and removals in a temporary modules folder.
+#include "pluginmanager/pending_module_changes.h"
+
+#include "app/common/paths.h"
+#include "pluginmanager/module_staging.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/dir.h>
+#include <wx/filefn.h>
+#include <wx/regex.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace veldrix {
+namespace {
+
+wxString U(const char* text) { return wxString::FromUTF8(text); }
+
+class PendingModuleChangesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = JoinPath(temp_.path(), "Moduly");
+    ASSERT_TRUE(EnsureFolder(root_));
+  }
+
+  wxString At(const wxString& relative) { return JoinModulePath(root_, relative); }
+
+  void Installed(const wxString& code, const std::string& version) {
+    ASSERT_TRUE(EnsureFolder(At(code)));
+    test::WriteFileBytes(JoinModulePath(At(code), "version"), version);
+  }
+
+  void StagedVersion(const wxString& code, const std::string& version) {
+    ASSERT_TRUE(EnsureFolder(GetPendingInstallDir(root_, code)));
+    test::WriteFileBytes(JoinModulePath(GetPendingInstallDir(root_, code), "version"), version);
+  }
+
+  void Marker(const wxString& name, const std::string& content = "x\n") {
+    ASSERT_TRUE(EnsureFolder(At(".pending-remove")));
+    test::WriteFileBytes(JoinModulePath(At(".pending-remove"), name), content);
+  }
+
+  std::vector<wxString> List(const wxString& folder, int flags = wxDIR_DIRS | wxDIR_FILES) {
+    std::vector<wxString> names;
+    wxDir dir(folder);
+    wxString name;
+    for (bool more = dir.IsOpened() && dir.GetFirst(&name, wxString(), flags); more; more = dir.GetNext(&name)) {
+      names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempDir temp_;
+  wxString root_;
+};
+
+TEST_F(PendingModuleChangesTest, NothingStagedChangesNothing) {
+  Installed("faktury", "1");
+  wxString report = "old";
+  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report));
+  EXPECT_TRUE(report.empty());
+  EXPECT_EQ(List(root_, wxDIR_DIRS | wxDIR_FILES | wxDIR_HIDDEN), std::vector<wxString>{"faktury"});
+}
+
+TEST_F(PendingModuleChangesTest, RemovesMarkedModulesAndDropsStaleMarkers) {
+  Installed("faktury", "1");
+  Installed("kpir", "1");
+  Marker("faktury", "");
+  Marker("gone");  // its module folder no longer exists
+  Marker("Bad.Name");
+  wxString report;
+  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report));
+  EXPECT_TRUE(report.empty());
+  EXPECT_EQ(List(root_), std::vector<wxString>{"kpir"});
+  EXPECT_EQ(List(At(".pending-remove")), std::vector<wxString>{"Bad.Name"});
+}
+
+TEST_F(PendingModuleChangesTest, InstallsAndUpdatesWithADatedBackup) {
+  Installed("faktury", "1");
+  StagedVersion("faktury", "2");
+  StagedVersion("kpir", "1");
+  ASSERT_TRUE(EnsureFolder(GetPendingInstallDir(root_, "jpk") + ".new"));
+  wxString report;
+  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "2");
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "1");
+  const std::vector<wxString> backups = List(At(".backup"));
+  ASSERT_EQ(backups.size(), 1u);
+  EXPECT_TRUE(wxRegEx("^faktury-[0-9]{8}-[0-9]{6}$").Matches(backups[0])) << backups[0];
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At(".backup/" + backups[0]), "version")), "1");
+  EXPECT_EQ(List(At(".pending")), std::vector<wxString>{"jpk.new"});
+}
+
+TEST_F(PendingModuleChangesTest, TwoUpdatesWithinOneSecondKeepBothBackups) {
+  Installed("faktury", "1");
+  StagedVersion("faktury", "2");
+  wxString report;
+  ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  StagedVersion("faktury", "3");
+  ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  StagedVersion("faktury", "4");
+  ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  const std::vector<wxString> backups = List(At(".backup"));
+  ASSERT_EQ(backups.size(), 3u);
+  std::vector<std::string> versions;
+  for (const wxString& backup : backups) {
+    versions.push_back(test::ReadFileBytes(JoinModulePath(At(".backup/" + backup), "version")));
+  }
+  std::sort(versions.begin(), versions.end());
+  EXPECT_EQ(versions, (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "4");
+}
+
+TEST_F(PendingModuleChangesTest, MarkerAndStagedFolderGiveAFreshInstall) {
+  Installed("kpir", "1");
+  Marker("kpir");
+  StagedVersion("kpir", "2");
+  wxString report;
+  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "2");
+  EXPECT_FALSE(wxDirExists(At(".backup")));
+}
+
+TEST_F(PendingModuleChangesTest, FailuresAreReportedPerModuleAndLeftForTheNextStart) {
+  Installed("faktury", "1");
+  Marker("faktury");
+  Installed("kpir", "1");
+  StagedVersion("kpir", "2");
+  StagedVersion("jpk", "1");
+  // The removal cannot move the module aside, the update cannot make its backup,
+  // and the install finds a file where its folder goes.
+  test::WriteFileBytes(At(".removing"), "");
+  test::WriteFileBytes(At(".backup"), "");
+  test::WriteFileBytes(At("jpk"), "");
+  wxString report;
+  EXPECT_FALSE(ApplyPendingModuleChanges(root_, &report));
+  EXPECT_EQ(report, U("Nie udało się odinstalować modułu faktury.\n"
+                      "Nie udało się zastosować aktualizacji modułu jpk.\n"
+                      "Nie udało się utworzyć kopii modułu kpir.\n"));
+  // Nothing was half done: every module is complete where it was, every change waits.
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "1");
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "1");
+  EXPECT_TRUE(IsModuleRemovalPending(root_, "faktury"));
+  EXPECT_TRUE(IsModuleInstallPending(root_, "kpir"));
+  EXPECT_TRUE(IsModuleInstallPending(root_, "jpk"));
+
+  wxRemoveFile(At(".removing"));
+  wxRemoveFile(At(".backup"));
+  wxRemoveFile(At("jpk"));
+  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_EQ(List(root_), (std::vector<wxString>{"jpk", "kpir"}));
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "2");
+}
+
+}  // namespace
+}  // namespace veldrix
