@@ -17,7 +17,8 @@ void InstallHostApplication(IHostApplication* application) { installed.store(app
 long WorkingCompanyId() {
   IHostApplication* app = HostApplication();
   if (!app) return 0;
-  const wxScopedCharBuffer text = app->GetWorkingCompanyId().utf8_str();
+  const wxString id = app->GetWorkingCompanyId();
+  const wxScopedCharBuffer text = id.utf8_str();
   errno = 0;
   const long value = std::strtol(text.data(), nullptr, 10);
   if (errno == ERANGE || value <= 0 || value > INT_MAX) return 0;

@@ -1,6 +1,8 @@
 #include "pluginmanager/module_settings_store.h"
 
 #include "pluginmanager/host_application.h"
+#include "sqldata/sql_data.h"
+#include "sqldata/sql_literals.h"
 
 #include <wx/config.h>
 
@@ -79,10 +81,42 @@ void ModuleSettingsStore::RemoveConfigGroup(const wxString& path) {
 }
 
 bool ModuleSettingsStore::ReadCompanyValue(const wxString& path, const wxString& key, wxString* value) {
-  return false;
+  const long company = WorkingCompanyId();
+  IHostApplication* app = HostApplication();
+  if (key.empty() || company <= 0 || !app) return false;
+  SQLData db(app->GetActiveConnection());
+  if (!db.IniciujBazeDanych()) return false;
+  const wxArrayString cells =
+      db.FrameData(wxString::Format("SELECT coalesce(wartosc,'') FROM ksef_ustawienia WHERE id_firmy=%ld", company) +
+                   " AND sciezka=" + QuoteSqlLiteral(path) + " AND klucz=" + QuoteSqlLiteral(key) + " LIMIT 1");
+  if (db.errorFlag || cells.empty()) return false;
+  if (value) *value = cells[0];
+  return true;
 }
 
 bool ModuleSettingsStore::WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value) {
+  const long company = WorkingCompanyId();
+  IHostApplication* app = HostApplication();
+  if (key.empty() || company <= 0 || !app) return false;
+  SQLData db(app->GetActiveConnection());
+  if (!db.IniciujBazeDanych()) return false;
+  const wxString where = wxString::Format(" WHERE id_firmy=%ld", company) + " AND sciezka=" + QuoteSqlLiteral(path) +
+                         " AND klucz=" + QuoteSqlLiteral(key);
+  // Delete and insert are one unit: a failed insert must not leave the value gone.
+  db.StartTransaction();
+  if (db.errorFlag) return false;
+  const bool deleted = db.DeleteData("DELETE FROM ksef_ustawienia" + where) >= 0;
+  const bool inserted =
+      deleted && db.DeleteData(wxString::Format("INSERT INTO ksef_ustawienia(id_firmy, sciezka, klucz, wartosc, "
+                                                "updated_at) VALUES(%ld,",
+                                                company) +
+                               QuoteSqlLiteral(path) + "," + QuoteSqlLiteral(key) + "," + QuoteSqlLiteral(value) +
+                               ",CURRENT_TIMESTAMP)") >= 0;
+  if (inserted && !db.errorFlag) {
+    db.CommitTransaction();
+    if (!db.errorFlag) return true;
+  }
+  db.RollbackTransaction();
   return false;
 }
 
