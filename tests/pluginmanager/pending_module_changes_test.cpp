@@ -3,6 +3,7 @@
 
 #include "app/common/paths.h"
 #include "pluginmanager/module_staging.h"
+#include "package_builder.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,36 @@ TEST_F(PendingModuleChangesTest, FailuresAreReportedPerModuleAndLeftForTheNextSt
   EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
   EXPECT_EQ(List(root_), (std::vector<wxString>{"jpk", "kpir"}));
   EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "2");
+}
+
+TEST_F(PendingModuleChangesTest, StoreInstallUpdateAndRemovalReachTheModulesFolderAtTheNextStart) {
+  auto stage = [this](const std::string& version) {
+    const wxString package = JoinModulePath(temp_.path(), "package.zip");
+    test::WritePackage(package, {{"bin/libfaktury.so", "ELF " + version}, {"version", version}});
+    wxString hex;
+    wxString error;
+    ASSERT_TRUE(ComputeFileSha256(package, &hex, &error)) << error;
+    ASSERT_TRUE(StagePackage(root_, "faktury", package, hex, &error)) << error;
+  };
+  wxString report;
+  stage("1");
+  ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "bin/libfaktury.so")), "ELF 1");
+  EXPECT_FALSE(wxDirExists(At(".backup")));
+
+  stage("2");
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "1");  // untouched until the start
+  ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "2");
+  ASSERT_EQ(List(At(".backup")).size(), 1u);
+  EXPECT_FALSE(IsModuleInstallPending(root_, "faktury"));
+
+  wxString error;
+  ASSERT_TRUE(PrepareModuleUninstall(root_, "faktury", &error)) << error;
+  EXPECT_TRUE(wxDirExists(At("faktury")));
+  ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_TRUE(List(root_).empty());
+  EXPECT_FALSE(IsModuleRemovalPending(root_, "faktury"));
 }
 
 }  // namespace
