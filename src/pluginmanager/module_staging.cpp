@@ -26,12 +26,6 @@ void SetError(wxString* error, const wxString& text) {
   if (error) *error = text;
 }
 
-bool MakeFolder(const wxString& folder) {
-  if (wxDirExists(folder)) return true;
-  wxLogNull quiet;
-  return wxFileName::Mkdir(folder, 0770, wxPATH_MKDIR_FULL);
-}
-
 // The extension of the last path component; a component whose only dot is its
 // first character has none.
 wxString Extension(const wxString& name) {
@@ -96,6 +90,25 @@ wxString GetPendingInstallDir(const wxString& root, const wxString& code) {
 
 wxString GetPendingRemovalMarker(const wxString& root, const wxString& code) {
   return JoinModulePath(JoinModulePath(root, ".pending-remove"), code);
+}
+
+bool MakeModuleFolder(const wxString& folder) {
+  if (wxDirExists(folder)) return true;
+  wxLogNull quiet;
+  return wxFileName::Mkdir(folder, 0770, wxPATH_MKDIR_FULL);
+}
+
+std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& spec) {
+  std::vector<wxString> names;
+  wxDir dir;
+  {
+    wxLogNull quiet;
+    if (!dir.Open(folder)) return names;
+  }
+  wxString name;
+  for (bool more = dir.GetFirst(&name, spec, flags); more; more = dir.GetNext(&name)) names.push_back(name);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool RemoveDirIfExists(const wxString& folder) {
@@ -198,7 +211,7 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
   const wxString unpacking = JoinModulePath(pending, code + ".new");
   const wxString staged = JoinModulePath(pending, code);
   const wxString previous = JoinModulePath(pending, code + ".old");
-  if (!MakeFolder(pending) || !RemoveDirIfExists(unpacking) || !MakeFolder(unpacking)) {
+  if (!MakeModuleFolder(pending) || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
     SetError(error, _("Nie udało się przygotować katalogu aktualizacji modułu."));
     return false;
   }
@@ -236,7 +249,7 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
     if (declaredTotal > limits.maxBytes) return fail(_("Rozpakowana paczka przekracza dozwolony rozmiar."));
 
     const wxString target = JoinModulePath(unpacking, name);
-    if (!MakeFolder(wxFileName(target).GetPath())) {
+    if (!MakeModuleFolder(wxFileName(target).GetPath())) {
       return fail(_("Nie udało się utworzyć katalogu z paczki modułu."));
     }
     wxFFile output;
@@ -309,7 +322,7 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
     SetError(error, _("Nie udało się anulować oczekującej instalacji modułu."));
     return false;
   }
-  if (!MakeFolder(JoinModulePath(root, ".pending-remove"))) {
+  if (!MakeModuleFolder(JoinModulePath(root, ".pending-remove"))) {
     SetError(error, _("Nie udało się przygotować odinstalowania modułu."));
     return false;
   }

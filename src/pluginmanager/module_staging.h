@@ -7,6 +7,7 @@
 #include <wx/string.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace veldrix {
 
@@ -16,6 +17,11 @@ wxString GetPendingInstallDir(const wxString& root, const wxString& code);
 wxString GetPendingRemovalMarker(const wxString& root, const wxString& code);
 // True when the folder is absent or was deleted with its content.
 bool RemoveDirIfExists(const wxString& folder);
+// Creates the folder with any missing parents (0770); true when it exists afterwards.
+bool MakeModuleFolder(const wxString& folder);
+// Names of the folder's entries of the wxDir kinds in `flags` matching `spec`,
+// sorted; hidden ones only with wxDIR_HIDDEN. Empty when the folder cannot be read.
+std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& spec = wxString());
 // Renames a file or folder, replacing what the platform allows (a file, an empty folder).
 bool RenameEntry(const wxString& from, const wxString& to);
 

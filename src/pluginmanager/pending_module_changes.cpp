@@ -9,24 +9,9 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 
-#include <algorithm>
-#include <vector>
 
 namespace veldrix {
 namespace {
-
-std::vector<wxString> ListEntries(const wxString& folder, int flags) {
-  std::vector<wxString> names;
-  wxDir dir;
-  {
-    wxLogNull quiet;
-    if (!dir.Open(folder)) return names;
-  }
-  wxString name;
-  for (bool more = dir.GetFirst(&name, wxString(), flags); more; more = dir.GetNext(&name)) names.push_back(name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // {folder}/{code}-{local time}, with "-2", "-3" ... when an entry of that name
 // exists already (two changes of one module within one second).
@@ -35,12 +20,6 @@ wxString FreeStampedPath(const wxString& folder, const wxString& code) {
   wxString path = base;
   for (int n = 2; wxFileName::Exists(path); ++n) path = base + wxString::Format("-%d", n);
   return path;
-}
-
-void MakeFolder(const wxString& folder) {
-  if (wxDirExists(folder)) return;
-  wxLogNull quiet;
-  wxFileName::Mkdir(folder, 0770, wxPATH_MKDIR_FULL);
 }
 
 }  // namespace
@@ -54,17 +33,17 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report) {
   // A removed module is first moved into this hidden folder, which the host never
   // lists, so a deletion that fails halfway cannot leave a partial module to load.
   const wxString removing = JoinModulePath(root, ".removing");
-  for (const wxString& left : ListEntries(removing, wxDIR_DIRS | wxDIR_FILES | wxDIR_HIDDEN)) {
+  for (const wxString& left : SortedFolderEntries(removing, wxDIR_DIRS | wxDIR_FILES | wxDIR_HIDDEN)) {
     RemoveDirIfExists(JoinModulePath(removing, left));
   }
 
   const wxString markers = JoinModulePath(root, ".pending-remove");
   if (wxDirExists(markers)) {
-    for (const wxString& code : ListEntries(markers, wxDIR_FILES)) {
+    for (const wxString& code : SortedFolderEntries(markers, wxDIR_FILES)) {
       if (!IsValidModuleCode(code)) continue;
       const wxString installed = JoinModulePath(root, code);
       if (wxDirExists(installed)) {
-        MakeFolder(removing);
+        MakeModuleFolder(removing);
         const wxString aside = FreeStampedPath(removing, code);
         if (!RenameEntry(installed, aside)) {
           appendLine(_("Nie udało się odinstalować modułu %s.\n"), code);
@@ -79,14 +58,14 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report) {
 
   const wxString pending = JoinModulePath(root, ".pending");
   if (wxDirExists(pending)) {
-    for (const wxString& code : ListEntries(pending, wxDIR_DIRS)) {
+    for (const wxString& code : SortedFolderEntries(pending, wxDIR_DIRS)) {
       if (!IsValidModuleCode(code)) continue;
       const wxString staged = JoinModulePath(pending, code);
       const wxString target = JoinModulePath(root, code);
       wxString backup;
       if (wxDirExists(target)) {
         const wxString backups = JoinModulePath(root, ".backup");
-        MakeFolder(backups);
+        MakeModuleFolder(backups);
         backup = FreeStampedPath(backups, code);
         if (!RenameEntry(target, backup)) {
           appendLine(_("Nie udało się utworzyć kopii modułu %s.\n"), code);

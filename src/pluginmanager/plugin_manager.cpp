@@ -4,6 +4,7 @@
 #include "app/common/paths.h"
 #include "pluginmanager/module_files.h"
 #include "pluginmanager/module_settings_store.h"
+#include "pluginmanager/module_staging.h"
 #include "pluginmanager/pending_module_changes.h"
 
 #include <wx/artprov.h>
@@ -32,19 +33,6 @@ constexpr unsigned kMaxSchemaEntries = 4096;
 wxString DisplayName(const PluginModule& module) {
   const wxString name = module.Name();
   return name.empty() ? _("Moduł") : name;
-}
-
-std::vector<wxString> SortedEntries(const wxString& folder, int flags, const wxString& spec) {
-  std::vector<wxString> names;
-  wxDir dir;
-  {
-    wxLogNull quiet;
-    if (!dir.Open(folder)) return names;
-  }
-  wxString name;
-  for (bool more = dir.GetFirst(&name, spec, flags); more; more = dir.GetNext(&name)) names.push_back(name);
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 template <typename Fn>
@@ -153,9 +141,9 @@ void PluginManager::LoadModules() {
   }
 
   if (!wxDirExists(root)) return;
-  for (const wxString& sub : SortedEntries(root, wxDIR_DIRS, wxString())) {
+  for (const wxString& sub : SortedFolderEntries(root, wxDIR_DIRS, wxString())) {
     const wxString folder = JoinPath(root, sub);
-    for (const wxString& file : SortedEntries(folder, wxDIR_FILES, "*.so")) {
+    for (const wxString& file : SortedFolderEntries(folder, wxDIR_FILES, "*.so")) {
       LoadModule(folder, JoinPath(folder, file));
     }
   }

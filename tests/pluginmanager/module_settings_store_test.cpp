@@ -6,12 +6,11 @@
 #include "pluginmanager/host_application.h"
 #include "pluginmanager/module_files.h"
 #include "sqldata/sql_data.h"
+#include "scoped_config.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <array>
-#include <wx/config.h>
-#include <wx/fileconf.h>
 #include <wx/filename.h>
 
 namespace veldrix {
@@ -28,10 +27,6 @@ class FakeApplication : public IHostApplication {
 class ModuleSettingsStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureFolder(ConfigFolder());
-    config_ = new wxFileConfig(wxEmptyString, wxEmptyString, ConfigFilePath(), wxEmptyString,
-                               wxCONFIG_USE_LOCAL_FILE);
-    delete wxConfigBase::Set(config_);
     app_.connection = JoinPath(folders_.root(), "program.db");
     InstallHostApplication(&app_);
     SQLData db(app_.connection);
@@ -44,7 +39,6 @@ class ModuleSettingsStoreTest : public ::testing::Test {
 
   void TearDown() override {
     InstallHostApplication(nullptr);
-    delete wxConfigBase::Set(nullptr);
   }
 
   wxArrayString Rows(const wxString& sql) {
@@ -60,7 +54,7 @@ class ModuleSettingsStoreTest : public ::testing::Test {
   }
 
   test::IsolatedFolders folders_;
-  wxFileConfig* config_ = nullptr;
+  test::ScopedProgramConfig config_;
   FakeApplication app_;
 };
 

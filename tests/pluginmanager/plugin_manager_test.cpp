@@ -3,11 +3,10 @@
 #include "pluginmanager/plugin_manager.h"
 
 #include "app/common/paths.h"
+#include "scoped_config.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <wx/config.h>
-#include <wx/fileconf.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
@@ -35,10 +34,6 @@ class CaptureLog : public wxLog {
 class PluginManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    EnsureFolder(ConfigFolder());
-    config_ = new wxFileConfig(wxEmptyString, wxEmptyString, ConfigFilePath(), wxEmptyString,
-                               wxCONFIG_USE_LOCAL_FILE);
-    delete wxConfigBase::Set(config_);
     previousLog_ = wxLog::SetActiveTarget(&log_);
     wxLog::SetLogLevel(wxLOG_Max);
     EnsureFolder(PluginManager::GetModulesDirectory());
@@ -47,7 +42,6 @@ class PluginManagerTest : public ::testing::Test {
   void TearDown() override {
     manager_.reset();
     wxLog::SetActiveTarget(previousLog_);
-    delete wxConfigBase::Set(nullptr);
   }
 
   // Copies the built module `name` into Moduly/<folder>/.
@@ -87,7 +81,7 @@ class PluginManagerTest : public ::testing::Test {
   }
 
   test::IsolatedFolders folders_;
-  wxFileConfig* config_ = nullptr;
+  test::ScopedProgramConfig config_;
   CaptureLog log_;
   wxLog* previousLog_ = nullptr;
   std::unique_ptr<PluginManager> manager_;
