@@ -8,7 +8,8 @@
  *   NO_GETINFO               leaves VeldrixPluginGetInfo out
  *   COMPANY_MODE             0 accepts, 1 refuses with a text, 2 refuses filling the
  *                            whole buffer without a terminating zero, 3 refuses silently
- *   OVERCLAIM_DEPENDENCIES   claims a huge dependency count */
+ *   OVERCLAIM_DEPENDENCIES   claims a huge dependency count
+ *   IMAGE_NAME               the image file name it reports */
 #include "pluginmanager/veldrix_plugin_api.h"
 
 #include <stdio.h>
@@ -49,6 +50,9 @@ VELDRIX_PLUGIN_EXPORT int VELDRIX_CALL VeldrixPluginGetInfo(PluginInfo* info) {
   info->id = WSTR(MODULE_ID);
   info->name = WSTR(MODULE_NAME);
   info->version = L"1.2.3";
+#ifdef IMAGE_NAME
+  info->imageName = WSTR(IMAGE_NAME);
+#endif
   return 1;
 }
 #endif
