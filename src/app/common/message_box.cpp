@@ -1,0 +1,212 @@
+#include "app/common/message_box.h"
+
+#include <wx/msgdlg.h>
+
+#include <utility>
+
+namespace veldrix {
+
+const char* const kMessageDangerWords[12] = {
+    "usun",    "usuń",     "nadpisa",  "zastąpi",  "zastap",   "wyłączyć",
+    "wylaczyc", "anulować", "anulowac", "zapisa",   "przerwać", "przerwac"};
+
+const char* const kMessageErrorWords[7] = {
+    "nie udało",           "błąd",
+    "wystąpił problem",    "nie można uruchomić",
+    "nie można otworzyć",  "nie można załadować",
+    "nie można utworzyć"};
+
+const char* const kMessageWarningWords[9] = {
+    "podaj", "wybierz", "uzupełnij", "nie może", "nieprawidł", "brak uprawnień", "nie znaleziono", "musi", "zaznacz"};
+
+namespace {
+
+constexpr long kButtonBits = wxYES | wxOK | wxNO | wxCANCEL | wxAPPLY | wxCLOSE | wxHELP;  // 0x107E
+constexpr long kIconBits = 0xF00;
+
+// Lower case of one character that does not depend on the C library's locale for
+// the letters of Polish and the rest of Latin-1; other characters go to towlower.
+wxUniChar FoldChar(wxUniChar c) {
+  const wxUint32 v = c.GetValue();
+  if (v >= 'A' && v <= 'Z') return wxUniChar(v + 32);
+  if (v < 0x80) return c;
+  if ((v >= 0xC0 && v <= 0xDE) && v != 0xD7) return wxUniChar(v + 32);
+  switch (v) {
+    case 0x0104: case 0x0106: case 0x0118: case 0x0141: case 0x0143:
+    case 0x015A: case 0x0179: case 0x017B:
+      return wxUniChar(v + 1);
+    default:
+      break;
+  }
+  return wxUniChar(static_cast<wxUint32>(wxTolower(static_cast<wxChar>(v))));
+}
+
+wxString Fold(const wxString& text) {
+  wxString out;
+  out.reserve(text.length());
+  for (wxUniChar c : text) out += FoldChar(c);
+  return out;
+}
+
+bool HasYesNo(long style) { return (style & (wxYES | wxNO)) != 0; }
+
+bool ContainsAny(const wxString& normalized, std::initializer_list<const char*> words) {
+  for (const char* word : words) {
+    if (normalized.find(Fold(wxString::FromUTF8(word))) != wxString::npos) return true;
+  }
+  return false;
+}
+
+template <std::size_t N>
+bool ContainsList(const wxString& text, const char* const (&words)[N]) {
+  return ContainsAnyKeyword(text, words, N);
+}
+
+bool IsGenericCaption(const wxString& caption) {
+  static const char* const kGeneric[] = {"",         "message",         "komunikat", "pytanie",     "informacja",
+                                         "komunikat błędu", "blad",   "błąd",      "welcome to..."};
+  const wxString normalized = NormalizeMessageText(caption);
+  for (const char* generic : kGeneric) {
+    if (normalized == wxString::FromUTF8(generic)) return true;
+  }
+  return false;
+}
+
+int ResultToStyleFlag(int dialogResult) {
+  switch (dialogResult) {
+    case wxID_OK: return wxOK;
+    case wxID_CANCEL: return wxCANCEL;
+    case wxID_YES: return wxYES;
+    case wxID_NO: return wxNO;
+    default: return dialogResult;
+  }
+}
+
+MessageBoxHandler& InstalledHandler() {
+  static MessageBoxHandler handler;
+  return handler;
+}
+
+}  // namespace
+
+wxString NormalizeMessageText(const wxString& text) {
+  wxString trimmed(text);
+  trimmed.Trim(true).Trim(false);
+  return Fold(trimmed);
+}
+
+bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count) {
+  const wxString normalized = NormalizeMessageText(text);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (normalized.find(Fold(wxString::FromUTF8(words[i]))) != wxString::npos) return true;
+  }
+  return false;
+}
+
+long ChooseMessageStyle(const wxString& message, long style) {
+  style |= wxCENTRE;
+  if ((style & kButtonBits) == 0) style |= wxOK;
+
+  const long icon = style & kIconBits;
+  const bool yesNo = HasYesNo(style);
+  // A Yes/No box never shows the question icon: a risky question gets the
+  // exclamation mark, any other the information icon.
+  if ((yesNo && (icon & wxICON_QUESTION)) || (yesNo && icon == 0)) {
+    const long chosen = ContainsList(message, kMessageDangerWords) ? wxICON_EXCLAMATION : wxICON_INFORMATION;
+    return (style & ~kIconBits) | chosen;
+  }
+  if (icon == 0) {
+    if (ContainsList(message, kMessageErrorWords)) return style | wxICON_ERROR;
+    if (ContainsList(message, kMessageWarningWords)) return style | wxICON_EXCLAMATION;
+    return style | wxICON_INFORMATION;
+  }
+  return style;
+}
+
+wxString ChooseMessageCaption(const wxString& caption, long style, const wxString& message) {
+  if (!IsGenericCaption(caption)) return caption;
+  if (HasYesNo(style)) {
+    return ContainsAny(NormalizeMessageText(message), {"zapisa"}) ? wxString(L"Niezapisane zmiany")
+                                                                  : wxString(L"Potwierdzenie");
+  }
+  if (style & wxICON_ERROR) return L"Błąd";
+  if (style & wxICON_EXCLAMATION) return L"Sprawdź dane";
+  if (style & wxICON_INFORMATION) return L"Informacja";
+  if (ContainsList(message, kMessageWarningWords) || ContainsList(message, kMessageErrorWords)) return L"Informacja";
+  return "Veldrix";
+}
+
+bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* yesLabel, wxString* noLabel) {
+  if (!HasYesNo(style)) return false;
+  const wxString text = NormalizeMessageText(message);
+  struct Rule {
+    std::initializer_list<const char*> words;
+    const wchar_t* yes;
+    const wchar_t* no;
+  };
+  static const Rule kRules[] = {
+      {{"zapisa"}, L"Zapisz", L"Nie zapisuj"},
+      {{"usun", "usuń", "usunąć", "usunac"}, L"Usuń", L"Nie usuwaj"},
+      {{"wyłączyć", "wylaczyc"}, L"Wyłącz", L"Nie wyłączaj"},
+      {{"zaktualizować", "zaktualizowac"}, L"Aktualizuj", L"Później"},
+      {{"anulować", "anulowac"}, L"Anuluj zmiany", L"Wróć"},
+      {{"przenumer"}, L"Przenumeruj", L"Anuluj"},
+  };
+  const wchar_t* yes = L"Tak";
+  const wchar_t* no = L"Nie";
+  for (const Rule& rule : kRules) {
+    if (ContainsAny(text, rule.words)) {
+      yes = rule.yes;
+      no = rule.no;
+      break;
+    }
+  }
+  if (yesLabel) *yesLabel = yes;
+  if (noLabel) *noLabel = no;
+  return true;
+}
+
+void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, long style) {
+  wxString yes;
+  wxString no;
+  // Plain texts rather than stock ids: GTK would otherwise show its own "Tak"/"Nie".
+  if (ChooseMessageButtonLabels(message, style, &yes, &no)) dialog.SetYesNoLabels(yes, no);
+}
+
+MessageBoxLook DescribeMessageBox(const wxString& message, const wxString& caption, long style) {
+  MessageBoxLook look;
+  look.message = message;
+  look.style = ChooseMessageStyle(message, style);
+  look.caption = ChooseMessageCaption(caption, look.style, message);
+  ChooseMessageButtonLabels(message, look.style, &look.yesLabel, &look.noLabel);
+  return look;
+}
+
+int ShowMessageBox(const wxString& message, const wxString& caption, long style, wxWindow* parent) {
+  const MessageBoxLook look = DescribeMessageBox(message, caption, style);
+  if (InstalledHandler()) return ResultToStyleFlag(InstalledHandler()(look, parent));
+
+  wxMessageDialog dialog(parent, look.message, look.caption, look.style, wxDefaultPosition);
+  SetMessageButtonLabels(dialog, message, look.style);
+  return ResultToStyleFlag(dialog.ShowModal());
+}
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+  return std::exchange(InstalledHandler(), std::move(handler));
+}
+
+MessageBoxRecorder::MessageBoxRecorder(int defaultAnswer) : defaultAnswer_(defaultAnswer) {
+  previous_ = SetMessageBoxHandler([this](const MessageBoxLook& box, wxWindow*) {
+    shown_.push_back(box);
+    if (answers_.empty()) return defaultAnswer_;
+    const int answer = answers_.front();
+    answers_.erase(answers_.begin());
+    return answer;
+  });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHandler(std::move(previous_)); }
+
+void MessageBoxRecorder::AnswerNext(int dialogResult) { answers_.push_back(dialogResult); }
+
+}  // namespace veldrix
