@@ -7,12 +7,11 @@
 namespace veldrix {
 namespace {
 
-const char* const kFormats[] = {"%Y-%m-%d %H:%M:%S", "%Y-%m-%dT%H:%M:%S", "%Y-%m-%d",
-                                "%d-%m-%Y",          "%d.%m.%Y",          "%d/%m/%Y",
-                                "%b %d %Y %I:%M:%S:%p", "%b %d %Y %I:%M:%S %p"};
+const char* const kFormats[] = {
+    "%Y-%m-%d %H:%M:%S",    "%Y-%m-%dT%H:%M:%S",   "%Y-%m-%d", "%d-%m-%Y", "%d.%m.%Y", "%d/%m/%Y",
+    "%b %d %Y %I:%M:%S:%p", "%b %d %Y %I:%M:%S %p"};
 
-const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
-                               "jul", "aug", "sep", "oct", "nov", "dec"};
+const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
 
 bool ParseWholeFormat(const wxString& candidate, const char* format, wxDateTime* result) {
   wxDateTime date;

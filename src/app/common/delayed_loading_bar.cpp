@@ -10,7 +10,7 @@ namespace {
 const wxColour kBackground(245, 245, 245);
 
 // The last stop equals the first, so the band wraps without a seam.
-const unsigned char kStops[6][3] = {{41, 121, 255}, {0, 188, 212}, {76, 175, 80},
+const unsigned char kStops[6][3] = {{41, 121, 255}, {0, 188, 212},  {76, 175, 80},
                                     {255, 193, 7},  {236, 64, 122}, {41, 121, 255}};
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 wxIMPLEMENT_DYNAMIC_CLASS(wxGradientButton, wxWindow);
 
+// clang-format off
 wxBEGIN_EVENT_TABLE(wxGradientButton, wxWindow)
   EVT_SIZE(wxGradientButton::OnSize)
   EVT_PAINT(wxGradientButton::OnPaint)
@@ -17,9 +18,10 @@ wxBEGIN_EVENT_TABLE(wxGradientButton, wxWindow)
   EVT_LEAVE_WINDOW(wxGradientButton::OnLeave)
   EVT_MOUSE_CAPTURE_LOST(wxGradientButton::OnCaptureLost)
 wxEND_EVENT_TABLE()
+    // clang-format on
 
-wxGradientButton::wxGradientButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
-                                   const wxSize& size, long style) {
+    wxGradientButton::wxGradientButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
+                                       const wxSize& size, long style) {
   Create(parent, id, label, pos, size, style);
 }
 
@@ -34,8 +36,8 @@ bool wxGradientButton::Create(wxWindow* parent, wxWindowID id, const wxString& t
   SetBackgroundColour(wxColour(255, 255, 255));
   hoverFill = wxColour(193, 224, 255);
   hoverBorder = wxColour(51, 153, 255);
-  SetFont(wxFont(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "Tahoma",
-                 wxFONTENCODING_DEFAULT));
+  SetFont(
+      wxFont(8, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false, "Tahoma", wxFONTENCODING_DEFAULT));
   label = text;
   bitmap = wxNullBitmap;
   return true;

@@ -2,22 +2,20 @@
 
 #include <wx/msgdlg.h>
 
+#include <initializer_list>
 #include <utility>
 
 namespace veldrix {
 
-const char* const kMessageDangerWords[12] = {
-    "usun",    "usuń",     "nadpisa",  "zastąpi",  "zastap",   "wyłączyć",
-    "wylaczyc", "anulować", "anulowac", "zapisa",   "przerwać", "przerwac"};
+const char* const kMessageDangerWords[12] = {"usun",     "usuń",     "nadpisa",  "zastąpi", "zastap",   "wyłączyć",
+                                             "wylaczyc", "anulować", "anulowac", "zapisa",  "przerwać", "przerwac"};
 
 const char* const kMessageErrorWords[7] = {
-    "nie udało",           "błąd",
-    "wystąpił problem",    "nie można uruchomić",
-    "nie można otworzyć",  "nie można załadować",
+    "nie udało",         "błąd", "wystąpił problem", "nie można uruchomić", "nie można otworzyć", "nie można załadować",
     "nie można utworzyć"};
 
-const char* const kMessageWarningWords[9] = {
-    "podaj", "wybierz", "uzupełnij", "nie może", "nieprawidł", "brak uprawnień", "nie znaleziono", "musi", "zaznacz"};
+const char* const kMessageWarningWords[9] = {"podaj",          "wybierz",        "uzupełnij", "nie może", "nieprawidł",
+                                             "brak uprawnień", "nie znaleziono", "musi",      "zaznacz"};
 
 namespace {
 
@@ -32,8 +30,14 @@ wxUniChar FoldChar(wxUniChar c) {
   if (v < 0x80) return c;
   if ((v >= 0xC0 && v <= 0xDE) && v != 0xD7) return wxUniChar(v + 32);
   switch (v) {
-    case 0x0104: case 0x0106: case 0x0118: case 0x0141: case 0x0143:
-    case 0x015A: case 0x0179: case 0x017B:
+    case 0x0104:
+    case 0x0106:
+    case 0x0118:
+    case 0x0141:
+    case 0x0143:
+    case 0x015A:
+    case 0x0179:
+    case 0x017B:
       return wxUniChar(v + 1);
     default:
       break;
@@ -63,8 +67,8 @@ bool ContainsList(const wxString& text, const char* const (&words)[N]) {
 }
 
 bool IsGenericCaption(const wxString& caption) {
-  static const char* const kGeneric[] = {"",         "message",         "komunikat", "pytanie",     "informacja",
-                                         "komunikat błędu", "blad",   "błąd",      "welcome to..."};
+  static const char* const kGeneric[] = {"",     "message", "komunikat",    "pytanie", "informacja", "komunikat błędu",
+                                         "blad", "błąd",    "welcome to..."};
   const wxString normalized = NormalizeMessageText(caption);
   for (const char* generic : kGeneric) {
     if (normalized == wxString::FromUTF8(generic)) return true;
@@ -74,11 +78,16 @@ bool IsGenericCaption(const wxString& caption) {
 
 int ResultToStyleFlag(int dialogResult) {
   switch (dialogResult) {
-    case wxID_OK: return wxOK;
-    case wxID_CANCEL: return wxCANCEL;
-    case wxID_YES: return wxYES;
-    case wxID_NO: return wxNO;
-    default: return dialogResult;
+    case wxID_OK:
+      return wxOK;
+    case wxID_CANCEL:
+      return wxCANCEL;
+    case wxID_YES:
+      return wxYES;
+    case wxID_NO:
+      return wxNO;
+    default:
+      return dialogResult;
   }
 }
 
@@ -169,7 +178,7 @@ bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* ye
 void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, long style) {
   wxString yes;
   wxString no;
-  // Plain texts rather than stock ids: GTK would otherwise show its own "Tak"/"Nie".
+  // Plain texts, not stock ids, so that the dialog shows exactly these words.
   if (ChooseMessageButtonLabels(message, style, &yes, &no)) dialog.SetYesNoLabels(yes, no);
 }
 

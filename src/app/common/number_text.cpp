@@ -40,8 +40,8 @@ bool ParseDecimal(wxString text, double* value) {
   text.Trim(true).Trim(false);
   if (text.empty()) return false;
 
-  for (const wxString& mark : {wxString(" "), wxString("\t"), wxString(wxUniChar(0x00A0)),
-                               wxString(wxUniChar(0x202F)), wxString("'")}) {
+  for (const wxString& mark :
+       {wxString(" "), wxString("\t"), wxString(wxUniChar(0x00A0)), wxString(wxUniChar(0x202F)), wxString("'")}) {
     text.Replace(mark, "");
   }
 

@@ -1,12 +1,11 @@
 // The record-editor base: what a hosting tab sees of an editor that overrides
 // nothing, and that it reaches a derived editor only through the base.
-#include "app/common/custom_notebook_panel.h"
-
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 
 #include <vector>
 
+#include "app/common/custom_notebook_panel.h"
 #include "gui_support.h"
 
 namespace {
@@ -96,8 +95,8 @@ TEST_F(NotebookPanelTest, HostReachesTheDerivedEditorThroughTheBase) {
   editor->NewRecord();
   EXPECT_EQ(editor->GetRecordId(), "0");
   editor->DeleteRecord();
-  EXPECT_EQ(derived->calls, (std::vector<wxString>{"save", "saved 17", "search 2 Kowalski", "load 17", "new",
-                                                   "delete"}));
+  EXPECT_EQ(derived->calls,
+            (std::vector<wxString>{"save", "saved 17", "search 2 Kowalski", "load 17", "new", "delete"}));
 }
 
 TEST_F(NotebookPanelTest, FailedSaveLeavesTheIdUnannounced) {

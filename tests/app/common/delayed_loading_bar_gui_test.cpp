@@ -1,13 +1,12 @@
 // The loading bar under X: hidden until its delay has passed, then an animated band
 // across the top of its parent.
-#include "app/common/delayed_loading_bar.h"
-
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/panel.h>
 #include <wx/stopwatch.h>
 
+#include "app/common/delayed_loading_bar.h"
 #include "gui_support.h"
 
 using veldrix::DelayedLoadingBar;

@@ -1,7 +1,5 @@
 // The gradient button under X, driven by real pointer events: a click released
 // inside sends one wxEVT_BUTTON, a press dragged out and released sends none.
-#include "app/common/gradient_button.h"
-
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/image.h>
@@ -11,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/common/gradient_button.h"
 #include "app/common/images.h"
 #include "gui_support.h"
 

@@ -1,16 +1,15 @@
 // Pictures by name: the embedded table decodes, image folders are searched in their
 // order below the working directory and the program folder, and a missing name
 // falls back to the stock art.
-#include "app/common/images.h"
-
 #include <gtest/gtest.h>
-#include <wx/filefn.h>
 #include <wx/dcmemory.h>
+#include <wx/filefn.h>
 #include <wx/filename.h>
 
 #include <cstring>
 #include <string>
 
+#include "app/common/images.h"
 #include "app/common/paths.h"
 #include "gui_support.h"
 #include "test_support.h"
@@ -132,16 +131,20 @@ TEST(NamedImages, MissingNameGivesTheStockArt) {
 
 TEST(NamedImages, ModuleBytesBecomeABitmapOrTheStockArt) {
   const wxBitmap stock = wxArtProvider::GetBitmap(wxART_EXECUTABLE_FILE, wxART_TOOLBAR, wxSize(32, 32));
-  EXPECT_TRUE(SamePixels(veldrix::LoadToolbarBitmapFromData(nullptr, 10, wxART_EXECUTABLE_FILE, wxSize(32, 32)), stock));
+  EXPECT_TRUE(
+      SamePixels(veldrix::LoadToolbarBitmapFromData(nullptr, 10, wxART_EXECUTABLE_FILE, wxSize(32, 32)), stock));
   veldrix::EmbeddedImage entry{};
   ASSERT_TRUE(veldrix::FindEmbeddedImage("usun.png", &entry));
-  EXPECT_TRUE(SamePixels(veldrix::LoadToolbarBitmapFromData(entry.data, 0, wxART_EXECUTABLE_FILE, wxSize(32, 32)), stock));
-  const wxBitmap icon = veldrix::LoadToolbarBitmapFromData(entry.data, entry.size, wxART_EXECUTABLE_FILE, wxSize(32, 32));
+  EXPECT_TRUE(
+      SamePixels(veldrix::LoadToolbarBitmapFromData(entry.data, 0, wxART_EXECUTABLE_FILE, wxSize(32, 32)), stock));
+  const wxBitmap icon =
+      veldrix::LoadToolbarBitmapFromData(entry.data, entry.size, wxART_EXECUTABLE_FILE, wxSize(32, 32));
   EXPECT_EQ(icon.GetSize(), wxSize(32, 32));
   EXPECT_FALSE(SamePixels(icon, stock));
   const std::string garbage = "not a picture at all";
   EXPECT_TRUE(SamePixels(
-      veldrix::LoadToolbarBitmapFromData(garbage.data(), garbage.size(), wxART_EXECUTABLE_FILE, wxSize(32, 32)), stock));
+      veldrix::LoadToolbarBitmapFromData(garbage.data(), garbage.size(), wxART_EXECUTABLE_FILE, wxSize(32, 32)),
+      stock));
 
   wxImage out(3, 3);
   EXPECT_FALSE(veldrix::LoadImageFromMemory(nullptr, 5, &out, wxBITMAP_TYPE_PNG));

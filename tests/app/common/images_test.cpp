@@ -16,21 +16,36 @@ struct Expected {
 };
 
 const Expected kTable[] = {
-    {"dodaj.png", 36, 36, 3},          {"edytuj.png", 36, 36, 3},
-    {"wybierz.png", 36, 36, 3},        {"usun.png", 36, 36, 3},
-    {"odswiez.png", 36, 36, 3},        {"zamknij.png", 36, 36, 3},
-    {"drukuj.png", 36, 36, 3},         {"import_faktur.png", 36, 36, 3},
-    {"import_ksef.png", 36, 36, 3},    {"korekta_fv.png", 36, 36, 3},
-    {"podglad.png", 36, 36, 3},        {"suma_kpir.png", 36, 36, 3},
-    {"numer_referencyjny.png", 36, 36, 3}, {"opcje.png", 36, 36, 3},
-    {"upo_podglad.png", 36, 36, 3},    {"upo_status.png", 36, 36, 3},
-    {"wyslij_jpk_web.png", 36, 36, 3}, {"xml_generuj.png", 36, 36, 3},
-    {"xml_podglad.png", 36, 36, 3},    {"xml_zapisz.png", 36, 36, 3},
-    {"sklep.png", 52, 52, 3},          {"module-artykuly.png", 52, 52, 3},
-    {"module-faktury.png", 52, 52, 3}, {"module-jpk_vat.png", 52, 52, 3},
-    {"module-kontrahenci.png", 52, 52, 3}, {"module-kpir.png", 52, 52, 3},
-    {"module-ksef.png", 52, 52, 3},    {"auth_illustration.png", 450, 105, 6},
-    {"module-icons-transparent.png", 1254, 1254, 6}, {"quillmore_znak_wodny.xpm", 100, 100, 0},
+    {"dodaj.png", 36, 36, 3},
+    {"edytuj.png", 36, 36, 3},
+    {"wybierz.png", 36, 36, 3},
+    {"usun.png", 36, 36, 3},
+    {"odswiez.png", 36, 36, 3},
+    {"zamknij.png", 36, 36, 3},
+    {"drukuj.png", 36, 36, 3},
+    {"import_faktur.png", 36, 36, 3},
+    {"import_ksef.png", 36, 36, 3},
+    {"korekta_fv.png", 36, 36, 3},
+    {"podglad.png", 36, 36, 3},
+    {"suma_kpir.png", 36, 36, 3},
+    {"numer_referencyjny.png", 36, 36, 3},
+    {"opcje.png", 36, 36, 3},
+    {"upo_podglad.png", 36, 36, 3},
+    {"upo_status.png", 36, 36, 3},
+    {"wyslij_jpk_web.png", 36, 36, 3},
+    {"xml_generuj.png", 36, 36, 3},
+    {"xml_podglad.png", 36, 36, 3},
+    {"xml_zapisz.png", 36, 36, 3},
+    {"sklep.png", 52, 52, 3},
+    {"module-artykuly.png", 52, 52, 3},
+    {"module-faktury.png", 52, 52, 3},
+    {"module-jpk_vat.png", 52, 52, 3},
+    {"module-kontrahenci.png", 52, 52, 3},
+    {"module-kpir.png", 52, 52, 3},
+    {"module-ksef.png", 52, 52, 3},
+    {"auth_illustration.png", 450, 105, 6},
+    {"module-icons-transparent.png", 1254, 1254, 6},
+    {"quillmore_znak_wodny.xpm", 100, 100, 0},
 };
 
 std::uint32_t BigEndian(const unsigned char* p) {
@@ -65,8 +80,8 @@ TEST(EmbeddedImages, TableHoldsExactlyTheThirtyImagesInOrder) {
 
 TEST(EmbeddedImages, FoundByLastNameComponentInAnyCase) {
   for (const wxString& name : {wxString("dodaj.png"), wxString("DODAJ.PNG"), wxString("images/Dodaj.png"),
-                              wxString("C:\\Program Files\\Veldrix\\dodaj.png"), wxString("/opt/x/y/dodaj.PNG"),
-                              wxString("ui\\sub/dodaj.png")}) {
+                               wxString("C:\\Program Files\\Veldrix\\dodaj.png"), wxString("/opt/x/y/dodaj.PNG"),
+                               wxString("ui\\sub/dodaj.png")}) {
     veldrix::EmbeddedImage out{"untouched", nullptr, 0, wxBITMAP_TYPE_INVALID};
     ASSERT_TRUE(veldrix::FindEmbeddedImage(name, &out)) << name;
     EXPECT_EQ(out.data, veldrix::kEmbeddedImages[0].data);
@@ -80,8 +95,8 @@ TEST(EmbeddedImages, FoundByLastNameComponentInAnyCase) {
 }
 
 TEST(EmbeddedImages, MissReportsNoData) {
-  for (const wxString& name : {wxString("dodaj"), wxString("dodaj.png/"), wxString(""), wxString("brak.png"),
-                              wxString("dodaj.png.bak")}) {
+  for (const wxString& name :
+       {wxString("dodaj"), wxString("dodaj.png/"), wxString(""), wxString("brak.png"), wxString("dodaj.png.bak")}) {
     veldrix::EmbeddedImage out{"untouched", reinterpret_cast<const unsigned char*>("x"), 1, wxBITMAP_TYPE_PNG};
     EXPECT_FALSE(veldrix::FindEmbeddedImage(name, &out)) << name;
     EXPECT_EQ(out.data, nullptr);

@@ -1,20 +1,19 @@
 // A real message box under X: it shows the labels the message box chose, and the
 // test answers it by clicking one of its buttons. The GTK widgets are read through
 // GTK's own functions, looked up at run time (the tests do not build against GTK).
-#include "app/common/message_box.h"
-
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/modalhook.h>
-#include <wx/stopwatch.h>
 #include <wx/msgdlg.h>
+#include <wx/stopwatch.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <string>
 
+#include "app/common/message_box.h"
 #include "app/common/paths.h"
 #include "gui_support.h"
 #include "test_support.h"

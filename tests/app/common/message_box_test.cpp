@@ -154,8 +154,8 @@ TEST(MessageBoxChoice, YesNoLabelsFollowTheFirstMatchingRule) {
 }
 
 TEST(MessageBoxChoice, GenericCaptionsAreReplacedOthersKept) {
-  for (const wxString& caption : {wxString(""), wxString("Message"), wxString("KOMUNIKAT"), wxString(L"Komunikat błędu"),
-                                 wxString("blad"), wxString("Welcome to...")}) {
+  for (const wxString& caption : {wxString(""), wxString("Message"), wxString("KOMUNIKAT"),
+                                  wxString(L"Komunikat błędu"), wxString("blad"), wxString("Welcome to...")}) {
     EXPECT_EQ(veldrix::ChooseMessageCaption(caption, wxOK | wxICON_INFORMATION, "x"), L"Informacja") << caption;
   }
   EXPECT_EQ(veldrix::ChooseMessageCaption("Welcome", wxOK | wxICON_INFORMATION, "x"), "Welcome");

@@ -16,7 +16,7 @@ TEST(NumberText, NormalizeRemovesBlanksAndTurnsCommasIntoDots) {
     EXPECT_EQ(NormalizeNumberText("1 234,5"), "1234.5");
     EXPECT_EQ(NormalizeNumberText(L"1\u00A0234\u202F567,25"), "1234567.25");
     EXPECT_EQ(NormalizeNumberText("1,234.5"), "1.234.5");  // two dots stay two dots
-    EXPECT_EQ(NormalizeNumberText("\t2,0\n"), "\t2.0\n");   // nothing but spaces is trimmed
+    EXPECT_EQ(NormalizeNumberText("\t2,0\n"), "\t2.0\n");  // nothing but spaces is trimmed
   });
 }
 
@@ -38,7 +38,7 @@ TEST(NumberText, ToLocaleSeparatorFollowsTheProcessLocale) {
 TEST(NumberText, ParseDecimalTakesTheLastMarkAsTheSeparator) {
   ForEachTestLocale([] {
     for (const wxString& text : {wxString("1 234,50"), wxString("1'234.50"), wxString("1.234,50"),
-                                wxString(L"1\u00A0234,5"), wxString("  1234.5\t")}) {
+                                 wxString(L"1\u00A0234,5"), wxString("  1234.5\t")}) {
       double value = 0;
       EXPECT_TRUE(ParseDecimal(text, &value)) << text;
       EXPECT_DOUBLE_EQ(value, 1234.5) << text;
