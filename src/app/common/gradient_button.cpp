@@ -18,10 +18,10 @@ wxBEGIN_EVENT_TABLE(wxGradientButton, wxWindow)
   EVT_LEAVE_WINDOW(wxGradientButton::OnLeave)
   EVT_MOUSE_CAPTURE_LOST(wxGradientButton::OnCaptureLost)
 wxEND_EVENT_TABLE()
-    // clang-format on
+// clang-format on
 
-    wxGradientButton::wxGradientButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
-                                       const wxSize& size, long style) {
+wxGradientButton::wxGradientButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
+                                   const wxSize& size, long style) {
   Create(parent, id, label, pos, size, style);
 }
 
