@@ -160,8 +160,8 @@ class Canvas:
         self.ox, self.oy = origin
         self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(width * height)]
 
-    def paint(self, shape, colour, opacity=1.0):
-        """Paints shape over the canvas; colour is an RGB tuple or a function of (x, y)."""
+    def _covered(self, shape):
+        """Yields (pixel, x, y in design units, coverage) for the pixels the shape touches."""
         s = self.scale
         x0 = max(0, int(math.floor(self.ox + shape.bbox[0] * s)) - 1)
         y0 = max(0, int(math.floor(self.oy + shape.bbox[1] * s)) - 1)
@@ -173,27 +173,23 @@ class Canvas:
             for px in range(x0, x1):
                 dx = (px + 0.5 - self.ox) / s
                 coverage = 0.5 - shape.sdf(dx, dy) * s
-                if coverage <= 0.0:
-                    continue
-                a = min(coverage, 1.0) * opacity
-                rgb = colour(dx, dy) if callable(colour) else colour
-                p = self.pixels[row + px]
-                out_a = a + p[3] * (1.0 - a)
-                for c in range(3):
-                    p[c] = (rgb[c] * a + p[c] * p[3] * (1.0 - a)) / out_a
-                p[3] = out_a
+                if coverage > 0.0:
+                    yield self.pixels[row + px], dx, dy, min(coverage, 1.0)
+
+    def paint(self, shape, colour, opacity=1.0):
+        """Paints shape over the canvas; colour is an RGB tuple or a function of (x, y)."""
+        for p, dx, dy, coverage in self._covered(shape):
+            a = coverage * opacity
+            rgb = colour(dx, dy) if callable(colour) else colour
+            out_a = a + p[3] * (1.0 - a)
+            for c in range(3):
+                p[c] = (rgb[c] * a + p[c] * p[3] * (1.0 - a)) / out_a
+            p[3] = out_a
 
     def erase(self, shape):
-        s = self.scale
-        x0 = max(0, int(math.floor(self.ox + shape.bbox[0] * s)) - 1)
-        y0 = max(0, int(math.floor(self.oy + shape.bbox[1] * s)) - 1)
-        x1 = min(self.width, int(math.ceil(self.ox + shape.bbox[2] * s)) + 2)
-        y1 = min(self.height, int(math.ceil(self.oy + shape.bbox[3] * s)) + 2)
-        for py in range(y0, y1):
-            for px in range(x0, x1):
-                coverage = 0.5 - shape.sdf((px + 0.5 - self.ox) / s, (py + 0.5 - self.oy) / s) * s
-                if coverage > 0.0:
-                    self.pixels[py * self.width + px][3] *= 1.0 - min(coverage, 1.0)
+        """Makes the shape see-through."""
+        for p, _, _, coverage in self._covered(shape):
+            p[3] *= 1.0 - coverage
 
     def rgba(self):
         return [tuple(int(round(max(0.0, min(255.0, v)))) for v in p[:3]) + (int(round(p[3] * 255)),)
