@@ -1,0 +1,442 @@
+#include "dbsetup/db_worker.h"
+
+#include "app/common/i18n.h"
+#include "app/common/paths.h"
+#include "app/common/worker_registry.h"
+#include "dbsetup/append_db_log.h"
+#include "dbsetup/baza_skrypt.h"
+#include "dbsetup/schema_checks.h"
+#include "dbsetup/schema_version.h"
+#include "sqldata/sql_data.h"
+
+#include <wx/filename.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool SameText(const wxString& a, const wxString& b) { return a.CmpNoCase(b) == 0; }
+
+wxString ProgramScriptPath(const wxString& name) { return veldrix::JoinPath(veldrix::ProgramFolder(), name); }
+
+wxString ModulesFolder() { return veldrix::JoinPath(veldrix::ProgramFolder(), "Moduly"); }
+
+// What a failed statement reports: its name, the engine's error and the SQL.
+wxString StatementErrorText(const wxString& name, const wxString& error, const wxString& sql) {
+  return name + ":\n" + error + "\n\n" + sql;
+}
+
+wxString CreateLoadErrorText(int code) {
+  return code == ScriptFileMissing ? _("Nie znaleziono pliku skryptu tworzącego bazę danych (baza.json).")
+                                   : _("Błąd ładowania skryptu tworzącego bazę danych (baza.json).");
+}
+
+wxString UpdateLoadErrorText(int code) {
+  return code == ScriptFileMissing
+             ? _("Nie znaleziono pliku skryptu aktualizującego bazę danych (baza_aktualizacja.json).")
+             : _("Błąd ładowania skryptu aktualizującego bazę danych (baza_aktualizacja.json).");
+}
+
+// Removes a SQLite file with the journal files SQLite may have left beside it.
+// true when the database file is gone.
+bool RemoveSqliteFiles(const wxString& path) {
+  for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+    const wxString side = path + suffix;
+    if (wxFileName::FileExists(side)) wxRemoveFile(side);
+  }
+  return !wxFileName::FileExists(path) || wxRemoveFile(path);
+}
+
+// Renames the finished file onto the target (atomic within one folder) and makes
+// the rename durable. Never replaces a file that appeared meanwhile.
+bool MoveIntoPlace(const wxString& from, const wxString& to, wxString* error) {
+  if (wxFileName::FileExists(to)) {
+    *error = "target file already exists";
+    return false;
+  }
+  if (std::rename(from.fn_str(), to.fn_str()) != 0) {
+    *error = wxString::FromUTF8(std::strerror(errno));
+    return false;
+  }
+  const int folder = ::open(wxFileName(to).GetPath().fn_str(), O_RDONLY | O_DIRECTORY);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+  return true;
+}
+
+}  // namespace
+
+void PostDbWorkerEvent(wxEvtHandler* sink, int progress, const wxString& text, long kind) {
+  if (!sink) return;
+  wxThreadEvent event(wxEVT_THREAD, DbWorkerEventId);
+  event.SetInt(progress);
+  event.SetString(text);
+  event.SetExtraLong(kind);
+  sink->QueueEvent(event.Clone());
+}
+
+wxString SqliteCreationPath(const wxString& databaseFile) { return databaseFile + ".tworzenie"; }
+
+MyThread::MyThread(wxEvtHandler* sink, bool update, const wxString& database)
+    : wxThread(wxTHREAD_DETACHED), sink_(sink), database_(database), update_(update) {
+  SQLData probe(database_);
+  engine_ = probe.GetEngine();
+}
+
+MyThread::~MyThread() { veldrix::Workers().UnregisterThread(this); }
+
+wxThread::ExitCode MyThread::Entry() {
+  AppendDbLog(wxString::Format("DB worker start. aktualizacja=%d, db='%s'", update_ ? 1 : 0, database_));
+  if (update_) {
+    RunUpdate();
+  } else {
+    RunCreate();
+  }
+  return nullptr;
+}
+
+bool MyThread::StopRequested() { return veldrix::Workers().IsShuttingDown() || TestDestroy(); }
+
+void MyThread::Send(int progress, const wxString& text, long kind) { PostDbWorkerEvent(sink_, progress, text, kind); }
+
+void MyThread::RunCreate() {
+  const bool sqlite = SameText(engine_, "SQLite");
+  wxString file;
+  {
+    SQLData location(database_);
+    file = location.GetServer();
+  }
+  const bool fileExisted = sqlite && wxFileName::FileExists(file);
+
+  bool resetNeeded = false;
+  if (fileExisted || SameText(engine_, "SQL Server")) {
+    SQLData check(database_);
+    if (check.IniciujBazeDanych()) {
+      const bool hasBase = TableExists(&check, "baza");
+      check.ZamknijBazeDanych();
+      if (hasBase) {
+        AppendDbLog("Create skipped: DB already contains base table.");
+        Send(DbWorkerProgressEnd, _("Baza danych już istnieje. Pomijam tworzenie."), DbWorkerInformation);
+        return;
+      }
+      if (sqlite) {
+        AppendDbLog("Create: DB file exists without base table; completing schema.");
+      } else {
+        AppendDbLog("Create: SQL Server database exists without base table; resetting known Veldrix tables.");
+        resetNeeded = true;
+      }
+    }
+  }
+
+  const wxString createPath = ProgramScriptPath("baza.json");
+  AppendDbLog("Create: loading script '" + createPath + "'");
+  BazaSkrypt script;
+  int code = LoadCreateScript(engine_, createPath, &script);
+  if (code == ScriptLoaded) code = LoadModuleCreateScripts(engine_, ModulesFolder(), "baza.json", &script);
+  if (code != ScriptLoaded) {
+    const wxString text = CreateLoadErrorText(code);
+    AppendDbLog("Create: script load failed: " + text);
+    Send(DbWorkerProgressEnd, text, DbWorkerError);
+    return;
+  }
+  if (script.GetCount() == 0) {
+    const wxString text = _("Plik baza.json nie zawiera polecen SQL (GetCount()==0).");
+    AppendDbLog("Create: " + text);
+    Send(DbWorkerProgressEnd, text, DbWorkerError);
+    return;
+  }
+
+  if (resetNeeded) {
+    SQLData resetDb(database_);
+    wxString text;
+    bool reset = false;
+    if (resetDb.IniciujBazeDanych()) {
+      reset = ResetSqlServerPartialSchema(&resetDb, &script, &text);
+    }
+    if (!reset) {
+      if (text.empty()) text = resetDb.lastError;
+      if (text.empty()) text = _("Nie udało się wyczyścić niedokończonego schematu SQL Server.");
+      AppendDbLog("Create: SQL Server partial schema reset failed: " + text);
+      Send(DbWorkerProgressEnd, text, DbWorkerError);
+      return;
+    }
+    resetDb.ZamknijBazeDanych();
+    AppendDbLog("Create: SQL Server partial schema reset finished.");
+  }
+
+  // A new SQLite file is built under another name and renamed into place after
+  // the commit: a run that is killed half-way leaves no file the program would
+  // open as its database, only a leftover that the next run clears.
+  const bool buildAside = sqlite && !fileExisted && !file.empty();
+  const wxString workFile = buildAside ? SqliteCreationPath(file) : wxString();
+  if (buildAside) RemoveSqliteFiles(workFile);
+
+  wxString error;
+  bool failed = false;
+  {
+    SQLData db(buildAside ? workFile : database_);
+    db.IniciujBazeDanych();
+    db.StartTransaction();
+    bool transactionOpen = true;
+
+    const int count = static_cast<int>(script.GetCount());
+    const int step = DbWorkerProgressEnd / count;
+    int acc = 0;
+    for (int i = 0; i < count; ++i) {
+      if (StopRequested()) {
+        AppendDbLog("Create interrupted (shutdown/TestDestroy). Rolling back.");
+        error = _("Operacja przerwana.");
+        failed = true;
+        break;
+      }
+      acc = (i == count - 1) ? DbWorkerProgressEnd - 1 : acc + step;
+      Send(acc, wxString(), DbWorkerStatus);
+
+      const wxString& name = script.names[i];
+      const int kind = script.kinds[i];
+      if (kind == ScriptStatementTable && TableExists(&db, name)) {
+        AppendDbLog("Create: table already exists, skipping '" + name + "'");
+        continue;
+      }
+      const wxString text = FillStatementPlaceholders(name, script.sql[i], kind, script.version, wxString());
+      wxString table, column;
+      if (AddColumnAlreadyExists(&db, text, &table, &column)) {
+        AppendDbLog("Create: column already exists, skipping '" + table + "." + column + "'");
+        continue;
+      }
+      wxString failure;
+      if (db.InsertData(failure, text) < 0) {
+        error = StatementErrorText(name, failure, text);
+        AppendDbLog("Create: SQL error in '" + name + "': " + failure);
+        failed = true;
+        break;
+      }
+    }
+
+    if (!failed) {
+      const wxString updatePath = ProgramScriptPath("baza_aktualizacja.json");
+      AppendDbLog("Create: applying update script '" + updatePath + "'");
+      UpdateScriptList steps;
+      int statements = 0;
+      code = LoadUpdateScript(engine_, updatePath, &steps, &statements);
+      if (code == ScriptLoaded) code = LoadModuleUpdateScripts(engine_, ModulesFolder(), &steps, &statements);
+      if (code != ScriptLoaded) {
+        error = UpdateLoadErrorText(code);
+        AppendDbLog("Create: update script load failed: " + error);
+        failed = true;
+      }
+      OrderUpdateSteps(&steps);
+      for (size_t s = 0; s < steps.size() && !failed; ++s) {
+        const BazaSkrypt& upgrade = *steps[s];
+        const double base = upgrade.module.empty() ? script.version : GetModuleVersion(&db, upgrade.module);
+        if (!VersionAbove(upgrade.version, base)) continue;
+        for (size_t i = 0; i < upgrade.GetCount(); ++i) {
+          const wxString& name = upgrade.names[i];
+          const wxString text =
+              FillStatementPlaceholders(name, upgrade.sql[i], ScriptStatementUpdate, upgrade.version, upgrade.module);
+          wxString failure;
+          bool handled = false;
+          if (!ExecuteForeignKeysPragma(&db, text, &transactionOpen, &handled, &failure)) {
+            error = StatementErrorText(name, failure, text);
+            AppendDbLog("Create: SQL update error in '" + name + "': " + failure);
+            failed = true;
+            break;
+          }
+          if (handled) continue;
+          wxString table, column;
+          if (AddColumnAlreadyExists(&db, text, &table, &column)) {
+            AppendDbLog("Create: update column already exists, skipping '" + table + "." + column + "'");
+            continue;
+          }
+          if (db.InsertData(failure, text) < 0) {
+            error = StatementErrorText(name, failure, text);
+            AppendDbLog("Create: SQL update error in '" + name + "': " + failure);
+            failed = true;
+            break;
+          }
+        }
+      }
+    }
+
+    if (failed) {
+      if (transactionOpen) db.RollbackTransaction();
+    } else if (transactionOpen) {
+      // A commit that fails (disk full, locked file) must not be reported as a
+      // created database.
+      db.errorFlag = false;
+      db.CommitTransaction();
+      if (db.errorFlag) {
+        error = db.lastError;
+        AppendDbLog("Create: commit failed: " + error);
+        failed = true;
+      }
+    }
+    db.ZamknijBazeDanych();
+  }
+
+  if (!failed && buildAside) {
+    wxString moveError;
+    if (!MoveIntoPlace(workFile, file, &moveError)) {
+      AppendDbLog("Create: cannot move the new database file into place: " + moveError);
+      error = _("Nie udało się zapisać pliku bazy danych: ") + file;
+      failed = true;
+    }
+  }
+
+  if (failed) {
+    if (buildAside) {
+      AppendDbLog(RemoveSqliteFiles(workFile) ? "Create rollback: DB file removed."
+                                              : "Create rollback: failed to remove DB file.");
+    }
+    Send(DbWorkerProgressEnd, error.empty() ? _("Wystąpił błąd podczas tworzenia bazy.") : error, DbWorkerError);
+    return;
+  }
+  AppendDbLog("Create success.");
+  Send(DbWorkerProgressEnd, _("Baza danych została utworzona."), DbWorkerInformation);
+}
+
+void MyThread::RunUpdate() {
+  {
+    SQLData location(database_);
+    if (SameText(engine_, "SQLite") && !wxFileName::FileExists(location.GetServer())) {
+      const wxString text = _("Nie znaleziono pliku bazy danych do aktualizacji.");
+      AppendDbLog("Update: " + text);
+      Send(DbWorkerProgressEnd, text, DbWorkerError);
+      return;
+    }
+  }
+
+  const wxString updatePath = ProgramScriptPath("baza_aktualizacja.json");
+  AppendDbLog("Update: loading script '" + updatePath + "'");
+  UpdateScriptList steps;
+  int statements = 0;
+  int code = LoadUpdateScript(engine_, updatePath, &steps, &statements);
+  if (code == ScriptLoaded) code = LoadModuleUpdateScripts(engine_, ModulesFolder(), &steps, &statements);
+  if (code != ScriptLoaded) {
+    const wxString text = UpdateLoadErrorText(code);
+    AppendDbLog("Update: script load failed: " + text);
+    Send(DbWorkerProgressEnd, text, DbWorkerError);
+    return;
+  }
+  if (statements == 0) {
+    AppendDbLog("Update: no statements to execute (iAktIlość==0).");
+    Send(DbWorkerProgressEnd, wxString(), DbWorkerEndedQuietly);
+    return;
+  }
+  OrderUpdateSteps(&steps);
+
+  SQLData db(database_);
+  db.IniciujBazeDanych();
+  db.InsertData("CREATE TABLE IF NOT EXISTS baza_modul (modul VARCHAR(100) PRIMARY KEY, wersja REAL NOT NULL DEFAULT 0)");
+  double dbVersion = 0;
+  const wxArrayString cells = db.FrameData("select " + VersionColumnSql(engine_, "wersja") + " from baza");
+  if (!cells.empty()) ParseSchemaVersion(cells[0], &dbVersion);
+  AppendDbLog("Update: current database version " + FormatVersionFixed(dbVersion, 4));
+
+  for (const auto& upgrade : steps) {
+    if (!upgrade->module.empty()) AdoptExistingModuleSchema(&db, upgrade->module, dbVersion);
+  }
+  auto baseOf = [&db, dbVersion](const BazaSkrypt& upgrade) {
+    return upgrade.module.empty() ? dbVersion : GetModuleVersion(&db, upgrade.module);
+  };
+  int pending = 0;
+  for (const auto& upgrade : steps) {
+    if (VersionAbove(upgrade->version, baseOf(*upgrade))) pending += static_cast<int>(upgrade->GetCount());
+  }
+  if (pending == 0) {
+    db.ZamknijBazeDanych();
+    Send(DbWorkerProgressEnd, wxString(), DbWorkerEndedQuietly);
+    return;
+  }
+
+  db.StartTransaction();
+  bool transactionOpen = true;
+  const int step = DbWorkerProgressEnd / pending;
+  int done = 0;
+  int acc = 0;
+  wxString error;
+  bool failed = false;
+  for (size_t s = 0; s < steps.size() && !failed; ++s) {
+    const BazaSkrypt& upgrade = *steps[s];
+    if (!VersionAbove(upgrade.version, baseOf(upgrade))) continue;
+    const wxString progressText = _("Aktualizacja bazy do wersji: ") + FormatVersionFixed(upgrade.version, 2);
+    for (size_t i = 0; i < upgrade.GetCount(); ++i) {
+      ++done;
+      if (StopRequested()) {
+        AppendDbLog("Update interrupted (shutdown/TestDestroy). Rolling back.");
+        if (transactionOpen) db.RollbackTransaction();
+        transactionOpen = false;
+        error = _("Operacja przerwana.");
+        failed = true;
+        break;
+      }
+      acc = (done >= pending) ? DbWorkerProgressEnd - 1 : acc + step;
+      Send(acc, progressText, DbWorkerStatus);
+
+      const wxString& name = upgrade.names[i];
+      const wxString text =
+          FillStatementPlaceholders(name, upgrade.sql[i], ScriptStatementUpdate, upgrade.version, upgrade.module);
+      wxString failure;
+      bool handled = false;
+      if (!ExecuteForeignKeysPragma(&db, text, &transactionOpen, &handled, &failure)) {
+        error = StatementErrorText(name, failure, text);
+        AppendDbLog("Update: SQL error in '" + name + "': " + failure);
+        failed = true;
+        break;
+      }
+      if (handled) continue;
+      wxString table, column;
+      if (AddColumnAlreadyExists(&db, text, &table, &column)) {
+        AppendDbLog("Update: column already exists, skipping '" + table + "." + column + "'");
+        continue;
+      }
+      if (db.InsertData(failure, text) < 0) {
+        error = StatementErrorText(name, failure, text);
+        AppendDbLog("Update: SQL error in '" + name + "': " + failure);
+        if (transactionOpen) db.RollbackTransaction();
+        transactionOpen = false;
+        failed = true;
+        break;
+      }
+    }
+  }
+  if (!failed && transactionOpen) {
+    db.errorFlag = false;
+    db.CommitTransaction();
+    if (db.errorFlag) {
+      error = db.lastError;
+      AppendDbLog("Update: commit failed: " + error);
+      failed = true;
+    }
+  }
+  db.ZamknijBazeDanych();
+
+  if (failed) {
+    Send(DbWorkerProgressEnd, error.empty() ? _("Wystąpił błąd podczas aktualizacji bazy.") : error, DbWorkerError);
+    return;
+  }
+  AppendDbLog("Update success.");
+  Send(DbWorkerProgressEnd, _("Aktualizacja zakończona pomyślnie."), DbWorkerInformation);
+}
+
+MyThread* StartDbWorker(wxEvtHandler* sink, bool update, const wxString& database) {
+  auto* thread = new MyThread(sink, update, database);
+  if (thread->Create() != wxTHREAD_NO_ERROR) {
+    delete thread;
+    return nullptr;
+  }
+  veldrix::Workers().RegisterThread(thread);
+  if (thread->Run() != wxTHREAD_NO_ERROR) {
+    // The destructor takes it off the registry again.
+    delete thread;
+    return nullptr;
+  }
+  return thread;
+}

@@ -1,0 +1,64 @@
+#include "dbsetup/json_document.h"
+
+#include <wx/file.h>
+#include <wx/filename.h>
+
+#include <set>
+#include <vector>
+
+using nlohmann::json;
+
+bool ParseJsonText(const std::string& text, json* out, wxString* error) {
+  // nlohmann keeps the last of repeated keys; the callback drops every later
+  // occurrence instead. Keys are remembered per nesting depth: an object's
+  // start clears the set its own keys will go into.
+  std::vector<std::set<std::string>> keysByDepth;
+  const json::parser_callback_t firstKeyWins = [&keysByDepth](int depth, json::parse_event_t event,
+                                                              json& parsed) {
+    if (event == json::parse_event_t::object_start) {
+      const std::size_t inner = static_cast<std::size_t>(depth) + 1;
+      if (keysByDepth.size() <= inner) keysByDepth.resize(inner + 1);
+      keysByDepth[inner].clear();
+      return true;
+    }
+    if (event == json::parse_event_t::key) {
+      const std::size_t level = static_cast<std::size_t>(depth);
+      if (keysByDepth.size() <= level) keysByDepth.resize(level + 1);
+      return keysByDepth[level].insert(parsed.get<std::string>()).second;
+    }
+    return true;
+  };
+  try {
+    json parsed = json::parse(text, firstKeyWins, /*allow_exceptions=*/true, /*ignore_comments=*/false);
+    if (out) *out = std::move(parsed);
+    return true;
+  } catch (const json::exception& e) {
+    if (error) *error = wxString::FromUTF8(e.what());
+    return false;
+  }
+}
+
+bool ReadJsonFile(const wxString& path, json* out, wxString* error) {
+  wxFile file;
+  if (!wxFileName::FileExists(path) || !file.Open(path, wxFile::read)) {
+    if (error) *error = wxString::Format("cannot open file '%s'", path);
+    return false;
+  }
+  const wxFileOffset length = file.Length();
+  std::string bytes;
+  if (length > 0) {
+    bytes.resize(static_cast<std::size_t>(length));
+    if (file.Read(&bytes[0], bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+      if (error) *error = wxString::Format("cannot read file '%s'", path);
+      return false;
+    }
+  }
+  return ParseJsonText(bytes, out, error);
+}
+
+std::optional<std::string> FindJsonString(const json& object, const char* key) {
+  if (!object.is_object()) return std::nullopt;
+  const auto it = object.find(key);
+  if (it == object.end() || !it->is_string()) return std::nullopt;
+  return it->get<std::string>();
+}

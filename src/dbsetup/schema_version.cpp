@@ -1,0 +1,42 @@
+#include "dbsetup/schema_version.h"
+
+#include <cmath>
+
+bool ParseSchemaVersion(const wxString& text, double* value) {
+  wxString normalized = text;
+  normalized.Trim(true).Trim(false);
+  normalized.Replace(",", ".");
+  if (normalized.empty()) return false;
+  double parsed = 0;
+  // ToCDouble reads in the C locale whatever the process locale is, and only
+  // succeeds when the whole text is the number.
+  if (!normalized.ToCDouble(&parsed) || !std::isfinite(parsed)) return false;
+  if (value) *value = parsed;
+  return true;
+}
+
+wxString FormatVersionFixed(double version, int decimals) {
+  if (decimals < 0) decimals = 0;
+  if (decimals > 9) decimals = 9;
+  // Written digit by digit: printf-style formatting follows the process locale,
+  // which may use a decimal comma. Halves go away from zero; the nudge keeps
+  // 1.005 (stored just below) from rounding down.
+  long long scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  const double magnitude = std::fabs(version) * static_cast<double>(scale);
+  const long long scaled = std::llround(magnitude + 1e-9 * static_cast<double>(scale));
+  wxString text;
+  if (version < 0 && scaled != 0) text << "-";
+  text << wxString::Format("%lld", scaled / scale);
+  if (decimals > 0) text << "." << wxString::Format("%0*lld", decimals, scaled % scale);
+  return text;
+}
+
+wxString FormatSchemaVersion(double version) {
+  wxString text = FormatVersionFixed(version, 4);
+  if (text.Contains(".")) {
+    while (text.EndsWith("0")) text.RemoveLast();
+    if (text.EndsWith(".")) text.RemoveLast();
+  }
+  return text;
+}

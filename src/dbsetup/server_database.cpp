@@ -1,0 +1,156 @@
+#include "dbsetup/server_database.h"
+
+#include "app/common/i18n.h"
+#include "db/db_connection.h"
+#include "sqldata/sql_literals.h"
+
+#include <wx/filename.h>
+
+#include <memory>
+
+namespace {
+
+bool SameText(const wxString& a, const wxString& b) { return a.CmpNoCase(b) == 0; }
+
+bool HasRow(const DbQueryResult& result) { return !result.resultSets.empty() && result.resultSets[0].rowCount > 0; }
+
+// Connects to the server's "master" database, or with no database at all when
+// the login may not open "master".
+bool ConnectToSqlServer(const DbConnectionInfo& info, std::shared_ptr<IDbConnection>* connection, wxString* error) {
+  DbConnectionInfo server = info;
+  server.database = "master";
+  if (OpenConnection(BuildConnectionString(server), connection, nullptr, error)) return true;
+  server.database.clear();
+  error->clear();
+  return OpenConnection(BuildConnectionString(server), connection, nullptr, error);
+}
+
+wxString WithDetail(const wxString& text, const wxString& detail) {
+  return detail.empty() ? text : text + "\n" + detail;
+}
+
+}  // namespace
+
+wxString SqlServerDatabaseExistsSql(const wxString& name) {
+  return "SELECT 1 FROM sys.databases WHERE name=" + QuoteSqlNLiteral(name);
+}
+
+wxString CreateSqlServerDatabaseSql(const wxString& name) {
+  return "CREATE DATABASE " + QuoteIdentifier(name, "SQL Server");
+}
+
+bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error) {
+  if (exists) *exists = false;
+  std::shared_ptr<IDbConnection> connection;
+  wxString failure;
+  if (!ConnectToSqlServer(info, &connection, &failure)) {
+    if (error) *error = _("Nie udało się połączyć z serwerem SQL Server: ") + failure;
+    return false;
+  }
+  DbQueryResult result;
+  if (!connection->execute(SqlServerDatabaseExistsSql(info.database), &result, &failure)) {
+    connection->close();
+    if (error) *error = _("Nie udało się sprawdzić istnienia bazy na SQL Server: ") + failure;
+    return false;
+  }
+  if (exists) *exists = HasRow(result);
+  connection->close();
+  return true;
+}
+
+bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error) {
+  if (exists) *exists = false;
+  const wxString engine = ServerTypeOf(info);
+  if (SameText(engine, "SQL Server")) return SqlServerDatabaseExists(info, exists, error);
+  // Opening a SQLite file that is not there would create it.
+  if (SameText(engine, "SQLite")) {
+    if (exists) *exists = wxFileName::FileExists(info.server);
+    return true;
+  }
+
+  std::shared_ptr<IDbConnection> connection;
+  wxString failure;
+  const bool mysql = SameText(engine, "MySQL");
+  if (mysql || SameText(engine, "PostgreSQL")) {
+    DbConnectionInfo server = info;
+    server.database = mysql ? wxString() : wxString("postgres");
+    if (!OpenConnection(BuildConnectionString(server), &connection, nullptr, &failure)) {
+      if (error) *error = _("Nie udało się połączyć z serwerem: ") + failure;
+      return false;
+    }
+    const wxString sql = (mysql ? "SELECT 1 FROM INFORMATION_SCHEMA.SCHEMATA WHERE SCHEMA_NAME="
+                                : "SELECT 1 FROM pg_database WHERE datname=") +
+                         QuoteSqlLiteral(info.database);
+    DbQueryResult result;
+    if (!connection->execute(sql, &result, &failure)) {
+      connection->close();
+      if (error) *error = _("Nie udało się sprawdzić istnienia bazy: ") + failure;
+      return false;
+    }
+    if (exists) *exists = HasRow(result);
+    connection->close();
+    return true;
+  }
+
+  if (!OpenConnection(BuildConnectionString(info), &connection, nullptr, &failure)) {
+    if (error) *error = _("Nie udało się połączyć z bazą: ") + failure;
+    return false;
+  }
+  connection->close();
+  if (exists) *exists = true;
+  return true;
+}
+
+bool CreateSqlServerDatabase(const DbConnectionInfo& info, wxString* error) {
+  if (!SameText(ServerTypeOf(info), "SQL Server")) return true;
+  wxString name = info.database;
+  name.Trim(true).Trim(false);
+  if (name.empty()) {
+    if (error) *error = _("Podaj nazwę bazy programu dla SQL Server.");
+    return false;
+  }
+  std::shared_ptr<IDbConnection> connection;
+  wxString failure;
+  if (!ConnectToSqlServer(info, &connection, &failure)) {
+    if (error) *error = WithDetail(_("Nie udało się połączyć z serwerem SQL w celu sprawdzenia bazy programu."), failure);
+    return false;
+  }
+  DbQueryResult result;
+  if (!connection->execute(SqlServerDatabaseExistsSql(name), &result, &failure)) {
+    if (error) *error = WithDetail(_("Nie udało się sprawdzić, czy baza programu istnieje na SQL Server."), failure);
+    connection->close();
+    return false;
+  }
+  if (!HasRow(result)) {
+    DbQueryResult created;
+    if (!connection->execute(CreateSqlServerDatabaseSql(name), &created, &failure)) {
+      if (error) *error = WithDetail(_("Nie udało się utworzyć bazy programu na SQL Server."), failure);
+      connection->close();
+      return false;
+    }
+  }
+  connection->close();
+  return true;
+}
+
+bool EnsureProgramDatabase(const DbConnectionInfo& info, bool* existed, wxString* error) {
+  if (existed) *existed = false;
+  const wxString engine = ServerTypeOf(info);
+  if (SameText(engine, "SQLite")) {
+    if (existed) *existed = wxFileName::FileExists(info.server);
+    return true;
+  }
+  if (SameText(engine, "SQL Server")) {
+    bool exists = false;
+    if (!SqlServerDatabaseExists(info, &exists, error)) return false;
+    if (existed) *existed = exists;
+    if (exists) return true;
+    return CreateSqlServerDatabase(info, error);
+  }
+  if (error) {
+    *error = wxString::Format(_("Tworzenie struktury Veldrix dla silnika %s nie jest jeszcze obsługiwane przez "
+                                "dostarczone skrypty. Interfejs połączeń jest przygotowany na dodanie tego silnika."),
+                              engine);
+  }
+  return false;
+}
