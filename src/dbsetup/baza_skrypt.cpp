@@ -55,8 +55,9 @@ bool ReadStatement(const json& statement, const wxString& engine, wxString* name
   return true;
 }
 
-// The immediate subfolders of the modules folder, sorted by name.
-std::vector<wxString> ModuleFolders(const wxString& modulesFolder) {
+}  // namespace
+
+std::vector<wxString> ModuleFolderNames(const wxString& modulesFolder) {
   std::vector<wxString> folders;
   if (!wxFileName::DirExists(modulesFolder)) return folders;
   wxDir dir(modulesFolder);
@@ -68,6 +69,8 @@ std::vector<wxString> ModuleFolders(const wxString& modulesFolder) {
   std::sort(folders.begin(), folders.end());
   return folders;
 }
+
+namespace {
 
 // The candidate keys of an engine's SQL members, the driver key first.
 std::vector<std::string> CandidateKeys(const wxString& engine) {
@@ -143,7 +146,7 @@ int LoadUpdateScript(const wxString& engine, const wxString& path, UpdateScriptL
 
 int LoadModuleCreateScripts(const wxString& engine, const wxString& modulesFolder, const wxString& fileName,
                             BazaSkrypt* target) {
-  for (const wxString& folder : ModuleFolders(modulesFolder)) {
+  for (const wxString& folder : ModuleFolderNames(modulesFolder)) {
     const wxString path = veldrix::JoinPath(modulesFolder, folder, fileName);
     if (!wxFileName::FileExists(path)) continue;
     BazaSkrypt moduleScript;
@@ -160,7 +163,7 @@ int LoadModuleCreateScripts(const wxString& engine, const wxString& modulesFolde
 
 int LoadModuleUpdateScripts(const wxString& engine, const wxString& modulesFolder, UpdateScriptList* list,
                             int* statementCount) {
-  for (const wxString& folder : ModuleFolders(modulesFolder)) {
+  for (const wxString& folder : ModuleFolderNames(modulesFolder)) {
     const wxString path = veldrix::JoinPath(modulesFolder, folder, "baza_aktualizacja.json");
     if (!wxFileName::FileExists(path)) continue;
     int added = 0;

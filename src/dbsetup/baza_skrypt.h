@@ -61,6 +61,10 @@ int LoadModuleCreateScripts(const wxString& engine, const wxString& modulesFolde
 int LoadModuleUpdateScripts(const wxString& engine, const wxString& modulesFolder, UpdateScriptList* list,
                             int* statementCount);
 
+// The module folders under the modules folder (hidden ones left out), sorted by
+// name; empty when the folder is missing or cannot be read.
+std::vector<wxString> ModuleFolderNames(const wxString& modulesFolder);
+
 // Reorders the steps so that each module key's steps (the program's included) run
 // in ascending version order; keys keep the order in which they first appear and
 // steps of equal version keep their file order.

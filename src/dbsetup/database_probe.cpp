@@ -3,34 +3,19 @@
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
 #include "db/db_connection.h"
+#include "dbsetup/baza_skrypt.h"
 #include "dbsetup/json_document.h"
 #include "dbsetup/schema_checks.h"
 #include "dbsetup/schema_version.h"
 #include "dbsetup/server_database.h"
 #include "sqldata/sql_data.h"
 
-#include <wx/dir.h>
 #include <wx/filename.h>
 
 #include <algorithm>
 #include <memory>
 
 namespace {
-
-bool SameText(const wxString& a, const wxString& b) { return a.CmpNoCase(b) == 0; }
-
-std::vector<wxString> SortedSubfolders(const wxString& folder) {
-  std::vector<wxString> names;
-  if (!wxFileName::DirExists(folder)) return names;
-  wxDir dir(folder);
-  if (!dir.IsOpened()) return names;
-  wxString name;
-  for (bool more = dir.GetFirst(&name, wxEmptyString, wxDIR_DIRS); more; more = dir.GetNext(&name)) {
-    names.push_back(name);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 }  // namespace
 
@@ -67,7 +52,7 @@ bool LoadUpgradeManifest(std::vector<UpgradeManifestEntry>* entries, wxString* e
   const wxString program = veldrix::ProgramFolder();
   if (!LoadUpgradeManifestFile(veldrix::JoinPath(program, "baza_aktualizacja.json"), entries, error)) return false;
   const wxString modules = veldrix::JoinPath(program, "Moduly");
-  for (const wxString& folder : SortedSubfolders(modules)) {
+  for (const wxString& folder : ModuleFolderNames(modules)) {
     if (!LoadUpgradeManifestFile(veldrix::JoinPath(modules, folder, "baza_aktualizacja.json"), entries, error)) {
       return false;
     }
@@ -130,7 +115,7 @@ bool ProbeDatabase(const DbConnectionInfo& info, DatabaseProbeResult* result, wx
   if (!result) return false;
   *result = DatabaseProbeResult();
   const wxString engine = ServerTypeOf(info);
-  if (SameText(engine, "SQLite")) {
+  if (SameEngine(engine, "SQLite")) {
     result->reached = true;
     if (!wxFileName::FileExists(info.server)) {
       result->status = _("Baza nie istnieje");

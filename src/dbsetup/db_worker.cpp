@@ -20,8 +20,6 @@
 
 namespace {
 
-bool SameText(const wxString& a, const wxString& b) { return a.CmpNoCase(b) == 0; }
-
 wxString ProgramScriptPath(const wxString& name) { return veldrix::JoinPath(veldrix::ProgramFolder(), name); }
 
 wxString ModulesFolder() { return veldrix::JoinPath(veldrix::ProgramFolder(), "Moduly"); }
@@ -107,7 +105,7 @@ bool MyThread::StopRequested() { return veldrix::Workers().IsShuttingDown() || T
 void MyThread::Send(int progress, const wxString& text, long kind) { PostDbWorkerEvent(sink_, progress, text, kind); }
 
 void MyThread::RunCreate() {
-  const bool sqlite = SameText(engine_, "SQLite");
+  const bool sqlite = SameEngine(engine_, "SQLite");
   wxString file;
   {
     SQLData location(database_);
@@ -116,7 +114,7 @@ void MyThread::RunCreate() {
   const bool fileExisted = sqlite && wxFileName::FileExists(file);
 
   bool resetNeeded = false;
-  if (fileExisted || SameText(engine_, "SQL Server")) {
+  if (fileExisted || SameEngine(engine_, "SQL Server")) {
     SQLData check(database_);
     if (check.IniciujBazeDanych()) {
       const bool hasBase = TableExists(&check, "baza");
@@ -305,7 +303,7 @@ void MyThread::RunCreate() {
 void MyThread::RunUpdate() {
   {
     SQLData location(database_);
-    if (SameText(engine_, "SQLite") && !wxFileName::FileExists(location.GetServer())) {
+    if (SameEngine(engine_, "SQLite") && !wxFileName::FileExists(location.GetServer())) {
       const wxString text = _("Nie znaleziono pliku bazy danych do aktualizacji.");
       AppendDbLog("Update: " + text);
       Send(DbWorkerProgressEnd, text, DbWorkerError);

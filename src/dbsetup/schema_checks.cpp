@@ -14,7 +14,7 @@
 
 namespace {
 
-bool SameText(const wxString& a, const wxString& b) { return a.CmpNoCase(b) == 0; }
+bool SameWord(const wxString& token, const char* word) { return token.CmpNoCase(word) == 0; }
 
 std::vector<wxString> SplitSqlTokens(const wxString& sql) {
   wxString text = sql;
@@ -28,6 +28,8 @@ std::vector<wxString> SplitSqlTokens(const wxString& sql) {
 
 }  // namespace
 
+bool SameEngine(const wxString& engine, const wxString& name) { return engine.CmpNoCase(name) == 0; }
+
 wxString SetModuleVersionSql(const wxString& moduleKey, double version) {
   return "insert or replace into baza_modul(modul,wersja) values(" + QuoteSqlLiteral(moduleKey) + "," +
          FormatVersionFixed(version, 4) + ")";
@@ -36,7 +38,7 @@ wxString SetModuleVersionSql(const wxString& moduleKey, double version) {
 wxString VersionColumnSql(const wxString& engine, const wxString& column) {
   // SQLData shows a SQLite REAL cell with two decimals in the UI locale; as text
   // the stored version keeps every digit.
-  if (SameText(engine, "SQLite")) return "cast(" + column + " as text)";
+  if (SameEngine(engine, "SQLite")) return "cast(" + column + " as text)";
   return column;
 }
 
@@ -51,15 +53,15 @@ double GetModuleVersion(SQLData* db, const wxString& moduleKey) {
 
 wxString TableExistsSql(const wxString& engine, const wxString& table) {
   const wxString name = QuoteSqlLiteral(table);
-  if (SameText(engine, "SQLite")) return "select 1 from sqlite_master where type='table' and name=" + name;
-  if (SameText(engine, "MySQL")) {
+  if (SameEngine(engine, "SQLite")) return "select 1 from sqlite_master where type='table' and name=" + name;
+  if (SameEngine(engine, "MySQL")) {
     return "select 1 from INFORMATION_SCHEMA.TABLES where TABLE_SCHEMA=DATABASE() and TABLE_NAME=" + name;
   }
-  if (SameText(engine, "PostgreSQL")) {
+  if (SameEngine(engine, "PostgreSQL")) {
     return "select 1 from INFORMATION_SCHEMA.TABLES where TABLE_SCHEMA=current_schema() and TABLE_NAME=" + name;
   }
   // Oracle keeps unquoted names in capitals.
-  if (SameText(engine, "Oracle")) return "select 1 from user_tables where table_name=UPPER(" + name + ")";
+  if (SameEngine(engine, "Oracle")) return "select 1 from user_tables where table_name=UPPER(" + name + ")";
   return "select 1 from INFORMATION_SCHEMA.TABLES where TABLE_SCHEMA='dbo' and TABLE_NAME=" + name;
 }
 
@@ -86,16 +88,16 @@ bool AddColumnAlreadyExists(SQLData* db, const wxString& sql, wxString* table, w
   if (!db) return false;
   const std::vector<wxString> tokens = SplitSqlTokens(sql);
   if (tokens.size() < 5) return false;
-  if (!SameText(tokens[0], "alter") || !SameText(tokens[1], "table")) return false;
+  if (!SameWord(tokens[0], "alter") || !SameWord(tokens[1], "table")) return false;
   size_t tableIndex = 2;
-  if (SameText(tokens[2], "if") && tokens.size() >= 8) {
-    if (!SameText(tokens[3], "exists")) return false;
+  if (SameWord(tokens[2], "if") && tokens.size() >= 8) {
+    if (!SameWord(tokens[3], "exists")) return false;
     tableIndex = 4;
   }
   const size_t addIndex = tableIndex + 1;
-  if (addIndex + 1 >= tokens.size() || !SameText(tokens[addIndex], "add")) return false;
+  if (addIndex + 1 >= tokens.size() || !SameWord(tokens[addIndex], "add")) return false;
   size_t columnIndex = addIndex + 1;
-  if (SameText(tokens[columnIndex], "column")) ++columnIndex;
+  if (SameWord(tokens[columnIndex], "column")) ++columnIndex;
   if (columnIndex >= tokens.size()) return false;
 
   const wxString tableName = CleanSqlIdentifier(tokens[tableIndex]);
@@ -122,7 +124,7 @@ wxString NormalizeSqlForCompare(const wxString& sql) {
 bool ExecuteForeignKeysPragma(SQLData* db, const wxString& sql, bool* transactionOpen, bool* handled,
                               wxString* error) {
   if (handled) *handled = false;
-  if (!db || !transactionOpen || !SameText(db->GetEngine(), "SQLite")) return true;
+  if (!db || !transactionOpen || !SameEngine(db->GetEngine(), "SQLite")) return true;
   const wxString normalized = NormalizeSqlForCompare(sql);
   if (normalized != "pragmaforeign_keys=off" && normalized != "pragmaforeign_keys=on") return true;
 
@@ -174,7 +176,7 @@ wxString SqlServerResetBatch(const wxString& tableList) {
 }
 
 bool ResetSqlServerPartialSchema(SQLData* db, const BazaSkrypt* createScript, wxString* error) {
-  if (!db || !createScript || !SameText(db->GetEngine(), "SQL Server")) return true;
+  if (!db || !createScript || !SameEngine(db->GetEngine(), "SQL Server")) return true;
   const wxString tables = ScriptTableNameList(*createScript);
   if (tables.empty()) return true;
   if (!db->IsExistsData("select 1 from sys.tables t where t.schema_id=SCHEMA_ID(N'dbo') and t.name in (" + tables +

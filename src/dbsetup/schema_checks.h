@@ -9,6 +9,9 @@
 class BazaSkrypt;
 class SQLData;
 
+// Engine names ("SQLite", "SQL Server", "MySQL", ...) compare ignoring case.
+bool SameEngine(const wxString& engine, const wxString& name);
+
 // "insert or replace into baza_modul(modul,wersja) values('<key>',<version>)" with
 // four decimals and "." whatever the locale.
 wxString SetModuleVersionSql(const wxString& moduleKey, double version);

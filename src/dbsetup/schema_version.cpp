@@ -1,16 +1,12 @@
 #include "dbsetup/schema_version.h"
 
+#include "app/common/number_text.h"
+
 #include <cmath>
 
 bool ParseSchemaVersion(const wxString& text, double* value) {
-  wxString normalized = text;
-  normalized.Trim(true).Trim(false);
-  normalized.Replace(",", ".");
-  if (normalized.empty()) return false;
   double parsed = 0;
-  // ToCDouble reads in the C locale whatever the process locale is, and only
-  // succeeds when the whole text is the number.
-  if (!normalized.ToCDouble(&parsed) || !std::isfinite(parsed)) return false;
+  if (!veldrix::ParseDecimal(text, &parsed) || !std::isfinite(parsed)) return false;
   if (value) *value = parsed;
   return true;
 }

@@ -11,7 +11,7 @@ constexpr double kSchemaVersionTolerance = 0.000001;
 // true when `version` is above `base` by more than the tolerance.
 inline bool VersionAbove(double version, double base) { return version > base + kSchemaVersionTolerance; }
 
-// Reads "1.25" or "1,25" (blanks around are ignored). false for anything else,
+// Reads "1.25" or "1,25" whatever the locale. false when the text is no number,
 // leaving *value unchanged.
 bool ParseSchemaVersion(const wxString& text, double* value);
 

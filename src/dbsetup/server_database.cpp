@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "db/db_connection.h"
+#include "dbsetup/schema_checks.h"
 #include "sqldata/sql_literals.h"
 
 #include <wx/filename.h>
@@ -9,8 +10,6 @@
 #include <memory>
 
 namespace {
-
-bool SameText(const wxString& a, const wxString& b) { return a.CmpNoCase(b) == 0; }
 
 bool HasRow(const DbQueryResult& result) { return !result.resultSets.empty() && result.resultSets[0].rowCount > 0; }
 
@@ -61,17 +60,17 @@ bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxStrin
 bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error) {
   if (exists) *exists = false;
   const wxString engine = ServerTypeOf(info);
-  if (SameText(engine, "SQL Server")) return SqlServerDatabaseExists(info, exists, error);
+  if (SameEngine(engine, "SQL Server")) return SqlServerDatabaseExists(info, exists, error);
   // Opening a SQLite file that is not there would create it.
-  if (SameText(engine, "SQLite")) {
+  if (SameEngine(engine, "SQLite")) {
     if (exists) *exists = wxFileName::FileExists(info.server);
     return true;
   }
 
   std::shared_ptr<IDbConnection> connection;
   wxString failure;
-  const bool mysql = SameText(engine, "MySQL");
-  if (mysql || SameText(engine, "PostgreSQL")) {
+  const bool mysql = SameEngine(engine, "MySQL");
+  if (mysql || SameEngine(engine, "PostgreSQL")) {
     DbConnectionInfo server = info;
     server.database = mysql ? wxString() : wxString("postgres");
     if (!OpenConnection(BuildConnectionString(server), &connection, nullptr, &failure)) {
@@ -102,7 +101,7 @@ bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* 
 }
 
 bool CreateSqlServerDatabase(const DbConnectionInfo& info, wxString* error) {
-  if (!SameText(ServerTypeOf(info), "SQL Server")) return true;
+  if (!SameEngine(ServerTypeOf(info), "SQL Server")) return true;
   wxString name = info.database;
   name.Trim(true).Trim(false);
   if (name.empty()) {
@@ -136,11 +135,11 @@ bool CreateSqlServerDatabase(const DbConnectionInfo& info, wxString* error) {
 bool EnsureProgramDatabase(const DbConnectionInfo& info, bool* existed, wxString* error) {
   if (existed) *existed = false;
   const wxString engine = ServerTypeOf(info);
-  if (SameText(engine, "SQLite")) {
+  if (SameEngine(engine, "SQLite")) {
     if (existed) *existed = wxFileName::FileExists(info.server);
     return true;
   }
-  if (SameText(engine, "SQL Server")) {
+  if (SameEngine(engine, "SQL Server")) {
     bool exists = false;
     if (!SqlServerDatabaseExists(info, &exists, error)) return false;
     if (existed) *existed = exists;
