@@ -69,6 +69,39 @@ bool MoveIntoPlace(const wxString& from, const wxString& to, wxString* error) {
   return true;
 }
 
+// The upgrade steps of the program and of every module folder, in the order in
+// which they are applied.
+int LoadAllUpdateScripts(const wxString& engine, UpdateScriptList* steps, int* statements) {
+  int code = LoadUpdateScript(engine, ProgramScriptPath("baza_aktualizacja.json"), steps, statements);
+  if (code == ScriptLoaded) code = LoadModuleUpdateScripts(engine, ModulesFolder(), steps, statements);
+  OrderUpdateSteps(steps);
+  return code;
+}
+
+// Runs statement i of an upgrade step: placeholders filled, the SQLite
+// foreign-key switch run between transactions, an ADD COLUMN of a column that is
+// there skipped. false with *error when it failed. errorLog and skipLog begin
+// the log lines of a failure and of a skipped column.
+bool RunUpgradeStatement(SQLData& db, const BazaSkrypt& step, size_t i, bool* transactionOpen,
+                         const wxString& errorLog, const wxString& skipLog, wxString* error) {
+  const wxString& name = step.names[i];
+  const wxString text = FillStatementPlaceholders(name, step.sql[i], ScriptStatementUpdate, step.version, step.module);
+  wxString failure;
+  bool handled = false;
+  if (ExecuteForeignKeysPragma(&db, text, transactionOpen, &handled, &failure) && handled) return true;
+  if (!handled) {
+    wxString table, column;
+    if (AddColumnAlreadyExists(&db, text, &table, &column)) {
+      AppendDbLog(skipLog + table + "." + column + "'");
+      return true;
+    }
+    if (db.InsertData(failure, text) >= 0) return true;
+  }
+  *error = StatementErrorText(name, failure, text);
+  AppendDbLog(errorLog + name + "': " + failure);
+  return false;
+}
+
 }  // namespace
 
 void PostDbWorkerEvent(wxEvtHandler* sink, int progress, const wxString& text, long kind) {
@@ -219,46 +252,22 @@ void MyThread::RunCreate() {
     }
 
     if (!failed) {
-      const wxString updatePath = ProgramScriptPath("baza_aktualizacja.json");
-      AppendDbLog("Create: applying update script '" + updatePath + "'");
+      AppendDbLog("Create: applying update script '" + ProgramScriptPath("baza_aktualizacja.json") + "'");
       UpdateScriptList steps;
       int statements = 0;
-      code = LoadUpdateScript(engine_, updatePath, &steps, &statements);
-      if (code == ScriptLoaded) code = LoadModuleUpdateScripts(engine_, ModulesFolder(), &steps, &statements);
+      code = LoadAllUpdateScripts(engine_, &steps, &statements);
       if (code != ScriptLoaded) {
         error = UpdateLoadErrorText(code);
         AppendDbLog("Create: update script load failed: " + error);
         failed = true;
       }
-      OrderUpdateSteps(&steps);
       for (size_t s = 0; s < steps.size() && !failed; ++s) {
         const BazaSkrypt& upgrade = *steps[s];
         const double base = upgrade.module.empty() ? script.version : GetModuleVersion(&db, upgrade.module);
         if (!VersionAbove(upgrade.version, base)) continue;
-        for (size_t i = 0; i < upgrade.GetCount(); ++i) {
-          const wxString& name = upgrade.names[i];
-          const wxString text =
-              FillStatementPlaceholders(name, upgrade.sql[i], ScriptStatementUpdate, upgrade.version, upgrade.module);
-          wxString failure;
-          bool handled = false;
-          if (!ExecuteForeignKeysPragma(&db, text, &transactionOpen, &handled, &failure)) {
-            error = StatementErrorText(name, failure, text);
-            AppendDbLog("Create: SQL update error in '" + name + "': " + failure);
-            failed = true;
-            break;
-          }
-          if (handled) continue;
-          wxString table, column;
-          if (AddColumnAlreadyExists(&db, text, &table, &column)) {
-            AppendDbLog("Create: update column already exists, skipping '" + table + "." + column + "'");
-            continue;
-          }
-          if (db.InsertData(failure, text) < 0) {
-            error = StatementErrorText(name, failure, text);
-            AppendDbLog("Create: SQL update error in '" + name + "': " + failure);
-            failed = true;
-            break;
-          }
+        for (size_t i = 0; i < upgrade.GetCount() && !failed; ++i) {
+          failed = !RunUpgradeStatement(db, upgrade, i, &transactionOpen, "Create: SQL update error in '",
+                                        "Create: update column already exists, skipping '", &error);
         }
       }
     }
@@ -311,12 +320,10 @@ void MyThread::RunUpdate() {
     }
   }
 
-  const wxString updatePath = ProgramScriptPath("baza_aktualizacja.json");
-  AppendDbLog("Update: loading script '" + updatePath + "'");
+  AppendDbLog("Update: loading script '" + ProgramScriptPath("baza_aktualizacja.json") + "'");
   UpdateScriptList steps;
   int statements = 0;
-  int code = LoadUpdateScript(engine_, updatePath, &steps, &statements);
-  if (code == ScriptLoaded) code = LoadModuleUpdateScripts(engine_, ModulesFolder(), &steps, &statements);
+  const int code = LoadAllUpdateScripts(engine_, &steps, &statements);
   if (code != ScriptLoaded) {
     const wxString text = UpdateLoadErrorText(code);
     AppendDbLog("Update: script load failed: " + text);
@@ -324,11 +331,10 @@ void MyThread::RunUpdate() {
     return;
   }
   if (statements == 0) {
-    AppendDbLog("Update: no statements to execute (iAktIlość==0).");
+    AppendDbLog(wxString::FromUTF8("Update: no statements to execute (iAktIlość==0)."));
     Send(DbWorkerProgressEnd, wxString(), DbWorkerEndedQuietly);
     return;
   }
-  OrderUpdateSteps(&steps);
 
   SQLData db(database_);
   db.IniciujBazeDanych();
@@ -378,26 +384,9 @@ void MyThread::RunUpdate() {
       acc = (done >= pending) ? DbWorkerProgressEnd - 1 : acc + step;
       Send(acc, progressText, DbWorkerStatus);
 
-      const wxString& name = upgrade.names[i];
-      const wxString text =
-          FillStatementPlaceholders(name, upgrade.sql[i], ScriptStatementUpdate, upgrade.version, upgrade.module);
-      wxString failure;
-      bool handled = false;
-      if (!ExecuteForeignKeysPragma(&db, text, &transactionOpen, &handled, &failure)) {
-        error = StatementErrorText(name, failure, text);
-        AppendDbLog("Update: SQL error in '" + name + "': " + failure);
-        failed = true;
-        break;
-      }
-      if (handled) continue;
-      wxString table, column;
-      if (AddColumnAlreadyExists(&db, text, &table, &column)) {
-        AppendDbLog("Update: column already exists, skipping '" + table + "." + column + "'");
-        continue;
-      }
-      if (db.InsertData(failure, text) < 0) {
-        error = StatementErrorText(name, failure, text);
-        AppendDbLog("Update: SQL error in '" + name + "': " + failure);
+      if (!RunUpgradeStatement(db, upgrade, i, &transactionOpen, "Update: SQL error in '",
+                               "Update: column already exists, skipping '", &error)) {
+        // A failed foreign-key switch has left no transaction to roll back.
         if (transactionOpen) db.RollbackTransaction();
         transactionOpen = false;
         failed = true;

@@ -219,28 +219,8 @@ TEST(Placeholders, FillOnlyTheNamedStatements) {
 }
 
 TEST(ShippedScripts, LoadOnEveryEngineAndNameEveryProgramTable) {
-  const std::set<wxString> required{"baza",
-                                    "baza_modul",
-                                    "veldrix_users",
-                                    "veldrix_roles",
-                                    "veldrix_role_permissions",
-                                    "veldrix_user_roles",
-                                    "firma",
-                                    "firma_rachunek",
-                                    "firma_historia",
-                                    "dokument_numeracja",
-                                    "stawka_vat",
-                                    "artykul_kategoria",
-                                    "artykul_jednostka",
-                                    "artykul_cena_rodzaj",
-                                    "kontrahent_klasyfikacja",
-                                    "platnosc",
-                                    "kpir_opis_zdarzenia",
-                                    "pole_dodatkowe_definicja",
-                                    "artykul_pola_dodatkowe",
-                                    "dokument_handlowy_pole_dodatkowe_wartosc",
-                                    "kontrahent_pole_dodatkowe_wartosc",
-                                    "ksef_ustawienia"};
+  std::set<wxString> required;
+  for (const char* table : veldrix::test::ProgramTables()) required.insert(table);
   for (const char* engine : {"SQLite", "SQL Server"}) {
     BazaSkrypt script;
     ASSERT_EQ(LoadCreateScript(engine, veldrix::test::ShippedScript("baza.json"), &script), ScriptLoaded) << engine;

@@ -30,29 +30,6 @@ using veldrix::test::WriteText;
 
 namespace {
 
-const char* const kProgramTables[] = {"baza",
-                                      "baza_modul",
-                                      "veldrix_users",
-                                      "veldrix_roles",
-                                      "veldrix_role_permissions",
-                                      "veldrix_user_roles",
-                                      "firma",
-                                      "firma_rachunek",
-                                      "firma_historia",
-                                      "dokument_numeracja",
-                                      "stawka_vat",
-                                      "artykul_kategoria",
-                                      "artykul_jednostka",
-                                      "artykul_cena_rodzaj",
-                                      "kontrahent_klasyfikacja",
-                                      "platnosc",
-                                      "kpir_opis_zdarzenia",
-                                      "pole_dodatkowe_definicja",
-                                      "artykul_pola_dodatkowe",
-                                      "dokument_handlowy_pole_dodatkowe_wartosc",
-                                      "kontrahent_pole_dodatkowe_wartosc",
-                                      "ksef_ustawienia"};
-
 class WorkerTest : public ::testing::Test {
  protected:
   wxString Program(const wxString& name) const { return JoinPath(folders_.programFolder(), name); }
@@ -84,7 +61,7 @@ class WorkerTest : public ::testing::Test {
   void ExpectEveryProgramTable() {
     SQLData db(DatabaseFile());
     ASSERT_TRUE(db.IniciujBazeDanych());
-    for (const char* table : kProgramTables) EXPECT_TRUE(TableExists(&db, table)) << table;
+    for (const char* table : veldrix::test::ProgramTables()) EXPECT_TRUE(TableExists(&db, table)) << table;
   }
 
   IsolatedFolders folders_;

@@ -22,6 +22,33 @@
 
 namespace veldrix::test {
 
+// Every table the program's own scripts create.
+inline const std::vector<const char*>& ProgramTables() {
+  static const std::vector<const char*> tables{"baza",
+                                               "baza_modul",
+                                               "veldrix_users",
+                                               "veldrix_roles",
+                                               "veldrix_role_permissions",
+                                               "veldrix_user_roles",
+                                               "firma",
+                                               "firma_rachunek",
+                                               "firma_historia",
+                                               "dokument_numeracja",
+                                               "stawka_vat",
+                                               "artykul_kategoria",
+                                               "artykul_jednostka",
+                                               "artykul_cena_rodzaj",
+                                               "kontrahent_klasyfikacja",
+                                               "platnosc",
+                                               "kpir_opis_zdarzenia",
+                                               "pole_dodatkowe_definicja",
+                                               "artykul_pola_dodatkowe",
+                                               "dokument_handlowy_pole_dodatkowe_wartosc",
+                                               "kontrahent_pole_dodatkowe_wartosc",
+                                               "ksef_ustawienia"};
+  return tables;
+}
+
 struct RecordedWorkerEvent {
   int progress = 0;
   wxString text;
