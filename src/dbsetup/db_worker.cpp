@@ -282,6 +282,7 @@ void MyThread::RunCreate() {
       if (db.errorFlag) {
         error = db.lastError;
         AppendDbLog("Create: commit failed: " + error);
+        db.RollbackTransaction();
         failed = true;
       }
     }
@@ -400,6 +401,7 @@ void MyThread::RunUpdate() {
     if (db.errorFlag) {
       error = db.lastError;
       AppendDbLog("Update: commit failed: " + error);
+      db.RollbackTransaction();
       failed = true;
     }
   }
