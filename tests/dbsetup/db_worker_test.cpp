@@ -268,6 +268,44 @@ TEST_F(WorkerTest, UpgradeStepsRunInAscendingOrderWhateverTheFileOrder) {
   EXPECT_FALSE(IsDatabaseUpgradeRequired(&db, &error, 1.10));
 }
 
+TEST_F(WorkerTest, ModulesOlderThanTheirVersionRowsAreAdoptedAtTheProgramsVersion) {
+  veldrix::test::CopyShippedScripts(folders_.programFolder());
+  ASSERT_EQ(Create(DatabaseFile()).back().kind, DbWorkerInformation);
+  {
+    SQLData db(DatabaseFile());
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    wxString error;
+    ASSERT_EQ(db.InsertData(error, "create table kpir_zapis(id integer primary key autoincrement)"), 0) << error;
+  }
+  WriteText(JoinPath(Program("Moduly"), "kpir", "baza_aktualizacja.json"), R"J({"module":"kpir","updates":[
+      {"version":"1.0","statements":[{"name":"stary","sql":"create table kpir_zapis(id integer)"}]},
+      {"version":"1.1","statements":[{"name":"kol","sql":"ALTER TABLE kpir_zapis ADD COLUMN opis TEXT"},
+          {"name":"baza_modul","sql":"insert or replace into baza_modul(modul,wersja) values(@modul,@wersja)"}]}]})J");
+  const auto events = Update(DatabaseFile());
+  ASSERT_EQ(events.back().kind, DbWorkerInformation) << events.back().text;
+  EXPECT_EQ(events.size(), 3u) << "only the step above the adopted version runs";
+  EXPECT_DOUBLE_EQ(Version("baza_modul", " where modul='kpir'"), 1.1);
+}
+
+TEST_F(WorkerTest, ForeignKeySwitchesInAnUpgradeRunBetweenTransactions) {
+  veldrix::test::CopyShippedScripts(folders_.programFolder());
+  ASSERT_EQ(Create(DatabaseFile()).back().kind, DbWorkerInformation);
+  // The usual SQLite way of changing a column: rebuild the table with the
+  // foreign-key checks off.
+  WriteText(Program("baza_aktualizacja.json"), R"J({"updates":[{"version":"1.1","statements":[
+      {"name":"fk_off","sql":"PRAGMA foreign_keys = OFF;"},
+      {"name":"nowa","sql":"create table platnosc_nowa(id_platnosci integer primary key autoincrement, nazwa varchar(80) not null, domyslna integer not null default 0)"},
+      {"name":"kopia","sql":"insert into platnosc_nowa select id_platnosci, nazwa, domyslna from platnosc"},
+      {"name":"stara","sql":"drop table platnosc"},
+      {"name":"nazwa","sql":"alter table platnosc_nowa rename to platnosc"},
+      {"name":"fk_on","sql":"PRAGMA foreign_keys = ON;"},
+      {"name":"baza","sql":"update baza set wersja=@wersja"}]}]})J");
+  const auto events = Update(DatabaseFile());
+  ASSERT_EQ(events.back().kind, DbWorkerInformation) << events.back().text;
+  EXPECT_DOUBLE_EQ(Version(), 1.1);
+  EXPECT_EQ(Cell("select count(*) from platnosc"), "3");
+}
+
 TEST_F(WorkerTest, StepsWithinTheToleranceAreNotRun) {
   veldrix::test::CopyShippedScripts(folders_.programFolder());
   ASSERT_EQ(Create(DatabaseFile()).back().kind, DbWorkerInformation);
