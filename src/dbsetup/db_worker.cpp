@@ -102,6 +102,18 @@ bool RunUpgradeStatement(SQLData& db, const BazaSkrypt& step, size_t i, bool* tr
   return false;
 }
 
+// Commits the run's transaction. A commit that fails (disk full, a file locked by
+// another process) is rolled back and reported, never taken for a finished run.
+bool Commit(SQLData& db, const wxString& failureLog, wxString* error) {
+  db.errorFlag = false;
+  db.CommitTransaction();
+  if (!db.errorFlag) return true;
+  *error = db.lastError;
+  AppendDbLog(failureLog + *error);
+  db.RollbackTransaction();
+  return false;
+}
+
 }  // namespace
 
 void PostDbWorkerEvent(wxEvtHandler* sink, int progress, const wxString& text, long kind) {
@@ -275,16 +287,7 @@ void MyThread::RunCreate() {
     if (failed) {
       if (transactionOpen) db.RollbackTransaction();
     } else if (transactionOpen) {
-      // A commit that fails (disk full, locked file) must not be reported as a
-      // created database.
-      db.errorFlag = false;
-      db.CommitTransaction();
-      if (db.errorFlag) {
-        error = db.lastError;
-        AppendDbLog("Create: commit failed: " + error);
-        db.RollbackTransaction();
-        failed = true;
-      }
+      failed = !Commit(db, "Create: commit failed: ", &error);
     }
     db.ZamknijBazeDanych();
   }
@@ -395,16 +398,7 @@ void MyThread::RunUpdate() {
       }
     }
   }
-  if (!failed && transactionOpen) {
-    db.errorFlag = false;
-    db.CommitTransaction();
-    if (db.errorFlag) {
-      error = db.lastError;
-      AppendDbLog("Update: commit failed: " + error);
-      db.RollbackTransaction();
-      failed = true;
-    }
-  }
+  if (!failed && transactionOpen) failed = !Commit(db, "Update: commit failed: ", &error);
   db.ZamknijBazeDanych();
 
   if (failed) {
