@@ -290,6 +290,14 @@ TEST_F(WorkerTest, ModulesOlderThanTheirVersionRowsAreAdoptedAtTheProgramsVersio
 TEST_F(WorkerTest, ForeignKeySwitchesInAnUpgradeRunBetweenTransactions) {
   veldrix::test::CopyShippedScripts(folders_.programFolder());
   ASSERT_EQ(Create(DatabaseFile()).back().kind, DbWorkerInformation);
+  {
+    SQLData db(DatabaseFile());
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    for (const char* name : {"Przelew", "Karta", "Gotowka"}) {
+      db.ExecPrepared("insert into platnosc(nazwa,domyslna) values(?,0)", {SqlValue(wxString(name))});
+    }
+    ASSERT_FALSE(db.errorFlag) << db.lastError;
+  }
   // The usual SQLite way of changing a column: rebuild the table with the
   // foreign-key checks off.
   WriteText(Program("baza_aktualizacja.json"), R"J({"updates":[{"version":"1.1","statements":[
