@@ -1,0 +1,108 @@
+#include "sqldata/sql_text_scan.h"
+
+namespace sqlscan {
+
+std::size_t SkipLiteral(const Text& text, std::size_t quotePos) {
+  const std::size_t n = text.size();
+  std::size_t i = quotePos + 1;
+  while (i < n) {
+    if (text[i] == L'\'') {
+      if (i + 1 < n && text[i + 1] == L'\'') {
+        i += 2;
+        continue;
+      }
+      return i + 1;
+    }
+    ++i;
+  }
+  return n;
+}
+
+bool EqualsNoCaseAt(const Text& text, std::size_t pos, const wchar_t* lowerWord) {
+  std::size_t i = pos;
+  for (const wchar_t* w = lowerWord; *w; ++w, ++i) {
+    if (i >= text.size() || LowerAscii(text[i]) != *w) return false;
+  }
+  return true;
+}
+
+bool WordAt(const Text& text, std::size_t pos, const wchar_t* lowerWord) {
+  if (!EqualsNoCaseAt(text, pos, lowerWord)) return false;
+  if (pos > 0 && IsWordChar(text[pos - 1])) return false;
+  const std::size_t after = pos + std::char_traits<wchar_t>::length(lowerWord);
+  return after >= text.size() || !IsWordChar(text[after]);
+}
+
+bool BoundaryAt(const Text& text, std::size_t pos) {
+  const bool before = pos > 0 && pos - 1 < text.size() && IsWordChar(text[pos - 1]);
+  const bool after = pos < text.size() && IsWordChar(text[pos]);
+  return before != after;
+}
+
+Text Collapse(const Text& text) {
+  Text out;
+  out.reserve(text.size());
+  bool lastSpace = false;
+  for (wchar_t c : text) {
+    if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
+    if (c == L' ') {
+      if (lastSpace) continue;
+      lastSpace = true;
+    } else {
+      lastSpace = false;
+    }
+    out += c;
+  }
+  return TrimBlanks(out);
+}
+
+Text Trim(const Text& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsSpace(text[begin])) ++begin;
+  while (end > begin && IsSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+Text TrimBlanks(const Text& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+Text LowerAsciiCopy(const Text& text) {
+  Text out(text);
+  for (wchar_t& c : out) c = LowerAscii(c);
+  return out;
+}
+
+bool StartsWithNoCase(const Text& text, const wchar_t* lowerPrefix) { return EqualsNoCaseAt(text, 0, lowerPrefix); }
+
+std::size_t Cursor::spaces() {
+  const std::size_t start = pos;
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  return pos - start;
+}
+
+bool Cursor::keyword(const wchar_t* lowerWord) {
+  if (!EqualsNoCaseAt(text, pos, lowerWord)) return false;
+  pos += std::char_traits<wchar_t>::length(lowerWord);
+  return true;
+}
+
+bool Cursor::ch(wchar_t c) {
+  if (pos >= text.size() || text[pos] != c) return false;
+  ++pos;
+  return true;
+}
+
+bool Cursor::statementEnd() {
+  spaces();
+  ch(L';');
+  spaces();
+  return atEnd();
+}
+
+}  // namespace sqlscan
