@@ -6,6 +6,7 @@
 #include "sqldata/db_log.h"
 #include "sqldata/db_number.h"
 #include "sqldata/sql_literals.h"
+#include "sqldata/sql_translate.h"
 
 #include <wx/ctrlsub.h>
 #include <wx/numformatter.h>
@@ -47,21 +48,7 @@ class DriverRow : public SqlRow {
   int row_;
 };
 
-bool StartsWithInsert(const wxString& sql) {
-  wxString collapsed;
-  collapsed.reserve(sql.length());
-  bool blank = false;
-  for (wxUniChar ch : sql) {
-    if (ch == '\n' || ch == '\r' || ch == '\t' || ch == ' ') {
-      blank = true;
-      continue;
-    }
-    if (blank && !collapsed.empty()) collapsed << ' ';
-    blank = false;
-    collapsed << ch;
-  }
-  return collapsed.Lower().StartsWith("insert ");
-}
+bool StartsWithInsert(const wxString& sql) { return StartsWithNoCase(CollapseSqlWhitespace(sql), "insert "); }
 
 }  // namespace
 
@@ -87,9 +74,9 @@ std::int64_t LastInsertIdQuery(IDbConnection* connection, const wxString& engine
 }
 
 wxString SQLData::PrepareStatementForEngine(const wxString& sql) const {
-  // SQL Server statements get rewritten from the SQLite dialect into T-SQL here;
-  // the other engines take the text as written.
-  return sql;
+  // SQL Server statements get rewritten from the SQLite dialect into T-SQL; the
+  // other engines take the text as written.
+  return TranslateSqlForEngine(sql, engine);
 }
 
 void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {

@@ -221,6 +221,24 @@ TEST_F(SqlDataConnection, RowIdsPerEngine) {
   EXPECT_TRUE(sqlServer->lastError.StartsWith("SQLData | ")) << sqlServer->lastError;
 }
 
+TEST_F(SqlDataConnection, SqlServerGetsEveryStatementInTransactSql) {
+  auto sqlServer = Open("SQL Server");
+  Record().statements.clear();
+  sqlServer->FrameData("select nazwa || ' (' || nip || ')' from firma order by nazwa COLLATE NOCASE limit 1");
+  EXPECT_TRUE(Sent("select TOP 1 nazwa + N' (' + nip + N')' from firma order by nazwa")) << Record().statements[0];
+  // Parameters are written in as literals first, so they become national literals too.
+  sqlServer->ExecPrepared("UPDATE firma SET nazwa = ? WHERE nazwa = ifnull(?, '')", {SqlValue("it's"), SqlValue::Null()});
+  EXPECT_TRUE(Sent("UPDATE firma SET nazwa = N'it''s' WHERE nazwa = ISNULL(NULL, N'')"));
+  sqlServer->DeleteData("CREATE TABLE IF NOT EXISTS x (id INTEGER PRIMARY KEY AUTOINCREMENT, opis TEXT)");
+  EXPECT_TRUE(Sent("IF OBJECT_ID(N'dbo.x', N'U') IS NULL BEGIN CREATE TABLE x (id INT IDENTITY(1,1) PRIMARY KEY, "
+                   "opis NVARCHAR(MAX)) END"));
+
+  auto mysql = Open("MySQL");
+  Record().statements.clear();
+  mysql->FrameData("select nazwa || 'x' from firma limit 1");
+  EXPECT_TRUE(Sent("select nazwa || 'x' from firma limit 1"));
+}
+
 TEST_F(SqlDataConnection, ColumnExistsAsksInformationSchemaWithEscapedNames) {
   auto db = Open("MySQL");
   EXPECT_TRUE(db->ColumnExists("firma", "nazwa"));
