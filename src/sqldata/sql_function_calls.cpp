@@ -11,9 +11,8 @@
 namespace sqlscan {
 namespace {
 
-bool IsFunctionNameAt(const Text& text, std::size_t pos, const wchar_t* lowerName) {
-  const std::size_t length = std::wcslen(lowerName);
-  if (pos + length > text.size()) return false;
+bool IsFunctionNameAt(const Text& text, std::size_t pos, const wchar_t* lowerName, std::size_t length) {
+  if (pos + length > text.size() || LowerAscii(text[pos]) != lowerName[0]) return false;
   if (!EqualsNoCaseAt(text, pos, lowerName)) return false;
   if (pos > 0 && IsNameChar(text[pos - 1])) return false;
   return pos + length >= text.size() || !IsNameChar(text[pos + length]);
@@ -82,7 +81,7 @@ bool SplitCastOperand(const Text& inner, Text* expression, Text* type) {
       ++depth;
     } else if (c == L')') {
       if (depth > 0) --depth;
-    } else if (depth == 0 && IsFunctionNameAt(inner, i, L"as")) {
+    } else if (depth == 0 && IsFunctionNameAt(inner, i, L"as", 2)) {
       *expression = TrimBlanks(inner.substr(0, i));
       *type = TrimBlanks(inner.substr(i + 2));
       return !expression->empty() && !type->empty();
@@ -134,7 +133,7 @@ bool ParseZeroPadFormat(const Text& argument, int* width) {
 // The call scan shared by the three rewrites. `replace` gets the text between the
 // parentheses and gives the replacement of the whole call, or false to leave it.
 template <class Replace>
-Text RewriteCalls(const Text& text, const wchar_t* lowerName, Replace replace) {
+Text RewriteCalls(Text text, const wchar_t* lowerName, Replace replace) {
   const std::size_t nameLength = std::wcslen(lowerName);
   const std::size_t n = text.size();
   Text out;
@@ -145,7 +144,7 @@ Text RewriteCalls(const Text& text, const wchar_t* lowerName, Replace replace) {
       i = SkipLiteral(text, i);
       continue;
     }
-    if (!IsFunctionNameAt(text, i, lowerName)) {
+    if (!IsFunctionNameAt(text, i, lowerName, nameLength)) {
       ++i;
       continue;
     }
@@ -173,8 +172,8 @@ Text RewriteCalls(const Text& text, const wchar_t* lowerName, Replace replace) {
 
 }  // namespace
 
-Text RewriteCastText(const Text& text) {
-  return RewriteCalls(text, L"cast", [](const Text& inner, Text* replacement) {
+Text RewriteCastText(Text text) {
+  return RewriteCalls(std::move(text), L"cast", [](const Text& inner, Text* replacement) {
     Text expression;
     Text type;
     if (!SplitCastOperand(inner, &expression, &type) || LowerAsciiCopy(type) != L"text") return false;
@@ -183,8 +182,8 @@ Text RewriteCastText(const Text& text) {
   });
 }
 
-Text RewriteSubstr(const Text& text) {
-  return RewriteCalls(text, L"substr", [](const Text& inner, Text* replacement) {
+Text RewriteSubstr(Text text) {
+  return RewriteCalls(std::move(text), L"substr", [](const Text& inner, Text* replacement) {
     const std::vector<Text> args = SplitTopLevelArguments(inner);
     if (args.size() < 2) return false;
     const Text a0 = TextConvertExpression(args[0]);
@@ -194,8 +193,8 @@ Text RewriteSubstr(const Text& text) {
   });
 }
 
-Text RewritePrintf(const Text& text) {
-  return RewriteCalls(text, L"printf", [](const Text& inner, Text* replacement) {
+Text RewritePrintf(Text text) {
+  return RewriteCalls(std::move(text), L"printf", [](const Text& inner, Text* replacement) {
     const std::vector<Text> args = SplitTopLevelArguments(inner);
     if (args.size() < 2) return false;
     int number = 0;
@@ -216,6 +215,6 @@ Text RewritePrintf(const Text& text) {
 
 }  // namespace sqlscan
 
-wxString TranslateCastText(const wxString& text) { return sqlscan::RewriteCastText(text.ToStdWstring()); }
-wxString TranslateSubstr(const wxString& text) { return sqlscan::RewriteSubstr(text.ToStdWstring()); }
-wxString TranslatePrintf(const wxString& text) { return sqlscan::RewritePrintf(text.ToStdWstring()); }
+wxString TranslateCastText(const wxString& text) { return wxString(sqlscan::RewriteCastText(text.ToStdWstring())); }
+wxString TranslateSubstr(const wxString& text) { return wxString(sqlscan::RewriteSubstr(text.ToStdWstring())); }
+wxString TranslatePrintf(const wxString& text) { return wxString(sqlscan::RewritePrintf(text.ToStdWstring())); }

@@ -7,8 +7,8 @@
 
 namespace sqlscan {
 
-Text RewriteCastText(const Text& text);
-Text RewriteSubstr(const Text& text);
-Text RewritePrintf(const Text& text);
+Text RewriteCastText(Text text);
+Text RewriteSubstr(Text text);
+Text RewritePrintf(Text text);
 
 }  // namespace sqlscan

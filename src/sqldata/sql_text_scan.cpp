@@ -80,6 +80,25 @@ Text LowerAsciiCopy(const Text& text) {
 
 bool StartsWithNoCase(const Text& text, const wchar_t* lowerPrefix) { return EqualsNoCaseAt(text, 0, lowerPrefix); }
 
+bool CollapsedStartsWith(const Text& text, const wchar_t* lowerPrefix, bool anySpace) {
+  const auto collapsible = [anySpace](wchar_t c) { return anySpace ? IsSpace(c) : IsBlank(c); };
+  std::size_t i = 0;
+  while (i < text.size() && collapsible(text[i])) ++i;
+  for (const wchar_t* p = lowerPrefix; *p; ++p) {
+    if (i >= text.size()) return false;
+    if (*p == L' ') {
+      if (!collapsible(text[i])) return false;
+      while (i < text.size() && collapsible(text[i])) ++i;
+      // Trailing blanks are trimmed away: a prefix that ends in a blank needs more text.
+      if (p[1] == L'\0' && i >= text.size()) return false;
+      continue;
+    }
+    if (LowerAscii(text[i]) != *p) return false;
+    ++i;
+  }
+  return true;
+}
+
 std::size_t Cursor::spaces() {
   const std::size_t start = pos;
   while (pos < text.size() && IsSpace(text[pos])) ++pos;

@@ -42,6 +42,10 @@ Text Trim(const Text& text);             // white space at both ends
 Text TrimBlanks(const Text& text);       // blanks at both ends
 Text LowerAsciiCopy(const Text& text);
 bool StartsWithNoCase(const Text& text, const wchar_t* lowerPrefix);
+// StartsWithNoCase(Collapse(text), prefix) without collapsing the whole text. With
+// `anySpace` every run of white space counts as one blank (a looser test that holds
+// whenever the keyword patterns can match).
+bool CollapsedStartsWith(const Text& text, const wchar_t* lowerPrefix, bool anySpace = false);
 
 // Reads a keyword pattern from a position; every step either advances or fails.
 struct Cursor {
@@ -67,9 +71,9 @@ constexpr wchar_t kOpensWithWord = L'\0';  // tried where a word begins
 // called as match(text, position, replacement) it returns the length of the match
 // there after writing its replacement, or 0. `first` is the lower-case letter every
 // match begins with, or one of the two kinds above. A text without any match is
-// returned as it is.
+// returned as it is, without a copy when the caller moves it in.
 template <class Match>
-Text ReplaceOutsideLiterals(const Text& text, wchar_t first, Match match) {
+Text ReplaceOutsideLiterals(Text text, wchar_t first, Match match) {
   Text out;
   Text replacement;
   bool changed = false;

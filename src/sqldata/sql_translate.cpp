@@ -97,30 +97,30 @@ std::size_t MatchCollateNocase(const Text& t, std::size_t i, Text&) {
 }
 
 Text RewriteKeywordCalls(Text text) {
-  text = ReplaceOutsideLiterals(text, L'l', MatchLastInsertRowid);
-  text = ReplaceOutsideLiterals(text, L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  text = ReplaceOutsideLiterals(std::move(text), L'l', MatchLastInsertRowid);
+  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
     const std::size_t used = MatchNowCall(t, i, L"datetime", L"'-1 day'");
     if (used) out += L"DATEADD(day,-1,CURRENT_TIMESTAMP)";
     return used;
   });
-  text = ReplaceOutsideLiterals(text, L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
     const std::size_t used = MatchNowCall(t, i, L"datetime", nullptr);
     if (used) out += L"CURRENT_TIMESTAMP";
     return used;
   });
-  text = ReplaceOutsideLiterals(text, L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
     const std::size_t used = MatchNowCall(t, i, L"date", L"'localtime'");
     if (used) out += L"CAST(CURRENT_TIMESTAMP AS DATE)";
     return used;
   });
-  text = ReplaceOutsideLiterals(text, L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
     const std::size_t used = MatchNowCall(t, i, L"date", nullptr);
     if (used) out += L"CAST(CURRENT_TIMESTAMP AS DATE)";
     return used;
   });
-  text = ReplaceOutsideLiterals(text, L'd', MatchDateOfColumn);
-  text = ReplaceOutsideLiterals(text, L'i', MatchIfnull);
-  return ReplaceOutsideLiterals(text, kOpensWithSpace, MatchCollateNocase);
+  text = ReplaceOutsideLiterals(std::move(text), L'd', MatchDateOfColumn);
+  text = ReplaceOutsideLiterals(std::move(text), L'i', MatchIfnull);
+  return ReplaceOutsideLiterals(std::move(text), kOpensWithSpace, MatchCollateNocase);
 }
 
 // ---- concatenation, LIMIT and national literals (steps 13 to 15) ----
@@ -342,6 +342,7 @@ Text ObjectNameAfter(const Text& sql, const wchar_t* lowerPrefix) {
 // ---- catalogue probes (steps 16 and 17) ----
 
 Text TranslateTableInfoPragma(const Text& text) {
+  if (!CollapsedStartsWith(text, L"pragma", true)) return text;
   const Text head = Collapse(text);
   Cursor c{head, 0};
   c.spaces();
@@ -378,6 +379,7 @@ bool MatchSimpleLiteral(Cursor& c) {
 }
 
 Text TranslateTableProbe(const Text& text) {
+  if (!CollapsedStartsWith(text, L"select 1 from sqlite_master", true)) return text;
   const Text head = Collapse(text);
   Cursor c{head, 0};
   c.spaces();
@@ -499,7 +501,7 @@ Text DropIfNotExists(const Text& text, const wchar_t* lowerKind, const wchar_t* 
 Text TranslateColumnTypesW(const Text& text);
 
 Text TranslateCreateTable(const Text& text) {
-  const bool guarded = StartsWithNoCase(Collapse(text), L"create table if not exists ");
+  const bool guarded = CollapsedStartsWith(text, L"create table if not exists ");
   Text statement = guarded ? DropIfNotExists(text, L"table", L"CREATE TABLE ") : text;
   statement = TranslateColumnTypesW(statement);
   if (!guarded) return statement;
@@ -509,7 +511,7 @@ Text TranslateCreateTable(const Text& text) {
 }
 
 Text TranslateCreateView(const Text& text) {
-  const bool guarded = StartsWithNoCase(Collapse(text), L"create view if not exists ");
+  const bool guarded = CollapsedStartsWith(text, L"create view if not exists ");
   if (!guarded) return text;
   const Text statement = DropIfNotExists(text, L"view", L"CREATE VIEW ");
   const Text name = ObjectNameAfter(statement, L"create view");
@@ -582,10 +584,10 @@ Text TranslateRenameTable(const Text& text) {
 // ---- the column-type map ----
 
 // \b<word>\b replaced by `replacement`, unless `notBeforeParen` and \s*\( follows.
-Text ReplaceTypeWord(const Text& text, const wchar_t* lowerWord, const wchar_t* replacement,
+Text ReplaceTypeWord(Text text, const wchar_t* lowerWord, const wchar_t* replacement,
                      bool notBeforeParen = false) {
   const std::size_t length = std::char_traits<wchar_t>::length(lowerWord);
-  return ReplaceOutsideLiterals(text, lowerWord[0], [&](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  return ReplaceOutsideLiterals(std::move(text), lowerWord[0], [&](const Text& t, std::size_t i, Text& out) -> std::size_t {
     if (!WordAt(t, i, lowerWord)) return 0;
     if (notBeforeParen) {
       Cursor c{t, i + length};
@@ -613,8 +615,8 @@ bool IsLongTextColumn(const Text& lowerName) {
 // <name>\s+NVARCHAR\((100|255)\) with the name accepted by `accept`; rewritten to
 // <prefix> NVARCHAR(MAX) where prefix is the name as written, or `fixedName`.
 template <class Accept>
-Text WidenTextColumn(const Text& text, Accept accept, bool only255, const wchar_t* fixedName) {
-  return ReplaceOutsideLiterals(text, fixedName ? fixedName[0] : kOpensWithWord, [&](const Text& t, std::size_t i, Text& out) -> std::size_t {
+Text WidenTextColumn(Text text, Accept accept, bool only255, const wchar_t* fixedName) {
+  return ReplaceOutsideLiterals(std::move(text), fixedName ? fixedName[0] : kOpensWithWord, [&](const Text& t, std::size_t i, Text& out) -> std::size_t {
     if (!BoundaryAt(t, i) || !IsWordChar(t[i])) return 0;
     std::size_t end = i;
     while (end < t.size() && IsWordChar(t[end])) ++end;
@@ -637,7 +639,7 @@ Text TranslateColumnTypesW(const Text& input) {
     out += L"ADD";
     return c.pos - i;
   });
-  text = ReplaceOutsideLiterals(text, L'i', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  text = ReplaceOutsideLiterals(std::move(text), L'i', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
     if (!BoundaryAt(t, i)) return 0;
     Cursor c{t, i};
     if (!c.keyword(L"integer") || !c.spaces1()) return 0;
@@ -658,7 +660,7 @@ Text TranslateColumnTypesW(const Text& input) {
     out += L"INT IDENTITY(1,1) " + notNull + L"PRIMARY KEY";
     return c.pos - i;
   });
-  text = ReplaceOutsideLiterals(text, L'i', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  text = ReplaceOutsideLiterals(std::move(text), L'i', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
     if (!BoundaryAt(t, i) || !EqualsNoCaseAt(t, i, L"id_")) return 0;
     std::size_t end = i + 3;
     while (end < t.size() && IsWordChar(t[end])) ++end;
@@ -672,12 +674,12 @@ Text TranslateColumnTypesW(const Text& input) {
     out.append(t, referencesStart, c.pos - referencesStart);
     return c.pos - i;
   });
-  text = ReplaceTypeWord(text, L"integer", L"INT");
-  text = ReplaceTypeWord(text, L"boolean", L"BIT");
-  text = ReplaceTypeWord(text, L"numeric", L"DECIMAL(18,4)");
-  text = ReplaceTypeWord(text, L"real", L"FLOAT");
-  text = ReplaceTypeWord(text, L"text", L"NVARCHAR(255)");
-  text = ReplaceOutsideLiterals(text, L'v', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
+  text = ReplaceTypeWord(std::move(text), L"integer", L"INT");
+  text = ReplaceTypeWord(std::move(text), L"boolean", L"BIT");
+  text = ReplaceTypeWord(std::move(text), L"numeric", L"DECIMAL(18,4)");
+  text = ReplaceTypeWord(std::move(text), L"real", L"FLOAT");
+  text = ReplaceTypeWord(std::move(text), L"text", L"NVARCHAR(255)");
+  text = ReplaceOutsideLiterals(std::move(text), L'v', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
     if (!BoundaryAt(t, i)) return 0;
     Cursor c{t, i};
     if (!c.keyword(L"varchar")) return 0;
@@ -686,27 +688,26 @@ Text TranslateColumnTypesW(const Text& input) {
     out += L"NVARCHAR(";
     return c.pos - i;
   });
-  text = ReplaceTypeWord(text, L"varchar", L"NVARCHAR(255)", true);
-  text = ReplaceTypeWord(text, L"char", L"NCHAR(1)", true);
-  text = WidenTextColumn(text, IsLongTextColumn, false, nullptr);
-  text = WidenTextColumn(text, [](const Text& name) { return name == L"wartosc"; }, true, L"wartosc");
-  text = ReplaceOutsideLiterals(text, kOpensWithSpace, MatchCollateNocase);
-  return ReplaceOutsideLiterals(text, kOpensWithSpace, [](const Text& t, std::size_t i, Text&) -> std::size_t {
+  text = ReplaceTypeWord(std::move(text), L"varchar", L"NVARCHAR(255)", true);
+  text = ReplaceTypeWord(std::move(text), L"char", L"NCHAR(1)", true);
+  text = WidenTextColumn(std::move(text), IsLongTextColumn, false, nullptr);
+  text = WidenTextColumn(std::move(text), [](const Text& name) { return name == L"wartosc"; }, true, L"wartosc");
+  text = ReplaceOutsideLiterals(std::move(text), kOpensWithSpace, MatchCollateNocase);
+  return ReplaceOutsideLiterals(std::move(text), kOpensWithSpace, [](const Text& t, std::size_t i, Text&) -> std::size_t {
     return MatchDroppedClause(t, i, L"on", L"conflict", L"abort");
   });
 }
 
 Text TranslateStatement(const Text& text) {
-  const Text head = Collapse(text);
-  if (StartsWithNoCase(head, L"insert or replace into ")) return TranslateModuleVersionUpsert(text);
-  if (StartsWithNoCase(head, L"drop index if exists ")) return TranslateDropIndex(text);
-  if (StartsWithNoCase(head, L"create table ")) return TranslateCreateTable(text);
-  if (StartsWithNoCase(head, L"create view ")) return TranslateCreateView(text);
-  if (StartsWithNoCase(head, L"create index ") || StartsWithNoCase(head, L"create unique index ")) {
+  if (CollapsedStartsWith(text, L"insert or replace into ")) return TranslateModuleVersionUpsert(text);
+  if (CollapsedStartsWith(text, L"drop index if exists ")) return TranslateDropIndex(text);
+  if (CollapsedStartsWith(text, L"create table ")) return TranslateCreateTable(text);
+  if (CollapsedStartsWith(text, L"create view ")) return TranslateCreateView(text);
+  if (CollapsedStartsWith(text, L"create index ") || CollapsedStartsWith(text, L"create unique index ")) {
     return TranslateCreateIndex(text);
   }
-  if (StartsWithNoCase(head, L"alter table ")) {
-    if (LowerAsciiCopy(head).find(L" rename to ") != npos) return TranslateRenameTable(text);
+  if (CollapsedStartsWith(text, L"alter table ")) {
+    if (LowerAsciiCopy(Collapse(text)).find(L" rename to ") != npos) return TranslateRenameTable(text);
     return TranslateColumnTypesW(text);
   }
   return text;
@@ -717,9 +718,9 @@ Text TranslateStatement(const Text& text) {
 wxString TranslateSqlForEngine(const wxString& sql, const wxString& engine) {
   if (!engine.IsSameAs("SQL Server", false)) return sql;
   Text text = RewriteKeywordCalls(Wide(sql));
-  text = RewriteCastText(text);
-  text = RewriteSubstr(text);
-  text = RewritePrintf(text);
+  text = RewriteCastText(std::move(text));
+  text = RewriteSubstr(std::move(text));
+  text = RewritePrintf(std::move(text));
   text = RewriteConcatenation(text);
   text = RewriteLimitToTop(text);
   text = PrefixNationalLiterals(text);
