@@ -1,7 +1,7 @@
 // cast(x as TEXT), substr and printf rewritten into T-SQL. Calls are found by one
 // scan that skips string literals and balances parentheses; the output is built as
 // the scan goes, so many calls in one long statement cost one pass.
-#include "sqldata/sql_function_calls.h"
+#include "sqldata/sql_translate_steps.h"
 
 #include "sqldata/sql_translate.h"
 
