@@ -14,10 +14,6 @@ Text Wide(const wxString& text) { return text.ToStdWstring(); }
 
 Text EscapeText(const Text& text) { return Wide(EscapeSqlText(wxString(text))); }
 
-std::size_t MatchCollateNocase(const Text& t, std::size_t i, Text&) {
-  return MatchDroppedClause(t, i, L"collate", L"nocase", nullptr);
-}
-
 // ---- names ----
 
 Text UnquoteIdentifier(const Text& name) {
@@ -414,14 +410,8 @@ Text TranslateColumnTypesW(const Text& input) {
   text = ReplaceTypeWord(std::move(text), L"numeric", L"DECIMAL(18,4)");
   text = ReplaceTypeWord(std::move(text), L"real", L"FLOAT");
   text = ReplaceTypeWord(std::move(text), L"text", L"NVARCHAR(255)");
-  text = ReplaceOutsideLiterals(std::move(text), L'v', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
-    if (!BoundaryAt(t, i)) return 0;
-    Cursor c{t, i};
-    if (!c.keyword(L"varchar")) return 0;
-    c.spaces();
-    if (!c.ch(L'(')) return 0;
-    out += L"NVARCHAR(";
-    return c.pos - i;
+  text = ReplaceOutsideLiterals(std::move(text), L'v', [](const Text& t, std::size_t i, Text& out) {
+    return MatchCallOpening(t, i, L"varchar", L"NVARCHAR(", out);
   });
   text = ReplaceTypeWord(std::move(text), L"varchar", L"NVARCHAR(255)", true);
   text = ReplaceTypeWord(std::move(text), L"char", L"NCHAR(1)", true);

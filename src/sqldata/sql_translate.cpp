@@ -70,44 +70,33 @@ std::size_t MatchDateOfColumn(const Text& t, std::size_t i, Text& out) {
   return c.pos - i;
 }
 
-std::size_t MatchIfnull(const Text& t, std::size_t i, Text& out) {
-  if (!BoundaryAt(t, i)) return 0;
-  Cursor c{t, i};
-  if (!c.keyword(L"ifnull")) return 0;
-  c.spaces();
-  if (!c.ch(L'(')) return 0;
-  out += L"ISNULL(";
-  return c.pos - i;
-}
-
-std::size_t MatchCollateNocase(const Text& t, std::size_t i, Text&) {
-  return MatchDroppedClause(t, i, L"collate", L"nocase", nullptr);
-}
+// The SQLite date calls on 'now', in the order they are rewritten: the longer forms
+// first, so that datetime('now','-1 day') is not taken for datetime('now').
+struct NowCall {
+  const wchar_t* name;
+  const wchar_t* modifier;
+  const wchar_t* replacement;
+};
+const NowCall kNowCalls[] = {
+    {L"datetime", L"'-1 day'", L"DATEADD(day,-1,CURRENT_TIMESTAMP)"},
+    {L"datetime", nullptr, L"CURRENT_TIMESTAMP"},
+    {L"date", L"'localtime'", L"CAST(CURRENT_TIMESTAMP AS DATE)"},
+    {L"date", nullptr, L"CAST(CURRENT_TIMESTAMP AS DATE)"},
+};
 
 Text RewriteKeywordCalls(Text text) {
   text = ReplaceOutsideLiterals(std::move(text), L'l', MatchLastInsertRowid);
-  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
-    const std::size_t used = MatchNowCall(t, i, L"datetime", L"'-1 day'");
-    if (used) out += L"DATEADD(day,-1,CURRENT_TIMESTAMP)";
-    return used;
-  });
-  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
-    const std::size_t used = MatchNowCall(t, i, L"datetime", nullptr);
-    if (used) out += L"CURRENT_TIMESTAMP";
-    return used;
-  });
-  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
-    const std::size_t used = MatchNowCall(t, i, L"date", L"'localtime'");
-    if (used) out += L"CAST(CURRENT_TIMESTAMP AS DATE)";
-    return used;
-  });
-  text = ReplaceOutsideLiterals(std::move(text), L'd', [](const Text& t, std::size_t i, Text& out) -> std::size_t {
-    const std::size_t used = MatchNowCall(t, i, L"date", nullptr);
-    if (used) out += L"CAST(CURRENT_TIMESTAMP AS DATE)";
-    return used;
-  });
+  for (const NowCall& call : kNowCalls) {
+    text = ReplaceOutsideLiterals(std::move(text), L'd', [&call](const Text& t, std::size_t i, Text& out) {
+      const std::size_t used = MatchNowCall(t, i, call.name, call.modifier);
+      if (used) out += call.replacement;
+      return used;
+    });
+  }
   text = ReplaceOutsideLiterals(std::move(text), L'd', MatchDateOfColumn);
-  text = ReplaceOutsideLiterals(std::move(text), L'i', MatchIfnull);
+  text = ReplaceOutsideLiterals(std::move(text), L'i', [](const Text& t, std::size_t i, Text& out) {
+    return MatchCallOpening(t, i, L"ifnull", L"ISNULL(", out);
+  });
   return ReplaceOutsideLiterals(std::move(text), kOpensWithSpace, MatchCollateNocase);
 }
 
@@ -280,6 +269,21 @@ Text PrefixNationalLiterals(const Text& text) {
 }
 
 }  // namespace
+
+std::size_t sqlscan::MatchCallOpening(const Text& t, std::size_t i, const wchar_t* lowerName,
+                                      const wchar_t* replacement, Text& out) {
+  if (!BoundaryAt(t, i)) return 0;
+  Cursor c{t, i};
+  if (!c.keyword(lowerName)) return 0;
+  c.spaces();
+  if (!c.ch(L'(')) return 0;
+  out += replacement;
+  return c.pos - i;
+}
+
+std::size_t sqlscan::MatchCollateNocase(const Text& t, std::size_t i, Text&) {
+  return MatchDroppedClause(t, i, L"collate", L"nocase", nullptr);
+}
 
 std::size_t sqlscan::MatchDroppedClause(const Text& t, std::size_t i, const wchar_t* first, const wchar_t* second,
                                const wchar_t* third) {

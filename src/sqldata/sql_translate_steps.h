@@ -19,6 +19,11 @@ Text TranslateTableProbe(const Text& text);
 // version, DROP INDEX, CREATE TABLE/VIEW/INDEX, ALTER TABLE with the type map).
 Text TranslateStatement(const Text& text);
 
+// \b<name>\s*\( rewritten to `replacement` (which includes the parenthesis).
+std::size_t MatchCallOpening(const Text& t, std::size_t i, const wchar_t* lowerName, const wchar_t* replacement,
+                             Text& out);
+// \s+COLLATE\s+NOCASE\b, dropped.
+std::size_t MatchCollateNocase(const Text& t, std::size_t i, Text& out);
 // \s+<first>\s+<second>[\s+<third>]\b, to be dropped with the white space before it.
 std::size_t MatchDroppedClause(const Text& t, std::size_t i, const wchar_t* first, const wchar_t* second,
                                const wchar_t* third);
