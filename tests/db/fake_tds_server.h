@@ -3,6 +3,8 @@
 // Tests of the FreeTDS connection use it where no real server can run.
 #pragma once
 
+#include "loopback_socket.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -103,16 +105,8 @@ class Server {
 
   // loginDelayMs holds back the answer to each login, keeping the client in its open.
   explicit Server(Handler handler, int loginDelayMs = 0) : handler_(std::move(handler)), loginDelayMs_(loginDelayMs) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    int yes = 1;
-    setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    ok_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 && listen(fd_, 4) == 0 &&
-          getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    port_ = ntohs(address.sin_port);
+    fd_ = BindLoopback(AF_INET, SOCK_STREAM, &port_);
+    ok_ = fd_ >= 0 && listen(fd_, 4) == 0;
     if (ok_) thread_ = std::thread([this] { run(); });
   }
   ~Server() {

@@ -1,6 +1,7 @@
 #include "db/connection_info.h"
 #include "db/driver_registry.h"
 #include "db/freetds_connection.h"
+#include "loopback_socket.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,10 @@ namespace {
 // A TCP port on loopback with nothing listening: bound, never listened on.
 class ClosedPort {
  public:
-  ClosedPort() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    socklen_t length = sizeof(address);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+  ClosedPort() { fd_ = BindLoopback(AF_INET, SOCK_STREAM, &port_); }
+  ~ClosedPort() {
+    if (fd_ >= 0) close(fd_);
   }
-  ~ClosedPort() { close(fd_); }
   int port() const { return port_; }
 
  private:
@@ -41,27 +35,9 @@ class ClosedPort {
 class CountingListener {
  public:
   explicit CountingListener(int family = AF_INET) {
-    fd_ = socket(family, SOCK_STREAM, 0);
-    int yes = 1;
-    setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-    sockaddr_storage address{};
-    socklen_t length;
-    if (family == AF_INET) {
-      auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
-      v4->sin_family = AF_INET;
-      v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      length = sizeof(sockaddr_in);
-    } else {
-      auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
-      v6->sin6_family = AF_INET6;
-      v6->sin6_addr = in6addr_loopback;
-      length = sizeof(sockaddr_in6);
-    }
-    ok_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(fd_, 8) == 0 &&
-          getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    fd_ = BindLoopback(family, SOCK_STREAM, &port_);
+    ok_ = fd_ >= 0 && listen(fd_, 8) == 0;
     if (!ok_) return;
-    port_ = ntohs(family == AF_INET ? reinterpret_cast<sockaddr_in*>(&address)->sin_port
-                                    : reinterpret_cast<sockaddr_in6*>(&address)->sin6_port);
     thread_ = std::thread([this] {
       while (!stop_) {
         pollfd waiting{fd_, POLLIN, 0};

@@ -180,7 +180,11 @@ TEST(FreeTdsServer, CancelAndCloseDuringAnExecute) {
   wxString executeError;
   const auto start = std::chrono::steady_clock::now();
   std::thread running([&] { executed = connection->execute("waitfor delay '00:10'", &result, &executeError); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // Cancel and close only once the server holds the batch.
+  const auto deadline = start + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < deadline && !Has(server.batches().back(), "waitfor")) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   std::thread closing([&] { connection->close(); });
   std::thread cancelling([&] {
     for (int i = 0; i < 20; ++i) {
@@ -193,7 +197,7 @@ TEST(FreeTdsServer, CancelAndCloseDuringAnExecute) {
   cancelling.join();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   EXPECT_GE(server.cancels(), 1);
+  EXPECT_FALSE(executed);
   EXPECT_FALSE(connection->isConnected());
   connection->cancel();  // a closed connection: nothing to cancel
-  (void)executed;
 }

@@ -1,4 +1,5 @@
 #include "db/sql_server_resolution.h"
+#include "loopback_socket.h"
 
 #include <gtest/gtest.h>
 
@@ -57,24 +58,8 @@ class FakeBrowser {
  public:
   explicit FakeBrowser(std::string reply, bool silent = false, int family = AF_INET)
       : reply_(std::move(reply)), silent_(silent) {
-    fd_ = socket(family, SOCK_DGRAM, 0);
-    if (family == AF_INET) {
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      ok_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    } else {
-      sockaddr_in6 address{};
-      address.sin6_family = AF_INET6;
-      address.sin6_addr = in6addr_loopback;
-      ok_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-    }
-    sockaddr_storage bound{};
-    socklen_t length = sizeof(bound);
-    if (ok_ && getsockname(fd_, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
-      port_ = ntohs(family == AF_INET ? reinterpret_cast<sockaddr_in*>(&bound)->sin_port
-                                      : reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port);
-    }
+    fd_ = BindLoopback(family, SOCK_DGRAM, &port_);
+    ok_ = fd_ >= 0;
     if (ok_) thread_ = std::thread([this] { serve(); });
   }
   ~FakeBrowser() {
