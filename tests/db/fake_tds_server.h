@@ -67,6 +67,30 @@ inline Bytes Message(bool error, uint32_t number, int severity, const std::strin
   return out + body;
 }
 
+// A column of a result set: its name, the type info that follows the user type and
+// flags (type byte and, for some types, length and collation).
+struct Column {
+  std::string name;
+  Bytes typeInfo;
+};
+
+// One result set whose cells come encoded as the type wants them.
+inline Bytes Rows(const std::vector<Column>& columns, const std::vector<std::vector<Bytes>>& rows) {
+  Bytes out("\x81");
+  PutU16(out, static_cast<unsigned>(columns.size()));
+  for (const Column& column : columns) {
+    PutU16(out, 0);       // user type
+    PutU16(out, 0x0001);  // nullable
+    out += column.typeInfo;
+    out += BVarchar(column.name);
+  }
+  for (const auto& row : rows) {
+    out += '\xD1';
+    for (const Bytes& cell : row) out += cell;
+  }
+  return out + Done(0x10, static_cast<uint32_t>(rows.size()));
+}
+
 // One result set of nullable INT columns; a value of INT32_MIN stands for NULL.
 inline Bytes IntRows(const std::vector<std::string>& names, const std::vector<std::vector<int32_t>>& rows) {
   Bytes out("\x81");

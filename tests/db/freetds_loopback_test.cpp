@@ -24,6 +24,25 @@ Reply Answer(const std::string& batch) {
   Reply reply;
   if (Has(batch, "use [missing]")) {
     reply.tokens = Message(true, 911, 16, "Database 'missing' does not exist.") + Done(0x02);
+  } else if (Has(batch, "select typed")) {
+    // BIT, REAL, FLOAT, DATETIME, and VARCHAR in code page 1252 (collation LCID 1033).
+    const std::string collation("\x09\x04\xD0\x00\x34", 5);
+    const std::vector<faketds::Column> columns{{"flag", "\x32"},
+                                               {"r", "\x3B"},
+                                               {"f", "\x3E"},
+                                               {"d", "\x3D"},
+                                               {"t", std::string("\xA7\x64\x00", 3) + collation},
+                                               {"e", std::string("\xA7\x64\x00", 3) + collation},
+                                               {"z", std::string("\xA7\x64\x00", 3) + collation}};
+    const float real = 0.1f;
+    const double number = -2.5;
+    std::string realBytes(reinterpret_cast<const char*>(&real), 4);
+    std::string numberBytes(reinterpret_cast<const char*>(&number), 8);
+    std::string day;  // 2024-01-01 is day 45290 after 1900-01-01, at midnight
+    faketds::PutU32(day, 45290);
+    faketds::PutU32(day, 0);
+    reply.tokens = faketds::Rows(columns, {{"\x01", realBytes, numberBytes, day, std::string("\x04\x00" "caf\xE9", 6),
+                                            std::string("\x00\x00", 2), "\xFF\xFF"}});
   } else if (Has(batch, "select nothing")) {
     reply.tokens = IntRows({"n"}, {});
   } else if (Has(batch, "select n")) {
@@ -97,6 +116,31 @@ TEST(FreeTdsServer, OpensChoosesTheDatabaseAndReadsRows) {
   EXPECT_FALSE(connection->isConnected());
   EXPECT_FALSE(connection->execute("select n", &result, &error));
   EXPECT_EQ(error, "Not connected");
+}
+
+TEST(FreeTdsServer, CellsOfEachTypeAsText) {
+  faketds::Server server(Answer);
+  auto connection = MakeTdsConnection();
+  wxString error;
+  ASSERT_TRUE(connection->open(At(server), &error)) << error;
+  DbQueryResult result;
+  ASSERT_TRUE(connection->execute("select typed", &result, &error)) << error;
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  const DbResultSet& set = result.resultSets[0];
+  ASSERT_EQ(set.columns.size(), 7u);
+  EXPECT_EQ(set.columns[0].type, "BIT");
+  EXPECT_EQ(set.columns[1].type, "REAL");
+  EXPECT_EQ(set.columns[2].type, "FLOAT");
+  EXPECT_EQ(set.columns[3].type, "DATETIME");
+  EXPECT_EQ(set.text(0, 0), "1");
+  EXPECT_EQ(set.text(0, 1), "0.100000001490116");  // the float widened, 15 digits
+  EXPECT_EQ(set.text(0, 2), "-2.5");
+  EXPECT_TRUE(set.text(0, 3).Contains("2024")) << set.text(0, 3);
+  EXPECT_EQ(set.text(0, 4), wxString::FromUTF8("caf\xC3\xA9"));  // code page 1252 arrives as UTF-8
+  int length = -1;
+  EXPECT_NE(set.cell(0, 5, &length), nullptr);  // an empty text is not NULL
+  EXPECT_EQ(length, 0);
+  EXPECT_TRUE(set.isNull(0, 6));
 }
 
 TEST(FreeTdsServer, CountsOfSeveralStatements) {
