@@ -123,6 +123,9 @@ struct Reply {
   bool waitForCancel = false;
 };
 
+// The text the handler is asked with at a login: tokens in its reply refuse the login.
+const char kLogin[] = "<login>";
+
 class Server {
  public:
   using Handler = std::function<Reply(const std::string& batch)>;
@@ -197,6 +200,11 @@ class Server {
         send(client, 0x04, answer);
       } else if (type == 0x10) {  // LOGIN7
         if (loginDelayMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(loginDelayMs_));
+        const Reply refusal = handler_(kLogin);
+        if (!refusal.tokens.empty()) {
+          send(client, 0x04, refusal.tokens);
+          return;
+        }
         Bytes ack;
         ack += '\x01';
         ack += std::string("\x71\x00\x00\x01", 4);

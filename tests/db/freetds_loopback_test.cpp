@@ -22,6 +22,7 @@ bool Has(const std::string& batch, const char* text) { return batch.find(text) !
 // Answers the batches the tests send by their text.
 Reply Answer(const std::string& batch) {
   Reply reply;
+  if (batch == faketds::kLogin) return reply;
   if (Has(batch, "use [missing]")) {
     reply.tokens = Message(true, 911, 16, "Database 'missing' does not exist.") + Done(0x02);
   } else if (Has(batch, "select typed")) {
@@ -180,6 +181,22 @@ TEST(FreeTdsServer, ServerMessagesDecideTheOutcome) {
   EXPECT_FALSE(connection->execute("quiet failure", &result, &error));
   EXPECT_EQ(error, "Msg 3606, Level 0, State 1, Line 1\nArithmetic overflow occurred.");
   EXPECT_TRUE(connection->isConnected());
+}
+
+TEST(FreeTdsServer, RefusedLoginShowsTheServersMessage) {
+  faketds::Server server([](const std::string& batch) {
+    Reply reply;
+    if (batch == faketds::kLogin) reply.tokens = Message(true, 18456, 14, "Login failed for user 'sa'.") + Done(0x02);
+    return reply;
+  });
+  auto connection = MakeTdsConnection();
+  wxString error;
+  EXPECT_FALSE(connection->open(At(server), &error));
+  // The library's own "connection failed" (20002) adds nothing to the server's text.
+  EXPECT_EQ(error, wxString::Format("FreeTDS: connection to '127.0.0.1,%d' failed (TDS 7.1).\n\nMsg 18456, Level 14, "
+                                    "State 1, Line 1\nLogin failed for user 'sa'.",
+                                    server.port()));
+  EXPECT_FALSE(connection->isConnected());
 }
 
 TEST(FreeTdsServer, MissingDatabaseEndsTheOpen) {
