@@ -125,7 +125,7 @@ void AppendTdsCell(DBPROCESS* proc, int column, DbResultSet* set) {
     case SYBCHAR:
     case SYBVARCHAR:
     case SYBTEXT:
-    case 103:  // NVARCHAR
+    case SYBNVARCHAR:
     case SYBNTEXT:
       set->appendCell(reinterpret_cast<const char*>(data), length > 0 ? length : 0);
       return;
