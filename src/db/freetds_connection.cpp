@@ -209,7 +209,7 @@ class TdsConnection : public IDbConnection {
   }
 
  private:
-  wxString takeMessages() {
+  wxString collectedMessages() {
     std::lock_guard<std::mutex> guard(messageLock_);
     return messages_;
   }
@@ -230,7 +230,7 @@ class TdsConnection : public IDbConnection {
   // The result's message becomes the collected messages; the error is that text or
   // `fallback`.
   bool failWithMessages(DbQueryResult* result, wxString* error, const char* fallback) {
-    result->message = takeMessages();
+    result->message = collectedMessages();
     if (error) *error = result->message.empty() ? wxString(fallback) : result->message;
     return false;
   }
@@ -353,7 +353,7 @@ bool TdsConnection::open(const DbConnectionInfo& info, wxString* error) {
   if (!proc) {
     const wxString target = port > 0 ? wxString::Format("%s,%d", host, port) : host;
     wxString text = wxString::Format("FreeTDS: connection to '%s' failed (TDS %s).", target, versionText);
-    const wxString collected = takeMessages();
+    const wxString collected = collectedMessages();
     if (!collected.empty()) {
       text << "\n\n" << collected;
     } else {
@@ -380,7 +380,7 @@ bool TdsConnection::open(const DbConnectionInfo& info, wxString* error) {
       messages_.clear();
     }
     if (dbuse(proc, info.database.utf8_str()) == FAIL) {
-      wxString text = takeMessages();
+      wxString text = collectedMessages();
       if (text.empty()) {
         text = wxString::Format(
             "Cannot open database '%s'. The database does not exist on this server or the login does not have "
@@ -496,7 +496,7 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
         ++set.rowCount;
         if (set.data.size() > kMaxSetBytes) {
           dbcancel(proc);
-          result->message = takeMessages();
+          result->message = collectedMessages();
           if (error) *error = "SQL Server result is too large to be read (over 2 GB of text).";
           return false;
         }
@@ -507,7 +507,7 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
     result->rowsAffected = count;
     if (count >= 0) appendMessage(wxString::Format("(%d row%s affected)", static_cast<int>(count), count == 1 ? "" : "s"));
   }
-  result->message = takeMessages();
+  result->message = collectedMessages();
   if (serverErrorSeen()) {
     if (error) *error = result->message.empty() ? wxString("SQL Server reported an error.") : result->message;
     return false;
