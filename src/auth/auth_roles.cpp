@@ -150,15 +150,7 @@ bool AuthService::SetRolePermissions(const wxString& roleKey, const std::vector<
         return false;
       }
     }
-    wxString sql =
-        "UPDATE veldrix_roles SET wersja_rekordu=coalesce(wersja_rekordu,1)+1, updated_at=CURRENT_TIMESTAMP "
-        "WHERE role_key=?";
-    std::vector<SqlValue> params = {roleKey};
-    if (expectedVersion > 0) {
-      sql += " AND coalesce(wersja_rekordu,1)=?";
-      params.emplace_back(expectedVersion);
-    }
-    if (Execute(sql, params, nullptr) <= 0) {
+    if (!StepVersion("veldrix_roles", "role_key", roleKey, expectedVersion)) {
       if (error) {
         *error = expectedVersion > 0
                      ? _("Ta rola została zmieniona przez innego użytkownika. Odśwież listę i spróbuj ponownie.")
@@ -208,15 +200,7 @@ bool AuthService::SetUserRole(const wxString& username, const wxString& roleKey,
     Unit unit(*this);
     if (!unit.Begun(error, failureText)) return false;
     // A role change counts as a change of the account: it steps the row's version.
-    wxString sql =
-        "UPDATE veldrix_users SET wersja_rekordu=coalesce(wersja_rekordu,1)+1, updated_at=CURRENT_TIMESTAMP "
-        "WHERE username=?";
-    std::vector<SqlValue> params = {username};
-    if (expectedVersion > 0) {
-      sql += " AND coalesce(wersja_rekordu,1)=?";
-      params.emplace_back(expectedVersion);
-    }
-    if (Execute(sql, params, nullptr) <= 0) {
+    if (!StepVersion("veldrix_users", "username", username, expectedVersion)) {
       if (error) {
         *error = expectedVersion > 0 ? StaleUserText() : failureText;
       }

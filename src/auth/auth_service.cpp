@@ -11,13 +11,6 @@ using auth_detail::Guarded;
 using auth_detail::StaleUserText;
 using auth_detail::Trimmed;
 
-namespace {
-
-const char kUserColumns[] =
-    "SELECT username, display_name, is_admin, is_active, coalesce(wersja_rekordu,1) FROM veldrix_users";
-
-}  // namespace
-
 AuthService::AuthService(SQLData* database) : database(database) {}
 
 void AuthService::SetDatabase(SQLData* newDatabase) {
@@ -54,6 +47,19 @@ int AuthService::Execute(const wxString& sql, const std::vector<SqlValue>& param
     if (failure) *failure = e.GetMessage();
   }
   return -1;
+}
+
+bool AuthService::StepVersion(const wxString& table, const wxString& keyColumn, const wxString& key,
+                              int expectedVersion) {
+  wxString sql = "UPDATE " + table +
+                 " SET wersja_rekordu=coalesce(wersja_rekordu,1)+1, updated_at=CURRENT_TIMESTAMP WHERE " + keyColumn +
+                 "=?";
+  std::vector<SqlValue> params = {key};
+  if (expectedVersion > 0) {
+    sql += " AND coalesce(wersja_rekordu,1)=?";
+    params.emplace_back(expectedVersion);
+  }
+  return Execute(sql, params, nullptr) > 0;
 }
 
 bool AuthService::CountUsers(long* count, wxString* error) {
@@ -139,20 +145,12 @@ bool AuthService::ListUsers(std::vector<AuthUser>* users, wxString* error) {
   return Guarded(error, [&] {
     users->clear();
     if (!CheckDatabase(error)) return false;
-    const std::vector<wxString> cells = Read(wxString(kUserColumns) + " ORDER BY username");
+    const std::vector<wxString> cells = Read(auth_detail::kUserListQuery);
     if (cells.size() % 5 != 0) {
       if (error) *error = _("Nie można odczytać listy użytkowników.");
       return false;
     }
-    for (size_t i = 0; i < cells.size(); i += 5) {
-      AuthUser user;
-      user.username = cells[i];
-      user.display_name = cells[i + 1];
-      user.is_admin = CellFlag(cells[i + 2]);
-      user.is_active = CellFlag(cells[i + 3]);
-      user.version = CellInt(cells[i + 4], 1);
-      users->push_back(user);
-    }
+    for (size_t i = 0; i < cells.size(); i += 5) users->push_back(auth_detail::UserFromRow(cells, i));
     return true;
   });
 }

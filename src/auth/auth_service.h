@@ -68,6 +68,9 @@ class AuthService : public IAuthService {
   friend class Unit;
 
   bool CountUsers(long* count, wxString* error);
+  // Steps the record version of one row (and its updated_at); with expectedVersion > 0
+  // only when the row still has that version. False when no row changed.
+  bool StepVersion(const wxString& table, const wxString& keyColumn, const wxString& key, int expectedVersion);
   // Every cell of the query row by row, with the database's error state cleared first
   // so that a failure's text is this query's.
   std::vector<wxString> Read(const wxString& sql);

@@ -98,6 +98,22 @@ inline int CellInt(const wxString& cell, int fallback) {
 
 inline wxString Trimmed(wxString text) { return text.Trim(true).Trim(false); }
 
+// The account list, one row of five cells per account.
+inline const char kUserListQuery[] =
+    "SELECT username, display_name, is_admin, is_active, coalesce(wersja_rekordu,1) FROM veldrix_users "
+    "ORDER BY username";
+
+// The account whose five cells of kUserListQuery start at first.
+inline AuthUser UserFromRow(const std::vector<wxString>& cells, size_t first) {
+  AuthUser user;
+  user.username = cells[first];
+  user.display_name = cells[first + 1];
+  user.is_admin = CellFlag(cells[first + 2]);
+  user.is_active = CellFlag(cells[first + 3]);
+  user.version = CellInt(cells[first + 4], 1);
+  return user;
+}
+
 inline wxString StaleUserText() {
   return _("Ten użytkownik został zmieniony przez innego użytkownika. Odśwież listę i spróbuj ponownie.");
 }

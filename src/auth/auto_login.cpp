@@ -11,7 +11,6 @@
 #include <algorithm>
 
 using auth_detail::CellFlag;
-using auth_detail::CellInt;
 using auth_detail::Guarded;
 
 const wxString kAutoLoginGroup = "/Security/AutoLogin";
@@ -81,9 +80,7 @@ bool UnprotectAutoLoginPassword(const wxString& credential, wxString* password, 
 bool AuthService::GetAutoLoginUser(AuthUser* user, wxString* error) {
   return Guarded(error, [&] {
     if (!CheckDatabase(error)) return false;
-    const std::vector<wxString> cells = Read(
-        "SELECT username, display_name, is_admin, is_active, coalesce(wersja_rekordu,1) FROM veldrix_users "
-        "ORDER BY username");
+    const std::vector<wxString> cells = Read(auth_detail::kUserListQuery);
     if (cells.empty()) {
       if (error) *error = _("Autologowanie wymaga dokładnie jednego użytkownika.");
       return false;
@@ -96,13 +93,7 @@ bool AuthService::GetAutoLoginUser(AuthUser* user, wxString* error) {
       if (error) *error = _("Jedyne konto musi być aktywne, aby włączyć autologowanie.");
       return false;
     }
-    if (user) {
-      user->username = cells[0];
-      user->display_name = cells[1];
-      user->is_admin = CellFlag(cells[2]);
-      user->is_active = true;
-      user->version = CellInt(cells[4], 1);
-    }
+    if (user) *user = auth_detail::UserFromRow(cells, 0);
     return true;
   });
 }

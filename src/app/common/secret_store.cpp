@@ -50,9 +50,12 @@ std::string AssociatedData(const wxString& purpose) {
   return data;
 }
 
-bool WriteAll(int fd, const unsigned char* data, size_t size) {
+// Moves all size bytes through read or write, resuming after short transfers and
+// signals; false on an error or an early end of file.
+template <typename Byte, typename Transfer>
+bool TransferAll(int fd, Byte* data, size_t size, Transfer transfer) {
   while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
+    const ssize_t n = transfer(fd, data, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     data += n;
@@ -61,16 +64,9 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
   return true;
 }
 
-bool ReadAll(int fd, unsigned char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::read(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
+bool WriteAll(int fd, const unsigned char* data, size_t size) { return TransferAll(fd, data, size, ::write); }
+
+bool ReadAll(int fd, unsigned char* data, size_t size) { return TransferAll(fd, data, size, ::read); }
 
 // Reads the key; *missing tells a file that is not there from one that is unusable.
 bool ReadKey(const wxString& path, Key* key, bool* missing, wxString* error) {
@@ -141,6 +137,25 @@ bool CreateKey(const wxString& path, Key* key, wxString* error) {
   return false;
 }
 
+// AES-256-GCM over size bytes with the purpose as associated data. Encrypting writes
+// the tag; decrypting checks it, so any changed byte, another key or another purpose
+// fails here.
+bool RunGcm(bool encrypt, const Key& key, const unsigned char* nonce, const wxString& purpose,
+            const unsigned char* in, size_t size, unsigned char* out, unsigned char* tag) {
+  const std::string aad = AssociatedData(purpose);
+  CipherCtx ctx(EVP_CIPHER_CTX_new());
+  int length = 0;
+  unsigned char scratch[16];  // GCM's final step writes nothing; this only keeps the pointer valid
+  const int mode = encrypt ? 1 : 0;
+  return ctx && EVP_CipherInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, key.bytes, nonce, mode) == 1 &&
+         EVP_CipherUpdate(ctx.get(), nullptr, &length, reinterpret_cast<const unsigned char*>(aad.data()),
+                          static_cast<int>(aad.size())) == 1 &&
+         (size == 0 || EVP_CipherUpdate(ctx.get(), out, &length, in, static_cast<int>(size)) == 1) &&
+         (encrypt || EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(kTagBytes), tag) == 1) &&
+         EVP_CipherFinal_ex(ctx.get(), scratch, &length) == 1 &&
+         (!encrypt || EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_GET_TAG, static_cast<int>(kTagBytes), tag) == 1);
+}
+
 std::atomic<ISecretStore*>& StoreOverride() {
   static std::atomic<ISecretStore*> store{nullptr};
   return store;
@@ -160,26 +175,13 @@ bool FileKeySecretStore::Protect(const std::vector<unsigned char>& plain, const 
   bool missing = false;
   if (!ReadKey(path, &key, &missing, error) && !(missing && CreateKey(path, &key, error))) return false;
 
+  // format byte | nonce | ciphertext | tag
   std::vector<unsigned char> out(1 + kNonceBytes + plain.size() + kTagBytes);
   out[0] = kFormat;
   unsigned char* nonce = out.data() + 1;
   unsigned char* body = nonce + kNonceBytes;
-  unsigned char* tag = body + plain.size();
-  const std::string aad = AssociatedData(purpose);
-  CipherCtx ctx(EVP_CIPHER_CTX_new());
-  int length = 0;
-  int finalLength = 0;
-  unsigned char scratch[16];  // GCM's final step writes nothing; this only keeps the pointer valid
-  const bool ok =
-      ctx && RAND_bytes(nonce, static_cast<int>(kNonceBytes)) == 1 &&
-      EVP_EncryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, key.bytes, nonce) == 1 &&
-      EVP_EncryptUpdate(ctx.get(), nullptr, &length, reinterpret_cast<const unsigned char*>(aad.data()),
-                        static_cast<int>(aad.size())) == 1 &&
-      (plain.empty() ||
-       EVP_EncryptUpdate(ctx.get(), body, &length, plain.data(), static_cast<int>(plain.size())) == 1) &&
-      EVP_EncryptFinal_ex(ctx.get(), scratch, &finalLength) == 1 &&
-      EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_GET_TAG, static_cast<int>(kTagBytes), tag) == 1;
-  if (!ok) {
+  if (RAND_bytes(nonce, static_cast<int>(kNonceBytes)) != 1 ||
+      !RunGcm(true, key, nonce, purpose, plain.data(), plain.size(), body, body + plain.size())) {
     WipeBytes(&out);
     if (error) *error = _("Nie można zaszyfrować danych chronionych.");
     return false;
@@ -207,20 +209,7 @@ bool FileKeySecretStore::Unprotect(const std::vector<unsigned char>& sealed, con
   unsigned char tag[kTagBytes];
   std::memcpy(tag, body + bodySize, kTagBytes);
   std::vector<unsigned char> out(bodySize);
-  const std::string aad = AssociatedData(purpose);
-  CipherCtx ctx(EVP_CIPHER_CTX_new());
-  int length = 0;
-  int finalLength = 0;
-  unsigned char scratch[16];  // GCM's final step writes nothing; this only keeps the pointer valid
-  const bool ok =
-      ctx && EVP_DecryptInit_ex(ctx.get(), EVP_aes_256_gcm(), nullptr, key.bytes, nonce) == 1 &&
-      EVP_DecryptUpdate(ctx.get(), nullptr, &length, reinterpret_cast<const unsigned char*>(aad.data()),
-                        static_cast<int>(aad.size())) == 1 &&
-      (bodySize == 0 || EVP_DecryptUpdate(ctx.get(), out.data(), &length, body, static_cast<int>(bodySize)) == 1) &&
-      EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(kTagBytes), tag) == 1 &&
-      // The tag check: any changed byte, another key or another purpose fails here.
-      EVP_DecryptFinal_ex(ctx.get(), scratch, &finalLength) == 1;
-  if (!ok) {
+  if (!RunGcm(false, key, nonce, purpose, body, bodySize, out.data(), tag)) {
     WipeBytes(&out);
     if (error) *error = notReadable;
     return false;

@@ -133,19 +133,11 @@ TEST(SecretStore, ConcurrentFirstUseAgreesOnOneKey) {
 }
 
 TEST(SecretStore, ProcessWideStoreCanBeReplaced) {
-  struct Fake : veldrix::ISecretStore {
-    bool Protect(const std::vector<unsigned char>&, const wxString&, std::vector<unsigned char>*,
-                 wxString*) override {
-      return false;
-    }
-    bool Unprotect(const std::vector<unsigned char>&, const wxString&, std::vector<unsigned char>*,
-                   wxString*) override {
-      return false;
-    }
-  } fake;
+  veldrix::test::TempDir temp;
+  FileKeySecretStore replacement(temp.file("other.key"));
   veldrix::ISecretStore* before = &veldrix::SecretStore();
-  EXPECT_EQ(veldrix::SetSecretStore(&fake), nullptr);
-  EXPECT_EQ(&veldrix::SecretStore(), &fake);
-  EXPECT_EQ(veldrix::SetSecretStore(nullptr), &fake);
+  EXPECT_EQ(veldrix::SetSecretStore(&replacement), nullptr);
+  EXPECT_EQ(&veldrix::SecretStore(), &replacement);
+  EXPECT_EQ(veldrix::SetSecretStore(nullptr), &replacement);
   EXPECT_EQ(&veldrix::SecretStore(), before);
 }
