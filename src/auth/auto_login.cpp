@@ -1,11 +1,11 @@
 #include "auth/auto_login.h"
 
+#include "app/common/base64.h"
 #include "app/common/i18n.h"
 #include "app/common/secret_store.h"
 #include "auth/auth_service.h"
 #include "auth/auth_service_internal.h"
 
-#include <wx/base64.h>
 #include <wx/config.h>
 
 #include <algorithm>
@@ -52,13 +52,13 @@ bool ProtectAutoLoginPassword(const wxString& password, wxString* credential, wx
     if (error) *error = _("Nie można zabezpieczyc danych autologowania.");
     return false;
   }
-  *credential = wxBase64Encode(sealed.data(), sealed.size());
+  *credential = veldrix::EncodeBase64(sealed.data(), sealed.size());
   veldrix::WipeBytes(&sealed);
   return true;
 }
 
 bool UnprotectAutoLoginPassword(const wxString& credential, wxString* password, wxString* error) {
-  const wxMemoryBuffer decoded = wxBase64Decode(credential, wxBase64DecodeMode_Strict);
+  const wxMemoryBuffer decoded = veldrix::DecodeBase64(credential);
   if (decoded.GetDataLen() == 0) {
     if (error) *error = _("Zapis autologowania jest uszkodzony.");
     return false;
