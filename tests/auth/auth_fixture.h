@@ -1,11 +1,12 @@
-// A program database with the account tables on a real SQLite file, a configuration
-// file of its own and an AuthService over them, for the auth tests.
+// A program database created by the database worker from the shipped scripts, a
+// configuration file of its own and an AuthService over them, for the auth tests.
 #pragma once
 
 #include "auth/auth_service.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 #include "test_support.h"
+#include "../dbsetup/worker_test_support.h"
 
 #include <gtest/gtest.h>
 #include <wx/config.h>
@@ -19,25 +20,6 @@
 inline void PrintTo(const wxString& text, std::ostream* os) { *os << '"' << text.utf8_str().data() << '"'; }
 
 namespace auth_test {
-
-// The account tables as the program's create script makes them.
-inline const char* const kSchema[] = {
-    "CREATE TABLE IF NOT EXISTS veldrix_users (id_uzytkownika INTEGER PRIMARY KEY AUTOINCREMENT, username "
-    "VARCHAR(100) NOT NULL UNIQUE, display_name VARCHAR(200) NOT NULL DEFAULT '', password_hash VARCHAR(200) NOT "
-    "NULL DEFAULT '', password_salt VARCHAR(200) NOT NULL DEFAULT '', password_iterations INTEGER NOT NULL DEFAULT "
-    "0, is_admin INTEGER NOT NULL DEFAULT 0, is_active INTEGER NOT NULL DEFAULT 1, wersja_rekordu INTEGER NOT NULL "
-    "DEFAULT 1, created_at DATETIME DEFAULT CURRENT_TIMESTAMP, updated_at DATETIME DEFAULT CURRENT_TIMESTAMP)",
-    "CREATE TABLE IF NOT EXISTS veldrix_roles (id_roli INTEGER PRIMARY KEY AUTOINCREMENT, role_key VARCHAR(100) NOT "
-    "NULL UNIQUE, role_name VARCHAR(200) NOT NULL, is_system INTEGER NOT NULL DEFAULT 0, wersja_rekordu INTEGER NOT "
-    "NULL DEFAULT 1, updated_at DATETIME DEFAULT CURRENT_TIMESTAMP)",
-    "CREATE TABLE IF NOT EXISTS veldrix_role_permissions (id_uprawnienia INTEGER PRIMARY KEY AUTOINCREMENT, role_key "
-    "VARCHAR(100) NOT NULL REFERENCES veldrix_roles(role_key), permission_key VARCHAR(100) NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS veldrix_user_roles (id_przypisania INTEGER PRIMARY KEY AUTOINCREMENT, username "
-    "VARCHAR(100) NOT NULL UNIQUE REFERENCES veldrix_users(username), role_key VARCHAR(100) NOT NULL REFERENCES "
-    "veldrix_roles(role_key))",
-    "INSERT INTO veldrix_roles(role_key,role_name,is_system) VALUES('administrator','Administrator',1)",
-    "INSERT INTO veldrix_roles(role_key,role_name,is_system) VALUES('uzytkownik','U\xC5\xBCytkownik',1)",
-};
 
 inline AuthUser Account(const wxString& username, const wxString& displayName, bool isAdmin, bool isActive = true) {
   AuthUser user;
@@ -53,9 +35,13 @@ inline wxString U8(const char* text) { return wxString::FromUTF8(text); }
 class AuthDatabase : public ::testing::Test {
  protected:
   void SetUp() override {
-    db = std::make_unique<SQLData>(folders.root() + "/program/veldrix.db");
+    veldrix::test::CopyShippedScripts(folders.programFolder());
+    const wxString file = veldrix::JoinPath(folders.programFolder(), "veldrix.db");
+    const auto events = veldrix::test::RunWorker(false, file, workers);
+    ASSERT_FALSE(events.empty());
+    ASSERT_EQ(events.back().kind, DbWorkerInformation) << events.back().text;
+    db = std::make_unique<SQLData>(file);
     ASSERT_TRUE(db->IniciujBazeDanych()) << db->lastError;
-    for (const char* statement : kSchema) ASSERT_GE(db->DeleteData(wxString::FromUTF8(statement)), 0) << db->lastError;
     configPath = folders.root() + "/veldrix.ini";
     previousConfig = wxConfigBase::Set(
         new wxFileConfig(wxString(), wxString(), configPath, wxString(), wxCONFIG_USE_LOCAL_FILE));
@@ -96,6 +82,7 @@ class AuthDatabase : public ::testing::Test {
   }
 
   veldrix::test::IsolatedFolders folders;
+  veldrix::test::ScopedWorkerRegistry workers;
   wxLogNull quiet;
   std::unique_ptr<SQLData> db;
   std::unique_ptr<AuthService> service;
