@@ -208,7 +208,11 @@ wxString BuildServerInput(const DbConnectionInfo& info) {
   if (info.port > 0) {
     const wxString type = GetConnectionOption(info.options, "server_type");
     const bool skipPort = SameText(type, "SQLite") || (SameText(type, "SQL Server") && !instance.empty());
-    if (!skipPort) text << ":" << info.port;
+    if (!skipPort) {
+      // A bare IPv6 address would run into the port: "::1:1433" reads as another address.
+      if (instance.empty() && text.Contains(":") && !text.StartsWith("[")) text = "[" + text + "]";
+      text << ":" << info.port;
+    }
   }
   return text;
 }

@@ -206,6 +206,13 @@ TEST(ServerInput, BuildsHostInstanceAndPort) {
   EXPECT_EQ(ServerInputOf(noType), "typed by hand");
 
   EXPECT_EQ(BuildServerInput(Parse("Data Source=/data/x.db;Version=3")), "/data/x.db");
+
+  DbConnectionInfo ipv6;
+  ipv6.server = "::1";
+  ipv6.port = 5432;
+  EXPECT_EQ(BuildServerInput(ipv6), "[::1]:5432");
+  ipv6.server = "[fe80::1]";
+  EXPECT_EQ(BuildServerInput(ipv6), "[fe80::1]:5432");
 }
 
 TEST(DriverNames, MapEveryServerTypeToARegisteredDriver) {
