@@ -1,0 +1,158 @@
+// A company as data: the firma row the editor writes and reads, its bank account
+// rows with their edit state, and CompanyStore, which saves a company in one
+// transaction, loads, deletes and searches on an open SQLData. No windows here:
+// the company editor maps its controls to these records.
+#pragma once
+
+#include <wx/datetime.h>
+#include <wx/string.h>
+
+#include <vector>
+
+class DVModel;
+class SQLData;
+class wxVariant;
+struct SqlValue;
+
+// The written columns of one firma row, in the order they are bound.
+struct CompanyRecord {
+  wxString nazwa;
+  wxString nazwaPelna;
+  wxString nip;
+  wxString regon;
+  wxString telefon;
+  wxString email;
+  wxString www;
+  wxString ulica;
+  wxString kod;
+  wxString miejscowosc;
+  wxString wojewodztwo;
+  wxString kraj = "PL";
+  wxString naglowekDokumentow;
+  wxString stopkaDokumentow;
+  wxString dataOd;  // ISO "YYYY-MM-DD" on save; as stored on load
+  bool platnikVat = true;
+  bool czynnyVat = true;
+  bool malyPodatnik = false;
+  bool vatKwartalny = false;
+  bool metodaKasowa = false;
+  bool aktywna = true;
+  bool domyslna = false;
+  wxString uwagi;
+  bool pokazujLogo = true;
+  wxString informacjaDodatkowa;
+  wxString miejsceWystawienia;
+  int domyslnaPlatnosc = 0;
+  int domyslnyTermin = 7;
+  wxString domyslnaWaluta = "PLN";
+  wxString krs;
+  wxString bdo;
+  wxString eori;
+  wxString gln;
+  wxString ksefId;
+};
+
+// The 34 values of the insert and of the update, in column order.
+std::vector<SqlValue> CompanyBindValues(const CompanyRecord& company);
+
+// What the save does with an account row: kept as loaded, inserted, or updated.
+extern const char kAccountLoaded[];   // "b"
+extern const char kAccountAdded[];    // "n"
+extern const char kAccountChanged[];  // "a"
+
+// One bank account row of the editor, in the column order of its list model.
+struct CompanyAccountRow {
+  bool domyslny = false;
+  wxString nazwa;
+  wxString numer;
+  wxString nazwaBanku;
+  wxString waluta = "PLN";
+  wxString swift;
+  wxString iban;
+  bool aktywny = true;
+  wxString opis;
+  wxString rodzaj = kAccountAdded;
+  long idRachunku = 0;
+};
+
+// Columns of the account list model (the order of Querys::SelectFirmaRachunek).
+enum AccountModelColumn : unsigned int {
+  AccountColDomyslny = 0,
+  AccountColNazwa,
+  AccountColNumer,
+  AccountColBank,
+  AccountColWaluta,
+  AccountColSwift,
+  AccountColIban,
+  AccountColAktywny,
+  AccountColOpis,
+  AccountColRodzaj,
+  AccountColId,
+  AccountColCount
+};
+
+// A flag cell: a bool variant as it is, any other read as text: "1", "true", "t",
+// "yes" and "y" (any case) are true.
+bool VariantToBool(const wxVariant& value);
+
+// The account rows held by a model laid out as AccountModelColumn.
+std::vector<CompanyAccountRow> AccountRowsFromModel(const DVModel& model);
+
+// Everything a save needs besides the database.
+struct CompanySaveRequest {
+  // "0" stores a new company; otherwise the id_firmy to update.
+  wxString companyId = "0";
+  CompanyRecord company;
+  // data_od of the row as it was loaded; an identity history row is written when
+  // the record's date differs from it. Invalid for a new company.
+  wxDateTime loadedValidFrom;
+  std::vector<CompanyAccountRow> accounts;
+  std::vector<long> removedAccountIds;
+};
+
+struct CompanySaveOutcome {
+  wxString companyId;  // the stored company's id ("%d")
+  bool created = false;
+  bool defaultCompany = false;  // the domyslna value that was stored
+  bool historyWritten = false;
+};
+
+// The "month" of the default numbering row: 1 for January to 12 for December.
+int NumberingMonth(const wxDateTime& date);
+
+// The condition a company search filters by: empty for a blank text; otherwise a
+// case-insensitive LIKE on nip (column 1), miejscowosc (2) or nazwa (any other).
+// "%" and "_" keep their wildcard meaning; "'" is doubled.
+wxString CompanySearchCondition(int column, const wxString& text);
+
+// The company operations on an open database object of the GUI thread.
+class CompanyStore {
+ public:
+  explicit CompanyStore(SQLData& db) : db_(db) {}
+
+  // Whether some company is the default one (domyslna=1).
+  bool HasDefaultCompany();
+
+  // Saves in one transaction: the default switch, the company row (its history
+  // copy first, or the numbering row after an insert), the accounts and the
+  // removed accounts. request.company.domyslna is taken as decided by the caller.
+  // Every statement, the begin and the commit are checked; on any failure the
+  // whole transaction is rolled back, *error gets the database's text and false is
+  // returned, so a second save repeats everything.
+  bool Save(const CompanySaveRequest& request, CompanySaveOutcome* outcome, wxString* error = nullptr);
+
+  // The firma row of the id; false when the id is not a number or no row came back.
+  bool Load(const wxString& companyId, CompanyRecord* company);
+
+  // Deletes the company row and its accounts in one transaction (history and
+  // numbering rows stay); false with the reason when anything failed.
+  bool Delete(const wxString& companyId, wxString* error = nullptr);
+
+ private:
+  bool Run(const wxString& sql, const std::vector<SqlValue>& params, long long* newRowId = nullptr);
+  bool SaveInTransaction(const CompanySaveRequest& request, CompanySaveOutcome* outcome);
+  void Fail(const wxString& message);
+
+  SQLData& db_;
+  wxString failure_;
+};
