@@ -1,0 +1,573 @@
+// The company editor's window: construction, layout, change tracking, the status
+// line and the sash rules. The record operations are in dane_firmy_record.cpp.
+#include "danefirmy/dane_firmy.h"
+
+#include "app/common/i18n.h"
+#include "danefirmy/company_application.h"
+#include "danefirmy/dane_firmy_main_panel.h"
+#include "sqldata/dv_model.h"
+#include "sqldata/querys.h"
+#include "sqldata/sql_data.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/datectrl.h>
+#include <wx/dateevt.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/scrolwin.h>
+#include <wx/sizer.h>
+#include <wx/splitter.h>
+#include <wx/statbmp.h>
+#include <wx/statline.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/wupdlock.h>
+
+#include <algorithm>
+
+namespace {
+
+const wxWindowID kCompanyListId = wxWindow::NewControlId();
+const wxWindowID kAccountListId = wxWindow::NewControlId();
+const wxWindowID kHistoryListId = wxWindow::NewControlId();
+
+const char* const kCountries[] = {"PL", "DE", "CZ", "SK", "AT", "FR", "IT", "NL", "BE", "ES", "GB", "UA"};
+const char* const kCurrencies[] = {"PLN", "EUR", "USD", "CHF"};
+
+wxArrayString Choices(const char* const* items, size_t count) {
+  wxArrayString choices;
+  for (size_t i = 0; i < count; ++i) choices.Add(items[i]);
+  return choices;
+}
+
+wxComboBox* ReadOnlyCombo(wxWindow* parent, const wxString& name, const wxArrayString& choices,
+                          const wxSize& size = wxDefaultSize) {
+  auto* box = new wxComboBox(parent, wxID_ANY, wxString(), wxDefaultPosition, size, choices, wxCB_READONLY,
+                             wxDefaultValidator, name);
+  if (!choices.empty()) box->SetSelection(0);
+  return box;
+}
+
+// Fields carry the name of their column, so they can be found by name.
+wxTextCtrl* NewText(wxWindow* parent, const wxString& name, const wxString& value = wxString(),
+                    const wxSize& size = wxDefaultSize, long style = 0) {
+  return new wxTextCtrl(parent, wxID_ANY, value, wxDefaultPosition, size, style, wxDefaultValidator, name);
+}
+
+wxStaticText* SectionTitle(wxWindow* parent, const wxString& text) {
+  auto* label = new wxStaticText(parent, wxID_ANY, text);
+  label->SetFont(label->GetFont().Bold());
+  return label;
+}
+
+wxDataViewCtrl* NewList(wxWindow* parent, wxWindowID id) {
+  return new wxDataViewCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
+                            wxDV_SINGLE | wxDV_VERT_RULES | wxDV_ROW_LINES);
+}
+
+void AppendTextColumns(wxDataViewCtrl* list, const std::vector<std::pair<wxString, int>>& columns) {
+  unsigned int model = 0;
+  for (const auto& [title, width] : columns) {
+    list->AppendTextColumn(title, model++, wxDATAVIEW_CELL_INERT, width, wxALIGN_NOT, wxDATAVIEW_COL_RESIZABLE);
+  }
+}
+
+wxObjectDataPtr<DVModel> NewModel(const std::vector<int>& kinds) {
+  wxObjectDataPtr<DVModel> model(new DVModel());
+  for (size_t i = 0; i < kinds.size(); ++i) model->AddColumn(kinds[i], static_cast<int>(i));
+  model->InitStorage();
+  return model;
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(DaneFirmy, CustomNotebookPanel)
+  EVT_DATAVIEW_SELECTION_CHANGED(kCompanyListId, DaneFirmy::OnCompanySelected)
+wxEND_EVENT_TABLE()
+
+DaneFirmy::DaneFirmy(wxWindow* parent, int, const wxPoint& pos, const wxSize& size, DaneFirmyMainPanel* host)
+    : CustomNotebookPanel(parent, wxID_ANY, pos, size, wxTAB_TRAVERSAL, "DaneFirmy"), host_(host), parent_(parent) {
+  SetMinSize(wxSize(720, 480));
+  SetLabel("danefirmy");
+  BuildWindow();
+  BindHandlers();
+
+  queries_ = std::make_unique<Querys>();
+  db_ = std::make_unique<SQLData>(Application() ? Application()->GetActiveConnection() : wxString());
+  // A database that does not open leaves the lists empty; SQLData logs why.
+  db_->IniciujBazeDanych();
+  LoadLists();
+  EnableDeleteTool(false);
+  ClearForm(false);
+
+  const int workingRow =
+      Application() ? RowOfId(Application()->GetWorkingCompanyId()) : -1;
+  if (workingRow >= 0) SelectCompanyRow(workingRow);
+  ShowFirstAccount();
+  modified_ = false;
+  loading_ = false;
+  CallAfter(&DaneFirmy::SizeAfterConstruction);
+}
+
+DaneFirmy::~DaneFirmy() {
+  companyModel_->Clear(false);
+  accountModel_->Clear(false);
+  historyModel_->Clear(false);
+  if (db_) db_->ZamknijBazeDanych();
+}
+
+ICompanyApplication* DaneFirmy::Application() const { return host_ ? host_->Application() : nullptr; }
+
+void DaneFirmy::BuildWindow() {
+  splitter_ = new wxSplitterWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_3D | wxSP_BORDER,
+                                   "splitter");
+  splitter_->SetMinimumPaneSize(260);
+  splitter_->SetSashGravity(0.5);
+
+  auto* left = new wxPanel(splitter_);
+  companyList_ = NewList(left, kCompanyListId);
+  auto* leftSizer = new wxBoxSizer(wxVERTICAL);
+  leftSizer->Add(companyList_, 1, wxEXPAND | wxALL, 2);
+  left->SetSizer(leftSizer);
+
+  scrolled_ = new wxScrolledWindow(splitter_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxVSCROLL);
+  scrolled_->SetScrollRate(0, 10);
+  form_ = new wxPanel(scrolled_);
+  auto* formSizer = new wxBoxSizer(wxVERTICAL);
+
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  saveButton_ = new wxButton(form_, wxID_ANY, _("Zapisz"), wxDefaultPosition, wxSize(82, -1), 0, wxDefaultValidator,
+                             "ID_COMPANY_SAVE");
+  cancelButton_ = new wxButton(form_, wxID_ANY, _("Anuluj"), wxDefaultPosition, wxSize(82, -1), 0,
+                               wxDefaultValidator, "ID_COMPANY_CANCEL");
+  saveButton_->Disable();
+  cancelButton_->Disable();
+  buttons->Add(saveButton_, 0, wxRIGHT, 6);
+  buttons->Add(cancelButton_, 0, wxRIGHT, 6);
+  buttons->AddStretchSpacer();
+  formSizer->Add(buttons, 0, wxEXPAND | wxALL, 12);
+  formSizer->Add(new wxStaticLine(form_), 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
+
+  auto* header = new wxBoxSizer(wxHORIZONTAL);
+  auto* titles = new wxBoxSizer(wxVERTICAL);
+  titleLabel_ = new wxStaticText(form_, wxID_ANY, _("Nowa firma"));
+  titleLabel_->SetFont(titleLabel_->GetFont().Bold().Larger());
+  // A long status line is cut with an ellipsis rather than pushing the logo away.
+  statusLabel_ = new wxStaticText(form_, wxID_ANY, _("NIP | Miejscowość | Kraj"), wxDefaultPosition, wxDefaultSize,
+                                  wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+  statusLabel_->SetForegroundColour(wxColour(100, 100, 100));
+  titles->Add(titleLabel_);
+  titles->Add(statusLabel_, 0, wxEXPAND | wxTOP, 5);
+  header->Add(titles, 1, wxALIGN_CENTER_VERTICAL);
+  logoPanel_ = new wxPanel(form_, wxID_ANY, wxDefaultPosition, wxSize(240, 78));
+  logoPanel_->SetBackgroundColour(form_->GetBackgroundColour());
+  auto* logoSizer = new wxBoxSizer(wxHORIZONTAL);
+  auto* removeHolder = new wxPanel(logoPanel_, wxID_ANY, wxDefaultPosition, wxSize(24, 24));
+  removeHolder->SetBackgroundColour(form_->GetBackgroundColour());
+  removeLogoButton_ = new wxButton(removeHolder, wxID_ANY, "X", wxDefaultPosition, wxSize(24, 24),
+                                   wxBORDER_NONE | wxBU_EXACTFIT);
+  removeLogoButton_->SetToolTip(_("Usuń logo"));
+  removeLogoButton_->Hide();
+  logoPreview_ = new wxStaticBitmap(logoPanel_, wxID_ANY, wxNullBitmap, wxDefaultPosition, wxSize(210, 72));
+  logoSizer->Add(removeHolder, 0, wxRIGHT, 4);
+  logoSizer->Add(logoPreview_, 1, wxEXPAND);
+  logoPanel_->SetSizer(logoSizer);
+  header->Add(logoPanel_, 0, wxALIGN_CENTER_VERTICAL);
+  formSizer->Add(header, 0, wxEXPAND | wxALL, 12);
+  formSizer->Add(new wxStaticLine(form_), 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
+
+  notebook_ = new wxNotebook(form_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, "notebook");
+  notebook_->AddPage(BuildCompanyPage(notebook_), _("Dane firmy"), true);
+  notebook_->AddPage(BuildAccountsPage(notebook_), _("Rachunki"));
+  notebook_->AddPage(BuildDocumentsPage(notebook_), _("Dokumenty"));
+  notebook_->AddPage(BuildHistoryPage(notebook_), _("Historia"));
+  notebook_->AddPage(BuildAdvancedPage(notebook_), _("Zaawansowane"));
+  formSizer->Add(notebook_, 1, wxEXPAND | wxALL, 2);
+  form_->SetSizer(formSizer);
+
+  auto* scrolledSizer = new wxBoxSizer(wxVERTICAL);
+  scrolledSizer->Add(form_, 1, wxEXPAND);
+  scrolled_->SetSizer(scrolledSizer);
+
+  splitter_->SplitVertically(left, scrolled_, 920);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(splitter_, 1, wxEXPAND);
+  SetSizer(sizer);
+  Layout();
+}
+
+wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
+  auto* page = new wxPanel(parent);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+
+  auto* first = new wxBoxSizer(wxHORIZONTAL);
+  first->Add(new wxStaticText(page, wxID_ANY, _("Dane obowiązują od")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+  datePicker_ = new wxDatePickerCtrl(page, wxID_ANY, wxDefaultDateTime, wxDefaultPosition, wxDefaultSize,
+                                     wxDP_DROPDOWN | wxDP_SHOWCENTURY, wxDefaultValidator, "datectrl");
+  first->Add(datePicker_, 0, wxALIGN_CENTER_VERTICAL);
+  aktywna_ = new wxCheckBox(page, wxID_ANY, _("Aktywna"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                            "aktywna");
+  domyslna_ = new wxCheckBox(page, wxID_ANY, _("Domyślna"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                             "domyslna");
+  first->Add(aktywna_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 18);
+  first->Add(domyslna_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 12);
+  sizer->Add(first, 0, wxALL, 2);
+
+  sizer->Add(SectionTitle(page, _("Dane podstawowe")), 0, wxLEFT | wxRIGHT | wxTOP, 2);
+  auto* basic = new wxFlexGridSizer(2, 8, 8);
+  basic->AddGrowableCol(1);
+  auto addRow = [&](wxFlexGridSizer* grid, const wxString& label, wxWindow* control) {
+    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(control, 0, wxEXPAND);
+  };
+  nazwa_ = NewText(page, "nazwa");
+  addRow(basic, _("Nazwa"), nazwa_);
+  nazwaPelna_ = NewText(page, "nazwa_pelna", wxString(), wxSize(-1, 54), wxTE_MULTILINE);
+  addRow(basic, _("Pełna nazwa"), nazwaPelna_);
+  basic->Add(new wxStaticText(page, wxID_ANY, _("NIP")), 0, wxALIGN_CENTER_VERTICAL);
+  auto* nipRow = new wxBoxSizer(wxHORIZONTAL);
+  nip_ = NewText(page, "nip");
+  gusButton_ = new wxButton(page, wxID_ANY, _("Pobierz z GUS"));
+  nipRow->Add(nip_, 1, wxEXPAND | wxRIGHT, 5);
+  nipRow->Add(gusButton_, 0);
+  basic->Add(nipRow, 0, wxEXPAND);
+  regon_ = NewText(page, "regon");
+  addRow(basic, _("REGON"), regon_);
+  sizer->Add(basic, 0, wxEXPAND | wxALL, 2);
+
+  auto* flags = new wxBoxSizer(wxHORIZONTAL);
+  platnikVat_ = new wxCheckBox(page, wxID_ANY, _("Płatnik VAT"));
+  czynnyVat_ = new wxCheckBox(page, wxID_ANY, _("Czynny podatnik VAT"));
+  malyPodatnik_ = new wxCheckBox(page, wxID_ANY, _("Mały podatnik"));
+  vatKwartalny_ = new wxCheckBox(page, wxID_ANY, _("VAT kwartalny"));
+  metodaKasowa_ = new wxCheckBox(page, wxID_ANY, _("Metoda kasowa"));
+  for (wxCheckBox* box : {platnikVat_, czynnyVat_, malyPodatnik_, vatKwartalny_, metodaKasowa_}) {
+    flags->Add(box, 0, wxRIGHT, 12);
+  }
+  sizer->Add(flags, 0, wxALL, 2);
+
+  sizer->Add(SectionTitle(page, _("Adres")), 0, wxLEFT | wxRIGHT | wxTOP, 2);
+  auto labelled = [&](wxBoxSizer* row, const wxString& label, wxWindow* control, int proportion, bool last) {
+    row->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    row->Add(control, proportion, wxALIGN_CENTER_VERTICAL | (last ? 0 : wxRIGHT), last ? 0 : 14);
+  };
+  auto* address1 = new wxBoxSizer(wxHORIZONTAL);
+  kraj_ = ReadOnlyCombo(page, "kraj", Choices(kCountries, WXSIZEOF(kCountries)));
+  kraj_->SetMinSize(wxSize(78, -1));
+  kod_ = NewText(page, "kod");
+  kod_->SetMinSize(wxSize(110, -1));
+  miejscowosc_ = NewText(page, "miejscowosc");
+  labelled(address1, _("Kraj"), kraj_, 0, false);
+  labelled(address1, _("Kod pocztowy"), kod_, 0, false);
+  labelled(address1, _("Miejscowość"), miejscowosc_, 1, true);
+  sizer->Add(address1, 0, wxEXPAND | wxALL, 2);
+  auto* address2 = new wxBoxSizer(wxHORIZONTAL);
+  ulica_ = NewText(page, "ulica");
+  wojewodztwo_ = NewText(page, "wojewodztwo");
+  labelled(address2, _("Ulica i numer"), ulica_, 2, false);
+  labelled(address2, _("Województwo"), wojewodztwo_, 1, true);
+  sizer->Add(address2, 0, wxEXPAND | wxALL, 2);
+
+  sizer->Add(SectionTitle(page, _("Kontakt")), 0, wxLEFT | wxRIGHT | wxTOP, 2);
+  auto* contact = new wxFlexGridSizer(4, 8, 8);
+  contact->AddGrowableCol(1);
+  contact->AddGrowableCol(3);
+  telefon_ = NewText(page, "telefon");
+  email_ = NewText(page, "email");
+  www_ = NewText(page, "www");
+  addRow(contact, _("Telefon"), telefon_);
+  addRow(contact, _("E-mail"), email_);
+  addRow(contact, _("WWW"), www_);
+  contact->AddSpacer(0);
+  contact->AddSpacer(0);
+  sizer->Add(contact, 0, wxEXPAND | wxALL, 2);
+
+  sizer->Add(SectionTitle(page, _("Uwagi")), 0, wxLEFT | wxRIGHT | wxTOP, 2);
+  uwagi_ = NewText(page, "uwagi", wxString(), wxSize(-1, 75), wxTE_MULTILINE);
+  sizer->Add(uwagi_, 0, wxEXPAND | wxALL, 2);
+  page->SetSizer(sizer);
+  return page;
+}
+
+wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
+  auto* page = new wxPanel(parent);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  auto* grid = new wxFlexGridSizer(4, 8, 8);
+  grid->AddGrowableCol(1);
+  grid->AddGrowableCol(3);
+  auto add = [&](const wxString& label, wxWindow* control) {
+    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(control, 0, wxEXPAND);
+  };
+  accNazwa_ = new wxTextCtrl(page, wxID_ANY);
+  accNumer_ = new wxTextCtrl(page, wxID_ANY);
+  accBank_ = new wxTextCtrl(page, wxID_ANY);
+  accWaluta_ = ReadOnlyCombo(page, "rachunek_waluta", Choices(kCurrencies, WXSIZEOF(kCurrencies)));
+  accSwift_ = new wxTextCtrl(page, wxID_ANY);
+  accIban_ = new wxTextCtrl(page, wxID_ANY);
+  accOpis_ = new wxTextCtrl(page, wxID_ANY, wxString(), wxDefaultPosition, wxSize(-1, 48), wxTE_MULTILINE);
+  add(_("Nazwa"), accNazwa_);
+  add(_("Numer"), accNumer_);
+  add(_("Bank"), accBank_);
+  add(_("Waluta"), accWaluta_);
+  add(_("SWIFT / BIC"), accSwift_);
+  add(_("IBAN"), accIban_);
+  add(_("Opis"), accOpis_);
+  grid->AddSpacer(0);
+  auto* checks = new wxBoxSizer(wxHORIZONTAL);
+  accDomyslny_ = new wxCheckBox(page, wxID_ANY, _("Domyslny"));
+  accAktywny_ = new wxCheckBox(page, wxID_ANY, _("Aktywny"));
+  checks->Add(accDomyslny_, 0, wxRIGHT, 12);
+  checks->Add(accAktywny_);
+  grid->Add(checks, 0, wxALIGN_CENTER_VERTICAL);
+  sizer->Add(grid, 0, wxEXPAND | wxALL, 10);
+
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  accNew_ = new wxButton(page, wxID_ANY, _("Nowy"));
+  accApply_ = new wxButton(page, wxID_ANY, _("Dodaj"));
+  accRemove_ = new wxButton(page, wxID_ANY, _("Usuń"));
+  buttons->Add(accNew_, 0, wxRIGHT, 5);
+  buttons->Add(accApply_, 0, wxRIGHT, 5);
+  buttons->Add(accRemove_);
+  sizer->Add(buttons, 0, wxLEFT | wxRIGHT, 10);
+
+  accountList_ = NewList(page, kAccountListId);
+  sizer->Add(accountList_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM | wxTOP, 10);
+  page->SetSizer(sizer);
+  return page;
+}
+
+wxWindow* DaneFirmy::BuildDocumentsPage(wxWindow* parent) {
+  auto* page = new wxPanel(parent);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  pokazujLogo_ = new wxCheckBox(page, wxID_ANY, _("Pokazuj logo na dokumentach"));
+  sizer->Add(pokazujLogo_, 0, wxALL, 6);
+  auto labelAbove = [&](const wxString& label, int height, int proportion) {
+    sizer->Add(new wxStaticText(page, wxID_ANY, label), 0, wxLEFT | wxRIGHT | wxTOP, 6);
+    auto* text = new wxTextCtrl(page, wxID_ANY, wxString(), wxDefaultPosition, wxSize(-1, height), wxTE_MULTILINE);
+    sizer->Add(text, proportion, wxEXPAND | wxALL, 6);
+    return text;
+  };
+  naglowek_ = labelAbove(_("Nagłówek tekstowy na dokumentach"), 110, 1);
+  stopka_ = labelAbove(_("Stopka tekstowa na dokumentach"), 110, 1);
+  informacja_ = labelAbove(_("Informacja dodatkowa"), 80, 0);
+
+  auto* grid = new wxFlexGridSizer(4, 8, 8);
+  grid->AddGrowableCol(1);
+  grid->AddGrowableCol(3);
+  auto add = [&](const wxString& label, wxWindow* control) {
+    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    grid->Add(control, 0, wxEXPAND);
+  };
+  miejsceWystawienia_ = new wxTextCtrl(page, wxID_ANY);
+  formaPlatnosci_ = ReadOnlyCombo(page, "domyslna_platnosc", wxArrayString());
+  termin_ = NewText(page, "domyslny_termin", "7");
+  waluta_ = ReadOnlyCombo(page, "domyslna_waluta", Choices(kCurrencies, WXSIZEOF(kCurrencies)));
+  add(_("Miejsce wystawienia"), miejsceWystawienia_);
+  add(_("Forma płatności"), formaPlatnosci_);
+  add(_("Termin płatności (dni)"), termin_);
+  add(_("Waluta"), waluta_);
+  sizer->Add(grid, 0, wxEXPAND | wxALL, 6);
+  page->SetSizer(sizer);
+  return page;
+}
+
+wxWindow* DaneFirmy::BuildHistoryPage(wxWindow* parent) {
+  auto* page = new wxPanel(parent);
+  historyList_ = NewList(page, kHistoryListId);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(historyList_, 1, wxEXPAND | wxALL, 8);
+  page->SetSizer(sizer);
+  return page;
+}
+
+wxWindow* DaneFirmy::BuildAdvancedPage(wxWindow* parent) {
+  auto* page = new wxPanel(parent);
+  auto* grid = new wxFlexGridSizer(2, 8, 8);
+  grid->AddGrowableCol(1);
+  auto add = [&](const wxString& label) {
+    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    auto* text = new wxTextCtrl(page, wxID_ANY);
+    grid->Add(text, 0, wxEXPAND);
+    return text;
+  };
+  krs_ = add(_("KRS"));
+  bdo_ = add(_("BDO"));
+  eori_ = add(_("EORI"));
+  gln_ = add(_("GLN"));
+  ksefId_ = add(_("Identyfikator wewnętrzny KSeF"));
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(grid, 0, wxEXPAND | wxALL, 12);
+  page->SetSizer(sizer);
+  return page;
+}
+
+void DaneFirmy::BindHandlers() {
+  splitter_->Bind(wxEVT_SPLITTER_SASH_POS_CHANGING, &DaneFirmy::OnSashChanging, this);
+  splitter_->Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, &DaneFirmy::OnSashChanged, this);
+  for (wxTextCtrl* text : {nazwa_, nip_, miejscowosc_}) {
+    text->Bind(wxEVT_TEXT, &DaneFirmy::OnIdentityFieldChanged, this);
+  }
+  for (wxTextCtrl* text : {nazwaPelna_, regon_, telefon_, email_, www_, ulica_, kod_, wojewodztwo_, naglowek_, stopka_}) {
+    text->Bind(wxEVT_TEXT, &DaneFirmy::OnFieldChanged, this);
+  }
+  saveButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { host_->OnSave(); });
+  cancelButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { host_->OnCancel(); });
+  datePicker_->Bind(wxEVT_DATE_CHANGED, [this](wxDateEvent&) { MarkModified(); });
+  kraj_->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) {
+    MarkModified();
+    UpdateStatusLine();
+  });
+  for (wxCheckBox* box : {aktywna_, domyslna_, platnikVat_, czynnyVat_, malyPodatnik_, vatKwartalny_, metodaKasowa_,
+                          pokazujLogo_}) {
+    box->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) {
+      MarkModified();
+      UpdateStatusLine();
+    });
+  }
+  for (wxTextCtrl* text : {uwagi_, accSwift_, accIban_, informacja_, miejsceWystawienia_, termin_, krs_, bdo_, eori_,
+                           gln_, ksefId_, accNazwa_, accNumer_, accBank_, accOpis_}) {
+    text->Bind(wxEVT_TEXT, &DaneFirmy::OnFieldChanged, this);
+  }
+  for (wxComboBox* box : {formaPlatnosci_, waluta_, accWaluta_}) {
+    box->Bind(wxEVT_COMBOBOX, &DaneFirmy::OnFieldChanged, this);
+  }
+  for (wxCheckBox* box : {accAktywny_, accDomyslny_}) {
+    box->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) {
+      MarkModified();
+      UpdateStatusLine();
+    });
+  }
+}
+
+void DaneFirmy::LoadLists() {
+  formaPlatnosci_->Clear();
+  paymentIds_.Clear();
+  db_->ComboBoxData(Querys::SelectPlatnosc(), formaPlatnosci_, &paymentIds_, nullptr, true, true);
+  if (formaPlatnosci_->GetSelection() == wxNOT_FOUND && formaPlatnosci_->GetCount() > 0) {
+    formaPlatnosci_->SetSelection(0);
+  }
+
+  companyModel_ = NewModel(std::vector<int>(6, DVColumnText));
+  db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), "");
+  companyList_->AssociateModel(companyModel_.get());
+  AppendTextColumns(companyList_, {{_("Nazwa"), 210},
+                                   {_("NIP"), 105},
+                                   {_("Miejscowość"), 135},
+                                   {_("Aktywna"), 70},
+                                   {_("Dom."), 55}});
+
+  accountModel_ = NewModel({DVColumnFlag, DVColumnText, DVColumnText, DVColumnText, DVColumnText, DVColumnText,
+                            DVColumnText, DVColumnFlag, DVColumnText, DVColumnText, DVColumnText});
+  db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek("", ""), "");
+  accountList_->AssociateModel(accountModel_.get());
+  accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, 43, wxALIGN_CENTER,
+                                   wxDATAVIEW_COL_RESIZABLE);
+  const std::vector<std::pair<wxString, int>> accountColumns = {{_("Nazwa"), 100}, {_("Numer"), 150},
+                                                                {_("Bank"), 150},  {_("Waluta"), 80},
+                                                                {_("SWIFT"), 90},  {_("IBAN"), 150}};
+  unsigned int column = AccountColNazwa;
+  for (const auto& [title, width] : accountColumns) {
+    accountList_->AppendTextColumn(title, column++, wxDATAVIEW_CELL_INERT, width, wxALIGN_NOT,
+                                   wxDATAVIEW_COL_RESIZABLE);
+  }
+  accountList_->AppendToggleColumn(_("Aktywny"), AccountColAktywny, wxDATAVIEW_CELL_INERT, 65, wxALIGN_CENTER,
+                                   wxDATAVIEW_COL_RESIZABLE);
+  accountList_->AppendTextColumn(_("Opis"), AccountColOpis, wxDATAVIEW_CELL_INERT, 180, wxALIGN_NOT,
+                                 wxDATAVIEW_COL_RESIZABLE);
+
+  historyModel_ = NewModel(std::vector<int>(10, DVColumnText));
+  db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria("", ""), "");
+  historyList_->AssociateModel(historyModel_.get());
+  AppendTextColumns(historyList_, {{_("Obowiązuje od"), 120},
+                                   {_("Nazwa krótka"), 150},
+                                   {_("Pełna nazwa"), 250},
+                                   {_("NIP"), 100},
+                                   {_("Regon"), 100},
+                                   {_("Ulica, lokal"), 200},
+                                   {_("Kod pocztowy"), 90},
+                                   {_("Miejscowość"), 100},
+                                   {_("Województwo"), 100}});
+}
+
+void DaneFirmy::SizeAfterConstruction() {
+  {
+    wxWindowUpdateLocker lock(splitter_);
+    const int w = splitter_->GetClientSize().x;
+    if (w > 800) splitter_->SetSashPosition(std::max(460, w - std::max(w / 2, 930)));
+  }
+  wxWindowUpdateLocker lock(scrolled_);
+  scrolled_->FitInside();
+  scrolled_->Scroll(0, 0);
+}
+
+void DaneFirmy::MarkModified() {
+  if (loading_) return;
+  if (!modified_ && host_) {
+    host_->EnableSaveButton(true);
+    host_->EnableCancelButton(true);
+  }
+  modified_ = true;
+}
+
+void DaneFirmy::UpdateStatusLine() {
+  if (!titleLabel_ || !statusLabel_) return;
+  wxString title = nazwa_->GetValue();
+  title.Trim(true).Trim(false);
+  titleLabel_->SetLabel(title.empty() ? _("Nowa firma") : title);
+
+  auto missing = [](const wxTextCtrl* text) {
+    wxString value = text->GetValue();
+    return value.Trim(true).empty();
+  };
+  wxString s;
+  if (!nip_->GetValue().empty()) s += _("NIP: ") + nip_->GetValue();
+  if (!miejscowosc_->GetValue().empty()) {
+    if (!s.empty()) s += " | ";
+    s += miejscowosc_->GetValue();
+  }
+  if (kraj_->GetSelection() != wxNOT_FOUND) {
+    if (!s.empty()) s += " | ";
+    s += kraj_->GetStringSelection();
+  }
+  if (!s.empty()) s += " | ";
+  s += czynnyVat_->GetValue() ? _("Czynny podatnik VAT") : _("Nieczynny podatnik VAT");
+  if (domyslna_->GetValue()) s += _(" | Domyślna");
+  if (!aktywna_->GetValue()) s += _(" | Nieaktywna");
+  if (missing(nazwaPelna_) || missing(nip_) || missing(ulica_) || missing(kod_) || missing(miejscowosc_)) {
+    s += _(" | Brakuje danych wymaganych do faktury");
+  }
+  if (s.empty()) s = _("Dane identyfikacyjne firmy");
+  statusLabel_->SetLabel(s);
+}
+
+wxString DaneFirmy::GetTitleText() const { return titleLabel_->GetLabel(); }
+wxString DaneFirmy::GetStatusText() const { return statusLabel_->GetLabel(); }
+
+void DaneFirmy::OnIdentityFieldChanged(wxCommandEvent&) {
+  MarkModified();
+  UpdateStatusLine();
+}
+
+void DaneFirmy::OnFieldChanged(wxCommandEvent&) { MarkModified(); }
+
+void DaneFirmy::OnSashChanging(wxSplitterEvent& event) {
+  const int w = splitter_->GetClientSize().x;
+  if (w < 1) return;
+  const int keep = std::min(std::max(w - 460, 260), 620);
+  if (event.GetSashPosition() > w - keep) event.Veto();
+}
+
+void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
+  wxWindowUpdateLocker splitterLock(splitter_);
+  wxWindowUpdateLocker selfLock(this);
+  wxWindowUpdateLocker scrolledLock(scrolled_);
+  wxWindowUpdateLocker formLock(form_);
+  form_->Layout();
+  scrolled_->Layout();
+  scrolled_->FitInside();
+  Layout();
+  event.Skip();
+}

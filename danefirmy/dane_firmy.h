@@ -1,0 +1,198 @@
+// DaneFirmy: the company editor of the "Dane firmy" tab. The company list on the
+// left, the form of the selected company on the right (identity, address, bank
+// accounts, document texts, identity history, registry ids). The hosting tab drives
+// it through the record operations of CustomNotebookPanel.
+#pragma once
+
+#include "app/common/custom_notebook_panel.h"
+#include "danefirmy/company_record.h"
+#include "danefirmy/company_validation.h"
+
+#include <wx/dataview.h>
+#include <wx/datetime.h>
+#include <wx/dynarray.h>
+
+#include <memory>
+#include <vector>
+
+class DaneFirmyMainPanel;
+class DVModel;
+class ICompanyApplication;
+class Querys;
+class SQLData;
+class wxButton;
+class wxCheckBox;
+class wxComboBox;
+class wxDatePickerCtrl;
+class wxNotebook;
+class wxPanel;
+class wxScrolledWindow;
+class wxSplitterEvent;
+class wxSplitterWindow;
+class wxStaticBitmap;
+class wxStaticText;
+class wxTextCtrl;
+
+// The company list's search columns (the codes the tab passes to SearchRecords).
+enum SearchColumn { SearchByName = 0, SearchByNip = 1, SearchByCity = 2 };
+
+class DaneFirmy : public CustomNotebookPanel {
+ public:
+  // id is not used: the panel takes any id. host may not be null.
+  DaneFirmy(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, DaneFirmyMainPanel* host);
+  ~DaneFirmy() override;
+
+  void NewRecord() override;
+  bool SaveRecord() override;
+  void DeleteRecord() override;
+  bool LoadRecord(const wxString& id) override;
+  void SearchRecords(int column, const wxString& text) override;
+  wxString GetRecordId() override { return currentId_; }
+  bool IsModified() override { return modified_; }
+
+  // The one change-tracking entry: the first change after a load or save enables
+  // the host's Save and Cancel.
+  void MarkModified();
+  // Recomputes the title and the status line from the form.
+  void UpdateStatusLine();
+
+  // Record operations below the CustomNotebookPanel ones.
+  bool ValidateCompany();
+  bool SaveCompany(const wxString& id);
+  void DeleteCompany();
+  void ClearForm(bool focusName);
+  void ShowSelectedCompany();
+  void SelectCompanyRow(int row);
+  void ShowFirstAccount();
+  void ShowAccount(int row);
+  void ResetAccountEditor();
+
+  // Read by tests and by the tab.
+  wxDataViewCtrl* GetCompanyList() const { return companyList_; }
+  DVModel* GetCompanyModel() const { return companyModel_.get(); }
+  DVModel* GetAccountModel() const { return accountModel_.get(); }
+  DVModel* GetHistoryModel() const { return historyModel_.get(); }
+  wxString GetTitleText() const;
+  wxString GetStatusText() const;
+  // The text field of a validated field (null for CompanyField::None).
+  wxWindow* FieldWindow(CompanyField field) const;
+
+ private:
+  void BuildWindow();
+  wxWindow* BuildCompanyPage(wxWindow* parent);
+  wxWindow* BuildAccountsPage(wxWindow* parent);
+  wxWindow* BuildDocumentsPage(wxWindow* parent);
+  wxWindow* BuildHistoryPage(wxWindow* parent);
+  wxWindow* BuildAdvancedPage(wxWindow* parent);
+  void BindHandlers();
+  void LoadLists();
+  void SizeAfterConstruction();
+
+  CompanyRecord ReadForm() const;
+  void FillForm(const CompanyRecord& company);
+  CompanyValidationFields ValidationFields() const;
+  wxString IdOfRow(int row) const;
+  int RowOfId(const wxString& id) const;
+  void SelectItemQuietly(const wxDataViewItem& item);
+  void EnableDeleteTool(bool enable);
+  void AnnounceNewCompany(const wxString& id);
+  ICompanyApplication* Application() const;
+
+  void OnCompanySelected(wxDataViewEvent& event);
+  void OnIdentityFieldChanged(wxCommandEvent& event);
+  void OnFieldChanged(wxCommandEvent& event);
+  void OnSashChanging(wxSplitterEvent& event);
+  void OnSashChanged(wxSplitterEvent& event);
+
+  DaneFirmyMainPanel* host_;
+  wxWindow* parent_;
+  std::unique_ptr<SQLData> db_;
+  std::unique_ptr<Querys> queries_;
+  wxObjectDataPtr<DVModel> companyModel_;
+  wxObjectDataPtr<DVModel> accountModel_;
+  wxObjectDataPtr<DVModel> historyModel_;
+  wxArrayInt paymentIds_;
+  wxString currentId_ = "0";
+  wxString accountId_ = "0";
+  wxString accountState_;
+  wxDataViewItem currentCompanyItem_;
+  wxDataViewItem currentAccountItem_;
+  bool modified_ = false;
+  bool loading_ = true;
+  // Set while the program moves the list selection, whose events are not the user's.
+  bool selecting_ = false;
+  wxString logoBase64_;
+  wxString logoFormat_ = "png";
+  bool logoRemoved_ = false;
+  std::vector<long> removedAccounts_;
+  wxDateTime loadedValidFrom_;
+
+  wxSplitterWindow* splitter_ = nullptr;
+  wxDataViewCtrl* companyList_ = nullptr;
+  wxScrolledWindow* scrolled_ = nullptr;
+  wxPanel* form_ = nullptr;
+  wxButton* saveButton_ = nullptr;
+  wxButton* cancelButton_ = nullptr;
+  wxStaticText* titleLabel_ = nullptr;
+  wxStaticText* statusLabel_ = nullptr;
+  wxPanel* logoPanel_ = nullptr;
+  wxStaticBitmap* logoPreview_ = nullptr;
+  wxButton* removeLogoButton_ = nullptr;
+  wxNotebook* notebook_ = nullptr;
+
+  wxDatePickerCtrl* datePicker_ = nullptr;
+  wxCheckBox* aktywna_ = nullptr;
+  wxCheckBox* domyslna_ = nullptr;
+  wxTextCtrl* nazwa_ = nullptr;
+  wxTextCtrl* nazwaPelna_ = nullptr;
+  wxTextCtrl* nip_ = nullptr;
+  wxButton* gusButton_ = nullptr;
+  wxTextCtrl* regon_ = nullptr;
+  wxCheckBox* platnikVat_ = nullptr;
+  wxCheckBox* czynnyVat_ = nullptr;
+  wxCheckBox* malyPodatnik_ = nullptr;
+  wxCheckBox* vatKwartalny_ = nullptr;
+  wxCheckBox* metodaKasowa_ = nullptr;
+  wxComboBox* kraj_ = nullptr;
+  wxTextCtrl* kod_ = nullptr;
+  wxTextCtrl* miejscowosc_ = nullptr;
+  wxTextCtrl* ulica_ = nullptr;
+  wxTextCtrl* wojewodztwo_ = nullptr;
+  wxTextCtrl* telefon_ = nullptr;
+  wxTextCtrl* email_ = nullptr;
+  wxTextCtrl* www_ = nullptr;
+  wxTextCtrl* uwagi_ = nullptr;
+
+  wxTextCtrl* accNazwa_ = nullptr;
+  wxTextCtrl* accNumer_ = nullptr;
+  wxTextCtrl* accBank_ = nullptr;
+  wxComboBox* accWaluta_ = nullptr;
+  wxTextCtrl* accSwift_ = nullptr;
+  wxTextCtrl* accIban_ = nullptr;
+  wxTextCtrl* accOpis_ = nullptr;
+  wxCheckBox* accDomyslny_ = nullptr;
+  wxCheckBox* accAktywny_ = nullptr;
+  wxButton* accNew_ = nullptr;
+  wxButton* accApply_ = nullptr;
+  wxButton* accRemove_ = nullptr;
+  wxDataViewCtrl* accountList_ = nullptr;
+
+  wxCheckBox* pokazujLogo_ = nullptr;
+  wxTextCtrl* naglowek_ = nullptr;
+  wxTextCtrl* stopka_ = nullptr;
+  wxTextCtrl* informacja_ = nullptr;
+  wxTextCtrl* miejsceWystawienia_ = nullptr;
+  wxComboBox* formaPlatnosci_ = nullptr;
+  wxTextCtrl* termin_ = nullptr;
+  wxComboBox* waluta_ = nullptr;
+
+  wxDataViewCtrl* historyList_ = nullptr;
+
+  wxTextCtrl* krs_ = nullptr;
+  wxTextCtrl* bdo_ = nullptr;
+  wxTextCtrl* eori_ = nullptr;
+  wxTextCtrl* gln_ = nullptr;
+  wxTextCtrl* ksefId_ = nullptr;
+
+  wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,477 @@
+// The company editor's record operations: validate, save, load, clear, delete,
+// search, and following the selection of the company list. The SQL work is done
+// by CompanyStore; this file moves values between it and the controls.
+#include "danefirmy/dane_firmy.h"
+
+#include "app/common/date_text.h"
+#include "app/common/i18n.h"
+#include "app/common/message_box.h"
+#include "danefirmy/company_application.h"
+#include "danefirmy/dane_firmy_main_panel.h"
+#include "sqldata/dv_model.h"
+#include "sqldata/querys.h"
+#include "sqldata/sql_data.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/datectrl.h>
+#include <wx/textctrl.h>
+#include <wx/wupdlock.h>
+
+namespace {
+
+// Optional freezing of the host tab, which may be absent while the editor is built.
+class FreezeIfAny {
+ public:
+  explicit FreezeIfAny(wxWindow* window) : window_(window) {
+    if (window_) window_->Freeze();
+  }
+  ~FreezeIfAny() {
+    if (window_) window_->Thaw();
+  }
+
+ private:
+  wxWindow* window_;
+};
+
+void SelectText(wxComboBox* box, const wxString& text) {
+  const int index = box->FindString(text, true);
+  box->SetSelection(index != wxNOT_FOUND ? index : (box->GetCount() > 0 ? 0 : wxNOT_FOUND));
+}
+
+}  // namespace
+
+CompanyValidationFields DaneFirmy::ValidationFields() const {
+  CompanyValidationFields f;
+  f.nazwa = nazwa_->GetValue();
+  f.nazwaPelna = nazwaPelna_->GetValue();
+  f.nip = nip_->GetValue();
+  f.regon = regon_->GetValue();
+  f.kraj = kraj_->GetSelection() != wxNOT_FOUND ? kraj_->GetStringSelection() : wxString();
+  f.kod = kod_->GetValue();
+  f.miejscowosc = miejscowosc_->GetValue();
+  f.ulica = ulica_->GetValue();
+  f.email = email_->GetValue();
+  f.termin = termin_->GetValue();
+  return f;
+}
+
+wxWindow* DaneFirmy::FieldWindow(CompanyField field) const {
+  switch (field) {
+    case CompanyField::Nazwa: return nazwa_;
+    case CompanyField::NazwaPelna: return nazwaPelna_;
+    case CompanyField::Nip: return nip_;
+    case CompanyField::Regon: return regon_;
+    case CompanyField::Kod: return kod_;
+    case CompanyField::Email: return email_;
+    case CompanyField::Termin: return termin_;
+    case CompanyField::None: break;
+  }
+  return nullptr;
+}
+
+bool DaneFirmy::ValidateCompany() {
+  CompanyValidationFailure failure;
+  if (CheckCompanyFields(ValidationFields(), &failure)) return true;
+  veldrix::ShowMessageBox(failure.message, _("Walidacja"), wxOK | wxICON_WARNING, this);
+  if (wxWindow* field = FieldWindow(failure.focus)) field->SetFocus();
+  return false;
+}
+
+CompanyRecord DaneFirmy::ReadForm() const {
+  CompanyRecord c;
+  c.nazwa = nazwa_->GetValue();
+  c.nazwaPelna = nazwaPelna_->GetValue();
+  c.nip = nip_->GetValue();
+  c.regon = regon_->GetValue();
+  c.telefon = telefon_->GetValue();
+  c.email = email_->GetValue();
+  c.www = www_->GetValue();
+  c.ulica = ulica_->GetValue();
+  c.kod = kod_->GetValue();
+  c.miejscowosc = miejscowosc_->GetValue();
+  c.wojewodztwo = wojewodztwo_->GetValue();
+  c.kraj = kraj_->GetStringSelection();
+  c.naglowekDokumentow = naglowek_->GetValue();
+  c.stopkaDokumentow = stopka_->GetValue();
+  c.dataOd = datePicker_->GetValue().FormatISODate();
+  c.platnikVat = platnikVat_->GetValue();
+  c.czynnyVat = czynnyVat_->GetValue();
+  c.malyPodatnik = malyPodatnik_->GetValue();
+  c.vatKwartalny = vatKwartalny_->GetValue();
+  c.metodaKasowa = metodaKasowa_->GetValue();
+  c.aktywna = aktywna_->GetValue();
+  c.domyslna = domyslna_->GetValue();
+  c.uwagi = uwagi_->GetValue();
+  c.pokazujLogo = pokazujLogo_->GetValue();
+  c.informacjaDodatkowa = informacja_->GetValue();
+  c.miejsceWystawienia = miejsceWystawienia_->GetValue();
+  const int payment = formaPlatnosci_->GetSelection();
+  c.domyslnaPlatnosc =
+      payment != wxNOT_FOUND && payment < static_cast<int>(paymentIds_.size()) ? paymentIds_[payment] : 0;
+  // Validation has let only whole numbers from 0 to INT_MAX through.
+  ParsePaymentTerm(termin_->GetValue(), &c.domyslnyTermin);
+  c.domyslnaWaluta = waluta_->GetStringSelection();
+  c.krs = krs_->GetValue();
+  c.bdo = bdo_->GetValue();
+  c.eori = eori_->GetValue();
+  c.gln = gln_->GetValue();
+  c.ksefId = ksefId_->GetValue();
+  return c;
+}
+
+void DaneFirmy::FillForm(const CompanyRecord& c) {
+  loadedValidFrom_ = veldrix::ParseDateText(c.dataOd);
+  if (loadedValidFrom_.IsValid()) datePicker_->SetValue(loadedValidFrom_);
+  nazwa_->SetValue(c.nazwa);
+  nazwaPelna_->SetValue(c.nazwaPelna);
+  nip_->SetValue(c.nip);
+  regon_->SetValue(c.regon);
+  ulica_->SetValue(c.ulica);
+  kod_->SetValue(c.kod);
+  miejscowosc_->SetValue(c.miejscowosc);
+  wojewodztwo_->SetValue(c.wojewodztwo);
+  SelectText(kraj_, c.kraj);
+  naglowek_->SetValue(c.naglowekDokumentow);
+  stopka_->SetValue(c.stopkaDokumentow);
+  telefon_->SetValue(c.telefon);
+  email_->SetValue(c.email);
+  www_->SetValue(c.www);
+  platnikVat_->SetValue(c.platnikVat);
+  czynnyVat_->SetValue(c.czynnyVat);
+  malyPodatnik_->SetValue(c.malyPodatnik);
+  vatKwartalny_->SetValue(c.vatKwartalny);
+  metodaKasowa_->SetValue(c.metodaKasowa);
+  aktywna_->SetValue(c.aktywna);
+  domyslna_->SetValue(c.domyslna);
+  uwagi_->SetValue(c.uwagi);
+  pokazujLogo_->SetValue(c.pokazujLogo);
+  informacja_->SetValue(c.informacjaDodatkowa);
+  miejsceWystawienia_->SetValue(c.miejsceWystawienia);
+  const int payment = paymentIds_.Index(c.domyslnaPlatnosc);
+  if (payment != wxNOT_FOUND) {
+    formaPlatnosci_->SetSelection(payment);
+  } else if (formaPlatnosci_->GetCount() > 0) {
+    formaPlatnosci_->SetSelection(0);
+  }
+  termin_->SetValue(wxString::Format("%d", c.domyslnyTermin));
+  SelectText(waluta_, c.domyslnaWaluta);
+  krs_->SetValue(c.krs);
+  bdo_->SetValue(c.bdo);
+  eori_->SetValue(c.eori);
+  gln_->SetValue(c.gln);
+  ksefId_->SetValue(c.ksefId);
+}
+
+bool DaneFirmy::SaveRecord() {
+  FreezeIfAny hostLock(host_);
+  wxWindowUpdateLocker selfLock(this);
+  const wxString id = currentId_;
+  if (!ValidateCompany()) return false;
+  return SaveCompany(id);
+}
+
+bool DaneFirmy::SaveCompany(const wxString& id) {
+  CompanyStore store(*db_);
+  CompanySaveRequest request;
+  request.companyId = id;
+  request.company = ReadForm();
+  // The first company becomes the default one whatever its box says.
+  request.company.domyslna = domyslna_->GetValue() || !store.HasDefaultCompany();
+  domyslna_->SetValue(request.company.domyslna);
+  if (id != "0") request.loadedValidFrom = loadedValidFrom_;
+  request.accounts = AccountRowsFromModel(*accountModel_);
+  request.removedAccountIds = removedAccounts_;
+
+  CompanySaveOutcome outcome;
+  wxString error;
+  if (!store.Save(request, &outcome, &error)) {
+    veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    return false;
+  }
+  currentId_ = outcome.companyId;
+  if (outcome.created) AnnounceNewCompany(currentId_);
+  removedAccounts_.clear();
+
+  const int row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), currentId_);
+  if (companyModel_->rowCount > 0 && row >= 0) {
+    currentCompanyItem_ = companyModel_->GetItem(row);
+    SelectItemQuietly(currentCompanyItem_);
+    ShowSelectedCompany();
+  }
+  modified_ = false;
+  if (host_) {
+    host_->EnableSaveButton(false);
+    host_->EnableCancelButton(false);
+  }
+  UpdateStatusLine();
+
+  ICompanyApplication* app = Application();
+  if (outcome.created && app && app->GetWorkingCompanyId() == "0") {
+    app->SetWorkingCompanyId(currentId_);
+    app->EnableToolbar(true, false);
+  }
+  return true;
+}
+
+void DaneFirmy::AnnounceNewCompany(const wxString& id) {
+  ICompanyApplication* app = Application();
+  ICompanyEvents* events = app ? app->GetCompanyEvents() : nullptr;
+  if (!events) return;
+  long number = 0;
+  wxString error;
+  bool ok = false;
+  if (id.ToLong(&number, 10)) {
+    ok = events->NotifyCompanyCreated(static_cast<int>(number), &error);
+  } else {
+    error = _("Nieprawidłowy identyfikator firmy.");
+  }
+  if (ok) return;
+  if (error.empty()) error = _("Nieznany błąd inicjalizacji danych firmowych dodatków.");
+  veldrix::ShowMessageBox(_("Firma została zapisana, ale nie udało się uzupełnić danych firmowych dodatków:\n") + error,
+                          _("Dane firmy"), wxOK | wxICON_EXCLAMATION, this);
+}
+
+bool DaneFirmy::LoadRecord(const wxString& id) {
+  FreezeIfAny hostLock(host_);
+  wxWindowUpdateLocker selfLock(this);
+  if (id == "0") {
+    ClearForm(false);
+    return true;
+  }
+  loading_ = true;
+  CompanyRecord company;
+  if (CompanyStore(*db_).Load(id, &company)) {
+    removedAccounts_.clear();
+    FillForm(company);
+  }
+  db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek(currentId_, ""), "");
+  loading_ = false;
+  ShowFirstAccount();
+  UpdateStatusLine();
+  modified_ = false;
+  return true;
+}
+
+void DaneFirmy::NewRecord() {
+  loading_ = true;
+  ClearForm(true);
+  loading_ = false;
+}
+
+void DaneFirmy::ClearForm(bool focusName) {
+  currentId_ = "0";
+  for (wxTextCtrl* text : {nazwa_, nazwaPelna_, nip_, regon_, telefon_, email_, www_, miejscowosc_, ulica_, kod_,
+                           wojewodztwo_, naglowek_, stopka_, uwagi_, informacja_, miejsceWystawienia_}) {
+    text->SetValue(wxString());
+  }
+  termin_->SetValue("7");
+  for (wxTextCtrl* text : {krs_, bdo_, eori_, gln_, ksefId_}) text->SetValue(wxString());
+  kraj_->SetSelection(0);
+  waluta_->SetSelection(0);
+  if (formaPlatnosci_->GetSelection() == wxNOT_FOUND && formaPlatnosci_->GetCount() > 0) {
+    formaPlatnosci_->SetSelection(0);
+  }
+  platnikVat_->SetValue(true);
+  czynnyVat_->SetValue(true);
+  malyPodatnik_->SetValue(false);
+  vatKwartalny_->SetValue(false);
+  metodaKasowa_->SetValue(false);
+  aktywna_->SetValue(true);
+  domyslna_->SetValue(!db_ || !CompanyStore(*db_).HasDefaultCompany());
+  pokazujLogo_->SetValue(true);
+  datePicker_->SetValue(wxDateTime::Today());
+  ResetAccountEditor();
+  accountModel_->Clear(false);
+  accountModel_->InitStorage();
+  accountModel_->Reset(0);
+  removedAccounts_.clear();
+  logoBase64_.clear();
+  logoFormat_ = "png";
+  logoRemoved_ = false;
+  UpdateStatusLine();
+  currentAccountItem_ = wxDataViewItem();
+  if (focusName) nazwa_->SetFocus();
+  modified_ = false;
+}
+
+void DaneFirmy::ResetAccountEditor() {
+  const bool wasLoading = loading_;
+  loading_ = true;
+  accountId_ = "0";
+  accountState_.clear();
+  for (wxTextCtrl* text : {accNazwa_, accNumer_, accBank_, accSwift_, accIban_, accOpis_}) text->SetValue(wxString());
+  accWaluta_->SetSelection(0);
+  accDomyslny_->SetValue(false);
+  accAktywny_->SetValue(true);
+  accApply_->SetLabel(_("Dodaj"));
+  accountList_->UnselectAll();
+  loading_ = wasLoading;
+}
+
+void DaneFirmy::ShowAccount(int row) {
+  if (row < 0 || row >= accountModel_->rowCount) return;
+  const bool wasLoading = loading_;
+  loading_ = true;
+  auto text = [&](unsigned int column) {
+    wxVariant value;
+    accountModel_->GetValueByRow(value, row, column);
+    return value.GetString();
+  };
+  auto flag = [&](unsigned int column) {
+    wxVariant value;
+    accountModel_->GetValueByRow(value, row, column);
+    return VariantToBool(value);
+  };
+  accountId_ = text(AccountColId);
+  if (accountId_.empty()) accountId_ = "0";
+  accountState_ = text(AccountColRodzaj);
+  accNazwa_->SetValue(text(AccountColNazwa));
+  accNumer_->SetValue(text(AccountColNumer));
+  accBank_->SetValue(text(AccountColBank));
+  SelectText(accWaluta_, text(AccountColWaluta));
+  accSwift_->SetValue(text(AccountColSwift));
+  accIban_->SetValue(text(AccountColIban));
+  accOpis_->SetValue(text(AccountColOpis));
+  accDomyslny_->SetValue(flag(AccountColDomyslny));
+  accAktywny_->SetValue(flag(AccountColAktywny));
+  accApply_->SetLabel(accountId_ != "0" ? _("Zmień") : _("Dodaj"));
+  loading_ = wasLoading;
+}
+
+void DaneFirmy::ShowFirstAccount() {
+  const bool wasLoading = loading_;
+  loading_ = true;
+  if (accountModel_->rowCount <= 0) {
+    ResetAccountEditor();
+  } else {
+    currentAccountItem_ = accountModel_->GetItem(0);
+    accountList_->Select(currentAccountItem_);
+    ShowAccount(0);
+    accountList_->EnsureVisible(currentAccountItem_);
+  }
+  loading_ = wasLoading;
+}
+
+wxString DaneFirmy::IdOfRow(int row) const {
+  if (row < 0 || row >= companyModel_->rowCount) return wxString();
+  wxVariant value;
+  companyModel_->GetValueByRow(value, row, companyModel_->GetColumnCount() - 1);
+  return value.GetString();
+}
+
+int DaneFirmy::RowOfId(const wxString& id) const {
+  for (int row = 0; row < companyModel_->rowCount; ++row) {
+    if (IdOfRow(row) == id) return row;
+  }
+  return -1;
+}
+
+void DaneFirmy::SelectItemQuietly(const wxDataViewItem& item) {
+  selecting_ = true;
+  if (item.IsOk()) {
+    companyList_->Select(item);
+  } else {
+    companyList_->UnselectAll();
+  }
+  selecting_ = false;
+}
+
+void DaneFirmy::EnableDeleteTool(bool enable) {
+  if (host_) host_->EnableDeleteTool(enable);
+}
+
+void DaneFirmy::ShowSelectedCompany() {
+  if (!currentCompanyItem_.IsOk()) return;
+  FreezeIfAny hostLock(host_);
+  wxWindowUpdateLocker selfLock(this);
+  currentId_ = IdOfRow(companyModel_->GetRow(currentCompanyItem_));
+  LoadRecord(currentId_);
+  db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria(currentId_, ""), "");
+  EnableDeleteTool(true);
+}
+
+void DaneFirmy::SelectCompanyRow(int row) {
+  if (companyModel_->rowCount <= 0) {
+    currentId_ = "0";
+    return;
+  }
+  currentCompanyItem_ = row >= 0 && row < companyModel_->rowCount ? companyModel_->GetItem(row) : wxDataViewItem();
+  SelectItemQuietly(currentCompanyItem_);
+  if (!currentCompanyItem_.IsOk()) return;
+  ShowSelectedCompany();
+  companyList_->SetFocus();
+  companyList_->EnsureVisible(currentCompanyItem_);
+  EnableDeleteTool(true);
+}
+
+void DaneFirmy::OnCompanySelected(wxDataViewEvent& event) {
+  if (selecting_ || !event.GetItem().IsOk()) return;
+  const wxString chosenId = IdOfRow(companyModel_->GetRow(event.GetItem()));
+  if (event.GetItem() == currentCompanyItem_ && chosenId == currentId_) return;
+  if (host_ && !host_->ConfirmSaveChanges()) {
+    SelectItemQuietly(currentCompanyItem_);
+    if (currentCompanyItem_.IsOk()) companyList_->EnsureVisible(currentCompanyItem_);
+    return;
+  }
+  // A save in the question refills the list, so the row is found again by its id.
+  const int row = RowOfId(chosenId);
+  if (row < 0) return;
+  currentCompanyItem_ = companyModel_->GetItem(row);
+  SelectItemQuietly(currentCompanyItem_);
+  ShowSelectedCompany();
+}
+
+void DaneFirmy::DeleteRecord() {
+  if (veldrix::ShowMessageBox(_("Czy usunąć zaznaczoną firmę?"), _("Usuwanie firmy"), wxYES_NO | wxICON_QUESTION,
+                              nullptr) != wxYES) {
+    return;
+  }
+  DeleteCompany();
+  SetFocus();
+}
+
+void DaneFirmy::DeleteCompany() {
+  if (!currentCompanyItem_.IsOk()) return;
+  const int row = static_cast<int>(companyModel_->GetRow(currentCompanyItem_));
+  // The list row decides what is deleted, whatever the form shows meanwhile.
+  const wxString id = IdOfRow(row);
+  wxString error;
+  if (!CompanyStore(*db_).Delete(id, &error)) {
+    veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    return;
+  }
+  companyModel_->DeleteRow(currentCompanyItem_);
+  if (companyModel_->rowCount > 0) {
+    const int next = std::min(row, companyModel_->rowCount - 1);
+    currentCompanyItem_ = companyModel_->GetItem(next);
+    SelectItemQuietly(currentCompanyItem_);
+    ClearForm(false);
+    ShowSelectedCompany();
+    companyList_->SetFocus();
+    companyList_->EnsureVisible(currentCompanyItem_);
+    return;
+  }
+  currentCompanyItem_ = wxDataViewItem();
+  ClearForm(false);
+  EnableDeleteTool(false);
+  if (ICompanyApplication* app = Application()) {
+    app->SetWorkingCompanyId("0");
+    app->EnableToolbar(false, false);
+  }
+}
+
+void DaneFirmy::SearchRecords(int column, const wxString& text) {
+  wxWindowUpdateLocker selfLock(this);
+  const int row =
+      db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", CompanySearchCondition(column, text)),
+                              currentId_);
+  if (companyModel_->rowCount > 0) {
+    SelectCompanyRow(row);
+    return;
+  }
+  currentCompanyItem_ = wxDataViewItem();
+  ClearForm(false);
+  EnableDeleteTool(false);
+}

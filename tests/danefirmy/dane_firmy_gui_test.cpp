@@ -1,0 +1,403 @@
+// The "Dane firmy" tab with its editor on a real SQLite file: opening, typing a
+// company into the controls, validation, saving, searching, choosing the working
+// company, the identity history, deleting and a save that fails in the database.
+#include "danefirmy/dane_firmy.h"
+#include "danefirmy/dane_firmy_main_panel.h"
+
+#include "app/common/message_box.h"
+#include "company_schema.h"
+#include "danefirmy/company_application.h"
+#include "gui_support.h"
+#include "sqldata/dv_model.h"
+#include "sqldata/sql_data.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/aui/auibar.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/datectrl.h>
+#include <wx/fileconf.h>
+#include <wx/frame.h>
+#include <wx/log.h>
+#include <wx/notebook.h>
+#include <wx/srchctrl.h>
+#include <wx/textctrl.h>
+
+#include <memory>
+#include <vector>
+
+using veldrix::MessageBoxRecorder;
+using veldrix::test::CountRows;
+using veldrix::test::PumpEvents;
+using veldrix::test::SaveScreenshot;
+
+namespace {
+
+class RecordingEvents : public ICompanyEvents {
+ public:
+  bool NotifyCompanyCreated(int companyId, wxString* error) override {
+    created.push_back(companyId);
+    if (fail && error) *error = "Moduł: brak danych";
+    return !fail;
+  }
+  std::vector<int> created;
+  bool fail = false;
+};
+
+class FakeApplication : public ICompanyApplication {
+ public:
+  FakeApplication(const wxString& database, const wxString& configFile)
+      : database_(database),
+        config_(wxString(), wxString(), configFile, wxString(), wxCONFIG_USE_LOCAL_FILE) {}
+
+  wxString GetActiveConnection() override { return "Data Source=" + database_ + ";Version=3;"; }
+  wxString GetWorkingCompanyId() override { return workingId; }
+  void SetWorkingCompanyId(const wxString& id) override { workingId = id; }
+  wxConfigBase* GetConfig() override { return &config_; }
+  void EnableToolbar(bool enable, bool openCompanyPage) override {
+    toolbarCalls.push_back(wxString::Format("%d%d", enable, openCompanyPage));
+  }
+  void RequestTabClose() override { ++closeRequests; }
+  ICompanyEvents* GetCompanyEvents() override { return &events; }
+
+  wxString workingId = "0";
+  std::vector<wxString> toolbarCalls;
+  int closeRequests = 0;
+  RecordingEvents events;
+
+ private:
+  wxString database_;
+  wxFileConfig config_;
+};
+
+class CompanyTabTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dbPath = folders.root() + "/program.db";
+    db = std::make_unique<SQLData>(dbPath);
+    ASSERT_TRUE(db->IniciujBazeDanych());
+    ASSERT_TRUE(veldrix::test::CreateCompanyTables(*db));
+    app = std::make_unique<FakeApplication>(dbPath, folders.root() + "/veldrix.ini");
+  }
+
+  void TearDown() override {
+    if (frame) frame->Destroy();
+    PumpEvents(50);
+  }
+
+  void OpenTab() {
+    frame = new wxFrame(nullptr, wxID_ANY, "Veldrix", wxDefaultPosition, wxSize(1500, 900));
+    tab = DaneFirmyMainPanel::CreateWithEditor(frame, app.get());
+    editor = dynamic_cast<DaneFirmy*>(tab->GetEditor());
+    ASSERT_NE(editor, nullptr);
+    frame->Show();
+    frame->Layout();
+    PumpEvents(300);
+  }
+
+  template <typename T>
+  T* Find(const wxString& name) {
+    T* window = dynamic_cast<T*>(wxWindow::FindWindowByName(name, tab));
+    EXPECT_NE(window, nullptr) << name;
+    return window;
+  }
+
+  void Type(const wxString& name, const wxString& text) { Find<wxTextCtrl>(name)->SetValue(text); }
+
+  void Click(wxButton* button) {
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->HandleWindowEvent(click);
+    PumpEvents(20);
+  }
+
+  void PressTool(wxWindowID id) {
+    wxCommandEvent press(wxEVT_MENU, id);
+    press.SetEventObject(tab->GetLeftToolBar());
+    tab->GetLeftToolBar()->HandleWindowEvent(press);
+    PumpEvents(20);
+  }
+
+  void Search(const wxString& text) {
+    tab->GetSearchCtrl()->SetValue(text);
+    wxCommandEvent search(wxEVT_SEARCH, tab->GetSearchCtrl()->GetId());
+    search.SetEventObject(tab->GetSearchCtrl());
+    search.SetString(text);
+    tab->GetSearchCtrl()->HandleWindowEvent(search);
+    PumpEvents(20);
+  }
+
+  // Selects a row of the company list as a click does.
+  void ClickRow(int row) {
+    wxDataViewCtrl* list = editor->GetCompanyList();
+    const wxDataViewItem item = editor->GetCompanyModel()->GetItem(row);
+    list->Select(item);
+    wxDataViewEvent selected(wxEVT_DATAVIEW_SELECTION_CHANGED, list, item);
+    list->HandleWindowEvent(selected);
+    PumpEvents(20);
+  }
+
+  void TypeCompany(const wxString& name, const wxString& nip) {
+    Type("nazwa", name);
+    Type("nazwa_pelna", name + " sp. z o.o.");
+    Type("nip", nip);
+    Type("kod", "00-950");
+    Type("miejscowosc", "Warszawa");
+    Type("ulica", wxString::FromUTF8("Długa 1"));
+  }
+
+  wxString Cell(const wxString& sql) {
+    const wxArrayString cells = db->FrameData(sql);
+    return cells.empty() ? wxString("<none>") : cells[0];
+  }
+
+  veldrix::test::IsolatedFolders folders;
+  wxLogNull quiet;
+  wxString dbPath;
+  std::unique_ptr<SQLData> db;
+  std::unique_ptr<FakeApplication> app;
+  wxFrame* frame = nullptr;
+  DaneFirmyMainPanel* tab = nullptr;
+  DaneFirmy* editor = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CompanyTabTest, FreshTabOnAnEmptyDatabaseShowsANewDefaultCompany) {
+  OpenTab();
+  SaveScreenshot(frame, "danefirmy_empty");
+  EXPECT_EQ(editor->GetRecordId(), "0");
+  EXPECT_FALSE(editor->IsModified());
+  EXPECT_EQ(editor->GetTitleText(), "Nowa firma");
+  EXPECT_EQ(editor->GetStatusText(),
+            wxString::FromUTF8("PL | Czynny podatnik VAT | Domyślna | Brakuje danych wymaganych do faktury"));
+  EXPECT_TRUE(Find<wxCheckBox>("domyslna")->GetValue());
+  EXPECT_EQ(Find<wxTextCtrl>("domyslny_termin")->GetValue(), "7");
+  EXPECT_EQ(Find<wxComboBox>("domyslna_platnosc")->GetCount(), 3u);
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_CANCEL")->IsEnabled());
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+}
+
+TEST_F(CompanyTabTest, OpensOnTheWorkingCompanyWithItsAccounts) {
+  ASSERT_GE(db->DeleteData(wxString::FromUTF8("insert into firma(nazwa,nip,miejscowosc,domyslna,data_od) values"
+                                              "('Alfa','5260250274','Warszawa',1,'2024-02-01'),('Beta',"
+                                              "'7251801126','Kraków',0,'2024-03-01')")),
+            0);
+  ASSERT_GE(db->DeleteData(wxString::FromUTF8("insert into firma_rachunek(id_firmy,nazwa,numer,domyslny) values"
+                                              "(2,'Główny','61109010140000071219812874',1),(2,'Drugi','',0),"
+                                              "(1,'Alfy','',0)")),
+            0);
+  app->workingId = "2";
+  OpenTab();
+  EXPECT_EQ(editor->GetRecordId(), "2");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Beta");
+  EXPECT_EQ(Find<wxDatePickerCtrl>("datectrl")->GetValue().FormatISODate(), "2024-03-01");
+  EXPECT_FALSE(Find<wxCheckBox>("domyslna")->GetValue());
+  EXPECT_EQ(editor->GetAccountModel()->rowCount, 2);
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
+  EXPECT_FALSE(editor->IsModified());
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+
+  // Leaving the record unchanged and saving it writes no history row and keeps its accounts.
+  MessageBoxRecorder boxes(wxID_OK);
+  Type("nazwa_pelna", "Beta S.A.");
+  Type("kod", "30-001");
+  Type("ulica", "Rynek 1");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Cell("select nazwa_pelna from firma where id_firmy=2"), "Beta S.A.");
+  EXPECT_EQ(CountRows(*db, "firma_historia"), 0);
+  EXPECT_EQ(CountRows(*db, "firma_rachunek", "id_firmy=2"), 2);
+  EXPECT_EQ(Cell("select domyslna from firma where id_firmy=1"), "1");
+  SaveScreenshot(frame, "danefirmy_working_company");
+  Find<wxNotebook>("notebook")->SetSelection(1);
+  PumpEvents(200);
+  SaveScreenshot(frame, "danefirmy_accounts");
+}
+
+TEST_F(CompanyTabTest, CompanyIsTypedValidatedSavedFoundAndChosen) {
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("O'Brien", "5260250275");
+  EXPECT_TRUE(editor->IsModified());
+  EXPECT_EQ(editor->GetTitleText(), "O'Brien");
+  EXPECT_TRUE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
+  SaveScreenshot(frame, "danefirmy_typed");
+
+  // A wrong NIP stops the save with the validation message.
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Wprowadzono nieprawidłowy numer NIP."));
+  EXPECT_EQ(boxes.shown()[0].caption, "Walidacja");
+  EXPECT_EQ(CountRows(*db, "firma"), 0);
+  EXPECT_TRUE(editor->IsModified());
+  boxes.Clear();
+
+  Type("nip", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  ASSERT_EQ(CountRows(*db, "firma"), 1);
+  const wxString obrien = Cell("select id_firmy from firma");
+  EXPECT_EQ(editor->GetRecordId(), obrien);
+  EXPECT_EQ(Cell("select domyslna from firma"), "1");
+  EXPECT_EQ(CountRows(*db, "dokument_numeracja", "id_firmy=" + obrien), 1);
+  EXPECT_EQ(app->workingId, obrien);
+  EXPECT_EQ(app->toolbarCalls, std::vector<wxString>{"10"});
+  EXPECT_EQ(app->events.created, std::vector<int>{1});
+  EXPECT_FALSE(editor->IsModified());
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 1);
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+
+  // A second company through "Nowy"; it does not take the default.
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  EXPECT_EQ(editor->GetRecordId(), "0");
+  EXPECT_FALSE(Find<wxCheckBox>("domyslna")->GetValue());
+  TypeCompany("Beta", "7251801126");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  ASSERT_EQ(CountRows(*db, "firma"), 2);
+  EXPECT_EQ(Cell("select domyslna from firma where nazwa='Beta'"), "0");
+  EXPECT_EQ(app->workingId, obrien);
+
+  // The list finds the company; the form keeps the record it showed until a row is chosen.
+  Search("O'Br");
+  ASSERT_EQ(editor->GetCompanyModel()->rowCount, 1);
+  EXPECT_EQ(editor->GetRecordId(), Cell("select id_firmy from firma where nazwa='Beta'"));
+  ClickRow(0);
+  EXPECT_EQ(editor->GetRecordId(), obrien);
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "O'Brien");
+  EXPECT_TRUE(Find<wxCheckBox>("domyslna")->GetValue());
+  PumpEvents(400);
+  SaveScreenshot(frame, "danefirmy_found");
+
+  Search("   ");
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
+
+  Search("nikt taki");
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 0);
+  EXPECT_EQ(editor->GetRecordId(), "0");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "");
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+
+  // "Wybierz" on the unsaved new record changes nothing.
+  PressTool(DaneFirmyMainPanel::kChooseToolId);
+  EXPECT_EQ(app->workingId, obrien);
+  EXPECT_EQ(app->closeRequests, 0);
+
+  Search("Bet");
+  ASSERT_EQ(editor->GetCompanyModel()->rowCount, 1);
+  ClickRow(0);
+  const wxString beta = editor->GetRecordId();
+  EXPECT_EQ(beta, Cell("select id_firmy from firma where nazwa='Beta'"));
+  PressTool(DaneFirmyMainPanel::kChooseToolId);
+  EXPECT_EQ(app->workingId, beta);
+  EXPECT_EQ(app->closeRequests, 1);
+  wxFileConfig written(wxString(), wxString(), folders.root() + "/veldrix.ini", wxString(), wxCONFIG_USE_LOCAL_FILE);
+  EXPECT_EQ(written.Read(kWorkingCompanyKey, wxString()), beta);
+  EXPECT_EQ(written.Read(kWorkingCompanyLegacyKey, wxString()), beta);
+  SaveScreenshot(frame, "danefirmy_chosen");
+}
+
+TEST_F(CompanyTabTest, NewValidityDateKeepsTheOldIdentityInTheHistoryList) {
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(CountRows(*db, "firma"), 1);
+
+  Type("nazwa", "Alfa Nowa");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_EQ(CountRows(*db, "firma_historia"), 0);
+
+  auto* picker = Find<wxDatePickerCtrl>("datectrl");
+  picker->SetValue(wxDateTime::Today().Subtract(wxDateSpan::Days(3)));
+  Type("nazwa", "Alfa Najnowsza");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  ASSERT_EQ(CountRows(*db, "firma_historia"), 1);
+  EXPECT_EQ(Cell("select nazwa from firma_historia"), "Alfa Nowa");
+  EXPECT_EQ(Cell("select data_od from firma_historia"), wxDateTime::Today().FormatISODate());
+  EXPECT_EQ(editor->GetHistoryModel()->rowCount, 1);
+  Find<wxNotebook>("notebook")->SetSelection(3);
+  PumpEvents(200);
+  SaveScreenshot(frame, "danefirmy_history");
+}
+
+TEST_F(CompanyTabTest, FailedSaveShowsTheDatabaseErrorAndKeepsTheForm) {
+  OpenTab();
+  ASSERT_GE(db->DeleteData("create trigger reject_company before insert on dokument_numeracja "
+                           "begin select raise(abort,'numbering rejected'); end"),
+            0);
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_NE(boxes.shown()[0].message.Find("numbering rejected"), wxNOT_FOUND);
+  EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
+  EXPECT_EQ(CountRows(*db, "firma"), 0);
+  EXPECT_EQ(editor->GetRecordId(), "0");
+  EXPECT_TRUE(editor->IsModified());
+  EXPECT_EQ(app->workingId, "0");
+  EXPECT_TRUE(app->events.created.empty());
+
+  ASSERT_GE(db->DeleteData("drop trigger reject_company"), 0);
+  boxes.Clear();
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(CountRows(*db, "dokument_numeracja"), 1);
+}
+
+TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  TypeCompany("Beta", "7251801126");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(editor->GetCompanyModel()->rowCount, 2);
+  boxes.Clear();
+
+  boxes.AnswerNext(wxID_NO);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Czy usunąć zaznaczoną firmę?"));
+  EXPECT_EQ(CountRows(*db, "firma"), 2);
+
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 1);
+  EXPECT_EQ(CountRows(*db, "dokument_numeracja"), 2);
+
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(CountRows(*db, "firma"), 0);
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 0);
+  EXPECT_EQ(editor->GetRecordId(), "0");
+  EXPECT_EQ(app->workingId, "0");
+  EXPECT_EQ(app->toolbarCalls.back(), "00");
+}
+
+TEST_F(CompanyTabTest, UnsavedChangesAreOfferedBeforeANewRecord) {
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  boxes.AnswerNext(wxID_CANCEL);
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Czy zapisać zmiany?"));
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa");
+
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  EXPECT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(editor->GetRecordId(), "0");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "");
+}
