@@ -172,15 +172,14 @@ bool CompanyStore::Run(const wxString& sql, const std::vector<SqlValue>& params,
   }
 }
 
-bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* outcome, wxString* error) {
+bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxString* error) {
   failure_.clear();
-  CompanySaveOutcome result;
   db_.StartTransaction();
   if (db_.errorFlag) {
     if (error) *error = db_.lastError;
     return false;
   }
-  bool ok = SaveInTransaction(request, &result);
+  bool ok = statements();
   if (ok) {
     db_.CommitTransaction();
     if (db_.errorFlag) {
@@ -191,8 +190,13 @@ bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* o
   if (!ok) {
     db_.RollbackTransaction();
     if (error) *error = failure_.empty() ? db_.lastError : failure_;
-    return false;
   }
+  return ok;
+}
+
+bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* outcome, wxString* error) {
+  CompanySaveOutcome result;
+  if (!InTransaction([&] { return SaveInTransaction(request, &result); }, error)) return false;
   if (outcome) *outcome = result;
   return true;
 }
@@ -329,30 +333,16 @@ bool CompanyStore::Load(const wxString& companyId, CompanyRecord* company) {
 }
 
 bool CompanyStore::Delete(const wxString& companyId, wxString* error) {
-  failure_.clear();
   long id = 0;
   if (!ReadId(companyId, &id)) {
     if (error) *error = _("Nieprawidłowy identyfikator firmy.");
     return false;
   }
-  db_.StartTransaction();
-  if (db_.errorFlag) {
-    if (error) *error = db_.lastError;
-    return false;
-  }
   const SqlValue idValue(static_cast<int>(id));
-  bool ok = Run("delete from firma where id_firmy=?", {idValue}) &&
-            Run("delete from firma_rachunek where id_firmy=?", {idValue});
-  if (ok) {
-    db_.CommitTransaction();
-    if (db_.errorFlag) {
-      Fail(db_.lastError);
-      ok = false;
-    }
-  }
-  if (!ok) {
-    db_.RollbackTransaction();
-    if (error) *error = failure_;
-  }
-  return ok;
+  return InTransaction(
+      [&] {
+        return Run("delete from firma where id_firmy=?", {idValue}) &&
+               Run("delete from firma_rachunek where id_firmy=?", {idValue});
+      },
+      error);
 }

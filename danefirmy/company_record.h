@@ -7,6 +7,7 @@
 #include <wx/datetime.h>
 #include <wx/string.h>
 
+#include <functional>
 #include <vector>
 
 class DVModel;
@@ -149,6 +150,9 @@ class CompanyStore {
   bool Delete(const wxString& companyId, wxString* error = nullptr);
 
  private:
+  // Runs the statements between begin and commit; any failure (begin and commit
+  // included) rolls back and leaves the reason in *error.
+  bool InTransaction(const std::function<bool()>& statements, wxString* error);
   bool Run(const wxString& sql, const std::vector<SqlValue>& params, long long* newRowId = nullptr);
   bool SaveInTransaction(const CompanySaveRequest& request, CompanySaveOutcome* outcome);
   void Fail(const wxString& message);

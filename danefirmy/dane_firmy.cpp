@@ -62,6 +62,18 @@ wxStaticText* SectionTitle(wxWindow* parent, const wxString& text) {
   return label;
 }
 
+// A grid of label and control pairs whose control columns grow.
+wxFlexGridSizer* LabelledGrid(int pairs) {
+  auto* grid = new wxFlexGridSizer(pairs * 2, 8, 8);
+  for (int pair = 0; pair < pairs; ++pair) grid->AddGrowableCol(pair * 2 + 1);
+  return grid;
+}
+
+void AddLabelled(wxFlexGridSizer* grid, wxWindow* page, const wxString& label, wxWindow* control) {
+  grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(control, 0, wxEXPAND);
+}
+
 wxDataViewCtrl* NewList(wxWindow* parent, wxWindowID id) {
   return new wxDataViewCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
                             wxDV_SINGLE | wxDV_VERT_RULES | wxDV_ROW_LINES);
@@ -216,11 +228,9 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   sizer->Add(first, 0, wxALL, 2);
 
   sizer->Add(SectionTitle(page, _("Dane podstawowe")), 0, wxLEFT | wxRIGHT | wxTOP, 2);
-  auto* basic = new wxFlexGridSizer(2, 8, 8);
-  basic->AddGrowableCol(1);
+  auto* basic = LabelledGrid(1);
   auto addRow = [&](wxFlexGridSizer* grid, const wxString& label, wxWindow* control) {
-    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(control, 0, wxEXPAND);
+    AddLabelled(grid, page, label, control);
   };
   nazwa_ = NewText(page, "nazwa");
   addRow(basic, _("Nazwa"), nazwa_);
@@ -271,9 +281,7 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   sizer->Add(address2, 0, wxEXPAND | wxALL, 2);
 
   sizer->Add(SectionTitle(page, _("Kontakt")), 0, wxLEFT | wxRIGHT | wxTOP, 2);
-  auto* contact = new wxFlexGridSizer(4, 8, 8);
-  contact->AddGrowableCol(1);
-  contact->AddGrowableCol(3);
+  auto* contact = LabelledGrid(2);
   telefon_ = NewText(page, "telefon");
   email_ = NewText(page, "email");
   www_ = NewText(page, "www");
@@ -294,13 +302,8 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
 wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
   auto* page = new wxPanel(parent);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
-  auto* grid = new wxFlexGridSizer(4, 8, 8);
-  grid->AddGrowableCol(1);
-  grid->AddGrowableCol(3);
-  auto add = [&](const wxString& label, wxWindow* control) {
-    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(control, 0, wxEXPAND);
-  };
+  auto* grid = LabelledGrid(2);
+  auto add = [&](const wxString& label, wxWindow* control) { AddLabelled(grid, page, label, control); };
   accNazwa_ = new wxTextCtrl(page, wxID_ANY);
   accNumer_ = new wxTextCtrl(page, wxID_ANY);
   accBank_ = new wxTextCtrl(page, wxID_ANY);
@@ -354,13 +357,8 @@ wxWindow* DaneFirmy::BuildDocumentsPage(wxWindow* parent) {
   stopka_ = labelAbove(_("Stopka tekstowa na dokumentach"), 110, 1);
   informacja_ = labelAbove(_("Informacja dodatkowa"), 80, 0);
 
-  auto* grid = new wxFlexGridSizer(4, 8, 8);
-  grid->AddGrowableCol(1);
-  grid->AddGrowableCol(3);
-  auto add = [&](const wxString& label, wxWindow* control) {
-    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(control, 0, wxEXPAND);
-  };
+  auto* grid = LabelledGrid(2);
+  auto add = [&](const wxString& label, wxWindow* control) { AddLabelled(grid, page, label, control); };
   miejsceWystawienia_ = new wxTextCtrl(page, wxID_ANY);
   formaPlatnosci_ = ReadOnlyCombo(page, "domyslna_platnosc", wxArrayString());
   termin_ = NewText(page, "domyslny_termin", "7");
@@ -385,12 +383,10 @@ wxWindow* DaneFirmy::BuildHistoryPage(wxWindow* parent) {
 
 wxWindow* DaneFirmy::BuildAdvancedPage(wxWindow* parent) {
   auto* page = new wxPanel(parent);
-  auto* grid = new wxFlexGridSizer(2, 8, 8);
-  grid->AddGrowableCol(1);
+  auto* grid = LabelledGrid(1);
   auto add = [&](const wxString& label) {
-    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
     auto* text = new wxTextCtrl(page, wxID_ANY);
-    grid->Add(text, 0, wxEXPAND);
+    AddLabelled(grid, page, label, text);
     return text;
   };
   krs_ = add(_("KRS"));

@@ -43,18 +43,9 @@ void SelectText(wxComboBox* box, const wxString& text) {
 }  // namespace
 
 CompanyValidationFields DaneFirmy::ValidationFields() const {
-  CompanyValidationFields f;
-  f.nazwa = nazwa_->GetValue();
-  f.nazwaPelna = nazwaPelna_->GetValue();
-  f.nip = nip_->GetValue();
-  f.regon = regon_->GetValue();
-  f.kraj = kraj_->GetSelection() != wxNOT_FOUND ? kraj_->GetStringSelection() : wxString();
-  f.kod = kod_->GetValue();
-  f.miejscowosc = miejscowosc_->GetValue();
-  f.ulica = ulica_->GetValue();
-  f.email = email_->GetValue();
-  f.termin = termin_->GetValue();
-  return f;
+  const CompanyRecord c = ReadForm();
+  // The term is checked as typed; ReadForm has already read it as a number.
+  return {c.nazwa, c.nazwaPelna, c.nip, c.regon, c.kraj, c.kod, c.miejscowosc, c.ulica, c.email, termin_->GetValue()};
 }
 
 wxWindow* DaneFirmy::FieldWindow(CompanyField field) const {
