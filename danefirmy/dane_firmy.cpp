@@ -5,6 +5,7 @@
 #include "app/common/i18n.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
+#include "danefirmy/sash_rules.h"
 #include "sqldata/dv_model.h"
 #include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
@@ -54,6 +55,10 @@ wxComboBox* ReadOnlyCombo(wxWindow* parent, const wxString& name, const wxArrayS
 wxTextCtrl* NewText(wxWindow* parent, const wxString& name, const wxString& value = wxString(),
                     const wxSize& size = wxDefaultSize, long style = 0) {
   return new wxTextCtrl(parent, wxID_ANY, value, wxDefaultPosition, size, style, wxDefaultValidator, name);
+}
+
+wxCheckBox* NewCheck(wxWindow* parent, const wxString& label, const wxString& name) {
+  return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
 }
 
 wxStaticText* SectionTitle(wxWindow* parent, const wxString& text) {
@@ -219,10 +224,8 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   datePicker_ = new wxDatePickerCtrl(page, wxID_ANY, wxDefaultDateTime, wxDefaultPosition, wxDefaultSize,
                                      wxDP_DROPDOWN | wxDP_SHOWCENTURY, wxDefaultValidator, "datectrl");
   first->Add(datePicker_, 0, wxALIGN_CENTER_VERTICAL);
-  aktywna_ = new wxCheckBox(page, wxID_ANY, _("Aktywna"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                            "aktywna");
-  domyslna_ = new wxCheckBox(page, wxID_ANY, _("Domyślna"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                             "domyslna");
+  aktywna_ = NewCheck(page, _("Aktywna"), "aktywna");
+  domyslna_ = NewCheck(page, _("Domyślna"), "domyslna");
   first->Add(aktywna_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 18);
   first->Add(domyslna_, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 12);
   sizer->Add(first, 0, wxALL, 2);
@@ -248,11 +251,11 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   sizer->Add(basic, 0, wxEXPAND | wxALL, 2);
 
   auto* flags = new wxBoxSizer(wxHORIZONTAL);
-  platnikVat_ = new wxCheckBox(page, wxID_ANY, _("Płatnik VAT"));
-  czynnyVat_ = new wxCheckBox(page, wxID_ANY, _("Czynny podatnik VAT"));
-  malyPodatnik_ = new wxCheckBox(page, wxID_ANY, _("Mały podatnik"));
-  vatKwartalny_ = new wxCheckBox(page, wxID_ANY, _("VAT kwartalny"));
-  metodaKasowa_ = new wxCheckBox(page, wxID_ANY, _("Metoda kasowa"));
+  platnikVat_ = NewCheck(page, _("Płatnik VAT"), "platnik_vat");
+  czynnyVat_ = NewCheck(page, _("Czynny podatnik VAT"), "czynny_vat");
+  malyPodatnik_ = NewCheck(page, _("Mały podatnik"), "maly_podatnik");
+  vatKwartalny_ = NewCheck(page, _("VAT kwartalny"), "vat_kwartalny");
+  metodaKasowa_ = NewCheck(page, _("Metoda kasowa"), "metoda_kasowa");
   for (wxCheckBox* box : {platnikVat_, czynnyVat_, malyPodatnik_, vatKwartalny_, metodaKasowa_}) {
     flags->Add(box, 0, wxRIGHT, 12);
   }
@@ -491,8 +494,8 @@ void DaneFirmy::LoadLists() {
 void DaneFirmy::SizeAfterConstruction() {
   {
     wxWindowUpdateLocker lock(splitter_);
-    const int w = splitter_->GetClientSize().x;
-    if (w > 800) splitter_->SetSashPosition(std::max(460, w - std::max(w / 2, 930)));
+    const int position = InitialCompanySash(splitter_->GetClientSize().x);
+    if (position >= 0) splitter_->SetSashPosition(position);
   }
   wxWindowUpdateLocker lock(scrolled_);
   scrolled_->FitInside();
@@ -550,10 +553,7 @@ void DaneFirmy::OnIdentityFieldChanged(wxCommandEvent&) {
 void DaneFirmy::OnFieldChanged(wxCommandEvent&) { MarkModified(); }
 
 void DaneFirmy::OnSashChanging(wxSplitterEvent& event) {
-  const int w = splitter_->GetClientSize().x;
-  if (w < 1) return;
-  const int keep = std::min(std::max(w - 460, 260), 620);
-  if (event.GetSashPosition() > w - keep) event.Veto();
+  if (CompanySashRefused(splitter_->GetClientSize().x, event.GetSashPosition())) event.Veto();
 }
 
 void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {

@@ -129,6 +129,23 @@ class CompanyTabTest : public ::testing::Test {
     PumpEvents(20);
   }
 
+  // Ticks or clears a check box as a click does.
+  void Check(const wxString& name, bool value) {
+    auto* box = Find<wxCheckBox>(name);
+    box->SetValue(value);
+    wxCommandEvent click(wxEVT_CHECKBOX, box->GetId());
+    click.SetEventObject(box);
+    click.SetInt(value);
+    box->HandleWindowEvent(click);
+  }
+
+  void ChooseSearchColumn(wxWindowID id) {
+    wxCommandEvent choose(wxEVT_MENU, id);
+    choose.SetEventObject(tab->GetSearchCtrl());
+    tab->GetSearchCtrl()->HandleWindowEvent(choose);
+    PumpEvents(20);
+  }
+
   // Selects a row of the company list as a click does.
   void ClickRow(int row) {
     wxDataViewCtrl* list = editor->GetCompanyList();
@@ -400,4 +417,73 @@ TEST_F(CompanyTabTest, UnsavedChangesAreOfferedBeforeANewRecord) {
   EXPECT_EQ(CountRows(*db, "firma"), 1);
   EXPECT_EQ(editor->GetRecordId(), "0");
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "");
+}
+
+TEST_F(CompanyTabTest, TitleAndStatusLineFollowTheForm) {
+  OpenTab();
+  Type("nazwa", "   ");
+  EXPECT_EQ(editor->GetTitleText(), "Nowa firma");
+  Type("nazwa", " Alfa ");
+  EXPECT_EQ(editor->GetTitleText(), "Alfa");
+  Type("nip", "526 ");
+  Type("miejscowosc", "Gdynia");
+  Check("aktywna", false);
+  Check("czynny_vat", false);
+  EXPECT_EQ(editor->GetStatusText(), wxString::FromUTF8("NIP: 526  | Gdynia | PL | Nieczynny podatnik VAT | Domyślna | "
+                                                        "Nieaktywna | Brakuje danych wymaganych do faktury"));
+  // "Pełna nazwa", "Ulica i numer" and "Kod pocztowy" mark the record but wait for the next refresh.
+  Type("nazwa_pelna", "Alfa SA");
+  Type("ulica", "Morska 1");
+  Type("kod", "81-001");
+  EXPECT_NE(editor->GetStatusText().Find(wxString::FromUTF8("Brakuje")), wxNOT_FOUND);
+  Check("domyslna", false);
+  EXPECT_EQ(editor->GetStatusText(), "NIP: 526  | Gdynia | PL | Nieczynny podatnik VAT | Nieaktywna");
+  EXPECT_TRUE(editor->IsModified());
+}
+
+TEST_F(CompanyTabTest, CancelReloadsTheStoredRecordAfterAsking) {
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(CountRows(*db, "firma"), 1);
+  boxes.Clear();
+
+  Type("nazwa", "Zmieniona");
+  boxes.AnswerNext(wxID_NO);
+  Click(Find<wxButton>("ID_COMPANY_CANCEL"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Anulować zmiany?"));
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Zmieniona");
+
+  boxes.AnswerNext(wxID_YES);
+  Click(Find<wxButton>("ID_COMPANY_CANCEL"));
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa");
+  EXPECT_FALSE(editor->IsModified());
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_CANCEL")->IsEnabled());
+}
+
+TEST_F(CompanyTabTest, SearchColumnMenuSearchesOnlyWithText) {
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nip,miejscowosc) values('Alfa','5260250274','Gdynia'),"
+                           "('Beta','7251801126','Sopot')"),
+            0);
+  OpenTab();
+  ASSERT_EQ(editor->GetCompanyModel()->rowCount, 2);
+  ChooseSearchColumn(DaneFirmyMainPanel::kSearchByNipId);
+  EXPECT_EQ(tab->GetSearchColumn(), 1);
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
+
+  tab->GetSearchCtrl()->ChangeValue("7251");
+  ChooseSearchColumn(DaneFirmyMainPanel::kSearchByCityId);
+  EXPECT_EQ(tab->GetSearchColumn(), 2);
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 0);
+  ChooseSearchColumn(DaneFirmyMainPanel::kSearchByNipId);
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 1);
+
+  wxCommandEvent cancel(wxEVT_SEARCH_CANCEL, tab->GetSearchCtrl()->GetId());
+  cancel.SetEventObject(tab->GetSearchCtrl());
+  tab->GetSearchCtrl()->HandleWindowEvent(cancel);
+  EXPECT_EQ(tab->GetSearchCtrl()->GetValue(), "");
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
 }

@@ -1,0 +1,14 @@
+#include "danefirmy/sash_rules.h"
+
+#include <algorithm>
+
+int InitialCompanySash(int width) {
+  if (width <= 800) return -1;
+  return std::max(460, width - std::max(width / 2, 930));
+}
+
+bool CompanySashRefused(int width, int position) {
+  if (width < 1) return false;
+  const int keep = std::min(std::max(width - 460, 260), 620);
+  return position > width - keep;
+}
