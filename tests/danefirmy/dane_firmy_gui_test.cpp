@@ -39,7 +39,7 @@ class RecordingEvents : public ICompanyEvents {
  public:
   bool NotifyCompanyCreated(int companyId, wxString* error) override {
     created.push_back(companyId);
-    if (fail && error) *error = "Moduł: brak danych";
+    if (fail && error) *error = wxString::FromUTF8("Moduł: brak danych");
     return !fail;
   }
   std::vector<int> created;
@@ -486,4 +486,48 @@ TEST_F(CompanyTabTest, SearchColumnMenuSearchesOnlyWithText) {
   tab->GetSearchCtrl()->HandleWindowEvent(cancel);
   EXPECT_EQ(tab->GetSearchCtrl()->GetValue(), "");
   EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
+}
+
+TEST_F(CompanyTabTest, ChangingTheSelectionOffersToSaveAndCancelKeepsTheRecord) {
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,nip,kod,miejscowosc,ulica,domyslna,data_od) values"
+                           "('Alfa','Alfa SA','5260250274','00-001','Gdynia','Morska 1',1,'2024-01-01'),"
+                           "('Beta','Beta SA','7251801126','00-002','Sopot','Plac 2',0,'2024-01-01')"),
+            0);
+  app->workingId = "1";
+  OpenTab();
+  ASSERT_EQ(editor->GetRecordId(), "1");
+  MessageBoxRecorder boxes(wxID_OK);
+  Type("nazwa", "Alfa Zmieniona");
+
+  boxes.AnswerNext(wxID_CANCEL);
+  ClickRow(1);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Czy zapisać zmiany?"));
+  EXPECT_EQ(editor->GetRecordId(), "1");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
+  EXPECT_TRUE(editor->GetCompanyList()->IsSelected(editor->GetCompanyModel()->GetItem(0)));
+
+  // "Tak" stores the record under its own id before the other company is shown.
+  boxes.AnswerNext(wxID_YES);
+  ClickRow(1);
+  EXPECT_EQ(Cell("select nazwa from firma where id_firmy=1"), "Alfa Zmieniona");
+  EXPECT_EQ(editor->GetRecordId(), "2");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Beta");
+  EXPECT_FALSE(editor->IsModified());
+}
+
+TEST_F(CompanyTabTest, ModuleFailureIsReportedButTheCompanyStaysSaved) {
+  app->events.fail = true;
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message,
+            wxString::FromUTF8("Firma została zapisana, ale nie udało się uzupełnić danych firmowych dodatków:\n"
+                               "Moduł: brak danych"));
+  EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
+  EXPECT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(editor->GetRecordId(), "1");
+  EXPECT_FALSE(editor->IsModified());
 }
