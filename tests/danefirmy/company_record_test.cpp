@@ -51,9 +51,11 @@ CompanyAccountRow Account(const wxString& name, const wxString& rodzaj, long id 
 class CompanyStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    db = std::make_unique<SQLData>(folders.root() + "/program.db");
+    const wxString path = folders.root() + "/program.db";
+    wxString message;
+    ASSERT_TRUE(veldrix::test::CreateProgramDatabase(folders, path, &message)) << message;
+    db = std::make_unique<SQLData>(path);
     ASSERT_TRUE(db->IniciujBazeDanych());
-    ASSERT_TRUE(veldrix::test::CreateCompanyTables(*db));
     store = std::make_unique<CompanyStore>(*db);
   }
 

@@ -76,9 +76,10 @@ class CompanyTabTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dbPath = folders.root() + "/program.db";
+    wxString message;
+    ASSERT_TRUE(veldrix::test::CreateProgramDatabase(folders, dbPath, &message)) << message;
     db = std::make_unique<SQLData>(dbPath);
     ASSERT_TRUE(db->IniciujBazeDanych());
-    ASSERT_TRUE(veldrix::test::CreateCompanyTables(*db));
     app = std::make_unique<FakeApplication>(dbPath, folders.root() + "/veldrix.ini");
   }
 
