@@ -184,6 +184,9 @@ class CompanyTabTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(CompanyTabTest, FreshTabOnAnEmptyDatabaseShowsANewDefaultCompany) {
+  ASSERT_GE(db->DeleteData(wxString::FromUTF8("insert into platnosc(nazwa,domyslna) values('Gotówka',0),"
+                                              "('Przelew',1)")),
+            0);
   OpenTab();
   SaveScreenshot(frame, "danefirmy_empty");
   EXPECT_EQ(editor->GetRecordId(), "0");
@@ -193,10 +196,18 @@ TEST_F(CompanyTabTest, FreshTabOnAnEmptyDatabaseShowsANewDefaultCompany) {
             wxString::FromUTF8("PL | Czynny podatnik VAT | Domyślna | Brakuje danych wymaganych do faktury"));
   EXPECT_TRUE(Find<wxCheckBox>("domyslna")->GetValue());
   EXPECT_EQ(Find<wxTextCtrl>("domyslny_termin")->GetValue(), "7");
-  EXPECT_EQ(Find<wxComboBox>("domyslna_platnosc")->GetCount(), 3u);
+  EXPECT_EQ(Find<wxComboBox>("domyslna_platnosc")->GetCount(), 2u);
+  EXPECT_EQ(Find<wxComboBox>("domyslna_platnosc")->GetStringSelection(), "Przelew");
   EXPECT_FALSE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
   EXPECT_FALSE(Find<wxButton>("ID_COMPANY_CANCEL")->IsEnabled());
   EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+
+  // The selected payment form is stored by its id.
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Cell("select domyslna_platnosc from firma"), Cell("select id_platnosci from platnosc where nazwa='Przelew'"));
 }
 
 TEST_F(CompanyTabTest, OpensOnTheWorkingCompanyWithItsAccounts) {
