@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 
 namespace veldrix {
 
@@ -12,7 +13,14 @@ void WorkerRegistry::RegisterThread(wxThread* thread) {
 
 void WorkerRegistry::UnregisterThread(wxThread* thread) {
   std::lock_guard<std::mutex> guard(lock_);
-  threads_.erase(std::remove(threads_.begin(), threads_.end(), thread), threads_.end());
+  const auto found = std::find(threads_.begin(), threads_.end(), thread);
+  if (found == threads_.end()) return;
+  threads_.erase(found);
+  if (threads_.empty() && shuttingDown_) {
+    shuttingDown_ = false;
+    ++allDonePosts_;
+    allDoneSignal_.notify_all();
+  }
 }
 
 bool WorkerRegistry::IsShuttingDown() const {
@@ -28,6 +36,15 @@ void WorkerRegistry::RequestShutdown() {
 std::size_t WorkerRegistry::RunningCount() const {
   std::lock_guard<std::mutex> guard(lock_);
   return threads_.size();
+}
+
+bool WorkerRegistry::WaitAllDone(int milliseconds) {
+  std::unique_lock<std::mutex> guard(lock_);
+  if (!allDoneSignal_.wait_for(guard, std::chrono::milliseconds(milliseconds), [this] { return allDonePosts_ > 0; })) {
+    return false;
+  }
+  --allDonePosts_;
+  return true;
 }
 
 namespace {

@@ -1,0 +1,37 @@
+// The process configuration ("veldrix.ini", installed by the main window) and the one
+// lock every thread takes around it: wxConfigBase keeps a current path and a cache
+// that two threads must never touch at once. Never created on demand.
+#pragma once
+
+#include <mutex>
+
+class wxConfigBase;
+
+namespace veldrix {
+
+// Holds the configuration lock for its lifetime and gives the installed
+// configuration object, or null when none is installed. Recursive, so a helper
+// that takes a ConfigAccess may be called by code that already holds one.
+class ConfigAccess {
+ public:
+  ConfigAccess();
+  ConfigAccess(const ConfigAccess&) = delete;
+  ConfigAccess& operator=(const ConfigAccess&) = delete;
+
+  wxConfigBase* get() const { return config_; }
+  wxConfigBase* operator->() const { return config_; }
+  explicit operator bool() const { return config_ != nullptr; }
+
+ private:
+  std::unique_lock<std::recursive_mutex> guard_;
+  wxConfigBase* config_;
+};
+
+// Installs the configuration object (null uninstalls) under the lock and returns the
+// previous one, which the caller then owns. Also switches wxWidgets' create-on-demand
+// off, so that no second, default configuration file ever appears.
+wxConfigBase* InstallConfig(wxConfigBase* config);
+
+std::recursive_mutex& ConfigLock();
+
+}  // namespace veldrix

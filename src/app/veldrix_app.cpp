@@ -1,0 +1,84 @@
+#include "app/veldrix_app.h"
+
+#include "app/command_line.h"
+#include "app/common/i18n.h"
+#include "app/common/message_box.h"
+#include "app/common/paths.h"
+#include "app/updater_swap.h"
+#include "app/veldrix_frame.h"
+#include "db/driver_registry.h"
+
+#include <wx/cmdline.h>
+#include <wx/image.h>
+
+#include <csignal>
+#include <cstdio>
+
+VeldrixApp::VeldrixApp() {
+  InstallAppState(this);
+  veldrix::InstallWorkerRegistry(this);
+}
+
+VeldrixApp::~VeldrixApp() {
+  veldrix::InstallWorkerRegistry(nullptr);
+  InstallAppState(nullptr);
+}
+
+VeldrixApp* TheVeldrixApp() { return dynamic_cast<VeldrixApp*>(wxTheApp); }
+
+bool VeldrixApp::OnInit() {
+  RegisterBuiltinDrivers();
+  if (!wxApp::OnInit()) return false;
+  SetWorkingCompanyId("0");
+  SetUpLocale();
+  SwapUpdater(veldrix::ProgramFolder());
+  wxInitAllImageHandlers();
+
+  auto* frame = new VeldrixFrame();
+  frame->Show();
+  SetTopWindow(frame);
+  // A desktop session ending (or a plain kill) sends SIGTERM: close the window as the
+  // user would, so the configuration is written and the workers are told to stop.
+  SetSignalHandler(SIGTERM, &VeldrixApp::OnTerminateSignal);
+  return true;
+}
+
+void VeldrixApp::OnTerminateSignal(int) {
+  if (wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr) {
+    top->Close(true);
+    // The window is deleted at the next idle time, which a signal does not bring.
+    wxWakeUpIdle();
+  } else if (wxTheApp) {
+    wxTheApp->ExitMainLoop();
+  }
+}
+
+int VeldrixApp::OnExit() { return 0; }
+
+void VeldrixApp::OnInitCmdLine(wxCmdLineParser& parser) { DescribeCommandLine(parser); }
+
+bool VeldrixApp::OnCmdLineParsed(wxCmdLineParser& parser) {
+  wxString path;
+  wxString message;
+  if (!ResolveDatabasePath(parser, veldrix::ProgramFolder(), &path, &message)) {
+    veldrix::ShowMessageBox(message, _("Błąd"), wxOK | wxICON_ERROR, nullptr);
+    return false;
+  }
+  SetDefaultDatabasePath(path);
+  return true;
+}
+
+int VeldrixApp::GetLanguage() const { return localeSet_ ? locale_.GetLanguage() : wxLANGUAGE_UNKNOWN; }
+
+void VeldrixApp::SetUpLocale() {
+  if (!wxLocale::IsAvailable(wxLANGUAGE_POLISH)) {
+    std::fputs("The selected language is not supported by your system.\n", stdout);
+    std::fputs("Try installing support for this language.\n", stdout);
+    return;
+  }
+  locale_.Init(wxLANGUAGE_POLISH, wxLOCALE_DONT_LOAD_DEFAULT);
+  localeSet_ = true;
+  wxLocale::AddCatalogLookupPathPrefix("./langs");
+  locale_.AddCatalog("Veldrix");
+  if (!locale_.IsOk()) std::fputs("selected language is wrong\n", stderr);
+}
