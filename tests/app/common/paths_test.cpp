@@ -54,3 +54,26 @@ TEST(WorkerRegistry, TracksThreadsAndShutdown) {
   veldrix::InstallWorkerRegistry(nullptr);
   EXPECT_FALSE(veldrix::Workers().IsShuttingDown());
 }
+
+TEST(WorkerRegistry, LastThreadLeavingDuringShutdownClearsTheFlagAndPostsOnce) {
+  veldrix::WorkerRegistry registry;
+  auto* first = reinterpret_cast<wxThread*>(0x10);
+  auto* second = reinterpret_cast<wxThread*>(0x20);
+  registry.RegisterThread(first);
+  registry.UnregisterThread(first);
+  EXPECT_FALSE(registry.IsShuttingDown());
+  EXPECT_FALSE(registry.WaitAllDone(0));  // no shutdown under way: nothing posted
+
+  registry.RegisterThread(first);
+  registry.RegisterThread(second);
+  registry.RequestShutdown();
+  registry.UnregisterThread(first);
+  EXPECT_TRUE(registry.IsShuttingDown());
+  EXPECT_FALSE(registry.WaitAllDone(0));
+  registry.UnregisterThread(second);
+  EXPECT_FALSE(registry.IsShuttingDown());
+  EXPECT_TRUE(registry.WaitAllDone(0));
+  EXPECT_FALSE(registry.WaitAllDone(0));
+  registry.UnregisterThread(second);  // not registered: nothing changes
+  EXPECT_FALSE(registry.WaitAllDone(0));
+}
