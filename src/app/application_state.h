@@ -5,15 +5,19 @@
 
 #include "app/common/worker_registry.h"
 #include "app/connection_settings.h"
+#include "pluginmanager/host_application.h"
 
 #include <wx/string.h>
 
 #include <mutex>
 
-class ApplicationState : public ConnectionSettings, public veldrix::WorkerRegistry {
+class ApplicationState : public ConnectionSettings,
+                         public veldrix::WorkerRegistry,
+                         public veldrix::IHostApplication {
  public:
+  wxString GetActiveConnection() const override { return ConnectionSettings::GetActiveConnection(); }
   // Decimal id (column id_firmy) of the company the user works for; "0" means none.
-  wxString GetWorkingCompanyId() const;
+  wxString GetWorkingCompanyId() const override;
   void SetWorkingCompanyId(const wxString& id);
 
  private:

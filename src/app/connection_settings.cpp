@@ -157,7 +157,7 @@ wxString ConnectionSettings::DefaultSqliteConnection() const {
   return text;
 }
 
-wxString ConnectionSettings::GetActiveConnection() {
+wxString ConnectionSettings::GetActiveConnection() const {
   const wxString cached = CachedConnection();
   if (!cached.empty()) return cached;
   const wxString fallback = DefaultSqliteConnection();
@@ -180,7 +180,7 @@ wxString ConnectionSettings::GetActiveConnection() {
   return BuildConnectionString(info);
 }
 
-DbConnectionInfo ConnectionSettings::GetActiveConnectionInfo() {
+DbConnectionInfo ConnectionSettings::GetActiveConnectionInfo() const {
   DbConnectionInfo info;
   ParseConnectionInfo(GetActiveConnection(), &info, nullptr);
   return info;
@@ -204,7 +204,7 @@ void ConnectionSettings::SetActiveConnection(const wxString& connection) {
   config->SetPath("/");
 }
 
-std::vector<ConnectionProfile> ConnectionSettings::ReadConnectionProfiles() {
+std::vector<ConnectionProfile> ConnectionSettings::ReadConnectionProfiles() const {
   std::vector<ConnectionProfile> profiles;
   std::vector<SavedConnection> history;
   StoredActive stored;
@@ -273,7 +273,7 @@ bool ConnectionSettings::SaveConnectionSettings(const std::vector<ConnectionProf
   return true;
 }
 
-wxArrayString ConnectionSettings::GetSavedConnectionNames() {
+wxArrayString ConnectionSettings::GetSavedConnectionNames() const {
   wxArrayString names;
   std::vector<SavedConnection> history;
   {
@@ -287,7 +287,7 @@ wxArrayString ConnectionSettings::GetSavedConnectionNames() {
   return names;
 }
 
-int ConnectionSettings::FindActiveSavedConnection() {
+int ConnectionSettings::FindActiveSavedConnection() const {
   std::vector<SavedConnection> history;
   {
     veldrix::ConfigAccess config;

@@ -62,8 +62,8 @@ class ConnectionSettings {
   wxString DefaultSqliteConnection() const;
   // The cached connection, else the stored one with its remembered password put back,
   // else the default. Also switches the SQL trace to the stored "LogSqlQueries".
-  wxString GetActiveConnection();
-  DbConnectionInfo GetActiveConnectionInfo();
+  wxString GetActiveConnection() const;
+  DbConnectionInfo GetActiveConnectionInfo() const;
   // An empty text returns to the default database: the cache and the stored active
   // connection are cleared, the saved connections stay. Another text becomes the
   // active connection of this run (not stored).
@@ -71,15 +71,15 @@ class ConnectionSettings {
 
   // For the database configuration dialog: the history with passwords, or the active
   // connection alone when the history is empty.
-  std::vector<ConnectionProfile> ReadConnectionProfiles();
+  std::vector<ConnectionProfile> ReadConnectionProfiles() const;
   bool SaveConnectionSettings(const std::vector<ConnectionProfile>& profiles, int activeIndex,
                               wxString* error = nullptr);
 
   // For the login dialog: the names of the saved connections (the active connection's
   // description when there are none), the index of the active one among them (0 when
   // it is not found), and the switch to one of them by that same index.
-  wxArrayString GetSavedConnectionNames();
-  int FindActiveSavedConnection();
+  wxArrayString GetSavedConnectionNames() const;
+  int FindActiveSavedConnection() const;
   bool ActivateSavedConnection(int index);
 
  private:

@@ -17,9 +17,11 @@
 VeldrixApp::VeldrixApp() {
   InstallAppState(this);
   veldrix::InstallWorkerRegistry(this);
+  veldrix::InstallHostApplication(this);
 }
 
 VeldrixApp::~VeldrixApp() {
+  veldrix::InstallHostApplication(nullptr);
   veldrix::InstallWorkerRegistry(nullptr);
   InstallAppState(nullptr);
 }

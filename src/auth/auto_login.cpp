@@ -1,6 +1,7 @@
 #include "auth/auto_login.h"
 
 #include "app/common/base64.h"
+#include "app/common/config_access.h"
 #include "app/common/i18n.h"
 #include "app/common/secret_store.h"
 #include "auth/auth_service.h"
@@ -114,7 +115,8 @@ bool AuthService::EnableAutoLogin(const wxString& username, const wxString& pass
   }
   wxString credential;
   if (!ProtectAutoLoginPassword(password, &credential, error)) return false;
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess access;
+  wxConfigBase* config = access.get();
   if (!config) {
     if (error) *error = _("Brak konfiguracji programu.");
     return false;
@@ -132,7 +134,8 @@ bool AuthService::EnableAutoLogin(const wxString& username, const wxString& pass
 }
 
 void AuthService::DisableAutoLogin() {
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess access;
+  wxConfigBase* config = access.get();
   if (!config) return;
   config->SetPath("/Security");
   config->DeleteGroup("AutoLogin");
@@ -141,7 +144,8 @@ void AuthService::DisableAutoLogin() {
 }
 
 bool AuthService::IsAutoLoginEnabled() {
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess access;
+  wxConfigBase* config = access.get();
   if (!config) return false;
   const AutoLoginRecord record = ReadRecord(config, true);
   return !record.username.empty() && !record.credential.empty();
@@ -154,7 +158,7 @@ bool AuthService::TryAutoLogin(wxString* error) {
     DisableAutoLogin();
     return false;
   }
-  AutoLoginRecord record = ReadRecord(wxConfigBase::Get(false), false);
+  AutoLoginRecord record = ReadRecord(veldrix::ConfigAccess().get(), false);
   if (!record.username.IsSameAs(account.username, false)) {
     DisableAutoLogin();
     if (error) *error = _("Zapis autologowania nie pasuje do aktywnego użytkownika.");

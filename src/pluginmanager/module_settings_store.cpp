@@ -1,5 +1,6 @@
 #include "pluginmanager/module_settings_store.h"
 
+#include "app/common/config_access.h"
 #include "pluginmanager/host_application.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
@@ -42,7 +43,8 @@ wxString ModuleSettingsStore::Get(const wxString& path, const wxString& key, con
     wxString value;
     return ReadCompanyValue(p, key, &value) ? value : defaultValue;
   }
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess access;
+  wxConfigBase* config = access.get();
   if (!config || key.empty()) return defaultValue;
   config->SetPath(p);
   wxString value;
@@ -59,7 +61,8 @@ void ModuleSettingsStore::Set(const wxString& path, const wxString& key, const w
     WriteCompanyValue(p, key, value);
     return;
   }
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess access;
+  wxConfigBase* config = access.get();
   if (!config || key.empty()) return;
   config->SetPath(p);
   config->Write(key, value);
@@ -68,7 +71,8 @@ void ModuleSettingsStore::Set(const wxString& path, const wxString& key, const w
 }
 
 void ModuleSettingsStore::RemoveConfigGroup(const wxString& path) {
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess access;
+  wxConfigBase* config = access.get();
   if (!config) return;
   const wxString group = NormalizeConfigPath(path).Mid(1);
   if (group.empty()) return;

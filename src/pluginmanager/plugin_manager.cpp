@@ -1,5 +1,6 @@
 #include "pluginmanager/plugin_manager.h"
 
+#include "app/common/config_access.h"
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
 #include "pluginmanager/module_files.h"
@@ -213,11 +214,13 @@ void PluginManager::LoadModule(const wxString& folder, const wxString& libraryPa
   module.loaded = true;
 
   const wxString id = module.Id();
-  wxConfigBase* config = wxConfigBase::Get(false);
-  if (config && !id.empty()) {
-    config->SetPath("/Plugins/" + id);
-    module.enabled = config->ReadBool("Enabled", true);
-    config->SetPath("/");
+  {
+    veldrix::ConfigAccess config;
+    if (config && !id.empty()) {
+      config->SetPath("/Plugins/" + id);
+      module.enabled = config->ReadBool("Enabled", true);
+      config->SetPath("/");
+    }
   }
 
   if (e.getDependencies) {
@@ -403,7 +406,8 @@ void PluginManager::ReadModuleSchemas(PluginModule& module) {
 }
 
 void PluginManager::WriteModuleEnabledFlag(const wxString& id, bool enabled) {
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess access;
+  wxConfigBase* config = access.get();
   if (!config || id.empty()) return;
   config->SetPath("/Plugins/" + id);
   config->Write("Enabled", enabled);
