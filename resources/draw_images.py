@@ -630,6 +630,14 @@ def watermark():
     return c.rgba()
 
 
+def program_icon(c):
+    """The program's own picture: a ledger page with a "V" on a blue tile."""
+    c.paint(rrect(4, 4, 96, 96, 20), vertical_gradient((66, 165, 245), DARK_BLUE, 4, 96))
+    c.paint(rrect(22, 16, 78, 84, 6), WHITE, 0.18)
+    c.paint(polyline([(30, 28), (50, 74), (70, 28)], 11), WHITE)
+    c.paint(line(30, 84, 70, 84, 4), WHITE, 0.7)
+
+
 TOOLBAR = [
     ("dodaj", icon_dodaj), ("edytuj", icon_edytuj), ("wybierz", icon_wybierz), ("usun", icon_usun),
     ("odswiez", icon_odswiez), ("zamknij", icon_zamknij), ("drukuj", icon_drukuj),
@@ -655,6 +663,12 @@ def main():
     write_png_rgba(os.path.join(OUT, "auth_illustration.png"), 450, 105, auth_illustration())
     write_png_rgba(os.path.join(OUT, "module-icons-transparent.png"), 1254, 1254, sprite_sheet())
     write_xpm(os.path.join(OUT, "quillmore_znak_wodny.xpm"), "quillmore_znak_wodny", 100, 100, watermark())
+    write_program_icons()
+
+
+def write_program_icons():
+    write_png_rgba(os.path.join(OUT, "ikona.png"), 256, 256, draw((256, 256), program_icon))
+    write_png_rgba(os.path.join(OUT, "ikona2.png"), 60, 60, draw((60, 60), program_icon))
 
 
 if __name__ == "__main__":

@@ -77,6 +77,12 @@ class VeldrixFrameTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(VeldrixFrameTest, OpensWithItsPanesByNameAndItsTitle) {
+  // The pictures the build puts beside the executable.
+  for (const char* name : {"ikona.png", "ikona2.png"}) {
+    veldrix::EnsureFolder(veldrix::JoinPath(folders_.programFolder(), "images"));
+    WriteFileBytes(veldrix::JoinPath(folders_.programFolder(), "images", name),
+                   ReadFileBytes(veldrix::JoinPath(veldrix::JoinPath(veldrix::test::SourceDir(), "resources"), "images", name)));
+  }
   VeldrixFrame* frame = OpenFrame();
   EXPECT_EQ(frame->GetTitle(), "Veldrix 0.25.9. Alpha");
   EXPECT_EQ(frame->GetWindowTitle(), "Veldrix 0.25.9. Alpha");
@@ -122,7 +128,11 @@ TEST_F(VeldrixFrameTest, OpensWithItsPanesByNameAndItsTitle) {
   EXPECT_EQ(storeTool->GetLongHelp(), wxString::FromUTF8("Przeglądaj, instaluj i aktualizuj dodatki"));
   EXPECT_TRUE(storeTool->GetBitmapBundle().IsOk());
   EXPECT_EQ(tools->FindToolByIndex(1)->GetKind(), wxITEM_SEPARATOR);
-  EXPECT_NE(tools->FindTool(ControlIds().appMenuTool), nullptr);
+  const wxAuiToolBarItem* menuTool = tools->FindTool(ControlIds().appMenuTool);
+  ASSERT_NE(menuTool, nullptr);
+  ASSERT_TRUE(menuTool->GetBitmapBundle().IsOk());
+  EXPECT_EQ(menuTool->GetBitmapBundle().GetDefaultSize(), wxSize(60, 60));
+  EXPECT_TRUE(frame->GetIcons().GetIconCount() >= 4);
 
   EXPECT_EQ(wxConfigBase::Get(false), frame->GetConfig());
   veldrix::test::SaveScreenshot(frame, "veldrix_frame_empty");
@@ -130,6 +140,10 @@ TEST_F(VeldrixFrameTest, OpensWithItsPanesByNameAndItsTitle) {
 
 TEST_F(VeldrixFrameTest, ConfigurationIsWrittenWhenTheWindowIsDestroyedBeforeWorkersAreStopped) {
   VeldrixFrame* frame = OpenFrame();
+  // Without its pictures the application-menu tool has none and the tools stay 60 x 60.
+  EXPECT_FALSE(frame->GetStoreToolbar()->FindTool(ControlIds().appMenuTool)->GetBitmapBundle().IsOk());
+  EXPECT_EQ(frame->GetStoreToolbar()->FindTool(ControlIds().moduleStoreTool)->GetBitmapBundle().GetDefaultSize(),
+            wxSize(60, 60));
   {
     veldrix::ConfigAccess config;
     config->Write("/veldrix/id_firmy", "77");
