@@ -9,6 +9,7 @@
 #include "db/driver_registry.h"
 
 #include <wx/cmdline.h>
+#include <wx/config.h>
 #include <wx/image.h>
 
 #include <csignal>
@@ -29,6 +30,8 @@ VeldrixApp::~VeldrixApp() {
 VeldrixApp* TheVeldrixApp() { return dynamic_cast<VeldrixApp*>(wxTheApp); }
 
 bool VeldrixApp::OnInit() {
+  // Only the main window's file is ever the configuration (see config_access.h).
+  wxConfigBase::DontCreateOnDemand();
   RegisterBuiltinDrivers();
   if (!wxApp::OnInit()) return false;
   SetWorkingCompanyId("0");
