@@ -10,6 +10,7 @@
 #include "app/program_config.h"
 #include "app/veldrix_app.h"
 #include "auth/iauth_service.h"
+#include "pluginmanager/plugin_manager.h"
 #include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
 
@@ -155,6 +156,10 @@ void VeldrixFrame::CreateStoreToolbar() {
 }
 
 VeldrixFrame::~VeldrixFrame() {
+  // The modules shut down while the service, the configuration and the database they
+  // use still exist.
+  delete pluginManager_;
+  pluginManager_ = nullptr;
   delete authService_;
   authService_ = nullptr;
 

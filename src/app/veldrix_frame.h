@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 
 class IAuthService;
+class PluginManager;
 class Querys;
 class SQLData;
 class wxAuiManager;
@@ -59,6 +60,7 @@ class VeldrixFrame : public wxFrame {
   wxArrayString companyNames_;
   wxArrayLong companyIds_;
   int currentCompanyIndex_ = 0;
+  PluginManager* pluginManager_ = nullptr;  // made after login
   IAuthService* authService_ = nullptr;
   bool loggedIn_ = false;
   wxString windowTitle_;
