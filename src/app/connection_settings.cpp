@@ -80,8 +80,6 @@ bool ReadSavedConnection(wxConfigBase* config, int index, SavedConnection* out, 
   config->Read("EncryptedPassword", &entry.encryptedPassword, wxString());
   config->SetPath("/");
   if (connection.empty() || !ParseConnectionInfo(connection, &entry.info, nullptr)) return false;
-  // A stored string is written without its password; one edited in by hand loses it here.
-  entry.info.password.clear();
   if (decryptPassword && entry.rememberPassword && !entry.encryptedPassword.empty()) {
     wxString password;
     if (UnprotectDatabasePassword(entry.encryptedPassword, &password)) entry.info.password = password;
@@ -171,7 +169,6 @@ wxString ConnectionSettings::GetActiveConnection() const {
   if (stored.connection.empty()) return fallback;
   DbConnectionInfo info;
   if (!ParseConnectionInfo(stored.connection, &info, nullptr)) return stored.connection;
-  info.password.clear();
   wxString password;
   if (stored.rememberPassword && !stored.encryptedPassword.empty() &&
       UnprotectDatabasePassword(stored.encryptedPassword, &password)) {
