@@ -47,20 +47,27 @@ void ApplyMySqlOptions(bool ssl, MYSQL* handle) {
   }
 }
 
+std::string Utf8(const wxString& text) {
+  const wxScopedCharBuffer buffer = text.utf8_str();
+  return std::string(buffer.data(), buffer.length());
+}
+
 struct ConnectValues {
-  wxScopedCharBuffer host;
-  wxScopedCharBuffer user;
-  wxScopedCharBuffer password;
-  wxScopedCharBuffer database;  // empty: no default database
+  std::string host;
+  std::string user;
+  std::string password;
+  std::string database;  // empty: no default database
   unsigned int port = 3306;
+
+  const char* databaseOrNull() const { return database.empty() ? nullptr : database.c_str(); }
 };
 
 MYSQL* TryMySqlConnect(const ConnectValues& values, const char* host, bool ssl, wxString* error) {
   MYSQL* handle = InitHandle();
   if (!handle) return nullptr;
   ApplyMySqlOptions(ssl, handle);
-  const char* database = values.database.length() > 0 ? values.database.data() : nullptr;
-  if (mysql_real_connect(handle, host, values.user.data(), values.password.data(), database, values.port, nullptr, 0)) {
+  if (mysql_real_connect(handle, host, values.user.c_str(), values.password.c_str(), values.databaseOrNull(),
+                         values.port, nullptr, 0)) {
     return handle;
   }
   *error = MySqlError(handle);
@@ -79,10 +86,10 @@ class MySqlConnection : public IDbConnection {
     std::lock_guard<std::mutex> guard(lock_);
     closeLocked();
     ConnectValues values;
-    values.host = (info.server.empty() ? wxString("localhost") : info.server).utf8_str();
-    values.user = info.user.utf8_str();
-    values.password = info.password.utf8_str();
-    values.database = info.database.utf8_str();
+    values.host = info.server.empty() ? std::string("localhost") : Utf8(info.server);
+    values.user = Utf8(info.user);
+    values.password = Utf8(info.password);
+    values.database = Utf8(info.database);
     values.port = info.port > 0 ? static_cast<unsigned int>(info.port) : 3306u;
 
     MYSQL* handle = InitHandle();
@@ -91,19 +98,17 @@ class MySqlConnection : public IDbConnection {
       return false;
     }
     ApplyMySqlOptions(info.ssl, handle);
-    const char* database = values.database.length() > 0 ? values.database.data() : nullptr;
-    if (mysql_real_connect(handle, values.host.data(), values.user.data(), values.password.data(), database,
-                           values.port, nullptr, CLIENT_MULTI_STATEMENTS)) {
+    if (mysql_real_connect(handle, values.host.c_str(), values.user.c_str(), values.password.c_str(),
+                           values.databaseOrNull(), values.port, nullptr, CLIENT_MULTI_STATEMENTS)) {
       return startSession(handle, error);
     }
     wxString reason = MySqlError(handle);
     if (reason.Lower().Contains("ssl is required")) {
       mysql_close(handle);
       handle = nullptr;
-      const std::string host(values.host.data());
-      std::vector<std::string> hosts = {host};
-      if (host != "localhost") hosts.push_back("localhost");
-      if (host != "127.0.0.1") hosts.push_back("127.0.0.1");
+      std::vector<std::string> hosts = {values.host};
+      if (values.host != "localhost") hosts.push_back("localhost");
+      if (values.host != "127.0.0.1") hosts.push_back("127.0.0.1");
       for (const std::string& candidate : hosts) {
         if (MYSQL* retried = TryMySqlConnect(values, candidate.c_str(), info.ssl, &reason)) {
           return startSession(retried, error);

@@ -1,0 +1,151 @@
+#include "db/connection_info.h"
+#include "db/db_connection.h"
+#include "db/driver_registry.h"
+#include "server_support.h"
+
+#include <gtest/gtest.h>
+
+using veldrix::test::kMySqlServerVariable;
+using veldrix::test::UniqueServerName;
+
+namespace {
+
+class MySqlServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    VELDRIX_REQUIRE_SERVER(kMySqlServerVariable, connectionString_);
+    wxString error;
+    ASSERT_TRUE(OpenConnection(connectionString_, &connection_, &info_, &error)) << error;
+    ASSERT_EQ(info_.driver, "MySQL (MariaDB Connector/C)");
+  }
+
+  void TearDown() override {
+    if (connection_ && !table_.empty()) Run("DROP TABLE IF EXISTS " + table_);
+  }
+
+  DbQueryResult Run(const wxString& sql) {
+    DbQueryResult result;
+    wxString error;
+    EXPECT_TRUE(connection_->execute(sql, &result, &error)) << sql << ": " << error;
+    return result;
+  }
+
+  const wxString& Table() {
+    if (table_.empty()) table_ = UniqueServerName("my_contract");
+    return table_;
+  }
+
+  std::shared_ptr<IDbConnection> OpenWith(const DbConnectionInfo& info, wxString* error) {
+    auto other = DriverRegistry::instance().find(info.driver)->createConnection();
+    return other->open(info, error) ? other : nullptr;
+  }
+
+  wxString connectionString_;
+  DbConnectionInfo info_;
+  std::shared_ptr<IDbConnection> connection_;
+  wxString table_;
+};
+
+TEST_F(MySqlServer, ReturnsOneSetPerSelectWithNamesAndTypes) {
+  Run("CREATE TABLE " + Table() + " (id INT, name VARCHAR(20), price DECIMAL(10,2), d DATETIME)");
+  Run("INSERT INTO " + Table() + " VALUES (1, 'a', 12.50, '2024-03-05 07:08:09')");
+  DbQueryResult result = Run("SELECT 1 AS a; SELECT id, name, price, d FROM " + Table());
+  ASSERT_EQ(result.resultSets.size(), 2u);
+  EXPECT_EQ(result.resultSets[0].columns[0].name, "a");
+  EXPECT_EQ(result.resultSets[0].text(0, 0), "1");
+  const DbResultSet& set = result.resultSets[1];
+  ASSERT_EQ(set.columns.size(), 4u);
+  EXPECT_EQ(set.columns[0].name, "id");
+  EXPECT_EQ(set.columns[0].type, "3");
+  EXPECT_EQ(set.columns[1].type, "253");
+  EXPECT_EQ(set.columns[2].type, "246");
+  EXPECT_EQ(set.columns[3].type, "12");
+  EXPECT_EQ(set.text(0, 2), "12.50");
+  EXPECT_EQ(set.text(0, 3), "2024-03-05 07:08:09");
+}
+
+TEST_F(MySqlServer, TellsNullFromEmptyText) {
+  DbQueryResult result = Run("SELECT NULL, ''");
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  const DbResultSet& set = result.resultSets[0];
+  EXPECT_TRUE(set.isNull(0, 0));
+  EXPECT_FALSE(set.isNull(0, 1));
+  int length = -5;
+  EXPECT_NE(set.cell(0, 1, &length), nullptr);
+  EXPECT_EQ(length, 0);
+}
+
+TEST_F(MySqlServer, CountsRowsOfDataChangingStatements) {
+  Run("CREATE TABLE " + Table() + " (id INT PRIMARY KEY AUTO_INCREMENT, name VARCHAR(20))");
+  DbQueryResult result = Run("INSERT INTO " + Table() + " (name) VALUES ('a'), ('b')");
+  EXPECT_TRUE(result.resultSets.empty());
+  EXPECT_EQ(result.rowsAffected, 2);
+  result = Run("UPDATE " + Table() + " SET name = 'z' WHERE id = 2");
+  EXPECT_EQ(result.rowsAffected, 1);
+  result = Run("DELETE FROM " + Table());
+  EXPECT_EQ(result.rowsAffected, 2);
+}
+
+TEST_F(MySqlServer, KeepsTheSetsBeforeAFailingStatementAndStaysUsable) {
+  DbQueryResult result;
+  wxString error;
+  EXPECT_FALSE(connection_->execute("SELECT 1; SELECT * FROM no_such_table_here; SELECT 3", &result, &error));
+  EXPECT_TRUE(error.Contains("no_such_table_here")) << error;
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  EXPECT_EQ(result.resultSets[0].text(0, 0), "1");
+  result = Run("SELECT 5");
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  EXPECT_EQ(result.resultSets[0].text(0, 0), "5");
+}
+
+TEST_F(MySqlServer, ReadsLiteralsAndConcatenationAsSqliteDoes) {
+  const wxString text = wxString::FromUTF8("Zażółć \"gęślą\" jaźń O'Brien C:\\dane\\firma \\n ŁÓDŹ");
+  wxString literal = text;
+  literal.Replace("'", "''");  // the only escaping the program does
+  Run("CREATE TABLE " + Table() + " (id INT, name VARCHAR(100))");
+  Run("INSERT INTO " + Table() + " VALUES (1, '" + literal + "')");
+  DbQueryResult result = Run("SELECT name, CHAR_LENGTH(name), 'a' || 'b' FROM " + Table() + " WHERE name = '" +
+                             literal + "'");
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  ASSERT_EQ(result.resultSets[0].rowCount, 1);
+  EXPECT_EQ(result.resultSets[0].text(0, 0), text);
+  EXPECT_EQ(result.resultSets[0].text(0, 1), wxString::Format("%zu", text.length()));
+  EXPECT_EQ(result.resultSets[0].text(0, 2), "ab");
+}
+
+TEST_F(MySqlServer, RefusesAWrongPasswordWithDetails) {
+  DbConnectionInfo info = info_;
+  info.password = "not-the-password";
+  wxString error;
+  EXPECT_EQ(OpenWith(info, &error), nullptr);
+  EXPECT_TRUE(error.Contains("Access denied for user 'veldrix'")) << error;
+  EXPECT_TRUE(error.Contains("\nClient library: ")) << error;
+  EXPECT_TRUE(error.Contains("\nSSL options: verify=0 enforce=0 use_ssl=0 client_flag_ssl=0")) << error;
+}
+
+TEST_F(MySqlServer, ConnectsWithoutADefaultDatabase) {
+  DbConnectionInfo info = info_;
+  info.database.clear();
+  wxString error;
+  auto other = OpenWith(info, &error);
+  ASSERT_NE(other, nullptr) << error;
+  DbQueryResult result;
+  ASSERT_TRUE(other->execute("SELECT DATABASE(), @@character_set_client", &result, &error)) << error;
+  EXPECT_TRUE(result.resultSets[0].isNull(0, 0));
+  EXPECT_EQ(result.resultSets[0].text(0, 1), "utf8mb4");
+}
+
+TEST_F(MySqlServer, ClosesAndReportsNotConnected) {
+  connection_->close();
+  EXPECT_FALSE(connection_->isConnected());
+  DbQueryResult result;
+  wxString error;
+  EXPECT_FALSE(connection_->execute("SELECT 1", &result, &error));
+  EXPECT_EQ(error, "MySQL is not connected.");
+  connection_->cancel();  // no effect, no crash
+  ASSERT_TRUE(connection_->open(info_, &error)) << error;
+  ASSERT_TRUE(connection_->open(info_, &error)) << error;
+  EXPECT_EQ(Run("SELECT 1").resultSets.size(), 1u);
+}
+
+}  // namespace
