@@ -1,6 +1,7 @@
 // The MySQL and MariaDB engine behind IDbConnection, on MariaDB Connector/C: TCP,
 // utf8mb4, several statements per text, optional SSL without certificate checks.
 #include "db/driver_registry.h"
+#include "db/locked_connection.h"
 
 #include <mysql.h>
 
@@ -75,7 +76,7 @@ MYSQL* TryMySqlConnect(const ConnectValues& values, const char* host, bool ssl, 
   return nullptr;
 }
 
-class MySqlConnection : public IDbConnection {
+class MySqlConnection : public LockedConnection<MYSQL> {
  public:
   ~MySqlConnection() override {
     std::lock_guard<std::mutex> guard(lock_);
@@ -125,23 +126,9 @@ class MySqlConnection : public IDbConnection {
     return false;
   }
 
-  void close() override {
-    std::lock_guard<std::mutex> guard(lock_);
-    closeLocked();
-  }
-
-  bool isConnected() const override {
-    std::lock_guard<std::mutex> guard(lock_);
-    return handle_ != nullptr;
-  }
-
   bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!handle_ || !result) {
-      if (error) *error = "MySQL is not connected.";
-      return false;
-    }
-    result->clear();
+    if (!startExecute(result, "MySQL is not connected.", error)) return false;
     const wxScopedCharBuffer utf8 = sql.utf8_str();
     const char* text = utf8.data() ? utf8.data() : "";
     if (mysql_real_query(handle_, text, static_cast<unsigned long>(std::strlen(text))) != 0) return fail(error);
@@ -233,15 +220,12 @@ class MySqlConnection : public IDbConnection {
     return false;
   }
 
-  void closeLocked() {
+  void closeLocked() override {
     if (handle_) {
       mysql_close(handle_);
       handle_ = nullptr;
     }
   }
-
-  MYSQL* handle_ = nullptr;
-  mutable std::mutex lock_;
 };
 
 class MySqlDriver : public IDatabaseDriver {

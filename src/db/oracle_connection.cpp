@@ -3,6 +3,7 @@
 #include "db/oracle_connection.h"
 
 #include "db/driver_registry.h"
+#include "db/locked_connection.h"
 #include "db/odpi_api.h"
 
 #include <charconv>
@@ -41,7 +42,7 @@ namespace {
 
 std::uint32_t ByteLength(const wxScopedCharBuffer& buffer) { return static_cast<std::uint32_t>(buffer.length()); }
 
-class OracleConnection : public IDbConnection {
+class OracleConnection : public LockedConnection<OdpiConn> {
  public:
   explicit OracleConnection(OdpiApi* api) : api_(api) { std::memset(&errorInfo_, 0, sizeof errorInfo_); }
 
@@ -86,7 +87,7 @@ class OracleConnection : public IDbConnection {
                              connectString.data(), ByteLength(connectString), &common, &create, &conn) >= 0 &&
         conn) {
       std::lock_guard<std::mutex> cancelGuard(cancelLock_);
-      conn_ = conn;
+      handle_ = conn;
       return true;
     }
     if (error) *error = errorText();
@@ -94,26 +95,12 @@ class OracleConnection : public IDbConnection {
     return false;
   }
 
-  void close() override {
-    std::lock_guard<std::mutex> guard(lock_);
-    closeLocked();
-  }
-
-  bool isConnected() const override {
-    std::lock_guard<std::mutex> guard(lock_);
-    return conn_ != nullptr;
-  }
-
   bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!conn_ || !result) {
-      if (error) *error = "Oracle is not connected.";
-      return false;
-    }
-    result->clear();
+    if (!startExecute(result, "Oracle is not connected.", error)) return false;
     const wxScopedCharBuffer text = sql.utf8_str();
     OdpiStmt* stmt = nullptr;
-    if (api_->dpiConn_prepareStmt(conn_, 0, text.data(), ByteLength(text), nullptr, 0, &stmt) < 0 || !stmt) {
+    if (api_->dpiConn_prepareStmt(handle_, 0, text.data(), ByteLength(text), nullptr, 0, &stmt) < 0 || !stmt) {
       if (error) *error = errorText();
       return false;
     }
@@ -143,7 +130,7 @@ class OracleConnection : public IDbConnection {
   // under it.
   void cancel() override {
     std::lock_guard<std::mutex> cancelGuard(cancelLock_);
-    if (conn_) api_->dpiConn_breakExecution(conn_);
+    if (handle_) api_->dpiConn_breakExecution(handle_);
   }
 
  private:
@@ -235,11 +222,11 @@ class OracleConnection : public IDbConnection {
     return "Oracle execution failed.";
   }
 
-  void closeLocked() {
-    if (conn_) {
+  void closeLocked() override {
+    if (handle_) {
       std::lock_guard<std::mutex> cancelGuard(cancelLock_);
-      api_->dpiConn_release(conn_);
-      conn_ = nullptr;
+      api_->dpiConn_release(handle_);
+      handle_ = nullptr;
     }
     if (context_) {
       api_->dpiContext_destroy(context_);
@@ -249,9 +236,7 @@ class OracleConnection : public IDbConnection {
 
   OdpiApi* api_;
   OdpiContext* context_ = nullptr;
-  OdpiConn* conn_ = nullptr;
   OdpiErrorInfo errorInfo_;
-  mutable std::mutex lock_;
   std::mutex cancelLock_;
 };
 

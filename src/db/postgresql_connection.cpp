@@ -3,6 +3,7 @@
 
 #include "db/driver_registry.h"
 #include "db/libpq_api.h"
+#include "db/locked_connection.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -63,7 +64,7 @@ namespace {
 
 wxString FromLibpqText(const char* text) { return text ? wxString::FromUTF8(text).Trim(true) : wxString(); }
 
-class PostgreSqlConnection : public IDbConnection {
+class PostgreSqlConnection : public LockedConnection<LibpqConn> {
  public:
   explicit PostgreSqlConnection(LibpqApi* api) : api_(api) {}
 
@@ -80,7 +81,7 @@ class PostgreSqlConnection : public IDbConnection {
     if (conn && api_->PQstatus(conn) == kLibpqConnectionOk) {
       api_->PQclear(api_->PQexec(conn, "SET client_encoding TO 'UTF8'"));
       std::lock_guard<std::mutex> cancelGuard(cancelLock_);
-      conn_ = conn;
+      handle_ = conn;
       cancel_ = api_->PQgetCancel(conn);
       return true;
     }
@@ -89,31 +90,17 @@ class PostgreSqlConnection : public IDbConnection {
     return false;
   }
 
-  void close() override {
-    std::lock_guard<std::mutex> guard(lock_);
-    closeLocked();
-  }
-
-  bool isConnected() const override {
-    std::lock_guard<std::mutex> guard(lock_);
-    return conn_ != nullptr;
-  }
-
   bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!conn_ || !result) {
-      if (error) *error = "PostgreSQL is not connected.";
-      return false;
-    }
-    result->clear();
-    if (!api_->PQsendQuery(conn_, sql.utf8_str())) {
-      if (error) *error = FromLibpqText(api_->PQerrorMessage(conn_));
+    if (!startExecute(result, "PostgreSQL is not connected.", error)) return false;
+    if (!api_->PQsendQuery(handle_, sql.utf8_str())) {
+      if (error) *error = FromLibpqText(api_->PQerrorMessage(handle_));
       return false;
     }
     running_ = true;
     bool ok = true;
     // Every result must be fetched, also after a failure, or the next query is refused.
-    while (LibpqResult* pgResult = api_->PQgetResult(conn_)) {
+    while (LibpqResult* pgResult = api_->PQgetResult(handle_)) {
       if (ok) ok = readResult(pgResult, result, error);
       api_->PQclear(pgResult);
     }
@@ -142,7 +129,7 @@ class PostgreSqlConnection : public IDbConnection {
     }
     if (error) {
       wxString message = FromLibpqText(api_->PQresultErrorMessage(pgResult));
-      if (message.empty()) message = FromLibpqText(api_->PQerrorMessage(conn_));
+      if (message.empty()) message = FromLibpqText(api_->PQerrorMessage(handle_));
       *error = message.empty() ? wxString("PostgreSQL query failed.") : message;
     }
     return false;
@@ -181,21 +168,19 @@ class PostgreSqlConnection : public IDbConnection {
     return true;
   }
 
-  void closeLocked() {
+  void closeLocked() override {
     std::lock_guard<std::mutex> cancelGuard(cancelLock_);
     if (cancel_) {
       api_->PQfreeCancel(cancel_);
       cancel_ = nullptr;
     }
-    if (conn_) {
-      api_->PQfinish(conn_);
-      conn_ = nullptr;
+    if (handle_) {
+      api_->PQfinish(handle_);
+      handle_ = nullptr;
     }
   }
 
   LibpqApi* api_;
-  LibpqConn* conn_ = nullptr;
-  mutable std::mutex lock_;
   // Guards cancel_ against close while cancel() uses it; never held during a query.
   std::mutex cancelLock_;
   LibpqCancel* cancel_ = nullptr;

@@ -1,55 +1,19 @@
-#include "db/connection_info.h"
-#include "db/db_connection.h"
-#include "db/driver_registry.h"
 #include "server_support.h"
 
 #include <gtest/gtest.h>
 
-using veldrix::test::kMySqlServerVariable;
-using veldrix::test::UniqueServerName;
-
 namespace {
 
-class MySqlServer : public ::testing::Test {
+class MySqlServer : public veldrix::test::ServerConnectionTest {
  protected:
-  void SetUp() override {
-    VELDRIX_REQUIRE_SERVER(kMySqlServerVariable, connectionString_);
-    wxString error;
-    ASSERT_TRUE(OpenConnection(connectionString_, &connection_, &info_, &error)) << error;
-    ASSERT_EQ(info_.driver, "MySQL (MariaDB Connector/C)");
-  }
-
-  void TearDown() override {
-    if (connection_ && !table_.empty()) Run("DROP TABLE IF EXISTS " + table_);
-  }
-
-  DbQueryResult Run(const wxString& sql) {
-    DbQueryResult result;
-    wxString error;
-    EXPECT_TRUE(connection_->execute(sql, &result, &error)) << sql << ": " << error;
-    return result;
-  }
-
-  const wxString& Table() {
-    if (table_.empty()) table_ = UniqueServerName("my_contract");
-    return table_;
-  }
-
-  std::shared_ptr<IDbConnection> OpenWith(const DbConnectionInfo& info, wxString* error) {
-    auto other = DriverRegistry::instance().find(info.driver)->createConnection();
-    return other->open(info, error) ? other : nullptr;
-  }
-
-  wxString connectionString_;
-  DbConnectionInfo info_;
-  std::shared_ptr<IDbConnection> connection_;
-  wxString table_;
+  MySqlServer() : ServerConnectionTest(veldrix::test::kMySqlServerVariable, "MySQL (MariaDB Connector/C)") {}
 };
 
 TEST_F(MySqlServer, ReturnsOneSetPerSelectWithNamesAndTypes) {
-  Run("CREATE TABLE " + Table() + " (id INT, name VARCHAR(20), price DECIMAL(10,2), d DATETIME)");
-  Run("INSERT INTO " + Table() + " VALUES (1, 'a', 12.50, '2024-03-05 07:08:09')");
-  DbQueryResult result = Run("SELECT 1 AS a; SELECT id, name, price, d FROM " + Table());
+  const wxString table = TableName("my_contract");
+  Run("CREATE TABLE " + table + " (id INT, name VARCHAR(20), price DECIMAL(10,2), d DATETIME)");
+  Run("INSERT INTO " + table + " VALUES (1, 'a', 12.50, '2024-03-05 07:08:09')");
+  DbQueryResult result = Run("SELECT 1 AS a; SELECT id, name, price, d FROM " + table);
   ASSERT_EQ(result.resultSets.size(), 2u);
   EXPECT_EQ(result.resultSets[0].columns[0].name, "a");
   EXPECT_EQ(result.resultSets[0].text(0, 0), "1");
@@ -76,13 +40,14 @@ TEST_F(MySqlServer, TellsNullFromEmptyText) {
 }
 
 TEST_F(MySqlServer, CountsRowsOfDataChangingStatements) {
-  Run("CREATE TABLE " + Table() + " (id INT PRIMARY KEY AUTO_INCREMENT, name VARCHAR(20))");
-  DbQueryResult result = Run("INSERT INTO " + Table() + " (name) VALUES ('a'), ('b')");
+  const wxString table = TableName("my_contract");
+  Run("CREATE TABLE " + table + " (id INT PRIMARY KEY AUTO_INCREMENT, name VARCHAR(20))");
+  DbQueryResult result = Run("INSERT INTO " + table + " (name) VALUES ('a'), ('b')");
   EXPECT_TRUE(result.resultSets.empty());
   EXPECT_EQ(result.rowsAffected, 2);
-  result = Run("UPDATE " + Table() + " SET name = 'z' WHERE id = 2");
+  result = Run("UPDATE " + table + " SET name = 'z' WHERE id = 2");
   EXPECT_EQ(result.rowsAffected, 1);
-  result = Run("DELETE FROM " + Table());
+  result = Run("DELETE FROM " + table);
   EXPECT_EQ(result.rowsAffected, 2);
 }
 
@@ -99,12 +64,13 @@ TEST_F(MySqlServer, KeepsTheSetsBeforeAFailingStatementAndStaysUsable) {
 }
 
 TEST_F(MySqlServer, ReadsLiteralsAndConcatenationAsSqliteDoes) {
-  const wxString text = wxString::FromUTF8("Zażółć \"gęślą\" jaźń O'Brien C:\\dane\\firma \\n ŁÓDŹ");
+  const wxString table = TableName("my_contract");
+  const wxString text = veldrix::test::AwkwardCompanyName();
   wxString literal = text;
   literal.Replace("'", "''");  // the only escaping the program does
-  Run("CREATE TABLE " + Table() + " (id INT, name VARCHAR(100))");
-  Run("INSERT INTO " + Table() + " VALUES (1, '" + literal + "')");
-  DbQueryResult result = Run("SELECT name, CHAR_LENGTH(name), 'a' || 'b' FROM " + Table() + " WHERE name = '" +
+  Run("CREATE TABLE " + table + " (id INT, name VARCHAR(100))");
+  Run("INSERT INTO " + table + " VALUES (1, '" + literal + "')");
+  DbQueryResult result = Run("SELECT name, CHAR_LENGTH(name), 'a' || 'b' FROM " + table + " WHERE name = '" +
                              literal + "'");
   ASSERT_EQ(result.resultSets.size(), 1u);
   ASSERT_EQ(result.resultSets[0].rowCount, 1);

@@ -1,6 +1,3 @@
-#include "db/connection_info.h"
-#include "db/db_connection.h"
-#include "db/driver_registry.h"
 #include "server_support.h"
 
 #include <gtest/gtest.h>
@@ -9,40 +6,11 @@
 #include <chrono>
 #include <thread>
 
-using veldrix::test::kPostgreSqlServerVariable;
-using veldrix::test::UniqueServerName;
-
 namespace {
 
-class PostgreSqlServer : public ::testing::Test {
+class PostgreSqlServer : public veldrix::test::ServerConnectionTest {
  protected:
-  void SetUp() override {
-    VELDRIX_REQUIRE_SERVER(kPostgreSqlServerVariable, connectionString_);
-    wxString error;
-    ASSERT_TRUE(OpenConnection(connectionString_, &connection_, &info_, &error)) << error;
-    ASSERT_EQ(info_.driver, "PostgreSQL (libpq)");
-  }
-
-  void TearDown() override {
-    if (connection_ && !table_.empty()) Run("DROP TABLE IF EXISTS " + table_);
-  }
-
-  DbQueryResult Run(const wxString& sql) {
-    DbQueryResult result;
-    wxString error;
-    EXPECT_TRUE(connection_->execute(sql, &result, &error)) << sql << ": " << error;
-    return result;
-  }
-
-  const wxString& Table() {
-    if (table_.empty()) table_ = UniqueServerName("pg_contract");
-    return table_;
-  }
-
-  wxString connectionString_;
-  DbConnectionInfo info_;
-  std::shared_ptr<IDbConnection> connection_;
-  wxString table_;
+  PostgreSqlServer() : ServerConnectionTest(veldrix::test::kPostgreSqlServerVariable, "PostgreSQL (libpq)") {}
 };
 
 TEST_F(PostgreSqlServer, ReturnsOneSetPerSelectWithNamesAndTypes) {
@@ -81,15 +49,16 @@ TEST_F(PostgreSqlServer, TellsNullFromEmptyText) {
 }
 
 TEST_F(PostgreSqlServer, CountsRowsOfDataChangingStatements) {
-  Run("CREATE TABLE " + Table() + " (id serial PRIMARY KEY, name text)");
-  DbQueryResult result = Run("INSERT INTO " + Table() + " (name) VALUES ('a'), ('b'), ('c')");
+  const wxString table = TableName("pg_contract");
+  Run("CREATE TABLE " + table + " (id serial PRIMARY KEY, name text)");
+  DbQueryResult result = Run("INSERT INTO " + table + " (name) VALUES ('a'), ('b'), ('c')");
   EXPECT_TRUE(result.resultSets.empty());
   EXPECT_EQ(result.rowsAffected, 3);
-  result = Run("UPDATE " + Table() + " SET name = 'z' WHERE id > 1");
+  result = Run("UPDATE " + table + " SET name = 'z' WHERE id > 1");
   EXPECT_EQ(result.rowsAffected, 2);
-  result = Run("DELETE FROM " + Table() + " WHERE id = 99");
+  result = Run("DELETE FROM " + table + " WHERE id = 99");
   EXPECT_EQ(result.rowsAffected, 0);
-  result = Run("SELECT name FROM " + Table() + " ORDER BY id");
+  result = Run("SELECT name FROM " + table + " ORDER BY id");
   ASSERT_EQ(result.resultSets.size(), 1u);
   EXPECT_EQ(result.resultSets[0].rowCount, 3);
   EXPECT_EQ(result.resultSets[0].text(2, 0), "z");
@@ -114,12 +83,13 @@ TEST_F(PostgreSqlServer, KeepsTheSetsBeforeAFailingStatementAndStaysUsable) {
 }
 
 TEST_F(PostgreSqlServer, StoresQuotesBackslashesAndPolishLettersUnchanged) {
-  const wxString text = wxString::FromUTF8("Zażółć \"gęślą\" jaźń O'Brien C:\\dane\\firma \\n ŁÓDŹ");
+  const wxString table = TableName("pg_contract");
+  const wxString text = veldrix::test::AwkwardCompanyName();
   wxString literal = text;
   literal.Replace("'", "''");
-  Run("CREATE TABLE " + Table() + " (id integer, name text)");
-  Run("INSERT INTO " + Table() + " VALUES (1, '" + literal + "')");
-  DbQueryResult result = Run("SELECT name, length(name) FROM " + Table() + " WHERE name = '" + literal + "'");
+  Run("CREATE TABLE " + table + " (id integer, name text)");
+  Run("INSERT INTO " + table + " VALUES (1, '" + literal + "')");
+  DbQueryResult result = Run("SELECT name, length(name) FROM " + table + " WHERE name = '" + literal + "'");
   ASSERT_EQ(result.resultSets.size(), 1u);
   ASSERT_EQ(result.resultSets[0].rowCount, 1);
   EXPECT_EQ(result.resultSets[0].text(0, 0), text);
@@ -129,11 +99,9 @@ TEST_F(PostgreSqlServer, StoresQuotesBackslashesAndPolishLettersUnchanged) {
 TEST_F(PostgreSqlServer, RefusesAWrongPasswordWithTheServersMessage) {
   DbConnectionInfo info = info_;
   info.password = "not-the-password";
-  auto other = DriverRegistry::instance().find(info.driver)->createConnection();
   wxString error;
-  EXPECT_FALSE(other->open(info, &error));
-  EXPECT_TRUE(error.Contains("password authentication failed")) << error;
-  EXPECT_FALSE(other->isConnected());
+  EXPECT_EQ(OpenWith(info, &error), nullptr);
+  EXPECT_TRUE(error.Contains("password authentication failed for user \"veldrix\"")) << error;
 }
 
 TEST_F(PostgreSqlServer, ClosesAndReopens) {

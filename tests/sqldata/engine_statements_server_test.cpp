@@ -1,49 +1,17 @@
-#include "db/connection_info.h"
-#include "db/db_connection.h"
 #include "server_support.h"
 #include "sqldata/engine_statements.h"
 
 #include <gtest/gtest.h>
 
+using veldrix::test::TestServer;
 using veldrix::test::UniqueServerName;
 
 namespace {
 
-struct ServerParam {
-  const char* variable;
-  const char* engine;
-};
-
-class EngineStatements : public ::testing::TestWithParam<ServerParam> {
+class EngineStatements : public veldrix::test::ServerConnectionTest,
+                         public ::testing::WithParamInterface<TestServer> {
  protected:
-  void SetUp() override {
-    VELDRIX_REQUIRE_SERVER(GetParam().variable, connectionString_);
-    connection_ = Open();
-    ASSERT_NE(connection_, nullptr);
-    engine_ = GetParam().engine;
-  }
-
-  void TearDown() override {
-    if (!connection_) return;
-    wxString error;
-    DbQueryResult result;
-    connection_->execute("ROLLBACK", &result, &error);
-    for (const wxString& statement : cleanup_) connection_->execute(statement, &result, &error);
-  }
-
-  std::shared_ptr<IDbConnection> Open() {
-    std::shared_ptr<IDbConnection> connection;
-    wxString error;
-    EXPECT_TRUE(OpenConnection(connectionString_, &connection, nullptr, &error)) << error;
-    return connection;
-  }
-
-  DbQueryResult Run(const wxString& sql, IDbConnection* on = nullptr) {
-    DbQueryResult result;
-    wxString error;
-    EXPECT_TRUE((on ? on : connection_.get())->execute(sql, &result, &error)) << sql << ": " << error;
-    return result;
-  }
+  EngineStatements() : ServerConnectionTest(GetParam().variable), engine_(GetParam().engine) {}
 
   int Rows(const wxString& sql, IDbConnection* on = nullptr) {
     DbQueryResult result = Run(sql, on);
@@ -57,9 +25,8 @@ class EngineStatements : public ::testing::TestWithParam<ServerParam> {
   }
 
   wxString NewTable(const wxString& columns) {
-    const wxString table = UniqueServerName("stmt");
+    const wxString table = TableName("stmt");
     Run("CREATE TABLE " + table + " (" + columns + ")");
-    cleanup_.push_back("DROP TABLE IF EXISTS " + table);
     return table;
   }
 
@@ -67,15 +34,12 @@ class EngineStatements : public ::testing::TestWithParam<ServerParam> {
     return engine_ == "MySQL" ? "id INT PRIMARY KEY AUTO_INCREMENT" : "id SERIAL PRIMARY KEY";
   }
 
-  wxString connectionString_;
   wxString engine_;
-  std::shared_ptr<IDbConnection> connection_;
-  std::vector<wxString> cleanup_;
 };
 
 TEST_P(EngineStatements, BeginStartsATransactionThatRollsBackAndCommits) {
   const wxString table = NewTable("id INT, name VARCHAR(20)");
-  auto observer = Open();
+  auto observer = OpenAnother();
   Run(BeginTransactionStatement(engine_));
   Run("INSERT INTO " + table + " VALUES (1, 'a')");
   EXPECT_EQ(Rows("SELECT * FROM " + table, observer.get()), 0);  // not visible before the commit
@@ -98,7 +62,7 @@ TEST_P(EngineStatements, LastInsertIdGivesTheNewRowsId) {
 TEST_P(EngineStatements, LastInsertIdNeverAbortsTheOpenTransaction) {
   // A fresh session has used no sequence yet: lastval() itself would fail here.
   const wxString table = NewTable("id INT, name VARCHAR(20)");
-  auto fresh = Open();
+  auto fresh = OpenAnother();
   Run(BeginTransactionStatement(engine_), fresh.get());
   Run("INSERT INTO " + table + " VALUES (7, 'x')", fresh.get());
   DbQueryResult result = Run(LastInsertIdStatement(engine_), fresh.get());
@@ -114,7 +78,7 @@ TEST_P(EngineStatements, CatalogueLookupsSeeOnlyTheOwnDatabase) {
   const wxString name = UniqueServerName("elsewhere");
   // The same table name in another schema (PostgreSQL) or database (MySQL).
   Run("CREATE SCHEMA " + name);
-  cleanup_.push_back(engine_ == "MySQL" ? "DROP DATABASE IF EXISTS " + name : "DROP SCHEMA IF EXISTS " + name + " CASCADE");
+  DropAtEnd(engine_ == "MySQL" ? "DROP DATABASE IF EXISTS " + name : "DROP SCHEMA IF EXISTS " + name + " CASCADE");
   Run("CREATE TABLE " + name + ".firma_test (id INT, nip VARCHAR(20))");
   EXPECT_EQ(Rows(TableExistsStatement(engine_, "firma_test")), 0);
   EXPECT_EQ(Rows(ColumnExistsStatement(engine_, "firma_test", "nip")), 0);
@@ -125,11 +89,7 @@ TEST_P(EngineStatements, CatalogueLookupsSeeOnlyTheOwnDatabase) {
   EXPECT_EQ(Rows(ColumnExistsStatement(engine_, own, "regon")), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, EngineStatements,
-                         ::testing::Values(ServerParam{veldrix::test::kPostgreSqlServerVariable, "PostgreSQL"},
-                                           ServerParam{veldrix::test::kMySqlServerVariable, "MySQL"}),
-                         [](const ::testing::TestParamInfo<ServerParam>& info) {
-                           return std::string(info.param.engine);
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, EngineStatements, ::testing::ValuesIn(veldrix::test::BothTestServers()),
+                         veldrix::test::TestServerName);
 
 }  // namespace

@@ -13,12 +13,7 @@ using veldrix::test::UniqueServerName;
 
 namespace {
 
-struct ServerParam {
-  const char* variable;
-  const char* engine;
-};
-
-class SqlDataServer : public ::testing::TestWithParam<ServerParam> {
+class SqlDataServer : public ::testing::TestWithParam<veldrix::test::TestServer> {
  protected:
   void SetUp() override {
     VELDRIX_REQUIRE_SERVER(GetParam().variable, connectionString_);
@@ -135,7 +130,7 @@ TEST_P(SqlDataServer, TheNewIdQueryNeverBreaksAnOpenTransaction) {
 
 TEST_P(SqlDataServer, TextsWithQuotesBackslashesAndPolishLettersRoundTrip) {
   const wxString table = NewTable("name VARCHAR(200)");
-  const wxString text = wxString::FromUTF8("Spółka \"Zażółć\" O'Brien & Syn\\Oddział C:\\dane\\ \\' \\\\ ĄĘŚŹŻ");
+  const wxString text = veldrix::test::AwkwardCompanyName();
   db_->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue(text)});
   EXPECT_NE(db_->InsertData("INSERT INTO " + table + " (name) VALUES ('" + EscapeSqlText(text) + "')"), -1)
       << db_->lastError;
@@ -160,11 +155,7 @@ TEST_P(SqlDataServer, ColumnExistsLooksOnlyAtTheOwnDatabase) {
   EXPECT_FALSE(db_->errorFlag);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, SqlDataServer,
-                         ::testing::Values(ServerParam{veldrix::test::kPostgreSqlServerVariable, "PostgreSQL"},
-                                           ServerParam{veldrix::test::kMySqlServerVariable, "MySQL"}),
-                         [](const ::testing::TestParamInfo<ServerParam>& info) {
-                           return std::string(info.param.engine);
-                         });
+INSTANTIATE_TEST_SUITE_P(Servers, SqlDataServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
+                         veldrix::test::TestServerName);
 
 }  // namespace
