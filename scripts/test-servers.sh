@@ -3,7 +3,8 @@
 # each with its own data folder (no system service), creates the test user and
 # database on each, and exports their connection strings:
 #   VELDRIX_TEST_PG     PostgreSQL, user veldrix, database veldrix_test
-#   VELDRIX_TEST_MYSQL  MariaDB, user veldrix, database veldrix_test
+#   VELDRIX_TEST_MYSQL  MariaDB, user veldrix, database veldrix_test (SSL offered
+#                       with a self-signed certificate)
 # The user may create further databases. Servers already running are reused.
 # scripts/test.sh sources this file; it may also be run by itself to start the
 # servers (the exports then stay in that shell only).
@@ -87,8 +88,27 @@ veldrix_start_mariadb() {
   log="$dir/server.log"
   local admin=(mariadb-admin --no-defaults -S "$sock" -u root)
 
+  # A server started without certificates (by an older copy of this script) is
+  # restarted: the tests need encrypted connections too.
+  if "${admin[@]}" ping >/dev/null 2>&1 &&
+    [ "$(mariadb --no-defaults -S "$sock" -u root -N -B -e 'SELECT @@have_ssl' 2>/dev/null)" != "YES" ]; then
+    veldrix_servers_log "restarting MariaDB with SSL"
+    "${admin[@]}" shutdown >/dev/null 2>&1 || true
+    for i in $(seq 1 30); do
+      "${admin[@]}" ping >/dev/null 2>&1 || break
+      sleep 1
+    done
+  fi
+
   if ! "${admin[@]}" ping >/dev/null 2>&1; then
     mkdir -p "$dir"
+    if [ ! -f "$dir/server-cert.pem" ]; then
+      openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=127.0.0.1" \
+        -keyout "$dir/server-key.pem" -out "$dir/server-cert.pem" >"$dir/openssl.log" 2>&1 || {
+        veldrix_servers_log "could not make the MariaDB certificate, see $dir/openssl.log"
+        return 1
+      }
+    fi
     if [ ! -d "$data/mysql" ]; then
       veldrix_servers_log "initialising MariaDB in $data"
       mariadb-install-db --no-defaults --datadir="$data" --user="$(id -un)" \
@@ -102,6 +122,7 @@ veldrix_start_mariadb() {
     setsid mariadbd --no-defaults --datadir="$data" --socket="$sock" --pid-file="$dir/mariadbd.pid" \
       --port="$VELDRIX_MYSQL_PORT" --bind-address=127.0.0.1 --skip-name-resolve --user="$(id -un)" \
       --log-error="$log" --character-set-server=utf8mb4 --collation-server=utf8mb4_unicode_ci \
+      --ssl-cert="$dir/server-cert.pem" --ssl-key="$dir/server-key.pem" \
       </dev/null >/dev/null 2>&1 &
     pid=$!
     for i in $(seq 1 60); do

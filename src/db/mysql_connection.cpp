@@ -101,7 +101,7 @@ class MySqlConnection : public LockedConnection<MYSQL> {
     ApplyMySqlOptions(info.ssl, handle);
     if (mysql_real_connect(handle, values.host.c_str(), values.user.c_str(), values.password.c_str(),
                            values.databaseOrNull(), values.port, nullptr, CLIENT_MULTI_STATEMENTS)) {
-      return startSession(handle, error);
+      return startSession(handle, info.ssl, error);
     }
     wxString reason = MySqlError(handle);
     if (reason.Lower().Contains("ssl is required")) {
@@ -112,7 +112,7 @@ class MySqlConnection : public LockedConnection<MYSQL> {
       if (values.host != "127.0.0.1") hosts.push_back("127.0.0.1");
       for (const std::string& candidate : hosts) {
         if (MYSQL* retried = TryMySqlConnect(values, candidate.c_str(), info.ssl, &reason)) {
-          return startSession(retried, error);
+          return startSession(retried, info.ssl, error);
         }
       }
     }
@@ -155,7 +155,14 @@ class MySqlConnection : public LockedConnection<MYSQL> {
   void cancel() override {}
 
  private:
-  bool startSession(MYSQL* handle, wxString* error) {
+  bool startSession(MYSQL* handle, bool ssl, wxString* error) {
+    // Connector/C connects in plain text to a server that offers no encryption,
+    // even with SSL enforced; a connection that must be encrypted is refused here.
+    if (ssl && !mysql_get_ssl_cipher(handle)) {
+      if (error) *error = "MySQL connection is not encrypted: the server does not offer SSL.";
+      mysql_close(handle);
+      return false;
+    }
     if (mysql_real_query(handle, kSessionSqlMode, static_cast<unsigned long>(std::strlen(kSessionSqlMode))) != 0) {
       if (error) *error = MySqlError(handle);
       mysql_close(handle);

@@ -115,3 +115,19 @@ TEST_F(MySqlServer, ClosesAndReportsNotConnected) {
 }
 
 }  // namespace
+
+TEST_F(MySqlServer, EncryptsExactlyWhenAsked) {
+  // The test server offers SSL with a self-signed certificate, which is not verified.
+  for (const bool ssl : {true, false}) {
+    DbConnectionInfo info = info_;
+    info.ssl = ssl;
+    wxString error;
+    auto other = OpenWith(info, &error);
+    ASSERT_NE(other, nullptr) << error;
+    DbQueryResult result = Run("SHOW SESSION STATUS LIKE 'Ssl_cipher'", other.get());
+    ASSERT_EQ(result.resultSets.size(), 1u);
+    EXPECT_EQ(result.resultSets[0].text(0, 1).empty(), !ssl) << result.resultSets[0].text(0, 1);
+    // Several statements per text work on both.
+    EXPECT_EQ(Run("SELECT 1; SELECT 2", other.get()).resultSets.size(), 2u);
+  }
+}
