@@ -34,20 +34,7 @@ wxString LastInsertIdStatement(const wxString& engine) {
   return wxString();
 }
 
-wxString TableExistsStatement(const wxString& engine, const wxString& table) {
-  if (Is(engine, "SQLite")) return "SELECT 1 FROM sqlite_master WHERE type = 'table' AND " + LowerEquals("name", table);
-  if (Is(engine, "Oracle")) return "SELECT 1 FROM USER_TABLES WHERE " + LowerEquals("TABLE_NAME", table);
-  wxString scope;
-  if (Is(engine, "MySQL")) scope = " AND TABLE_SCHEMA = DATABASE()";
-  if (Is(engine, "PostgreSQL")) scope = " AND table_schema = current_schema()";
-  // SQL Server: INFORMATION_SCHEMA already shows the current database only.
-  return "SELECT 1 FROM INFORMATION_SCHEMA.TABLES WHERE " + LowerEquals("TABLE_NAME", table) + scope;
-}
-
 wxString ColumnExistsStatement(const wxString& engine, const wxString& table, const wxString& column) {
-  if (Is(engine, "SQLite")) {
-    return "SELECT 1 FROM pragma_table_info(" + QuoteSqlLiteral(table) + ") WHERE " + LowerEquals("name", column);
-  }
   if (Is(engine, "Oracle")) {
     return "SELECT 1 FROM USER_TAB_COLUMNS WHERE " + LowerEquals("TABLE_NAME", table) + " AND " +
            LowerEquals("COLUMN_NAME", column);

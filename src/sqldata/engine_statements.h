@@ -1,5 +1,5 @@
 // Statements that SQLData sends in the engine's own dialect, never rewritten: the
-// start of a transaction, the id of the row inserted last, and the catalogue look-ups
+// start of a transaction, the id of the row inserted last, and the column look-up
 // that must see only the connection's own database or schema.
 #pragma once
 
@@ -16,7 +16,7 @@ wxString BeginTransactionStatement(const wxString& engine);
 // session has not used a sequence yet.
 wxString LastInsertIdStatement(const wxString& engine);
 
-// A query that returns a row when the table (and the column) exists in the
-// connection's own database or schema; names compared ignoring case.
-wxString TableExistsStatement(const wxString& engine, const wxString& table);
+// A query that returns a row when the table has the column in the connection's own
+// database or schema (SQL Server: the current database), names compared ignoring
+// case. SQLite is asked through its own PRAGMA instead.
 wxString ColumnExistsStatement(const wxString& engine, const wxString& table, const wxString& column);

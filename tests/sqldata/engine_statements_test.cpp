@@ -11,6 +11,7 @@ TEST(EngineStatements, BeginsTransactionsInEachEnginesWords) {
 }
 
 TEST(EngineStatements, QuotesNamesInCatalogueLookups) {
-  EXPECT_EQ(TableExistsStatement("Oracle", "o'x"), "SELECT 1 FROM USER_TABLES WHERE LOWER(TABLE_NAME) = LOWER('o''x')");
+  EXPECT_EQ(ColumnExistsStatement("Oracle", "o'x", "c"),
+            "SELECT 1 FROM USER_TAB_COLUMNS WHERE LOWER(TABLE_NAME) = LOWER('o''x') AND LOWER(COLUMN_NAME) = LOWER('c')");
   EXPECT_EQ(LastInsertIdStatement("Oracle"), "");
 }
