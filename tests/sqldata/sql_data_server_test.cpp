@@ -1,6 +1,7 @@
 // SQLData on the real PostgreSQL and MariaDB servers: transactions, parameterised
 // statements with every kind of value and the new row id, and texts that must
 // survive unchanged.
+#include "db/connection_info.h"
 #include "server_support.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
@@ -153,6 +154,25 @@ TEST_P(SqlDataServer, ColumnExistsLooksOnlyAtTheOwnDatabase) {
   ASSERT_NE(db_->DeleteData("CREATE TABLE " + elsewhere + ".firma_obca (regon VARCHAR(14))"), -1) << db_->lastError;
   EXPECT_FALSE(db_->ColumnExists("firma_obca", "regon"));
   EXPECT_FALSE(db_->errorFlag);
+}
+
+TEST_P(SqlDataServer, ChecksTheProgramDatabaseItIsGiven) {
+  // A database of its own: the tests of other checkouts share veldrix_test.
+  const wxString name = UniqueServerName("program");
+  ASSERT_NE(db_->DeleteData("CREATE DATABASE " + name), -1) << db_->lastError;
+  cleanup_.push_back("DROP DATABASE IF EXISTS " + name);
+  DbConnectionInfo info;
+  ASSERT_TRUE(ParseConnectionInfo(connectionString_, &info, nullptr));
+  info.database = name;
+  SQLData program(BuildConnectionString(info));
+  ASSERT_TRUE(program.IniciujBazeDanych()) << program.lastError;
+  wxString message;
+  EXPECT_FALSE(program.SprawdzBazeDanych(message));
+  EXPECT_EQ(message, "Brak wymaganych struktur bazy danych");
+  EXPECT_NE(program.DeleteData("CREATE TABLE baza (wersja DOUBLE PRECISION)"), -1) << program.lastError;
+  EXPECT_TRUE(program.SprawdzBazeDanych(message)) << program.lastError;
+  EXPECT_EQ(message, "OK");
+  EXPECT_TRUE(program.ZamknijBazeDanych());
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SqlDataServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
