@@ -2,7 +2,8 @@
 # Starts the PostgreSQL and MariaDB servers that the server tests use, on loopback,
 # each with its own data folder (no system service), creates the test user and
 # database on each, and exports their connection strings:
-#   VELDRIX_TEST_PG     PostgreSQL, user veldrix, database veldrix_test
+#   VELDRIX_TEST_PG     PostgreSQL, user veldrix (may create databases and roles),
+#                       database veldrix_test
 #   VELDRIX_TEST_MYSQL  MariaDB, user veldrix, database veldrix_test (SSL offered
 #                       with a self-signed certificate)
 # The user may create further databases. Servers already running are reused.
@@ -69,9 +70,9 @@ veldrix_start_postgresql() {
 DO \$\$
 BEGIN
   IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'veldrix') THEN
-    CREATE ROLE veldrix LOGIN CREATEDB PASSWORD '$VELDRIX_TEST_PASSWORD';
+    CREATE ROLE veldrix LOGIN CREATEDB CREATEROLE PASSWORD '$VELDRIX_TEST_PASSWORD';
   ELSE
-    ALTER ROLE veldrix LOGIN CREATEDB PASSWORD '$VELDRIX_TEST_PASSWORD';
+    ALTER ROLE veldrix LOGIN CREATEDB CREATEROLE PASSWORD '$VELDRIX_TEST_PASSWORD';
   END IF;
 END
 \$\$;

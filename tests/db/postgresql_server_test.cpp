@@ -104,6 +104,25 @@ TEST_F(PostgreSqlServer, RefusesAWrongPasswordWithTheServersMessage) {
   EXPECT_TRUE(error.Contains("password authentication failed for user \"veldrix\"")) << error;
 }
 
+TEST_F(PostgreSqlServer, LogsInWithAPasswordHoldingQuotesAndBackslashes) {
+  const wxString role = veldrix::test::UniqueServerName("veldrix_role");
+  const wxString password = wxString::FromUTF8("p'a\\ss w\\'ó");
+  wxString literal = password;
+  literal.Replace("'", "''");
+  Run("CREATE ROLE " + role + " LOGIN PASSWORD '" + literal + "'");
+  DropAtEnd("DROP ROLE IF EXISTS " + role);
+  DbConnectionInfo info = info_;
+  info.user = role;
+  info.password = password;
+  wxString error;
+  auto other = OpenWith(info, &error);
+  ASSERT_NE(other, nullptr) << error;
+  DbQueryResult result = Run("SELECT current_user", other.get());
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  EXPECT_EQ(result.resultSets[0].text(0, 0), role);
+  other->close();
+}
+
 TEST_F(PostgreSqlServer, ClosesAndReopens) {
   EXPECT_TRUE(connection_->isConnected());
   connection_->close();
