@@ -4,51 +4,15 @@
 #include "dbsetup/database_probe.h"
 #include "dbsetup/db_worker.h"
 #include "dbsetup/schema_checks.h"
-#include "server_support.h"
+#include "server_program_database.h"
 #include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
-#include "worker_test_support.h"
 
 #include <gtest/gtest.h>
-#include <wx/log.h>
-
-using veldrix::test::TestServer;
 
 namespace {
 
-class WorkerOnServer : public veldrix::test::ServerConnectionTest, public ::testing::WithParamInterface<TestServer> {
- protected:
-  WorkerOnServer() : ServerConnectionTest(GetParam().variable) {}
-
-  // An empty database of its own: a server database must exist before the worker
-  // fills it.
-  DbConnectionInfo NewDatabase() {
-    const wxString name = veldrix::test::UniqueServerName("program");
-    Run("CREATE DATABASE " + name);
-    DropAtEnd("DROP DATABASE IF EXISTS " + name);
-    DbConnectionInfo info = info_;
-    info.database = name;
-    return info;
-  }
-
-  // The program database built by the worker from the shipped scripts.
-  wxString CreateProgramDatabase(DbConnectionInfo* info) {
-    veldrix::test::CopyShippedScripts(folders_.programFolder());
-    *info = NewDatabase();
-    const wxString connectionString = BuildConnectionString(*info);
-    const auto events = veldrix::test::RunWorker(false, connectionString, workers_);
-    EXPECT_FALSE(events.empty());
-    if (!events.empty()) {
-      EXPECT_EQ(events.back().kind, DbWorkerInformation) << events.back().text << "\n" << veldrix::test::DbLogText();
-      EXPECT_EQ(events.back().text, wxString::FromUTF8("Baza danych została utworzona."));
-    }
-    return connectionString;
-  }
-
-  veldrix::test::IsolatedFolders folders_;
-  veldrix::test::ScopedWorkerRegistry workers_;
-  wxLogNull quiet_;
-};
+using WorkerOnServer = veldrix::test::ProgramDatabaseOnServer;
 
 TEST_P(WorkerOnServer, CreatesTheProgramDatabaseThatTheProbeFindsSound) {
   DbConnectionInfo info;
