@@ -15,20 +15,22 @@ const char kAccountChanged[] = "a";
 
 namespace {
 
+// CURRENT_TIMESTAMP rather than SQLite's datetime('now'): the same UTC text on
+// SQLite, and understood as written by MySQL and PostgreSQL, which get no rewriting.
 const char kInsertFirma[] =
     "insert into firma(nazwa,nazwa_pelna,nip,regon,telefon,email,www,ulica,kod,miejscowosc,wojewodztwo,kraj,"
     "naglowek_dokumentow,stopka_dokumentow,data_od,platnik_vat,czynny_vat,maly_podatnik,vat_kwartalny,"
     "metoda_kasowa,aktywna,domyslna,uwagi,pokazuj_logo,informacja_dodatkowa,miejsce_wystawienia,"
     "domyslna_platnosc,domyslny_termin,domyslna_waluta,krs,bdo,eori,gln,ksef_id,data_utworzenia,"
     "data_modyfikacji) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,"
-    "datetime('now'),datetime('now'))";
+    "CURRENT_TIMESTAMP,CURRENT_TIMESTAMP)";
 
 const char kUpdateFirma[] =
     "update firma set nazwa=?,nazwa_pelna=?,nip=?,regon=?,telefon=?,email=?,www=?,ulica=?,kod=?,miejscowosc=?,"
     "wojewodztwo=?,kraj=?,naglowek_dokumentow=?,stopka_dokumentow=?,data_od=?,platnik_vat=?,czynny_vat=?,"
     "maly_podatnik=?,vat_kwartalny=?,metoda_kasowa=?,aktywna=?,domyslna=?,uwagi=?,pokazuj_logo=?,"
     "informacja_dodatkowa=?,miejsce_wystawienia=?,domyslna_platnosc=?,domyslny_termin=?,domyslna_waluta=?,"
-    "krs=?,bdo=?,eori=?,gln=?,ksef_id=?,data_modyfikacji=datetime('now') where id_firmy=?";
+    "krs=?,bdo=?,eori=?,gln=?,ksef_id=?,data_modyfikacji=CURRENT_TIMESTAMP where id_firmy=?";
 
 const char kInsertNumbering[] =
     "insert into dokument_numeracja(id_dok_rodzaj,id_firmy,num_auto,num_format,num_ostatni,num_rok,okres,rok,"

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache git
   libwxgtk3.2-dev libwxsqlite3-3.2-dev
   libsqlite3-dev freetds-dev libmariadb-dev libpq-dev libpq5
-  libssl-dev libcurl4-openssl-dev nlohmann-json3-dev
+  libssl-dev openssl libcurl4-openssl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3
   xvfb xauth locales python3
   postgresql mariadb-server

@@ -1,5 +1,246 @@
-// The MySQL engine: not part of this build yet.
+// The MySQL and MariaDB engine behind IDbConnection, on MariaDB Connector/C: TCP,
+// utf8mb4, several statements per text, optional SSL without certificate checks.
 #include "db/driver_registry.h"
-#include "db/unavailable_driver.h"
+#include "db/locked_connection.h"
 
-std::unique_ptr<IDatabaseDriver> MakeMySqlDriver() { return MakeUnavailableDriver("MySQL (MariaDB Connector/C)", "MySQL"); }
+#include <mysql.h>
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The program writes SQL in the SQLite dialect: "||" concatenates and a backslash in
+// a literal is an ordinary character (EscapeSqlText only doubles "'"). Every session
+// therefore adds these two modes to whatever the server sets.
+constexpr const char* kSessionSqlMode =
+    "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'PIPES_AS_CONCAT', "
+    "'NO_BACKSLASH_ESCAPES')";
+
+// mysql_init initialises the library on its first call, which is not thread-safe.
+MYSQL* InitHandle() {
+  static std::once_flag once;
+  std::call_once(once, [] { mysql_library_init(0, nullptr, nullptr); });
+  return mysql_init(nullptr);
+}
+
+wxString MySqlError(MYSQL* handle) { return wxString::FromUTF8(mysql_error(handle)); }
+
+void ApplyMySqlOptions(bool ssl, MYSQL* handle) {
+  const unsigned int timeout = 15;
+  mysql_options(handle, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  mysql_options(handle, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  const unsigned int protocol = MYSQL_PROTOCOL_TCP;
+  mysql_options(handle, MYSQL_OPT_PROTOCOL, &protocol);
+  const my_bool noVerify = 0;
+  mysql_options(handle, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &noVerify);
+  if (ssl) {
+    mysql_ssl_set(handle, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const my_bool enforce = 1;
+    mysql_options(handle, MYSQL_OPT_SSL_ENFORCE, &enforce);
+  } else {
+    handle->options.client_flag &= ~static_cast<unsigned long>(CLIENT_SSL);
+    handle->options.use_ssl = 0;
+    const my_bool enforce = 0;
+    mysql_options(handle, MYSQL_OPT_SSL_ENFORCE, &enforce);
+  }
+}
+
+std::string Utf8(const wxString& text) {
+  const wxScopedCharBuffer buffer = text.utf8_str();
+  return std::string(buffer.data(), buffer.length());
+}
+
+struct ConnectValues {
+  std::string host;
+  std::string user;
+  std::string password;
+  std::string database;  // empty: no default database
+  unsigned int port = 3306;
+
+  const char* databaseOrNull() const { return database.empty() ? nullptr : database.c_str(); }
+};
+
+MYSQL* TryMySqlConnect(const ConnectValues& values, const char* host, bool ssl, wxString* error) {
+  MYSQL* handle = InitHandle();
+  if (!handle) return nullptr;
+  ApplyMySqlOptions(ssl, handle);
+  if (mysql_real_connect(handle, host, values.user.c_str(), values.password.c_str(), values.databaseOrNull(),
+                         values.port, nullptr, 0)) {
+    return handle;
+  }
+  *error = MySqlError(handle);
+  mysql_close(handle);
+  return nullptr;
+}
+
+class MySqlConnection : public LockedConnection<MYSQL> {
+ public:
+  ~MySqlConnection() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+  }
+
+  bool open(const DbConnectionInfo& info, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+    ConnectValues values;
+    values.host = info.server.empty() ? std::string("localhost") : Utf8(info.server);
+    values.user = Utf8(info.user);
+    values.password = Utf8(info.password);
+    values.database = Utf8(info.database);
+    values.port = info.port > 0 ? static_cast<unsigned int>(info.port) : 3306u;
+
+    MYSQL* handle = InitHandle();
+    if (!handle) {
+      if (error) *error = "MySQL init failed.";
+      return false;
+    }
+    ApplyMySqlOptions(info.ssl, handle);
+    if (mysql_real_connect(handle, values.host.c_str(), values.user.c_str(), values.password.c_str(),
+                           values.databaseOrNull(), values.port, nullptr, CLIENT_MULTI_STATEMENTS)) {
+      return startSession(handle, info.ssl, error);
+    }
+    wxString reason = MySqlError(handle);
+    if (reason.Lower().Contains("ssl is required")) {
+      mysql_close(handle);
+      handle = nullptr;
+      std::vector<std::string> hosts = {values.host};
+      if (values.host != "localhost") hosts.push_back("localhost");
+      if (values.host != "127.0.0.1") hosts.push_back("127.0.0.1");
+      for (const std::string& candidate : hosts) {
+        if (MYSQL* retried = TryMySqlConnect(values, candidate.c_str(), info.ssl, &reason)) {
+          return startSession(retried, info.ssl, error);
+        }
+      }
+    }
+    if (error) {
+      const char* client = mysql_get_client_info();
+      if (client && *client) reason += wxString("\nClient library: ") + wxString::FromUTF8(client);
+      if (handle) reason += SslOptionsLine(handle);
+      *error = reason;
+    }
+    if (handle) mysql_close(handle);
+    return false;
+  }
+
+  bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!startExecute(result, "MySQL is not connected.", error)) return false;
+    const wxScopedCharBuffer utf8 = sql.utf8_str();
+    const char* text = utf8.data() ? utf8.data() : "";
+    if (mysql_real_query(handle_, text, static_cast<unsigned long>(std::strlen(text))) != 0) return fail(error);
+    for (;;) {
+      if (MYSQL_RES* stored = mysql_store_result(handle_)) {
+        const bool ok = readSet(stored, result, error);
+        mysql_free_result(stored);
+        if (!ok) {
+          drainResults();
+          return false;
+        }
+      } else if (mysql_field_count(handle_) != 0) {
+        return fail(error);
+      } else {
+        result->rowsAffected = static_cast<int>(mysql_affected_rows(handle_));
+      }
+      const int next = mysql_next_result(handle_);
+      if (next > 0) return fail(error);
+      if (next < 0) return true;
+    }
+  }
+
+  // A running statement of this engine cannot be interrupted from its connection.
+  void cancel() override {}
+
+ private:
+  bool startSession(MYSQL* handle, bool ssl, wxString* error) {
+    // Connector/C connects in plain text to a server that offers no encryption,
+    // even with SSL enforced; a connection that must be encrypted is refused here.
+    if (ssl && !mysql_get_ssl_cipher(handle)) {
+      if (error) *error = "MySQL connection is not encrypted: the server does not offer SSL.";
+      mysql_close(handle);
+      return false;
+    }
+    if (mysql_real_query(handle, kSessionSqlMode, static_cast<unsigned long>(std::strlen(kSessionSqlMode))) != 0) {
+      if (error) *error = MySqlError(handle);
+      mysql_close(handle);
+      return false;
+    }
+    handle_ = handle;
+    return true;
+  }
+
+  static wxString SslOptionsLine(MYSQL* handle) {
+    my_bool verify = 0;
+    my_bool enforce = 0;
+    mysql_get_optionv(handle, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+    mysql_get_optionv(handle, MYSQL_OPT_SSL_ENFORCE, &enforce);
+    return wxString::Format("\nSSL options: verify=%d enforce=%d use_ssl=%d client_flag_ssl=%d", verify ? 1 : 0,
+                            enforce ? 1 : 0, handle->options.use_ssl ? 1 : 0,
+                            (handle->options.client_flag & CLIENT_SSL) ? 1 : 0);
+  }
+
+  bool readSet(MYSQL_RES* stored, DbQueryResult* result, wxString* error) {
+    DbResultSet set;
+    const unsigned int count = mysql_num_fields(stored);
+    const MYSQL_FIELD* fields = mysql_fetch_fields(stored);
+    set.columns.reserve(count);
+    for (unsigned int f = 0; f < count; ++f) {
+      DbColumn column;
+      const char* name = fields ? fields[f].name : nullptr;
+      column.name = name && *name ? wxString::FromUTF8(name) : wxString::Format("col_%u", f + 1);
+      const unsigned int type = fields ? static_cast<unsigned int>(fields[f].type) : 0u;
+      column.type = type == 0 ? wxString("TEXT") : wxString::Format("%u", type);
+      set.columns.push_back(std::move(column));
+    }
+    while (MYSQL_ROW row = mysql_fetch_row(stored)) {
+      ++set.rowCount;
+      const unsigned long* lengths = mysql_fetch_lengths(stored);
+      for (unsigned int f = 0; f < count; ++f) {
+        if (!row[f]) {
+          set.appendNull();
+          continue;
+        }
+        const std::size_t length = lengths ? lengths[f] : std::strlen(row[f]);
+        set.appendCell(row[f], static_cast<int>(length));
+      }
+      if (set.data.size() > DbResultSet::kMaxDataBytes) {
+        if (error) *error = "MySQL result is too large to be read (over 2 GB of text).";
+        return false;
+      }
+    }
+    result->resultSets.push_back(std::move(set));
+    return true;
+  }
+
+  // Leaves the connection ready for the next query after an abandoned result.
+  void drainResults() {
+    while (mysql_next_result(handle_) == 0) {
+      if (MYSQL_RES* stored = mysql_store_result(handle_)) mysql_free_result(stored);
+    }
+  }
+
+  bool fail(wxString* error) {
+    if (error) *error = MySqlError(handle_);
+    return false;
+  }
+
+  void closeLocked() override {
+    if (handle_) {
+      mysql_close(handle_);
+      handle_ = nullptr;
+    }
+  }
+};
+
+class MySqlDriver : public IDatabaseDriver {
+ public:
+  wxString name() const override { return "MySQL (MariaDB Connector/C)"; }
+  std::shared_ptr<IDbConnection> createConnection() override { return std::make_shared<MySqlConnection>(); }
+};
+
+}  // namespace
+
+std::unique_ptr<IDatabaseDriver> MakeMySqlDriver() { return std::make_unique<MySqlDriver>(); }

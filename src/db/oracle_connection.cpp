@@ -1,5 +1,253 @@
-// The Oracle engine: not part of this build yet.
-#include "db/driver_registry.h"
-#include "db/unavailable_driver.h"
+// The Oracle engine behind IDbConnection, on ODPI-C loaded at run time. One
+// statement per execute; the driver never commits (SQLData sends "COMMIT").
+#include "db/oracle_connection.h"
 
-std::unique_ptr<IDatabaseDriver> MakeOracleDriver() { return MakeUnavailableDriver("Oracle (ODPI-C)", "Oracle"); }
+#include "db/driver_registry.h"
+#include "db/locked_connection.h"
+#include "db/odpi_api.h"
+
+#include <charconv>
+#include <cstring>
+#include <mutex>
+
+wxString BuildOracleConnectDescriptor(const DbConnectionInfo& info) {
+  wxString descriptor = info.server;
+  if (!info.database.empty() && !descriptor.Contains("/")) {
+    if (!descriptor.Contains(":") && info.port > 0) descriptor += wxString::Format(":%d", info.port);
+    descriptor += "/" + info.database;
+  }
+  return descriptor;
+}
+
+wxString FormatOracleInt64(std::int64_t value) { return wxString::Format("%lld", static_cast<long long>(value)); }
+
+wxString FormatOracleUint64(std::uint64_t value) {
+  return wxString::Format("%llu", static_cast<unsigned long long>(value));
+}
+
+wxString FormatOracleDouble(double value) {
+  // to_chars is "%.15g" in the C locale whatever the process locale says.
+  char buffer[64];
+  const auto converted = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  return wxString(buffer, static_cast<std::size_t>(converted.ptr - buffer));
+}
+
+wxString FormatOracleTimestamp(const OdpiTimestamp& value) {
+  return wxString::Format("%04d-%02d-%02d %02d:%02d:%02d", static_cast<int>(value.year), static_cast<int>(value.month),
+                          static_cast<int>(value.day), static_cast<int>(value.hour), static_cast<int>(value.minute),
+                          static_cast<int>(value.second));
+}
+
+namespace {
+
+std::uint32_t ByteLength(const wxScopedCharBuffer& buffer) { return static_cast<std::uint32_t>(buffer.length()); }
+
+class OracleConnection : public LockedConnection<OdpiConn> {
+ public:
+  explicit OracleConnection(OdpiApi* api) : api_(api) { std::memset(&errorInfo_, 0, sizeof errorInfo_); }
+
+  ~OracleConnection() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+  }
+
+  bool open(const DbConnectionInfo& info, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+    if (!api_->load(error)) return false;
+    OdpiContext* context = nullptr;
+    std::memset(&errorInfo_, 0, sizeof errorInfo_);
+    if (api_->dpiContext_createWithParams(kOdpiMajorVersion, kOdpiMinorVersion, nullptr, &context, &errorInfo_) < 0 ||
+        !context) {
+      if (error) {
+        *error = errorInfo_.message && errorInfo_.messageLength
+                     ? wxString::FromUTF8(errorInfo_.message, errorInfo_.messageLength)
+                     : wxString("ODPI-C context init failed.");
+      }
+      return false;
+    }
+    context_ = context;
+    const wxString descriptor = BuildOracleConnectDescriptor(info);
+    if (descriptor.empty()) {
+      if (error) *error = "Oracle connect descriptor is empty.";
+      closeLocked();
+      return false;
+    }
+    const wxScopedCharBuffer user = info.user.utf8_str();
+    const wxScopedCharBuffer password = info.password.utf8_str();
+    const wxScopedCharBuffer connectString = descriptor.utf8_str();
+    OdpiCommonCreateParams common;
+    std::memset(&common, 0, sizeof common);
+    common.encoding = "UTF-8";
+    common.nencoding = "UTF-8";
+    OdpiConnCreateParams create;
+    std::memset(&create, 0, sizeof create);
+    OdpiConn* conn = nullptr;
+    if (api_->dpiConn_create(context_, user.data(), ByteLength(user), password.data(), ByteLength(password),
+                             connectString.data(), ByteLength(connectString), &common, &create, &conn) >= 0 &&
+        conn) {
+      std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+      handle_ = conn;
+      return true;
+    }
+    if (error) *error = errorText();
+    closeLocked();
+    return false;
+  }
+
+  bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!startExecute(result, "Oracle is not connected.", error)) return false;
+    const wxScopedCharBuffer text = sql.utf8_str();
+    OdpiStmt* stmt = nullptr;
+    if (api_->dpiConn_prepareStmt(handle_, 0, text.data(), ByteLength(text), nullptr, 0, &stmt) < 0 || !stmt) {
+      if (error) *error = errorText();
+      return false;
+    }
+    std::uint32_t columns = 0;
+    if (api_->dpiStmt_execute(stmt, 0, &columns) < 0) {
+      if (error) *error = errorText();
+      api_->dpiStmt_release(stmt);
+      return false;
+    }
+    if (columns == 0) {
+      readRowCount(stmt, result);
+      api_->dpiStmt_release(stmt);
+      return true;
+    }
+    DbResultSet set;
+    if (!readSet(stmt, columns, &set, error)) {
+      api_->dpiStmt_release(stmt);
+      return false;
+    }
+    api_->dpiStmt_release(stmt);
+    result->resultSets.push_back(std::move(set));
+    return true;
+  }
+
+  // Does not take the connection lock: it must reach the statement that a running
+  // execute waits on. The cancel lock only keeps close from releasing the handle
+  // under it.
+  void cancel() override {
+    std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+    if (handle_) api_->dpiConn_breakExecution(handle_);
+  }
+
+ private:
+  void readRowCount(OdpiStmt* stmt, DbQueryResult* result) {
+    OdpiStmtInfo info;
+    std::memset(&info, 0, sizeof info);
+    const bool haveInfo = api_->dpiStmt_getInfo(stmt, &info) >= 0;
+    std::uint64_t count = 0;
+    if (api_->dpiStmt_getRowCount(stmt, &count) < 0) return;
+    const std::uint16_t type = info.statementType;
+    if (!haveInfo || type == kOdpiStmtUpdate || type == kOdpiStmtDelete || type == kOdpiStmtInsert ||
+        type == kOdpiStmtMerge) {
+      result->rowsAffected = count > 2147483647u ? 2147483647 : static_cast<int>(count);
+    }
+  }
+
+  bool readSet(OdpiStmt* stmt, std::uint32_t columns, DbResultSet* set, wxString* error) {
+    set->columns.reserve(columns);
+    for (std::uint32_t i = 1; i <= columns; ++i) {
+      OdpiQueryInfo info;
+      std::memset(&info, 0, sizeof info);
+      api_->dpiStmt_getQueryInfo(stmt, i, &info);
+      DbColumn column;
+      if (info.name) column.name = wxString::FromUTF8(info.name, info.nameLength);
+      column.type = wxString::Format("%u", static_cast<unsigned int>(info.oracleTypeNum));
+      set->columns.push_back(std::move(column));
+    }
+    for (;;) {
+      int found = 0;
+      std::uint32_t bufferRow = 0;
+      if (api_->dpiStmt_fetch(stmt, &found, &bufferRow) < 0 || !found) return true;
+      ++set->rowCount;
+      for (std::uint32_t i = 1; i <= columns; ++i) {
+        std::uint32_t nativeType = 0;
+        OdpiData* data = nullptr;
+        if (api_->dpiStmt_getQueryValue(stmt, i, &nativeType, &data) < 0) {
+          if (error) *error = errorText();
+          return false;
+        }
+        appendValue(nativeType, data, set);
+      }
+      if (set->data.size() > DbResultSet::kMaxDataBytes) {
+        if (error) *error = "Oracle result is too large to be read (over 2 GB of text).";
+        return false;
+      }
+    }
+  }
+
+  void appendValue(std::uint32_t nativeType, OdpiData* data, DbResultSet* set) {
+    if (!data || data->isNull) {
+      set->appendNull();
+      return;
+    }
+    switch (nativeType) {
+      case kOdpiNativeInt64: AppendTextCell(set, FormatOracleInt64(api_->dpiData_getInt64(data))); return;
+      case kOdpiNativeUint64: AppendTextCell(set, FormatOracleUint64(api_->dpiData_getUint64(data))); return;
+      case kOdpiNativeFloat: AppendTextCell(set, FormatOracleDouble(api_->dpiData_getFloat(data))); return;
+      case kOdpiNativeDouble: AppendTextCell(set, FormatOracleDouble(api_->dpiData_getDouble(data))); return;
+      case kOdpiNativeBytes: {
+        const OdpiBytes* bytes = api_->dpiData_getBytes(data);
+        if (bytes && bytes->ptr) {
+          set->appendCell(bytes->ptr, static_cast<int>(bytes->length));
+        } else {
+          set->appendCell("", 0);
+        }
+        return;
+      }
+      case kOdpiNativeTimestamp: {
+        const OdpiTimestamp* stamp = api_->dpiData_getTimestamp(data);
+        if (stamp) {
+          AppendTextCell(set, FormatOracleTimestamp(*stamp));
+        } else {
+          set->appendNull();
+        }
+        return;
+      }
+      default: AppendTextCell(set, "<unsupported>"); return;
+    }
+  }
+
+  wxString errorText() {
+    if (context_) {
+      std::memset(&errorInfo_, 0, sizeof errorInfo_);
+      api_->dpiContext_getError(context_, &errorInfo_);
+      if (errorInfo_.message && errorInfo_.messageLength) {
+        return wxString::FromUTF8(errorInfo_.message, errorInfo_.messageLength);
+      }
+    }
+    return "Oracle execution failed.";
+  }
+
+  void closeLocked() override {
+    if (handle_) {
+      std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+      api_->dpiConn_release(handle_);
+      handle_ = nullptr;
+    }
+    if (context_) {
+      api_->dpiContext_destroy(context_);
+      context_ = nullptr;
+    }
+  }
+
+  OdpiApi* api_;
+  OdpiContext* context_ = nullptr;
+  OdpiErrorInfo errorInfo_;
+  std::mutex cancelLock_;
+};
+
+class OracleDriver : public IDatabaseDriver {
+ public:
+  wxString name() const override { return "Oracle (ODPI-C)"; }
+  std::shared_ptr<IDbConnection> createConnection() override { return MakeOracleConnection(&ProcessOdpi()); }
+};
+
+}  // namespace
+
+std::shared_ptr<IDbConnection> MakeOracleConnection(OdpiApi* api) { return std::make_shared<OracleConnection>(api); }
+
+std::unique_ptr<IDatabaseDriver> MakeOracleDriver() { return std::make_unique<OracleDriver>(); }

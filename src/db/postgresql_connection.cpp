@@ -1,5 +1,202 @@
-// The PostgreSQL engine: not part of this build yet.
-#include "db/driver_registry.h"
-#include "db/unavailable_driver.h"
+// The PostgreSQL engine behind IDbConnection, on libpq loaded at run time.
+#include "db/postgresql_connection.h"
 
-std::unique_ptr<IDatabaseDriver> MakePostgreSqlDriver() { return MakeUnavailableDriver("PostgreSQL (libpq)", "PostgreSQL"); }
+#include "db/driver_registry.h"
+#include "db/libpq_api.h"
+#include "db/locked_connection.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+wxString QuotePgConnValue(const wxString& value) {
+  wxString quoted;
+  quoted.reserve(value.length() + 2);
+  quoted += '\'';
+  for (const wxUniChar c : value) {
+    if (c == '\\') {
+      quoted += "\\\\";
+    } else if (c == '\'') {
+      quoted += "\\'";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
+}
+
+wxString BuildPgConnInfo(const DbConnectionInfo& info) {
+  wxString text = "host=" + QuotePgConnValue(info.server.empty() ? wxString("localhost") : info.server);
+  text += wxString::Format(" port=%d", info.port > 0 ? info.port : 5432);
+  text += " dbname=" + QuotePgConnValue(info.database.empty() ? wxString("postgres") : info.database);
+  if (!info.user.empty()) text += " user=" + QuotePgConnValue(info.user);
+  if (!info.password.empty()) text += " password=" + QuotePgConnValue(info.password);
+  text += info.ssl ? " sslmode=require" : " sslmode=prefer";
+  text += " application_name=" + QuotePgConnValue("Veldrix");
+  return text;
+}
+
+wxString PgTypeName(unsigned int oid) {
+  switch (oid) {
+    case 16: return "boolean";
+    case 17: return "bytea";
+    case 20: return "bigint";
+    case 21: return "smallint";
+    case 23: return "integer";
+    case 25: return "text";
+    case 700: return "real";
+    case 701: return "double precision";
+    case 1042: return "char";
+    case 1043: return "varchar";
+    case 1082: return "date";
+    case 1083: return "time";
+    case 1114: return "timestamp";
+    case 1184: return "timestamp with time zone";
+    case 1700: return "numeric";
+    case 2950: return "uuid";
+    default: return wxString::Format("oid:%u", oid);
+  }
+}
+
+namespace {
+
+wxString FromLibpqText(const char* text) { return text ? wxString::FromUTF8(text).Trim(true) : wxString(); }
+
+class PostgreSqlConnection : public LockedConnection<LibpqConn> {
+ public:
+  explicit PostgreSqlConnection(LibpqApi* api) : api_(api) {}
+
+  ~PostgreSqlConnection() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+  }
+
+  bool open(const DbConnectionInfo& info, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeLocked();
+    if (!api_->load(error)) return false;
+    LibpqConn* conn = api_->PQconnectdb(BuildPgConnInfo(info).utf8_str());
+    if (conn && api_->PQstatus(conn) == kLibpqConnectionOk) {
+      api_->PQclear(api_->PQexec(conn, "SET client_encoding TO 'UTF8'"));
+      std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+      handle_ = conn;
+      cancel_ = api_->PQgetCancel(conn);
+      return true;
+    }
+    if (error) *error = conn ? FromLibpqText(api_->PQerrorMessage(conn)) : wxString("PostgreSQL connection failed.");
+    if (conn) api_->PQfinish(conn);
+    return false;
+  }
+
+  bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!startExecute(result, "PostgreSQL is not connected.", error)) return false;
+    if (!api_->PQsendQuery(handle_, sql.utf8_str())) {
+      if (error) *error = FromLibpqText(api_->PQerrorMessage(handle_));
+      return false;
+    }
+    running_ = true;
+    bool ok = true;
+    // Every result must be fetched, also after a failure, or the next query is refused.
+    while (LibpqResult* pgResult = api_->PQgetResult(handle_)) {
+      if (ok) ok = readResult(pgResult, result, error);
+      api_->PQclear(pgResult);
+    }
+    running_ = false;
+    return ok;
+  }
+
+  // Interrupts a running execute: the cancel request goes over a connection of its
+  // own, so it does not need the lock that the running execute holds.
+  void cancel() override {
+    std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+    if (!cancel_ || !running_) return;
+    char buffer[256];
+    std::memset(buffer, 0, sizeof buffer);
+    api_->PQcancel(cancel_, buffer, static_cast<int>(sizeof buffer));
+  }
+
+ private:
+  bool readResult(LibpqResult* pgResult, DbQueryResult* result, wxString* error) {
+    const int status = api_->PQresultStatus(pgResult);
+    if (status == kLibpqTuplesOk) return readSet(pgResult, result, error);
+    if (status == kLibpqCommandOk || status == kLibpqEmptyQuery) {
+      const char* tuples = api_->PQcmdTuples(pgResult);
+      if (tuples && *tuples) result->rowsAffected = static_cast<int>(std::strtol(tuples, nullptr, 10));
+      return true;
+    }
+    if (error) {
+      wxString message = FromLibpqText(api_->PQresultErrorMessage(pgResult));
+      if (message.empty()) message = FromLibpqText(api_->PQerrorMessage(handle_));
+      *error = message.empty() ? wxString("PostgreSQL query failed.") : message;
+    }
+    return false;
+  }
+
+  bool readSet(LibpqResult* pgResult, DbQueryResult* result, wxString* error) {
+    DbResultSet set;
+    const int fields = api_->PQnfields(pgResult);
+    const int rows = api_->PQntuples(pgResult);
+    set.columns.reserve(static_cast<std::size_t>(fields > 0 ? fields : 0));
+    for (int f = 0; f < fields; ++f) {
+      const char* name = api_->PQfname(pgResult, f);
+      DbColumn column;
+      column.name = name ? wxString::FromUTF8(name) : wxString::Format("col_%d", f + 1);
+      column.type = PgTypeName(api_->PQftype(pgResult, f));
+      set.columns.push_back(std::move(column));
+    }
+    if (rows > 0 && fields > 0) set.cells.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(fields));
+    for (int r = 0; r < rows; ++r) {
+      ++set.rowCount;
+      for (int f = 0; f < fields; ++f) {
+        if (api_->PQgetisnull(pgResult, r, f)) {
+          set.appendNull();
+          continue;
+        }
+        const char* value = api_->PQgetvalue(pgResult, r, f);
+        const int length = api_->PQgetlength(pgResult, r, f);
+        set.appendCell(value ? value : "", value && length > 0 ? length : 0);
+      }
+      if (set.data.size() > DbResultSet::kMaxDataBytes) {
+        if (error) *error = "PostgreSQL result is too large to be read (over 2 GB of text).";
+        return false;
+      }
+    }
+    result->resultSets.push_back(std::move(set));
+    return true;
+  }
+
+  void closeLocked() override {
+    std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+    if (cancel_) {
+      api_->PQfreeCancel(cancel_);
+      cancel_ = nullptr;
+    }
+    if (handle_) {
+      api_->PQfinish(handle_);
+      handle_ = nullptr;
+    }
+  }
+
+  LibpqApi* api_;
+  // Guards cancel_ against close while cancel() uses it; never held during a query.
+  std::mutex cancelLock_;
+  LibpqCancel* cancel_ = nullptr;
+  std::atomic<bool> running_{false};
+};
+
+class PostgreSqlDriver : public IDatabaseDriver {
+ public:
+  wxString name() const override { return "PostgreSQL (libpq)"; }
+  std::shared_ptr<IDbConnection> createConnection() override { return MakePostgreSqlConnection(&ProcessLibpq()); }
+};
+
+}  // namespace
+
+std::shared_ptr<IDbConnection> MakePostgreSqlConnection(LibpqApi* api) {
+  return std::make_shared<PostgreSqlConnection>(api);
+}
+
+std::unique_ptr<IDatabaseDriver> MakePostgreSqlDriver() { return std::make_unique<PostgreSqlDriver>(); }

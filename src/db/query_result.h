@@ -5,6 +5,7 @@
 
 #include <wx/string.h>
 
+#include <cstddef>
 #include <vector>
 
 struct DbColumn {
@@ -18,6 +19,9 @@ struct DbCellRef {
 };
 
 struct DbResultSet {
+  // Cell offsets are 32-bit: a driver stops reading before the buffer could overflow them.
+  static constexpr std::size_t kMaxDataBytes = 0x7fffffffu - 0x1000000u;
+
   std::vector<DbColumn> columns;
   int rowCount = 0;
   std::vector<DbCellRef> cells;

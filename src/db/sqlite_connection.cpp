@@ -2,6 +2,7 @@
 // on SQLite through its own wrapper; this connection serves the code that probes,
 // tests and prepares a database through OpenConnection.
 #include "db/driver_registry.h"
+#include "db/locked_connection.h"
 
 #include <sqlite3.h>
 
@@ -12,7 +13,7 @@ namespace {
 // Cell offsets are 32-bit: a set stops before its buffer could overflow them.
 constexpr std::size_t kMaxSetBytes = 0x7fffffffu - 0x1000000u;
 
-class SqliteConnection : public IDbConnection {
+class SqliteConnection : public LockedConnection<sqlite3> {
  public:
   ~SqliteConnection() override {
     std::lock_guard<std::mutex> guard(lock_);
@@ -44,23 +45,9 @@ class SqliteConnection : public IDbConnection {
     return false;
   }
 
-  void close() override {
-    std::lock_guard<std::mutex> guard(lock_);
-    closeLocked();
-  }
-
-  bool isConnected() const override {
-    std::lock_guard<std::mutex> guard(lock_);
-    return handle_ != nullptr;
-  }
-
   bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!handle_ || !result) {
-      if (error) *error = "SQLite is not connected.";
-      return false;
-    }
-    result->clear();
+    if (!startExecute(result, "SQLite is not connected.", error)) return false;
     const wxScopedCharBuffer utf8 = sql.utf8_str();
     const char* rest = utf8.data();
     if (!rest) return true;
@@ -123,7 +110,7 @@ class SqliteConnection : public IDbConnection {
   }
 
  private:
-  void closeLocked() {
+  void closeLocked() override {
     if (handle_) {
       sqlite3_close(handle_);
       handle_ = nullptr;
@@ -135,8 +122,6 @@ class SqliteConnection : public IDbConnection {
     return false;
   }
 
-  sqlite3* handle_ = nullptr;
-  mutable std::mutex lock_;
 };
 
 class SqliteDriver : public IDatabaseDriver {

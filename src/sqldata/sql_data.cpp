@@ -8,7 +8,7 @@
 #include "db/db_connection.h"
 #include "db/driver_registry.h"
 #include "sqldata/db_log.h"
-#include "sqldata/sql_literals.h"
+#include "sqldata/engine_statements.h"
 
 #include <wx/file.h>
 #include <wx/filefn.h>
@@ -240,14 +240,17 @@ void SQLData::RunTransactionStatement(const wxString& method, const wxString& st
 void SQLData::StartTransaction() {
   errorFlag = false;
   lastError.clear();
-  LogSqlStatement("StartTransaction", engine, "BEGIN TRANSACTION");
+  const wxString begin = IsSQLite() ? wxString("BEGIN TRANSACTION") : BeginTransactionStatement(engine);
+  LogSqlStatement("StartTransaction", engine, begin);
   if (!IsOpen()) {
     errorFlag = true;
     lastError = "StartTransaction | DB not open";
     LogDbMessage(lastError);
     return;
   }
-  RunTransactionStatement("StartTransaction", "BEGIN TRANSACTION", [](wxSQLite3Database& db) { db.Begin(); });
+  // Oracle has no begin statement: its transaction starts with the first change.
+  if (begin.empty()) return;
+  RunTransactionStatement("StartTransaction", begin, [](wxSQLite3Database& db) { db.Begin(); });
 }
 
 void SQLData::CommitTransaction() {
@@ -286,8 +289,9 @@ bool SQLData::ColumnExists(const wxString& table, const wxString& column) {
     return false;
   }
   if (!IsConnectionOpen()) return false;
-  const wxString query = "SELECT 1 FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_NAME='" + EscapeSqlText(table) +
-                         "' AND COLUMN_NAME='" + EscapeSqlText(column) + "'";
+  // Only the connection's own database or schema: a server holds other databases
+  // with tables of the same names.
+  const wxString query = ColumnExistsStatement(engine, table, column);
   LogSqlStatement("ColumnExists", engine, query);
   DbQueryResult result;
   wxString error;

@@ -38,8 +38,9 @@ int SqliteUseCount();
 void ReleaseSqliteLibrary();
 
 // The id of the row the connection inserted last: last_insert_rowid() on SQLite,
-// LAST_INSERT_ID() on MySQL, @@IDENTITY on SQL Server; 0 on other engines, on a
-// failed query or an empty answer. Nothing is logged.
+// LAST_INSERT_ID() on MySQL, @@IDENTITY on SQL Server, lastval() on PostgreSQL
+// (guarded, so it never aborts the open transaction); 0 on Oracle, on a failed
+// query or an empty answer. Nothing is logged.
 std::int64_t LastInsertIdQuery(IDbConnection* connection, const wxString& engine);
 
 // One row of a result while it is read: SQLite's result set or a driver's set.

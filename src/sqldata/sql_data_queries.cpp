@@ -5,6 +5,7 @@
 #include "db/db_connection.h"
 #include "sqldata/db_log.h"
 #include "sqldata/db_number.h"
+#include "sqldata/engine_statements.h"
 #include "sqldata/sql_literals.h"
 #include "sqldata/sql_translate.h"
 
@@ -54,20 +55,12 @@ bool StartsWithInsert(const wxString& sql) { return StartsWithNoCase(CollapseSql
 
 std::int64_t LastInsertIdQuery(IDbConnection* connection, const wxString& engine) {
   if (!connection) return 0;
-  wxString query;
-  if (engine.IsSameAs("SQLite", false)) {
-    query = "SELECT last_insert_rowid()";
-  } else if (engine.IsSameAs("MySQL", false)) {
-    query = "SELECT LAST_INSERT_ID()";
-  } else if (engine.IsSameAs("SQL Server", false)) {
-    query = "SELECT CAST(@@IDENTITY AS BIGINT)";
-  } else {
-    return 0;
-  }
+  const wxString query = LastInsertIdStatement(engine);
+  if (query.empty()) return 0;
   DbQueryResult result;
   wxString error;
   if (!connection->execute(query, &result, &error) || result.resultSets.empty()) return 0;
-  const DbResultSet& set = result.resultSets.front();
+  const DbResultSet& set = result.resultSets.back();
   if (set.rowCount < 1 || set.columns.empty()) return 0;
   long long id = 0;
   return set.text(0, 0).ToLongLong(&id, 10) ? id : 0;

@@ -1,0 +1,47 @@
+#include "sqldata/engine_statements.h"
+
+#include "sqldata/sql_literals.h"
+
+namespace {
+
+bool Is(const wxString& engine, const char* name) { return engine.IsSameAs(name, false); }
+
+wxString LowerEquals(const wxString& column, const wxString& value) {
+  return "LOWER(" + column + ") = LOWER(" + QuoteSqlLiteral(value) + ")";
+}
+
+}  // namespace
+
+wxString BeginTransactionStatement(const wxString& engine) {
+  if (Is(engine, "MySQL")) return "START TRANSACTION";
+  if (Is(engine, "PostgreSQL")) return "BEGIN";
+  if (Is(engine, "Oracle")) return wxString();
+  return "BEGIN TRANSACTION";
+}
+
+wxString LastInsertIdStatement(const wxString& engine) {
+  if (Is(engine, "SQLite")) return "SELECT last_insert_rowid()";
+  if (Is(engine, "MySQL")) return "SELECT LAST_INSERT_ID()";
+  if (Is(engine, "SQL Server")) return "SELECT CAST(@@IDENTITY AS BIGINT)";
+  if (Is(engine, "PostgreSQL")) {
+    // lastval() raises an error before the session has used a sequence, and an error
+    // aborts the open transaction. The exception block runs it in a subtransaction
+    // of its own and leaves the answer in a session setting.
+    return "DO $$BEGIN PERFORM set_config('veldrix.last_insert_id', lastval()::text, false); "
+           "EXCEPTION WHEN OTHERS THEN PERFORM set_config('veldrix.last_insert_id', '', false); END$$; "
+           "SELECT current_setting('veldrix.last_insert_id', true)";
+  }
+  return wxString();
+}
+
+wxString ColumnExistsStatement(const wxString& engine, const wxString& table, const wxString& column) {
+  if (Is(engine, "Oracle")) {
+    return "SELECT 1 FROM USER_TAB_COLUMNS WHERE " + LowerEquals("TABLE_NAME", table) + " AND " +
+           LowerEquals("COLUMN_NAME", column);
+  }
+  wxString scope;
+  if (Is(engine, "MySQL")) scope = " AND TABLE_SCHEMA = DATABASE()";
+  if (Is(engine, "PostgreSQL")) scope = " AND table_schema = current_schema()";
+  return "SELECT 1 FROM INFORMATION_SCHEMA.COLUMNS WHERE " + LowerEquals("TABLE_NAME", table) + " AND " +
+         LowerEquals("COLUMN_NAME", column) + scope;
+}

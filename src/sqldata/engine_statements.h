@@ -1,0 +1,22 @@
+// Statements that SQLData sends in the engine's own dialect, never rewritten: the
+// start of a transaction, the id of the row inserted last, and the column look-up
+// that must see only the connection's own database or schema.
+#pragma once
+
+#include <wx/string.h>
+
+// "BEGIN TRANSACTION", "START TRANSACTION" on MySQL (which has no BEGIN
+// TRANSACTION), "BEGIN" on PostgreSQL; empty on Oracle, where a transaction starts
+// with the first change and no begin statement exists.
+wxString BeginTransactionStatement(const wxString& engine);
+
+// A query whose only result set holds the id of the row this connection inserted
+// last; empty where the engine has no such query (Oracle). On PostgreSQL it never
+// fails, so it cannot abort the surrounding transaction: the value is empty when the
+// session has not used a sequence yet.
+wxString LastInsertIdStatement(const wxString& engine);
+
+// A query that returns a row when the table has the column in the connection's own
+// database or schema (SQL Server: the current database), names compared ignoring
+// case. SQLite is asked through its own PRAGMA instead.
+wxString ColumnExistsStatement(const wxString& engine, const wxString& table, const wxString& column);

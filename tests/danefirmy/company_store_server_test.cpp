@@ -1,0 +1,81 @@
+// The company editor's store on the real PostgreSQL and MariaDB servers: a company
+// saved in one transaction into the program database the worker built, read back,
+// changed with a history row, and deleted.
+#include "../dbsetup/server_program_database.h"
+#include "danefirmy/company_record.h"
+#include "sqldata/sql_data.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using CompanyStoreOnServer = veldrix::test::ProgramDatabaseOnServer;
+
+wxString Cell(SQLData& db, const wxString& sql) {
+  const wxArrayString cells = db.FrameData(sql);
+  return cells.empty() ? wxString("<none>") : cells[0];
+}
+
+TEST_P(CompanyStoreOnServer, SavesReadsBackChangesAndDeletesACompany) {
+  DbConnectionInfo info;
+  SQLData db(CreateProgramDatabase(&info));
+  ASSERT_TRUE(db.IniciujBazeDanych()) << db.lastError;
+  CompanyStore store(db);
+
+  CompanySaveRequest request;
+  request.company.nazwa = veldrix::test::AwkwardCompanyName();
+  request.company.nazwaPelna = request.company.nazwa + " sp. z o.o.";
+  request.company.nip = "5260250274";
+  request.company.miejscowosc = wxString::FromUTF8("Łódź");
+  request.company.dataOd = "2024-01-01";
+  request.company.domyslna = true;
+  request.company.domyslnyTermin = 14;
+  CompanyAccountRow account;
+  account.nazwa = wxString::FromUTF8("Główny");
+  account.numer = "61109010140000071219812874";
+  account.nazwaBanku = "Bank 'Polski' \\ S.A.";
+  account.domyslny = true;
+  request.accounts.push_back(account);
+  CompanySaveOutcome outcome;
+  wxString error;
+  ASSERT_TRUE(store.Save(request, &outcome, &error)) << error;
+  EXPECT_TRUE(outcome.created);
+  EXPECT_EQ(outcome.companyId, "1");
+
+  // The numbering row refers to the new company: the new id came back from the server.
+  EXPECT_EQ(Cell(db, "select id_firmy from dokument_numeracja"), "1");
+  EXPECT_EQ(Cell(db, "select nazwa_banku from firma_rachunek where id_firmy=1"), account.nazwaBanku);
+
+  CompanyRecord loaded;
+  ASSERT_TRUE(store.Load(outcome.companyId, &loaded));
+  EXPECT_EQ(loaded.nazwa, request.company.nazwa);
+  EXPECT_EQ(loaded.nazwaPelna, request.company.nazwaPelna);
+  EXPECT_EQ(loaded.miejscowosc, request.company.miejscowosc);
+  EXPECT_EQ(loaded.dataOd, "2024-01-01");
+  EXPECT_TRUE(loaded.domyslna);
+  EXPECT_EQ(loaded.domyslnyTermin, 14);
+  EXPECT_TRUE(store.HasDefaultCompany());
+
+  // A new validity date keeps the old identity in a history row.
+  CompanySaveRequest change;
+  change.companyId = outcome.companyId;
+  change.company = loaded;
+  change.company.nazwa = "Nowa nazwa";
+  change.company.dataOd = "2025-02-01";
+  change.loadedValidFrom.ParseISODate("2024-01-01");
+  CompanySaveOutcome changed;
+  ASSERT_TRUE(store.Save(change, &changed, &error)) << error;
+  EXPECT_FALSE(changed.created);
+  EXPECT_TRUE(changed.historyWritten);
+  EXPECT_EQ(Cell(db, "select nazwa from firma_historia where id_firmy=1"), request.company.nazwa);
+  EXPECT_EQ(Cell(db, "select nazwa from firma where id_firmy=1"), "Nowa nazwa");
+
+  ASSERT_TRUE(store.Delete(outcome.companyId, &error)) << error;
+  EXPECT_EQ(Cell(db, "select count(*) from firma"), "0");
+  EXPECT_EQ(Cell(db, "select count(*) from firma_rachunek"), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, CompanyStoreOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
+                         veldrix::test::TestServerName);
+
+}  // namespace

@@ -1,0 +1,181 @@
+// SQLData on the real PostgreSQL and MariaDB servers: transactions, parameterised
+// statements with every kind of value and the new row id, and texts that must
+// survive unchanged.
+#include "db/connection_info.h"
+#include "server_support.h"
+#include "sqldata/sql_data.h"
+#include "sqldata/sql_literals.h"
+
+#include <gtest/gtest.h>
+#include <wx/log.h>
+
+using veldrix::test::IsolatedFolders;
+using veldrix::test::UniqueServerName;
+
+namespace {
+
+class SqlDataServer : public ::testing::TestWithParam<veldrix::test::TestServer> {
+ protected:
+  void SetUp() override {
+    VELDRIX_REQUIRE_SERVER(GetParam().variable, connectionString_);
+    db_ = Open();
+    ASSERT_EQ(db_->GetEngine(), GetParam().engine);
+  }
+
+  void TearDown() override {
+    if (!db_) return;
+    for (const wxString& statement : cleanup_) db_->DeleteData(statement);
+  }
+
+  std::unique_ptr<SQLData> Open() {
+    auto db = std::make_unique<SQLData>(connectionString_);
+    EXPECT_TRUE(db->IniciujBazeDanych()) << db->lastError;
+    return db;
+  }
+
+  bool IsMySql() const { return wxString(GetParam().engine) == "MySQL"; }
+
+  wxString NewTable(const wxString& columns) {
+    const wxString table = UniqueServerName("sqldata");
+    const wxString id = IsMySql() ? "id INT PRIMARY KEY AUTO_INCREMENT" : "id SERIAL PRIMARY KEY";
+    EXPECT_NE(db_->DeleteData("CREATE TABLE " + table + " (" + id + ", " + columns + ")"), -1)
+        << db_->lastError;
+    cleanup_.push_back("DROP TABLE IF EXISTS " + table);
+    return table;
+  }
+
+  wxString connectionString_;
+  std::unique_ptr<SQLData> db_;
+  std::vector<wxString> cleanup_;
+  IsolatedFolders folders_;
+  wxLogNull quiet_;
+};
+
+TEST_P(SqlDataServer, CommitsAndRollsBackTransactions) {
+  const wxString table = NewTable("name VARCHAR(40)");
+  auto observer = Open();
+  db_->StartTransaction();
+  db_->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("cofnięty")});
+  EXPECT_FALSE(observer->IsExistsData("SELECT 1 FROM " + table));
+  db_->RollbackTransaction();
+  EXPECT_FALSE(db_->errorFlag) << db_->lastError;
+  EXPECT_FALSE(db_->IsExistsData("SELECT 1 FROM " + table));
+
+  db_->StartTransaction();
+  db_->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("zapisany")});
+  db_->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("drugi")});
+  db_->CommitTransaction();
+  EXPECT_FALSE(db_->errorFlag) << db_->lastError;
+  const wxArrayString names = observer->FrameData("SELECT name FROM " + table + " ORDER BY id");
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0], "zapisany");
+}
+
+TEST_P(SqlDataServer, AFailedStatementInsideATransactionIsRolledBackWithTheRest) {
+  const wxString table = NewTable("name VARCHAR(5) NOT NULL");
+  db_->StartTransaction();
+  db_->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("a")});
+  db_->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue::Null()});
+  ASSERT_TRUE(db_->errorFlag);
+  EXPECT_TRUE(db_->lastError.StartsWith("ExecPrepared | ")) << db_->lastError;
+  db_->RollbackTransaction();
+  EXPECT_FALSE(db_->IsExistsData("SELECT 1 FROM " + table));
+}
+
+TEST_P(SqlDataServer, ExecPreparedWritesEveryKindOfValueAndReturnsTheNewId) {
+  const wxString table =
+      NewTable("i INTEGER, b BIGINT, d DOUBLE PRECISION, f INTEGER, t VARCHAR(100), n VARCHAR(10)");
+  const wxString insert = "INSERT INTO " + table + " (i, b, d, f, t, n) VALUES (?, ?, ?, ?, ?, ?)";
+  SqlExecResult first = db_->ExecPrepared(
+      insert, {SqlValue(-7), SqlValue::Int64(9007199254740993LL), SqlValue::Double(1234.5), SqlValue(true),
+               SqlValue("it's ? here"), SqlValue::Null()});
+  ASSERT_FALSE(db_->errorFlag) << db_->lastError;
+  EXPECT_EQ(first.changes, 1);
+  EXPECT_EQ(first.newRowId, 1);
+  SqlExecResult second = db_->ExecPrepared(
+      insert, {SqlValue(0), SqlValue::Int64(-1), SqlValue::Double(0.1), SqlValue(false), SqlValue(""), SqlValue("x")});
+  EXPECT_EQ(second.newRowId, 2);
+
+  const wxArrayString row = db_->FrameData("SELECT i, b, d, f, t, n FROM " + table + " WHERE id = 1");
+  ASSERT_EQ(row.size(), 6u);
+  EXPECT_EQ(row[0], "-7");
+  EXPECT_EQ(row[1], "9007199254740993");
+  EXPECT_EQ(row[2], "1234.5");
+  EXPECT_EQ(row[3], "1");
+  EXPECT_EQ(row[4], "it's ? here");
+  EXPECT_EQ(row[5], "");
+  EXPECT_TRUE(db_->IsExistsData("SELECT 1 FROM " + table + " WHERE id = 1 AND n IS NULL"));
+  EXPECT_TRUE(db_->IsExistsData("SELECT 1 FROM " + table + " WHERE id = 2 AND t = '' AND n = 'x'"));
+
+  SqlExecResult update = db_->ExecPrepared("UPDATE " + table + " SET f = ?", {SqlValue(5)});
+  EXPECT_EQ(update.changes, 2);
+}
+
+TEST_P(SqlDataServer, TheNewIdQueryNeverBreaksAnOpenTransaction) {
+  // A fresh session, and a table without a sequence: PostgreSQL's lastval() has
+  // nothing to give and would fail.
+  const wxString table = UniqueServerName("plain");
+  ASSERT_NE(db_->DeleteData("CREATE TABLE " + table + " (k INTEGER, name VARCHAR(10))"), -1) << db_->lastError;
+  cleanup_.push_back("DROP TABLE IF EXISTS " + table);
+  auto fresh = Open();
+  fresh->StartTransaction();
+  SqlExecResult result = fresh->ExecPrepared("INSERT INTO " + table + " VALUES (?, ?)", {SqlValue(1), SqlValue("a")});
+  EXPECT_EQ(result.changes, 1);
+  EXPECT_EQ(result.newRowId, 0);
+  fresh->ExecPrepared("INSERT INTO " + table + " VALUES (?, ?)", {SqlValue(2), SqlValue("b")});
+  EXPECT_FALSE(fresh->errorFlag) << fresh->lastError;
+  fresh->CommitTransaction();
+  EXPECT_FALSE(fresh->errorFlag) << fresh->lastError;
+  EXPECT_EQ(db_->FrameData("SELECT k FROM " + table).size(), 2u);
+}
+
+TEST_P(SqlDataServer, TextsWithQuotesBackslashesAndPolishLettersRoundTrip) {
+  const wxString table = NewTable("name VARCHAR(200)");
+  const wxString text = veldrix::test::AwkwardCompanyName();
+  db_->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue(text)});
+  EXPECT_NE(db_->InsertData("INSERT INTO " + table + " (name) VALUES ('" + EscapeSqlText(text) + "')"), -1)
+      << db_->lastError;
+  const wxArrayString names = db_->FrameData("SELECT name FROM " + table + " ORDER BY id");
+  ASSERT_EQ(names.size(), 2u) << db_->lastError;
+  EXPECT_EQ(names[0], text);
+  EXPECT_EQ(names[1], text);
+  EXPECT_TRUE(db_->IsExistsData("SELECT 1 FROM " + table + " WHERE name = '" + EscapeSqlText(text) + "'"));
+  EXPECT_EQ(db_->FrameData("SELECT 'a' || 'b'")[0], "ab");
+}
+
+TEST_P(SqlDataServer, ColumnExistsLooksOnlyAtTheOwnDatabase) {
+  const wxString table = NewTable("Nip VARCHAR(20)");
+  EXPECT_TRUE(db_->ColumnExists(table, "nip"));
+  EXPECT_FALSE(db_->ColumnExists(table, "regon"));
+  const wxString elsewhere = UniqueServerName("elsewhere");
+  ASSERT_NE(db_->DeleteData("CREATE SCHEMA " + elsewhere), -1) << db_->lastError;
+  cleanup_.push_back(IsMySql() ? "DROP DATABASE IF EXISTS " + elsewhere
+                               : "DROP SCHEMA IF EXISTS " + elsewhere + " CASCADE");
+  ASSERT_NE(db_->DeleteData("CREATE TABLE " + elsewhere + ".firma_obca (regon VARCHAR(14))"), -1) << db_->lastError;
+  EXPECT_FALSE(db_->ColumnExists("firma_obca", "regon"));
+  EXPECT_FALSE(db_->errorFlag);
+}
+
+TEST_P(SqlDataServer, ChecksTheProgramDatabaseItIsGiven) {
+  // A database of its own: the tests of other checkouts share veldrix_test.
+  const wxString name = UniqueServerName("program");
+  ASSERT_NE(db_->DeleteData("CREATE DATABASE " + name), -1) << db_->lastError;
+  cleanup_.push_back("DROP DATABASE IF EXISTS " + name);
+  DbConnectionInfo info;
+  ASSERT_TRUE(ParseConnectionInfo(connectionString_, &info, nullptr));
+  info.database = name;
+  SQLData program(BuildConnectionString(info));
+  ASSERT_TRUE(program.IniciujBazeDanych()) << program.lastError;
+  wxString message;
+  EXPECT_FALSE(program.SprawdzBazeDanych(message));
+  EXPECT_EQ(message, "Brak wymaganych struktur bazy danych");
+  EXPECT_NE(program.DeleteData("CREATE TABLE baza (wersja DOUBLE PRECISION)"), -1) << program.lastError;
+  EXPECT_TRUE(program.SprawdzBazeDanych(message)) << program.lastError;
+  EXPECT_EQ(message, "OK");
+  EXPECT_TRUE(program.ZamknijBazeDanych());
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SqlDataServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
+                         veldrix::test::TestServerName);
+
+}  // namespace
