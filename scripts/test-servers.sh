@@ -24,6 +24,15 @@ veldrix_as_pg_user() {
   fi
 }
 
+# Whether the pid names a running (not zombie) process with that command name.
+veldrix_live_process() {
+  local pid="$1" name="$2" stat
+  [[ "$pid" =~ ^[0-9]+$ ]] || return 1
+  stat="$(cat "/proc/$pid/stat" 2>/dev/null)" || return 1
+  [[ "$stat" == *"($name) "* ]] || return 1
+  [[ "${stat##*) }" != Z* ]]
+}
+
 veldrix_pg_bin() {
   local dir
   dir="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)"
@@ -52,7 +61,12 @@ veldrix_start_postgresql() {
         return 1
       }
     fi
-    # A server killed without shutting down leaves its pid file; pg_ctl copes with it.
+    # A server killed without shutting down leaves its pid file behind, and the pid
+    # in it may since belong to another process (or a zombie): the server would then
+    # refuse to start. No server answers on the port, so a stale file is removed.
+    if [ -f "$data/postmaster.pid" ] && ! veldrix_live_process "$(head -n 1 "$data/postmaster.pid")" postgres; then
+      rm -f "$data/postmaster.pid"
+    fi
     veldrix_servers_log "starting PostgreSQL on 127.0.0.1:$VELDRIX_PG_PORT"
     veldrix_as_pg_user "$bin/pg_ctl" -D "$data" -l "$log" -w -t 60 \
       -o "-p $VELDRIX_PG_PORT -c listen_addresses=127.0.0.1 -k $sock" start >/dev/null || {
