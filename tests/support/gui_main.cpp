@@ -34,11 +34,14 @@ wxGUIEventLoop* g_loop = nullptr;
 namespace veldrix::test {
 
 void PumpEvents(int milliseconds) {
+  // Inside a modal dialog its own loop is the running one; only that may dispatch.
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  if (!loop) loop = g_loop;
   wxStopWatch watch;
   do {
-    while (g_loop->Pending()) g_loop->Dispatch();
+    while (loop->Pending()) loop->Dispatch();
     wxTheApp->ProcessPendingEvents();
-    g_loop->DispatchTimeout(5);
+    loop->DispatchTimeout(5);
   } while (watch.Time() < milliseconds);
 }
 
