@@ -168,14 +168,16 @@ TEST_F(AuthDialogs, TheDatabaseButtonAsksForTheConfigurationWhateverWasTyped) {
   EXPECT_FALSE(service->loggedIn);
 }
 
-// A second program database with the account tables and no user.
+// A second program database, made by the database worker, with no user.
 class AuthDialogsTwoDatabases : public AuthDialogs {
  protected:
   void SetUp() override {
     AuthDialogs::SetUp();
-    second = std::make_unique<SQLData>(folders.root() + "/program/druga.db");
+    const wxString file = veldrix::JoinPath(folders.programFolder(), "druga.db");
+    const auto events = veldrix::test::RunWorker(false, file, workers);
+    ASSERT_FALSE(events.empty());
+    second = std::make_unique<SQLData>(file);
     ASSERT_TRUE(second->IniciujBazeDanych()) << second->lastError;
-    for (const char* statement : auth_test::kSchema) ASSERT_GE(second->DeleteData(U8(statement)), 0);
     CreateAdministrator("admin", "haslo-admina");
   }
 
