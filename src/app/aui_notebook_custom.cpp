@@ -1,0 +1,81 @@
+#include "app/aui_notebook_custom.h"
+
+#include "app/common/image_tint.h"
+#include "app/common/images.h"
+
+#include <wx/dc.h>
+
+#include <algorithm>
+
+namespace {
+
+const char kWatermarkImage[] = "quillmore_znak_wodny.xpm";
+const char kWatermarkTitle[] = "QUILLMORE";
+const char kWatermarkName[] = "Orvel Tamsk";
+constexpr int kMargin = 22;
+
+}  // namespace
+
+WatermarkLayout ComputeWatermarkLayout(const wxSize& client, bool bitmapValid, int titleHeight, int nameHeight) {
+  WatermarkLayout layout;
+  if (client.x < 340 || client.y < 180) return layout;
+  layout.logoSide = std::clamp(client.y / 4, 52, 68);
+  const int gap = bitmapValid ? 16 : 0;
+  const int blockHeight = std::max(bitmapValid ? layout.logoSide : 0, titleHeight + nameHeight);
+  const int top = client.y - blockHeight - kMargin;
+  if (top < 12) return layout;
+  layout.visible = true;
+  layout.logo = wxPoint(kMargin, top + (blockHeight - layout.logoSide) / 2);
+  const int textX = bitmapValid ? gap + layout.logoSide : 0;
+  const int textY = top + 1 + (blockHeight - titleHeight - nameHeight) / 2;
+  layout.title = wxPoint(textX + kMargin, textY);
+  layout.name = wxPoint(textX + kMargin + 2, textY + titleHeight);
+  return layout;
+}
+
+wxAuiNotebookCustom::wxAuiNotebookCustom(wxWindow* parent, wxWindowID id, const wxPoint& position,
+                                         const wxSize& size)
+    : wxAuiNotebook(parent, id, position, size, kStyle) {
+  wxImage image;
+  if (veldrix::LoadNamedImage(kWatermarkImage, &image) && image.IsOk()) {
+    watermark_ = wxBitmap(veldrix::TintOpaquePixels(image, wxColour(118, 125, 136, 255), 142));
+  }
+  m_mgr.Bind(wxEVT_AUI_RENDER, &wxAuiNotebookCustom::OnRender, this);
+}
+
+wxAuiNotebookCustom::~wxAuiNotebookCustom() { m_mgr.Unbind(wxEVT_AUI_RENDER, &wxAuiNotebookCustom::OnRender, this); }
+
+void wxAuiNotebookCustom::OnRender(wxAuiManagerEvent& event) {
+  m_mgr.OnRender(event);
+  if (GetPageCount() == 0 && event.GetDC()) DrawWatermark(*event.GetDC(), GetClientSize(), watermark_);
+}
+
+void wxAuiNotebookCustom::DrawWatermark(wxDC& dc, const wxSize& client, const wxBitmap& watermark) {
+  if (client.x < 340 || client.y < 180) return;
+  const int side = std::clamp(client.y / 4, 52, 68);
+  wxBitmap logo = watermark;
+  if (logo.IsOk() && (logo.GetWidth() != side || logo.GetHeight() != side)) {
+    logo = wxBitmap(logo.ConvertToImage().Rescale(side, side, wxIMAGE_QUALITY_HIGH));
+  }
+  wxFont titleFont = GetFont();
+  titleFont.SetPointSize(titleFont.GetPointSize() + 8);
+  titleFont.SetWeight(wxFONTWEIGHT_BOLD);
+  wxFont nameFont = GetFont();
+  nameFont.SetPointSize(std::max(nameFont.GetPointSize(), 8));
+
+  dc.SetFont(titleFont);
+  const int titleHeight = dc.GetTextExtent(kWatermarkTitle).y;
+  dc.SetFont(nameFont);
+  const int nameHeight = dc.GetTextExtent(kWatermarkName).y;
+
+  const WatermarkLayout layout = ComputeWatermarkLayout(client, logo.IsOk(), titleHeight, nameHeight);
+  if (!layout.visible) return;
+  if (logo.IsOk()) dc.DrawBitmap(logo, layout.logo, true);
+  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+  dc.SetFont(titleFont);
+  dc.SetTextForeground(wxColour(174, 176, 181));
+  dc.DrawText(kWatermarkTitle, layout.title);
+  dc.SetFont(nameFont);
+  dc.SetTextForeground(wxColour(186, 188, 192));
+  dc.DrawText(kWatermarkName, layout.name);
+}

@@ -1,0 +1,29 @@
+// What the company tab asks of the main window (ICompanyApplication): the
+// connection, the working company, the configuration, the toolbar, closing its
+// tab, and telling the modules about a new company.
+#include "app/application_state.h"
+#include "app/common/config_access.h"
+#include "app/veldrix_frame.h"
+#include "pluginmanager/plugin_manager.h"
+
+#include <wx/fileconf.h>
+
+wxString VeldrixFrame::GetActiveConnection() { return AppState().GetActiveConnection(); }
+
+wxString VeldrixFrame::GetWorkingCompanyId() { return AppState().GetWorkingCompanyId(); }
+
+void VeldrixFrame::SetWorkingCompanyId(const wxString& id) {
+  AppState().SetWorkingCompanyId(id);
+  const int index = FindCurrentCompanyIndex();
+  if (index != -1) currentCompanyIndex_ = index;
+}
+
+wxConfigBase* VeldrixFrame::GetConfig() { return config_; }
+
+void VeldrixFrame::RequestTabClose() { StartTabClosing(); }
+
+ICompanyEvents* VeldrixFrame::GetCompanyEvents() { return pluginManager_ ? this : nullptr; }
+
+bool VeldrixFrame::NotifyCompanyCreated(int companyId, wxString* error) {
+  return pluginManager_ ? pluginManager_->NotifyCompanyCreated(companyId, error) : true;
+}

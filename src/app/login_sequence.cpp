@@ -1,0 +1,347 @@
+// The main window's login sequence: preparing the program database, the first
+// administrator, automatic login, the login dialog with its connection switch,
+// the set-up after login, logout and the working company.
+#include "app/application_state.h"
+#include "app/aui_notebook_custom.h"
+#include "app/common/config_access.h"
+#include "app/common/i18n.h"
+#include "app/common/message_box.h"
+#include "app/dashboard_panel.h"
+#include "app/program_database.h"
+#include "app/veldrix_frame.h"
+#include "auth/auth_service.h"
+#include "authdialogs/auth_dialogs.h"
+#include "pluginmanager/plugin_manager.h"
+#include "sqldata/sql_data.h"
+
+#include <wx/aui/aui.h>
+#include <wx/config.h>
+#include <wx/fileconf.h>
+#include <wx/utils.h>
+
+namespace {
+
+const char kCompanyKey[] = "/veldrix/id_firmy";
+const char kCompanyLegacyKey[] = "/VezoveVador/id_firmy";
+
+// Marks a stretch during which the window must not be closed under the sequence.
+class BusyFlag {
+ public:
+  explicit BusyFlag(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+  ~BusyFlag() { flag_ = previous_; }
+
+ private:
+  bool& flag_;
+  bool previous_;
+};
+
+}  // namespace
+
+void VeldrixFrame::StartLogin() { RunLoginFlow(true); }
+
+bool VeldrixFrame::PrepareProgramDatabase(wxString* error) {
+  upgradeRequired_ = false;
+  PreparedProgramDatabase prepared;
+  wxString text;
+  if (!PrepareProgramDatabaseFor(AppState().GetActiveConnection(), AppState().GetActiveConnectionInfo(), &prepared,
+                                 &text)) {
+    if (error) *error = text;
+    return false;
+  }
+  if (prepared.isSqlite) AppState().SetDefaultDatabasePath(prepared.sqliteFile);
+  upgradeRequired_ = prepared.upgradeRequired;
+
+  SQLData* previous = database_;
+  database_ = prepared.database.release();
+  if (authService_) {
+    // SetDatabase also forgets the logged-in user.
+    authService_->SetDatabase(database_);
+  } else {
+    authService_ = new AuthService(database_);
+  }
+  delete previous;
+  return true;
+}
+
+bool VeldrixFrame::PrepareDatabaseOrConfigure(wxString* error, bool interactive) {
+  BusyFlag preparing(preparingDatabase_);
+  wxString text;
+  {
+    wxBusyCursor busy;
+    if (PrepareProgramDatabase(&text)) return true;
+  }
+  const wxString failure = text.empty() ? _("Nie udało się przygotować bazy programu.") : text;
+  if (error) *error = failure;
+  if (!interactive) return false;
+
+  veldrix::ShowMessageBox(failure + "\n\n" + _("Sprawdź połączenie w oknie konfiguracji bazy danych."),
+                          _("Baza programu"), wxOK | wxICON_EXCLAMATION, this);
+  ShowDatabaseConfigDialog();
+
+  text.clear();
+  {
+    wxBusyCursor busy;
+    if (PrepareProgramDatabase(&text)) return true;
+  }
+  if (error) *error = text;
+  return false;
+}
+
+bool VeldrixFrame::ConnectSavedConnection(int index, wxString* error) {
+  if (!AppState().ActivateSavedConnection(index)) {
+    if (error) *error = _("Nie można odczytać wybranego zapisanego połączenia.");
+    return false;
+  }
+  wxString text;
+  if (PrepareDatabaseOrConfigure(&text, false)) {
+    if (error) error->clear();
+    return true;
+  }
+  if (error) *error = text.empty() ? _("Nie udało się połączyć z wybraną bazą programu.") : text;
+  return false;
+}
+
+bool VeldrixFrame::NotifyConnectionChosen(int index, wxString* error) { return ConnectSavedConnection(index, error); }
+
+bool VeldrixFrame::NotifyUpgradeRequired(wxWindow* window, wxString* error) {
+  if (!upgradeRequired_) return true;
+  if (error) {
+    *error = _("Baza programu wymaga aktualizacji. Otwórz konfigurację przyciskiem „...”, odblokuj tryb "
+               "administratora i kliknij „Aktualizuj”.");
+  }
+  return false;
+}
+
+void VeldrixFrame::RunLoginFlow(bool atStartup) {
+  if (loggedIn_) return;
+  BusyFlag running(loginRunning_);
+  wxString text;
+  if (!PrepareDatabaseOrConfigure(&text, true)) {
+    if (!text.empty()) veldrix::ShowMessageBox(text, _("Baza programu"), wxOK | wxICON_ERROR, this);
+    Close(false);
+    return;
+  }
+
+  for (;;) {
+    if (!authService_) {
+      veldrix::ShowMessageBox(
+          _("Nie można uruchomić logowania, ponieważ baza programu nie została poprawnie zainicjowana."),
+          _("Błąd logowania"), wxOK | wxICON_ERROR, this);
+      Close(false);
+      return;
+    }
+    LoginDatabaseRequest request;
+    wxString loginText;
+    const bool autoLoginAllowed = atStartup && !upgradeRequired_;
+    const wxArrayString names = AppState().GetSavedConnectionNames();
+    const int activeIndex = AppState().FindActiveSavedConnection();
+
+    int result = kAuthLoginNone;
+    wxString usersError;
+    bool hasUsers = false;
+    if (!authService_->CheckDatabase(&loginText)) {
+      result = kAuthLoginNone;
+    } else if (!(hasUsers = authService_->HasUsers(&usersError)) && !usersError.empty()) {
+      // An unreadable user table is a database fault: offering "the first"
+      // administrator over it would be wrong, so the reason is shown instead.
+      loginText = usersError;
+    } else if (!hasUsers && !ShowAuthSetupDialog(this, authService_)) {
+      result = kAuthLoginNone;
+    } else {
+      wxString ignored;
+      if (autoLoginAllowed && authService_->TryAutoLogin(&ignored)) {
+        result = kAuthLoginDone;
+      } else {
+        result = ShowAuthLoginDialog(
+            this, authService_, names, activeIndex, &request,
+            [this](int index, wxString* error) { return NotifyConnectionChosen(index, error); },
+            [this](wxWindow* window, wxString* error) { return NotifyUpgradeRequired(window, error); });
+      }
+    }
+
+    if (result == kAuthLoginConfiguration) {
+      if (request.openConfiguration) ShowDatabaseConfigDialog();
+      text.clear();
+      if (PrepareDatabaseOrConfigure(&text, true)) continue;
+      if (!text.empty()) veldrix::ShowMessageBox(text, _("Baza programu"), wxOK | wxICON_ERROR, this);
+      Close(false);
+      return;
+    }
+    if (result != kAuthLoginDone) {
+      if (!loginText.empty()) veldrix::ShowMessageBox(loginText, _("Błąd logowania"), wxOK | wxICON_ERROR, this);
+      Close(false);
+      return;
+    }
+    if (upgradeRequired_) {
+      veldrix::ShowMessageBox(_("Baza programu nadal wymaga aktualizacji i program nie może zostać uruchomiony."),
+                              _("Aktualizacja bazy"), wxOK | wxICON_ERROR, this);
+      Close(false);
+      return;
+    }
+    loggedIn_ = true;
+    SetUpAfterLogin();
+    return;
+  }
+}
+
+bool VeldrixFrame::ShowDatabaseConfigDialog() {
+  // The database configuration dialog is not part of the program yet: nothing is
+  // saved, and the caller's retry works on the connection as it stands.
+  return false;
+}
+
+void VeldrixFrame::SetUpAfterLogin() {
+  if (!authService_ || !authService_->loggedIn) return;
+  SetTitle(windowTitle_ + " - " + authService_->currentUser.display_name);
+  currentCompanyIndex_ = 0;
+
+  wxString companyId = AppState().GetWorkingCompanyId();
+  {
+    veldrix::ConfigAccess config;
+    if (config) {
+      config->Read(kCompanyKey, &companyId);
+      if (companyId.empty()) config->Read(kCompanyLegacyKey, &companyId);
+    }
+  }
+  if (companyId.empty()) companyId = "0";
+  AppState().SetWorkingCompanyId(companyId);
+
+  LoadCompanyList();
+  if (!companyNames_.empty()) {
+    int index = FindCurrentCompanyIndex();
+    if (index == -1) {
+      index = 0;
+      companyId = wxString::Format("%d", static_cast<int>(companyIds_[0]));
+      AppState().SetWorkingCompanyId(companyId);
+      StoreWorkingCompanyId(companyId);
+    }
+    currentCompanyIndex_ = index;
+  } else {
+    AppState().SetWorkingCompanyId("0");
+  }
+
+  pluginManager_ = new veldrix::PluginManager(this, notebook_, mainToolbar_);
+  pluginManager_->LoadModules();
+
+  auto* dashboard = new DashboardPanel(notebook_, this);
+  startPage_ = dashboard;
+  dashboard->Hide();
+  notebook_->AddPage(dashboard, ":::", true);
+  const int dashboardIndex = notebook_->GetPageIndex(dashboard);
+  if (dashboardIndex != wxNOT_FOUND) notebook_->SetPageToolTip(dashboardIndex, _("Pulpit"));
+  dashboard->Show();
+  UpdateCloseButton();
+  auiManager_->Update();
+
+  if (AppState().GetWorkingCompanyId() == "0") {
+    veldrix::ShowMessageBox(_("Nie znaleziono żadnej firmy. Dodaj firmę."), wxString(), wxOK, nullptr);
+    EnableToolbar(false, true);
+  } else {
+    EnableToolbar(true, false);
+  }
+}
+
+void VeldrixFrame::StoreWorkingCompanyId(const wxString& id) {
+  veldrix::ConfigAccess config;
+  if (!config) return;
+  config->Write(kCompanyKey, id);
+  config->Write(kCompanyLegacyKey, id);
+  config->Flush();
+}
+
+void VeldrixFrame::Logout() {
+  if (!loggedIn_ || !authService_) return;
+  if (veldrix::ShowMessageBox(_("Czy na pewno chcesz się wylogować?"), _("Wylogowanie"),
+                              wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, this) != wxYES) {
+    return;
+  }
+  if (!CloseAllPagesButDashboard()) return;
+
+  if (startPage_) {
+    const int index = notebook_->GetPageIndex(startPage_);
+    if (index != wxNOT_FOUND) {
+      notebook_->DeletePage(index);
+    } else {
+      startPage_->Destroy();
+    }
+    startPage_ = nullptr;
+  }
+  delete pluginManager_;
+  pluginManager_ = nullptr;
+  authService_->Logout();
+  // Without this the next RunLoginFlow would return at once and nobody could log in.
+  loggedIn_ = false;
+  SetTitle(windowTitle_);
+  auiManager_->Update();
+  RunLoginFlow(false);
+}
+
+void VeldrixFrame::LoadCompanyList() {
+  companyNames_.Clear();
+  companyIds_.Clear();
+  if (!database_ || !querys_) return;
+  wxArrayInt ids;
+  database_->SimpleListData(&companyNames_, &ids, "select nazwa,id_firmy from firma order by nazwa");
+  for (int id : ids) companyIds_.Add(id);
+  const int index = FindCurrentCompanyIndex();
+  if (index != -1) currentCompanyIndex_ = index;
+}
+
+wxString VeldrixFrame::GetCompanyName(unsigned index) const {
+  return index < companyNames_.size() ? companyNames_[index] : wxString();
+}
+
+int VeldrixFrame::FindCurrentCompanyIndex() const {
+  const wxString working = AppState().GetWorkingCompanyId();
+  for (size_t i = 0; i < companyIds_.size(); ++i) {
+    if (wxString::Format("%d", static_cast<int>(companyIds_[i])) == working) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool VeldrixFrame::SwitchCompany(unsigned index) {
+  if (index >= companyIds_.size()) return false;
+  const wxString id = wxString::Format("%d", static_cast<int>(companyIds_[index]));
+  if (id == AppState().GetWorkingCompanyId()) {
+    currentCompanyIndex_ = static_cast<int>(index);
+    return true;
+  }
+  if (!CloseAllPagesButDashboard()) return false;
+  AppState().SetWorkingCompanyId(id);
+  currentCompanyIndex_ = static_cast<int>(index);
+  StoreWorkingCompanyId(id);
+  if (startPage_) {
+    startPage_->RefreshDashboard();
+    const int page = notebook_->GetPageIndex(startPage_);
+    if (page != wxNOT_FOUND) notebook_->SetSelection(page);
+  }
+  return true;
+}
+
+bool VeldrixFrame::CloseAllPagesButDashboard() {
+  if (!notebook_) return true;
+  for (;;) {
+    int found = wxNOT_FOUND;
+    for (int i = static_cast<int>(notebook_->GetPageCount()) - 1; i >= 0; --i) {
+      wxWindow* page = notebook_->GetPage(i);
+      if (page && page != startPage_ && page->GetLabel() != "dashboard") {
+        found = i;
+        break;
+      }
+    }
+    if (found == wxNOT_FOUND) return true;
+    const size_t before = notebook_->GetPageCount();
+    if (!ClosePage(found) || notebook_->GetPageCount() >= before) return false;
+  }
+}
+
+void VeldrixFrame::EnableToolbar(bool enable, bool openCompanyData) {
+  if (mainToolbar_) {
+    for (size_t i = 0; i < mainToolbar_->GetToolCount(); ++i) {
+      wxAuiToolBarItem* tool = mainToolbar_->FindToolByIndex(static_cast<int>(i));
+      if (tool) mainToolbar_->EnableTool(tool->GetId(), enable);
+    }
+    mainToolbar_->Refresh();
+  }
+  if (openCompanyData) OpenCompanyDataPage();
+}

@@ -1,0 +1,263 @@
+// The main window's tabs: the permission test, the openers of the company,
+// settings and module tabs, closing tabs by their rules, the deferred close
+// (event 6001) and the window's close handler.
+#include "app/application_state.h"
+#include "app/aui_notebook_custom.h"
+#include "app/common/i18n.h"
+#include "app/common/message_box.h"
+#include "app/common/tab_closing.h"
+#include "app/dashboard_panel.h"
+#include "app/veldrix_frame.h"
+#include "auth/auth_service.h"
+#include "auth/user_permission.h"
+#include "danefirmy/dane_firmy_main_panel.h"
+#include "pluginmanager/plugin_manager.h"
+
+#include <wx/aui/aui.h>
+#include <wx/sizer.h>
+#include <wx/splitter.h>
+#include <wx/stattext.h>
+#include <wx/wupdlock.h>
+
+namespace {
+
+struct ModulePageOpener {
+  const char* permission;
+  const char* denial;
+  const char* module;
+  const char* pageKey;
+  const char* label;
+  const char* caption;
+  const char* missing;
+  const char* missingCaption;
+};
+
+const ModulePageOpener kInvoiceList{"faktury.view", "Brak uprawnień do faktur i dokumentów handlowych.", "faktury",
+                                    "faktury.lista", "dokhan", "Dok. handlowe",
+                                    "Moduł Faktury wymaga aktualizacji lub jest niedostępny.", "Faktury"};
+const ModulePageOpener kContractors{"kontrahenci.view", "Brak uprawnień do kontrahentów.", "kontrahenci",
+                                    "kontrahenci.lista", "kontrahenci", "Kontrahenci",
+                                    "Moduł Kontrahenci wymaga aktualizacji lub jest niedostępny.", "Kontrahenci"};
+const ModulePageOpener kArticles{"artykuly.view", "Brak uprawnień do artykułów.", "artykuly", "artykuly.lista",
+                                 "artykuly", "Artykuły", "Moduł Artykuły wymaga aktualizacji lub jest niedostępny.",
+                                 "Artykuły"};
+const ModulePageOpener kKpir{"kpir.view", "Brak uprawnień do KPiR.", "kpir", "kpir.lista", "kpir", "KPiR",
+                             "Moduł KPiR wymaga aktualizacji lub jest niedostępny.", "KPiR"};
+const ModulePageOpener kJpkVat{"jpk_vat.view", "Brak uprawnień do JPK_VAT.", "jpk_vat", "jpk_vat.lista", "jpk_vat",
+                               "JPK_VAT", "Moduł JPK_VAT wymaga aktualizacji lub jest niedostępny.", "JPK_VAT"};
+
+// The settings tab until the full settings panel exists: its label and caption
+// are the settings tab's, so the closing rules treat it as that tab.
+wxPanel* CreateSettingsTab(wxWindow* parent) {
+  auto* panel = new wxPanel(parent, wxID_ANY);
+  panel->SetLabel(_("Ustawienia"));
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(new wxStaticText(panel, wxID_ANY, _("Ustawienia programu")), 0, wxALL, 20);
+  panel->SetSizer(sizer);
+  return panel;
+}
+
+}  // namespace
+
+bool VeldrixFrame::HasPermission(const wxString& key) const { return UserHasPermission(authService_, key); }
+
+void VeldrixFrame::OpenCompanyDataPage() {
+  if (!HasPermission("firma.manage")) {
+    veldrix::ShowMessageBox(_("Brak uprawnieńia do danych firmy."), _("Brak uprawnień"), wxOK | wxICON_EXCLAMATION,
+                            this);
+    return;
+  }
+  notebook_->Freeze();
+  DaneFirmyMainPanel* tab = DaneFirmyMainPanel::CreateWithEditor(notebook_, this);
+  tab->GetSplitter()->Unsplit();
+  notebook_->AddPage(tab, _("Dane firmy"), false);
+  const int index = notebook_->GetPageIndex(tab);
+  if (index != wxNOT_FOUND) notebook_->SetSelection(index);
+  tab->SetFocus();
+  notebook_->Thaw();
+}
+
+void VeldrixFrame::OpenSettingsPage() {
+  if (!HasPermission("settings.view")) {
+    veldrix::ShowMessageBox(_("Brak uprawnień do ustawień programu."), _("Brak uprawnień"),
+                            wxOK | wxICON_EXCLAMATION, this);
+    return;
+  }
+  notebook_->Freeze();
+  wxPanel* panel = CreateSettingsTab(notebook_);
+  lastSettingsPanel_ = panel;
+  notebook_->AddPage(panel, _("Ustawienia"), false);
+  const int index = notebook_->GetPageIndex(panel);
+  if (index != wxNOT_FOUND) notebook_->SetSelection(index);
+  panel->SetFocus();
+  notebook_->Thaw();
+}
+
+// One opener of a module's list or editor page.
+bool VeldrixFrame::OpenModulePage(const wxString& permission, const wxString& denial, const wxString& module,
+                                  const wxString& pageKey, const wxString& argument, const wxString& label,
+                                  const wxString& caption, const wxString& missing, const wxString& missingCaption) {
+  if (!HasPermission(permission)) {
+    veldrix::ShowMessageBox(denial, _("Brak uprawnień"), wxOK | wxICON_EXCLAMATION, this);
+    return false;
+  }
+  wxWindow* page = CreateModulePage(module, pageKey, argument);
+  if (!page) {
+    veldrix::ShowMessageBox(missing, missingCaption, wxOK | wxICON_INFORMATION, this);
+    return false;
+  }
+  const bool froze = !notebook_->IsFrozen();
+  if (froze) notebook_->Freeze();
+  page->SetLabel(label);
+  notebook_->AddPage(page, caption, false);
+  const int index = notebook_->GetPageIndex(page);
+  if (index != wxNOT_FOUND) notebook_->SetSelection(index);
+  page->SetFocus();
+  if (froze) notebook_->Thaw();
+  return true;
+}
+
+wxWindow* VeldrixFrame::CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument) {
+  // Module pages need the module page host, which the program does not have yet;
+  // without it every module opener reports its module as unavailable.
+  if (!pluginManager_ || !pluginManager_->IsModuleActive(module)) return nullptr;
+  return nullptr;
+}
+
+namespace {
+
+template <typename Frame>
+bool Open(Frame* frame, const ModulePageOpener& o, const wxString& argument = wxString()) {
+  return frame->OpenModulePage(o.permission, _(o.denial), o.module, o.pageKey, argument, o.label, _(o.caption),
+                               _(o.missing), _(o.missingCaption));
+}
+
+}  // namespace
+
+void VeldrixFrame::OpenInvoiceListPage() { Open(this, kInvoiceList); }
+void VeldrixFrame::OpenContractorsPage() { Open(this, kContractors); }
+void VeldrixFrame::OpenArticlesPage() { Open(this, kArticles); }
+void VeldrixFrame::OpenKpirPage() { Open(this, kKpir); }
+void VeldrixFrame::OpenJpkVatPage() { Open(this, kJpkVat); }
+
+void VeldrixFrame::OpenNewInvoicePage(wxString documentId, wxString extra) {
+  wxString argument = documentId.empty() ? wxString("0") : documentId;
+  if (!extra.empty()) argument += "|" + extra;
+  const bool existing = !documentId.empty() && documentId != "0";
+  OpenModulePage("faktury.view", _("Brak uprawnieńia do faktur."), "faktury", "faktury.nowa-faktura", argument,
+                 "dokhanedycja", existing ? _("Faktura") : _("Nowa faktura"),
+                 _("Moduł Faktury wymaga aktualizacji lub jest niedostępny."), _("Faktury"));
+}
+
+bool VeldrixFrame::ClosePage(int index) {
+  if (!notebook_) return false;
+  wxWindowUpdateLocker frozen(notebook_);
+  if (index < 0) index = notebook_->GetSelection();
+  if (index < 0 || index >= static_cast<int>(notebook_->GetPageCount())) return false;
+  wxWindow* page = notebook_->GetPage(index);
+  if (!page) return false;
+  const wxString label = page->GetLabel();
+
+  if (page == moduleStorePage_) {
+    moduleStorePage_ = nullptr;
+    return notebook_->DeletePage(index);
+  }
+  if (label == "dashboard") return false;
+  if (label == "danefirmy") {
+    auto* companies = wxDynamicCast(page, DaneFirmyMainPanel);
+    if (companies && !companies->ConfirmSaveChanges()) return false;
+    return notebook_->DeletePage(index);
+  }
+  if (label == "dokhanpodglad" || label == "kpirpodglad" || label == _("Ustawienia")) {
+    if (page == lastSettingsPanel_) lastSettingsPanel_ = nullptr;
+    return notebook_->DeletePage(index);
+  }
+  if (!pluginManager_) return false;
+  bool isModulePage = false;
+  if (!CanCloseModulePage(page, &isModulePage) || !isModulePage) return false;
+  const bool deleted = notebook_->DeletePage(index);
+  if (deleted && label == "dokhanedycja") {
+    for (size_t i = 0; i < notebook_->GetPageCount(); ++i) {
+      if (notebook_->GetPage(i)->GetLabel() == "dokhan") {
+        notebook_->SetSelection(i);
+        notebook_->GetPage(i)->SetFocus();
+        break;
+      }
+    }
+  }
+  return deleted;
+}
+
+bool VeldrixFrame::CanCloseModulePage(wxWindow* page, bool* isModulePage) const {
+  *isModulePage = false;
+  if (!pluginManager_) return false;
+  for (const veldrix::PluginPageEntry& entry : pluginManager_->GetPages()) {
+    if (entry.page == page) {
+      *isModulePage = true;
+      return true;
+    }
+  }
+  return false;
+}
+
+wxThreadError VeldrixFrame::StartTabClosing() { return veldrix::StartTabClosingThread(this, PageOf(FindFocus())); }
+
+
+wxWindow* VeldrixFrame::PageOf(wxWindow* window) const {
+  for (wxWindow* w = window; w; w = w->GetParent()) {
+    if (w->GetParent() == notebook_ && notebook_->GetPageIndex(w) != wxNOT_FOUND) return w;
+  }
+  return nullptr;
+}
+
+void VeldrixFrame::OnTabClosingEvent(wxThreadEvent& event) {
+  if (!notebook_) return;
+  wxWindow* page = veldrix::TabClosingPage(event);
+  if (!page) {
+    ClosePage(-1);
+    return;
+  }
+  // The page that asked may already be gone; then there is nothing to close.
+  const int index = notebook_->GetPageIndex(page);
+  if (index != wxNOT_FOUND) ClosePage(index);
+}
+
+void VeldrixFrame::UpdateCloseButton() {
+  if (!notebook_ || !startPage_) return;
+  const long style = notebook_->GetWindowStyleFlag();
+  const bool onStart = notebook_->GetCurrentPage() == startPage_;
+  const long wanted = onStart ? (style & ~wxAUI_NB_CLOSE_ON_ACTIVE_TAB) : (style | wxAUI_NB_CLOSE_ON_ACTIVE_TAB);
+  if (wanted != style) {
+    notebook_->SetWindowStyleFlag(wanted);
+    notebook_->Refresh();
+  }
+}
+
+void VeldrixFrame::OnNotebookPageClose(wxAuiNotebookEvent& event) {
+  event.Veto();
+  ClosePage(event.GetSelection());
+}
+
+void VeldrixFrame::OnNotebookPageChanged(wxAuiNotebookEvent& event) {
+  UpdateCloseButton();
+  if (startPage_ && notebook_->GetCurrentPage() == startPage_) startPage_->RefreshDashboard();
+  event.Skip();
+}
+
+void VeldrixFrame::OnClose(wxCloseEvent& event) {
+  if (event.CanVeto()) {
+    // A nested loop of the preparation or of a dialog is still on the stack, or a
+    // tab (the company editor with unsaved changes) refuses to go.
+    if (preparingDatabase_ || !CloseAllPagesButDashboard()) {
+      event.Veto();
+      return;
+    }
+  }
+  veldrix::SetTabClosingTarget(nullptr);
+  if (auiManager_) {
+    auiManager_->UnInit();
+    delete auiManager_;
+    auiManager_ = nullptr;
+  }
+  Destroy();
+}

@@ -1,0 +1,242 @@
+// The program started as a new user starts it: an empty program folder with the
+// database scripts, a temporary HOME, the real main window, the real dialogs filled
+// through their controls. Each step leaves a screenshot for review.
+#include "../dbsetup/worker_test_support.h"
+#include "app/application_state.h"
+#include "app/aui_notebook_custom.h"
+#include "app/common/message_box.h"
+#include "app/common/paths.h"
+#include "app/common/tab_closing.h"
+#include "app/dashboard_panel.h"
+#include "app/veldrix_frame.h"
+#include "auth/auth_service.h"
+#include "danefirmy/dane_firmy_main_panel.h"
+#include "gui_support.h"
+#include "modal_script.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/artprov.h>
+#include <wx/aui/aui.h>
+#include <wx/button.h>
+#include <wx/filefn.h>
+#include <wx/log.h>
+#include <wx/textctrl.h>
+
+using veldrix::test::ModalScript;
+using veldrix::test::PumpEvents;
+using veldrix::test::SaveScreenshot;
+using veldrix::test::WaitFor;
+
+namespace {
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+class LoginSequence : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    veldrix::test::CopyShippedScripts(folders.programFolder());
+    veldrix::SetProgramFolderOverride(folders.programFolder());
+    database = veldrix::JoinPath(folders.programFolder(), "veldrix.db");
+    AppState().SetDefaultDatabasePath(database);
+    AppState().SetActiveConnection(wxString());
+  }
+
+  void TearDown() override {
+    CloseFrame();
+    veldrix::SetProgramFolderOverride(wxString());
+    AppState().SetWorkingCompanyId("0");
+  }
+
+  // A main window with one stand-in module tool, so that enabling the tools shows.
+  VeldrixFrame* OpenFrame() {
+    frame = new VeldrixFrame();
+    frame->GetMainToolbar()->AddTool(wxID_HIGHEST + 700, "modul", wxArtProvider::GetBitmap(wxART_NEW));
+    frame->GetMainToolbar()->Realize();
+    frame->Show();
+    WaitFor([&] { return frame->IsShownOnScreen(); });
+    return frame;
+  }
+
+  void CloseFrame() {
+    if (!frame) return;
+    frame->Destroy();
+    frame = nullptr;
+    // The next window must not meet this one's destructor in a later idle time:
+    // each installs the process configuration of its own.
+    wxTheApp->ProcessIdle();
+  }
+
+  bool ToolEnabled() { return frame->GetMainToolbar()->GetToolEnabled(wxID_HIGHEST + 700); }
+
+  wxString SelectedLabel() {
+    wxWindow* page = frame->GetNotebook()->GetCurrentPage();
+    return page ? page->GetLabel() : wxString("<none>");
+  }
+
+  static ModalScript::Action LogIn(const wxString& name, const wxString& password, const wxString& screenshot = "") {
+    return [=](wxDialog* dialog) {
+      ModalScript::Type(dialog, "AuthLoginUsername", name);
+      ModalScript::Type(dialog, "AuthLoginPassword", password);
+      if (!screenshot.empty()) SaveScreenshot(dialog, screenshot);
+      ModalScript::Click(dialog, wxID_OK);
+    };
+  }
+
+  veldrix::test::IsolatedFolders folders;
+  veldrix::test::ScopedWorkerRegistry registry;
+  wxLogNull quiet;
+  wxString database;
+  VeldrixFrame* frame = nullptr;
+};
+
+TEST_F(LoginSequence, FirstStartCreatesTheDatabaseAndTheAdministratorThenAsksForACompany) {
+  ASSERT_FALSE(wxFileExists(database));
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  ModalScript script;
+  script
+      .Then("AuthSetupDialog",
+            [](wxDialog* dialog) {
+              ModalScript::Type(dialog, "AuthSetupUsername", "admin");
+              ModalScript::Type(dialog, "AuthSetupDisplayName", "Anna Nowak");
+              ModalScript::Type(dialog, "AuthSetupPassword", "tajne-haslo-1");
+              ModalScript::Type(dialog, "AuthSetupPasswordConfirm", "tajne-haslo-1");
+              SaveScreenshot(dialog, "e2e_01_first_administrator");
+              ModalScript::Click(dialog, wxID_OK);
+            })
+      .Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1", "e2e_02_login"));
+
+  OpenFrame();
+  SaveScreenshot(frame, "e2e_00_before_login");
+  frame->StartLogin();
+  EXPECT_TRUE(script.Done()) << script.Remaining();
+  EXPECT_EQ(script.Unexpected(), 0) << script.UnexpectedNames()[0];
+  ASSERT_TRUE(frame->IsLoggedIn());
+  EXPECT_TRUE(wxFileExists(database));
+  EXPECT_TRUE(frame->GetTitle().EndsWith(" - Anna Nowak"));
+
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, U8("Nie znaleziono żadnej firmy. Dodaj firmę."));
+  EXPECT_EQ(AppState().GetWorkingCompanyId(), "0");
+  EXPECT_FALSE(ToolEnabled());
+  EXPECT_EQ(SelectedLabel(), "danefirmy");
+  PumpEvents(200);
+  SaveScreenshot(frame, "e2e_03_company_tab");
+
+  // The first company, typed into the company tab and saved with its button.
+  auto* tab = wxDynamicCast(frame->GetNotebook()->GetCurrentPage(), DaneFirmyMainPanel);
+  ASSERT_NE(tab, nullptr);
+  auto type = [&](const char* name, const wxString& text) {
+    auto* control = dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(name, tab));
+    ASSERT_NE(control, nullptr) << name;
+    control->SetValue(text);
+  };
+  type("nazwa", "Biuro Rachunkowe Nowak");
+  type("nazwa_pelna", "Biuro Rachunkowe Nowak sp. z o.o.");
+  type("nip", "5260250274");
+  type("kod", "00-950");
+  type("miejscowosc", "Warszawa");
+  type("ulica", U8("Długa 1"));
+  auto* save = dynamic_cast<wxButton*>(wxWindow::FindWindowByName("ID_COMPANY_SAVE", tab));
+  ASSERT_NE(save, nullptr);
+  boxes.Clear();
+  wxCommandEvent click(wxEVT_BUTTON, save->GetId());
+  click.SetEventObject(save);
+  save->HandleWindowEvent(click);
+  PumpEvents(200);
+  for (const auto& box : boxes.shown()) ADD_FAILURE() << box.message.utf8_str().data();
+  EXPECT_NE(AppState().GetWorkingCompanyId(), "0");
+  EXPECT_TRUE(ToolEnabled());
+  SaveScreenshot(frame, "e2e_04_company_saved");
+}
+
+TEST_F(LoginSequence, SecondStartAsksForTheLoginAndFiveWrongPasswordsCloseTheProgram) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    ModalScript script;
+    script
+        .Then("AuthSetupDialog",
+              [](wxDialog* dialog) {
+                ModalScript::Type(dialog, "AuthSetupUsername", "admin");
+                ModalScript::Type(dialog, "AuthSetupDisplayName", "Anna Nowak");
+                ModalScript::Type(dialog, "AuthSetupPassword", "tajne-haslo-1");
+                ModalScript::Type(dialog, "AuthSetupPasswordConfirm", "tajne-haslo-1");
+                ModalScript::Click(dialog, wxID_OK);
+              })
+        .Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1"));
+    OpenFrame();
+    frame->StartLogin();
+    ASSERT_TRUE(frame->IsLoggedIn());
+    CloseFrame();
+  }
+
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  ModalScript script;
+  wxString prefilled;
+  for (int i = 0; i < 5; ++i) {
+    script.Then("AuthLoginDialog", [&, i](wxDialog* dialog) {
+      if (i == 0) prefilled = ModalScript::Find<wxTextCtrl>(dialog, "AuthLoginUsername")->GetValue();
+      LogIn("admin", "zle-haslo", i == 1 ? "e2e_05_second_start_wrong_password" : "")(dialog);
+    });
+  }
+  OpenFrame();
+  bool destroyed = false;
+  VeldrixFrame* closing = frame;
+  frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+    if (event.GetEventObject() == closing) destroyed = true;
+    event.Skip();
+  });
+  frame->StartLogin();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(prefilled, "admin");
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, U8("Przekroczono liczbę prób logowania. Program zostanie zamknięty."));
+  frame = nullptr;
+  wxTheApp->ProcessIdle();
+  EXPECT_TRUE(destroyed);
+}
+
+TEST_F(LoginSequence, LogoutLetsTheNextUserLogInAndATabCloseRequestClosesTheTabThatAsked) {
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  ModalScript script;
+  script
+      .Then("AuthSetupDialog",
+            [](wxDialog* dialog) {
+              ModalScript::Type(dialog, "AuthSetupUsername", "admin");
+              ModalScript::Type(dialog, "AuthSetupDisplayName", "Anna Nowak");
+              ModalScript::Type(dialog, "AuthSetupPassword", "tajne-haslo-1");
+              ModalScript::Type(dialog, "AuthSetupPasswordConfirm", "tajne-haslo-1");
+              ModalScript::Click(dialog, wxID_OK);
+            })
+      .Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1"));
+  OpenFrame();
+  frame->StartLogin();
+  ASSERT_TRUE(frame->IsLoggedIn());
+
+  // Two settings tabs; the first asks to be closed while the second is selected.
+  frame->OpenSettingsPage();
+  wxWindow* first = frame->GetNotebook()->GetCurrentPage();
+  frame->OpenSettingsPage();
+  wxWindow* second = frame->GetNotebook()->GetCurrentPage();
+  ASSERT_NE(first, second);
+  ASSERT_EQ(veldrix::RequestTabClose(first), wxTHREAD_NO_ERROR);
+  EXPECT_TRUE(WaitFor([&] { return frame->GetNotebook()->GetPageIndex(first) == wxNOT_FOUND; }));
+  EXPECT_NE(frame->GetNotebook()->GetPageIndex(second), wxNOT_FOUND);
+
+  // The start page never closes, and its tab shows no close button.
+  const int startIndex = frame->GetNotebook()->GetPageIndex(static_cast<wxWindow*>(frame->GetStartPage()));
+  ASSERT_NE(startIndex, wxNOT_FOUND);
+  EXPECT_FALSE(frame->ClosePage(startIndex));
+  frame->GetNotebook()->SetSelection(startIndex);
+  EXPECT_FALSE(frame->GetNotebook()->GetWindowStyleFlag() & wxAUI_NB_CLOSE_ON_ACTIVE_TAB);
+
+  script.Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1", "e2e_06_login_after_logout"));
+  frame->Logout();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(script.Unexpected(), 0);
+  EXPECT_TRUE(frame->IsLoggedIn());
+  EXPECT_NE(frame->GetStartPage(), nullptr);
+}
+
+}  // namespace
