@@ -114,7 +114,19 @@ bool VeldrixFrame::NotifyUpgradeRequired(wxWindow* window, wxString* error) {
 
 void VeldrixFrame::RunLoginFlow(bool atStartup) {
   if (loggedIn_) return;
-  BusyFlag running(loginRunning_);
+  {
+    BusyFlag running(loginRunning_);
+    RunLoginPasses(atStartup);
+  }
+  // A close asked for while the sequence ran (its own, or the session ending) is
+  // carried out now that no dialog or nested loop of it is left on the stack.
+  if (!loginRunning_ && closeAfterLogin_) {
+    closeAfterLogin_ = false;
+    Close(true);
+  }
+}
+
+void VeldrixFrame::RunLoginPasses(bool atStartup) {
   wxString text;
   if (!PrepareDatabaseOrConfigure(&text, true)) {
     if (!text.empty()) veldrix::ShowMessageBox(text, _("Baza programu"), wxOK | wxICON_ERROR, this);
@@ -123,6 +135,7 @@ void VeldrixFrame::RunLoginFlow(bool atStartup) {
   }
 
   for (;;) {
+    if (closeAfterLogin_) return;
     if (!authService_) {
       veldrix::ShowMessageBox(
           _("Nie można uruchomić logowania, ponieważ baza programu nie została poprawnie zainicjowana."),
@@ -344,4 +357,20 @@ void VeldrixFrame::EnableToolbar(bool enable, bool openCompanyData) {
     mainToolbar_->Refresh();
   }
   if (openCompanyData) OpenCompanyDataPage();
+}
+
+void VeldrixFrame::OnSize(wxSizeEvent& event) {
+  event.Skip();
+  if (!auiManager_ || !mainToolbar_ || !storeToolbar_) return;
+  wxAuiPaneInfo& mainPane = auiManager_->GetPane(mainToolbar_);
+  wxAuiPaneInfo& storePane = auiManager_->GetPane(storeToolbar_);
+  if (!mainPane.IsOk() || !storePane.IsOk()) return;
+  const int borders = (mainPane.HasBorder() ? 2 : 0) + (storePane.HasBorder() ? 2 : 0);
+  const int storeWidth = storePane.best_size.x > 0 ? storePane.best_size.x : storeToolbar_->GetBestSize().x;
+  // The store toolbar stays at the right edge; the main toolbar takes the rest of the row.
+  const int mainWidth = GetClientSize().x - storeWidth - borders;
+  if (mainWidth <= 0) return;
+  mainPane.BestSize(mainWidth, 48);
+  storePane.Position(mainWidth);
+  auiManager_->Update();
 }

@@ -14,6 +14,7 @@
 #include "pluginmanager/plugin_manager.h"
 
 #include <wx/aui/aui.h>
+#include <wx/dialog.h>
 #include <wx/sizer.h>
 #include <wx/splitter.h>
 #include <wx/stattext.h>
@@ -245,13 +246,25 @@ void VeldrixFrame::OnNotebookPageChanged(wxAuiNotebookEvent& event) {
 }
 
 void VeldrixFrame::OnClose(wxCloseEvent& event) {
-  if (event.CanVeto()) {
-    // A nested loop of the preparation or of a dialog is still on the stack, or a
-    // tab (the company editor with unsaved changes) refuses to go.
-    if (preparingDatabase_ || !CloseAllPagesButDashboard()) {
+  if (loginRunning_) {
+    // The database is being prepared in a nested loop: the user's close waits.
+    if (event.CanVeto() && preparingDatabase_) {
       event.Veto();
       return;
     }
+    // The login sequence is on the stack: its dialogs end, and it closes the window
+    // when it returns (RunLoginFlow).
+    closeAfterLogin_ = true;
+    for (wxWindow* window : wxTopLevelWindows) {
+      auto* dialog = wxDynamicCast(window, wxDialog);
+      if (dialog && dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
+    }
+    return;
+  }
+  // The company tab asks about unsaved changes; a refusal keeps the window open.
+  if (event.CanVeto() && !CloseAllPagesButDashboard()) {
+    event.Veto();
+    return;
   }
   veldrix::SetTabClosingTarget(nullptr);
   if (auiManager_) {

@@ -1,8 +1,10 @@
 // The host service table's callbacks. The settings, log, company, connection,
-// data-folder and module-state services are complete; page, SQL, image and
-// permission services answer failure until the module page host provides them.
+// data-folder, module-state, permission and page-closing services are complete;
+// page, SQL and image services answer failure until the module page host provides them.
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "app/common/permission_check.h"
+#include "app/common/tab_closing.h"
 #include "pluginmanager/host_application.h"
 #include "pluginmanager/host_buffer.h"
 #include "pluginmanager/module_settings_store.h"
@@ -73,9 +75,13 @@ int VELDRIX_CALL HostGetDataDirectory(void* context, wchar_t* buffer, unsigned c
 
 int VELDRIX_CALL HostGetImage(void* context, const wchar_t* name, const void** data, unsigned* size) { return 0; }
 
-void VELDRIX_CALL HostClosePage(void* context, wxWindow* page) {}
+// The tab goes once the module's handler that asked has returned.
+void VELDRIX_CALL HostClosePage(void* context, wxWindow* page) { RequestTabClose(page); }
 
-int VELDRIX_CALL HostHasPermission(void* context, const wchar_t* permissionKey) { return 0; }
+int VELDRIX_CALL HostHasPermission(void* context, const wchar_t* permissionKey) {
+  if (!permissionKey) return 0;
+  return CurrentUserHasPermission(wxString(permissionKey)) ? 1 : 0;
+}
 
 wxWindow* VELDRIX_CALL HostCreateModulePage(void* context, const wchar_t* moduleId, wxWindow* parent,
                                             const wchar_t* pageKey, const wchar_t* argument, void* pageContext) {
