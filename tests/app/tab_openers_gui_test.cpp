@@ -1,0 +1,154 @@
+// Every tab opener of the main window asks the permission test: a program database
+// with an administrator and a bookkeeper whose role grants only the settings and
+// the invoices.
+#include "../dbsetup/worker_test_support.h"
+#include "app/application_state.h"
+#include "app/common/message_box.h"
+#include "app/common/paths.h"
+#include "app/veldrix_frame.h"
+#include "auth/auth_service.h"
+#include "gui_support.h"
+#include "modal_script.h"
+#include "sqldata/sql_data.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/log.h>
+
+#include <functional>
+
+using veldrix::test::ModalScript;
+using veldrix::test::WaitFor;
+
+namespace {
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+class TabOpeners : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    veldrix::test::CopyShippedScripts(folders.programFolder());
+    veldrix::SetProgramFolderOverride(folders.programFolder());
+    const wxString file = veldrix::JoinPath(folders.programFolder(), "veldrix.db");
+    ASSERT_FALSE(veldrix::test::RunWorker(false, file, registry).empty());
+    AppState().SetDefaultDatabasePath(file);
+    AppState().SetActiveConnection(wxString());
+
+    SQLData db(file);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    AuthService service(&db);
+    wxString error;
+    AuthUser admin{"admin", "Administrator", true, true, 0};
+    AuthUser bookkeeper{"ksiegowa", "Ewa Kowalska", false, true, 0};
+    ASSERT_TRUE(service.CreateUser(admin, "haslo-admina", &error)) << error;
+    ASSERT_TRUE(service.CreateUser(bookkeeper, "haslo-ksiegowej", &error)) << error;
+    wxString role;
+    ASSERT_TRUE(service.CreateRole(U8("Księgowość"), &role, &error)) << error;
+    ASSERT_TRUE(service.SetRolePermissions(role, {"settings.view", "faktury.view"}, &error, 0)) << error;
+    ASSERT_TRUE(service.SetUserRole("ksiegowa", role, &error, 0)) << error;
+  }
+
+  void TearDown() override {
+    if (frame) {
+      frame->Destroy();
+      wxTheApp->ProcessIdle();
+    }
+    veldrix::SetProgramFolderOverride(wxString());
+    AppState().SetWorkingCompanyId("0");
+  }
+
+  void StartAs(const wxString& name, const wxString& password) {
+    ModalScript script;
+    script.Then("AuthLoginDialog", [=](wxDialog* dialog) {
+      ModalScript::Type(dialog, "AuthLoginUsername", name);
+      ModalScript::Type(dialog, "AuthLoginPassword", password);
+      ModalScript::Click(dialog, wxID_OK);
+    });
+    frame = new VeldrixFrame();
+    frame->Show();
+    WaitFor([&] { return frame->IsShownOnScreen(); });
+    frame->StartLogin();
+    ASSERT_TRUE(frame->IsLoggedIn());
+    ASSERT_TRUE(script.Done());
+  }
+
+  // What one opener showed and whether it added a tab.
+  struct Outcome {
+    wxString message;
+    wxString caption;
+    bool opened = false;
+  };
+  Outcome Run(const std::function<void()>& opener) {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    const size_t pages = frame->GetNotebook()->GetPageCount();
+    opener();
+    Outcome outcome;
+    outcome.opened = frame->GetNotebook()->GetPageCount() > pages;
+    if (!boxes.shown().empty()) {
+      outcome.message = boxes.shown().back().message;
+      outcome.caption = boxes.shown().back().caption;
+    }
+    return outcome;
+  }
+
+  veldrix::test::IsolatedFolders folders;
+  veldrix::test::ScopedWorkerRegistry registry;
+  wxLogNull quiet;
+  VeldrixFrame* frame = nullptr;
+};
+
+TEST_F(TabOpeners, ABookkeeperOpensOnlyWhatHerRoleGrants) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("ksiegowa", "haslo-ksiegowej");
+    // No company yet: the company tab that follows is refused to her as well.
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].message, U8("Brak uprawnieńia do danych firmy."));
+  }
+  EXPECT_TRUE(frame->HasPermission("faktury.view"));
+  EXPECT_FALSE(frame->HasPermission("firma.manage"));
+  EXPECT_FALSE(frame->HasPermission(""));
+
+  Outcome company = Run([&] { frame->OpenCompanyDataPage(); });
+  EXPECT_FALSE(company.opened);
+  EXPECT_EQ(company.message, U8("Brak uprawnieńia do danych firmy."));
+  EXPECT_EQ(company.caption, U8("Brak uprawnień"));
+
+  EXPECT_TRUE(Run([&] { frame->OpenSettingsPage(); }).opened);
+  EXPECT_EQ(frame->GetNotebook()->GetCurrentPage()->GetLabel(), U8("Ustawienia"));
+
+  // Granted, but no invoice module is installed.
+  Outcome invoices = Run([&] { frame->OpenInvoiceListPage(); });
+  EXPECT_FALSE(invoices.opened);
+  EXPECT_EQ(invoices.message, U8("Moduł Faktury wymaga aktualizacji lub jest niedostępny."));
+  EXPECT_EQ(invoices.caption, "Faktury");
+  EXPECT_EQ(Run([&] { frame->OpenNewInvoicePage("", "korekta"); }).caption, "Faktury");
+
+  EXPECT_EQ(Run([&] { frame->OpenContractorsPage(); }).message, U8("Brak uprawnień do kontrahentów."));
+  EXPECT_EQ(Run([&] { frame->OpenArticlesPage(); }).message, U8("Brak uprawnień do artykułów."));
+  EXPECT_EQ(Run([&] { frame->OpenKpirPage(); }).message, U8("Brak uprawnień do KPiR."));
+  EXPECT_EQ(Run([&] { frame->OpenJpkVatPage(); }).message, U8("Brak uprawnień do JPK_VAT."));
+  veldrix::test::SaveScreenshot(frame, "tab_openers_bookkeeper");
+}
+
+TEST_F(TabOpeners, TheAdministratorPassesEveryPermissionTest) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("admin", "haslo-admina");
+  }
+  EXPECT_EQ(frame->GetNotebook()->GetCurrentPage()->GetLabel(), "danefirmy");
+  EXPECT_TRUE(Run([&] { frame->OpenCompanyDataPage(); }).opened);
+  EXPECT_TRUE(Run([&] { frame->OpenSettingsPage(); }).opened);
+  EXPECT_EQ(Run([&] { frame->OpenKpirPage(); }).message, U8("Moduł KPiR wymaga aktualizacji lub jest niedostępny."));
+  EXPECT_EQ(Run([&] { frame->OpenJpkVatPage(); }).caption, "JPK_VAT");
+  // Two company tabs: each opener makes a new one.
+  int companyTabs = 0;
+  for (size_t i = 0; i < frame->GetNotebook()->GetPageCount(); ++i) {
+    if (frame->GetNotebook()->GetPage(i)->GetLabel() == "danefirmy") ++companyTabs;
+  }
+  EXPECT_EQ(companyTabs, 2);
+  veldrix::test::SaveScreenshot(frame, "tab_openers_administrator");
+}
+
+}  // namespace
