@@ -42,6 +42,8 @@ bool VeldrixApp::OnInit() {
   auto* frame = new VeldrixFrame();
   frame->Show();
   SetTopWindow(frame);
+  // The login runs once the window is on screen and the main loop turns.
+  frame->CallAfter(&VeldrixFrame::StartLogin);
   // A desktop session ending (or a plain kill) sends SIGTERM: close the window as the
   // user would, so the configuration is written and the workers are told to stop.
   SetSignalHandler(SIGTERM, &VeldrixApp::OnTerminateSignal);

@@ -1,15 +1,18 @@
 #include "app/veldrix_frame.h"
 
 #include "app/application_state.h"
+#include "app/aui_notebook_custom.h"
 #include "app/common/config_access.h"
 #include "app/common/i18n.h"
 #include "app/common/images.h"
 #include "app/common/paths.h"
+#include "app/common/permission_check.h"
+#include "app/common/tab_closing.h"
 #include "app/common/worker_registry.h"
 #include "app/nowa_wersja.h"
 #include "app/program_config.h"
 #include "app/veldrix_app.h"
-#include "auth/iauth_service.h"
+#include "auth/auth_service.h"
 #include "pluginmanager/plugin_manager.h"
 #include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
@@ -90,6 +93,12 @@ VeldrixFrame::VeldrixFrame() {
   auiManager_->GetPane(mainToolbar_).Position(0);
   mainToolbar_->SetToolBitmapSize(wxSize(52, 52));
   querys_ = new Querys();
+
+  Bind(wxEVT_THREAD, &VeldrixFrame::OnTabClosingEvent, this, veldrix::kTabClosingEventId);
+  Bind(wxEVT_CLOSE_WINDOW, &VeldrixFrame::OnClose, this);
+  Bind(wxEVT_SIZE, &VeldrixFrame::OnSize, this);
+  veldrix::InstallPermissionCheck([this](const wxString& key) { return HasPermission(key); });
+  veldrix::SetTabClosingTarget(this);
 }
 
 void VeldrixFrame::OpenConfiguration() {
@@ -101,7 +110,9 @@ void VeldrixFrame::CreateLayout() {
   const VeldrixControlIds& ids = ControlIds();
   auiManager_ = new wxAuiManager(this, wxAUI_MGR_DEFAULT);
 
-  notebook_ = new wxAuiNotebook(this, ids.notebook, wxDefaultPosition, wxDefaultSize, wxAUI_NB_DEFAULT_STYLE);
+  notebook_ = new wxAuiNotebookCustom(this, ids.notebook);
+  notebook_->Bind(wxEVT_AUINOTEBOOK_PAGE_CLOSE, &VeldrixFrame::OnNotebookPageClose, this);
+  notebook_->Bind(wxEVT_AUINOTEBOOK_PAGE_CHANGED, &VeldrixFrame::OnNotebookPageChanged, this);
   auiManager_->AddPane(notebook_,
                        wxAuiPaneInfo().Name("PaneName").Caption(_("Pane caption")).CenterPane().PaneBorder(false));
 
@@ -156,6 +167,9 @@ void VeldrixFrame::CreateStoreToolbar() {
 }
 
 VeldrixFrame::~VeldrixFrame() {
+  // No tab-closing thread may queue to this window from here on.
+  veldrix::SetTabClosingTarget(nullptr);
+  veldrix::InstallPermissionCheck({});
   // The modules shut down while the service, the configuration and the database they
   // use still exist.
   delete pluginManager_;

@@ -1,21 +1,30 @@
 // The program's one top-level window: it installs the configuration file as the
 // process configuration, reads the working company, starts the update check and
-// lays out the two toolbars and the notebook of tabs. Its destructor tears the
-// login-time objects down in a fixed order and tells running workers to stop.
+// lays out the two toolbars and the notebook of tabs; it runs the login sequence and
+// holds the tabs with their permission test. Its destructor tears the login-time
+// objects down in a fixed order and tells running workers to stop.
 #pragma once
+
+#include "app/aui_notebook_custom.h"
+#include "danefirmy/company_application.h"
 
 #include <wx/arrstr.h>
 #include <wx/dynarray.h>
 #include <wx/frame.h>
+#include <wx/thread.h>
 
-class IAuthService;
-class PluginManager;
+class AuthService;
+class DashboardPanel;
 class Querys;
 class SQLData;
 class wxAuiManager;
-class wxAuiNotebook;
+class wxAuiNotebookEvent;
 class wxAuiToolBar;
 class wxFileConfig;
+class wxThreadEvent;
+namespace veldrix {
+class PluginManager;
+}
 
 // Control ids, allocated once at start-up from the GUI library's id counter.
 struct VeldrixControlIds {
@@ -30,13 +39,69 @@ const VeldrixControlIds& ControlIds();
 // The notebook's colour (also the watermark tint).
 extern const wxColour kNotebookColour;
 
-class VeldrixFrame : public wxFrame {
+class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompanyEvents {
  public:
   VeldrixFrame();
   ~VeldrixFrame() override;
 
+  // Login sequence and after-login set-up (login_sequence.cpp).
+  void StartLogin();
+  void RunLoginFlow(bool atStartup);
+  bool PrepareDatabaseOrConfigure(wxString* error, bool interactive);
+  bool PrepareProgramDatabase(wxString* error);
+  bool ShowDatabaseConfigDialog();
+  bool ConnectSavedConnection(int index, wxString* error);
+  bool NotifyConnectionChosen(int index, wxString* error);
+  bool NotifyUpgradeRequired(wxWindow* window, wxString* error);
+  void SetUpAfterLogin();
+  void Logout();
+  void LoadCompanyList();
+  wxString GetCompanyName(unsigned index) const;
+  int FindCurrentCompanyIndex() const;
+  bool SwitchCompany(unsigned index);
+  bool CloseAllPagesButDashboard();
+  void EnableToolbar(bool enable, bool openCompanyData) override;
+
+  // Tabs and permissions (tab_openers.cpp).
+  bool HasPermission(const wxString& key) const;
+  void OpenCompanyDataPage();
+  void OpenSettingsPage();
+  void OpenInvoiceListPage();
+  void OpenNewInvoicePage(wxString documentId, wxString extra);
+  void OpenContractorsPage();
+  void OpenArticlesPage();
+  void OpenKpirPage();
+  void OpenJpkVatPage();
+  bool OpenModulePage(const wxString& permission, const wxString& denial, const wxString& module,
+                      const wxString& pageKey, const wxString& argument, const wxString& label,
+                      const wxString& caption, const wxString& missing, const wxString& missingCaption);
+  // -1: the selected tab. True when the tab was closed.
+  bool ClosePage(int index);
+  // Closes the tab holding the focus (else the selected one) once the caller returned.
+  wxThreadError StartTabClosing();
+  void UpdateCloseButton();
+
+  bool IsLoggedIn() const { return loggedIn_; }
+  bool IsUpgradeRequired() const { return upgradeRequired_; }
+  AuthService* GetAuthService() const { return authService_; }
+  SQLData* GetDatabase() const { return database_; }
+  veldrix::PluginManager* GetPluginManager() const { return pluginManager_; }
+  DashboardPanel* GetStartPage() const { return startPage_; }
+  int GetCurrentCompanyIndex() const { return currentCompanyIndex_; }
+  size_t GetCompanyCount() const { return companyNames_.size(); }
+
+  // ICompanyApplication, for the company tab.
+  wxString GetActiveConnection() override;
+  wxString GetWorkingCompanyId() override;
+  void SetWorkingCompanyId(const wxString& id) override;
+  wxConfigBase* GetConfig() override;
+  void RequestTabClose() override;
+  ICompanyEvents* GetCompanyEvents() override;
+  // ICompanyEvents: the modules hear of a new company.
+  bool NotifyCompanyCreated(int companyId, wxString* error) override;
+
   wxAuiManager* GetAuiManager() const { return auiManager_; }
-  wxAuiNotebook* GetNotebook() const { return notebook_; }
+  wxAuiNotebookCustom* GetNotebook() const { return notebook_; }
   wxAuiToolBar* GetMainToolbar() const { return mainToolbar_; }
   wxAuiToolBar* GetStoreToolbar() const { return storeToolbar_; }
   wxFileConfig* GetConfig() const { return config_; }
@@ -48,20 +113,37 @@ class VeldrixFrame : public wxFrame {
   int GetUpdateState() const { return updateState_; }
 
  private:
+  void RunLoginPasses(bool atStartup);
+  void StoreWorkingCompanyId(const wxString& id);
+  wxWindow* CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument);
+  bool CanCloseModulePage(wxWindow* page, bool* isModulePage) const;
+  wxWindow* PageOf(wxWindow* window) const;
+  void OnTabClosingEvent(wxThreadEvent& event);
+  void OnNotebookPageClose(wxAuiNotebookEvent& event);
+  void OnNotebookPageChanged(wxAuiNotebookEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void OnSize(wxSizeEvent& event);
+
   void OpenConfiguration();
   void CreateLayout();
   void CreateStoreToolbar();
 
   wxFileConfig* config_ = nullptr;
   wxAuiManager* auiManager_ = nullptr;
-  wxAuiNotebook* notebook_ = nullptr;
+  wxAuiNotebookCustom* notebook_ = nullptr;
   wxAuiToolBar* mainToolbar_ = nullptr;
   wxAuiToolBar* storeToolbar_ = nullptr;
   wxArrayString companyNames_;
   wxArrayLong companyIds_;
   int currentCompanyIndex_ = 0;
-  PluginManager* pluginManager_ = nullptr;  // made after login
-  IAuthService* authService_ = nullptr;
+  AuthService* authService_ = nullptr;
+  veldrix::PluginManager* pluginManager_ = nullptr;
+  DashboardPanel* startPage_ = nullptr;
+  wxWindow* moduleStorePage_ = nullptr;
+  wxWindow* lastSettingsPanel_ = nullptr;
+  bool preparingDatabase_ = false;
+  bool loginRunning_ = false;
+  bool closeAfterLogin_ = false;
   bool loggedIn_ = false;
   wxString windowTitle_;
   wxString versionText_;
