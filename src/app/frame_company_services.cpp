@@ -2,7 +2,6 @@
 // connection, the working company, the configuration, the toolbar, closing its
 // tab, and telling the modules about a new company.
 #include "app/application_state.h"
-#include "app/common/config_access.h"
 #include "app/veldrix_frame.h"
 #include "pluginmanager/plugin_manager.h"
 

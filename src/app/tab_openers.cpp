@@ -119,9 +119,9 @@ bool VeldrixFrame::OpenModulePage(const wxString& permission, const wxString& de
 }
 
 wxWindow* VeldrixFrame::CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument) {
-  // Module pages need the module page host, which the program does not have yet;
-  // without it every module opener reports its module as unavailable.
-  if (!pluginManager_ || !pluginManager_->IsModuleActive(module)) return nullptr;
+  // Modules create their pages through the module page host, which the program
+  // does not have yet; until then every module opener reports its module as
+  // unavailable instead of opening an empty tab.
   return nullptr;
 }
 

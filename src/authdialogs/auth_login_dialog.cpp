@@ -1,5 +1,6 @@
 // The login dialog: user name and password, the choice of saved program databases,
 // the database button, and the end of the program after five failed attempts.
+#include "app/common/config_access.h"
 #include "app/common/delayed_loading_bar.h"
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
@@ -124,13 +125,13 @@ void OnLoginDatabaseChanged(LoginState& state) {
 }  // namespace
 
 wxString ReadLastLoginName() {
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess config;
   return config ? config->Read(kLastLoginKey, wxString()) : wxString();
 }
 
 void WriteLastLoginName(const wxString& username) {
   const wxString name = wxString(username).Trim(true).Trim(false);
-  wxConfigBase* config = wxConfigBase::Get(false);
+  veldrix::ConfigAccess config;
   if (name.empty() || !config) return;
   config->Write(kLastLoginKey, name);
   config->Flush();

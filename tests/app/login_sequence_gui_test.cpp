@@ -1,6 +1,7 @@
 // The program started as a new user starts it: an empty program folder with the
 // database scripts, a temporary HOME, the real main window, the real dialogs filled
 // through their controls. Each step leaves a screenshot for review.
+#include "../authdialogs/auth_dialog_steps.h"
 #include "../dbsetup/worker_test_support.h"
 #include "app/application_state.h"
 #include "app/aui_notebook_custom.h"
@@ -24,6 +25,8 @@
 #include <wx/log.h>
 #include <wx/textctrl.h>
 
+using veldrix::test::CreateAdministratorStep;
+using veldrix::test::LogInStep;
 using veldrix::test::ModalScript;
 using veldrix::test::PumpEvents;
 using veldrix::test::SaveScreenshot;
@@ -75,13 +78,14 @@ class LoginSequence : public ::testing::Test {
     return page ? page->GetLabel() : wxString("<none>");
   }
 
-  static ModalScript::Action LogIn(const wxString& name, const wxString& password, const wxString& screenshot = "") {
-    return [=](wxDialog* dialog) {
-      ModalScript::Type(dialog, "AuthLoginUsername", name);
-      ModalScript::Type(dialog, "AuthLoginPassword", password);
-      if (!screenshot.empty()) SaveScreenshot(dialog, screenshot);
-      ModalScript::Click(dialog, wxID_OK);
-    };
+  // A first start: the administrator is created and logs in.
+  void FirstStart(const wxString& setupScreenshot = "", const wxString& loginScreenshot = "") {
+    ModalScript script;
+    script.Then("AuthSetupDialog", CreateAdministratorStep("admin", "tajne-haslo-1", "tajne-haslo-1", setupScreenshot))
+        .Then("AuthLoginDialog", LogInStep("admin", "tajne-haslo-1", loginScreenshot));
+    frame->StartLogin();
+    EXPECT_TRUE(script.Done()) << script.Remaining();
+    EXPECT_EQ(script.Unexpected(), 0);
   }
 
   veldrix::test::IsolatedFolders folders;
@@ -94,24 +98,9 @@ class LoginSequence : public ::testing::Test {
 TEST_F(LoginSequence, FirstStartCreatesTheDatabaseAndTheAdministratorThenAsksForACompany) {
   ASSERT_FALSE(wxFileExists(database));
   veldrix::MessageBoxRecorder boxes(wxID_OK);
-  ModalScript script;
-  script
-      .Then("AuthSetupDialog",
-            [](wxDialog* dialog) {
-              ModalScript::Type(dialog, "AuthSetupUsername", "admin");
-              ModalScript::Type(dialog, "AuthSetupDisplayName", "Anna Nowak");
-              ModalScript::Type(dialog, "AuthSetupPassword", "tajne-haslo-1");
-              ModalScript::Type(dialog, "AuthSetupPasswordConfirm", "tajne-haslo-1");
-              SaveScreenshot(dialog, "e2e_01_first_administrator");
-              ModalScript::Click(dialog, wxID_OK);
-            })
-      .Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1", "e2e_02_login"));
-
   OpenFrame();
   SaveScreenshot(frame, "e2e_00_before_login");
-  frame->StartLogin();
-  EXPECT_TRUE(script.Done()) << script.Remaining();
-  EXPECT_EQ(script.Unexpected(), 0) << script.UnexpectedNames()[0];
+  FirstStart("e2e_01_first_administrator", "e2e_02_login");
   ASSERT_TRUE(frame->IsLoggedIn());
   EXPECT_TRUE(wxFileExists(database));
   EXPECT_TRUE(frame->GetTitle().EndsWith(" - Anna Nowak"));
@@ -154,19 +143,8 @@ TEST_F(LoginSequence, FirstStartCreatesTheDatabaseAndTheAdministratorThenAsksFor
 TEST_F(LoginSequence, SecondStartAsksForTheLoginAndFiveWrongPasswordsCloseTheProgram) {
   {
     veldrix::MessageBoxRecorder boxes(wxID_OK);
-    ModalScript script;
-    script
-        .Then("AuthSetupDialog",
-              [](wxDialog* dialog) {
-                ModalScript::Type(dialog, "AuthSetupUsername", "admin");
-                ModalScript::Type(dialog, "AuthSetupDisplayName", "Anna Nowak");
-                ModalScript::Type(dialog, "AuthSetupPassword", "tajne-haslo-1");
-                ModalScript::Type(dialog, "AuthSetupPasswordConfirm", "tajne-haslo-1");
-                ModalScript::Click(dialog, wxID_OK);
-              })
-        .Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1"));
     OpenFrame();
-    frame->StartLogin();
+    FirstStart();
     ASSERT_TRUE(frame->IsLoggedIn());
     CloseFrame();
   }
@@ -177,7 +155,7 @@ TEST_F(LoginSequence, SecondStartAsksForTheLoginAndFiveWrongPasswordsCloseThePro
   for (int i = 0; i < 5; ++i) {
     script.Then("AuthLoginDialog", [&, i](wxDialog* dialog) {
       if (i == 0) prefilled = ModalScript::Find<wxTextCtrl>(dialog, "AuthLoginUsername")->GetValue();
-      LogIn("admin", "zle-haslo", i == 1 ? "e2e_05_second_start_wrong_password" : "")(dialog);
+      LogInStep("admin", "zle-haslo", i == 1 ? "e2e_05_second_start_wrong_password" : "")(dialog);
     });
   }
   OpenFrame();
@@ -199,19 +177,8 @@ TEST_F(LoginSequence, SecondStartAsksForTheLoginAndFiveWrongPasswordsCloseThePro
 
 TEST_F(LoginSequence, LogoutLetsTheNextUserLogInAndATabCloseRequestClosesTheTabThatAsked) {
   veldrix::MessageBoxRecorder boxes(wxID_YES);
-  ModalScript script;
-  script
-      .Then("AuthSetupDialog",
-            [](wxDialog* dialog) {
-              ModalScript::Type(dialog, "AuthSetupUsername", "admin");
-              ModalScript::Type(dialog, "AuthSetupDisplayName", "Anna Nowak");
-              ModalScript::Type(dialog, "AuthSetupPassword", "tajne-haslo-1");
-              ModalScript::Type(dialog, "AuthSetupPasswordConfirm", "tajne-haslo-1");
-              ModalScript::Click(dialog, wxID_OK);
-            })
-      .Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1"));
   OpenFrame();
-  frame->StartLogin();
+  FirstStart();
   ASSERT_TRUE(frame->IsLoggedIn());
 
   // Two settings tabs; the first asks to be closed while the second is selected.
@@ -231,7 +198,8 @@ TEST_F(LoginSequence, LogoutLetsTheNextUserLogInAndATabCloseRequestClosesTheTabT
   frame->GetNotebook()->SetSelection(startIndex);
   EXPECT_FALSE(frame->GetNotebook()->GetWindowStyleFlag() & wxAUI_NB_CLOSE_ON_ACTIVE_TAB);
 
-  script.Then("AuthLoginDialog", LogIn("admin", "tajne-haslo-1", "e2e_06_login_after_logout"));
+  ModalScript script;
+  script.Then("AuthLoginDialog", LogInStep("admin", "tajne-haslo-1", "e2e_06_login_after_logout"));
   frame->Logout();
   EXPECT_TRUE(script.Done());
   EXPECT_EQ(script.Unexpected(), 0);

