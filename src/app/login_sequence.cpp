@@ -21,9 +21,6 @@
 
 namespace {
 
-const char kCompanyKey[] = "/veldrix/id_firmy";
-const char kCompanyLegacyKey[] = "/VezoveVador/id_firmy";
-
 // Marks a stretch during which the window must not be closed under the sequence.
 class BusyFlag {
  public:
@@ -212,8 +209,8 @@ void VeldrixFrame::SetUpAfterLogin() {
   {
     veldrix::ConfigAccess config;
     if (config) {
-      config->Read(kCompanyKey, &companyId);
-      if (companyId.empty()) config->Read(kCompanyLegacyKey, &companyId);
+      config->Read(kWorkingCompanyKey, &companyId);
+      if (companyId.empty()) config->Read(kWorkingCompanyLegacyKey, &companyId);
     }
   }
   if (companyId.empty()) companyId = "0";
@@ -226,7 +223,7 @@ void VeldrixFrame::SetUpAfterLogin() {
       index = 0;
       companyId = wxString::Format("%d", static_cast<int>(companyIds_[0]));
       AppState().SetWorkingCompanyId(companyId);
-      StoreWorkingCompanyId(companyId);
+      StoreWorkingCompany(config_, companyId);
     }
     currentCompanyIndex_ = index;
   } else {
@@ -252,14 +249,6 @@ void VeldrixFrame::SetUpAfterLogin() {
   } else {
     EnableToolbar(true, false);
   }
-}
-
-void VeldrixFrame::StoreWorkingCompanyId(const wxString& id) {
-  veldrix::ConfigAccess config;
-  if (!config) return;
-  config->Write(kCompanyKey, id);
-  config->Write(kCompanyLegacyKey, id);
-  config->Flush();
 }
 
 void VeldrixFrame::Logout() {
@@ -322,7 +311,7 @@ bool VeldrixFrame::SwitchCompany(unsigned index) {
   if (!CloseAllPagesButDashboard()) return false;
   AppState().SetWorkingCompanyId(id);
   currentCompanyIndex_ = static_cast<int>(index);
-  StoreWorkingCompanyId(id);
+  StoreWorkingCompany(config_, id);
   if (startPage_) {
     startPage_->RefreshDashboard();
     const int page = notebook_->GetPageIndex(startPage_);

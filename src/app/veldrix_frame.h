@@ -114,7 +114,6 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
 
  private:
   void RunLoginPasses(bool atStartup);
-  void StoreWorkingCompanyId(const wxString& id);
   wxWindow* CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument);
   bool CanCloseModulePage(wxWindow* page, bool* isModulePage) const;
   wxWindow* PageOf(wxWindow* window) const;

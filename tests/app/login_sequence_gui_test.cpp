@@ -12,6 +12,7 @@
 #include "app/veldrix_frame.h"
 #include "auth/auth_service.h"
 #include "danefirmy/dane_firmy_main_panel.h"
+#include "sqldata/sql_data.h"
 #include "gui_support.h"
 #include "modal_script.h"
 #include "test_support.h"
@@ -69,6 +70,20 @@ class LoginSequence : public ::testing::Test {
     // The next window must not meet this one's destructor in a later idle time:
     // each installs the process configuration of its own.
     wxTheApp->ProcessIdle();
+  }
+
+  // Runs the login of a window that must close itself; true when it was destroyed.
+  bool LoginClosesTheWindow() {
+    VeldrixFrame* closing = frame;
+    bool destroyed = false;
+    frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+      if (event.GetEventObject() == closing) destroyed = true;
+      event.Skip();
+    });
+    frame->StartLogin();
+    frame = nullptr;
+    wxTheApp->ProcessIdle();
+    return destroyed;
   }
 
   bool ToolEnabled() { return frame->GetMainToolbar()->GetToolEnabled(wxID_HIGHEST + 700); }
@@ -159,20 +174,11 @@ TEST_F(LoginSequence, SecondStartAsksForTheLoginAndFiveWrongPasswordsCloseThePro
     });
   }
   OpenFrame();
-  bool destroyed = false;
-  VeldrixFrame* closing = frame;
-  frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
-    if (event.GetEventObject() == closing) destroyed = true;
-    event.Skip();
-  });
-  frame->StartLogin();
+  EXPECT_TRUE(LoginClosesTheWindow());
   EXPECT_TRUE(script.Done());
   EXPECT_EQ(prefilled, "admin");
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].message, U8("Przekroczono liczbę prób logowania. Program zostanie zamknięty."));
-  frame = nullptr;
-  wxTheApp->ProcessIdle();
-  EXPECT_TRUE(destroyed);
 }
 
 TEST_F(LoginSequence, LogoutLetsTheNextUserLogInAndATabCloseRequestClosesTheTabThatAsked) {
@@ -205,6 +211,25 @@ TEST_F(LoginSequence, LogoutLetsTheNextUserLogInAndATabCloseRequestClosesTheTabT
   EXPECT_EQ(script.Unexpected(), 0);
   EXPECT_TRUE(frame->IsLoggedIn());
   EXPECT_NE(frame->GetStartPage(), nullptr);
+}
+
+TEST_F(LoginSequence, AnUnreadableUserTableIsReportedInsteadOfOfferingAFirstAdministrator) {
+  ASSERT_FALSE(veldrix::test::RunWorker(false, database, registry).empty());
+  {
+    SQLData db(database);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    ASSERT_GE(db.DeleteData("DROP TABLE veldrix_user_roles"), 0) << db.lastError;
+    ASSERT_GE(db.DeleteData("DROP TABLE veldrix_users"), 0) << db.lastError;
+  }
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  ModalScript script;
+  OpenFrame();
+  EXPECT_TRUE(LoginClosesTheWindow());
+  EXPECT_TRUE(script.Seen().empty());
+  EXPECT_EQ(script.Unexpected(), 0);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, U8("Błąd logowania"));
+  EXPECT_NE(boxes.shown()[0].message.Find("veldrix_users"), wxNOT_FOUND) << boxes.shown()[0].message.utf8_str().data();
 }
 
 }  // namespace
