@@ -2,7 +2,6 @@
 // database scripts, a temporary HOME, the real main window, the real dialogs filled
 // through their controls. Each step leaves a screenshot for review.
 #include "../authdialogs/auth_dialog_steps.h"
-#include "../dbsetup/worker_test_support.h"
 #include "app/application_state.h"
 #include "app/aui_notebook_custom.h"
 #include "app/common/message_box.h"
@@ -10,6 +9,7 @@
 #include "app/common/tab_closing.h"
 #include "app/dashboard_panel.h"
 #include "app/veldrix_frame.h"
+#include "program_start_fixture.h"
 #include "auth/auth_service.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "sqldata/sql_data.h"
@@ -37,39 +37,14 @@ namespace {
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
-class LoginSequence : public ::testing::Test {
+class LoginSequence : public ProgramStartTest {
  protected:
-  void SetUp() override {
-    veldrix::test::CopyShippedScripts(folders.programFolder());
-    veldrix::SetProgramFolderOverride(folders.programFolder());
-    database = veldrix::JoinPath(folders.programFolder(), "veldrix.db");
-    AppState().SetDefaultDatabasePath(database);
-    AppState().SetActiveConnection(wxString());
-  }
-
-  void TearDown() override {
-    CloseFrame();
-    veldrix::SetProgramFolderOverride(wxString());
-    AppState().SetWorkingCompanyId("0");
-  }
-
   // A main window with one stand-in module tool, so that enabling the tools shows.
   VeldrixFrame* OpenFrame() {
-    frame = new VeldrixFrame();
+    ProgramStartTest::OpenFrame();
     frame->GetMainToolbar()->AddTool(wxID_HIGHEST + 700, "modul", wxArtProvider::GetBitmap(wxART_NEW));
     frame->GetMainToolbar()->Realize();
-    frame->Show();
-    WaitFor([&] { return frame->IsShownOnScreen(); });
     return frame;
-  }
-
-  void CloseFrame() {
-    if (!frame) return;
-    frame->Destroy();
-    frame = nullptr;
-    // The next window must not meet this one's destructor in a later idle time:
-    // each installs the process configuration of its own.
-    wxTheApp->ProcessIdle();
   }
 
   // Runs the login of a window that must close itself; true when it was destroyed.
@@ -103,11 +78,6 @@ class LoginSequence : public ::testing::Test {
     EXPECT_EQ(script.Unexpected(), 0);
   }
 
-  veldrix::test::IsolatedFolders folders;
-  veldrix::test::ScopedWorkerRegistry registry;
-  wxLogNull quiet;
-  wxString database;
-  VeldrixFrame* frame = nullptr;
 };
 
 TEST_F(LoginSequence, FirstStartCreatesTheDatabaseAndTheAdministratorThenAsksForACompany) {

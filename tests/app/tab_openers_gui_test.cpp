@@ -2,11 +2,11 @@
 // with an administrator and a bookkeeper whose role grants only the settings and
 // the invoices.
 #include "../authdialogs/auth_dialog_steps.h"
-#include "../dbsetup/worker_test_support.h"
 #include "app/application_state.h"
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
 #include "app/veldrix_frame.h"
+#include "program_start_fixture.h"
 #include "auth/auth_service.h"
 #include "gui_support.h"
 #include "modal_script.h"
@@ -20,23 +20,17 @@
 #include <functional>
 
 using veldrix::test::ModalScript;
-using veldrix::test::WaitFor;
 
 namespace {
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
-class TabOpeners : public ::testing::Test {
+class TabOpeners : public ProgramStartTest {
  protected:
   void SetUp() override {
-    veldrix::test::CopyShippedScripts(folders.programFolder());
-    veldrix::SetProgramFolderOverride(folders.programFolder());
-    const wxString file = veldrix::JoinPath(folders.programFolder(), "veldrix.db");
-    ASSERT_FALSE(veldrix::test::RunWorker(false, file, registry).empty());
-    AppState().SetDefaultDatabasePath(file);
-    AppState().SetActiveConnection(wxString());
-
-    SQLData db(file);
+    ProgramStartTest::SetUp();
+    ASSERT_FALSE(veldrix::test::RunWorker(false, database, registry).empty());
+    SQLData db(database);
     ASSERT_TRUE(db.IniciujBazeDanych());
     AuthService service(&db);
     wxString error;
@@ -50,21 +44,10 @@ class TabOpeners : public ::testing::Test {
     ASSERT_TRUE(service.SetUserRole("ksiegowa", role, &error, 0)) << error;
   }
 
-  void TearDown() override {
-    if (frame) {
-      frame->Destroy();
-      wxTheApp->ProcessIdle();
-    }
-    veldrix::SetProgramFolderOverride(wxString());
-    AppState().SetWorkingCompanyId("0");
-  }
-
   void StartAs(const wxString& name, const wxString& password) {
     ModalScript script;
     script.Then("AuthLoginDialog", veldrix::test::LogInStep(name, password));
-    frame = new VeldrixFrame();
-    frame->Show();
-    WaitFor([&] { return frame->IsShownOnScreen(); });
+    OpenFrame();
     frame->StartLogin();
     ASSERT_TRUE(frame->IsLoggedIn());
     ASSERT_TRUE(script.Done());
@@ -89,10 +72,6 @@ class TabOpeners : public ::testing::Test {
     return outcome;
   }
 
-  veldrix::test::IsolatedFolders folders;
-  veldrix::test::ScopedWorkerRegistry registry;
-  wxLogNull quiet;
-  VeldrixFrame* frame = nullptr;
 };
 
 TEST_F(TabOpeners, ABookkeeperOpensOnlyWhatHerRoleGrants) {
