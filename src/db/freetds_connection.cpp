@@ -45,9 +45,6 @@ int TdsLibraryUseCount = 0;  // guarded by TdsGlobalMutex
 // Set for the duration of tdsdbopen, when messages arrive before the handle exists.
 thread_local TdsConnection* TdsOpeningConnection = nullptr;
 
-// Cell offsets are 32-bit: a set stops before its buffer could overflow them.
-constexpr std::size_t kMaxSetBytes = 0x7fffffffu - 0x1000000u;
-
 wxString DecodeDbLibText(const char* text) {
   if (!text) return wxString();
   wxString decoded = wxString::FromUTF8(text);
@@ -494,10 +491,9 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
         if (row == NO_MORE_ROWS) break;
         for (int c = 1; c <= columns; ++c) AppendTdsCell(proc, c, &set);
         ++set.rowCount;
-        if (set.data.size() > kMaxSetBytes) {
+        if (set.overLimit("SQL Server", error)) {
           dbcancel(proc);
           result->message = collectedMessages();
-          if (error) *error = "SQL Server result is too large to be read (over 2 GB of text).";
           return false;
         }
       }

@@ -206,10 +206,7 @@ class MySqlConnection : public LockedConnection<MYSQL> {
         const std::size_t length = lengths ? lengths[f] : std::strlen(row[f]);
         set.appendCell(row[f], static_cast<int>(length));
       }
-      if (set.data.size() > DbResultSet::kMaxDataBytes) {
-        if (error) *error = "MySQL result is too large to be read (over 2 GB of text).";
-        return false;
-      }
+      if (set.overLimit("MySQL", error)) return false;
     }
     result->resultSets.push_back(std::move(set));
     return true;

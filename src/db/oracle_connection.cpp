@@ -172,10 +172,7 @@ class OracleConnection : public LockedConnection<OdpiConn> {
         }
         appendValue(nativeType, data, set);
       }
-      if (set->data.size() > DbResultSet::kMaxDataBytes) {
-        if (error) *error = "Oracle result is too large to be read (over 2 GB of text).";
-        return false;
-      }
+      if (set->overLimit("Oracle", error)) return false;
     }
   }
 

@@ -159,10 +159,7 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
         const int length = api_->PQgetlength(pgResult, r, f);
         set.appendCell(value ? value : "", value && length > 0 ? length : 0);
       }
-      if (set.data.size() > DbResultSet::kMaxDataBytes) {
-        if (error) *error = "PostgreSQL result is too large to be read (over 2 GB of text).";
-        return false;
-      }
+      if (set.overLimit("PostgreSQL", error)) return false;
     }
     result->resultSets.push_back(std::move(set));
     return true;

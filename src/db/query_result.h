@@ -22,6 +22,13 @@ struct DbResultSet {
   // Cell offsets are 32-bit: a driver stops reading before the buffer could overflow them.
   static constexpr std::size_t kMaxDataBytes = 0x7fffffffu - 0x1000000u;
 
+  // True when the buffer has reached kMaxDataBytes; *error then names the engine.
+  bool overLimit(const char* engine, wxString* error) const {
+    if (data.size() <= kMaxDataBytes) return false;
+    if (error) *error = wxString::Format("%s result is too large to be read (over 2 GB of text).", engine);
+    return true;
+  }
+
   std::vector<DbColumn> columns;
   int rowCount = 0;
   std::vector<DbCellRef> cells;

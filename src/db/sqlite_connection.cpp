@@ -10,9 +10,6 @@
 
 namespace {
 
-// Cell offsets are 32-bit: a set stops before its buffer could overflow them.
-constexpr std::size_t kMaxSetBytes = 0x7fffffffu - 0x1000000u;
-
 class SqliteConnection : public LockedConnection<sqlite3> {
  public:
   ~SqliteConnection() override {
@@ -91,9 +88,8 @@ class SqliteConnection : public LockedConnection<sqlite3> {
           const int bytes = sqlite3_column_bytes(statement, c);
           set.appendCell(text ? reinterpret_cast<const char*>(text) : "", text && bytes > 0 ? bytes : 0);
         }
-        if (set.data.size() > kMaxSetBytes) {
+        if (set.overLimit("SQLite", error)) {
           sqlite3_finalize(statement);
-          if (error) *error = "SQLite result is too large to be read (over 2 GB of text).";
           return false;
         }
       }
