@@ -21,40 +21,7 @@ size_t Utf16Length(const wxString& text) {
   return length;
 }
 
-int HexDigit(wxUniChar c) {
-  const wxUint32 v = static_cast<wxUint32>(c);
-  if (v >= '0' && v <= '9') return static_cast<int>(v - '0');
-  if (v >= 'a' && v <= 'f') return static_cast<int>(v - 'a' + 10);
-  if (v >= 'A' && v <= 'F') return static_cast<int>(v - 'A' + 10);
-  return -1;
-}
-
 }  // namespace
-
-wxString EncodeHex(const std::vector<unsigned char>& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (unsigned char b : bytes) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0x0F]);
-  }
-  return wxString::FromAscii(text.c_str());
-}
-
-bool DecodeHex(const wxString& text, std::vector<unsigned char>* out) {
-  if (!out) return false;
-  if (text.length() % 2 != 0) return false;
-  out->clear();
-  out->reserve(text.length() / 2);
-  for (size_t i = 0; i < text.length(); i += 2) {
-    const int high = HexDigit(text[i]);
-    const int low = HexDigit(text[i + 1]);
-    if (high < 0 || low < 0) return false;
-    out->push_back(static_cast<unsigned char>((high << 4) | low));
-  }
-  return true;
-}
 
 bool DerivePasswordKey(const wxString& password, const std::vector<unsigned char>& salt, int iterations,
                        std::vector<unsigned char>* key) {

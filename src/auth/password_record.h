@@ -3,6 +3,8 @@
 // makes a record whenever a password is set and checks one at every login.
 #pragma once
 
+#include "app/common/hex_text.h"
+
 #include <wx/string.h>
 
 #include <vector>
@@ -26,7 +28,4 @@ bool VerifyPassword(const wxString& password, const wxString& hashHex, const wxS
 bool DerivePasswordKey(const wxString& password, const std::vector<unsigned char>& salt, int iterations,
                        std::vector<unsigned char>* key);
 
-// Lower-case hexadecimal, high nibble first.
-wxString EncodeHex(const std::vector<unsigned char>& bytes);
-// Either case; false for an odd length or a pair that is not hexadecimal.
-bool DecodeHex(const wxString& text, std::vector<unsigned char>* out);
+

@@ -1,5 +1,6 @@
 #include "pluginmanager/module_staging.h"
 
+#include "app/common/hex_text.h"
 #include "app/common/i18n.h"
 
 #include <openssl/evp.h>
@@ -178,9 +179,7 @@ bool ComputeFileSha256(const wxString& path, wxString* hex, wxString* error) {
     SetError(error, _("Nie udało się zakończyć weryfikacji paczki."));
     return false;
   }
-  wxString text;
-  for (unsigned int i = 0; i < length; ++i) text += wxString::Format("%02x", digest[i]);
-  if (hex) *hex = text;
+  if (hex) *hex = EncodeHex(digest, length);
   return true;
 }
 
