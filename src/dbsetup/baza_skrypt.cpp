@@ -58,16 +58,7 @@ bool ReadStatement(const json& statement, const wxString& engine, wxString* name
 }  // namespace
 
 std::vector<wxString> ModuleFolderNames(const wxString& modulesFolder) {
-  std::vector<wxString> folders;
-  if (!wxFileName::DirExists(modulesFolder)) return folders;
-  wxDir dir(modulesFolder);
-  if (!dir.IsOpened()) return folders;
-  wxString name;
-  for (bool more = dir.GetFirst(&name, wxEmptyString, wxDIR_DIRS); more; more = dir.GetNext(&name)) {
-    folders.push_back(name);
-  }
-  std::sort(folders.begin(), folders.end());
-  return folders;
+  return veldrix::SortedFolderEntries(modulesFolder, wxDIR_DIRS);
 }
 
 namespace {

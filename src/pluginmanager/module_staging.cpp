@@ -99,19 +99,6 @@ bool MakeModuleFolder(const wxString& folder) {
   return wxFileName::Mkdir(folder, 0770, wxPATH_MKDIR_FULL);
 }
 
-std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& pattern) {
-  std::vector<wxString> names;
-  wxDir dir;
-  {
-    wxLogNull quiet;
-    if (!dir.Open(folder)) return names;
-  }
-  wxString name;
-  for (bool more = dir.GetFirst(&name, pattern, flags); more; more = dir.GetNext(&name)) names.push_back(name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 bool RemoveDirIfExists(const wxString& folder) {
   if (!wxDirExists(folder)) return true;
   wxLogNull quiet;

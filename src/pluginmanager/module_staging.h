@@ -4,6 +4,8 @@
 // the changes out at the next start. Used by the store tab.
 #pragma once
 
+#include "app/common/paths.h"
+
 #include <wx/string.h>
 
 #include <cstdint>
@@ -19,9 +21,6 @@ wxString GetPendingRemovalMarker(const wxString& root, const wxString& code);
 bool RemoveDirIfExists(const wxString& folder);
 // Creates the folder with any missing parents (0770); true when it exists afterwards.
 bool MakeModuleFolder(const wxString& folder);
-// Names of the folder's entries of the wxDir kinds in `flags` matching `pattern`,
-// sorted; hidden ones only with wxDIR_HIDDEN. Empty when the folder cannot be read.
-std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& pattern = wxString());
 // Renames a file or folder, replacing what the platform allows (a file, an empty folder).
 bool RenameEntry(const wxString& from, const wxString& to);
 

@@ -1,10 +1,13 @@
 #include "app/common/paths.h"
 
+#include <wx/dir.h>
 #include <wx/filefn.h>
+#include <wx/log.h>
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace veldrix {
@@ -71,6 +74,19 @@ bool EnsureFolder(const wxString& folder, wxString* error) {
   if (wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL) || wxFileName::DirExists(folder)) return true;
   if (error) *error = wxString::Format("Cannot create folder %s", folder);
   return false;
+}
+
+std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& pattern) {
+  std::vector<wxString> names;
+  wxDir dir;
+  {
+    wxLogNull quiet;
+    if (!dir.Open(folder)) return names;
+  }
+  wxString name;
+  for (bool more = dir.GetFirst(&name, pattern, flags); more; more = dir.GetNext(&name)) names.push_back(name);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void SetProgramFolderOverride(const wxString& folder) {

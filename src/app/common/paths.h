@@ -5,6 +5,8 @@
 
 #include <wx/string.h>
 
+#include <vector>
+
 namespace veldrix {
 
 // Folder of the running executable, or the folder set by SetProgramFolderOverride.
@@ -22,6 +24,11 @@ wxString ConfigFilePath();
 // Joins a folder and a relative name with the platform separator.
 wxString JoinPath(const wxString& folder, const wxString& name);
 wxString JoinPath(const wxString& folder, const wxString& sub, const wxString& name);
+
+// Names of the folder's entries of the wxDir kinds in `flags` (wxDIR_DIRS,
+// wxDIR_FILES, wxDIR_HIDDEN) matching `pattern`, sorted by name so every walk over a
+// folder visits it in the same order; empty when the folder cannot be read.
+std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& pattern = wxString());
 
 // Creates the folder and its parents when missing; true when it exists afterwards.
 bool EnsureFolder(const wxString& folder, wxString* error = nullptr);

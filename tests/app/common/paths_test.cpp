@@ -3,6 +3,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <wx/dir.h>
 #include <wx/filefn.h>
 
 using veldrix::test::ScopedEnv;
@@ -76,4 +77,17 @@ TEST(WorkerRegistry, LastThreadLeavingDuringShutdownClearsTheFlagAndPostsOnce) {
   EXPECT_FALSE(registry.WaitAllDone(0));
   registry.UnregisterThread(second);  // not registered: nothing changes
   EXPECT_FALSE(registry.WaitAllDone(0));
+}
+
+TEST(Paths, FolderEntriesComeSortedByName) {
+  TempDir temp;
+  for (const char* name : {"b.so", "a.so", "c.txt", ".hidden.so"}) veldrix::test::WriteFileBytes(temp.file(name), "x");
+  veldrix::EnsureFolder(temp.file("modul"));
+  const std::vector<wxString> libraries = veldrix::SortedFolderEntries(temp.path(), wxDIR_FILES, "*.so");
+  ASSERT_EQ(libraries.size(), 2u);
+  EXPECT_EQ(libraries[0], "a.so");
+  EXPECT_EQ(libraries[1], "b.so");
+  EXPECT_EQ(veldrix::SortedFolderEntries(temp.path(), wxDIR_FILES | wxDIR_HIDDEN, "*.so").front(), ".hidden.so");
+  EXPECT_EQ(veldrix::SortedFolderEntries(temp.path(), wxDIR_DIRS), std::vector<wxString>{"modul"});
+  EXPECT_TRUE(veldrix::SortedFolderEntries(temp.file("missing"), wxDIR_FILES).empty());
 }
