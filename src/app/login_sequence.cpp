@@ -8,7 +8,9 @@
 #include "app/common/message_box.h"
 #include "app/dashboard_panel.h"
 #include "app/program_database.h"
+#include "app/frame_menu_host.h"
 #include "app/veldrix_frame.h"
+#include "appmenu/app_menu.h"
 #include "auth/auth_service.h"
 #include "authdialogs/auth_dialogs.h"
 #include "pluginmanager/plugin_manager.h"
@@ -233,7 +235,7 @@ void VeldrixFrame::SetUpAfterLogin() {
   pluginManager_ = new veldrix::PluginManager(this, notebook_, mainToolbar_);
   pluginManager_->LoadModules();
 
-  auto* dashboard = new DashboardPanel(notebook_, this);
+  auto* dashboard = new DashboardPanel(notebook_, this, pluginManager_);
   startPage_ = dashboard;
   dashboard->Hide();
   notebook_->AddPage(dashboard, ":::", true);
@@ -242,6 +244,7 @@ void VeldrixFrame::SetUpAfterLogin() {
   dashboard->Show();
   UpdateCloseButton();
   auiManager_->Update();
+  appMenu_ = new AppMenu(MakeAppMenuHost(this));
 
   if (AppState().GetWorkingCompanyId() == "0") {
     veldrix::ShowMessageBox(_("Nie znaleziono żadnej firmy. Dodaj firmę."), wxString(), wxOK, nullptr);
@@ -259,6 +262,10 @@ void VeldrixFrame::Logout() {
   }
   if (!CloseAllPagesButDashboard()) return;
 
+  if (appMenu_) {
+    appMenu_->Destroy();
+    appMenu_ = nullptr;
+  }
   if (startPage_) {
     const int index = notebook_->GetPageIndex(startPage_);
     if (index != wxNOT_FOUND) {

@@ -13,6 +13,7 @@
 #include <wx/frame.h>
 #include <wx/thread.h>
 
+class AppMenu;
 class AuthService;
 class DashboardPanel;
 class Querys;
@@ -61,6 +62,11 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   bool SwitchCompany(unsigned index);
   bool CloseAllPagesButDashboard();
   void EnableToolbar(bool enable, bool openCompanyData) override;
+
+  // Application menu and about box (frame_menu_host.cpp).
+  void ShowAppMenu(wxCommandEvent& event);
+  void ShowAboutDialog();
+  AppMenu* GetAppMenu() const { return appMenu_; }
 
   // Tabs and permissions (tab_openers.cpp).
   bool HasPermission(const wxString& key) const;
@@ -138,6 +144,7 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   AuthService* authService_ = nullptr;
   veldrix::PluginManager* pluginManager_ = nullptr;
   DashboardPanel* startPage_ = nullptr;
+  AppMenu* appMenu_ = nullptr;
   wxWindow* moduleStorePage_ = nullptr;
   wxWindow* lastSettingsPanel_ = nullptr;
   bool preparingDatabase_ = false;
