@@ -1,6 +1,7 @@
 #include "store/module_card_state.h"
 
 #include "app/common/i18n.h"
+#include "app/common/message_box.h"
 #include "store/store_versions.h"
 
 namespace veldrix {
@@ -82,8 +83,8 @@ ModuleCardState DescribeModuleCard(const StoreModuleEntry& entry, const ModuleCa
 }
 
 bool MatchesStoreSearch(const StoreModuleEntry& entry, const wxString& lowerSearch) {
-  return lowerSearch.empty() || entry.name.Lower().Contains(lowerSearch) ||
-         entry.description.Lower().Contains(lowerSearch);
+  return lowerSearch.empty() || FoldText(entry.name).Contains(lowerSearch) ||
+         FoldText(entry.description).Contains(lowerSearch);
 }
 
 bool PassesStoreFilter(int filter, const ModuleCardState& state) {

@@ -10,15 +10,18 @@
 #include "store/store_package.h"
 #include "store/store_versions.h"
 
-#include <wx/busyinfo.h>
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/progdlg.h>
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
 #include <wx/srchctrl.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>
+
+#include <algorithm>
+#include <cstdint>
 
 namespace veldrix {
 
@@ -105,7 +108,7 @@ void ModuleStorePanel::RefreshCatalogue(bool showErrors) {
 }
 
 void ModuleStorePanel::ApplyFilter() {
-  const wxString search = search_->GetValue().Lower();
+  const wxString search = FoldText(search_->GetValue());
   const int filter = filter_->GetSelection();
   cardList_->Freeze();
   cardSizer_->Clear(true);
@@ -185,9 +188,11 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
   titleRow->Add(ColouredText(card, state.stateText, state.stateColour), 0, wxALIGN_CENTER_VERTICAL);
   text->Add(titleRow, 0, wxEXPAND | wxBOTTOM, 4);
 
-  auto* description = ColouredText(card, entry.description, kDescriptionColour);
-  description->Wrap(kTextWrap);
-  text->Add(description, 0, wxEXPAND | wxBOTTOM, 5);
+  if (!entry.description.empty()) {
+    auto* description = ColouredText(card, entry.description, kDescriptionColour);
+    description->Wrap(kTextWrap);
+    text->Add(description, 0, wxEXPAND | wxBOTTOM, 5);
+  }
   text->Add(ColouredText(card, state.versionsText, kDetailColour), 0, wxEXPAND | wxBOTTOM, 2);
   if (!entry.release_notes.empty()) {
     auto* notes = ColouredText(card, _("Ostatnie wydanie: ") + entry.release_notes, kDetailColour);
@@ -244,15 +249,22 @@ void ModuleStorePanel::InstallModule(std::size_t index) {
   }
   wxString error;
   bool ok = false;
+  bool cancelled = false;
   {
-    // Nothing else may be clicked while the download blocks the event loop.
-    wxWindowDisabler disabled;
-    wxBusyInfo busy(_("Pobieranie i sprawdzanie paczki modułu..."), this);
+    // Application-modal: nothing else may be clicked while the download runs.
+    wxProgressDialog progress(_("Instalacja modułu"), _("Pobieranie i sprawdzanie paczki modułu..."), 1000, this,
+                              wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
     wxYieldIfNeeded();
-    ok = DownloadAndStagePackage(ModulesFolder(), entry, &error);
+    ok = DownloadAndStagePackage(ModulesFolder(), entry, &error, [&](std::uint64_t received, std::uint64_t total) {
+      const bool go = total > 0 ? progress.Update(static_cast<int>(std::min<std::uint64_t>(999, received * 1000 / total)))
+                                : progress.Pulse();
+      cancelled = cancelled || !go;
+      return go;
+    });
   }
   if (!ok) {
-    ShowMessageBox(error, _("Instalacja modułu"), wxOK | wxICON_ERROR, this);
+    // The user who cancelled knows; the package is gone already.
+    if (!cancelled) ShowMessageBox(error, _("Instalacja modułu"), wxOK | wxICON_ERROR, this);
     return;
   }
   ApplyFilter();

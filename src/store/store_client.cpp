@@ -44,9 +44,9 @@ wxString ExtractStoreErrorMessage(const StoreResponse& response, const wxString&
   return text.empty() ? fallback : text;
 }
 
-bool DownloadPackage(const wxString& url, const wxString& path, wxString* error) {
+bool DownloadPackage(const wxString& url, const wxString& path, wxString* error, const StoreProgress& progress) {
   StoreResponse response;
-  if (!StoreRequest("GET", url, std::string(), &response, error, path)) return false;
+  if (!StoreRequest("GET", url, std::string(), &response, error, path, progress)) return false;
   if (response.status >= 200 && response.status <= 299) return true;
   if (wxFileExists(path)) wxRemoveFile(path);
   if (error) {

@@ -7,6 +7,7 @@
 #include <wx/string.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace veldrix {
@@ -15,6 +16,10 @@ struct StoreResponse {
   std::uint32_t status = 0;  // 0 when no status could be read
   std::string body;          // empty when the body went to a file
 };
+
+// Told the bytes received so far and the expected total (0 when unknown); false
+// cancels the transfer.
+using StoreProgress = std::function<bool(std::uint64_t received, std::uint64_t total)>;
 
 // The largest body StoreRequest keeps in memory; exactly this much is accepted.
 constexpr std::size_t kStoreMemoryBodyLimit = 8388608;
@@ -37,13 +42,15 @@ wxString JoinStoreUrl(const wxString& base, const wxString& path);
 // replaced, any size); every other body is kept in memory. A read that fails
 // midway deletes the file; earlier failures never touch it.
 bool StoreRequest(const wxString& method, const wxString& url, const std::string& body, StoreResponse* response,
-                  wxString* error, const wxString& downloadPath = wxString());
+                  wxString* error, const wxString& downloadPath = wxString(),
+                  const StoreProgress& progress = StoreProgress());
 
 // The body's "error"."message" when it is a non-empty string, else the fallback.
 wxString ExtractStoreErrorMessage(const StoreResponse& response, const wxString& fallback);
 
 // GET of the package URL as it stands into the file; true for a 2xx answer. Any
 // other answer removes the file and reports the server's message or the status.
-bool DownloadPackage(const wxString& url, const wxString& path, wxString* error);
+bool DownloadPackage(const wxString& url, const wxString& path, wxString* error,
+                     const StoreProgress& progress = StoreProgress());
 
 }  // namespace veldrix

@@ -10,14 +10,15 @@
 
 namespace veldrix {
 
-bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEntry& entry, wxString* error) {
+bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEntry& entry, wxString* error,
+                             const StoreProgress& progress) {
   wxString failure;
   const wxString temporary = wxFileName::CreateTempFileName(JoinPath(wxFileName::GetTempDir(), "veldrix-module-"));
   if (temporary.empty()) {
     if (error) *error = _("Nie udało się utworzyć pliku pobieranej paczki.");
     return false;
   }
-  bool ok = DownloadPackage(entry.file.download_url, temporary, &failure);
+  bool ok = DownloadPackage(entry.file.download_url, temporary, &failure, progress);
   // The catalogue's size is checked before the package is read for its sum: a
   // short or padded download is refused as such.
   if (ok && entry.file.size_bytes > 0) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/store_catalogue.h"
+#include "store/store_client.h"
 
 #include <wx/string.h>
 
@@ -11,7 +12,8 @@ namespace veldrix {
 
 // True when the package is staged as {root}/.pending/{code}. The temporary file
 // (in the system temporary folder, prefix "veldrix-module-") is gone afterwards
-// whatever the outcome.
-bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEntry& entry, wxString* error);
+// whatever the outcome, a cancelled download included.
+bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEntry& entry, wxString* error,
+                             const StoreProgress& progress = StoreProgress());
 
 }  // namespace veldrix

@@ -75,7 +75,10 @@ TEST(ModuleCard, SearchLooksAtNameAndDescriptionNotCode) {
   const StoreModuleEntry entry = Entry("1.0", true);
   EXPECT_TRUE(MatchesStoreSearch(entry, ""));
   EXPECT_TRUE(MatchesStoreSearch(entry, "kpi"));
-  EXPECT_TRUE(MatchesStoreSearch(entry, wxString::FromUTF8("przychodów")));
+  EXPECT_TRUE(MatchesStoreSearch(entry, wxString::FromUTF8("księga przychodów")));
+  StoreModuleEntry capitals = entry;
+  capitals.description = wxString::FromUTF8("KSIĘGA PRZYCHODÓW");  // folded whatever the locale
+  EXPECT_TRUE(MatchesStoreSearch(capitals, wxString::FromUTF8("księga przychodów")));
   StoreModuleEntry coded = entry;
   coded.code = "zzz";
   EXPECT_FALSE(MatchesStoreSearch(coded, "zzz"));
