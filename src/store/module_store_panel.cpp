@@ -33,6 +33,16 @@ const wxColour kDetailColour(98, 108, 119);
 const wxSize kIconSize(42, 42);
 constexpr int kTextWrap = 520;
 
+// Bold, `larger` points above the default size.
+wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger) {
+  auto* label = new wxStaticText(parent, wxID_ANY, text);
+  wxFont font = label->GetFont();
+  font.SetPointSize(font.GetPointSize() + larger);
+  font.SetWeight(wxFONTWEIGHT_BOLD);
+  label->SetFont(font);
+  return label;
+}
+
 wxStaticText* ColouredText(wxWindow* parent, const wxString& text, const wxColour& colour) {
   auto* label = new wxStaticText(parent, wxID_ANY, text);
   label->SetForegroundColour(colour);
@@ -50,11 +60,7 @@ ModuleStorePanel::ModuleStorePanel(wxWindow* parent, PluginManager* plugins, con
   auto* main = new wxBoxSizer(wxVERTICAL);
 
   auto* top = new wxBoxSizer(wxHORIZONTAL);
-  auto* title = new wxStaticText(this, wxID_ANY, _("Moduły i dodatki"));
-  wxFont titleFont = title->GetFont();
-  titleFont.SetPointSize(titleFont.GetPointSize() + 5);
-  titleFont.SetWeight(wxFONTWEIGHT_BOLD);
-  title->SetFont(titleFont);
+  auto* title = BoldText(this, _("Moduły i dodatki"), 5);
   top->Add(title, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 18);
 
   filter_ = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxSize(150, -1));
@@ -135,11 +141,7 @@ void ModuleStorePanel::AddEmptyState() {
   empty->SetMinSize(wxSize(-1, 180));
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->AddStretchSpacer();
-  auto* headline = new wxStaticText(empty, wxID_ANY, _("Nie znaleziono pasujących modułów"));
-  wxFont font = headline->GetFont();
-  font.SetPointSize(font.GetPointSize() + 2);
-  font.SetWeight(wxFONTWEIGHT_BOLD);
-  headline->SetFont(font);
+  auto* headline = BoldText(empty, _("Nie znaleziono pasujących modułów"), 2);
   sizer->Add(headline, 0, wxALIGN_CENTER_HORIZONTAL | wxBOTTOM, 8);
   sizer->Add(new wxStaticText(empty, wxID_ANY, _("Zmień wyszukiwaną frazę albo wybierz inny filtr.")), 0,
              wxALIGN_CENTER_HORIZONTAL);
@@ -179,11 +181,7 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
 
   auto* text = new wxBoxSizer(wxVERTICAL);
   auto* titleRow = new wxBoxSizer(wxHORIZONTAL);
-  auto* name = new wxStaticText(card, wxID_ANY, entry.name);
-  wxFont nameFont = name->GetFont();
-  nameFont.SetPointSize(nameFont.GetPointSize() + 2);
-  nameFont.SetWeight(wxFONTWEIGHT_BOLD);
-  name->SetFont(nameFont);
+  auto* name = BoldText(card, entry.name, 2);
   titleRow->Add(name, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
   titleRow->Add(ColouredText(card, state.stateText, state.stateColour), 0, wxALIGN_CENTER_VERTICAL);
   text->Add(titleRow, 0, wxEXPAND | wxBOTTOM, 4);

@@ -1,5 +1,5 @@
-// Which actions a module card offers, and what it says about the module, for
-// each combination of installed version, offered package and pending change.
+// Which actions a module card offers for each combination of installed version,
+// offered package, required program version and pending change.
 #include "store/module_card_state.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +10,6 @@ namespace {
 StoreModuleEntry Entry(const char* latest, bool hasFile, const char* entryMin = "", const char* fileMin = "") {
   StoreModuleEntry entry;
   entry.code = "kpir";
-  entry.name = "KPiR";
-  entry.description = wxString::FromUTF8("Księga przychodów");
   entry.latest_version = latest;
   entry.has_file = hasFile;
   entry.min_app_version = entryMin;
@@ -58,44 +56,6 @@ TEST(ModuleCard, OffersExactlyTheActionsTheStateAllows) {
     EXPECT_EQ(s.primaryEnabled, c.primaryEnabled) << c.what;
     EXPECT_EQ(s.offersUninstall, c.uninstall) << c.what;
     EXPECT_FALSE(s.primaryLabel.empty()) << c.what;
-  }
-}
-
-TEST(ModuleCard, StateLineNamesInstalledVersionUnlessAChangeIsPending) {
-  const ModuleCardState installed = DescribeModuleCard(Entry("1.3", true), Input("1.2.9"));
-  EXPECT_TRUE(installed.stateText.Contains("1.2.9"));
-  EXPECT_TRUE(installed.versionsText.Contains("1.2.9") && installed.versionsText.Contains("1.3"));
-  const ModuleCardState pending = DescribeModuleCard(Entry("1.3", true), Input("1.2.9", true));
-  EXPECT_FALSE(pending.stateText.Contains("1.2.9"));
-  EXPECT_NE(pending.background, installed.background);
-  EXPECT_NE(DescribeModuleCard(Entry("1.0", true, "3.1"), Input("")).versionsText.Find("3.1"), wxNOT_FOUND);
-}
-
-TEST(ModuleCard, SearchLooksAtNameAndDescriptionNotCode) {
-  const StoreModuleEntry entry = Entry("1.0", true);
-  EXPECT_TRUE(MatchesStoreSearch(entry, ""));
-  EXPECT_TRUE(MatchesStoreSearch(entry, "kpi"));
-  EXPECT_TRUE(MatchesStoreSearch(entry, wxString::FromUTF8("księga przychodów")));
-  StoreModuleEntry capitals = entry;
-  capitals.description = wxString::FromUTF8("KSIĘGA PRZYCHODÓW");  // folded whatever the locale
-  EXPECT_TRUE(MatchesStoreSearch(capitals, wxString::FromUTF8("księga przychodów")));
-  StoreModuleEntry coded = entry;
-  coded.code = "zzz";
-  EXPECT_FALSE(MatchesStoreSearch(coded, "zzz"));
-}
-
-TEST(ModuleCard, FiltersListInstalledOrUpdatableModules) {
-  const ModuleCardState available = DescribeModuleCard(Entry("1.0", true), Input(""));
-  const ModuleCardState current = DescribeModuleCard(Entry("1.0", true), Input("1.0"));
-  const ModuleCardState updatable = DescribeModuleCard(Entry("2.0", true), Input("1.0"));
-  const struct {
-    int filter;
-    bool available, current, updatable;
-  } cases[] = {{0, true, true, true}, {1, false, true, true}, {2, false, false, true}, {7, true, true, true}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(PassesStoreFilter(c.filter, available), c.available) << c.filter;
-    EXPECT_EQ(PassesStoreFilter(c.filter, current), c.current) << c.filter;
-    EXPECT_EQ(PassesStoreFilter(c.filter, updatable), c.updatable) << c.filter;
   }
 }
 

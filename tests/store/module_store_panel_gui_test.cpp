@@ -8,13 +8,13 @@
 #include "app/common/paths.h"
 #include "gui_support.h"
 #include "http_test_server.h"
+#include "store_test_support.h"
 #include "package_builder.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <openssl/sha.h>
 #include <wx/aui/auibook.h>
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -37,16 +37,8 @@ namespace {
 using test::HttpTestRequest;
 using test::HttpTestResponse;
 using test::HttpTestServer;
-
-wxString U(const char* text) { return wxString::FromUTF8(text); }
-
-std::string Sha256Hex(const std::string& bytes) {
-  unsigned char digest[SHA256_DIGEST_LENGTH];
-  SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), digest);
-  std::string text;
-  for (unsigned char b : digest) text += wxString::Format("%02x", b).ToStdString();
-  return text;
-}
+using test::Sha256Hex;
+using test::U;
 
 // What one card shows: its texts and its buttons.
 struct Card {
@@ -216,6 +208,32 @@ TEST_F(ModuleStorePanelTest, CardsShowEachModulesStateBeforeAndAfterStaging) {
   EXPECT_TRUE(nopkg->Says(U("Zainstalowana: —   •   Dostępna: brak paczki dla Linux/x86_64")));
   test::SaveScreenshot(frame_, "store-catalogue");
 
+  // Filters: installed, then updatable, modules; the search reads names and
+  // descriptions in any case, never codes.
+  const auto names = [panel] {
+    std::vector<wxString> shown;
+    for (const Card& card : Cards(panel)) shown.push_back(card.texts.empty() ? wxString() : card.texts[0]);
+    return shown;
+  };
+  for (int filter : {1, 2}) {
+    panel->GetFilterChoice()->SetSelection(filter);
+    panel->ApplyFilter();
+    EXPECT_EQ(names(), std::vector<wxString>{"Alfa"}) << filter;
+  }
+  panel->GetFilterChoice()->SetSelection(0);
+  panel->GetSearchControl()->SetValue(U("KSIĘGA"));
+  test::PumpEvents(20);
+  EXPECT_EQ(names(), std::vector<wxString>{"KPiR"});
+  panel->GetSearchControl()->SetValue("nopkg");
+  test::PumpEvents(20);
+  ASSERT_EQ(Cards(panel).size(), 1u);
+  EXPECT_TRUE(Cards(panel)[0].Says(U("Nie znaleziono pasujących modułów")));
+  test::SaveScreenshot(frame_, "store-nothing-found");
+  panel->GetSearchControl()->SetValue(wxString());
+  test::PumpEvents(20);
+  cards = Cards(panel);
+  kpir = Find(cards, "KPiR");
+
   Click(kpir->Button(U("Zainstaluj moduł")));
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].caption, U("Instalacja modułu"));
@@ -293,34 +311,6 @@ TEST_F(ModuleStorePanelTest, BlockedInstallsSayWhyAndStageNothing) {
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(server_.Requests().size(), requests);
   EXPECT_TRUE(TemporaryEmpty());
-}
-
-TEST_F(ModuleStorePanelTest, FilterAndSearchChooseTheCards) {
-  ModuleStorePanel* panel = Open();
-  panel->RefreshCatalogue(true);
-  const auto names = [panel] {
-    std::vector<wxString> shown;
-    for (const Card& card : Cards(panel)) shown.push_back(card.texts.empty() ? wxString() : card.texts[0]);
-    return shown;
-  };
-  panel->GetFilterChoice()->SetSelection(1);
-  panel->ApplyFilter();
-  EXPECT_EQ(names(), std::vector<wxString>{"Alfa"});
-  panel->GetFilterChoice()->SetSelection(2);
-  panel->ApplyFilter();
-  EXPECT_EQ(names(), std::vector<wxString>{"Alfa"});
-
-  panel->GetFilterChoice()->SetSelection(0);
-  panel->GetSearchControl()->SetValue(U("KSIĘGA"));  // the description, any case
-  test::PumpEvents(20);
-  EXPECT_EQ(names(), std::vector<wxString>{"KPiR"});
-  panel->GetSearchControl()->SetValue("nopkg");  // codes are not searched
-  test::PumpEvents(20);
-  const std::vector<Card> empty = Cards(panel);
-  ASSERT_EQ(empty.size(), 1u);
-  EXPECT_TRUE(empty[0].buttons.empty());
-  EXPECT_TRUE(empty[0].Says(U("Nie znaleziono pasujących modułów")));
-  test::SaveScreenshot(frame_, "store-nothing-found");
 }
 
 TEST_F(ModuleStorePanelTest, UnreachableStoreIsReportedAndListsNothing) {

@@ -4,6 +4,7 @@
 
 #include "app/common/config_access.h"
 #include "http_test_server.h"
+#include "store_test_support.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +20,7 @@ namespace {
 using test::HttpTestRequest;
 using test::HttpTestResponse;
 using test::HttpTestServer;
-
-wxString U(const char* text) { return wxString::FromUTF8(text); }
-wxString U(const std::string& text) { return wxString::FromUTF8(text.c_str()); }
+using test::U;
 
 // A configuration installed for one test, holding the trusted test CA.
 class StoreClientTest : public ::testing::Test {
@@ -90,18 +89,6 @@ TEST_F(StoreClientTest, SendsTheStoreHeadersOverHttpsTrustingTheConfiguredCa) {
   EXPECT_EQ(sent.Header("Accept"), "application/json");
   EXPECT_EQ(sent.Header("Content-Type"), "application/json; charset=utf-8");
   EXPECT_EQ(sent.Header("User-Agent"), "Veldrix-Store/1.0");
-}
-
-TEST_F(StoreClientTest, AServerTheTestCaDidNotSignIsRefused) {
-  HttpTestServer trusted({}, HttpTestServer::Tls::Trusted);
-  HttpTestServer stranger([](const HttpTestRequest&) { return Json(200, "{}"); }, HttpTestServer::Tls::Untrusted);
-  test::ScopedCaFile trust(trusted.CaFile());
-  StoreResponse response;
-  wxString error;
-  EXPECT_FALSE(StoreRequest("GET", U(stranger.BaseUrl() + "/"), "", &response, &error));
-  EXPECT_TRUE(error.StartsWith(U("Serwer sklepu nie odpowiedział (błąd "))) << error;
-  EXPECT_EQ(response.status, 0u);
-  EXPECT_TRUE(stranger.Requests().empty());
 }
 
 TEST_F(StoreClientTest, PlainHttpReachesOnlyThisMachine) {
@@ -182,28 +169,6 @@ TEST_F(StoreClientTest, FailedDownloadsLeaveNoFileAndSayWhy) {
   EXPECT_FALSE(DownloadPackage(url, file, &error, [](std::uint64_t received, std::uint64_t) { return received == 0; }));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(wxFileExists(file));
-}
-
-TEST(StoreErrorMessage, TakesTheServersMessageOnlyFromAStringInAnErrorObject) {
-  const struct {
-    const char* body;
-    const char* message;
-  } cases[] = {
-      {"{\"error\":{\"message\":\"Brak dost\\u0119pu\",\"code\":7}}", "Brak dostępu"},
-      {"{\"error\":{\"message\":\"pierwszy\",\"message\":\"drugi\"}}", "pierwszy"},
-      {"{\"error\":{\"message\":\"\"}}", "zapas"},
-      {"{\"error\":{\"message\":42}}", "zapas"},
-      {"{\"error\":\"tekst\"}", "zapas"},
-      {"{\"message\":\"bez error\"}", "zapas"},
-      {"[{\"error\":{\"message\":\"w tablicy\"}}]", "zapas"},
-      {"{\"error\":{\"message\":\"x\"},}", "zapas"},
-      {"", "zapas"},
-  };
-  for (const auto& c : cases) {
-    StoreResponse response;
-    response.body = c.body;
-    EXPECT_EQ(ExtractStoreErrorMessage(response, "zapas"), U(c.message)) << c.body;
-  }
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 #include "app/common/config_access.h"
 #include "app/common/paths.h"
 #include "http_test_server.h"
+#include "store_test_support.h"
 #include "package_builder.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <openssl/sha.h>
 #include <wx/dir.h>
 #include <wx/filefn.h>
 #include <wx/memconf.h>
@@ -26,20 +26,8 @@ namespace {
 using test::HttpTestRequest;
 using test::HttpTestResponse;
 using test::HttpTestServer;
-
-wxString U(const char* text) { return wxString::FromUTF8(text); }
-
-std::string Sha256Hex(const std::string& bytes) {
-  unsigned char digest[SHA256_DIGEST_LENGTH];
-  SHA256(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), digest);
-  static const char* hex = "0123456789abcdef";
-  std::string text;
-  for (unsigned char b : digest) {
-    text += hex[b >> 4];
-    text += hex[b & 15];
-  }
-  return text;
-}
+using test::Sha256Hex;
+using test::U;
 
 class StorePackageTest : public ::testing::Test {
  protected:
