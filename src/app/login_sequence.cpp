@@ -122,7 +122,10 @@ void VeldrixFrame::RunLoginFlow(bool atStartup) {
   if (!loginRunning_ && closeAfterLogin_) {
     closeAfterLogin_ = false;
     Close(true);
+    return;
   }
+  // An update found while nobody was logged in is offered now.
+  if (!loginRunning_ && loggedIn_) AskForUpdate();
 }
 
 void VeldrixFrame::RunLoginPasses(bool atStartup) {

@@ -1,23 +1,41 @@
 // The update-check thread the main window starts once per program run. It takes
 // part in the application's worker list: registered by its starter before it runs,
-// removed in its destructor.
+// removed in its destructor. Its answer reaches the window as thread event 6000.
 #pragma once
 
 #include <wx/string.h>
 #include <wx/thread.h>
 
+#include <memory>
+#include <mutex>
+
 class wxEvtHandler;
+class wxThreadEvent;
+
+// Where the answer goes. The window forgets it in its destructor, so a check that
+// ends after the window is gone queues nothing.
+class UpdateCheckTarget {
+ public:
+  explicit UpdateCheckTarget(wxEvtHandler* target) : target_(target) {}
+  void Forget();
+  // Queues a copy of the event to the target, if it is still there.
+  void Post(const wxThreadEvent& event);
+
+ private:
+  std::mutex lock_;
+  wxEvtHandler* target_;
+};
 
 class NowaWersja : public wxThread {
  public:
-  // target receives the result as thread event 6000; version is the running
-  // program's version text ("0.25.9.a").
-  NowaWersja(wxEvtHandler* target, const wxString& version);
+  // version is the running program's version text ("0.25.9.a"); url the update
+  // server's "/update/" address.
+  NowaWersja(std::shared_ptr<UpdateCheckTarget> target, const wxString& version, const wxString& url);
   ~NowaWersja() override;
 
   // Registers the thread, creates and runs it; on failure the thread is deleted and
   // unregistered and false is returned.
-  static bool Start(wxEvtHandler* target, const wxString& version);
+  static bool Start(std::shared_ptr<UpdateCheckTarget> target, const wxString& version, const wxString& url);
 
   const wxString& RunningVersion() const { return version_; }
 
@@ -25,6 +43,7 @@ class NowaWersja : public wxThread {
   ExitCode Entry() override;
 
  private:
-  wxEvtHandler* target_;
+  std::shared_ptr<UpdateCheckTarget> target_;
   wxString version_;
+  wxString url_;
 };

@@ -13,8 +13,11 @@
 #include <wx/frame.h>
 #include <wx/thread.h>
 
+#include <memory>
+
 class AppMenu;
 class AuthService;
+class UpdateCheckTarget;
 class DashboardPanel;
 class Querys;
 class SQLData;
@@ -119,6 +122,10 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   const wxString& GetWindowTitle() const { return windowTitle_; }
   const wxString& GetUpdateStatusText() const { return updateStatusText_; }
   int GetUpdateState() const { return updateState_; }
+  // Event 6000 of the update check (frame_update_check.cpp).
+  void OnUpdateCheckResult(wxThreadEvent& event);
+  // Offers a found update once a user is logged in and the login has ended.
+  void AskForUpdate();
 
  private:
   void RunLoginPasses(bool atStartup);
@@ -158,6 +165,9 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   wxString versionText_;
   wxString updateStatusText_;
   int updateState_ = 0;
+  bool updateQuestionPending_ = false;
+  wxString updateReply_;
+  std::shared_ptr<UpdateCheckTarget> updateCheck_;
   bool upgradeRequired_ = false;
   SQLData* database_ = nullptr;
   Querys* querys_ = nullptr;
