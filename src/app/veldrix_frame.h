@@ -7,6 +7,7 @@
 
 #include "app/aui_notebook_custom.h"
 #include "danefirmy/company_application.h"
+#include "pluginmanager/host_application.h"
 
 #include <wx/arrstr.h>
 #include <wx/dynarray.h>
@@ -39,7 +40,10 @@ const VeldrixControlIds& ControlIds();
 // The notebook's colour (also the watermark tint).
 extern const wxColour kNotebookColour;
 
-class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompanyEvents {
+class VeldrixFrame : public wxFrame,
+                     public ICompanyApplication,
+                     public ICompanyEvents,
+                     public veldrix::IModuleHostWindow {
  public:
   VeldrixFrame();
   ~VeldrixFrame() override;
@@ -63,15 +67,15 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   void EnableToolbar(bool enable, bool openCompanyData) override;
 
   // Tabs and permissions (tab_openers.cpp).
-  bool HasPermission(const wxString& key) const;
+  bool HasPermission(const wxString& key) const override;
   void OpenCompanyDataPage();
   void OpenSettingsPage();
-  void OpenInvoiceListPage();
-  void OpenNewInvoicePage(wxString documentId, wxString extra);
-  void OpenContractorsPage();
-  void OpenArticlesPage();
-  void OpenKpirPage();
-  void OpenJpkVatPage();
+  void OpenInvoiceListPage() override;
+  void OpenNewInvoicePage(wxString documentId, wxString extra) override;
+  void OpenContractorsPage() override;
+  void OpenArticlesPage() override;
+  void OpenKpirPage() override;
+  void OpenJpkVatPage() override;
   bool OpenModulePage(const wxString& permission, const wxString& denial, const wxString& module,
                       const wxString& pageKey, const wxString& argument, const wxString& label,
                       const wxString& caption, const wxString& missing, const wxString& missingCaption);
