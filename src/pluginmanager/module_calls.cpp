@@ -61,58 +61,41 @@ int ModuleCalls::RunAction(const wxString& action, wchar_t* out, unsigned capaci
   return result;
 }
 
-unsigned ModuleCalls::GetMainRows(PluginRow* rows, unsigned capacity) const {
-  if (!rows || capacity == 0) return 0;
-  std::memset(rows, 0, sizeof(PluginRow) * capacity);
-  if (!entry_.getMainRows) return 0;
+template <typename Record, typename Call>
+unsigned ModuleCalls::Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call) const {
+  if (!records || capacity == 0) return 0;
+  std::memset(records, 0, sizeof(Record) * capacity);
+  if (!exported) return 0;
   unsigned count = 0;
-  if (!Guard("VeldrixPluginGetMainRows", [&] { count = entry_.getMainRows(rows, capacity); })) return 0;
+  if (!Guard(entry, [&] { count = call(); })) return 0;
   return std::min(count, capacity);
+}
+
+unsigned ModuleCalls::GetMainRows(PluginRow* rows, unsigned capacity) const {
+  return Fill("VeldrixPluginGetMainRows", entry_.getMainRows != nullptr, rows, capacity,
+              [&] { return entry_.getMainRows(rows, capacity); });
 }
 
 unsigned ModuleCalls::GetSettingsXrcValues(PluginValuePair* values, unsigned capacity) const {
-  if (!values || capacity == 0) return 0;
-  std::memset(values, 0, sizeof(PluginValuePair) * capacity);
-  if (!entry_.getSettingsXrcValues) return 0;
-  unsigned count = 0;
-  if (!Guard("VeldrixPluginGetSettingsXrcValues", [&] { count = entry_.getSettingsXrcValues(values, capacity); })) {
-    return 0;
-  }
-  return std::min(count, capacity);
+  return Fill("VeldrixPluginGetSettingsXrcValues", entry_.getSettingsXrcValues != nullptr, values, capacity,
+              [&] { return entry_.getSettingsXrcValues(values, capacity); });
 }
 
 unsigned ModuleCalls::GetMainXrcValues(PluginValuePair* values, unsigned capacity) const {
-  if (!values || capacity == 0) return 0;
-  std::memset(values, 0, sizeof(PluginValuePair) * capacity);
-  if (!entry_.getMainXrcValues) return 0;
-  unsigned count = 0;
-  if (!Guard("VeldrixPluginGetMainXrcValues", [&] { count = entry_.getMainXrcValues(values, capacity); })) return 0;
-  return std::min(count, capacity);
+  return Fill("VeldrixPluginGetMainXrcValues", entry_.getMainXrcValues != nullptr, values, capacity,
+              [&] { return entry_.getMainXrcValues(values, capacity); });
 }
 
 unsigned ModuleCalls::GetRowsForControl(const wxString& control, PluginRow* rows, unsigned capacity) const {
-  if (!rows || capacity == 0) return 0;
-  std::memset(rows, 0, sizeof(PluginRow) * capacity);
-  if (!entry_.getRowsForControl) return 0;
-  unsigned count = 0;
   const std::wstring name = control.ToStdWstring();
-  if (!Guard("VeldrixPluginGetRowsForControl", [&] { count = entry_.getRowsForControl(name.c_str(), rows, capacity); })) {
-    return 0;
-  }
-  return std::min(count, capacity);
+  return Fill("VeldrixPluginGetRowsForControl", entry_.getRowsForControl != nullptr, rows, capacity,
+              [&] { return entry_.getRowsForControl(name.c_str(), rows, capacity); });
 }
 
 unsigned ModuleCalls::GetColumnsForControl(const wxString& control, PluginColumn* columns, unsigned capacity) const {
-  if (!columns || capacity == 0) return 0;
-  std::memset(columns, 0, sizeof(PluginColumn) * capacity);
-  if (!entry_.getColumnsForControl) return 0;
-  unsigned count = 0;
   const std::wstring name = control.ToStdWstring();
-  if (!Guard("VeldrixPluginGetColumnsForControl",
-             [&] { count = entry_.getColumnsForControl(name.c_str(), columns, capacity); })) {
-    return 0;
-  }
-  return std::min(count, capacity);
+  return Fill("VeldrixPluginGetColumnsForControl", entry_.getColumnsForControl != nullptr, columns, capacity,
+              [&] { return entry_.getColumnsForControl(name.c_str(), columns, capacity); });
 }
 
 bool ModuleCalls::GetImage(const wxString& name, const void** data, unsigned* size) const {

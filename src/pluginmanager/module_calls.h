@@ -66,6 +66,9 @@ class ModuleCalls {
  private:
   template <typename Call>
   bool Guard(const char* entry, Call&& call) const;
+  // Zeroes the records, asks the module when `exported`, clamps its count.
+  template <typename Record, typename Call>
+  unsigned Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call) const;
 
   wxString moduleId_;
   PluginEntryPoints entry_;

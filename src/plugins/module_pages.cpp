@@ -1,11 +1,23 @@
 #include "plugins/module_pages.h"
 
+#include "app/common/page_header.h"
 #include "pluginmanager/module_calls.h"
 #include "plugins/plugin_main_page_panel.h"
 #include "plugins/plugin_settings_form_panel.h"
 #include "plugins/plugin_settings_xrc_panel.h"
 
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
 namespace veldrix {
+
+void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title, const wxString& description) {
+  AddPageHeader(page, sizer, title);
+  if (description.empty()) return;
+  auto* text = new wxStaticText(page, wxID_ANY, description);
+  text->Wrap(650);
+  sizer->Add(text, 0, wxEXPAND | wxALL, 5);
+}
 
 SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module) {
   const wxString title = module.settingsTitle;

@@ -7,9 +7,14 @@
 #include "app/common/lazy_loadable_panel.h"
 #include "pluginmanager/plugin_module.h"
 
+class wxSizer;
 class wxWindow;
 
 namespace veldrix {
+
+// The opening of a host-built module page: the page header with the title, then
+// the description wrapped at 650 pixels when there is one.
+void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title, const wxString& description);
 
 // Builds the module's XRC settings page when it has one, else its settings form.
 SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module);

@@ -2,7 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
-#include "app/common/page_header.h"
+#include "plugins/module_pages.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>
@@ -18,12 +18,7 @@ PluginMainPagePanel::PluginMainPagePanel(wxWindow* parent, const wxString& title
       title_(title),
       calls_(calls) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
-  AddPageHeader(this, sizer, title);
-  if (!description.empty()) {
-    auto* text = new wxStaticText(this, wxID_ANY, description);
-    text->Wrap(650);
-    sizer->Add(text, 0, wxEXPAND | wxALL, 5);
-  }
+  AddModulePageHeading(this, sizer, title, description);
   rows_ = new wxFlexGridSizer(2, 0, 0);
   rows_->AddGrowableCol(1);
   sizer->Add(rows_, 0, wxEXPAND | wxALL, 5);

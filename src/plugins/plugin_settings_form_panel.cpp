@@ -1,8 +1,8 @@
 #include "plugins/plugin_settings_form_panel.h"
 
 #include "app/common/i18n.h"
-#include "app/common/page_header.h"
 #include "pluginmanager/module_settings_store.h"
+#include "plugins/module_pages.h"
 
 #include <wx/button.h>
 #include <wx/choice.h>
@@ -30,12 +30,7 @@ PluginSettingsFormPanel::PluginSettingsFormPanel(wxWindow* parent, const wxStrin
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
       settingsPath_(settingsPath) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
-  AddPageHeader(this, sizer, title);
-  if (!description.empty()) {
-    auto* text = new wxStaticText(this, wxID_ANY, description);
-    text->Wrap(650);
-    sizer->Add(text, 0, wxEXPAND | wxALL, 5);
-  }
+  AddModulePageHeading(this, sizer, title, description);
 
   auto* grid = new wxFlexGridSizer(2, 0, 0);
   grid->AddGrowableCol(1);

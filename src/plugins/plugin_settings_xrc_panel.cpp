@@ -2,9 +2,9 @@
 
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
-#include "app/common/page_header.h"
 #include "pluginmanager/control_value.h"
 #include "pluginmanager/module_settings_store.h"
+#include "plugins/module_pages.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -145,10 +145,7 @@ wxWindow* PluginSettingsXrcPanel::Control(const wxString& name) const {
 }
 
 void PluginSettingsXrcPanel::ShowError(const wxString& message) {
-  AddPageHeader(this, GetSizer(), title_.empty() ? _("Moduł") : title_);
-  auto* text = new wxStaticText(this, wxID_ANY, message);
-  text->Wrap(650);
-  GetSizer()->Add(text, 0, wxEXPAND | wxALL, 5);
+  AddModulePageHeading(this, GetSizer(), title_.empty() ? _("Moduł") : title_, message);
 }
 
 const PluginSettingsFieldInfo* PluginSettingsXrcPanel::FindField(const wxString& key) const {

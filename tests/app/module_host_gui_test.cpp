@@ -4,12 +4,10 @@
 #include "../authdialogs/auth_dialog_steps.h"
 #include "app/common/message_box.h"
 #include "app/veldrix_frame.h"
-#include "auth/auth_service.h"
 #include "modal_script.h"
 #include "pluginmanager/module_calls.h"
 #include "pluginmanager/plugin_manager.h"
 #include "program_start_fixture.h"
-#include "sqldata/sql_data.h"
 
 #include <wx/aui/auibar.h>
 #include <wx/filefn.h>
@@ -29,19 +27,8 @@ class ModuleHost : public ProgramStartTest {
       ASSERT_TRUE(wxCopyFile(veldrix::JoinPath(VELDRIX_TEST_MODULE_DIR, wxString(name) + ".so"),
                              veldrix::JoinPath(folder, wxString(name) + ".so")));
     }
-    ASSERT_FALSE(veldrix::test::RunWorker(false, database, registry).empty());
-    SQLData db(database);
-    ASSERT_TRUE(db.IniciujBazeDanych());
-    AuthService service(&db);
-    wxString error;
-    AuthUser admin{"admin", "Administrator", true, true, 0};
-    AuthUser storekeeper{"magazyn", "Jan Magazynier", false, true, 0};
-    ASSERT_TRUE(service.CreateUser(admin, "haslo-admina", &error)) << error;
-    ASSERT_TRUE(service.CreateUser(storekeeper, "haslo-magazynu", &error)) << error;
-    wxString role;
-    ASSERT_TRUE(service.CreateRole("Magazyn", &role, &error)) << error;
-    ASSERT_TRUE(service.SetRolePermissions(role, {"settings.view"}, &error, 0)) << error;
-    ASSERT_TRUE(service.SetUserRole("magazyn", role, &error, 0)) << error;
+    CreateUsers(AuthUser{"magazyn", "Jan Magazynier", false, true, 0}, "haslo-magazynu", "Magazyn",
+                {"settings.view"});
   }
 
   void StartAs(const wxString& name, const wxString& password) {

@@ -2,6 +2,7 @@
 // queries through the service table, as module code calls them.
 #pragma once
 
+#include "pluginmanager/host_application.h"
 #include "pluginmanager/veldrix_plugin_api.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,14 @@
 #include <vector>
 
 namespace veldrix::test {
+
+// The application as the host sees it: the program database, no company.
+class ProgramDatabase : public IHostApplication {
+ public:
+  wxString connection;
+  wxString GetActiveConnection() const override { return connection; }
+  wxString GetWorkingCompanyId() const override { return "0"; }
+};
 
 // Collects what a query hands over; answers 0 (stop) once `stopAfter` rows came.
 struct CollectedRows {

@@ -1,7 +1,6 @@
 // The host's SQL services on the PostgreSQL and MariaDB test servers, through the
 // service table a module receives.
 #include "host_sql_checks.h"
-#include "pluginmanager/host_application.h"
 #include "pluginmanager/plugin_manager.h"
 #include "server_support.h"
 
@@ -11,17 +10,10 @@
 namespace veldrix {
 namespace {
 
-class ServerDatabase : public IHostApplication {
- public:
-  wxString connection;
-  wxString GetActiveConnection() const override { return connection; }
-  wxString GetWorkingCompanyId() const override { return "0"; }
-};
-
 class HostSqlOnServer : public ::testing::TestWithParam<test::TestServer> {};
 
 TEST_P(HostSqlOnServer, StatementsAndQueriesFollowTheServiceRules) {
-  ServerDatabase app;
+  test::ProgramDatabase app;
   VELDRIX_REQUIRE_SERVER(GetParam().variable, app.connection);
   InstallHostApplication(&app);
   wxLogNull quiet;

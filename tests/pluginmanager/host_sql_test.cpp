@@ -2,7 +2,6 @@
 // table a module receives.
 #include "host_sql_checks.h"
 #include "app/common/paths.h"
-#include "pluginmanager/host_application.h"
 #include "pluginmanager/host_sql.h"
 #include "pluginmanager/plugin_manager.h"
 #include "test_support.h"
@@ -14,13 +13,6 @@
 namespace veldrix {
 namespace {
 
-class ProgramDatabase : public IHostApplication {
- public:
-  wxString connection;
-  wxString GetActiveConnection() const override { return connection; }
-  wxString GetWorkingCompanyId() const override { return "0"; }
-};
-
 class HostSql : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -30,7 +22,7 @@ class HostSql : public ::testing::Test {
   void TearDown() override { InstallHostApplication(nullptr); }
 
   test::TempDir temp_;
-  ProgramDatabase app_;
+  test::ProgramDatabase app_;
   wxLogNull quiet_;
   PluginManager host_{nullptr, nullptr, nullptr};
 };
