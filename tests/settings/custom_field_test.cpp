@@ -117,27 +117,18 @@ TEST_F(CustomFieldStoreTest, AColumnThatCannotBeAddedLeavesTheDefinitionUnsaved)
   EXPECT_EQ(Cell("select count(*) from pole_dodatkowe_definicja"), "0");
 }
 
-TEST_F(CustomFieldStoreTest, KeysStayTakenBySwitchedOffDefinitionsOfTheSameObjectType) {
+TEST_F(CustomFieldStoreTest, KeysAreUniquePerObjectTypeAndKeptByUpdates) {
   CustomFieldStore contractors(*db, "kontrahenci", false, "kontrahent_pole_dodatkowe_wartosc");
   CustomFieldStore invoices(*db, "faktury", false, "dokument_handlowy_pole_dodatkowe_wartosc");
   wxString error;
-  CustomFieldDefinition d = Field("Opiekun", "text");
+  const CustomFieldDefinition d = Field("Opiekun", "text");
   ASSERT_TRUE(Add(contractors, d, &error)) << error;
-  const std::vector<CustomFieldDefinition> saved = contractors.LoadDefinitions();
-  ASSERT_EQ(saved.size(), 1u);
-  ASSERT_TRUE(contractors.Deactivate(saved[0].id, &error)) << error;
-  EXPECT_TRUE(contractors.LoadDefinitions().empty());
-  EXPECT_TRUE(contractors.KeyInUse(d.klucz_pola, 0));
-  EXPECT_FALSE(contractors.KeyInUse(d.klucz_pola, saved[0].id));
-  EXPECT_FALSE(invoices.KeyInUse(d.klucz_pola, 0));
   EXPECT_TRUE(Add(invoices, d, &error)) << error;
 
-  // An update keeps the key, column and object type as stored.
-  CustomFieldDefinition changed = saved[0];
+  CustomFieldDefinition changed = contractors.LoadDefinitions().at(0);
   changed.nazwa = "Opiekun 'handlowy'";
   changed.klucz_pola = "inny";
   changed.kolumna = "cf_inny";
-  changed.aktywne = true;
   ASSERT_TRUE(contractors.SaveDefinition(changed, &error)) << error;
   EXPECT_EQ(Cell(wxString::Format("select nazwa||'|'||klucz_pola||'|'||kolumna from pole_dodatkowe_definicja "
                                   "where id_pola_dodatkowego=%d",

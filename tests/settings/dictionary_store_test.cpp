@@ -1,6 +1,5 @@
-// The seven shared dictionaries on a real SQLite program database: entries added,
-// changed and deleted, one default per company, names stored as typed, VAT rates
-// only as whole numbers, and a failed save that leaves the database as it was.
+// Saving dictionary entries on a real SQLite program database: VAT rates only as
+// whole numbers, and a failed save that leaves the database as it was.
 #include "settings/dictionary_store.h"
 
 #include "settings_fixture.h"
@@ -11,23 +10,6 @@
 namespace {
 
 using veldrix::test::SettingsDatabaseTest;
-
-struct KindCase {
-  DictionaryKind kind;
-  const char* table;
-  const char* idColumn;
-  const char* value;  // what the value field holds for the kind
-};
-
-const KindCase kKinds[] = {
-    {kDictionaryVatRate, "stawka_vat", "id_stawki_vat", "23"},
-    {kDictionaryArticleCategory, "artykul_kategoria", "id_kategorii", ""},
-    {kDictionaryUnit, "artykul_jednostka", "id_jednostki", "m'2"},
-    {kDictionaryPriceKind, "artykul_cena_rodzaj", "id_cena_rodzaj", ""},
-    {kDictionaryContractorClassification, "kontrahent_klasyfikacja", "id_klasyfikacji", ""},
-    {kDictionaryPaymentForm, "platnosc", "id_platnosci", ""},
-    {kDictionaryLedgerEvent, "kpir_opis_zdarzenia", "id_kpir_opis_zdarzenia", ""},
-};
 
 class DictionaryStoreTest : public SettingsDatabaseTest {
  protected:
@@ -43,45 +25,7 @@ class DictionaryStoreTest : public SettingsDatabaseTest {
     EXPECT_TRUE(SaveDictionaryEntry(*db, kind, company, entry, &savedId, &error)) << error;
     return savedId;
   }
-
-  // The names of the defaults of a company (all rows for the shared kinds).
-  wxString Defaults(const KindCase& k, const wxString& company) {
-    wxString where = "domyslna=1";
-    if (IsCompanyDictionary(k.kind)) where += " and id_firmy=" + company;
-    return wxJoin(db->FrameData(wxString("select nazwa from ") + k.table + " where " + where + " order by 1"), '|');
-  }
 };
-
-TEST_F(DictionaryStoreTest, EachKindAddsChangesAndDeletesEntriesWithOneDefaultPerCompany) {
-  const wxString awkward = wxString::FromUTF8("Zażółć \"gęślą\" O'Brien jaźń");
-  for (const KindCase& k : kKinds) {
-    SCOPED_TRACE(k.table);
-    const wxString first = Save(k.kind, "1", "0", awkward, k.value, true);
-    const wxString second = Save(k.kind, "1", "0", "Druga", k.value, true);
-    ASSERT_NE(first, "0");
-    ASSERT_NE(first, second);
-    EXPECT_EQ(Defaults(k, "1"), "Druga");
-    EXPECT_EQ(Cell(wxString("select nazwa from ") + k.table + " where " + k.idColumn + "=" + first), awkward);
-    if (k.kind == kDictionaryUnit) {
-      EXPECT_EQ(Cell("select skrot from artykul_jednostka where id_jednostki=" + first), k.value);
-    }
-
-    // Another company's default leaves this company's default alone.
-    if (IsCompanyDictionary(k.kind)) {
-      Save(k.kind, "2", "0", "Inna firma", k.value, true);
-      EXPECT_EQ(Defaults(k, "1"), "Druga");
-      EXPECT_EQ(Defaults(k, "2"), "Inna firma");
-    }
-
-    // The first entry becomes the default again, renamed.
-    EXPECT_EQ(Save(k.kind, "1", first, awkward + " 2", k.value, true), first);
-    EXPECT_EQ(Defaults(k, "1"), awkward + " 2");
-
-    wxString error;
-    ASSERT_TRUE(DeleteDictionaryEntry(*db, k.kind, "1", second, &error)) << error;
-    EXPECT_EQ(Cell(wxString("select count(*) from ") + k.table + " where " + k.idColumn + "=" + second), "0");
-  }
-}
 
 TEST_F(DictionaryStoreTest, VatRateValueIsAWholeNumberOrNothingRuns) {
   const wxString standard = Save(kDictionaryVatRate, "1", "0", "23%", "23", true);

@@ -112,6 +112,34 @@ class DictionaryPageTest : public EditorTest {
     return wxJoin(cells, '|');
   }
 
+  wxString DefaultNames() {
+    wxArrayString names;
+    for (int row = 0; row < page->GetModel()->rowCount; ++row) {
+      wxVariant flag;
+      page->GetModel()->GetValueByRow(flag, static_cast<unsigned int>(row), 0);
+      wxVariant name;
+      page->GetModel()->GetValueByRow(name, static_cast<unsigned int>(row), 1);
+      if (flag.GetBool()) names.Add(name.GetString());
+    }
+    return wxJoin(names, '|');
+  }
+
+  // Selects the entry in the list as a click does.
+  void SelectEntry(const wxString& name) {
+    for (int row = 0; row < page->GetModel()->rowCount; ++row) {
+      wxVariant cell;
+      page->GetModel()->GetValueByRow(cell, static_cast<unsigned int>(row), 1);
+      if (cell.GetString() != name) continue;
+      const wxDataViewItem item = page->GetModel()->GetItem(static_cast<unsigned int>(row));
+      page->GetEntryList()->Select(item);
+      wxDataViewEvent event(wxEVT_DATAVIEW_SELECTION_CHANGED, page->GetEntryList(), item);
+      page->GetEntryList()->HandleWindowEvent(event);
+      PumpEvents(20);
+      return;
+    }
+    ADD_FAILURE() << name;
+  }
+
   wxString VisibleColumns() {
     wxArrayString titles;
     for (unsigned int i = 0; i < page->GetEntryList()->GetColumnCount(); ++i) {
@@ -124,57 +152,56 @@ class DictionaryPageTest : public EditorTest {
   ModuleDictionariesPanel* page = nullptr;
 };
 
-TEST_F(DictionaryPageTest, ArticleDictionariesAreListedAddedChangedAndDeleted) {
-  db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Meble',0,1)");
-  db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Biuro',1,1)");
-  db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Obca firma',0,2)");
-  Open({kDictionaryArticleCategory, kDictionaryUnit, kDictionaryPriceKind});
+TEST_F(DictionaryPageTest, EveryKindAddsChangesAndDeletesEntriesWithOneDefaultPerCompany) {
+  // Table, value field text, and whether its rows belong to one company.
+  const struct {
+    const char* table;
+    const char* value;
+    bool company;
+  } kinds[] = {{"stawka_vat", "23", false},          {"artykul_kategoria", "", true},
+               {"artykul_jednostka", "m'2", true},   {"artykul_cena_rodzaj", "", true},
+               {"kontrahent_klasyfikacja", "", true}, {"platnosc", "", false},
+               {"kpir_opis_zdarzenia", "", true}};
+  for (const auto& k : kinds) {
+    if (k.company) db->InsertData(wxString("insert into ") + k.table + "(nazwa,domyslna,id_firmy) values ('Obca',1,2)");
+  }
+  Open({0, 1, 2, 3, 4, 5, 6});
+  ASSERT_EQ(page->GetKindList()->GetCount(), 7u);
+  const wxString awkward = U8("Zażółć \"gęślą\" O'Brien");
+  for (int kind = 0; kind < 7; ++kind) {
+    const auto& k = kinds[kind];
+    SCOPED_TRACE(k.table);
+    ChooseKind(kind);
+    // Only the company's own rows are listed; the rate and the unit show a third column.
+    EXPECT_EQ(page->GetModel()->rowCount, 0);
+    EXPECT_EQ(VisibleColumns().Freq('|'), *k.value ? 2 : 1);
 
-  ASSERT_EQ(page->GetKindList()->GetCount(), 3u);
-  EXPECT_EQ(page->GetKindList()->GetString(0), U8("Kategorie artykułu"));
-  EXPECT_EQ(page->GetKindList()->GetString(1), U8("Jednostki"));
-  EXPECT_EQ(page->GetKindList()->GetString(2), U8("Ceny"));
-  EXPECT_EQ(ListText(1), "Biuro|Meble");
-  EXPECT_EQ(VisibleColumns(), "Dom.|Nazwa");
-  // The default entry is shown first and cannot be unticked in the editors.
-  EXPECT_EQ(page->GetNameField()->GetValue(), "Biuro");
-  EXPECT_TRUE(page->GetDefaultBox()->GetValue());
-  EXPECT_FALSE(page->GetDefaultBox()->IsEnabled());
+    AddEntry(awkward, U8(k.value), true);
+    AddEntry("Druga", U8(k.value), true);
+    EXPECT_EQ(DefaultNames(), "Druga");
+    SelectEntry(awkward);
+    EXPECT_EQ(page->GetNameField()->GetValue(), awkward);
+    EXPECT_EQ(page->GetValueField()->GetValue(), U8(k.value));
+    page->GetNameField()->SetValue(awkward + " 2");
+    Tick(page->GetDefaultBox(), true);
+    Click(page->GetSaveButton());
+    EXPECT_EQ(DefaultNames(), awkward + " 2");
+    EXPECT_EQ(Cell(wxString("select count(*) from ") + k.table + " where domyslna=1"), k.company ? "2" : "1");
 
-  const wxString chairs = U8("Krzesła \"biurowe\" O'Neill");
-  AddEntry(chairs, wxString(), true);
-  EXPECT_EQ(ListText(1), U8("Biuro|Krzesła \"biurowe\" O'Neill|Meble"));
-  EXPECT_EQ(ListText(0), "0|1|0");
-  EXPECT_EQ(page->GetNameField()->GetValue(), chairs);
-  EXPECT_EQ(Cell("select nazwa from artykul_kategoria where domyslna=1 and id_firmy=1"), chairs);
-  EXPECT_FALSE(page->GetSaveButton()->IsEnabled());
-
-  // Renaming the selected entry keeps it selected.
-  page->GetNameField()->SetValue(U8("Krzesła"));
-  Click(page->GetSaveButton());
-  EXPECT_EQ(page->GetNameField()->GetValue(), U8("Krzesła"));
-  EXPECT_EQ(Cell("select count(*) from artykul_kategoria where nazwa=" + QuoteSqlLiteral(chairs)), "0");
-
-  ChooseKind(1);
-  EXPECT_EQ(VisibleColumns(), U8("Dom.|Nazwa|Skrót"));
-  EXPECT_TRUE(page->GetValueField()->IsShown());
-  AddEntry(U8("Metr kwadratowy"), U8("m²"), true);
-  AddEntry(U8("Sztuka"), "szt", true);
-  EXPECT_EQ(ListText(2), U8("m²|szt"));
-  EXPECT_EQ(ListText(0), "0|1");
-  SaveScreenshot(frame, "settings_dictionary_units");
-
-  // Deleting the last entries ends with the editors on a new, empty entry.
-  Click(page->GetDeleteButton());
-  EXPECT_EQ(ListText(1), U8("Metr kwadratowy"));
-  EXPECT_EQ(page->GetNameField()->GetValue(), U8("Metr kwadratowy"));
-  Click(page->GetDeleteButton());
-  EXPECT_EQ(page->GetModel()->rowCount, 0);
-  EXPECT_EQ(page->GetCurrentId(), "0");
-  EXPECT_TRUE(page->GetNameField()->GetValue().empty());
-  EXPECT_FALSE(page->GetDeleteButton()->IsEnabled());
-  EXPECT_TRUE(page->GetDefaultBox()->IsEnabled());
-  EXPECT_EQ(Cell("select count(*) from artykul_jednostka"), "0");
+    SelectEntry("Druga");
+    Click(page->GetDeleteButton());
+    EXPECT_EQ(ListText(1), awkward + " 2");
+    EXPECT_EQ(page->GetNameField()->GetValue(), awkward + " 2");
+    if (kind == kDictionaryUnit) SaveScreenshot(frame, "settings_dictionary_units");
+    // With the last entry gone the editors hold a new, empty entry.
+    Click(page->GetDeleteButton());
+    EXPECT_EQ(page->GetModel()->rowCount, 0);
+    EXPECT_EQ(page->GetCurrentId(), "0");
+    EXPECT_TRUE(page->GetNameField()->GetValue().empty());
+    EXPECT_FALSE(page->GetDeleteButton()->IsEnabled());
+    EXPECT_TRUE(page->GetDefaultBox()->IsEnabled());
+    EXPECT_EQ(Cell(wxString("select count(*) from ") + k.table), k.company ? "1" : "0");
+  }
 }
 
 TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
