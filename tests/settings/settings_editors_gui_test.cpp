@@ -28,7 +28,7 @@ namespace {
 
 using veldrix::MessageBoxRecorder;
 using veldrix::test::PumpEvents;
-using veldrix::test::SaveScreenshot;
+using veldrix::test::SaveSettledScreenshot;
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
@@ -192,7 +192,7 @@ TEST_F(DictionaryPageTest, EveryKindAddsChangesAndDeletesEntriesWithOneDefaultPe
     Click(page->GetDeleteButton());
     EXPECT_EQ(ListText(1), awkward + " 2");
     EXPECT_EQ(page->GetNameField()->GetValue(), awkward + " 2");
-    if (kind == kDictionaryUnit) SaveScreenshot(frame, "settings_dictionary_units");
+    if (kind == kDictionaryUnit) SaveSettledScreenshot(frame, "settings_dictionary_units");
     // With the last entry gone the editors hold a new, empty entry.
     Click(page->GetDeleteButton());
     EXPECT_EQ(page->GetModel()->rowCount, 0);
@@ -261,7 +261,7 @@ TEST_F(DictionaryPageTest, VatRateValueMustBeAWholeNumber) {
   EXPECT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(ListText(2), "23|8");
   EXPECT_EQ(ListText(0), "0|1");
-  SaveScreenshot(frame, "settings_dictionary_vat");
+  SaveSettledScreenshot(frame, "settings_dictionary_vat");
 }
 
 class CompanyApplication : public ICompanyApplication {
@@ -293,7 +293,7 @@ TEST_F(DictionaryPageTest, PaymentFormsSavedHereAreOfferedByTheCompanyEditor) {
   EXPECT_NE(boxes.shown()[0].message.Find("bill of exchange refused"), wxNOT_FOUND);
   EXPECT_EQ(page->GetNameField()->GetValue(), "Weksel");
   EXPECT_EQ(Cell("select nazwa from platnosc where domyslna=1"), U8("Przelew 14 dni"));
-  SaveScreenshot(frame, "settings_dictionary_payment_forms");
+  SaveSettledScreenshot(frame, "settings_dictionary_payment_forms");
 
   CompanyApplication company(app.connection);
   page->Hide();
@@ -382,7 +382,7 @@ TEST_F(CustomFieldsPageTest, DefinesAFieldWithItsColumnAndPreview) {
   Find<wxTextCtrl>("grupa")->SetValue("");
   name->SetValue("Uwagi magazynu");
   EXPECT_EQ(PreviewLabels(), U8("#Dodatkowe|Uwagi magazynu|Cena zakupu|#Logistyka|Strefa"));
-  SaveScreenshot(frame, "settings_custom_fields_articles");
+  SaveSettledScreenshot(frame, "settings_custom_fields_articles");
 }
 
 TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
@@ -416,7 +416,7 @@ TEST_F(CustomFieldsPageTest, MissingTablesLeaveTheEditorDisabled) {
   EXPECT_FALSE(page->GetStatusLine()->GetLabel().empty());
   EXPECT_FALSE(page->GetList()->IsEnabled());
   EXPECT_FALSE(Find<wxButton>("zapisz")->IsEnabled());
-  SaveScreenshot(frame, "settings_custom_fields_missing_tables");
+  SaveSettledScreenshot(frame, "settings_custom_fields_missing_tables");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "../danefirmy/company_schema.h"
+#include "gui_support.h"
 #include "settings/settings_application.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,13 @@
 #include <memory>
 
 namespace veldrix::test {
+
+// GTK animates state changes (a control enabled, a box ticked): the picture is
+// taken once they have settled.
+inline void SaveSettledScreenshot(wxWindow* window, const wxString& name) {
+  PumpEvents(300);
+  SaveScreenshot(window, name);
+}
 
 // Records what the settings tab asks of the main window.
 class FakeSettingsApplication : public ISettingsApplication {

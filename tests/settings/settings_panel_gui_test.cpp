@@ -28,7 +28,7 @@ namespace {
 
 using veldrix::MessageBoxRecorder;
 using veldrix::test::PumpEvents;
-using veldrix::test::SaveScreenshot;
+using veldrix::test::SaveSettledScreenshot;
 using veldrix::test::WaitFor;
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
@@ -102,7 +102,7 @@ TEST_F(SettingsTabTest, TreeHoldsTheOwnPagesAroundThoseOfTheMainWindow) {
   EXPECT_FALSE(tab->IsLoadPending());
   EXPECT_FALSE(tab->GetLoadingBar()->IsBusy());
   EXPECT_TRUE(tab->GetProgramDatabasePage()->GetServerTypeLabel()->GetLabel().empty());
-  SaveScreenshot(frame, "settings_program");
+  SaveSettledScreenshot(frame, "settings_program");
 }
 
 TEST_F(SettingsTabTest, DatabasePagesDescribeTheActiveConnectionOnce) {
@@ -111,7 +111,7 @@ TEST_F(SettingsTabTest, DatabasePagesDescribeTheActiveConnectionOnce) {
   EXPECT_EQ(program->GetServerTypeLabel()->GetLabel(), "SQLite");
   EXPECT_TRUE(program->GetTargetLabel()->GetLabel().StartsWith(path)) << program->GetTargetLabel()->GetLabel();
   EXPECT_TRUE(program->GetTargetLabel()->GetLabel().EndsWith(U8("tylko dla SQLite)")));
-  SaveScreenshot(frame, "settings_program_database");
+  SaveSettledScreenshot(frame, "settings_program_database");
 
   // A second selection reads nothing again.
   app.connection = "Driver=PostgreSQL;Server=db.biuro;Port=5432;Database=v;";
@@ -123,7 +123,7 @@ TEST_F(SettingsTabTest, DatabasePagesDescribeTheActiveConnectionOnce) {
   Select(PageIndex("Raporty"));
   EXPECT_EQ(reports->GetServerTypeLabel()->GetLabel(), "PostgreSQL");
   EXPECT_EQ(reports->GetTargetLabel()->GetLabel(), "db.biuro");
-  SaveScreenshot(frame, "settings_report_database");
+  SaveSettledScreenshot(frame, "settings_report_database");
 
   // The dialog closed without saving: no message, but the report page is read again.
   MessageBoxRecorder boxes;
@@ -169,7 +169,7 @@ TEST_F(SettingsTabTest, PagesAreBuiltOnceOnFirstSelectionBehindTheLoadingBar) {
   auto* fields = dynamic_cast<LazySettingsPagePanel*>(tree->GetPage(PageIndex("Pola dodatkowe", 1)));
   ASSERT_TRUE(dictionaries && fields);
   EXPECT_FALSE(dictionaries->IsLoaded());
-  SaveScreenshot(frame, "settings_placeholder_before");
+  SaveSettledScreenshot(frame, "settings_placeholder_before");
 
   // The bar is on screen before the page is built.
   std::vector<bool> builtWhenBarShown;
@@ -183,7 +183,7 @@ TEST_F(SettingsTabTest, PagesAreBuiltOnceOnFirstSelectionBehindTheLoadingBar) {
   EXPECT_TRUE(dictionaries->IsLoaded());
   ASSERT_NE(dictionaries->GetContent(), nullptr);
   EXPECT_FALSE(tab->GetLoadingBar()->IsBusy());
-  SaveScreenshot(frame, "settings_article_dictionaries");
+  SaveSettledScreenshot(frame, "settings_article_dictionaries");
 
   const wxWindow* content = dictionaries->GetContent();
   Select(0);
@@ -194,18 +194,18 @@ TEST_F(SettingsTabTest, PagesAreBuiltOnceOnFirstSelectionBehindTheLoadingBar) {
   tree->SetSelection(static_cast<size_t>(PageIndex("Słowniki", 2)));
   tree->SetSelection(static_cast<size_t>(PageIndex("Pola dodatkowe", 1)));
   EXPECT_TRUE(WaitFor([&] { return fields->IsLoaded() && !tab->IsLoadPending(); }));
-  SaveScreenshot(frame, "settings_article_custom_fields");
+  SaveSettledScreenshot(frame, "settings_article_custom_fields");
 
   // Without the modules: the numbering page fails, the variants page says why.
   auto* numbering = dynamic_cast<LazySettingsPagePanel*>(Select(PageIndex("Numeracja")));
   ASSERT_NE(numbering, nullptr);
   EXPECT_TRUE(numbering->IsLoaded());
   EXPECT_EQ(numbering->GetContent(), nullptr);
-  SaveScreenshot(frame, "settings_numbering_unavailable");
+  SaveSettledScreenshot(frame, "settings_numbering_unavailable");
   auto* variants = dynamic_cast<LazySettingsPagePanel*>(Select(PageIndex("Warianty")));
   ASSERT_NE(variants, nullptr);
   EXPECT_NE(variants->GetContent(), nullptr);
-  SaveScreenshot(frame, "settings_variants_unavailable");
+  SaveSettledScreenshot(frame, "settings_variants_unavailable");
 
   for (const auto& [title, occurrence, shot] :
        {std::make_tuple("Słowniki", 0, "settings_invoice_dictionaries"),
@@ -215,7 +215,7 @@ TEST_F(SettingsTabTest, PagesAreBuiltOnceOnFirstSelectionBehindTheLoadingBar) {
     auto* page = dynamic_cast<LazySettingsPagePanel*>(Select(PageIndex(title, occurrence)));
     ASSERT_NE(page, nullptr);
     EXPECT_NE(page->GetContent(), nullptr) << title;
-    SaveScreenshot(frame, shot);
+    SaveSettledScreenshot(frame, shot);
   }
 }
 
