@@ -7,4 +7,6 @@
 
 wxString VeldrixFrame::DefaultSqliteConnection() { return AppState().DefaultSqliteConnection(); }
 
+// The module host adds no settings pages yet, and the user and role pages come
+// from modules it cannot create pages of: the tree holds the program's own pages.
 void VeldrixFrame::AddSettingsPages(wxBookCtrlBase* tree, wxWindow* ledgerPage, int imageIndex) {}

@@ -113,31 +113,24 @@ class DictionaryPageTest : public EditorTest {
   }
 
   wxString DefaultNames() {
-    wxArrayString names;
-    for (int row = 0; row < page->GetModel()->rowCount; ++row) {
-      wxVariant flag;
-      page->GetModel()->GetValueByRow(flag, static_cast<unsigned int>(row), 0);
-      wxVariant name;
-      page->GetModel()->GetValueByRow(name, static_cast<unsigned int>(row), 1);
-      if (flag.GetBool()) names.Add(name.GetString());
+    const wxArrayString flags = wxSplit(ListText(0), '|');
+    const wxArrayString names = wxSplit(ListText(1), '|');
+    wxArrayString defaults;
+    for (size_t row = 0; row < flags.size() && row < names.size(); ++row) {
+      if (flags[row] == "1") defaults.Add(names[row]);
     }
-    return wxJoin(names, '|');
+    return wxJoin(defaults, '|');
   }
 
   // Selects the entry in the list as a click does.
   void SelectEntry(const wxString& name) {
-    for (int row = 0; row < page->GetModel()->rowCount; ++row) {
-      wxVariant cell;
-      page->GetModel()->GetValueByRow(cell, static_cast<unsigned int>(row), 1);
-      if (cell.GetString() != name) continue;
-      const wxDataViewItem item = page->GetModel()->GetItem(static_cast<unsigned int>(row));
-      page->GetEntryList()->Select(item);
-      wxDataViewEvent event(wxEVT_DATAVIEW_SELECTION_CHANGED, page->GetEntryList(), item);
-      page->GetEntryList()->HandleWindowEvent(event);
-      PumpEvents(20);
-      return;
-    }
-    ADD_FAILURE() << name;
+    const int row = wxSplit(ListText(1), '|').Index(name);
+    ASSERT_NE(row, wxNOT_FOUND) << name;
+    const wxDataViewItem item = page->GetModel()->GetItem(static_cast<unsigned int>(row));
+    page->GetEntryList()->Select(item);
+    wxDataViewEvent event(wxEVT_DATAVIEW_SELECTION_CHANGED, page->GetEntryList(), item);
+    page->GetEntryList()->HandleWindowEvent(event);
+    PumpEvents(20);
   }
 
   wxString VisibleColumns() {
@@ -228,9 +221,7 @@ TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
 
 TEST_F(DictionaryPageTest, VatRateValueMustBeAWholeNumber) {
   Open({kDictionaryVatRate});
-  EXPECT_EQ(VisibleColumns(), U8("Dom.|Nazwa|Wartość"));
   AddEntry("23%", "23", true);
-  EXPECT_EQ(ListText(2), "23");
 
   // Letters are not typed in; digits and the minus sign are.
   for (const auto& [key, typed] : {std::make_pair(int('a'), false), std::make_pair(int(','), false),
