@@ -170,16 +170,12 @@ void DaneFirmy::FillAccountEditor() {
 }
 
 void DaneFirmy::ShowAccount() {
-  const int row = SelectedAccountRow();
-  if (row < 0) return;
-  ScopedFlag guard(loading_);
-  const CompanyAccountRow account = ReadAccountRow(*accountModel_, row);
-  accountId_ = wxString::Format("%ld", account.idRachunku);
-  accountState_ = account.rodzaj;
-  FillAccountEditor();
+  if (SelectedAccountRow() < 0) return;
+  ShowCurrentAccount();
   accApply_->SetLabel(_("Zmień"));
 }
 
+// Unlike ShowAccount, leaves the button's label as it is (after a removal).
 void DaneFirmy::ShowCurrentAccount() {
   const int row = SelectedAccountRow();
   if (row < 0) return;

@@ -189,8 +189,11 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   currentId_ = outcome.companyId;
   removedAccounts_.clear();
   if (outcome.created) AnnounceNewCompany(currentId_);
-  if (!FinishLogoSave(logo, currentId_)) return false;
+  const wxString chosenLogo = logoFilePath_;
+  const bool logoStored = FinishLogoSave(logo, currentId_);
 
+  // The stored record is shown again even when its logo file could not be written,
+  // so that no account row is left marked for a second insert.
   const int row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), currentId_);
   if (companyModel_->rowCount > 0 && row >= 0) {
     currentCompanyItem_ = companyModel_->GetItem(row);
@@ -209,7 +212,14 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
     app->SetWorkingCompanyId(currentId_);
     app->EnableToolbar(true, false);
   }
-  return true;
+  if (!logoStored) {
+    // The chosen file stays the company's logo to store at the next save.
+    logoFilePath_ = chosenLogo;
+    logoRemoved_ = false;
+    UpdateLogoPreview();
+    MarkModified();
+  }
+  return logoStored;
 }
 
 void DaneFirmy::AnnounceNewCompany(const wxString& id) {

@@ -5,6 +5,7 @@
 #include "company_tab_fixture.h"
 
 #include "app/common/base64.h"
+#include "app/common/paths.h"
 #include "danefirmy/company_logo.h"
 
 #include <wx/dnd.h>
@@ -12,6 +13,7 @@
 #include <wx/generic/statbmpg.h>
 #include <wx/image.h>
 #include <wx/mstream.h>
+#include <wx/notebook.h>
 
 #include <random>
 #include <string>
@@ -339,6 +341,43 @@ TEST_F(LogoTest, OlderDatabaseKeepsTheLogoInItsOwnFolderAndNoOtherDatabaseShowsI
   PressTool(DaneFirmyMainPanel::kDeleteToolId);
   EXPECT_EQ(CountRows(*db, "firma"), 0);
   EXPECT_FALSE(wxFileName::FileExists(kept));
+}
+
+TEST_F(LogoTest, LogoFileThatCannotBeWrittenLeavesTheCompanyAndItsAccountsStoredOnce) {
+  for (const char* column : {"logo_base64", "logo_format", "logo_size"}) {
+    ASSERT_GE(db->DeleteData(wxString("alter table firma drop column ") + column), 0);
+  }
+  // A file where the database's logo folder should be.
+  const wxString folder = LogoFolder(dbPath);
+  ASSERT_TRUE(veldrix::EnsureFolder(wxFileName(folder).GetPath()));
+  veldrix::test::WriteFileBytes(folder, "blokada");
+  ASSERT_TRUE(wxFileName::FileExists(folder));
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Find<wxNotebook>("notebook")->SetSelection(1);
+  Type("rachunek_nazwa", wxString::FromUTF8("Główny"));
+  Click(Find<wxButton>("rachunek_dodaj"));
+  const wxString logo = WriteFile("logo.png", Encode(Solid(20, 20, *wxBLUE), wxBITMAP_TYPE_PNG));
+  ASSERT_TRUE(editor->LoadCompanyLogoFromFile(logo));
+
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Nie udało się zapisać logo firmy."));
+  EXPECT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(CountRows(*db, "firma_rachunek"), 1);
+  EXPECT_EQ(editor->GetRecordId(), "1");
+  EXPECT_TRUE(editor->IsModified());
+  EXPECT_TRUE(RemoveButtonShown());
+
+  boxes.Clear();
+  ASSERT_TRUE(wxRemoveFile(folder));
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(CountRows(*db, "firma_rachunek"), 1);
+  EXPECT_TRUE(wxFileName::FileExists(CompanyLogoCachePath(folder, "1")));
+  EXPECT_FALSE(editor->IsModified());
 }
 
 TEST_F(LogoTest, LongCompanyNameIsCutBeforeTheLogoBoxAndWholeInItsTooltip) {
