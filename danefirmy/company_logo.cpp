@@ -199,9 +199,9 @@ wxString CompanyLogoCachePath(const wxString& cacheDir, const wxString& companyI
 }
 
 bool WriteFileReplacing(const wxString& path, const void* data, std::size_t length, wxString* error) {
+  wxLogNull quiet;
   const wxString folder = wxFileName(path).GetPath();
   if (!veldrix::EnsureFolder(folder, error)) return false;
-  wxLogNull quiet;
   const wxString temporary = wxFileName::CreateTempFileName(veldrix::JoinPath(folder, ".logo-"));
   bool written = false;
   if (!temporary.empty()) {

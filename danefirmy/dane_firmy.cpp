@@ -307,6 +307,55 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   return page;
 }
 
+wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
+  auto* page = new wxPanel(parent);
+  accountsPage_ = page;
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  auto* grid = LabelledGrid(2);
+  auto add = [&](const wxString& label, wxWindow* control) { AddLabelled(grid, page, label, control); };
+  accNazwa_ = NewText(page, "rachunek_nazwa");
+  accNumer_ = NewText(page, "rachunek_numer");
+  accBank_ = NewText(page, "rachunek_bank");
+  accWaluta_ = ReadOnlyCombo(page, "rachunek_waluta", Choices(kCurrencies, WXSIZEOF(kCurrencies)));
+  accSwift_ = NewText(page, "rachunek_swift");
+  accIban_ = NewText(page, "rachunek_iban");
+  accOpis_ = NewText(page, "rachunek_opis", wxString(), wxSize(-1, 48), wxTE_MULTILINE);
+  add(_("Nazwa"), accNazwa_);
+  add(_("Numer"), accNumer_);
+  add(_("Bank"), accBank_);
+  add(_("Waluta"), accWaluta_);
+  add(_("SWIFT / BIC"), accSwift_);
+  add(_("IBAN"), accIban_);
+  add(_("Opis"), accOpis_);
+  grid->AddSpacer(0);
+  auto* checks = new wxBoxSizer(wxHORIZONTAL);
+  accDomyslny_ = NewCheck(page, _("Domyslny"), "rachunek_domyslny");
+  accAktywny_ = NewCheck(page, _("Aktywny"), "rachunek_aktywny");
+  accAktywny_->SetValue(true);
+  checks->Add(accDomyslny_, 0, wxRIGHT, 12);
+  checks->Add(accAktywny_);
+  grid->Add(checks, 0, wxALIGN_CENTER_VERTICAL);
+  sizer->Add(grid, 0, wxEXPAND | wxALL, 10);
+
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  accNew_ = new wxButton(page, wxID_ANY, _("Nowy"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                         "rachunek_nowy");
+  accApply_ = new wxButton(page, wxID_ANY, _("Dodaj"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                           "rachunek_dodaj");
+  accRemove_ = new wxButton(page, wxID_ANY, _("Usuń"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                            "rachunek_usun");
+  buttons->Add(accNew_, 0, wxRIGHT, 5);
+  buttons->Add(accApply_, 0, wxRIGHT, 5);
+  buttons->Add(accRemove_);
+  sizer->Add(buttons, 0, wxLEFT | wxRIGHT, 10);
+
+  accountList_ = NewList(page, wxID_ANY);
+  accountList_->SetName("rachunki");
+  sizer->Add(accountList_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM | wxTOP, 10);
+  page->SetSizer(sizer);
+  return page;
+}
+
 wxWindow* DaneFirmy::BuildDocumentsPage(wxWindow* parent) {
   auto* page = new wxPanel(parent);
   auto* sizer = new wxBoxSizer(wxVERTICAL);

@@ -12,14 +12,9 @@
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/notebook.h>
-#include <wx/panel.h>
-#include <wx/sizer.h>
-#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 namespace {
-
-const char* const kAccountCurrencies[] = {"PLN", "EUR", "USD", "CHF"};
 
 // Restores a flag when the scope ends, whatever the flag was before.
 class ScopedFlag {
@@ -33,71 +28,6 @@ class ScopedFlag {
 };
 
 }  // namespace
-
-wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
-  auto* page = new wxPanel(parent);
-  accountsPage_ = page;
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  auto* grid = new wxFlexGridSizer(4, 8, 8);
-  grid->AddGrowableCol(1);
-  grid->AddGrowableCol(3);
-  auto add = [&](const wxString& label, wxWindow* control) {
-    grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-    grid->Add(control, 0, wxEXPAND);
-  };
-  auto text = [&](const wxString& name, long style = 0, int height = -1) {
-    return new wxTextCtrl(page, wxID_ANY, wxString(), wxDefaultPosition, wxSize(-1, height), style,
-                          wxDefaultValidator, name);
-  };
-  accNazwa_ = text("rachunek_nazwa");
-  accNumer_ = text("rachunek_numer");
-  accBank_ = text("rachunek_bank");
-  wxArrayString currencies;
-  for (const char* code : kAccountCurrencies) currencies.Add(code);
-  accWaluta_ = new wxComboBox(page, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, currencies,
-                              wxCB_READONLY, wxDefaultValidator, "rachunek_waluta");
-  accWaluta_->SetSelection(0);
-  accSwift_ = text("rachunek_swift");
-  accIban_ = text("rachunek_iban");
-  accOpis_ = text("rachunek_opis", wxTE_MULTILINE, 48);
-  add(_("Nazwa"), accNazwa_);
-  add(_("Numer"), accNumer_);
-  add(_("Bank"), accBank_);
-  add(_("Waluta"), accWaluta_);
-  add(_("SWIFT / BIC"), accSwift_);
-  add(_("IBAN"), accIban_);
-  add(_("Opis"), accOpis_);
-  grid->AddSpacer(0);
-  auto* checks = new wxBoxSizer(wxHORIZONTAL);
-  accDomyslny_ = new wxCheckBox(page, wxID_ANY, _("Domyslny"), wxDefaultPosition, wxDefaultSize, 0,
-                                wxDefaultValidator, "rachunek_domyslny");
-  accAktywny_ = new wxCheckBox(page, wxID_ANY, _("Aktywny"), wxDefaultPosition, wxDefaultSize, 0,
-                               wxDefaultValidator, "rachunek_aktywny");
-  accAktywny_->SetValue(true);
-  checks->Add(accDomyslny_, 0, wxRIGHT, 12);
-  checks->Add(accAktywny_);
-  grid->Add(checks, 0, wxALIGN_CENTER_VERTICAL);
-  sizer->Add(grid, 0, wxEXPAND | wxALL, 10);
-
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  accNew_ = new wxButton(page, wxID_ANY, _("Nowy"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                         "rachunek_nowy");
-  accApply_ = new wxButton(page, wxID_ANY, _("Dodaj"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                           "rachunek_dodaj");
-  accRemove_ = new wxButton(page, wxID_ANY, _("Usuń"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                            "rachunek_usun");
-  buttons->Add(accNew_, 0, wxRIGHT, 5);
-  buttons->Add(accApply_, 0, wxRIGHT, 5);
-  buttons->Add(accRemove_);
-  sizer->Add(buttons, 0, wxLEFT | wxRIGHT, 10);
-
-  accountList_ = new wxDataViewCtrl(page, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                    wxDV_SINGLE | wxDV_VERT_RULES | wxDV_ROW_LINES, wxDefaultValidator,
-                                    "rachunki");
-  sizer->Add(accountList_, 1, wxEXPAND | wxALL, 10);
-  page->SetSizer(sizer);
-  return page;
-}
 
 void DaneFirmy::BindAccountHandlers() {
   accountList_->Bind(wxEVT_DATAVIEW_SELECTION_CHANGED, &DaneFirmy::OnAccountSelected, this);

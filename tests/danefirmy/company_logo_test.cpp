@@ -1,9 +1,8 @@
 // The company logo without windows: which files are taken, reading PNG and JPEG
-// safely, the PNG kept in the row and its size limit, the logo folder of each
-// database, replacing a file in place, and the preview's geometry.
+// safely, the logo folder of each database, replacing a file in place, and the
+// preview's geometry. Storing logos is tested through the editor.
 #include "danefirmy/company_logo.h"
 
-#include "app/common/base64.h"
 #include "app/common/paths.h"
 #include "test_support.h"
 
@@ -13,7 +12,6 @@
 #include <wx/image.h>
 #include <wx/mstream.h>
 
-#include <random>
 #include <string>
 
 using veldrix::test::ReadFileBytes;
@@ -32,13 +30,6 @@ std::string Encoded(const wxImage& image, wxBitmapType type) {
   std::string bytes(out.GetSize(), '\0');
   out.CopyTo(bytes.data(), bytes.size());
   return bytes;
-}
-
-wxImage Noise(int width, int height) {
-  wxImage image(width, height);
-  std::mt19937 random(11);
-  for (int i = 0; i < width * height * 3; ++i) image.GetData()[i] = static_cast<unsigned char>(random());
-  return image;
 }
 
 // A PNG signature and header chunk declaring the size, followed by bytes that are
@@ -86,35 +77,6 @@ TEST(CompanyLogo, OnlyPngAndJpegFileNamesAreTakenInAnyCase) {
   EXPECT_EQ(error, LogoError::Unreadable);
 }
 
-TEST(CompanyLogo, HeaderGivesFormatAndDeclaredSizeWithoutDecoding) {
-  ImageHeader header;
-  const std::string png = Encoded(wxImage(37, 11), wxBITMAP_TYPE_PNG);
-  ASSERT_TRUE(ReadImageHeader(png.data(), png.size(), &header));
-  EXPECT_EQ(header.format, ImageFormat::Png);
-  EXPECT_EQ(header.width, 37u);
-  EXPECT_EQ(header.height, 11u);
-
-  const std::string jpeg = Encoded(wxImage(40, 25), wxBITMAP_TYPE_JPEG);
-  ASSERT_TRUE(ReadImageHeader(jpeg.data(), jpeg.size(), &header));
-  EXPECT_EQ(header.format, ImageFormat::Jpeg);
-  EXPECT_EQ(header.width, 40u);
-  EXPECT_EQ(header.height, 25u);
-
-  const std::string declared = JpegDeclaring(300, 200);
-  ASSERT_TRUE(ReadImageHeader(declared.data(), declared.size(), &header));
-  EXPECT_EQ(header.width, 300u);
-  EXPECT_EQ(header.height, 200u);
-
-  const std::string gif = "GIF89a\x10\x00\x10\x00";
-  EXPECT_FALSE(ReadImageHeader(gif.data(), gif.size(), &header));
-  EXPECT_FALSE(ReadImageHeader(png.data(), 20, &header));
-  EXPECT_FALSE(ReadImageHeader(jpeg.data(), 6, &header));
-  const std::string zeroWide = JpegDeclaring(0, 200);
-  EXPECT_FALSE(ReadImageHeader(zeroWide.data(), zeroWide.size(), &header));
-  const std::string scanFirst = "\xff\xd8\xff\xda\x00\x08";
-  EXPECT_FALSE(ReadImageHeader(scanFirst.data(), scanFirst.size(), &header));
-}
-
 TEST(CompanyLogo, HugeDeclaredImagesAreRefusedBeforeDecoding) {
   // Decoding these would first ask for gigabytes of pixels.
   wxImage image;
@@ -126,49 +88,18 @@ TEST(CompanyLogo, HugeDeclaredImagesAreRefusedBeforeDecoding) {
   EXPECT_FALSE(DecodeLogoImage(jpeg.data(), jpeg.size(), &image, &error));
   EXPECT_EQ(error, LogoError::Dimensions);
   EXPECT_FALSE(image.IsOk());
-
+  ImageHeader header;
+  ASSERT_TRUE(ReadImageHeader(jpeg.data(), jpeg.size(), &header));  // behind a segment and a fill byte
+  EXPECT_EQ(header.width, 65000u);
   TempDir dir;
   WriteFileBytes(dir.file("bomba.png"), png);
   EXPECT_FALSE(PrepareLogoFile(dir.file("bomba.png"), nullptr, &error));
   EXPECT_EQ(error, LogoError::Dimensions);
-  EXPECT_FALSE(LogoErrorMessage(error).empty());
 
   // A long banner within the pixel budget is still a logo.
   const std::string banner = Encoded(wxImage(5000, 20), wxBITMAP_TYPE_PNG);
   EXPECT_TRUE(DecodeLogoImage(banner.data(), banner.size(), &image, &error));
   EXPECT_EQ(image.GetSize(), wxSize(5000, 20));
-}
-
-TEST(CompanyLogo, JpegIsKeptAsPngOfItsOwnSize) {
-  TempDir dir;
-  const std::string jpeg = Encoded(Noise(120, 80), wxBITMAP_TYPE_JPEG);
-  WriteFileBytes(dir.file("logo.JPG"), jpeg);
-  PreparedLogo logo;
-  LogoError error = LogoError::Format;
-  ASSERT_TRUE(PrepareLogoFile(dir.file("logo.JPG"), &logo, &error));
-  EXPECT_EQ(error, LogoError::None);
-  EXPECT_EQ(logo.format, "png");
-  const wxMemoryBuffer png = veldrix::DecodeBase64(logo.base64);
-  ASSERT_GT(png.GetDataLen(), 8u);
-  EXPECT_EQ(std::string(static_cast<const char*>(png.GetData()), 4), "\x89PNG");
-  EXPECT_EQ(logo.size, png.GetDataLen());
-  EXPECT_NE(logo.size, jpeg.size());
-  EXPECT_EQ(DecodedBase64Size(" " + logo.base64.Left(8) + "\n" + logo.base64.Mid(8)), logo.size);
-  EXPECT_EQ(DecodedBase64Size("not base64!"), 0u);
-
-  wxImage back;
-  ASSERT_TRUE(DecodeLogoImage(png.GetData(), png.GetDataLen(), &back));
-  EXPECT_EQ(back.GetSize(), wxSize(120, 80));
-}
-
-TEST(CompanyLogo, PngAboveTheLimitIsRefusedNamingTheLimit) {
-  TempDir dir;
-  // Noise does not compress: about 1 MB of PNG.
-  WriteFileBytes(dir.file("duze.png"), Encoded(Noise(600, 600), wxBITMAP_TYPE_PNG));
-  LogoError error = LogoError::None;
-  EXPECT_FALSE(PrepareLogoFile(dir.file("duze.png"), nullptr, &error));
-  EXPECT_EQ(error, LogoError::TooLarge);
-  EXPECT_NE(LogoErrorMessage(error).Find("512 KB"), wxNOT_FOUND);
 }
 
 TEST(CompanyLogo, EachDatabaseHasItsOwnLogoFolder) {
@@ -183,10 +114,8 @@ TEST(CompanyLogo, EachDatabaseHasItsOwnLogoFolder) {
   const wxString second = CompanyLogoCacheDir("Data Source=/b/veldrix.db;Version=3;", "/b/veldrix.db");
   EXPECT_NE(first, second);
   EXPECT_EQ(wxFileName(first).GetPath(), base);
-  EXPECT_EQ(wxFileName(first).GetFullName().length(), 8u);
   // Without a connection string the server names the database.
   EXPECT_EQ(CompanyLogoCacheDir("", "/a/veldrix.db"), CompanyLogoCacheDir("/a/veldrix.db", "other"));
-  EXPECT_FALSE(wxFileName::DirExists(first));
 
   EXPECT_EQ(CompanyLogoCachePath(first, "12"), veldrix::JoinPath(first, "company_12.png"));
   EXPECT_EQ(CompanyLogoCachePath(first, "0"), "");

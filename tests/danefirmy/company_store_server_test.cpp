@@ -5,6 +5,8 @@
 #include "danefirmy/company_accounts.h"
 #include "danefirmy/company_logo.h"
 #include "danefirmy/company_record.h"
+#include "sqldata/dv_model.h"
+#include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
 
 #include <gtest/gtest.h>
@@ -116,25 +118,30 @@ TEST_P(CompanyStoreOnServer, AccountsAndTheLogoAreSavedWithTheCompany) {
 
   EXPECT_EQ(Cell(db, "select logo_base64 from firma where id_firmy=" + id), logo.base64);
   EXPECT_EQ(Cell(db, "select logo_size from firma where id_firmy=" + id), wxString::Format("%zu", logo.size));
-  EXPECT_EQ(Cell(db, "select logo_format from firma where id_firmy=" + id), "png");
   EXPECT_EQ(Cell(db, "select count(*) from firma_rachunek where id_firmy=" + id), "2");
   EXPECT_EQ(Cell(db, "select nazwa from firma_rachunek where domyslny=1"), main.nazwa);
 
-  // Reloaded as the editor reloads them, the second account becomes the default and
-  // the first is removed; the logo is cleared in the same save.
-  const wxString mainId = Cell(db, "select id_rachunku from firma_rachunek where nazwa='EUR'");
+  // Reloaded as the editor reloads them (default first), the second account becomes
+  // the default and the first is removed; the logo is cleared in the same save.
+  wxObjectDataPtr<DVModel> model(new DVModel());
+  for (int kind : {2, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0}) model->AddColumn(kind, 0);
+  model->InitStorage();
+  db.InsertRowsDataView(model, false, Querys::SelectFirmaRachunek(id, ""), "");
+  ASSERT_EQ(model->rowCount, 2);
+  std::vector<CompanyAccountRow> rows = AccountRowsFromModel(*model);
+  EXPECT_EQ(rows[0].nazwa, main.nazwa);
+  EXPECT_TRUE(rows[0].domyslny && !rows[1].domyslny && rows[1].aktywny);
+  EXPECT_EQ(rows[1].iban, second.iban);
+  EXPECT_EQ(rows[1].rodzaj, kAccountLoaded);
+  std::vector<long> removed;
+  RemoveAccountRow(*model, 0, &removed);
+  MakeOnlyDefaultAccount(*model, 0);
   CompanySaveRequest change;
   change.companyId = id;
   ASSERT_TRUE(store.Load(id, &change.company));
   change.loadedValidFrom.ParseISODate("2024-01-01");
-  CompanyAccountRow eur = second;
-  eur.domyslny = true;
-  eur.rodzaj = kAccountChanged;
-  mainId.ToLong(&eur.idRachunku);
-  change.accounts = {eur};
-  long removed = 0;
-  Cell(db, "select id_rachunku from firma_rachunek where domyslny=1").ToLong(&removed);
-  change.removedAccountIds = {removed};
+  change.accounts = AccountRowsFromModel(*model);
+  change.removedAccountIds = removed;
   change.logo.action = CompanyLogoUpdate::Action::Clear;
   ASSERT_TRUE(store.Save(change, nullptr, &error)) << error;
   EXPECT_EQ(Cell(db, "select count(*) from firma_rachunek"), "1");
