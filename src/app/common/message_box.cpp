@@ -98,6 +98,8 @@ MessageBoxHandler& InstalledHandler() {
 
 }  // namespace
 
+wxString FoldText(const wxString& text) { return Fold(text); }
+
 wxString NormalizeMessageText(const wxString& text) {
   wxString trimmed(text);
   trimmed.Trim(true).Trim(false);

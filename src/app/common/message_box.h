@@ -51,6 +51,10 @@ void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, lo
 // the process locale (towlower of the "C" locale leaves "Ł" as it is).
 wxString NormalizeMessageText(const wxString& text);
 
+// The text in lower case, the same whatever the process locale for the letters of
+// Polish and Latin-1 (the store's search uses it too).
+wxString FoldText(const wxString& text);
+
 // Whether the normalized text contains any of the first `count` UTF-8 words.
 bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count);
 
