@@ -3,6 +3,7 @@
 #include "danefirmy/dane_firmy.h"
 
 #include "app/common/i18n.h"
+#include "company/company_lookup.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "danefirmy/sash_rules.h"
@@ -129,6 +130,7 @@ DaneFirmy::DaneFirmy(wxWindow* parent, int, const wxPoint& pos, const wxSize& si
 }
 
 DaneFirmy::~DaneFirmy() {
+  if (lookupTarget_) lookupTarget_->Detach();
   companyModel_->Clear(false);
   accountModel_->Clear(false);
   historyModel_->Clear(false);
@@ -423,6 +425,7 @@ void DaneFirmy::BindHandlers() {
   for (wxTextCtrl* text : {nazwaPelna_, regon_, telefon_, email_, www_, ulica_, kod_, wojewodztwo_, naglowek_, stopka_}) {
     text->Bind(wxEVT_TEXT, &DaneFirmy::OnFieldChanged, this);
   }
+  gusButton_->Bind(wxEVT_BUTTON, &DaneFirmy::OnFetchFromGus, this);
   saveButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { host_->OnSave(); });
   cancelButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { host_->OnCancel(); });
   datePicker_->Bind(wxEVT_DATE_CHANGED, [this](wxDateEvent&) { MarkModified(); });

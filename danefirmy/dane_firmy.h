@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+class CompanyLookupTarget;
+struct CompanyData;
 class DaneFirmyMainPanel;
 class DVModel;
 class ICompanyApplication;
@@ -158,6 +160,9 @@ class DaneFirmy : public CustomNotebookPanel {
   void OnCompanySelected(wxDataViewEvent& event);
   void OnIdentityFieldChanged(wxCommandEvent& event);
   void OnFieldChanged(wxCommandEvent& event);
+  // "Pobierz z GUS" (dane_firmy_lookup.cpp): the lookup by the typed NIP and its result.
+  void OnFetchFromGus(wxCommandEvent& event);
+  void OnCompanyLookupResult(bool ok, const CompanyData& data, const wxString& error);
   void OnSashChanging(wxSplitterEvent& event);
   void OnSashChanged(wxSplitterEvent& event);
 
@@ -184,6 +189,8 @@ class DaneFirmy : public CustomNotebookPanel {
   bool logoRemoved_ = false;
   std::vector<long> removedAccounts_;
   wxDateTime loadedValidFrom_;
+  // Detached first thing on destruction, so a lookup still running never calls in.
+  std::unique_ptr<CompanyLookupTarget> lookupTarget_;
 
   wxSplitterWindow* splitter_ = nullptr;
   wxDataViewCtrl* companyList_ = nullptr;
