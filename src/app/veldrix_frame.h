@@ -8,6 +8,7 @@
 #include "app/aui_notebook_custom.h"
 #include "danefirmy/company_application.h"
 #include "pluginmanager/host_application.h"
+#include "settings/settings_application.h"
 
 #include <wx/arrstr.h>
 #include <wx/dynarray.h>
@@ -43,6 +44,7 @@ extern const wxColour kNotebookColour;
 class VeldrixFrame : public wxFrame,
                      public ICompanyApplication,
                      public ICompanyEvents,
+                     public ISettingsApplication,
                      public veldrix::IModuleHostWindow {
  public:
   VeldrixFrame();
@@ -53,7 +55,7 @@ class VeldrixFrame : public wxFrame,
   void RunLoginFlow(bool atStartup);
   bool PrepareDatabaseOrConfigure(wxString* error, bool interactive);
   bool PrepareProgramDatabase(wxString* error);
-  bool ShowDatabaseConfigDialog();
+  bool ShowDatabaseConfigDialog() override;
   bool ConnectSavedConnection(int index, wxString* error);
   bool NotifyConnectionChosen(int index, wxString* error);
   bool NotifyUpgradeRequired(wxWindow* window, wxString* error);
@@ -91,7 +93,7 @@ class VeldrixFrame : public wxFrame,
   bool IsUpgradeRequired() const { return upgradeRequired_; }
   AuthService* GetAuthService() const { return authService_; }
   SQLData* GetDatabase() const { return database_; }
-  veldrix::PluginManager* GetPluginManager() const { return pluginManager_; }
+  veldrix::PluginManager* GetPluginManager() const override { return pluginManager_; }
   DashboardPanel* GetStartPage() const { return startPage_; }
   int GetCurrentCompanyIndex() const { return currentCompanyIndex_; }
   size_t GetCompanyCount() const { return companyNames_.size(); }
@@ -105,6 +107,9 @@ class VeldrixFrame : public wxFrame,
   ICompanyEvents* GetCompanyEvents() override;
   // ICompanyEvents: the modules hear of a new company.
   bool NotifyCompanyCreated(int companyId, wxString* error) override;
+  // ISettingsApplication, for the settings tab (frame_settings_services.cpp).
+  wxString DefaultSqliteConnection() override;
+  void AddSettingsPages(wxBookCtrlBase* tree, wxWindow* ledgerPage, int imageIndex) override;
 
   wxAuiManager* GetAuiManager() const { return auiManager_; }
   wxAuiNotebookCustom* GetNotebook() const { return notebook_; }

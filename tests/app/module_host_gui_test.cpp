@@ -8,10 +8,12 @@
 #include "pluginmanager/module_calls.h"
 #include "pluginmanager/plugin_manager.h"
 #include "program_start_fixture.h"
+#include "settings/ustawienia_panel.h"
 
 #include <wx/aui/auibar.h>
 #include <wx/filefn.h>
 #include <wx/stattext.h>
+#include <wx/treebook.h>
 
 namespace {
 
@@ -26,6 +28,8 @@ class ModuleHost : public ProgramStartTest {
       ASSERT_TRUE(veldrix::EnsureFolder(folder));
       ASSERT_TRUE(wxCopyFile(veldrix::JoinPath(VELDRIX_TEST_MODULE_DIR, wxString(name) + ".so"),
                              veldrix::JoinPath(folder, wxString(name) + ".so")));
+      ASSERT_TRUE(wxCopyFile(veldrix::JoinPath(VELDRIX_TEST_MODULE_DIR, "ustawienia.xrc"),
+                             veldrix::JoinPath(folder, "ustawienia.xrc")));
     }
     CreateUsers(AuthUser{"magazyn", "Jan Magazynier", false, true, 0}, "haslo-magazynu", "Magazyn",
                 {"settings.view"});
@@ -81,6 +85,26 @@ TEST_F(ModuleHost, TheAdministratorGetsTheModuleToolsAndTheInvoiceTabs) {
   veldrix::ModuleCalls(host->GetModule(index)).RunAction("close-me", out.data(), VELDRIX_ACTION_TEXT);
   ASSERT_TRUE(veldrix::test::WaitFor([&] { return frame->GetNotebook()->GetPageIndex(editor) == wxNOT_FOUND; }));
   EXPECT_EQ(Selected()->GetLabel(), "dokhan");
+}
+
+TEST_F(ModuleHost, TheSettingsTabHoldsTheModulesPageAndEachModulesSettings) {
+  StartAs("admin", "haslo-admina");
+  frame->OpenSettingsPage();
+  auto* settings = dynamic_cast<UstawieniaPanel*>(Selected());
+  ASSERT_NE(settings, nullptr);
+  wxTreebook* tree = settings->GetTree();
+  int modules = wxNOT_FOUND;
+  int notes = wxNOT_FOUND;
+  for (size_t i = 0; i < tree->GetPageCount(); ++i) {
+    if (tree->GetPageText(i) == U8("Moduły")) modules = static_cast<int>(i);
+    if (tree->GetPageText(i) == "Ustawienia Notatki") notes = static_cast<int>(i);
+  }
+  ASSERT_NE(modules, wxNOT_FOUND);
+  ASSERT_NE(notes, wxNOT_FOUND);
+  tree->SetSelection(static_cast<size_t>(notes));
+  veldrix::test::PumpEvents(100);
+  EXPECT_NE(wxWindow::FindWindowByName("txtServer", tree->GetPage(static_cast<size_t>(notes))), nullptr);
+  veldrix::test::SaveScreenshot(frame, "module_host_settings_tab");
 }
 
 TEST_F(ModuleHost, AUserWithoutTheAreaPermissionCannotOpenTheModule) {
