@@ -3,6 +3,7 @@
 // tests and prepares a database through OpenConnection.
 #include "db/driver_registry.h"
 #include "db/locked_connection.h"
+#include "db/sqlite_functions.h"
 
 #include <sqlite3.h>
 
@@ -32,6 +33,7 @@ class SqliteConnection : public LockedConnection<sqlite3> {
     if (rc == SQLITE_OK && opened) {
       handle_ = opened;
       sqlite3_busy_timeout(handle_, 5000);
+      RegisterSqliteFunctions(handle_);
       return true;
     }
     if (error) {
