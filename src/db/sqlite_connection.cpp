@@ -1,11 +1,14 @@
 // The SQLite engine behind IDbConnection, on the sqlite3 C interface. SQLData works
 // on SQLite through its own wrapper; this connection serves the code that probes,
 // tests and prepares a database through OpenConnection.
+#include "app/common/private_file.h"
 #include "db/driver_registry.h"
 #include "db/locked_connection.h"
 #include "db/sqlite_functions.h"
 
 #include <sqlite3.h>
+
+#include <wx/filefn.h>
 
 #include <mutex>
 
@@ -28,6 +31,8 @@ class SqliteConnection : public LockedConnection<sqlite3> {
       if (error) *error = "SQLite file path is empty.";
       return false;
     }
+    // A new file is the user's only, as SQLData creates it (journals follow its mode).
+    if (!path.StartsWith(":") && !path.StartsWith("file:") && !wxFileExists(path)) veldrix::CreatePrivateFile(path);
     sqlite3* opened = nullptr;
     // The connection's own lock already serialises every call on the handle, so
     // SQLite's per-call mutex is left out (sqlite3_interrupt needs none).

@@ -4,6 +4,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "app/common/private_file.h"
 #include "db/connection_info.h"
 #include "db/db_connection.h"
 #include "db/driver_registry.h"
@@ -140,6 +141,9 @@ bool SQLData::IniciujBazeDanych() {
   AcquireSqliteLibrary();
   if (sqliteDb) ZamknijBazeDanych();
   sqliteDb = std::make_unique<wxSQLite3Database>();
+  // A new database holds the company's data and the users' password records:
+  // created the user's only, which SQLite carries over to its journal files.
+  if (!wxFileExists(server)) veldrix::CreatePrivateFile(server);
   try {
     sqliteDb->Open(server, wxString(), WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
     if (sqliteDb->IsOpen()) {
