@@ -12,6 +12,7 @@
 #include "auth/user_permission.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "pluginmanager/plugin_manager.h"
+#include "store/module_store_panel.h"
 
 #include <wx/aui/aui.h>
 #include <wx/dialog.h>
@@ -140,6 +141,31 @@ void VeldrixFrame::OpenContractorsPage() { Open(this, kContractors); }
 void VeldrixFrame::OpenArticlesPage() { Open(this, kArticles); }
 void VeldrixFrame::OpenKpirPage() { Open(this, kKpir); }
 void VeldrixFrame::OpenJpkVatPage() { Open(this, kJpkVat); }
+
+void VeldrixFrame::OnModuleStoreTool(wxCommandEvent&) { OpenModuleStorePage(); }
+
+void VeldrixFrame::OpenModuleStorePage() {
+  if (!notebook_ || !pluginManager_) return;
+  if (moduleStorePage_ && notebook_->GetPageIndex(moduleStorePage_) == wxNOT_FOUND) moduleStorePage_ = nullptr;
+  if (!moduleStorePage_) {
+    for (size_t i = 0; i < notebook_->GetPageCount() && !moduleStorePage_; ++i) {
+      if (dynamic_cast<veldrix::ModuleStorePanel*>(notebook_->GetPage(i))) moduleStorePage_ = notebook_->GetPage(i);
+    }
+  }
+  if (moduleStorePage_) {
+    notebook_->SetSelection(notebook_->GetPageIndex(moduleStorePage_));
+  } else {
+    auto* store = new veldrix::ModuleStorePanel(notebook_, pluginManager_, versionText_);
+    moduleStorePage_ = store;
+    store->Bind(wxEVT_DESTROY, [this, store](wxWindowDestroyEvent& event) {
+      if (event.GetEventObject() == store && moduleStorePage_ == store) moduleStorePage_ = nullptr;
+      event.Skip();
+    });
+    notebook_->AddPage(store, _("Sklep modułów"), true);
+  }
+  auto* store = dynamic_cast<veldrix::ModuleStorePanel*>(moduleStorePage_);
+  if (store && store->GetEntries().empty()) store->RefreshCatalogue(true);
+}
 
 void VeldrixFrame::OpenNewInvoicePage(wxString documentId, wxString extra) {
   wxString argument = documentId.empty() ? wxString("0") : documentId;

@@ -72,6 +72,8 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   void OpenArticlesPage();
   void OpenKpirPage();
   void OpenJpkVatPage();
+  // Selects the store tab, or builds it; refreshes its catalogue while it has none.
+  void OpenModuleStorePage();
   bool OpenModulePage(const wxString& permission, const wxString& denial, const wxString& module,
                       const wxString& pageKey, const wxString& argument, const wxString& label,
                       const wxString& caption, const wxString& missing, const wxString& missingCaption);
@@ -118,6 +120,7 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   bool CanCloseModulePage(wxWindow* page, bool* isModulePage) const;
   wxWindow* PageOf(wxWindow* window) const;
   void OnTabClosingEvent(wxThreadEvent& event);
+  void OnModuleStoreTool(wxCommandEvent& event);
   void OnNotebookPageClose(wxAuiNotebookEvent& event);
   void OnNotebookPageChanged(wxAuiNotebookEvent& event);
   void OnClose(wxCloseEvent& event);
