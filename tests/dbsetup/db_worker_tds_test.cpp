@@ -20,6 +20,24 @@ namespace {
 
 bool Has(const std::string& batch, const char* text) { return batch.find(text) != std::string::npos; }
 
+faketds::Bytes Refusal(uint32_t number, const std::string& text) { return Message(true, number, 16, text) + Done(0x02); }
+
+// Answers a batch holding one of the texts with its tokens, anything else with "done".
+faketds::Server::Handler Answering(std::vector<std::pair<std::string, faketds::Bytes>> answers) {
+  return [answers](const std::string& batch) {
+    Reply reply;
+    if (batch == faketds::kLogin) return reply;
+    reply.tokens = Done(0);
+    for (const auto& [text, tokens] : answers) {
+      if (Has(batch, text.c_str())) {
+        reply.tokens = tokens;
+        break;
+      }
+    }
+    return reply;
+  };
+}
+
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -59,18 +77,9 @@ class WorkerOnSqlServer : public ::testing::Test {
 }  // namespace
 
 TEST_F(WorkerOnSqlServer, AFailedTableProbeResetsNothing) {
-  faketds::Server server([](const std::string& batch) {
-    Reply reply;
-    if (batch == faketds::kLogin) return reply;
-    if (Has(batch, "INFORMATION_SCHEMA.TABLES")) {
-      reply.tokens = Message(true, 229, 14, "The SELECT permission was denied on the object 'TABLES'.") + Done(0x02);
-    } else if (Has(batch, "sys.tables")) {
-      reply.tokens = IntRows({"x"}, {{1}});  // the program's tables are there
-    } else {
-      reply.tokens = Done(0);
-    }
-    return reply;
-  });
+  // The program's tables are there, but the probe for table baza is refused.
+  faketds::Server server(Answering({{"INFORMATION_SCHEMA.TABLES", Refusal(229, "The SELECT permission was denied.")},
+                                    {"sys.tables", IntRows({"x"}, {{1}})}}));
   ASSERT_TRUE(server.ok());
   const auto end = Create(server);
   EXPECT_EQ(end.kind, DbWorkerError);
@@ -80,19 +89,9 @@ TEST_F(WorkerOnSqlServer, AFailedTableProbeResetsNothing) {
 }
 
 TEST_F(WorkerOnSqlServer, StopsWhenTheTransactionCannotBegin) {
-  faketds::Server server([](const std::string& batch) {
-    Reply reply;
-    if (batch == faketds::kLogin) return reply;
-    if (Has(batch, "INFORMATION_SCHEMA.TABLES") || Has(batch, "sys.tables")) {
-      reply.tokens = IntRows({"x"}, {});
-    } else if (Has(batch, "BEGIN TRANSACTION")) {
-      reply.tokens = Message(true, 3906, 16, "Failed to update database because the database is read-only.") +
-                     Done(0x02);
-    } else {
-      reply.tokens = Done(0);
-    }
-    return reply;
-  });
+  faketds::Server server(Answering({{"INFORMATION_SCHEMA.TABLES", IntRows({"x"}, {})},
+                                    {"sys.tables", IntRows({"x"}, {})},
+                                    {"BEGIN TRANSACTION", Refusal(3906, "The database is read-only.")}}));
   ASSERT_TRUE(server.ok());
   const auto end = Create(server);
   EXPECT_EQ(end.kind, DbWorkerError);
