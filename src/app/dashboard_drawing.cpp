@@ -163,17 +163,24 @@ void DashboardPanel::DrawInfoPanel(wxDC& dc, wxGraphicsContext* gc) {
   if (state == 1) dot = wxColour(102, 178, 48);
   if (state == 2) dot = wxColour(244, 128, 42);
   FillCircle(gc, panel.x + 22, y1 + 6, 3, dot);
+  // A status too long for the narrow panel takes a second line and moves the rest down.
   dc.SetFont(label);
-  const wxString status = frame_ ? EllipsizeText(WidthIn(dc), frame_->GetUpdateStatusText(), textWidth - 12) : wxString();
-  const int statusTop = y1 + 6 - dc.GetTextExtent("Ag").y / 2;
-  text(label, state == 2 ? wxColour(111, 73, 33) : kMutedColour, status, panel.x + 32, statusTop);
+  const int statusHeight = dc.GetTextExtent("Ag").y;
+  const wxArrayString status =
+      WrapText(WidthIn(dc), frame_ ? frame_->GetUpdateStatusText() : wxString(), panel.width - 50, 2);
+  int statusTop = y1 + 6 - statusHeight / 2;
+  for (const wxString& line : status) {
+    text(label, state == 2 ? wxColour(111, 73, 33) : kMutedColour, line, panel.x + 32, statusTop);
+    statusTop += statusHeight;
+  }
+  const int y2 = y1 + (status.size() > 1 ? statusHeight : 0);
 
-  text(label, kLabelColour, _("Baza danych"), x, y1 + 26);
+  text(label, kLabelColour, _("Baza danych"), x, y2 + 26);
   dc.SetFont(value);
-  text(value, kValueColour, EllipsizeText(WidthIn(dc), engineText_, textWidth), x, y1 + 46);
+  text(value, kValueColour, EllipsizeText(WidthIn(dc), engineText_, textWidth), x, y2 + 46);
 
   const bool sqlite = engineText_.IsSameAs("SQLite", false);
-  text(label, kLabelColour, sqlite ? _("Plik bazy") : _("Serwer"), x, y1 + 69);
+  text(label, kLabelColour, sqlite ? _("Plik bazy") : _("Serwer"), x, y2 + 69);
   auto lines = [&](const wxString& content, int maxLines, int top) {
     dc.SetFont(value);
     wxArrayString wrapped = WrapText(WidthIn(dc), content, textWidth, maxLines);
@@ -182,7 +189,7 @@ void DashboardPanel::DrawInfoPanel(wxDC& dc, wxGraphicsContext* gc) {
     for (std::size_t i = 0; i < wrapped.size(); ++i, y += 17) text(value, kValueColour, wrapped[i], x, y);
     return y - 17;
   };
-  int last = lines(serverText_, sqlite ? 3 : 2, y1 + 89);
+  int last = lines(serverText_, sqlite ? 3 : 2, y2 + 89);
   if (!sqlite) {
     text(label, kLabelColour, _("Baza"), x, last + 23);
     last = lines(databaseText_, 2, last + 43);

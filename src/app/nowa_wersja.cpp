@@ -1,7 +1,6 @@
 #include "app/nowa_wersja.h"
 
 #include "app/common/http_client.h"
-#include "app/common/worker_registry.h"
 #include "app/update_check.h"
 
 #include <wx/event.h>
@@ -17,22 +16,14 @@ void UpdateCheckTarget::Post(const wxThreadEvent& event) {
 }
 
 NowaWersja::NowaWersja(std::shared_ptr<UpdateCheckTarget> target, const wxString& version, const wxString& url)
-    : wxThread(wxTHREAD_DETACHED), target_(std::move(target)), version_(version), url_(url) {}
-
-NowaWersja::~NowaWersja() { veldrix::Workers().UnregisterThread(this); }
+    : target_(std::move(target)), version_(version), url_(url) {}
 
 bool NowaWersja::Start(std::shared_ptr<UpdateCheckTarget> target, const wxString& version, const wxString& url) {
-  auto* thread = new NowaWersja(std::move(target), version, url);
-  veldrix::Workers().RegisterThread(thread);
-  if (thread->Create() != wxTHREAD_NO_ERROR || thread->Run() != wxTHREAD_NO_ERROR) {
-    // A detached thread that never ran is deleted by hand; its destructor unregisters.
-    delete thread;
-    return false;
-  }
-  return true;
+  return veldrix::StartWorker(new NowaWersja(std::move(target), version, url)) == wxTHREAD_NO_ERROR;
 }
 
 wxThread::ExitCode NowaWersja::Entry() {
+  // A program shutting down stops the request: the workers are waited for.
   const veldrix::UpdateCheckAnswer answer =
       veldrix::AskUpdateServer(veldrix::DefaultHttpTransport(), url_, version_,
                                [] { return !veldrix::Workers().IsShuttingDown(); });

@@ -1,10 +1,11 @@
-// The update-check thread the main window starts once per program run. It takes
-// part in the application's worker list: registered by its starter before it runs,
-// removed in its destructor. Its answer reaches the window as thread event 6000.
+// The update-check thread the main window starts once per program run: a worker
+// thread of the application's worker list (app/common/worker_registry.h). Its answer
+// reaches the window as thread event 6000.
 #pragma once
 
+#include "app/common/worker_registry.h"
+
 #include <wx/string.h>
-#include <wx/thread.h>
 
 #include <memory>
 #include <mutex>
@@ -26,15 +27,13 @@ class UpdateCheckTarget {
   wxEvtHandler* target_;
 };
 
-class NowaWersja : public wxThread {
+class NowaWersja : public veldrix::WorkerThread {
  public:
   // version is the running program's version text ("0.25.9.a"); url the update
   // server's "/update/" address.
   NowaWersja(std::shared_ptr<UpdateCheckTarget> target, const wxString& version, const wxString& url);
-  ~NowaWersja() override;
 
-  // Registers the thread, creates and runs it; on failure the thread is deleted and
-  // unregistered and false is returned.
+  // Registers the thread, creates and runs it; false when it cannot start.
   static bool Start(std::shared_ptr<UpdateCheckTarget> target, const wxString& version, const wxString& url);
 
   const wxString& RunningVersion() const { return version_; }

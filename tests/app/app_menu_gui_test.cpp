@@ -23,8 +23,6 @@ using veldrix::test::WaitFor;
 
 namespace {
 
-wxString U8(const char* text) { return wxString::FromUTF8(text); }
-
 class ApplicationMenu : public WorkingProgramTest {
  protected:
   // A click on the menu tool, as the toolbar reports it.

@@ -33,7 +33,6 @@ class UpdateCheckInWindow : public WorkingProgramTest {
 
   // The configuration names the server before the window starts its check.
   void UseServer(const std::string& baseUrl) {
-    veldrix::EnsureFolder(veldrix::ConfigFolder());
     veldrix::test::WriteFileBytes(veldrix::ConfigFilePath(),
                                   "[veldrix]\nserwer_aktualizacji=" + baseUrl + "\n");
   }
