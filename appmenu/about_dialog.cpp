@@ -104,7 +104,12 @@ void VeldrixAboutDialog::AddAboutSection(wxWindow* page, wxSizer* sizer, const w
   sizer->Add(body, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 20);
 }
 
-wxScrolledWindow* VeldrixAboutDialog::FinishPage(wxScrolledWindow* page, wxSizer* sizer) {
+wxScrolledWindow* VeldrixAboutDialog::BuildPage(wxWindow* notebook,
+                                                const std::vector<std::pair<wxString, wxString>>& sections) {
+  wxScrolledWindow* page = CreateAboutPage(notebook);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->AddSpacer(18);
+  for (const auto& section : sections) AddAboutSection(page, sizer, section.first, section.second);
   sizer->AddStretchSpacer(1);
   page->SetSizer(sizer);
   page->FitInside();
@@ -112,54 +117,48 @@ wxScrolledWindow* VeldrixAboutDialog::FinishPage(wxScrolledWindow* page, wxSizer
 }
 
 wxScrolledWindow* VeldrixAboutDialog::CreateProjectPage(wxWindow* notebook) {
-  wxScrolledWindow* page = CreateAboutPage(notebook);
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->AddSpacer(18);
-  AddAboutSection(page, sizer, "Veldrix",
-                  _("Veldrix to modułowy program wspierający codzienną obsługę firmy: dokumenty handlowe i faktury, "
-                    "kontrahentów, artykuły, rozliczenia oraz wymianę danych z usługami zewnętrznymi."));
-  AddAboutSection(page, sizer, _("Program bazowy"),
-                  _("Rdzeń programu jest rozwijany jako oprogramowanie open source. Otwarty kod ułatwia poznanie "
-                    "sposobu działania aplikacji, jej dalszy rozwój oraz dopasowanie do własnych potrzeb."));
-  AddAboutSection(page, sizer, _("Dodatki i moduły"),
-                  _("Veldrix może być rozszerzana niezależnymi modułami. Dodatki mogą być udostępniane bezpłatnie "
-                    "albo odpłatnie i mogą posiadać własne warunki licencyjne, niezależne od programu bazowego."));
-  AddAboutSection(page, sizer, _("Projekt i rozwój"),
-                  _("QUILLMORE, Orvel Tamsk. Projekt powstaje z myślą o praktycznej pracy, kontroli nad danymi i "
-                    "możliwości rozwijania programu razem z potrzebami firmy."));
-  return FinishPage(page, sizer);
+  return BuildPage(notebook, {
+      {"Veldrix",
+       _("Veldrix to modułowy program wspierający codzienną obsługę firmy: dokumenty handlowe i faktury, "
+         "kontrahentów, artykuły, rozliczenia oraz wymianę danych z usługami zewnętrznymi.")},
+      {_("Program bazowy"),
+       _("Rdzeń programu jest rozwijany jako oprogramowanie open source. Otwarty kod ułatwia poznanie "
+         "sposobu działania aplikacji, jej dalszy rozwój oraz dopasowanie do własnych potrzeb.")},
+      {_("Dodatki i moduły"),
+       _("Veldrix może być rozszerzana niezależnymi modułami. Dodatki mogą być udostępniane bezpłatnie "
+         "albo odpłatnie i mogą posiadać własne warunki licencyjne, niezależne od programu bazowego.")},
+      {_("Projekt i rozwój"),
+       _("QUILLMORE, Orvel Tamsk. Projekt powstaje z myślą o praktycznej pracy, kontroli nad danymi i "
+         "możliwości rozwijania programu razem z potrzebami firmy.")},
+  });
 }
 
 wxScrolledWindow* VeldrixAboutDialog::CreateTechnologyPage(wxWindow* notebook) {
-  wxScrolledWindow* page = CreateAboutPage(notebook);
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->AddSpacer(18);
-  AddAboutSection(page, sizer, _("C++ i wxWidgets"),
-                  _("Natywny rdzeń aplikacji i wieloplatformowy interfejs użytkownika przygotowany w technologii "
-                    "wxWidgets."));
-  AddAboutSection(page, sizer, _("SQLite i SQL Server"),
-                  _("Warstwa danych pozwala korzystać z lekkiej lokalnej bazy SQLite oraz serwera Microsoft SQL "
-                    "Server, zależnie od sposobu wdrożenia programu."));
-  AddAboutSection(page, sizer, _("Raporty i wydruki"),
-                  _("Raporty i wydruki są obsługiwane przez rozwijane wraz z projektem biblioteki raportowe oraz "
-                    "definicje raportów zapisane w formacie JSON."));
-  AddAboutSection(page, sizer, _("Architektura modułowa"),
-                  _("Funkcje biznesowe są rozdzielone na moduły ładowane przez API wtyczek. Zasoby interfejsu "
-                    "wykorzystują między innymi XRC, a dane konfiguracyjne format JSON."));
-  return FinishPage(page, sizer);
+  return BuildPage(notebook, {
+      {_("C++ i wxWidgets"),
+       _("Natywny rdzeń aplikacji i wieloplatformowy interfejs użytkownika przygotowany w technologii "
+         "wxWidgets.")},
+      {_("SQLite i SQL Server"),
+       _("Warstwa danych pozwala korzystać z lekkiej lokalnej bazy SQLite oraz serwera Microsoft SQL "
+         "Server, zależnie od sposobu wdrożenia programu.")},
+      {_("Raporty i wydruki"),
+       _("Raporty i wydruki są obsługiwane przez rozwijane wraz z projektem biblioteki raportowe oraz "
+         "definicje raportów zapisane w formacie JSON.")},
+      {_("Architektura modułowa"),
+       _("Funkcje biznesowe są rozdzielone na moduły ładowane przez API wtyczek. Zasoby interfejsu "
+         "wykorzystują między innymi XRC, a dane konfiguracyjne format JSON.")},
+  });
 }
 
 wxScrolledWindow* VeldrixAboutDialog::CreateLicencePage(wxWindow* notebook) {
-  wxScrolledWindow* page = CreateAboutPage(notebook);
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->AddSpacer(18);
-  AddAboutSection(page, sizer, "Veldrix", wxString());
-  AddAboutSection(page, sizer, _("Dodatki"),
-                  _("Moduły dodatkowe mogą korzystać z odrębnych licencji, w tym licencji komercyjnych. Informacja o "
-                    "licencji dodatku powinna być dostarczona razem z danym modułem."));
-  AddAboutSection(page, sizer, _("Wybrane komponenty zewnętrzne"), DescribeComponents(LinkedComponents()));
-  AddAboutSection(page, sizer, _("Pozostałe biblioteki"),
-                  _("Aplikacja korzysta również z innych bibliotek i sterowników. Każdy z tych składników pozostaje "
-                    "objęty warunkami licencyjnymi jego autora lub dostawcy."));
-  return FinishPage(page, sizer);
+  return BuildPage(notebook, {
+      {"Veldrix", wxString()},
+      {_("Dodatki"),
+       _("Moduły dodatkowe mogą korzystać z odrębnych licencji, w tym licencji komercyjnych. Informacja o "
+         "licencji dodatku powinna być dostarczona razem z danym modułem.")},
+      {_("Wybrane komponenty zewnętrzne"), DescribeComponents(LinkedComponents())},
+      {_("Pozostałe biblioteki"),
+       _("Aplikacja korzysta również z innych bibliotek i sterowników. Każdy z tych składników pozostaje "
+         "objęty warunkami licencyjnymi jego autora lub dostawcy.")},
+  });
 }

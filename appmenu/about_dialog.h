@@ -5,6 +5,9 @@
 
 #include <wx/dialog.h>
 
+#include <utility>
+#include <vector>
+
 class wxScrolledWindow;
 class wxSizer;
 
@@ -19,5 +22,6 @@ class VeldrixAboutDialog : public wxDialog {
   wxScrolledWindow* CreateProjectPage(wxWindow* notebook);
   wxScrolledWindow* CreateTechnologyPage(wxWindow* notebook);
   wxScrolledWindow* CreateLicencePage(wxWindow* notebook);
-  wxScrolledWindow* FinishPage(wxScrolledWindow* page, wxSizer* sizer);
+  // A page of sections {title, text} in order.
+  wxScrolledWindow* BuildPage(wxWindow* notebook, const std::vector<std::pair<wxString, wxString>>& sections);
 };
