@@ -14,17 +14,6 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-namespace {
-
-// What a command that saves puts back when the save fails.
-struct ListSnapshot {
-  std::vector<ConnectionProfile> profiles;
-  int currentIndex;
-  bool newEntryPending;
-};
-
-}  // namespace
-
 void DatabaseConfigDialog::SetFormValue(wxTextCtrl* field, const wxString& value) {
   // ChangeValue raises no text event, so filling the form resets nothing twice.
   field->ChangeValue(value);
@@ -101,6 +90,16 @@ bool DatabaseConfigDialog::SaveConnections(const wxString& caption) {
   return true;
 }
 
+bool DatabaseConfigDialog::SaveConnectionsOrUndo(const wxString& caption,
+                                                 const std::vector<ConnectionProfile>& previousProfiles,
+                                                 int previousIndex, bool previousPending) {
+  if (SaveConnections(caption)) return true;
+  profiles_ = previousProfiles;
+  currentIndex_ = previousIndex;
+  newEntryPending_ = previousPending;
+  return false;
+}
+
 void DatabaseConfigDialog::OnNewConnection(wxCommandEvent&) {
   if (!RequireAdmin(_("utworzenie nowego połączenia"))) return;
   wxString type = SelectedServerType();
@@ -123,19 +122,17 @@ void DatabaseConfigDialog::OnNewConnection(wxCommandEvent&) {
 void DatabaseConfigDialog::OnDuplicateConnection(wxCommandEvent&) {
   if (!RequireAdmin(_("powielenie połączenia"))) return;
   if (currentIndex_ < 0 || currentIndex_ >= static_cast<int>(profiles_.size())) return;
-  const ListSnapshot before{profiles_, currentIndex_, newEntryPending_};
+  const std::vector<ConnectionProfile> before = profiles_;
+  const int beforeIndex = currentIndex_;
+  const bool beforePending = newEntryPending_;
   ConnectionProfile copy = profiles_[static_cast<size_t>(currentIndex_)];
   copy.name = UniqueConnectionName(profiles_, ConnectionDisplayLabel(copy));
   profiles_.push_back(copy);
   newEntryPending_ = false;
   currentIndex_ = static_cast<int>(profiles_.size()) - 1;
-  if (SaveConnections(_("Powielanie połączenia"))) {
+  if (SaveConnectionsOrUndo(_("Powielanie połączenia"), before, beforeIndex, beforePending)) {
     RefreshConnectionList(currentIndex_);
     AppendLog(_("Powielono i zapisano połączenie: ") + ConnectionDisplayLabel(copy));
-  } else {
-    profiles_ = before.profiles;
-    currentIndex_ = before.currentIndex;
-    newEntryPending_ = before.newEntryPending;
   }
   UpdateControlStates();
 }
@@ -149,7 +146,9 @@ void DatabaseConfigDialog::OnSaveConnection(wxCommandEvent&) {
     UpdateControlStates();
     return;
   }
-  const ListSnapshot before{profiles_, currentIndex_, newEntryPending_};
+  const std::vector<ConnectionProfile> before = profiles_;
+  const int beforeIndex = currentIndex_;
+  const bool beforePending = newEntryPending_;
   const bool replace = !newEntryPending_ && currentIndex_ >= 0 && currentIndex_ < static_cast<int>(profiles_.size());
   if (replace) {
     profiles_[static_cast<size_t>(currentIndex_)] = entry;
@@ -158,14 +157,10 @@ void DatabaseConfigDialog::OnSaveConnection(wxCommandEvent&) {
     currentIndex_ = static_cast<int>(profiles_.size()) - 1;
   }
   newEntryPending_ = false;
-  if (SaveConnections(_("Zapisywanie połączenia"))) {
+  if (SaveConnectionsOrUndo(_("Zapisywanie połączenia"), before, beforeIndex, beforePending)) {
     AppendLog((replace ? _("Zaktualizowano i zapisano połączenie: ") : _("Dodano i zapisano nowe połączenie: ")) +
               ConnectionDisplayLabel(entry));
     RefreshConnectionList(currentIndex_);
-  } else {
-    profiles_ = before.profiles;
-    currentIndex_ = before.currentIndex;
-    newEntryPending_ = before.newEntryPending;
   }
   UpdateControlStates();
 }
@@ -179,18 +174,16 @@ void DatabaseConfigDialog::OnDeleteConnection(wxCommandEvent&) {
     UpdateControlStates();
     return;
   }
-  const ListSnapshot before{profiles_, currentIndex_, newEntryPending_};
+  const std::vector<ConnectionProfile> before = profiles_;
+  const int beforeIndex = currentIndex_;
+  const bool beforePending = newEntryPending_;
   const wxString removed = ConnectionDisplayLabel(profiles_[static_cast<size_t>(currentIndex_)]);
   profiles_.erase(profiles_.begin() + currentIndex_);
   newEntryPending_ = false;
   currentIndex_ = std::min(currentIndex_, static_cast<int>(profiles_.size()) - 1);
-  if (SaveConnections(_("Usuwanie połączenia"))) {
+  if (SaveConnectionsOrUndo(_("Usuwanie połączenia"), before, beforeIndex, beforePending)) {
     RefreshConnectionList(currentIndex_);
     AppendLog(_("Usunięto i zapisano zmianę połączenia: ") + removed);
-  } else {
-    profiles_ = before.profiles;
-    currentIndex_ = before.currentIndex;
-    newEntryPending_ = before.newEntryPending;
   }
   UpdateControlStates();
 }

@@ -91,6 +91,9 @@ class DatabaseConfigDialog : public wxDialog {
   void CreateControls();
   wxString SelectedServerType() const;
   void SetFormValue(wxTextCtrl* field, const wxString& value);
+  // SaveConnections after a list command; a failed save puts the list back as it was.
+  bool SaveConnectionsOrUndo(const wxString& caption, const std::vector<ConnectionProfile>& previousProfiles,
+                             int previousIndex, bool previousPending);
 
   // Window and log.
   void OnClose(wxCommandEvent& event);

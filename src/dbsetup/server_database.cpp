@@ -176,19 +176,13 @@ bool EnsureProgramDatabase(const DbConnectionInfo& info, bool* existed, wxString
     if (existed) *existed = wxFileName::FileExists(info.server);
     return true;
   }
-  if (SameEngine(engine, "SQL Server")) {
-    bool exists = false;
-    if (!SqlServerDatabaseExists(info, &exists, error)) return false;
-    if (existed) *existed = exists;
-    if (exists) return true;
-    return CreateSqlServerDatabase(info, error);
-  }
-  if (SameEngine(engine, "MySQL") || SameEngine(engine, "PostgreSQL")) {
+  const bool sqlServer = SameEngine(engine, "SQL Server");
+  if (sqlServer || SameEngine(engine, "MySQL") || SameEngine(engine, "PostgreSQL")) {
     bool exists = false;
     if (!ServerDatabaseExists(info, &exists, error)) return false;
     if (existed) *existed = exists;
     if (exists) return true;
-    return CreateServerDatabase(info, error);
+    return sqlServer ? CreateSqlServerDatabase(info, error) : CreateServerDatabase(info, error);
   }
   if (error) {
     *error = wxString::Format(_("Tworzenie struktury Veldrix dla silnika %s nie jest jeszcze obsługiwane przez "
