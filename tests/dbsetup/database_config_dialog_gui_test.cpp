@@ -272,6 +272,11 @@ TEST_F(DatabaseConfigDialogTest, EmergencyModeCreatesANewSqliteDatabaseAndSavesT
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].message, U8("Baza o podanej nazwie już istnieje."));
   EXPECT_FALSE(dialog_->IsBusy());
+
+  // Idle, Escape is "Zamknij".
+  dialog_->GetEventHandler()->ProcessEvent(escape);
+  EXPECT_TRUE(WaitFor([&] { return !dialog_->IsShown(); }));
+  EXPECT_FALSE(dialog_->IsAdminMode());
 }
 
 TEST_F(DatabaseConfigDialogTest, AnAdministratorUpgradesADatabaseThatNeedsIt) {
@@ -334,6 +339,13 @@ TEST_F(DatabaseConfigDialogTest, SavedConnectionsAreAddedDuplicatedChosenAndDele
   Type("serverField", "serwer1");
   Type("loginField", "ksiegowa");
   Type("passwordField", "Tajne#Haslo1");
+  auto* show = Control<wxCheckBox>("showPasswordCheck");
+  show->SetValue(true);
+  wxCommandEvent toggle(wxEVT_CHECKBOX, show->GetId());
+  toggle.SetEventObject(show);
+  show->GetEventHandler()->ProcessEvent(toggle);
+  EXPECT_FALSE(Control<wxTextCtrl>("passwordField")->HasFlag(wxTE_PASSWORD));
+  Screenshot("dbconfig_10_new_connection_password_shown");
   Click("saveButton");
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].message, U8("Podaj nazwę bazy programu."));
@@ -345,7 +357,7 @@ TEST_F(DatabaseConfigDialogTest, SavedConnectionsAreAddedDuplicatedChosenAndDele
   Click("duplicateButton");
   ASSERT_EQ(Control<wxListBox>("connectionList")->GetCount(), 3u);
   EXPECT_EQ(Control<wxListBox>("connectionList")->GetString(2), "PostgreSQL - serwer1 kopia");
-  Screenshot("dbconfig_10_saved_connections");
+  Screenshot("dbconfig_11_saved_connections");
 
   // What was saved is what the next reading of the configuration gives, without
   // the password in clear anywhere in the file.
@@ -405,7 +417,7 @@ TEST_F(DatabaseConfigDialogTest, AnArchiveIsWrittenWhereTheUserChoseIt) {
   std::unique_ptr<wxZipEntry> entry(zip.GetNextEntry());
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->GetName(), "veldrix.db");
-  Screenshot("dbconfig_11_archived");
+  Screenshot("dbconfig_12_archived");
 }
 
 TEST_F(DatabaseConfigDialogTest, ADialogDestroyedWhileItsWorkerRunsReceivesNothing) {
@@ -489,7 +501,7 @@ TEST_P(DatabaseConfigOnServer, CreatesTheProgramDatabaseOnTheServer) {
   for (const char* name : {"closeButton", "newButton", "serverTypeChoice", "connectButton"}) {
     EXPECT_TRUE(Enabled(name)) << name;
   }
-  Screenshot(wxString("dbconfig_12_created_on_") + GetParam().engine);
+  Screenshot(wxString("dbconfig_13_created_on_") + GetParam().engine);
 
   // The password typed into the form is nowhere in clear.
   EXPECT_FALSE(Log().Contains(server_.password));
@@ -510,7 +522,7 @@ TEST_P(DatabaseConfigOnServer, CompletesADatabaseThatWasLeftWithoutTables) {
   EXPECT_EQ(Text("statusLabel"), "Status bazy: Brak tabel programu");
   EXPECT_FALSE(Enabled("archiveButton"));
   ASSERT_TRUE(Enabled("createButton"));
-  Screenshot(wxString("dbconfig_13_empty_on_") + GetParam().engine);
+  Screenshot(wxString("dbconfig_14_empty_on_") + GetParam().engine);
   Click("createButton");
   ASSERT_TRUE(WaitUntilIdle());
   ASSERT_EQ(boxes.shown().size(), 1u);
