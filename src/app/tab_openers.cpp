@@ -12,12 +12,12 @@
 #include "auth/user_permission.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "pluginmanager/plugin_manager.h"
+#include "settings/ustawienia_panel.h"
+#include "store/module_store_panel.h"
 
 #include <wx/aui/aui.h>
 #include <wx/dialog.h>
-#include <wx/sizer.h>
 #include <wx/splitter.h>
-#include <wx/stattext.h>
 #include <wx/wupdlock.h>
 
 namespace {
@@ -47,17 +47,6 @@ const ModulePageOpener kKpir{"kpir.view", "Brak uprawnień do KPiR.", "kpir", "k
 const ModulePageOpener kJpkVat{"jpk_vat.view", "Brak uprawnień do JPK_VAT.", "jpk_vat", "jpk_vat.lista", "jpk_vat",
                                "JPK_VAT", "Moduł JPK_VAT wymaga aktualizacji lub jest niedostępny.", "JPK_VAT"};
 
-// The settings tab until the full settings panel exists: its label and caption
-// are the settings tab's, so the closing rules treat it as that tab.
-wxPanel* CreateSettingsTab(wxWindow* parent) {
-  auto* panel = new wxPanel(parent, wxID_ANY);
-  panel->SetLabel(_("Ustawienia"));
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->Add(new wxStaticText(panel, wxID_ANY, _("Ustawienia programu")), 0, wxALL, 20);
-  panel->SetSizer(sizer);
-  return panel;
-}
-
 }  // namespace
 
 bool VeldrixFrame::HasPermission(const wxString& key) const { return UserHasPermission(authService_, key); }
@@ -85,7 +74,7 @@ void VeldrixFrame::OpenSettingsPage() {
     return;
   }
   notebook_->Freeze();
-  wxPanel* panel = CreateSettingsTab(notebook_);
+  auto* panel = new UstawieniaPanel(notebook_, this);
   lastSettingsPanel_ = panel;
   notebook_->AddPage(panel, _("Ustawienia"), false);
   const int index = notebook_->GetPageIndex(panel);
@@ -119,10 +108,7 @@ bool VeldrixFrame::OpenModulePage(const wxString& permission, const wxString& de
 }
 
 wxWindow* VeldrixFrame::CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument) {
-  // Modules create their pages through the module page host, which the program
-  // does not have yet; until then every module opener reports its module as
-  // unavailable instead of opening an empty tab.
-  return nullptr;
+  return pluginManager_ ? pluginManager_->CreateModulePage(module, notebook_, pageKey, argument, nullptr) : nullptr;
 }
 
 namespace {
@@ -140,6 +126,31 @@ void VeldrixFrame::OpenContractorsPage() { Open(this, kContractors); }
 void VeldrixFrame::OpenArticlesPage() { Open(this, kArticles); }
 void VeldrixFrame::OpenKpirPage() { Open(this, kKpir); }
 void VeldrixFrame::OpenJpkVatPage() { Open(this, kJpkVat); }
+
+void VeldrixFrame::OnModuleStoreTool(wxCommandEvent&) { OpenModuleStorePage(); }
+
+void VeldrixFrame::OpenModuleStorePage() {
+  if (!notebook_ || !pluginManager_) return;
+  if (moduleStorePage_ && notebook_->GetPageIndex(moduleStorePage_) == wxNOT_FOUND) moduleStorePage_ = nullptr;
+  if (!moduleStorePage_) {
+    for (size_t i = 0; i < notebook_->GetPageCount() && !moduleStorePage_; ++i) {
+      if (dynamic_cast<veldrix::ModuleStorePanel*>(notebook_->GetPage(i))) moduleStorePage_ = notebook_->GetPage(i);
+    }
+  }
+  if (moduleStorePage_) {
+    notebook_->SetSelection(notebook_->GetPageIndex(moduleStorePage_));
+  } else {
+    auto* store = new veldrix::ModuleStorePanel(notebook_, pluginManager_, versionText_);
+    moduleStorePage_ = store;
+    store->Bind(wxEVT_DESTROY, [this, store](wxWindowDestroyEvent& event) {
+      if (event.GetEventObject() == store && moduleStorePage_ == store) moduleStorePage_ = nullptr;
+      event.Skip();
+    });
+    notebook_->AddPage(store, _("Sklep modułów"), true);
+  }
+  auto* store = dynamic_cast<veldrix::ModuleStorePanel*>(moduleStorePage_);
+  if (store && store->GetEntries().empty()) store->RefreshCatalogue(true);
+}
 
 void VeldrixFrame::OpenNewInvoicePage(wxString documentId, wxString extra) {
   wxString argument = documentId.empty() ? wxString("0") : documentId;
@@ -191,14 +202,7 @@ bool VeldrixFrame::ClosePage(int index) {
 
 bool VeldrixFrame::CanCloseModulePage(wxWindow* page, bool* isModulePage) const {
   *isModulePage = false;
-  if (!pluginManager_) return false;
-  for (const veldrix::PluginPageEntry& entry : pluginManager_->GetPages()) {
-    if (entry.page == page) {
-      *isModulePage = true;
-      return true;
-    }
-  }
-  return false;
+  return pluginManager_ && pluginManager_->CanClosePage(page, isModulePage);
 }
 
 wxThreadError VeldrixFrame::StartTabClosing() { return veldrix::StartTabClosingThread(this, PageOf(FindFocus())); }

@@ -96,6 +96,7 @@ VeldrixFrame::VeldrixFrame() {
 
   Bind(wxEVT_THREAD, &VeldrixFrame::OnTabClosingEvent, this, veldrix::kTabClosingEventId);
   Bind(wxEVT_CLOSE_WINDOW, &VeldrixFrame::OnClose, this);
+  Bind(wxEVT_MENU, &VeldrixFrame::OnModuleStoreTool, this, ControlIds().moduleStoreTool);
   Bind(wxEVT_SIZE, &VeldrixFrame::OnSize, this);
   veldrix::InstallPermissionCheck([this](const wxString& key) { return HasPermission(key); });
   veldrix::SetTabClosingTarget(this);

@@ -7,6 +7,8 @@
 
 #include "app/aui_notebook_custom.h"
 #include "danefirmy/company_application.h"
+#include "pluginmanager/host_application.h"
+#include "settings/settings_application.h"
 
 #include <wx/arrstr.h>
 #include <wx/dynarray.h>
@@ -39,7 +41,11 @@ const VeldrixControlIds& ControlIds();
 // The notebook's colour (also the watermark tint).
 extern const wxColour kNotebookColour;
 
-class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompanyEvents {
+class VeldrixFrame : public wxFrame,
+                     public ICompanyApplication,
+                     public ICompanyEvents,
+                     public ISettingsApplication,
+                     public veldrix::IModuleHostWindow {
  public:
   VeldrixFrame();
   ~VeldrixFrame() override;
@@ -49,7 +55,7 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   void RunLoginFlow(bool atStartup);
   bool PrepareDatabaseOrConfigure(wxString* error, bool interactive);
   bool PrepareProgramDatabase(wxString* error);
-  bool ShowDatabaseConfigDialog();
+  bool ShowDatabaseConfigDialog() override;
   bool ConnectSavedConnection(int index, wxString* error);
   bool NotifyConnectionChosen(int index, wxString* error);
   bool NotifyUpgradeRequired(wxWindow* window, wxString* error);
@@ -63,15 +69,17 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   void EnableToolbar(bool enable, bool openCompanyData) override;
 
   // Tabs and permissions (tab_openers.cpp).
-  bool HasPermission(const wxString& key) const;
+  bool HasPermission(const wxString& key) const override;
   void OpenCompanyDataPage();
   void OpenSettingsPage();
-  void OpenInvoiceListPage();
-  void OpenNewInvoicePage(wxString documentId, wxString extra);
-  void OpenContractorsPage();
-  void OpenArticlesPage();
-  void OpenKpirPage();
-  void OpenJpkVatPage();
+  void OpenInvoiceListPage() override;
+  void OpenNewInvoicePage(wxString documentId, wxString extra) override;
+  void OpenContractorsPage() override;
+  void OpenArticlesPage() override;
+  void OpenKpirPage() override;
+  void OpenJpkVatPage() override;
+  // Selects the store tab, or builds it; refreshes its catalogue while it has none.
+  void OpenModuleStorePage();
   bool OpenModulePage(const wxString& permission, const wxString& denial, const wxString& module,
                       const wxString& pageKey, const wxString& argument, const wxString& label,
                       const wxString& caption, const wxString& missing, const wxString& missingCaption);
@@ -85,7 +93,7 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   bool IsUpgradeRequired() const { return upgradeRequired_; }
   AuthService* GetAuthService() const { return authService_; }
   SQLData* GetDatabase() const { return database_; }
-  veldrix::PluginManager* GetPluginManager() const { return pluginManager_; }
+  veldrix::PluginManager* GetPluginManager() const override { return pluginManager_; }
   DashboardPanel* GetStartPage() const { return startPage_; }
   int GetCurrentCompanyIndex() const { return currentCompanyIndex_; }
   size_t GetCompanyCount() const { return companyNames_.size(); }
@@ -99,6 +107,9 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   ICompanyEvents* GetCompanyEvents() override;
   // ICompanyEvents: the modules hear of a new company.
   bool NotifyCompanyCreated(int companyId, wxString* error) override;
+  // ISettingsApplication, for the settings tab (frame_settings_services.cpp).
+  wxString DefaultSqliteConnection() override;
+  void AddSettingsPages(wxBookCtrlBase* tree, wxWindow* ledgerPage, int imageIndex) override;
 
   wxAuiManager* GetAuiManager() const { return auiManager_; }
   wxAuiNotebookCustom* GetNotebook() const { return notebook_; }
@@ -118,6 +129,7 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   bool CanCloseModulePage(wxWindow* page, bool* isModulePage) const;
   wxWindow* PageOf(wxWindow* window) const;
   void OnTabClosingEvent(wxThreadEvent& event);
+  void OnModuleStoreTool(wxCommandEvent& event);
   void OnNotebookPageClose(wxAuiNotebookEvent& event);
   void OnNotebookPageChanged(wxAuiNotebookEvent& event);
   void OnClose(wxCloseEvent& event);

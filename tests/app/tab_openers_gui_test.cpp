@@ -3,18 +3,23 @@
 // the invoices.
 #include "../authdialogs/auth_dialog_steps.h"
 #include "app/application_state.h"
+#include "app/common/config_access.h"
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
 #include "app/veldrix_frame.h"
 #include "program_start_fixture.h"
 #include "auth/auth_service.h"
 #include "gui_support.h"
+#include "http_test_server.h"
 #include "modal_script.h"
 #include "sqldata/sql_data.h"
+#include "store/module_store_panel.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/aui/auibook.h>
+#include <wx/config.h>
 #include <wx/log.h>
 
 #include <functional>
@@ -29,19 +34,8 @@ class TabOpeners : public ProgramStartTest {
  protected:
   void SetUp() override {
     ProgramStartTest::SetUp();
-    ASSERT_FALSE(veldrix::test::RunWorker(false, database, registry).empty());
-    SQLData db(database);
-    ASSERT_TRUE(db.IniciujBazeDanych());
-    AuthService service(&db);
-    wxString error;
-    AuthUser admin{"admin", "Administrator", true, true, 0};
-    AuthUser bookkeeper{"ksiegowa", "Ewa Kowalska", false, true, 0};
-    ASSERT_TRUE(service.CreateUser(admin, "haslo-admina", &error)) << error;
-    ASSERT_TRUE(service.CreateUser(bookkeeper, "haslo-ksiegowej", &error)) << error;
-    wxString role;
-    ASSERT_TRUE(service.CreateRole(U8("Księgowość"), &role, &error)) << error;
-    ASSERT_TRUE(service.SetRolePermissions(role, {"settings.view", "faktury.view"}, &error, 0)) << error;
-    ASSERT_TRUE(service.SetUserRole("ksiegowa", role, &error, 0)) << error;
+    CreateUsers(AuthUser{"ksiegowa", "Ewa Kowalska", false, true, 0}, "haslo-ksiegowej", U8("Księgowość"),
+                {"settings.view", "faktury.view"});
   }
 
   void StartAs(const wxString& name, const wxString& password) {
@@ -125,6 +119,43 @@ TEST_F(TabOpeners, TheAdministratorPassesEveryPermissionTest) {
   }
   EXPECT_EQ(companyTabs, 2);
   veldrix::test::SaveScreenshot(frame, "tab_openers_administrator");
+}
+
+TEST_F(TabOpeners, TheStoreToolOpensOneStoreTabWithTheCatalogue) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("admin", "haslo-admina");
+  }
+  veldrix::test::HttpTestServer store(
+      [](const veldrix::test::HttpTestRequest&) {
+        return veldrix::test::HttpTestResponse{
+            200, {}, "{\"data\":{\"modules\":[{\"code\":\"kpir\",\"name\":\"KPiR\"}]}}"};
+      },
+      veldrix::test::HttpTestServer::Tls::Trusted);
+  veldrix::test::ScopedCaFile trust(store.CaFile());
+  veldrix::ConfigAccess()->Write("/store/api_base_url", wxString::FromUTF8(store.BaseUrl() + "/api/v1"));
+
+  const auto clickStoreTool = [this] {
+    wxCommandEvent click(wxEVT_MENU, ControlIds().moduleStoreTool);
+    frame->ProcessWindowEvent(click);
+  };
+  EXPECT_TRUE(Run(clickStoreTool).opened);
+  auto* tab = dynamic_cast<veldrix::ModuleStorePanel*>(frame->GetNotebook()->GetCurrentPage());
+  ASSERT_NE(tab, nullptr);
+  EXPECT_EQ(frame->GetNotebook()->GetPageText(frame->GetNotebook()->GetSelection()), U8("Sklep modułów"));
+  EXPECT_EQ(tab->GetEntries().size(), 1u);
+  veldrix::test::SaveScreenshot(frame, "tab_openers_store");
+
+  // A second click selects the same tab and asks the store nothing while it has a catalogue.
+  frame->OpenSettingsPage();
+  EXPECT_FALSE(Run(clickStoreTool).opened);
+  EXPECT_EQ(frame->GetNotebook()->GetCurrentPage(), tab);
+  EXPECT_EQ(store.Requests().size(), 1u);
+
+  EXPECT_TRUE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
+  EXPECT_EQ(frame->GetNotebook()->GetPageIndex(tab), wxNOT_FOUND);
+  EXPECT_TRUE(Run(clickStoreTool).opened);
+  EXPECT_EQ(store.Requests().size(), 2u);
 }
 
 }  // namespace

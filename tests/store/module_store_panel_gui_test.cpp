@@ -1,0 +1,333 @@
+// The store tab under Xvfb against a loopback HTTPS store: the cards and their
+// states before and after an install or a removal is staged, the filters and the
+// search, blocked installs, and an unreachable store.
+#include "store/module_store_panel.h"
+
+#include "app/common/config_access.h"
+#include "app/common/message_box.h"
+#include "app/common/paths.h"
+#include "gui_support.h"
+#include "http_test_server.h"
+#include "store_test_support.h"
+#include "package_builder.h"
+#include "pluginmanager/module_staging.h"
+#include "pluginmanager/plugin_manager.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/aui/auibook.h>
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/dir.h>
+#include <wx/filefn.h>
+#include <wx/frame.h>
+#include <wx/memconf.h>
+#include <wx/scrolwin.h>
+#include <wx/sizer.h>
+#include <wx/srchctrl.h>
+#include <wx/stattext.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace veldrix {
+namespace {
+
+using test::HttpTestRequest;
+using test::HttpTestResponse;
+using test::HttpTestServer;
+using test::Sha256Hex;
+using test::U;
+
+// What one card shows: its texts and its buttons.
+struct Card {
+  wxWindow* window = nullptr;
+  std::vector<wxString> texts;
+  std::vector<wxButton*> buttons;
+
+  bool Says(const wxString& text) const { return std::find(texts.begin(), texts.end(), text) != texts.end(); }
+  wxButton* Button(const wxString& label) const {
+    for (wxButton* b : buttons) {
+      if (b->GetLabel() == label) return b;
+    }
+    return nullptr;
+  }
+};
+
+std::vector<Card> Cards(ModuleStorePanel* panel) {
+  std::vector<Card> cards;
+  for (wxWindow* child : panel->GetCardList()->GetChildren()) {
+    Card card;
+    card.window = child;
+    for (wxWindow* w : child->GetChildren()) {
+      if (auto* text = dynamic_cast<wxStaticText*>(w)) card.texts.push_back(text->GetLabel());
+      if (auto* button = dynamic_cast<wxButton*>(w)) card.buttons.push_back(button);
+    }
+    cards.push_back(card);
+  }
+  return cards;
+}
+
+class ModuleStorePanelTest : public ::testing::Test {
+ protected:
+  ModuleStorePanelTest()
+      : config_(new wxMemoryConfig),
+        server_([this](const HttpTestRequest& request) { return Answer(request); }, HttpTestServer::Tls::Trusted) {
+    delete InstallConfig(config_);
+    config_->Write("/Network/CaFile", server_.CaFile());
+    config_->Write("/store/api_base_url", wxString::FromUTF8(server_.BaseUrl() + "/api/v1"));
+    const wxString zip = temp_.file("kpir.zip");
+    test::WritePackage(zip, {{"lib/kpir.so", test::ReadFileBytes(JoinPath(VELDRIX_TEST_MODULE_DIR, "mod_alpha.so"))}});
+    package_ = test::ReadFileBytes(zip);
+  }
+
+  ~ModuleStorePanelTest() override {
+    if (frame_) frame_->Destroy();
+    test::PumpEvents(20);
+    host_.reset();
+    delete InstallConfig(nullptr);
+  }
+
+  HttpTestResponse Answer(const HttpTestRequest& request) {
+    if (request.target == "/files/kpir.zip") return HttpTestResponse{200, {}, package_};
+    const std::string files = "/files/kpir.zip";
+    const std::string url = server_.BaseUrl() + files;
+    const std::string good = Sha256Hex(package_);
+    const std::string bad(64, 'a');
+    auto release = [&](const char* version, const std::string& sha, const char* minimum) {
+      return std::string("{\"version\":\"") + version + "\",\"notes\":\"Nowe raporty i poprawki.\",\"files\":[{" +
+             "\"download_url\":\"" + url + "\",\"sha256\":\"" + sha + "\",\"min_app_version\":\"" + minimum +
+             "\",\"size_bytes\":" + std::to_string(package_.size()) + "}]}";
+    };
+    const std::string body =
+        "{\"data\":{\"modules\":["
+        "{\"code\":\"alpha\",\"name\":\"Alfa\",\"description\":\"Moduł testowy zainstalowany w programie.\","
+        "\"details_url\":\"https://sklep.example/alfa\",\"latest_release\":" + release("1.3.0", good, "") + "},"
+        "{\"code\":\"kpir\",\"name\":\"KPiR\",\"description\":\"Podatkowa księga przychodów i rozchodów.\","
+        "\"latest_release\":" + release("2.1", good, "0.20") + "},"
+        "{\"code\":\"future\",\"name\":\"Przyszłość\",\"description\":\"Wymaga nowszego programu.\","
+        "\"latest_release\":" + release("1.0", good, "9.0") + "},"
+        "{\"code\":\"nopkg\",\"name\":\"Bez paczki\",\"description\":\"Jeszcze nie wydany.\","
+        "\"latest_release\":{\"version\":\"0.1\",\"files\":[]}},"
+        "{\"code\":\"nosha\",\"name\":\"Bez sumy\",\"description\":\"Paczka bez sumy kontrolnej.\","
+        "\"latest_release\":" + release("1.0", "", "") + "},"
+        "{\"code\":\"badsha\",\"name\":\"Zła suma\",\"description\":\"Paczka z nieprawidłową sumą.\","
+        "\"latest_release\":" + release("1.0", bad, "") + "}"
+        "]}}";
+    return HttpTestResponse{200, {{"Content-Type", "application/json"}}, body};
+  }
+
+  ModuleStorePanel* Open() {
+    const wxString folder = JoinPath(PluginManager::GetModulesDirectory(), "alpha");
+    EnsureFolder(folder);
+    wxCopyFile(JoinPath(VELDRIX_TEST_MODULE_DIR, "mod_alpha.so"), JoinPath(folder, "mod_alpha.so"));
+    frame_ = new wxFrame(nullptr, wxID_ANY, "Sklep", wxDefaultPosition, wxSize(1180, 900));
+    notebook_ = new wxAuiNotebook(frame_, wxID_ANY);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(notebook_, 1, wxEXPAND);
+    frame_->SetSizer(sizer);
+    host_ = std::make_unique<PluginManager>(frame_, notebook_, nullptr);
+    host_->LoadModules();
+    auto* panel = new ModuleStorePanel(notebook_, host_.get(), "0.25.9 Alpha");
+    notebook_->AddPage(panel, U("Sklep modułów"), true);
+    frame_->Show();
+    test::PumpEvents(50);
+    return panel;
+  }
+
+  const Card* Find(const std::vector<Card>& cards, const char* name) {
+    for (const Card& card : cards) {
+      if (card.Says(U(name))) return &card;
+    }
+    ADD_FAILURE() << "no card " << name;
+    return nullptr;
+  }
+
+  bool TemporaryEmpty() const {
+    wxDir dir(temporary_);
+    return dir.IsOpened() && !dir.HasFiles() && !dir.HasSubDirs();
+  }
+
+  void Click(wxButton* button) {
+    ASSERT_NE(button, nullptr);
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->ProcessWindowEvent(click);
+    test::PumpEvents(100);
+  }
+
+  test::IsolatedFolders folders_;
+  test::TempDir temp_;
+  wxMemoryConfig* config_;
+  std::string package_;
+  HttpTestServer server_;
+  // The system temporary folder of the test, where downloads must leave nothing.
+  wxString temporary_ = [this] {
+    EnsureFolder(temp_.file("tmp"));
+    return temp_.file("tmp");
+  }();
+  test::ScopedEnv tmpdir_{"TMPDIR", temporary_};
+  wxFrame* frame_ = nullptr;
+  wxAuiNotebook* notebook_ = nullptr;
+  std::unique_ptr<PluginManager> host_;
+};
+
+TEST_F(ModuleStorePanelTest, CardsShowEachModulesStateBeforeAndAfterStaging) {
+  MessageBoxRecorder boxes(wxID_YES);
+  ModuleStorePanel* panel = Open();
+  EXPECT_EQ(panel->GetStatusText()->GetLabel(), U("Katalog nie został jeszcze pobrany."));
+  panel->RefreshCatalogue(true);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(panel->GetStatusText()->GetLabel(), U("Katalog aktualny. Pozycje: 6. Platforma: linux/x86_64."));
+
+  std::vector<Card> cards = Cards(panel);
+  ASSERT_EQ(cards.size(), 6u);
+  const Card* alpha = Find(cards, "Alfa");
+  ASSERT_TRUE(alpha);
+  EXPECT_TRUE(alpha->Says(U("● Zainstalowany • wersja 1.2.3 • dostępna aktualizacja")));
+  EXPECT_TRUE(alpha->Says(U("Zainstalowana: 1.2.3   •   Dostępna: 1.3.0")));
+  EXPECT_TRUE(alpha->Says(U("Ostatnie wydanie: Nowe raporty i poprawki.")));
+  ASSERT_TRUE(alpha->Button(U("Pobierz i przygotuj aktualizację")));
+  EXPECT_TRUE(alpha->Button(U("Pobierz i przygotuj aktualizację"))->IsEnabled());
+  EXPECT_TRUE(alpha->Button(U("Odinstaluj")) && alpha->Button(U("Szczegóły")));
+
+  const Card* kpir = Find(cards, "KPiR");
+  ASSERT_TRUE(kpir);
+  EXPECT_TRUE(kpir->Says(U("● Dostępny")));
+  EXPECT_TRUE(kpir->Says(U("Zainstalowana: —   •   Dostępna: 2.1   •   Wymaga Veldrix 0.20+")));
+  ASSERT_TRUE(kpir->Button(U("Zainstaluj moduł")));
+  EXPECT_FALSE(kpir->Button(U("Odinstaluj")));
+
+  const Card* future = Find(cards, "Przyszłość");
+  ASSERT_TRUE(future && future->Button(U("Wymaga Veldrix 9.0 lub nowszej")));
+  EXPECT_FALSE(future->Button(U("Wymaga Veldrix 9.0 lub nowszej"))->IsEnabled());
+  const Card* nopkg = Find(cards, "Bez paczki");
+  ASSERT_TRUE(nopkg && nopkg->Button(U("Paczka jeszcze niedostępna")));
+  EXPECT_FALSE(nopkg->Button(U("Paczka jeszcze niedostępna"))->IsEnabled());
+  EXPECT_TRUE(nopkg->Says(U("Zainstalowana: —   •   Dostępna: brak paczki dla Linux/x86_64")));
+  test::SaveScreenshot(frame_, "store-catalogue");
+
+  // Filters: installed, then updatable, modules; the search reads names and
+  // descriptions in any case, never codes.
+  const auto names = [panel] {
+    std::vector<wxString> shown;
+    for (const Card& card : Cards(panel)) shown.push_back(card.texts.empty() ? wxString() : card.texts[0]);
+    return shown;
+  };
+  for (int filter : {1, 2}) {
+    panel->GetFilterChoice()->SetSelection(filter);
+    panel->ApplyFilter();
+    EXPECT_EQ(names(), std::vector<wxString>{"Alfa"}) << filter;
+  }
+  panel->GetFilterChoice()->SetSelection(0);
+  panel->GetSearchControl()->SetValue(U("KSIĘGA"));
+  test::PumpEvents(20);
+  EXPECT_EQ(names(), std::vector<wxString>{"KPiR"});
+  panel->GetSearchControl()->SetValue("nopkg");
+  test::PumpEvents(20);
+  ASSERT_EQ(Cards(panel).size(), 1u);
+  EXPECT_TRUE(Cards(panel)[0].Says(U("Nie znaleziono pasujących modułów")));
+  test::SaveScreenshot(frame_, "store-nothing-found");
+  panel->GetSearchControl()->SetValue(wxString());
+  test::PumpEvents(20);
+  cards = Cards(panel);
+  kpir = Find(cards, "KPiR");
+
+  Click(kpir->Button(U("Zainstaluj moduł")));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, U("Instalacja modułu"));
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_INFORMATION) << boxes.shown()[0].message;
+  EXPECT_TRUE(IsModuleInstallPending(PluginManager::GetModulesDirectory(), "kpir"));
+  EXPECT_TRUE(TemporaryEmpty());
+
+  cards = Cards(panel);
+  kpir = Find(cards, "KPiR");
+  ASSERT_TRUE(kpir);
+  EXPECT_TRUE(kpir->Says(U("● Instalacja przygotowana • wymagany restart")));
+  ASSERT_TRUE(kpir->Button(U("Wymagany restart programu")));
+  EXPECT_FALSE(kpir->Button(U("Wymagany restart programu"))->IsEnabled());
+
+  boxes.Clear();
+  Click(Find(cards, "Alfa")->Button(U("Odinstaluj")));
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_TRUE(boxes.shown()[0].message.Contains(U("„Alfa”"))) << boxes.shown()[0].message;
+  EXPECT_EQ(boxes.shown()[1].caption, U("Odinstalowanie modułu"));
+  EXPECT_TRUE(IsModuleRemovalPending(PluginManager::GetModulesDirectory(), "alpha"));
+  cards = Cards(panel);
+  alpha = Find(cards, "Alfa");
+  ASSERT_TRUE(alpha);
+  EXPECT_TRUE(alpha->Says(U("● Odinstalowanie przygotowane • wymagany restart")));
+  EXPECT_FALSE(alpha->Button(U("Odinstaluj")));
+  EXPECT_TRUE(alpha->Button(U("Szczegóły")));
+  test::SaveScreenshot(frame_, "store-after-staging");
+
+  // The pending states come from the modules folder: a new tab shows them too.
+  notebook_->DeletePage(0);
+  auto* again = new ModuleStorePanel(notebook_, host_.get(), "0.25.9 Alpha");
+  notebook_->AddPage(again, U("Sklep modułów"), true);
+  again->RefreshCatalogue(true);
+  cards = Cards(again);
+  EXPECT_TRUE(Find(cards, "KPiR")->Says(U("● Instalacja przygotowana • wymagany restart")));
+  EXPECT_TRUE(Find(cards, "Alfa")->Says(U("● Odinstalowanie przygotowane • wymagany restart")));
+}
+
+TEST_F(ModuleStorePanelTest, BlockedInstallsSayWhyAndStageNothing) {
+  MessageBoxRecorder boxes;
+  ModuleStorePanel* panel = Open();
+  panel->RefreshCatalogue(true);
+  const std::vector<StoreModuleEntry>& entries = panel->GetEntries();
+  const auto index = [&entries](const char* code) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].code == code) return i;
+    }
+    return entries.size();
+  };
+  const struct {
+    const char* code;
+    const char* message;
+    long icon;
+  } cases[] = {
+      {"nosha",
+       "Administrator nie opublikował jeszcze sumy SHA-256 tej paczki. Instalacja jest zablokowana dla "
+       "bezpieczeństwa.",
+       wxICON_WARNING},
+      {"badsha", "Suma SHA-256 paczki jest nieprawidłowa. Instalacja została przerwana.", wxICON_ERROR},
+      {"future", "Ten moduł wymaga Veldrix 9.0 lub nowszej. Najpierw zaktualizuj program.", wxICON_WARNING},
+  };
+  for (const auto& c : cases) {
+    boxes.Clear();
+    panel->InstallModule(index(c.code));
+    ASSERT_EQ(boxes.shown().size(), 1u) << c.code;
+    EXPECT_EQ(boxes.shown()[0].message, U(c.message));
+    EXPECT_TRUE(boxes.shown()[0].style & c.icon) << c.code;
+    EXPECT_FALSE(IsModuleInstallPending(PluginManager::GetModulesDirectory(), c.code));
+  }
+  const std::size_t requests = server_.Requests().size();
+  boxes.Clear();
+  panel->InstallModule(index("nopkg"));
+  panel->InstallModule(entries.size());
+  panel->UninstallModule(index("kpir"));  // not installed
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(server_.Requests().size(), requests);
+  EXPECT_TRUE(TemporaryEmpty());
+}
+
+TEST_F(ModuleStorePanelTest, UnreachableStoreIsReportedAndListsNothing) {
+  MessageBoxRecorder boxes;
+  {
+    HttpTestServer gone;
+    config_->Write("/store/api_base_url", wxString::FromUTF8(gone.BaseUrl() + "/api/v1"));
+  }
+  ModuleStorePanel* panel = Open();
+  panel->RefreshCatalogue(true);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, U("Sklep modułów"));
+  EXPECT_EQ(panel->GetStatusText()->GetLabel(), U("Nie udało się pobrać katalogu: ") + boxes.shown()[0].message);
+  EXPECT_TRUE(panel->GetCardList()->GetChildren().empty());
+  EXPECT_TRUE(panel->GetEntries().empty());
+  test::SaveScreenshot(frame_, "store-unreachable");
+}
+
+}  // namespace
+}  // namespace veldrix
