@@ -34,16 +34,11 @@ wxString ConfiguredText(const char* key, const wxString& fallback) {
   return value.empty() ? fallback : value;
 }
 
-class CompanyLookupWorker : public wxThread {
+class CompanyLookupWorker : public veldrix::WorkerThread {
  public:
   CompanyLookupWorker(const CompanyLookupSettings& settings, const wxString& nip,
                       std::shared_ptr<CompanyLookupTarget::Link> target, CompanyLookupCallback callback)
-      : wxThread(wxTHREAD_DETACHED),
-        settings_(settings),
-        nip_(nip),
-        target_(std::move(target)),
-        callback_(std::move(callback)) {}
-  ~CompanyLookupWorker() override { veldrix::Workers().UnregisterThread(this); }
+      : settings_(settings), nip_(nip), target_(std::move(target)), callback_(std::move(callback)) {}
 
   // Hands the outcome to the target's thread, or calls the callback here without one.
   static void Deliver(const std::shared_ptr<CompanyLookupTarget::Link>& target, const CompanyLookupCallback& callback,
@@ -149,10 +144,7 @@ bool CompanyLookupTarget::Link::Deliver(std::function<void()> call) {
 void LookupCompanyAsync(const CompanyLookupSettings& settings, const wxString& nip, CompanyLookupTarget* target,
                         CompanyLookupCallback callback) {
   std::shared_ptr<CompanyLookupTarget::Link> link = target ? target->link() : nullptr;
-  auto* worker = new CompanyLookupWorker(settings, nip, link, callback);
-  veldrix::Workers().RegisterThread(worker);
-  if (worker->Create() != wxTHREAD_NO_ERROR || worker->Run() != wxTHREAD_NO_ERROR) {
-    delete worker;  // never ran; its destructor unregisters it
+  if (veldrix::StartWorker(new CompanyLookupWorker(settings, nip, link, callback)) != wxTHREAD_NO_ERROR) {
     CompanyLookupWorker::Deliver(link, callback, false, CompanyData(),
                                  _("Nie udało się uruchomić wyszukiwania danych firmy."));
   }

@@ -96,6 +96,8 @@ class SQLData : public wxObject {
   // Every cell of every row, row by row; on SQLite a REAL cell is shown with two
   // decimals in the UI locale.
   wxArrayString FrameData(wxString sql);
+  // The same, with the result's column count in *columnCount (0 when no row came).
+  wxArrayString FrameData(wxString sql, int* columnCount);
   bool IsExistsData(wxString sql);
   // Fills the control with column 0 (or 1 with textInSecondColumn) and ids with
   // the last column; values, when given, with the column after the text. With
@@ -138,9 +140,10 @@ class SQLData : public wxObject {
   // A failure is recorded under context; false when not open or on failure.
   bool ForEachRow(const wxString& context, const wxString& sql, const std::function<bool(const SqlRow&)>& onRow);
   // Traces and runs a statement on the connection (rewritten for the engine); a
-  // failure is recorded under errorContext with the statement as run.
+  // failure is recorded under errorContext with the statement as run. The trace
+  // and the log show loggedSql instead when it is given (secrets masked).
   bool ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
-                           DbQueryResult* result, wxString* error);
+                           DbQueryResult* result, wxString* error, const wxString& loggedSql = wxString());
   void RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception);
   void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error);
   void RunTransactionStatement(const wxString& method, const wxString& statement,

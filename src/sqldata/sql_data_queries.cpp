@@ -85,12 +85,13 @@ void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, 
 }
 
 bool SQLData::ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
-                                  DbQueryResult* result, wxString* error) {
+                                  DbQueryResult* result, wxString* error, const wxString& loggedSql) {
   const wxString statement = PrepareStatementForEngine(sql);
-  LogSqlStatement(traceContext, engine, statement);
+  const wxString logged = loggedSql.empty() ? statement : PrepareStatementForEngine(loggedSql);
+  LogSqlStatement(traceContext, engine, logged);
   wxString failure;
   if (connection->execute(statement, result, &failure)) return true;
-  RecordDriverFailure(errorContext, statement, failure);
+  RecordDriverFailure(errorContext, logged, failure);
   if (error) *error = failure;
   return false;
 }
@@ -123,10 +124,14 @@ bool SQLData::ForEachRow(const wxString& context, const wxString& sql,
   return true;
 }
 
-wxArrayString SQLData::FrameData(wxString sql) {
+wxArrayString SQLData::FrameData(wxString sql) { return FrameData(std::move(sql), nullptr); }
+
+wxArrayString SQLData::FrameData(wxString sql, int* columnCount) {
   wxArrayString cells;
+  if (columnCount) *columnCount = 0;
   const bool ok = ForEachRow("FrameData", sql, [&](const SqlRow& row) {
     const int count = row.columnCount();
+    if (columnCount) *columnCount = count;
     for (int i = 0; i < count; ++i) {
       // On SQLite a REAL cell is shown in the UI locale; driver cells stay as delivered.
       cells.Add(row.isFloat(i) ? wxNumberFormatter::ToString(row.asDouble(i), 2, wxNumberFormatter::Style_None)
@@ -134,7 +139,10 @@ wxArrayString SQLData::FrameData(wxString sql) {
     }
     return true;
   });
-  if (!ok) cells.Clear();
+  if (!ok) {
+    cells.Clear();
+    if (columnCount) *columnCount = 0;
+  }
   return cells;
 }
 
@@ -297,7 +305,16 @@ SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlVa
   }
   DbQueryResult result;
   const wxString inlined = InlineSqlParameters(sql, params);
-  if (!ExecuteOnConnection("ExecPrepared", "ExecPrepared", inlined, &result, nullptr)) return outcome;
+  // The logs get the statement with every secret value written as "***".
+  std::vector<SqlValue> shown(params);
+  bool hasSecret = false;
+  for (SqlValue& value : shown) {
+    if (!value.secret) continue;
+    value = SqlValue("***");
+    hasSecret = true;
+  }
+  const wxString logged = hasSecret ? InlineSqlParameters(sql, shown) : wxString();
+  if (!ExecuteOnConnection("ExecPrepared", "ExecPrepared", inlined, &result, nullptr, logged)) return outcome;
   if (result.rowsAffected >= 0) {
     outcome.changes = result.rowsAffected;
   } else {
