@@ -244,8 +244,9 @@ void DashboardPanel::LoadTileCounts() {
     if (!tile.enabled) continue;
     const wxString table = veldrix::dashboard::RecordCountTable(tile.key);
     if (table.empty()) continue;
+    // A count that cannot be read shows nothing rather than a state it cannot vouch for.
     const long count = CountRecords(table, sqlServer, companyId);
-    if (count >= 0) tile.status = veldrix::dashboard::FormatRecordCount(tile.key, count);
+    tile.status = count >= 0 ? veldrix::dashboard::FormatRecordCount(tile.key, count) : wxString();
   }
 }
 

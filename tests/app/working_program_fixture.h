@@ -38,9 +38,6 @@ class WorkingProgramTest : public ProgramStartTest {
     ASSERT_GE(db.DeleteData("CREATE TABLE dokument_handlowy (id INTEGER PRIMARY KEY, id_firmy INTEGER)"), 0);
     ASSERT_GE(db.DeleteData("INSERT INTO dokument_handlowy (id_firmy) VALUES (2), (2), (2), (1)"), 0)
         << db.lastError;
-    // No test talks to the real update server: this one refuses at once.
-    ASSERT_TRUE(veldrix::EnsureFolder(veldrix::ConfigFolder()));
-    veldrix::test::WriteFileBytes(veldrix::ConfigFilePath(), "[veldrix]\nserwer_aktualizacji=http://127.0.0.1:1\n");
     // The pictures the build puts beside the executable (menu tool and menu buttons).
     const wxString images = veldrix::JoinPath(folders.programFolder(), "images");
     ASSERT_TRUE(veldrix::EnsureFolder(images));
