@@ -14,6 +14,7 @@
 
 #include <wx/artprov.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/time.h>
 #include <wx/utils.h>
@@ -252,8 +253,10 @@ void DashboardPanel::LoadTileCounts() {
 
 long DashboardPanel::CountRecords(const wxString& table, bool sqlServer, long companyId) {
   if (!database_ || !database_->IsOpen()) return -1;
-  // A missing module table is an ordinary state here: the tile keeps its text and the
-  // page's own object forgets the failure, so the next count starts clean.
+  // A missing module table is an ordinary state here: the tile keeps its text, no
+  // error box comes up at every refresh, and the page's own object forgets the
+  // failure, so the next count starts clean.
+  wxLogNull quiet;
   const wxArrayString cells = database_->FrameData(veldrix::dashboard::CountRecordsSql(table, sqlServer, companyId));
   database_->errorFlag = false;
   database_->lastError.clear();

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 #include <wx/aui/auibook.h>
 #include <wx/frame.h>
+#include <wx/log.h>
 #include <wx/tooltip.h>
 
 #include <cmath>
+#include <vector>
 
 using veldrix::test::PumpEvents;
 using veldrix::test::SaveScreenshot;
@@ -19,6 +21,26 @@ using veldrix::test::WaitFor;
 namespace {
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+// The errors of the GUI library's log, which the fixture otherwise silences: each
+// would be an error box in the running program.
+class LoggedErrors : public wxLog {
+ public:
+  LoggedErrors() : previous_(wxLog::SetActiveTarget(this)) { wxLog::EnableLogging(true); }
+  ~LoggedErrors() override {
+    wxLog::EnableLogging(false);
+    wxLog::SetActiveTarget(previous_);
+  }
+  std::vector<wxString> errors;
+
+ protected:
+  void DoLogRecord(wxLogLevel level, const wxString& message, const wxLogRecordInfo&) override {
+    if (level <= wxLOG_Error) errors.push_back(message);
+  }
+
+ private:
+  wxLog* previous_;
+};
 
 class StartPage : public WorkingProgramTest {
  protected:
@@ -69,6 +91,7 @@ class StartPage : public WorkingProgramTest {
 TEST_F(StartPage, ShowsTheCompanyTheDatabaseAndModuleTilesWithCountsFromItsOwnConnection) {
   InstallModules({"mod_tile_kontrahenci", "mod_faktury_pages", "mod_alpha"});
   veldrix::MessageBoxRecorder boxes(wxID_OK);
+  LoggedErrors log;
   LogIn("admin", "haslo-admina");
   DashboardPanel* page = Page();
   ASSERT_NE(page, nullptr);
@@ -89,6 +112,7 @@ TEST_F(StartPage, ShowsTheCompanyTheDatabaseAndModuleTilesWithCountsFromItsOwnCo
   // and the failure stays on the page's own connection.
   EXPECT_EQ(Tile(page, "kontrahenci").status, "");
   EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_TRUE(log.errors.empty()) << log.errors.front();
   EXPECT_FALSE(frame->GetDatabase()->errorFlag) << frame->GetDatabase()->lastError;
   EXPECT_TRUE(Tile(page, "settings").enabled);
   EXPECT_EQ(Tile(page, "settings").status, "konfiguracja");
