@@ -14,7 +14,7 @@ namespace veldrix {
 
 PluginMainPagePanel::PluginMainPagePanel(wxWindow* parent, const wxString& title, const wxString& description,
                                          const PluginTextPairs& actions, const ModuleCalls& calls)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+    : wxScrolledWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER | wxVSCROLL),
       title_(title),
       calls_(calls) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -35,6 +35,7 @@ PluginMainPagePanel::PluginMainPagePanel(wxWindow* parent, const wxString& title
   }
   sizer->Add(buttons);
   SetSizer(sizer);
+  SetScrollRate(0, 10);
   LoadRows();
 }
 
@@ -48,6 +49,7 @@ void PluginMainPagePanel::LoadRows() {
     value->Wrap(650);
     rows_->Add(value, 1, wxEXPAND | wxALL, 5);
   }
+  FitInside();
   Layout();
   if (GetParent()) GetParent()->Layout();
 }

@@ -1,18 +1,19 @@
 // The tab the host opens for a module that describes a simple main page: a
 // heading, a description, label/value rows from the module and a button per
-// module action next to "Odśwież". Actions run at once on the GUI thread.
+// module action next to "Odśwież". Actions run at once on the GUI thread. The page
+// scrolls, so that the buttons below many rows stay within reach.
 #pragma once
 
 #include "pluginmanager/module_calls.h"
 #include "pluginmanager/plugin_module.h"
 
-#include <wx/panel.h>
+#include <wx/scrolwin.h>
 
 class wxFlexGridSizer;
 
 namespace veldrix {
 
-class PluginMainPagePanel : public wxPanel {
+class PluginMainPagePanel : public wxScrolledWindow {
  public:
   // `actions`: {action name, button label} in order; `calls` gives the rows and RunAction.
   PluginMainPagePanel(wxWindow* parent, const wxString& title, const wxString& description,

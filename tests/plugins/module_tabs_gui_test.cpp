@@ -8,6 +8,7 @@
 #include "plugins/plugin_main_page_panel.h"
 
 #include <wx/button.h>
+#include <wx/scrolwin.h>
 #include <wx/stattext.h>
 
 namespace veldrix {
@@ -53,6 +54,21 @@ class ModuleTabs : public test::ModuleHostTest {
     return nullptr;
   }
 
+  // The module's rows fill more than the tab: scrolled to its end, the page shows
+  // its "Odśwież" button inside the tab.
+  static void ExpectRefreshReachable(wxWindow* page) {
+    wxButton* refresh = nullptr;
+    for (wxWindow* child : page->GetChildren()) {
+      auto* button = wxDynamicCast(child, wxButton);
+      if (button && button->GetLabel() == wxString::FromUTF8("Odśwież")) refresh = button;
+    }
+    ASSERT_NE(refresh, nullptr);
+    test::PumpEvents(50);
+    if (auto* scrolled = wxDynamicCast(page, wxScrolledWindow)) scrolled->Scroll(0, 100000);
+    test::PumpEvents(50);
+    EXPECT_LE(refresh->GetRect().GetBottom(), page->GetClientSize().y);
+  }
+
   static int CountTexts(wxWindow* page, const wxString& label) {
     int count = 0;
     for (wxWindow* child : page->GetChildren()) {
@@ -74,6 +90,7 @@ TEST_F(ModuleTabs, ToolsOpenTabsAndASecondQuickClickOpensAnother) {
   Click("Notatki");
   ASSERT_EQ(TabLabels(), (std::vector<wxString>{"plugin:notatki"}));
   EXPECT_EQ(window_->notebook->GetPageText(0), "Notatki");
+  ExpectRefreshReachable(window_->notebook->GetPage(0));
   test::SaveScreenshot(window_, "module_main_page");
   Click("Notatki");  // within a second: a second tab
   EXPECT_EQ(TabLabels().size(), 2u);
