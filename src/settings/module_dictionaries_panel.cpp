@@ -110,6 +110,7 @@ ModuleDictionariesPanel::~ModuleDictionariesPanel() {
 
 void ModuleDictionariesPanel::EnsureLoaded() {
   if (loaded_) return;
+  companyId_ = app_ ? app_->GetWorkingCompanyId() : wxString("0");
   database_->IniciujBazeDanych();
   if (!kinds_.empty()) {
     if (kindList_->GetSelection() == wxNOT_FOUND) kindList_->SetSelection(0);
@@ -125,7 +126,7 @@ DictionaryKind ModuleDictionariesPanel::CurrentKind() const {
   return kinds_[static_cast<size_t>(selection)];
 }
 
-wxString ModuleDictionariesPanel::CompanyId() const { return app_ ? app_->GetWorkingCompanyId() : wxString("0"); }
+wxString ModuleDictionariesPanel::CompanyId() const { return companyId_; }
 
 void ModuleDictionariesPanel::ShowKind(DictionaryKind kind) {
   filling_ = true;

@@ -81,5 +81,9 @@ class ModuleDictionariesPanel : public wxPanel {
   bool filling_ = false;
   bool toggling_ = false;
   bool loaded_ = false;
+  // The company whose entries the page lists, and so changes: the working company
+  // when the page was first loaded. Choosing another one on the company tab leaves
+  // this tab open, and its writes must not go to rows it does not show.
+  wxString companyId_ = "0";
   wxString currentId_ = "0";
 };

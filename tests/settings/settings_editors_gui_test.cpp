@@ -219,6 +219,28 @@ TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
   EXPECT_EQ(Cell("select count(*) from artykul_cena_rodzaj where domyslna=1"), "1");
 }
 
+TEST_F(DictionaryPageTest, ThePageKeepsWorkingOnTheCompanyWhoseEntriesItShows) {
+  db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Towary',1,1)");
+  db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Obca',1,2)");
+  Open({kDictionaryArticleCategory});
+  EXPECT_EQ(ListText(1), "Towary");
+  // "Wybierz" on the company tab changes the working company; this tab stays open.
+  app.companyId = "2";
+
+  MessageBoxRecorder boxes(wxID_OK);
+  SelectEntry("Towary");
+  page->GetNameField()->SetValue("Towary handlowe");
+  Click(page->GetSaveButton());
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(ListText(1), "Towary handlowe");
+  EXPECT_EQ(Cell("select nazwa from artykul_kategoria where id_firmy=1"), "Towary handlowe");
+
+  Click(page->GetDeleteButton());
+  EXPECT_EQ(page->GetModel()->rowCount, 0);
+  EXPECT_EQ(Cell("select count(*) from artykul_kategoria where id_firmy=1"), "0");
+  EXPECT_EQ(Cell("select nazwa from artykul_kategoria where id_firmy=2"), "Obca");
+}
+
 TEST_F(DictionaryPageTest, VatRateValueMustBeAWholeNumber) {
   Open({kDictionaryVatRate});
   AddEntry("23%", "23", true);
