@@ -404,14 +404,22 @@ void DaneFirmy::DeleteCompany() {
     ShowSelectedCompany();
     companyList_->SetFocus();
     companyList_->EnsureVisible(currentCompanyItem_);
-    return;
+  } else {
+    currentCompanyItem_ = wxDataViewItem();
+    ClearForm(false);
+    EnableDeleteTool(false);
   }
-  currentCompanyItem_ = wxDataViewItem();
-  ClearForm(false);
-  EnableDeleteTool(false);
-  if (ICompanyApplication* app = Application()) {
+  // The database decides, not the list, which a search may have narrowed: without
+  // any company left there is no working company; when the working one went,
+  // the first remaining company takes its place, as at login.
+  ICompanyApplication* app = Application();
+  if (!app) return;
+  const wxArrayString remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy");
+  if (remaining.empty()) {
     app->SetWorkingCompanyId("0");
     app->EnableToolbar(false, false);
+  } else if (app->GetWorkingCompanyId() == id) {
+    app->SetWorkingCompanyId(remaining[0]);
   }
 }
 

@@ -242,6 +242,28 @@ TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
   EXPECT_EQ(app->toolbarCalls.back(), "00");
 }
 
+TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_YES);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  const wxString alfa = app->workingId;
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  TypeCompany("Beta", "7251801126");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  const wxString beta = Cell("select id_firmy from firma where nazwa='Beta'");
+  ASSERT_NE(alfa, beta);
+
+  // The search shows Alfa alone: its row is the last of the list, not of the database.
+  Search("Alfa");
+  ClickRow(0);
+  const size_t toolbarCalls = app->toolbarCalls.size();
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  ASSERT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(app->workingId, beta);
+  EXPECT_EQ(app->toolbarCalls.size(), toolbarCalls);  // the toolbar stays enabled
+}
+
 TEST_F(CompanyTabTest, UnsavedChangesAreOfferedBeforeANewRecord) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);
