@@ -210,8 +210,20 @@ bool VeldrixFrame::ShowDatabaseConfigDialog() {
       return authService_ && authService_->VerifyAdministrator(username, password, error);
     };
   }
+  // A logged-in session keeps the database it runs on: its tabs and modules connect
+  // to the active connection, so one configured now waits for the next login.
+  const wxString session = loggedIn_ ? AppState().GetActiveConnection() : wxString();
   DatabaseConfigDialog dialog(this, verify, &AppState(), ProbeDatabase, EnsureProgramDatabase);
   dialog.ShowModal();
+  if (loggedIn_) {
+    const wxString configured = AppState().GetActiveConnection();
+    if (configured != session) {
+      nextLoginConnection_ = configured;
+      AppState().SetActiveConnection(session);
+    } else if (dialog.WasSaved()) {
+      nextLoginConnection_.clear();
+    }
+  }
   return dialog.WasSaved();
 }
 
@@ -294,6 +306,10 @@ void VeldrixFrame::Logout() {
   authService_->Logout();
   // Without this the next RunLoginFlow would return at once and nobody could log in.
   loggedIn_ = false;
+  if (!nextLoginConnection_.empty()) {
+    AppState().SetActiveConnection(nextLoginConnection_);
+    nextLoginConnection_.clear();
+  }
   SetTitle(windowTitle_);
   auiManager_->Update();
   RunLoginFlow(false);

@@ -178,6 +178,8 @@ class VeldrixFrame : public wxFrame,
   wxString updateReply_;
   std::shared_ptr<UpdateCheckTarget> updateCheck_;
   bool upgradeRequired_ = false;
+  // A connection configured while logged in; it becomes active at logout.
+  wxString nextLoginConnection_;
   SQLData* database_ = nullptr;
   Querys* querys_ = nullptr;
 };

@@ -286,4 +286,50 @@ TEST_F(LoginSequence, TheDatabaseButtonOpensTheConfigurationAndTheNewDatabaseIsU
   EXPECT_EQ(frame->GetDatabase()->GetServer(), second);
 }
 
+TEST_F(LoginSequence, ADatabaseConfiguredDuringTheSessionIsUsedFromTheNextLoginOnly) {
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  OpenFrame();
+  FirstStart();
+  ASSERT_TRUE(frame->IsLoggedIn());
+  const wxString second = veldrix::JoinPath(folders.programFolder(), "druga.db");
+
+  // The settings tab's "Skonfiguruj połączenie..." while logged in: a new database
+  // is created, which makes it the configured connection.
+  ModalScript script;
+  const auto type = [](wxDialog* dialog, const char* name, const wxString& text) {
+    dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(name, dialog))->SetValue(text);
+  };
+  script.Then("DatabaseConfigDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, kDbConfigAdmin); })
+      .Then("AdministratorAuthorizationDialog",
+            [&](wxDialog* dialog) {
+              type(dialog, "userField", "admin");
+              type(dialog, "passwordField", "tajne-haslo-1");
+              ModalScript::Click(dialog, wxID_OK);
+            })
+      .Then("DatabaseConfigDialog", [&](wxDialog* dialog) {
+        auto* config = dynamic_cast<DatabaseConfigDialog*>(dialog);
+        ASSERT_NE(config, nullptr);
+        type(dialog, "databaseField", "druga");
+        wxCommandEvent create(wxEVT_BUTTON, kDbConfigCreate);
+        config->GetEventHandler()->ProcessEvent(create);
+        EXPECT_TRUE(WaitFor([&] { return !config->IsBusy(); }, 60000));
+        ModalScript::Click(dialog, wxID_CLOSE);
+      });
+  EXPECT_TRUE(frame->ShowDatabaseConfigDialog());
+  EXPECT_TRUE(script.Done()) << script.Remaining();
+  ASSERT_TRUE(wxFileExists(second));
+  // Until the next login the tabs and modules of this session keep to its database.
+  EXPECT_EQ(AppState().GetActiveConnectionInfo().server, database);
+  EXPECT_TRUE(frame->GetActiveConnection().Contains(database));
+
+  ModalScript again;
+  again.Then("AuthSetupDialog", CreateAdministratorStep("anna", "haslo-anny-1", "haslo-anny-1"))
+      .Then("AuthLoginDialog", LogInStep("anna", "haslo-anny-1"));
+  frame->Logout();
+  EXPECT_TRUE(again.Done()) << again.Remaining();
+  ASSERT_TRUE(frame->IsLoggedIn());
+  EXPECT_EQ(AppState().GetActiveConnectionInfo().server, second);
+  EXPECT_EQ(frame->GetDatabase()->GetServer(), second);
+}
+
 }  // namespace
