@@ -139,10 +139,13 @@ void ArticleCustomFieldsPanel::BuildControls(const wxString& title) {
 
   auto* previewColumn = new wxBoxSizer(wxVERTICAL);
   previewColumn->Add(new wxStaticText(this, wxID_ANY, _("Podgląd")), 0, wxBOTTOM, 5);
-  preview_ = new wxPropertyGrid(this, wxID_ANY, wxDefaultPosition, wxSize(340, 320),
+  preview_ = new wxPropertyGrid(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 wxPG_SPLITTER_AUTO_CENTER | wxPG_DEFAULT_STYLE, "preview");
+  // The preview gives way first in a narrow window, so that the editor's buttons
+  // keep their width; the two share any room beyond that.
+  preview_->SetMinSize(wxSize(200, 320));
   previewColumn->Add(preview_, 1, wxEXPAND);
-  columns->Add(previewColumn, 0, wxEXPAND | wxALL, 5);
+  columns->Add(previewColumn, 1, wxEXPAND | wxALL, 5);
 
   sizer->Add(columns, 1, wxEXPAND | wxALL, 5);
   SetSizer(sizer);

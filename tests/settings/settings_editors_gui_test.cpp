@@ -364,6 +364,20 @@ class CustomFieldsPageTest : public EditorTest {
   ArticleCustomFieldsPanel* page = nullptr;
 };
 
+TEST_F(CustomFieldsPageTest, TheButtonsKeepTheirWidthInTheSmallestMainWindow) {
+  Open();
+  // What the settings tree leaves of a main window at its smallest, 1024 pixels.
+  frame->SetClientSize(820, 620);
+  frame->Layout();
+  PumpEvents(100);
+  for (const char* name : {"nowe", "zapisz", "usun"}) {
+    auto* button = Find<wxButton>(name);
+    EXPECT_GE(button->GetSize().x, button->GetBestSize().x) << name;
+    EXPECT_LE(button->GetRect().GetRight(), page->GetClientSize().x) << name;
+  }
+  SaveSettledScreenshot(frame, "settings_custom_fields_narrow");
+}
+
 TEST_F(CustomFieldsPageTest, DefinesAFieldWithItsColumnAndPreview) {
   Open();
   auto* key = Find<wxTextCtrl>("klucz");
