@@ -1,7 +1,6 @@
 #include "danefirmy/company_record.h"
 
 #include "app/common/i18n.h"
-#include "sqldata/dv_model.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 #include "sqldata/sql_value.h"
@@ -109,38 +108,6 @@ bool VariantToBool(const wxVariant& value) {
   if (value.GetType() == "bool") return value.GetBool();
   const wxString text = value.GetString().Lower();
   return text == "1" || text == "true" || text == "t" || text == "yes" || text == "y";
-}
-
-std::vector<CompanyAccountRow> AccountRowsFromModel(const DVModel& model) {
-  std::vector<CompanyAccountRow> rows;
-  if (model.GetColumnCount() < AccountColCount) return rows;
-  auto text = [&](int row, unsigned int column) {
-    wxVariant value;
-    model.GetValueByRow(value, row, column);
-    return value.GetString();
-  };
-  auto flag = [&](int row, unsigned int column) {
-    wxVariant value;
-    model.GetValueByRow(value, row, column);
-    return VariantToBool(value);
-  };
-  for (int row = 0; row < model.rowCount; ++row) {
-    CompanyAccountRow account;
-    account.domyslny = flag(row, AccountColDomyslny);
-    account.nazwa = text(row, AccountColNazwa);
-    account.numer = text(row, AccountColNumer);
-    account.nazwaBanku = text(row, AccountColBank);
-    account.waluta = text(row, AccountColWaluta);
-    account.swift = text(row, AccountColSwift);
-    account.iban = text(row, AccountColIban);
-    account.aktywny = flag(row, AccountColAktywny);
-    account.opis = text(row, AccountColOpis);
-    account.rodzaj = text(row, AccountColRodzaj);
-    long id = 0;
-    account.idRachunku = text(row, AccountColId).ToLong(&id, 10) ? id : 0;
-    rows.push_back(account);
-  }
-  return rows;
 }
 
 int NumberingMonth(const wxDateTime& date) { return static_cast<int>(date.GetMonth()) + 1; }
@@ -281,6 +248,16 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
   }
   for (long removed : request.removedAccountIds) {
     if (!Run("delete from firma_rachunek where id_rachunku=?", {SqlValue(static_cast<int>(removed))})) return false;
+  }
+  const CompanyLogoUpdate& logo = request.logo;
+  if (logo.action == CompanyLogoUpdate::Action::Clear &&
+      !Run("update firma set logo_base64='',logo_format='png',logo_size=0 where id_firmy=?", {idValue})) {
+    return false;
+  }
+  if (logo.action == CompanyLogoUpdate::Action::Store &&
+      !Run("update firma set logo_base64=?,logo_format=?,logo_size=? where id_firmy=?",
+           {logo.base64, logo.format, SqlValue(static_cast<int>(logo.size)), idValue})) {
+    return false;
   }
   outcome->companyId = wxString::Format("%d", static_cast<int>(companyId));
   return true;

@@ -7,10 +7,10 @@
 #include <wx/datetime.h>
 #include <wx/string.h>
 
+#include <cstddef>
 #include <functional>
 #include <vector>
 
-class DVModel;
 class SQLData;
 class wxVariant;
 struct SqlValue;
@@ -96,8 +96,16 @@ enum AccountModelColumn : unsigned int {
 // "yes" and "y" (any case) are true.
 bool VariantToBool(const wxVariant& value);
 
-// The account rows held by a model laid out as AccountModelColumn.
-std::vector<CompanyAccountRow> AccountRowsFromModel(const DVModel& model);
+
+// What a save does with the logo columns of the row (written only where the
+// table has them).
+struct CompanyLogoUpdate {
+  enum class Action { Keep, Clear, Store };
+  Action action = Action::Keep;
+  wxString base64;  // the PNG as Base64, for Store
+  wxString format = "png";
+  std::size_t size = 0;  // the byte count base64 decodes to
+};
 
 // Everything a save needs besides the database.
 struct CompanySaveRequest {
@@ -109,6 +117,7 @@ struct CompanySaveRequest {
   wxDateTime loadedValidFrom;
   std::vector<CompanyAccountRow> accounts;
   std::vector<long> removedAccountIds;
+  CompanyLogoUpdate logo;
 };
 
 struct CompanySaveOutcome {

@@ -97,25 +97,6 @@ bool ParsePaymentTerm(const wxString& text, int* days) {
   return true;
 }
 
-bool IsValidBankAccount(const wxString& number) {
-  wxString text(number);
-  text.Trim(true).Trim(false);
-  if (text.empty()) return true;
-  text.MakeUpper();
-  text.Replace(" ", "");
-  text.Replace("-", "");
-  if (text.StartsWith("PL")) text.Remove(0, 2);
-  if (text.length() != 26) return false;
-  for (wxUniChar c : text) {
-    if (!IsAsciiDigit(c)) return false;
-  }
-  // The two check digits move behind the country code ("PL" is 25 21).
-  const wxString rearranged = text.Mid(2) + "2521" + text.Left(2);
-  int remainder = 0;
-  for (wxUniChar c : rearranged) remainder = (remainder * 10 + static_cast<int>(c.GetValue() - '0')) % 97;
-  return remainder == 1;
-}
-
 bool CheckCompanyFields(const CompanyValidationFields& fields, CompanyValidationFailure* failure) {
   const bool polish = fields.kraj == "PL";
   if (IsBlank(fields.nazwa)) return Fail(failure, 1, _("Nazwa firmy nie może być pusta."), CompanyField::Nazwa);

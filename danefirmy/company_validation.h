@@ -4,6 +4,8 @@
 // Pure functions: no display, no database.
 #pragma once
 
+#include "danefirmy/bank_account.h"
+
 #include <wx/string.h>
 
 // Only the characters "0" to "9" of the text, in their order.
@@ -21,9 +23,6 @@ bool IsValidEmailAddress(const wxString& email);
 // The whole text as a decimal number from 0 to INT_MAX; *days gets it. The number is
 // stored in an int column, so larger values are refused rather than cut.
 bool ParsePaymentTerm(const wxString& text, int* days);
-// An empty (or blank) number, or a Polish account number (NRB, with or without "PL",
-// blanks and hyphens) whose IBAN check gives 1.
-bool IsValidBankAccount(const wxString& number);
 
 // The form fields that the company check reads, as the user typed them.
 struct CompanyValidationFields {

@@ -3,6 +3,7 @@
 #include "danefirmy/dane_firmy.h"
 
 #include "app/common/i18n.h"
+#include "company/company_lookup.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "danefirmy/sash_rules.h"
@@ -20,7 +21,7 @@
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
 #include <wx/splitter.h>
-#include <wx/statbmp.h>
+#include <wx/generic/statbmpg.h>
 #include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -31,7 +32,6 @@
 namespace {
 
 const wxWindowID kCompanyListId = wxWindow::NewControlId();
-const wxWindowID kAccountListId = wxWindow::NewControlId();
 const wxWindowID kHistoryListId = wxWindow::NewControlId();
 
 const char* const kCountries[] = {"PL", "DE", "CZ", "SK", "AT", "FR", "IT", "NL", "BE", "ES", "GB", "UA"};
@@ -125,10 +125,12 @@ DaneFirmy::DaneFirmy(wxWindow* parent, int, const wxPoint& pos, const wxSize& si
   ShowFirstAccount();
   modified_ = false;
   loading_ = false;
+  UpdateLogoPreview();
   CallAfter(&DaneFirmy::SizeAfterConstruction);
 }
 
 DaneFirmy::~DaneFirmy() {
+  if (lookupTarget_) lookupTarget_->Detach();
   companyModel_->Clear(false);
   accountModel_->Clear(false);
   historyModel_->Clear(false);
@@ -169,25 +171,30 @@ void DaneFirmy::BuildWindow() {
 
   auto* header = new wxBoxSizer(wxHORIZONTAL);
   auto* titles = new wxBoxSizer(wxVERTICAL);
-  titleLabel_ = new wxStaticText(form_, wxID_ANY, _("Nowa firma"));
+  // A long name is cut with an ellipsis before the logo box; its tooltip holds it whole.
+  titleLabel_ = new wxStaticText(form_, wxID_ANY, _("Nowa firma"), wxDefaultPosition, wxDefaultSize,
+                                 wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END, "company_title");
   titleLabel_->SetFont(titleLabel_->GetFont().Bold().Larger());
+  titleLabel_->SetMinSize(wxSize(40, titleLabel_->GetTextExtent("Ag").y));
   // A long status line is cut with an ellipsis rather than pushing the logo away.
   statusLabel_ = new wxStaticText(form_, wxID_ANY, _("NIP | Miejscowość | Kraj"), wxDefaultPosition, wxDefaultSize,
                                   wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
   statusLabel_->SetForegroundColour(wxColour(100, 100, 100));
-  titles->Add(titleLabel_);
+  titles->Add(titleLabel_, 0, wxEXPAND);
   titles->Add(statusLabel_, 0, wxEXPAND | wxTOP, 5);
-  header->Add(titles, 1, wxALIGN_CENTER_VERTICAL);
-  logoPanel_ = new wxPanel(form_, wxID_ANY, wxDefaultPosition, wxSize(240, 78));
+  header->Add(titles, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+  logoPanel_ = new wxPanel(form_, wxID_ANY, wxDefaultPosition, wxSize(240, 78), wxTAB_TRAVERSAL, "logo_panel");
   logoPanel_->SetBackgroundColour(form_->GetBackgroundColour());
   auto* logoSizer = new wxBoxSizer(wxHORIZONTAL);
   auto* removeHolder = new wxPanel(logoPanel_, wxID_ANY, wxDefaultPosition, wxSize(24, 24));
   removeHolder->SetBackgroundColour(form_->GetBackgroundColour());
   removeLogoButton_ = new wxButton(removeHolder, wxID_ANY, "X", wxDefaultPosition, wxSize(24, 24),
-                                   wxBORDER_NONE | wxBU_EXACTFIT);
+                                   wxBORDER_NONE | wxBU_EXACTFIT, wxDefaultValidator, "logo_remove");
   removeLogoButton_->SetToolTip(_("Usuń logo"));
   removeLogoButton_->Hide();
-  logoPreview_ = new wxStaticBitmap(logoPanel_, wxID_ANY, wxNullBitmap, wxDefaultPosition, wxSize(210, 72));
+  // The generic control has a window of its own, so it takes clicks and drops.
+  logoPreview_ = new wxGenericStaticBitmap(logoPanel_, wxID_ANY, wxNullBitmap, wxDefaultPosition, wxSize(210, 72),
+                                           0, "logo_preview");
   logoSizer->Add(removeHolder, 0, wxRIGHT, 4);
   logoSizer->Add(logoPreview_, 1, wxEXPAND);
   logoPanel_->SetSizer(logoSizer);
@@ -304,16 +311,17 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
 
 wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
   auto* page = new wxPanel(parent);
+  accountsPage_ = page;
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   auto* grid = LabelledGrid(2);
   auto add = [&](const wxString& label, wxWindow* control) { AddLabelled(grid, page, label, control); };
-  accNazwa_ = new wxTextCtrl(page, wxID_ANY);
-  accNumer_ = new wxTextCtrl(page, wxID_ANY);
-  accBank_ = new wxTextCtrl(page, wxID_ANY);
+  accNazwa_ = NewText(page, "rachunek_nazwa");
+  accNumer_ = NewText(page, "rachunek_numer");
+  accBank_ = NewText(page, "rachunek_bank");
   accWaluta_ = ReadOnlyCombo(page, "rachunek_waluta", Choices(kCurrencies, WXSIZEOF(kCurrencies)));
-  accSwift_ = new wxTextCtrl(page, wxID_ANY);
-  accIban_ = new wxTextCtrl(page, wxID_ANY);
-  accOpis_ = new wxTextCtrl(page, wxID_ANY, wxString(), wxDefaultPosition, wxSize(-1, 48), wxTE_MULTILINE);
+  accSwift_ = NewText(page, "rachunek_swift");
+  accIban_ = NewText(page, "rachunek_iban");
+  accOpis_ = NewText(page, "rachunek_opis", wxString(), wxSize(-1, 48), wxTE_MULTILINE);
   add(_("Nazwa"), accNazwa_);
   add(_("Numer"), accNumer_);
   add(_("Bank"), accBank_);
@@ -323,23 +331,28 @@ wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
   add(_("Opis"), accOpis_);
   grid->AddSpacer(0);
   auto* checks = new wxBoxSizer(wxHORIZONTAL);
-  accDomyslny_ = new wxCheckBox(page, wxID_ANY, _("Domyslny"));
-  accAktywny_ = new wxCheckBox(page, wxID_ANY, _("Aktywny"));
+  accDomyslny_ = NewCheck(page, _("Domyslny"), "rachunek_domyslny");
+  accAktywny_ = NewCheck(page, _("Aktywny"), "rachunek_aktywny");
+  accAktywny_->SetValue(true);
   checks->Add(accDomyslny_, 0, wxRIGHT, 12);
   checks->Add(accAktywny_);
   grid->Add(checks, 0, wxALIGN_CENTER_VERTICAL);
   sizer->Add(grid, 0, wxEXPAND | wxALL, 10);
 
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  accNew_ = new wxButton(page, wxID_ANY, _("Nowy"));
-  accApply_ = new wxButton(page, wxID_ANY, _("Dodaj"));
-  accRemove_ = new wxButton(page, wxID_ANY, _("Usuń"));
+  accNew_ = new wxButton(page, wxID_ANY, _("Nowy"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                         "rachunek_nowy");
+  accApply_ = new wxButton(page, wxID_ANY, _("Dodaj"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                           "rachunek_dodaj");
+  accRemove_ = new wxButton(page, wxID_ANY, _("Usuń"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                            "rachunek_usun");
   buttons->Add(accNew_, 0, wxRIGHT, 5);
   buttons->Add(accApply_, 0, wxRIGHT, 5);
   buttons->Add(accRemove_);
   sizer->Add(buttons, 0, wxLEFT | wxRIGHT, 10);
 
-  accountList_ = NewList(page, kAccountListId);
+  accountList_ = NewList(page, wxID_ANY);
+  accountList_->SetName("rachunki");
   sizer->Add(accountList_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM | wxTOP, 10);
   page->SetSizer(sizer);
   return page;
@@ -412,6 +425,7 @@ void DaneFirmy::BindHandlers() {
   for (wxTextCtrl* text : {nazwaPelna_, regon_, telefon_, email_, www_, ulica_, kod_, wojewodztwo_, naglowek_, stopka_}) {
     text->Bind(wxEVT_TEXT, &DaneFirmy::OnFieldChanged, this);
   }
+  gusButton_->Bind(wxEVT_BUTTON, &DaneFirmy::OnFetchFromGus, this);
   saveButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { host_->OnSave(); });
   cancelButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { host_->OnCancel(); });
   datePicker_->Bind(wxEVT_DATE_CHANGED, [this](wxDateEvent&) { MarkModified(); });
@@ -426,19 +440,14 @@ void DaneFirmy::BindHandlers() {
       UpdateStatusLine();
     });
   }
-  for (wxTextCtrl* text : {uwagi_, accSwift_, accIban_, informacja_, miejsceWystawienia_, termin_, krs_, bdo_, eori_,
-                           gln_, ksefId_, accNazwa_, accNumer_, accBank_, accOpis_}) {
+  for (wxTextCtrl* text : {uwagi_, informacja_, miejsceWystawienia_, termin_, krs_, bdo_, eori_, gln_, ksefId_}) {
     text->Bind(wxEVT_TEXT, &DaneFirmy::OnFieldChanged, this);
   }
-  for (wxComboBox* box : {formaPlatnosci_, waluta_, accWaluta_}) {
+  for (wxComboBox* box : {formaPlatnosci_, waluta_}) {
     box->Bind(wxEVT_COMBOBOX, &DaneFirmy::OnFieldChanged, this);
   }
-  for (wxCheckBox* box : {accAktywny_, accDomyslny_}) {
-    box->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) {
-      MarkModified();
-      UpdateStatusLine();
-    });
-  }
+  BindAccountHandlers();
+  BindLogoHandlers();
 }
 
 void DaneFirmy::LoadLists() {
@@ -516,6 +525,7 @@ void DaneFirmy::UpdateStatusLine() {
   wxString title = nazwa_->GetValue();
   title.Trim(true).Trim(false);
   titleLabel_->SetLabel(title.empty() ? _("Nowa firma") : title);
+  titleLabel_->SetToolTip(title.empty() ? wxString() : title);
 
   auto missing = [](const wxTextCtrl* text) {
     wxString value = text->GetValue();
@@ -543,6 +553,7 @@ void DaneFirmy::UpdateStatusLine() {
 }
 
 wxString DaneFirmy::GetTitleText() const { return titleLabel_->GetLabel(); }
+wxWindow* DaneFirmy::GetTitleLabel() const { return titleLabel_; }
 wxString DaneFirmy::GetStatusText() const { return statusLabel_->GetLabel(); }
 
 void DaneFirmy::OnIdentityFieldChanged(wxCommandEvent&) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/common/custom_notebook_panel.h"
+#include "danefirmy/company_logo.h"
 #include "danefirmy/company_record.h"
 #include "danefirmy/company_validation.h"
 
@@ -13,8 +14,11 @@
 #include <wx/dynarray.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+class CompanyLookupTarget;
+struct CompanyData;
 class DaneFirmyMainPanel;
 class DVModel;
 class ICompanyApplication;
@@ -23,13 +27,14 @@ class SQLData;
 class wxButton;
 class wxCheckBox;
 class wxComboBox;
+class wxDC;
 class wxDatePickerCtrl;
+class wxGenericStaticBitmap;
 class wxNotebook;
 class wxPanel;
 class wxScrolledWindow;
 class wxSplitterEvent;
 class wxSplitterWindow;
-class wxStaticBitmap;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -64,8 +69,18 @@ class DaneFirmy : public CustomNotebookPanel {
   void ShowSelectedCompany();
   void SelectCompanyRow(int row);
   void ShowFirstAccount();
-  void ShowAccount(int row);
   void ResetAccountEditor();
+
+  // Bank accounts: every change stays in the account list until the company is
+  // saved. Shows the selected account row in the account editor.
+  void ShowAccount();
+  // Whether the company's table has the logo columns; logs why not.
+  bool EnsureCompanyLogoColumns();
+  // Checks a chosen or dropped file and takes it as the logo until the save.
+  bool LoadCompanyLogoFromFile(const wxString& path);
+  // Reads the current company's logo from its row or its file in the logo folder.
+  void LoadCompanyLogo();
+  void UpdateLogoPreview();
 
   // Read by tests and by the tab.
   wxDataViewCtrl* GetCompanyList() const { return companyList_; }
@@ -73,6 +88,7 @@ class DaneFirmy : public CustomNotebookPanel {
   DVModel* GetAccountModel() const { return accountModel_.get(); }
   DVModel* GetHistoryModel() const { return historyModel_.get(); }
   wxString GetTitleText() const;
+  wxWindow* GetTitleLabel() const;
   wxString GetStatusText() const;
   // The text field of a validated field (null for CompanyField::None).
   wxWindow* FieldWindow(CompanyField field) const;
@@ -98,9 +114,55 @@ class DaneFirmy : public CustomNotebookPanel {
   void AnnounceNewCompany(const wxString& id);
   ICompanyApplication* Application() const;
 
+  // The account page (dane_firmy_accounts.cpp).
+  void BindAccountHandlers();
+  int SelectedAccountRow() const;
+  void SelectAccountQuietly(const wxDataViewItem& item);
+  CompanyAccountRow ReadAccountEditor() const;
+  void FillAccountEditor();
+  void ShowCurrentAccount();
+  void RemoveSelectedAccount();
+  void StoreAccountFields();
+  wxString GetAccountCurrency() const;
+  // Every account a save writes has a valid number; otherwise the account is shown
+  // with the message and the focus in its number.
+  bool ValidateAccounts();
+  void OnAccountSelected(wxDataViewEvent& event);
+  void OnAccountValueChanged(wxDataViewEvent& event);
+  void OnNewAccount(wxCommandEvent& event);
+  void OnApplyAccount(wxCommandEvent& event);
+  void OnRemoveAccount(wxCommandEvent& event);
+  void OnAccountFieldChanged(wxCommandEvent& event);
+
+  // The logo (dane_firmy_logo.cpp). The logo is read, converted and checked before
+  // the company's transaction, which then writes it with the company.
+  struct LogoSavePlan {
+    CompanyLogoUpdate update;
+    // The company's file in the logo folder is removed (its logo reached the row,
+    // or the logo was removed).
+    bool removeFile = false;
+    // The logo columns are missing: the PNG goes to the company's logo file.
+    bool writeFile = false;
+    std::string pngBytes;
+  };
+  void BindLogoHandlers();
+  wxString LogoCacheDir() const;
+  bool PrepareLogoSave(LogoSavePlan* plan);
+  // After the commit, with the stored company's id; false when the logo file
+  // could not be written (the company is saved).
+  bool FinishLogoSave(const LogoSavePlan& plan, const wxString& companyId);
+  void RemoveLogoFile(const wxString& companyId);
+  void DrawLogoPlaceholder(wxDC& dc, int width);
+  void OnChooseLogo(wxMouseEvent& event);
+  void OnRemoveLogo(wxCommandEvent& event);
+  void OnLogoPreviewSize(wxSizeEvent& event);
+
   void OnCompanySelected(wxDataViewEvent& event);
   void OnIdentityFieldChanged(wxCommandEvent& event);
   void OnFieldChanged(wxCommandEvent& event);
+  // "Pobierz z GUS" (dane_firmy_lookup.cpp): the lookup by the typed NIP and its result.
+  void OnFetchFromGus(wxCommandEvent& event);
+  void OnCompanyLookupResult(bool ok, const CompanyData& data, const wxString& error);
   void OnSashChanging(wxSplitterEvent& event);
   void OnSashChanged(wxSplitterEvent& event);
 
@@ -121,11 +183,14 @@ class DaneFirmy : public CustomNotebookPanel {
   bool loading_ = true;
   // Set while the program moves the list selection, whose events are not the user's.
   bool selecting_ = false;
+  wxString logoFilePath_;
   wxString logoBase64_;
   wxString logoFormat_ = "png";
   bool logoRemoved_ = false;
   std::vector<long> removedAccounts_;
   wxDateTime loadedValidFrom_;
+  // Detached first thing on destruction, so a lookup still running never calls in.
+  std::unique_ptr<CompanyLookupTarget> lookupTarget_;
 
   wxSplitterWindow* splitter_ = nullptr;
   wxDataViewCtrl* companyList_ = nullptr;
@@ -136,7 +201,7 @@ class DaneFirmy : public CustomNotebookPanel {
   wxStaticText* titleLabel_ = nullptr;
   wxStaticText* statusLabel_ = nullptr;
   wxPanel* logoPanel_ = nullptr;
-  wxStaticBitmap* logoPreview_ = nullptr;
+  wxGenericStaticBitmap* logoPreview_ = nullptr;
   wxButton* removeLogoButton_ = nullptr;
   wxNotebook* notebook_ = nullptr;
 
@@ -176,6 +241,9 @@ class DaneFirmy : public CustomNotebookPanel {
   wxButton* accApply_ = nullptr;
   wxButton* accRemove_ = nullptr;
   wxDataViewCtrl* accountList_ = nullptr;
+  wxWindow* accountsPage_ = nullptr;
+  // Set while the account list reacts to its own value change.
+  bool togglingAccount_ = false;
 
   wxCheckBox* pokazujLogo_ = nullptr;
   wxTextCtrl* naglowek_ = nullptr;

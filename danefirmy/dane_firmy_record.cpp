@@ -6,6 +6,7 @@
 #include "app/common/date_text.h"
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
+#include "danefirmy/company_accounts.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "sqldata/dv_model.h"
@@ -159,7 +160,7 @@ bool DaneFirmy::SaveRecord() {
   FreezeIfAny hostLock(host_);
   wxWindowUpdateLocker selfLock(this);
   const wxString id = currentId_;
-  if (!ValidateCompany()) return false;
+  if (!ValidateCompany() || !ValidateAccounts()) return false;
   return SaveCompany(id);
 }
 
@@ -174,6 +175,10 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   if (id != "0") request.loadedValidFrom = loadedValidFrom_;
   request.accounts = AccountRowsFromModel(*accountModel_);
   request.removedAccountIds = removedAccounts_;
+  // A logo that cannot be stored stops the save before anything is written.
+  LogoSavePlan logo;
+  if (!PrepareLogoSave(&logo)) return false;
+  request.logo = logo.update;
 
   CompanySaveOutcome outcome;
   wxString error;
@@ -182,9 +187,13 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
     return false;
   }
   currentId_ = outcome.companyId;
-  if (outcome.created) AnnounceNewCompany(currentId_);
   removedAccounts_.clear();
+  if (outcome.created) AnnounceNewCompany(currentId_);
+  const wxString chosenLogo = logoFilePath_;
+  const bool logoStored = FinishLogoSave(logo, currentId_);
 
+  // The stored record is shown again even when its logo file could not be written,
+  // so that no account row is left marked for a second insert.
   const int row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), currentId_);
   if (companyModel_->rowCount > 0 && row >= 0) {
     currentCompanyItem_ = companyModel_->GetItem(row);
@@ -203,7 +212,14 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
     app->SetWorkingCompanyId(currentId_);
     app->EnableToolbar(true, false);
   }
-  return true;
+  if (!logoStored) {
+    // The chosen file stays the company's logo to store at the next save.
+    logoFilePath_ = chosenLogo;
+    logoRemoved_ = false;
+    UpdateLogoPreview();
+    MarkModified();
+  }
+  return logoStored;
 }
 
 void DaneFirmy::AnnounceNewCompany(const wxString& id) {
@@ -233,13 +249,13 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
   }
   loading_ = true;
   CompanyRecord company;
-  if (CompanyStore(*db_).Load(id, &company)) {
-    removedAccounts_.clear();
-    FillForm(company);
-  }
+  if (CompanyStore(*db_).Load(id, &company)) FillForm(company);
+  // The rows are read again, so the removals made in them are forgotten too.
+  removedAccounts_.clear();
   db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek(currentId_, ""), "");
   loading_ = false;
   ShowFirstAccount();
+  LoadCompanyLogo();
   UpdateStatusLine();
   modified_ = false;
   return true;
@@ -278,71 +294,15 @@ void DaneFirmy::ClearForm(bool focusName) {
   accountModel_->InitStorage();
   accountModel_->Reset(0);
   removedAccounts_.clear();
+  logoFilePath_.clear();
   logoBase64_.clear();
   logoFormat_ = "png";
   logoRemoved_ = false;
+  UpdateLogoPreview();
   UpdateStatusLine();
   currentAccountItem_ = wxDataViewItem();
   if (focusName) nazwa_->SetFocus();
   modified_ = false;
-}
-
-void DaneFirmy::ResetAccountEditor() {
-  const bool wasLoading = loading_;
-  loading_ = true;
-  accountId_ = "0";
-  accountState_.clear();
-  for (wxTextCtrl* text : {accNazwa_, accNumer_, accBank_, accSwift_, accIban_, accOpis_}) text->SetValue(wxString());
-  accWaluta_->SetSelection(0);
-  accDomyslny_->SetValue(false);
-  accAktywny_->SetValue(true);
-  accApply_->SetLabel(_("Dodaj"));
-  accountList_->UnselectAll();
-  loading_ = wasLoading;
-}
-
-void DaneFirmy::ShowAccount(int row) {
-  if (row < 0 || row >= accountModel_->rowCount) return;
-  const bool wasLoading = loading_;
-  loading_ = true;
-  auto text = [&](unsigned int column) {
-    wxVariant value;
-    accountModel_->GetValueByRow(value, row, column);
-    return value.GetString();
-  };
-  auto flag = [&](unsigned int column) {
-    wxVariant value;
-    accountModel_->GetValueByRow(value, row, column);
-    return VariantToBool(value);
-  };
-  accountId_ = text(AccountColId);
-  if (accountId_.empty()) accountId_ = "0";
-  accountState_ = text(AccountColRodzaj);
-  accNazwa_->SetValue(text(AccountColNazwa));
-  accNumer_->SetValue(text(AccountColNumer));
-  accBank_->SetValue(text(AccountColBank));
-  SelectText(accWaluta_, text(AccountColWaluta));
-  accSwift_->SetValue(text(AccountColSwift));
-  accIban_->SetValue(text(AccountColIban));
-  accOpis_->SetValue(text(AccountColOpis));
-  accDomyslny_->SetValue(flag(AccountColDomyslny));
-  accAktywny_->SetValue(flag(AccountColAktywny));
-  accApply_->SetLabel(accountId_ != "0" ? _("Zmień") : _("Dodaj"));
-  loading_ = wasLoading;
-}
-
-void DaneFirmy::ShowFirstAccount() {
-  const bool wasLoading = loading_;
-  loading_ = true;
-  if (accountModel_->rowCount <= 0) {
-    ResetAccountEditor();
-  } else {
-    currentAccountItem_ = accountModel_->GetItem(0);
-    accountList_->Select(currentAccountItem_);
-    ShowAccount(0);
-    accountList_->EnsureVisible(currentAccountItem_);
-  }
-  loading_ = wasLoading;
 }
 
 wxString DaneFirmy::IdOfRow(int row) const {
@@ -429,10 +389,12 @@ void DaneFirmy::DeleteCompany() {
   // The list row decides what is deleted, whatever the form shows meanwhile.
   const wxString id = IdOfRow(row);
   wxString error;
+  EnsureCompanyLogoColumns();
   if (!CompanyStore(*db_).Delete(id, &error)) {
     veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | wxICON_ERROR, this);
     return;
   }
+  RemoveLogoFile(id);
   companyModel_->DeleteRow(currentCompanyItem_);
   if (companyModel_->rowCount > 0) {
     const int next = std::min(row, companyModel_->rowCount - 1);

@@ -1,21 +1,9 @@
 #include "app/nowa_wersja.h"
 
-#include "app/common/worker_registry.h"
-
-NowaWersja::NowaWersja(wxEvtHandler* target, const wxString& version)
-    : wxThread(wxTHREAD_DETACHED), target_(target), version_(version) {}
-
-NowaWersja::~NowaWersja() { veldrix::Workers().UnregisterThread(this); }
+NowaWersja::NowaWersja(wxEvtHandler* target, const wxString& version) : target_(target), version_(version) {}
 
 bool NowaWersja::Start(wxEvtHandler* target, const wxString& version) {
-  auto* thread = new NowaWersja(target, version);
-  veldrix::Workers().RegisterThread(thread);
-  if (thread->Create() != wxTHREAD_NO_ERROR || thread->Run() != wxTHREAD_NO_ERROR) {
-    // A detached thread that never ran is deleted by hand; its destructor unregisters.
-    delete thread;
-    return false;
-  }
-  return true;
+  return veldrix::StartWorker(new NowaWersja(target, version)) == wxTHREAD_NO_ERROR;
 }
 
 wxThread::ExitCode NowaWersja::Entry() {

@@ -1,22 +1,20 @@
-// The update-check thread the main window starts once per program run. It takes
-// part in the application's worker list: registered by its starter before it runs,
-// removed in its destructor.
+// The update-check thread the main window starts once per program run: a worker
+// thread of the application's worker list (app/common/worker_registry.h).
 #pragma once
 
+#include "app/common/worker_registry.h"
+
 #include <wx/string.h>
-#include <wx/thread.h>
 
 class wxEvtHandler;
 
-class NowaWersja : public wxThread {
+class NowaWersja : public veldrix::WorkerThread {
  public:
   // target receives the result as thread event 6000; version is the running
   // program's version text ("0.25.9.a").
   NowaWersja(wxEvtHandler* target, const wxString& version);
-  ~NowaWersja() override;
 
-  // Registers the thread, creates and runs it; on failure the thread is deleted and
-  // unregistered and false is returned.
+  // Registers the thread, creates and runs it; false when it cannot start.
   static bool Start(wxEvtHandler* target, const wxString& version);
 
   const wxString& RunningVersion() const { return version_; }

@@ -1,7 +1,6 @@
 #include "app/program_database.h"
 
 #include "app/common/i18n.h"
-#include "app/common/number_text.h"
 #include "db/connection_info.h"
 #include "dbsetup/database_probe.h"
 #include "dbsetup/initial_database.h"
@@ -54,11 +53,9 @@ bool PrepareProgramDatabaseFor(const wxString& connection, const DbConnectionInf
   const bool structureOk = db->SprawdzBazeDanych(checkText);
   if (structureOk || prepared.isSqlite) db->IniciujBazeDanych();
 
+  // Read with every digit: the list shows a SQLite REAL rounded to two decimals.
   double version = 0.0;
-  if (structureOk) {
-    const wxArrayString cells = db->FrameData("select wersja from baza");
-    if (!cells.empty()) veldrix::ParseDecimal(veldrix::ToLocaleDecimalSeparator(cells[0]), &version);
-  }
+  if (structureOk) ReadDatabaseVersion(db, &version);
 
   if (!structureOk) {
     if (prepared.isSqlite && fileExisted) {

@@ -12,13 +12,12 @@
 #include "auth/user_permission.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "pluginmanager/plugin_manager.h"
+#include "settings/ustawienia_panel.h"
 #include "store/module_store_panel.h"
 
 #include <wx/aui/aui.h>
 #include <wx/dialog.h>
-#include <wx/sizer.h>
 #include <wx/splitter.h>
-#include <wx/stattext.h>
 #include <wx/wupdlock.h>
 
 namespace {
@@ -48,17 +47,6 @@ const ModulePageOpener kKpir{"kpir.view", "Brak uprawnień do KPiR.", "kpir", "k
 const ModulePageOpener kJpkVat{"jpk_vat.view", "Brak uprawnień do JPK_VAT.", "jpk_vat", "jpk_vat.lista", "jpk_vat",
                                "JPK_VAT", "Moduł JPK_VAT wymaga aktualizacji lub jest niedostępny.", "JPK_VAT"};
 
-// The settings tab until the full settings panel exists: its label and caption
-// are the settings tab's, so the closing rules treat it as that tab.
-wxPanel* CreateSettingsTab(wxWindow* parent) {
-  auto* panel = new wxPanel(parent, wxID_ANY);
-  panel->SetLabel(_("Ustawienia"));
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->Add(new wxStaticText(panel, wxID_ANY, _("Ustawienia programu")), 0, wxALL, 20);
-  panel->SetSizer(sizer);
-  return panel;
-}
-
 }  // namespace
 
 bool VeldrixFrame::HasPermission(const wxString& key) const { return UserHasPermission(authService_, key); }
@@ -86,7 +74,7 @@ void VeldrixFrame::OpenSettingsPage() {
     return;
   }
   notebook_->Freeze();
-  wxPanel* panel = CreateSettingsTab(notebook_);
+  auto* panel = new UstawieniaPanel(notebook_, this);
   lastSettingsPanel_ = panel;
   notebook_->AddPage(panel, _("Ustawienia"), false);
   const int index = notebook_->GetPageIndex(panel);

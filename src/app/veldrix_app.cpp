@@ -7,6 +7,7 @@
 #include "app/updater_swap.h"
 #include "app/veldrix_frame.h"
 #include "db/driver_registry.h"
+#include "sqldata/db_log.h"
 
 #include <wx/cmdline.h>
 #include <wx/config.h>
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 VeldrixApp::VeldrixApp() {
   InstallAppState(this);
@@ -60,7 +62,19 @@ void VeldrixApp::OnTerminateSignal(int) {
   }
 }
 
-int VeldrixApp::OnExit() { return 0; }
+// The library is torn down once this returns, so every worker must have left it
+// by then; they stop at their next checkpoint. One that is stuck (a server that
+// stopped answering) keeps the process no longer than a minute: it then ends
+// without the tear-down, as a killed one would, which its transaction survives.
+int VeldrixApp::OnExit() {
+  RequestShutdown();
+  if (!WaitUntilIdle(60000)) {
+    LogDbMessage(wxString::Format("Exit: %zu worker thread(s) still running; leaving without waiting for them.",
+                                  RunningCount()));
+    std::_Exit(0);
+  }
+  return 0;
+}
 
 void VeldrixApp::OnInitCmdLine(wxCmdLineParser& parser) { DescribeCommandLine(parser); }
 

@@ -7,6 +7,7 @@
 
 #include "app/aui_notebook_custom.h"
 #include "danefirmy/company_application.h"
+#include "settings/settings_application.h"
 
 #include <wx/arrstr.h>
 #include <wx/dynarray.h>
@@ -39,7 +40,10 @@ const VeldrixControlIds& ControlIds();
 // The notebook's colour (also the watermark tint).
 extern const wxColour kNotebookColour;
 
-class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompanyEvents {
+class VeldrixFrame : public wxFrame,
+                     public ICompanyApplication,
+                     public ICompanyEvents,
+                     public ISettingsApplication {
  public:
   VeldrixFrame();
   ~VeldrixFrame() override;
@@ -49,7 +53,7 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   void RunLoginFlow(bool atStartup);
   bool PrepareDatabaseOrConfigure(wxString* error, bool interactive);
   bool PrepareProgramDatabase(wxString* error);
-  bool ShowDatabaseConfigDialog();
+  bool ShowDatabaseConfigDialog() override;
   bool ConnectSavedConnection(int index, wxString* error);
   bool NotifyConnectionChosen(int index, wxString* error);
   bool NotifyUpgradeRequired(wxWindow* window, wxString* error);
@@ -87,7 +91,7 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   bool IsUpgradeRequired() const { return upgradeRequired_; }
   AuthService* GetAuthService() const { return authService_; }
   SQLData* GetDatabase() const { return database_; }
-  veldrix::PluginManager* GetPluginManager() const { return pluginManager_; }
+  veldrix::PluginManager* GetPluginManager() const override { return pluginManager_; }
   DashboardPanel* GetStartPage() const { return startPage_; }
   int GetCurrentCompanyIndex() const { return currentCompanyIndex_; }
   size_t GetCompanyCount() const { return companyNames_.size(); }
@@ -101,6 +105,9 @@ class VeldrixFrame : public wxFrame, public ICompanyApplication, public ICompany
   ICompanyEvents* GetCompanyEvents() override;
   // ICompanyEvents: the modules hear of a new company.
   bool NotifyCompanyCreated(int companyId, wxString* error) override;
+  // ISettingsApplication, for the settings tab (frame_settings_services.cpp).
+  wxString DefaultSqliteConnection() override;
+  void AddSettingsPages(wxBookCtrlBase* tree, wxWindow* ledgerPage, int imageIndex) override;
 
   wxAuiManager* GetAuiManager() const { return auiManager_; }
   wxAuiNotebookCustom* GetNotebook() const { return notebook_; }

@@ -192,7 +192,8 @@ bool AuthService::CreateUser(const AuthUser& user, const wxString& password, wxS
     const int changed = Execute(
         "INSERT INTO veldrix_users (username, display_name, password_hash, password_salt, password_iterations, "
         "is_admin, is_active) VALUES (?, ?, ?, ?, ?, ?, ?)",
-        {login, display, hash, salt, iterations, user.is_admin, user.is_active}, &failure);
+        {login, display, SqlValue::Secret(hash), SqlValue::Secret(salt), iterations, user.is_admin, user.is_active},
+        &failure);
     if (changed <= 0) {
       if (error) *error = failure.empty() ? failureText : failure;
       return false;
@@ -243,7 +244,7 @@ bool AuthService::UpdateUser(const wxString& username, const wxString& displayNa
       int iterations = 0;
       if (!HashPassword(newPassword, &hash, &salt, &iterations, error)) return false;
       sql += ", password_hash=?, password_salt=?, password_iterations=?";
-      params.insert(params.end(), {hash, salt, iterations});
+      params.insert(params.end(), {SqlValue::Secret(hash), SqlValue::Secret(salt), iterations});
     }
     sql += " WHERE username=?";
     params.emplace_back(username);

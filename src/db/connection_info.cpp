@@ -243,7 +243,9 @@ wxString BuildConnectionString(const DbConnectionInfo& info) {
       }
     }
   }
-  if (SameText(serverType, "SQLite") && info.server == ServerInputOf(info)) {
+  // SQLite takes its file from "Data Source" only: a file whose typed input differs
+  // from it must still be written there, or the text read back names no database.
+  if (SameText(serverType, "SQLite") && (!info.server.empty() || info.server == ServerInputOf(info))) {
     text << "Data Source=" << info.server << ";Version=3;";
   }
   return text;

@@ -1,6 +1,6 @@
 #include "db/driver_registry.h"
 
-#include <atomic>
+#include <mutex>
 
 DriverRegistry& DriverRegistry::instance() {
   static DriverRegistry registry;
@@ -10,6 +10,7 @@ DriverRegistry& DriverRegistry::instance() {
 void DriverRegistry::add(std::unique_ptr<IDatabaseDriver> driver) {
   if (!driver) return;
   const wxString name = driver->name();
+  std::unique_lock<std::shared_mutex> guard(lock_);
   for (const auto& existing : drivers_) {
     if (existing->name().IsSameAs(name, false)) return;
   }
@@ -17,6 +18,7 @@ void DriverRegistry::add(std::unique_ptr<IDatabaseDriver> driver) {
 }
 
 IDatabaseDriver* DriverRegistry::find(const wxString& name) const {
+  std::shared_lock<std::shared_mutex> guard(lock_);
   for (const auto& driver : drivers_) {
     if (driver->name().IsSameAs(name, false)) return driver.get();
   }
@@ -24,23 +26,21 @@ IDatabaseDriver* DriverRegistry::find(const wxString& name) const {
 }
 
 std::vector<wxString> DriverRegistry::names() const {
+  std::shared_lock<std::shared_mutex> guard(lock_);
   std::vector<wxString> result;
   result.reserve(drivers_.size());
   for (const auto& driver : drivers_) result.push_back(driver->name());
   return result;
 }
 
-namespace {
-std::atomic<bool> g_builtinsRegistered{false};
-}
-
 void RegisterBuiltinDrivers() {
-  if (g_builtinsRegistered.load()) return;
-  DriverRegistry& registry = DriverRegistry::instance();
-  registry.add(MakeFreeTdsDriver());
-  registry.add(MakeMySqlDriver());
-  registry.add(MakeOracleDriver());
-  registry.add(MakePostgreSqlDriver());
-  registry.add(MakeSqliteDriver());
-  g_builtinsRegistered.store(true);
+  static std::once_flag once;
+  std::call_once(once, [] {
+    DriverRegistry& registry = DriverRegistry::instance();
+    registry.add(MakeFreeTdsDriver());
+    registry.add(MakeMySqlDriver());
+    registry.add(MakeOracleDriver());
+    registry.add(MakePostgreSqlDriver());
+    registry.add(MakeSqliteDriver());
+  });
 }

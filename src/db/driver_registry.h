@@ -1,10 +1,13 @@
 // The process-wide list of database drivers, filled once with the five built-in
-// engines in a fixed order: SQL Server, MySQL, Oracle, PostgreSQL, SQLite.
+// engines in a fixed order: SQL Server, MySQL, Oracle, PostgreSQL, SQLite. Any
+// thread may register and look up at any time; a registered driver lives as long
+// as the process, so a pointer found stays valid.
 #pragma once
 
 #include "db/db_connection.h"
 
 #include <memory>
+#include <shared_mutex>
 #include <vector>
 
 class DriverRegistry {
@@ -20,11 +23,12 @@ class DriverRegistry {
 
  private:
   DriverRegistry() = default;
+  mutable std::shared_mutex lock_;
   std::vector<std::unique_ptr<IDatabaseDriver>> drivers_;
 };
 
-// Registers the built-in drivers once per process. The first call must finish
-// before other threads use the registry (start-up does it on the GUI thread).
+// Registers the built-in drivers once per process; a caller that arrives while
+// another thread registers them waits until all five are there.
 void RegisterBuiltinDrivers();
 
 // Factories of the built-in drivers, one per engine source file.

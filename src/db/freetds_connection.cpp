@@ -481,8 +481,6 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
       set.columns.push_back(std::move(column));
     }
     if (columns > 0) {
-      set.cells.reserve(static_cast<std::size_t>(columns) * 8192);
-      set.data.reserve(std::max<std::size_t>(static_cast<std::size_t>(columns) * 65536, 1048576));
       while (true) {
         const STATUS row = dbnextrow(proc);
         if (row == FAIL || serverErrorSeen()) {

@@ -80,10 +80,14 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     LibpqConn* conn = api_->PQconnectdb(BuildPgConnInfo(info).utf8_str());
     if (conn && api_->PQstatus(conn) == kLibpqConnectionOk) {
       api_->PQclear(api_->PQexec(conn, "SET client_encoding TO 'UTF8'"));
-      std::lock_guard<std::mutex> cancelGuard(cancelLock_);
-      handle_ = conn;
-      cancel_ = api_->PQgetCancel(conn);
-      return true;
+      if (startSession(conn, error)) {
+        std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+        handle_ = conn;
+        cancel_ = api_->PQgetCancel(conn);
+        return true;
+      }
+      api_->PQfinish(conn);
+      return false;
     }
     if (error) *error = conn ? FromLibpqText(api_->PQerrorMessage(conn)) : wxString("PostgreSQL connection failed.");
     if (conn) api_->PQfinish(conn);
@@ -119,6 +123,22 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
   }
 
  private:
+  // The program writes literals in the SQLite dialect, where a backslash is an
+  // ordinary character (EscapeSqlText only doubles "'"). A server or database whose
+  // default reads it as an escape would let a quoted value end its literal early,
+  // so no session runs without this setting.
+  bool startSession(LibpqConn* conn, wxString* error) {
+    LibpqResult* set = api_->PQexec(conn, "SET standard_conforming_strings = on");
+    const bool ok = set && api_->PQresultStatus(set) == kLibpqCommandOk;
+    if (!ok && error) {
+      wxString reason = set ? FromLibpqText(api_->PQresultErrorMessage(set)) : wxString();
+      if (reason.empty()) reason = FromLibpqText(api_->PQerrorMessage(conn));
+      *error = "PostgreSQL session cannot switch standard_conforming_strings on: " + reason;
+    }
+    if (set) api_->PQclear(set);
+    return ok;
+  }
+
   bool readResult(LibpqResult* pgResult, DbQueryResult* result, wxString* error) {
     const int status = api_->PQresultStatus(pgResult);
     if (status == kLibpqTuplesOk) return readSet(pgResult, result, error);

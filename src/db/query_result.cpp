@@ -1,11 +1,45 @@
 #include "db/query_result.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace {
 const DbCellRef kNullCell{0, -1};
 const char kEmptyText[] = "";
+
+// Blocks from this size on are mapped on their own; smaller ones come from the heap.
+constexpr std::size_t kMappedBlockBytes = 4u << 20;
+constexpr std::size_t kHugePageBytes = 2u << 20;
+
+std::size_t MappedLength(std::size_t bytes) { return (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1); }
 }  // namespace
+
+void* AllocateResultBytes(std::size_t bytes) {
+  if (bytes < kMappedBlockBytes) return ::operator new(bytes);
+  // Mapped one huge page larger, then trimmed to start on a huge-page boundary.
+  const std::size_t length = MappedLength(bytes);
+  void* mapped = ::mmap(nullptr, length + kHugePageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+  const std::uintptr_t aligned = (start + kHugePageBytes - 1) & ~static_cast<std::uintptr_t>(kHugePageBytes - 1);
+  if (aligned > start) ::munmap(mapped, aligned - start);
+  const std::size_t tail = kHugePageBytes - (aligned - start);
+  if (tail > 0) ::munmap(reinterpret_cast<void*>(aligned + length), tail);
+  ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+  return reinterpret_cast<void*>(aligned);
+}
+
+void ReleaseResultBytes(void* block, std::size_t bytes) {
+  if (!block) return;
+  if (bytes < kMappedBlockBytes) {
+    ::operator delete(block);
+    return;
+  }
+  ::munmap(block, MappedLength(bytes));
+}
 
 const char* DbResultSet::cell(int row, int column, int* length) const {
   const DbCellRef* ref = &kNullCell;

@@ -18,6 +18,27 @@ struct DbCellRef {
   int length = -1;
 };
 
+// Memory of the two buffers of a result set. A large result grows into blocks of
+// its own, backed by huge pages where the system offers them: a million rows fill
+// some hundred megabytes, and filling them page by page costs more than reading
+// the rows does.
+void* AllocateResultBytes(std::size_t bytes);
+void ReleaseResultBytes(void* block, std::size_t bytes);
+
+template <typename T>
+struct DbResultAllocator {
+  using value_type = T;
+  DbResultAllocator() = default;
+  template <typename U>
+  DbResultAllocator(const DbResultAllocator<U>&) {}
+  T* allocate(std::size_t count) { return static_cast<T*>(AllocateResultBytes(count * sizeof(T))); }
+  void deallocate(T* block, std::size_t count) { ReleaseResultBytes(block, count * sizeof(T)); }
+  template <typename U>
+  bool operator==(const DbResultAllocator<U>&) const { return true; }
+  template <typename U>
+  bool operator!=(const DbResultAllocator<U>&) const { return false; }
+};
+
 struct DbResultSet {
   // Cell offsets are 32-bit: a driver stops reading before the buffer could overflow them.
   static constexpr std::size_t kMaxDataBytes = 0x7fffffffu - 0x1000000u;
@@ -31,8 +52,8 @@ struct DbResultSet {
 
   std::vector<DbColumn> columns;
   int rowCount = 0;
-  std::vector<DbCellRef> cells;
-  std::vector<char> data;
+  std::vector<DbCellRef, DbResultAllocator<DbCellRef>> cells;
+  std::vector<char, DbResultAllocator<char>> data;
 
   // The bytes of a cell (not terminated), or null for NULL and for a cell outside
   // the set; *length receives the byte count (0 for NULL).

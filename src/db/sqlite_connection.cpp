@@ -1,10 +1,14 @@
 // The SQLite engine behind IDbConnection, on the sqlite3 C interface. SQLData works
 // on SQLite through its own wrapper; this connection serves the code that probes,
 // tests and prepares a database through OpenConnection.
+#include "app/common/private_file.h"
 #include "db/driver_registry.h"
 #include "db/locked_connection.h"
+#include "db/sqlite_functions.h"
 
 #include <sqlite3.h>
+
+#include <wx/filefn.h>
 
 #include <mutex>
 
@@ -27,11 +31,17 @@ class SqliteConnection : public LockedConnection<sqlite3> {
       if (error) *error = "SQLite file path is empty.";
       return false;
     }
+    // A new file is the user's only, as SQLData creates it (journals follow its mode).
+    if (!path.StartsWith(":") && !path.StartsWith("file:") && !wxFileExists(path)) veldrix::CreatePrivateFile(path);
     sqlite3* opened = nullptr;
-    const int rc = sqlite3_open_v2(path.utf8_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // The connection's own lock already serialises every call on the handle, so
+    // SQLite's per-call mutex is left out (sqlite3_interrupt needs none).
+    const int rc = sqlite3_open_v2(path.utf8_str(), &opened,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc == SQLITE_OK && opened) {
       handle_ = opened;
       sqlite3_busy_timeout(handle_, 5000);
+      RegisterSqliteFunctions(handle_);
       return true;
     }
     if (error) {
@@ -80,11 +90,12 @@ class SqliteConnection : public LockedConnection<sqlite3> {
       while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         ++set.rowCount;
         for (int c = 0; c < columnCount; ++c) {
-          if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
+          const unsigned char* text = sqlite3_column_text(statement, c);
+          // No text is NULL, or a conversion that ran out of memory: the type tells.
+          if (!text && sqlite3_column_type(statement, c) == SQLITE_NULL) {
             set.appendNull();
             continue;
           }
-          const unsigned char* text = sqlite3_column_text(statement, c);
           const int bytes = sqlite3_column_bytes(statement, c);
           set.appendCell(text ? reinterpret_cast<const char*>(text) : "", text && bytes > 0 ? bytes : 0);
         }

@@ -2,21 +2,25 @@
 
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "app/common/private_file.h"
 #include "app/common/worker_registry.h"
 #include "dbsetup/append_db_log.h"
 #include "dbsetup/baza_skrypt.h"
+#include "dbsetup/database_probe.h"
 #include "dbsetup/schema_checks.h"
 #include "dbsetup/schema_version.h"
 #include "sqldata/sql_data.h"
 
+#include <wx/dir.h>
 #include <wx/filename.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <atomic>
+#include <ctime>
 
 namespace {
 
@@ -50,23 +54,71 @@ bool RemoveSqliteFiles(const wxString& path) {
   return !wxFileName::FileExists(path) || wxRemoveFile(path);
 }
 
-// Renames the finished file onto the target (atomic within one folder) and makes
-// the rename durable. Never replaces a file that appeared meanwhile.
-bool MoveIntoPlace(const wxString& from, const wxString& to, wxString* error) {
-  if (wxFileName::FileExists(to)) {
-    *error = "target file already exists";
-    return false;
+const char kWorkFileTag[] = ".tworzenie";
+
+// The file a create run builds a new SQLite database in, a name of its own. The run
+// holds a lock on it while it works, which tells a later run a file being built
+// from one that a killed run left behind.
+class CreationWorkFile {
+ public:
+  CreationWorkFile() = default;
+  CreationWorkFile(const CreationWorkFile&) = delete;
+  CreationWorkFile& operator=(const CreationWorkFile&) = delete;
+  // Closed only after SQLite has closed the file: closing any descriptor of a file
+  // drops the locks SQLite holds on it in this process.
+  ~CreationWorkFile() { Release(); }
+
+  bool Create(const wxString& databaseFile) {
+    path_ = SqliteCreationPath(databaseFile);
+    fd_ = ::open(path_.fn_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd_ < 0) return false;
+    ::flock(fd_, LOCK_EX);
+    return true;
   }
-  if (std::rename(from.fn_str(), to.fn_str()) != 0) {
-    *error = wxString::FromUTF8(std::strerror(errno));
-    return false;
+  void Release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
   }
-  const int folder = ::open(wxFileName(to).GetPath().fn_str(), O_RDONLY | O_DIRECTORY);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
+  const wxString& path() const { return path_; }
+
+ private:
+  wxString path_;
+  int fd_ = -1;
+};
+
+// Removes the work files of create runs that ended without cleaning up: those no
+// live run holds locked. Runs of this process are alive by definition (and a
+// descriptor opened here on their file would drop their SQLite locks); a file
+// younger than a minute may still be on its way to being locked.
+void RemoveAbandonedWorkFiles(const wxString& databaseFile) {
+  const wxFileName database(databaseFile);
+  const wxString folder = database.GetPath();
+  const wxString prefix = database.GetFullName() + kWorkFileTag;
+  const wxString ownRuns = wxString::Format(".%ld.", static_cast<long>(::getpid()));
+  for (const wxString& name : veldrix::SortedFolderEntries(folder, wxDIR_FILES | wxDIR_HIDDEN, prefix + "*")) {
+    if (name.EndsWith("-journal") || name.EndsWith("-wal") || name.EndsWith("-shm")) continue;
+    if (name.Mid(prefix.length()).StartsWith(ownRuns)) continue;
+    const wxString path = veldrix::JoinPath(folder, name);
+    const int fd = ::open(path.fn_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat info {};
+    const bool settled = ::fstat(fd, &info) == 0 && (info.st_size > 0 || info.st_mtime + 60 < std::time(nullptr));
+    if (settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      AppendDbLog("Create: removing the work file of an earlier run: " + path);
+      RemoveSqliteFiles(path);
+    }
+    ::close(fd);
   }
-  return true;
+}
+
+// Opens the run's transaction. A run never goes on without one: a failure half-way
+// would leave half of the statements applied.
+bool BeginRunTransaction(SQLData& db, const wxString& logPrefix, wxString* error) {
+  db.StartTransaction();
+  if (!db.errorFlag) return true;
+  *error = _("Nie udało się rozpocząć transakcji: ") + db.lastError;
+  AppendDbLog(logPrefix + "cannot begin the transaction: " + db.lastError);
+  return false;
 }
 
 // The upgrade steps of the program and of every module folder, in the order in
@@ -125,15 +177,17 @@ void PostDbWorkerEvent(wxEvtHandler* sink, int progress, const wxString& text, l
   sink->QueueEvent(event.Clone());
 }
 
-wxString SqliteCreationPath(const wxString& databaseFile) { return databaseFile + ".tworzenie"; }
+wxString SqliteCreationPath(const wxString& databaseFile) {
+  static std::atomic<unsigned> runs{0};
+  return wxString::Format("%s%s.%ld.%u", databaseFile, kWorkFileTag, static_cast<long>(::getpid()), ++runs);
+}
 
 MyThread::MyThread(wxEvtHandler* sink, bool update, const wxString& database)
-    : wxThread(wxTHREAD_DETACHED), sink_(sink), database_(database), update_(update) {
+    : sink_(sink), database_(database), update_(update) {
   SQLData probe(database_);
   engine_ = probe.GetEngine();
 }
 
-MyThread::~MyThread() { veldrix::Workers().UnregisterThread(this); }
 
 wxThread::ExitCode MyThread::Entry() {
   AppendDbLog(wxString::Format("DB worker start. aktualizacja=%d, db='%s'", update_ ? 1 : 0, database_));
@@ -162,8 +216,16 @@ void MyThread::RunCreate() {
   if (fileExisted || SameEngine(engine_, "SQL Server")) {
     SQLData check(database_);
     if (check.IniciujBazeDanych()) {
-      const bool hasBase = TableExists(&check, "baza");
+      bool hasBase = false;
+      wxString probeError;
+      const bool probed = ProbeTable(&check, "baza", &hasBase, &probeError);
       check.ZamknijBazeDanych();
+      if (!probed) {
+        // Unknown is not "no table": nothing is created over the database or reset in it.
+        AppendDbLog("Create: cannot tell whether the database holds the base table: " + probeError);
+        Send(DbWorkerProgressEnd, _("Nie udało się sprawdzić struktury bazy danych:\n") + probeError, DbWorkerError);
+        return;
+      }
       if (hasBase) {
         AppendDbLog("Create skipped: DB already contains base table.");
         Send(DbWorkerProgressEnd, _("Baza danych już istnieje. Pomijam tworzenie."), DbWorkerInformation);
@@ -214,25 +276,34 @@ void MyThread::RunCreate() {
     AppendDbLog("Create: SQL Server partial schema reset finished.");
   }
 
-  // A new SQLite file is built under another name and renamed into place after
-  // the commit: a run that is killed half-way leaves no file the program would
-  // open as its database, only a leftover that the next run clears.
+  // A new SQLite file is built under a name of this run's own and moved into place
+  // after the commit: a run that is killed half-way leaves no file the program
+  // would open as its database, only a leftover that a later run clears, and two
+  // runs at once never build in the same file.
   const bool buildAside = sqlite && !fileExisted && !file.empty();
-  const wxString workFile = buildAside ? SqliteCreationPath(file) : wxString();
-  if (buildAside) RemoveSqliteFiles(workFile);
+  CreationWorkFile work;
+  if (buildAside) {
+    RemoveAbandonedWorkFiles(file);
+    if (!work.Create(file)) {
+      AppendDbLog("Create: cannot create the work file " + work.path());
+      Send(DbWorkerProgressEnd, _("Nie udało się zapisać pliku bazy danych: ") + file, DbWorkerError);
+      return;
+    }
+  }
+  const wxString workFile = work.path();
 
   wxString error;
   bool failed = false;
   {
     SQLData db(buildAside ? workFile : database_);
     db.IniciujBazeDanych();
-    db.StartTransaction();
-    bool transactionOpen = true;
+    bool transactionOpen = BeginRunTransaction(db, "Create: ", &error);
+    failed = !transactionOpen;
 
     const int count = static_cast<int>(script.GetCount());
     const int step = DbWorkerProgressEnd / count;
     int acc = 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !failed; ++i) {
       if (StopRequested()) {
         AppendDbLog("Create interrupted (shutdown/TestDestroy). Rolling back.");
         error = _("Operacja przerwana.");
@@ -244,9 +315,19 @@ void MyThread::RunCreate() {
 
       const wxString& name = script.names[i];
       const int kind = script.kinds[i];
-      if (kind == ScriptStatementTable && TableExists(&db, name)) {
-        AppendDbLog("Create: table already exists, skipping '" + name + "'");
-        continue;
+      if (kind == ScriptStatementTable) {
+        bool exists = false;
+        wxString probeError;
+        if (!ProbeTable(&db, name, &exists, &probeError)) {
+          error = StatementErrorText(name, probeError, TableExistsSql(engine_, name));
+          AppendDbLog("Create: cannot tell whether table '" + name + "' exists: " + probeError);
+          failed = true;
+          break;
+        }
+        if (exists) {
+          AppendDbLog("Create: table already exists, skipping '" + name + "'");
+          continue;
+        }
       }
       const wxString text = FillStatementPlaceholders(name, script.sql[i], kind, script.version, wxString());
       wxString table, column;
@@ -292,15 +373,24 @@ void MyThread::RunCreate() {
     db.ZamknijBazeDanych();
   }
 
+  bool builtElsewhere = false;
   if (!failed && buildAside) {
     wxString moveError;
-    if (!MoveIntoPlace(workFile, file, &moveError)) {
+    if (!veldrix::MoveWithoutReplacing(workFile, file, &builtElsewhere, &moveError)) {
       AppendDbLog("Create: cannot move the new database file into place: " + moveError);
       error = _("Nie udało się zapisać pliku bazy danych: ") + file;
       failed = true;
     }
   }
+  work.Release();
 
+  if (builtElsewhere) {
+    // Another run finished first; its database stays, this run's copy goes.
+    RemoveSqliteFiles(workFile);
+    AppendDbLog("Create skipped: another run has created the database meanwhile.");
+    Send(DbWorkerProgressEnd, _("Baza danych już istnieje. Pomijam tworzenie."), DbWorkerInformation);
+    return;
+  }
   if (failed) {
     if (buildAside) {
       AppendDbLog(RemoveSqliteFiles(workFile) ? "Create rollback: DB file removed."
@@ -344,8 +434,7 @@ void MyThread::RunUpdate() {
   db.IniciujBazeDanych();
   db.InsertData("CREATE TABLE IF NOT EXISTS baza_modul (modul VARCHAR(100) PRIMARY KEY, wersja REAL NOT NULL DEFAULT 0)");
   double dbVersion = 0;
-  const wxArrayString cells = db.FrameData("select " + VersionColumnSql(engine_, "wersja") + " from baza");
-  if (!cells.empty()) ParseSchemaVersion(cells[0], &dbVersion);
+  ReadDatabaseVersion(&db, &dbVersion);
   AppendDbLog("Update: current database version " + FormatVersionFixed(dbVersion, 4));
 
   for (const auto& upgrade : steps) {
@@ -364,13 +453,12 @@ void MyThread::RunUpdate() {
     return;
   }
 
-  db.StartTransaction();
-  bool transactionOpen = true;
+  wxString error;
+  bool transactionOpen = BeginRunTransaction(db, "Update: ", &error);
+  bool failed = !transactionOpen;
   const int step = DbWorkerProgressEnd / pending;
   int done = 0;
   int acc = 0;
-  wxString error;
-  bool failed = false;
   for (size_t s = 0; s < steps.size() && !failed; ++s) {
     const BazaSkrypt& upgrade = *steps[s];
     if (!VersionAbove(upgrade.version, baseOf(upgrade))) continue;
@@ -411,15 +499,5 @@ void MyThread::RunUpdate() {
 
 MyThread* StartDbWorker(wxEvtHandler* sink, bool update, const wxString& database) {
   auto* thread = new MyThread(sink, update, database);
-  if (thread->Create() != wxTHREAD_NO_ERROR) {
-    delete thread;
-    return nullptr;
-  }
-  veldrix::Workers().RegisterThread(thread);
-  if (thread->Run() != wxTHREAD_NO_ERROR) {
-    // The destructor takes it off the registry again.
-    delete thread;
-    return nullptr;
-  }
-  return thread;
+  return veldrix::StartWorker(thread) == wxTHREAD_NO_ERROR ? thread : nullptr;
 }

@@ -3,9 +3,10 @@
 // that started it through DbWorkerEvent (wxEVT_THREAD, id 9099).
 #pragma once
 
+#include "app/common/worker_registry.h"
+
 #include <wx/event.h>
 #include <wx/string.h>
-#include <wx/thread.h>
 
 // Id of the worker's thread events. The event's int is the progress (0 to 10000;
 // 10000 ends the run, 9999 is sent while the last statement runs), its string the
@@ -24,13 +25,12 @@ enum DbWorkerEventKind : long {
 void PostDbWorkerEvent(wxEvtHandler* sink, int progress, const wxString& text, long kind);
 
 // Creates (update false) or upgrades (update true) the database named by a SQLite
-// file path or a connection string. Detached: it deletes itself when done, and is
-// in the worker registry while it runs. It stops at the next statement when the
-// application shuts down and rolls back.
-class MyThread : public wxThread {
+// file path or a connection string. A worker thread (app/common/worker_registry.h):
+// in the worker registry while it runs, joined and deleted by it when done. It
+// stops at the next statement when the application shuts down and rolls back.
+class MyThread : public veldrix::WorkerThread {
  public:
   MyThread(wxEvtHandler* sink, bool update, const wxString& database);
-  ~MyThread() override;
 
  protected:
   ExitCode Entry() override;
@@ -47,10 +47,11 @@ class MyThread : public wxThread {
   bool update_;
 };
 
-// Starts a worker; null when the thread cannot be started. The caller must not
-// delete the thread.
+// Starts a worker; null when the thread cannot be started. The caller never deletes
+// the thread, nor uses the pointer after the final event.
 MyThread* StartDbWorker(wxEvtHandler* sink, bool update, const wxString& database);
 
 // Where a create run builds a new SQLite file before it moves it into place, so
-// that the file the program opens only ever appears complete.
+// that the file the program opens only ever appears complete: beside it, named
+// "<file>.tworzenie.<process>.<run>", a new name on every call.
 wxString SqliteCreationPath(const wxString& databaseFile);

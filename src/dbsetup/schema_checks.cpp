@@ -65,9 +65,30 @@ wxString TableExistsSql(const wxString& engine, const wxString& table) {
   return "select 1 from INFORMATION_SCHEMA.TABLES where TABLE_SCHEMA='dbo' and TABLE_NAME=" + name;
 }
 
+bool ProbeTable(SQLData* db, const wxString& table, bool* exists, wxString* error) {
+  *exists = false;
+  if (!db || !db->IsOpen()) {
+    if (error) *error = _("Brak połączenia z bazą danych.");
+    return false;
+  }
+  if (table.empty()) return true;
+  const bool hadError = db->errorFlag;
+  const wxString hadText = db->lastError;
+  db->errorFlag = false;
+  const bool found = db->IsExistsData(TableExistsSql(db->GetEngine(), table));
+  if (db->errorFlag) {
+    if (error) *error = db->lastError;
+    return false;
+  }
+  db->errorFlag = hadError;
+  db->lastError = hadText;
+  *exists = found;
+  return true;
+}
+
 bool TableExists(SQLData* db, const wxString& table) {
-  if (!db || table.empty()) return false;
-  return db->IsExistsData(TableExistsSql(db->GetEngine(), table));
+  bool exists = false;
+  return ProbeTable(db, table, &exists, nullptr) && exists;
 }
 
 wxString CleanSqlIdentifier(const wxString& token) {
@@ -130,7 +151,12 @@ bool ExecuteForeignKeysPragma(SQLData* db, const wxString& sql, bool* transactio
 
   if (handled) *handled = true;
   if (*transactionOpen) {
+    db->errorFlag = false;
     db->CommitTransaction();
+    if (db->errorFlag) {
+      if (error) *error = db->lastError;
+      return false;
+    }
     *transactionOpen = false;
   }
   wxString failure;
@@ -139,6 +165,10 @@ bool ExecuteForeignKeysPragma(SQLData* db, const wxString& sql, bool* transactio
     return false;
   }
   db->StartTransaction();
+  if (db->errorFlag) {
+    if (error) *error = db->lastError;
+    return false;
+  }
   *transactionOpen = true;
   return true;
 }

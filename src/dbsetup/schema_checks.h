@@ -25,6 +25,12 @@ double GetModuleVersion(SQLData* db, const wxString& moduleKey);
 
 // The query that tests for a table in the engine's own current schema.
 wxString TableExistsSql(const wxString& engine, const wxString& table);
+// Asks the catalogue whether the table exists. false with *error when the query
+// failed: a failed probe says nothing about the table, and nothing may be created
+// over it or dropped because of it. The object's error state is left as it was
+// unless the probe fails.
+bool ProbeTable(SQLData* db, const wxString& table, bool* exists, wxString* error);
+// ProbeTable for callers to whom a failed probe is the same as no table.
 bool TableExists(SQLData* db, const wxString& table);
 
 // A table or column token without trailing ";" or "," and without one pair of
@@ -41,7 +47,8 @@ wxString NormalizeSqlForCompare(const wxString& sql);
 // On SQLite "PRAGMA foreign_keys=ON/OFF" has no effect inside a transaction, so
 // it is run between two: the open transaction is committed first (and can no
 // longer be rolled back), the pragma runs, a new transaction begins. *handled says
-// the statement was run here. false only when a recognised pragma failed.
+// the statement was run here. false only when a recognised pragma failed, or the
+// commit before it or the transaction after it (*transactionOpen tells which is open).
 bool ExecuteForeignKeysPragma(SQLData* db, const wxString& sql, bool* transactionOpen, bool* handled,
                               wxString* error);
 

@@ -1,10 +1,10 @@
 #include "sqldata/db_log.h"
 
 #include "app/common/paths.h"
+#include "app/common/private_file.h"
 #include "sqldata/db_number.h"
 
 #include <wx/datetime.h>
-#include <wx/ffile.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/tokenzr.h>
@@ -23,16 +23,12 @@ std::mutex& SqlLogLock() {
   return lock;
 }
 
+// The logs hold statements and connection details: the user's only (0600). A log
+// that cannot be opened is skipped without a message of its own.
 void AppendToFile(const wxString& path, const wxString& text) {
   if (!veldrix::EnsureFolder(wxFileName(path).GetPath())) return;
-  wxFFile file;
-  {
-    wxLogNull quiet;  // a log that cannot be opened must not raise a message of its own
-    if (!file.Open(path, "a")) return;
-  }
   const wxScopedCharBuffer bytes = text.utf8_str();
-  file.Write(bytes.data(), bytes.length());
-  file.Close();
+  veldrix::AppendToPrivateFile(path, bytes.data(), bytes.length());
 }
 
 void AppendDbLogLines(const wxString& first, const wxString& second) {
@@ -48,6 +44,9 @@ void LogErrorPair(const wxString& message, const wxString& sql) {
 }
 
 bool IsKeyLetter(wxUniChar ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
+
+// What the connection-string reader trims around keys and values (wxString::Trim).
+bool IsTrimmedBlank(wxUniChar ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
 
 }  // namespace
 
@@ -71,19 +70,21 @@ wxString MaskConnectionPasswords(const wxString& text) {
     ++i;
     if (ch != '=') continue;
     // The key is the run of letters before "=" (blanks allowed in between) that
-    // starts a pair: at the text's start, after ";", a line break or a blank.
+    // starts a pair: at the text's start, after ";", ":" or a blank. The value is
+    // what the connection-string reader takes: everything up to the next ";",
+    // line breaks included.
     size_t end = i - 1;
-    while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    while (end > 0 && IsTrimmedBlank(text[end - 1])) --end;
     size_t start = end;
     while (start > 0 && IsKeyLetter(text[start - 1])) --start;
     if (start == end) continue;
     if (start > 0) {
       const wxUniChar before = text[start - 1];
-      if (before != ';' && before != '\n' && before != ' ' && before != '\t' && before != ':') continue;
+      if (before != ';' && before != ':' && !IsTrimmedBlank(before)) continue;
     }
     const wxString key = text.substr(start, end - start);
     if (!key.IsSameAs("password", false) && !key.IsSameAs("pwd", false)) continue;
-    while (i < length && text[i] != ';' && text[i] != '\n' && text[i] != '\r') ++i;
+    while (i < length && text[i] != ';') ++i;
     result << "***";
   }
   return result;
@@ -125,6 +126,10 @@ wxString FormatSqlParams(const std::vector<SqlValue>& params) {
     const SqlValue& value = params[i];
     if (i > 0) text << ", ";
     text << wxString::Format("%zu=", i + 1);
+    if (value.secret) {
+      text << "***";
+      continue;
+    }
     switch (value.kind) {
       case SqlValueNull:
         text << "NULL";

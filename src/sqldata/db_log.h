@@ -38,7 +38,7 @@ wxString MaskConnectionPasswords(const wxString& text);
 wxString SqlLogFilePath(const wxString& area);
 // The business area of a statement ("faktury", "ksef", ...) or "" when none.
 wxString SqlLogAreaOf(const wxString& sql);
-// "1=5, 2=NULL, 3='x'"
+// "1=5, 2=NULL, 3='x'"; a secret value is "***".
 wxString FormatSqlParams(const std::vector<SqlValue>& params);
 // Appends one trace entry to the file at path (no lock taken here).
 void WriteSqlLogEntry(const wxString& path, const wxString& context, const wxString& engine, const wxString& sql,

@@ -4,9 +4,11 @@
 
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "app/common/private_file.h"
 #include "db/connection_info.h"
 #include "db/db_connection.h"
 #include "db/driver_registry.h"
+#include "db/sqlite_functions.h"
 #include "sqldata/db_log.h"
 #include "sqldata/engine_statements.h"
 
@@ -44,6 +46,22 @@ void AcquireSqliteLibrary() {
 const char kSqlServerSessionOptions[] =
     "SET ANSI_NULLS ON; SET QUOTED_IDENTIFIER ON; SET ANSI_PADDING ON; SET ANSI_WARNINGS ON; "
     "SET CONCAT_NULL_YIELDS_NULL ON; SET ARITHABORT ON; SET NUMERIC_ROUNDABORT OFF; SET ANSI_NULL_DFLT_ON ON";
+
+// lower() of the program's SQLite connections (db/sqlite_functions.h), installed
+// through wxSQLite3, which keeps the native handle to itself.
+class UnicodeLowerFunction : public wxSQLite3ScalarFunction {
+ public:
+  void Execute(wxSQLite3FunctionContext& context) override {
+    if (context.IsNull(0)) {
+      context.SetResultNull();
+      return;
+    }
+    // The UTF-8 buffer lives inside the string, which must outlive it.
+    const wxString text = context.GetString(0);
+    const wxScopedCharBuffer utf8 = text.utf8_str();
+    context.SetResult(wxString::FromUTF8(LowerUtf8(utf8.data(), utf8.length())));
+  }
+};
 
 bool IsSqlServerName(wxString engine) {
   engine.Trim(true).Trim(false);
@@ -123,9 +141,14 @@ bool SQLData::IniciujBazeDanych() {
   AcquireSqliteLibrary();
   if (sqliteDb) ZamknijBazeDanych();
   sqliteDb = std::make_unique<wxSQLite3Database>();
+  // A new database holds the company's data and the users' password records:
+  // created the user's only, which SQLite carries over to its journal files.
+  if (!wxFileExists(server)) veldrix::CreatePrivateFile(server);
   try {
     sqliteDb->Open(server, wxString(), WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
     if (sqliteDb->IsOpen()) {
+      static UnicodeLowerFunction lower;
+      sqliteDb->CreateFunction("lower", 1, lower, true);
       const wxString pragma = "PRAGMA foreign_keys=ON;";
       LogSqlStatement("IniciujBazeDanych", engine, pragma);
       sqliteDb->ExecuteUpdate(pragma);

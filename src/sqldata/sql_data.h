@@ -138,9 +138,10 @@ class SQLData : public wxObject {
   // A failure is recorded under context; false when not open or on failure.
   bool ForEachRow(const wxString& context, const wxString& sql, const std::function<bool(const SqlRow&)>& onRow);
   // Traces and runs a statement on the connection (rewritten for the engine); a
-  // failure is recorded under errorContext with the statement as run.
+  // failure is recorded under errorContext with the statement as run. The trace
+  // and the log show loggedSql instead when it is given (secrets masked).
   bool ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
-                           DbQueryResult* result, wxString* error);
+                           DbQueryResult* result, wxString* error, const wxString& loggedSql = wxString());
   void RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception);
   void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error);
   void RunTransactionStatement(const wxString& method, const wxString& statement,

@@ -85,12 +85,13 @@ void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, 
 }
 
 bool SQLData::ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
-                                  DbQueryResult* result, wxString* error) {
+                                  DbQueryResult* result, wxString* error, const wxString& loggedSql) {
   const wxString statement = PrepareStatementForEngine(sql);
-  LogSqlStatement(traceContext, engine, statement);
+  const wxString logged = loggedSql.empty() ? statement : PrepareStatementForEngine(loggedSql);
+  LogSqlStatement(traceContext, engine, logged);
   wxString failure;
   if (connection->execute(statement, result, &failure)) return true;
-  RecordDriverFailure(errorContext, statement, failure);
+  RecordDriverFailure(errorContext, logged, failure);
   if (error) *error = failure;
   return false;
 }
@@ -297,7 +298,16 @@ SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlVa
   }
   DbQueryResult result;
   const wxString inlined = InlineSqlParameters(sql, params);
-  if (!ExecuteOnConnection("ExecPrepared", "ExecPrepared", inlined, &result, nullptr)) return outcome;
+  // The logs get the statement with every secret value written as "***".
+  std::vector<SqlValue> shown(params);
+  bool hasSecret = false;
+  for (SqlValue& value : shown) {
+    if (!value.secret) continue;
+    value = SqlValue("***");
+    hasSecret = true;
+  }
+  const wxString logged = hasSecret ? InlineSqlParameters(sql, shown) : wxString();
+  if (!ExecuteOnConnection("ExecPrepared", "ExecPrepared", inlined, &result, nullptr, logged)) return outcome;
   if (result.rowsAffected >= 0) {
     outcome.changes = result.rowsAffected;
   } else {

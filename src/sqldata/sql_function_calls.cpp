@@ -1,6 +1,6 @@
 // cast(x as TEXT), substr and printf rewritten into T-SQL. Calls are found by one
-// scan that skips string literals and balances parentheses; the output is built as
-// the scan goes, so many calls in one long statement cost one pass.
+// scan that skips literals, quoted names and comments and balances parentheses; the
+// output is built as the scan goes, so many calls in one long statement cost one pass.
 #include "sqldata/sql_translate_steps.h"
 
 #include "sqldata/sql_translate.h"
@@ -22,11 +22,12 @@ std::size_t FindClosingParen(const Text& text, std::size_t open) {
   int depth = 0;
   std::size_t i = open;
   while (i < text.size()) {
-    const wchar_t c = text[i];
-    if (c == L'\'') {
-      i = SkipLiteral(text, i);
+    const std::size_t skipped = SkipQuotedOrComment(text, i);
+    if (skipped != i) {
+      i = skipped;
       continue;
     }
+    const wchar_t c = text[i];
     if (c == L'(') {
       ++depth;
     } else if (c == L')') {
@@ -44,13 +45,13 @@ std::vector<Text> SplitTopLevelArguments(const Text& inner) {
   int depth = 0;
   std::size_t i = 0;
   while (i < inner.size()) {
-    const wchar_t c = inner[i];
-    if (c == L'\'') {
-      const std::size_t end = SkipLiteral(inner, i);
+    const std::size_t end = SkipQuotedOrComment(inner, i);
+    if (end != i) {
       current.append(inner, i, end - i);
       i = end;
       continue;
     }
+    const wchar_t c = inner[i];
     if (c == L'(') {
       ++depth;
     } else if (c == L')') {
@@ -72,11 +73,12 @@ bool SplitCastOperand(const Text& inner, Text* expression, Text* type) {
   int depth = 0;
   std::size_t i = 0;
   while (i < inner.size()) {
-    const wchar_t c = inner[i];
-    if (c == L'\'') {
-      i = SkipLiteral(inner, i);
+    const std::size_t skipped = SkipQuotedOrComment(inner, i);
+    if (skipped != i) {
+      i = skipped;
       continue;
     }
+    const wchar_t c = inner[i];
     if (c == L'(') {
       ++depth;
     } else if (c == L')') {
@@ -140,8 +142,9 @@ Text RewriteCalls(Text text, const wchar_t* lowerName, Replace replace) {
   std::size_t copied = 0;
   std::size_t i = 0;
   while (i < n) {
-    if (text[i] == L'\'') {
-      i = SkipLiteral(text, i);
+    const std::size_t skipped = SkipQuotedOrComment(text, i);
+    if (skipped != i) {
+      i = skipped;
       continue;
     }
     if (!IsFunctionNameAt(text, i, lowerName, nameLength)) {

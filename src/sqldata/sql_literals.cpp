@@ -1,6 +1,7 @@
 #include "sqldata/sql_literals.h"
 
 #include "sqldata/db_number.h"
+#include "sqldata/sql_text_scan.h"
 #include "sqldata/sql_value.h"
 
 #include <cmath>
@@ -51,47 +52,24 @@ wxString SqlValueToLiteral(const SqlValue& value) {
 }
 
 wxString InlineSqlParameters(const wxString& sql, const std::vector<SqlValue>& params) {
+  const sqlscan::Text text = sql.ToStdWstring();
   wxString result;
   result.reserve(sql.length() + 32 * params.size());
   size_t next = 0;
-  const size_t length = sql.length();
+  size_t copied = 0;
   size_t i = 0;
-  // Copies sql[i] up to and including the closing character; a doubled closing
-  // quote inside ('it''s') belongs to the literal.
-  auto copyQuoted = [&](wxUniChar close) {
-    result << sql[i++];
-    while (i < length) {
-      const wxUniChar ch = sql[i++];
-      result << ch;
-      if (ch == close) {
-        if (i < length && sql[i] == close) {
-          result << sql[i++];
-          continue;
-        }
-        return;
-      }
+  while (i < text.size()) {
+    const size_t skipped = sqlscan::SkipQuotedOrComment(text, i);
+    if (skipped != i) {
+      i = skipped;
+      continue;
     }
-  };
-  while (i < length) {
-    const wxUniChar ch = sql[i];
-    if (ch == '\'' || ch == '"' || ch == '`') {
-      copyQuoted(ch);
-    } else if (ch == '[') {
-      copyQuoted(']');
-    } else if (ch == '-' && i + 1 < length && sql[i + 1] == '-') {
-      while (i < length && sql[i] != '\n') result << sql[i++];
-    } else if (ch == '/' && i + 1 < length && sql[i + 1] == '*') {
-      const size_t close = sql.find("*/", i + 2);
-      const size_t end = close == wxString::npos ? length : close + 2;
-      result << sql.substr(i, end - i);
-      i = end;
-    } else if (ch == '?' && next < params.size()) {
-      result << SqlValueToLiteral(params[next++]);
-      ++i;
-    } else {
-      result << ch;
-      ++i;
+    if (text[i] == L'?' && next < params.size()) {
+      result << wxString(text.substr(copied, i - copied)) << SqlValueToLiteral(params[next++]);
+      copied = i + 1;
     }
+    ++i;
   }
+  result << wxString(text.substr(copied));
   return result;
 }

@@ -2,12 +2,15 @@
 
 namespace sqlscan {
 
-std::size_t SkipLiteral(const Text& text, std::size_t quotePos) {
+namespace {
+
+// Position just after the closing character, a doubled one staying inside.
+std::size_t SkipQuoted(const Text& text, std::size_t openPos, wchar_t close) {
   const std::size_t n = text.size();
-  std::size_t i = quotePos + 1;
+  std::size_t i = openPos + 1;
   while (i < n) {
-    if (text[i] == L'\'') {
-      if (i + 1 < n && text[i + 1] == L'\'') {
+    if (text[i] == close) {
+      if (i + 1 < n && text[i + 1] == close) {
         i += 2;
         continue;
       }
@@ -16,6 +19,28 @@ std::size_t SkipLiteral(const Text& text, std::size_t quotePos) {
     ++i;
   }
   return n;
+}
+
+}  // namespace
+
+std::size_t SkipLiteral(const Text& text, std::size_t quotePos) { return SkipQuoted(text, quotePos, L'\''); }
+
+std::size_t SkipQuotedOrComment(const Text& text, std::size_t pos) {
+  const std::size_t n = text.size();
+  if (pos >= n) return pos;
+  const wchar_t c = text[pos];
+  if (c == L'\'' || c == L'"' || c == L'`') return SkipQuoted(text, pos, c);
+  if (c == L'[') return SkipQuoted(text, pos, L']');
+  const wchar_t next = pos + 1 < n ? text[pos + 1] : L'\0';
+  if (c == L'-' && next == L'-') {
+    const std::size_t lineEnd = text.find(L'\n', pos + 2);
+    return lineEnd == npos ? n : lineEnd;
+  }
+  if (c == L'/' && next == L'*') {
+    const std::size_t close = text.find(L"*/", pos + 2);
+    return close == npos ? n : close + 2;
+  }
+  return pos;
 }
 
 bool EqualsNoCaseAt(const Text& text, std::size_t pos, const wchar_t* lowerWord) {

@@ -1,5 +1,6 @@
 // Hand-written scanners over SQL text for the SQL Server rewriting: string literals,
-// blanks, words, and a cursor that matches keyword sequences. Every scanner runs in
+// quoted names and comments, blanks, words, and a cursor that matches keyword
+// sequences. Every scanner runs in
 // time linear in what it reads and nothing recurses, so a statement of megabytes is
 // rewritten without backtracking or deep stacks.
 #pragma once
@@ -28,6 +29,12 @@ inline bool IsLineTerminator(wchar_t c) { return c == L'\n' || c == L'\r' || c =
 // Position just after the literal opened at quotePos ("''" inside does not end it),
 // or the text length when it is not closed.
 std::size_t SkipLiteral(const Text& text, std::size_t quotePos);
+
+// What no rewriting step may look into: a '...' literal, a "...", `...` or [...]
+// name (its closing character doubled stays inside), a "--" comment up to the line
+// break and a /* */ comment. The position just after the one that starts at pos
+// (the text length when it is not closed), or pos when none starts there.
+std::size_t SkipQuotedOrComment(const Text& text, std::size_t pos);
 
 // The ASCII word (lower case) stands at pos, ignoring case.
 bool EqualsNoCaseAt(const Text& text, std::size_t pos, const wchar_t* lowerWord);
@@ -67,7 +74,8 @@ struct Cursor {
 constexpr wchar_t kOpensWithSpace = L' ';  // \s+...: tried at the start of a run of white space
 constexpr wchar_t kOpensWithWord = L'\0';  // tried where a word begins
 
-// Replaces, outside string literals and from left to right, every match of `match`:
+// Replaces, outside literals, quoted names and comments and from left to right,
+// every match of `match`:
 // called as match(text, position, replacement) it returns the length of the match
 // there after writing its replacement, or 0. `first` is the lower-case letter every
 // match begins with, or one of the two kinds above. A text without any match is
@@ -81,11 +89,12 @@ Text ReplaceOutsideLiterals(Text text, wchar_t first, Match match) {
   std::size_t i = 0;
   const std::size_t n = text.size();
   while (i < n) {
-    const wchar_t c = text[i];
-    if (c == L'\'') {
-      i = SkipLiteral(text, i);
+    const std::size_t skipped = SkipQuotedOrComment(text, i);
+    if (skipped != i) {
+      i = skipped;
       continue;
     }
+    const wchar_t c = text[i];
     bool candidate;
     if (first == kOpensWithSpace) {
       candidate = IsSpace(c);

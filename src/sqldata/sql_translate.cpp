@@ -2,8 +2,8 @@
 // concatenation, LIMIT to TOP, national literals). Each step is a hand-written
 // scanner rather than a regular expression: the standard library's patterns recurse
 // once per character and overflow the stack on statements of a few hundred
-// kilobytes. The keyword rewrites leave string literals alone, so values written
-// into a statement as literals reach the server exactly as given.
+// kilobytes. Every step leaves literals, quoted names and comments alone, so values
+// written into a statement as literals reach the server exactly as given.
 #include "sqldata/sql_translate.h"
 
 #include "sqldata/sql_translate_steps.h"
@@ -107,8 +107,8 @@ Text RewriteConcatenation(const Text& text) {
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
-    if (text[i] == L'\'') {
-      const std::size_t end = SkipLiteral(text, i);
+    const std::size_t end = SkipQuotedOrComment(text, i);
+    if (end != i) {
       out.append(text, i, end - i);
       i = end;
     } else if (text[i] == L'|' && i + 1 < text.size() && text[i + 1] == L'|') {
@@ -157,11 +157,12 @@ Text RewriteLimitToTop(const Text& text) {
   std::size_t i = 0;
   const std::size_t n = text.size();
   while (i < n) {
-    const wchar_t c = text[i];
-    if (c == L'\'') {
-      i = SkipLiteral(text, i);
+    const std::size_t skipped = SkipQuotedOrComment(text, i);
+    if (skipped != i) {
+      i = skipped;
       continue;
     }
+    const wchar_t c = text[i];
     if (c == L'(') {
       ++depth;
       if (lastSelect.size() <= depth) lastSelect.resize(depth + 1, npos);
@@ -251,7 +252,13 @@ Text PrefixNationalLiterals(const Text& text) {
   std::size_t i = 0;
   while (i < text.size()) {
     if (text[i] != L'\'') {
-      out += text[i++];
+      const std::size_t end = SkipQuotedOrComment(text, i);
+      if (end != i) {
+        out.append(text, i, end - i);
+        i = end;
+      } else {
+        out += text[i++];
+      }
       continue;
     }
     std::size_t back = out.size();

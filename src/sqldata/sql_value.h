@@ -17,7 +17,8 @@ enum SqlValueKind : std::uint32_t {
 
 // Only the member named by kind is meaningful. Int64 and Double values are made
 // with the named constructors (an int64_t or double overload would make literals
-// like 0 ambiguous).
+// like 0 ambiguous). A value the caller made with Secret (a password hash, a salt,
+// a stored token) is bound as any text but never written to a log or trace.
 struct SqlValue {
   SqlValueKind kind = SqlValueNull;
   std::int32_t intValue = 0;
@@ -25,6 +26,7 @@ struct SqlValue {
   double doubleValue = 0.0;
   bool boolValue = false;
   wxString textValue;
+  bool secret = false;
 
   SqlValue() = default;
   SqlValue(int value) : kind(SqlValueInt), intValue(value) {}
@@ -44,6 +46,11 @@ struct SqlValue {
     SqlValue v;
     v.kind = SqlValueDouble;
     v.doubleValue = value;
+    return v;
+  }
+  static SqlValue Secret(const wxString& value) {
+    SqlValue v(value);
+    v.secret = true;
     return v;
   }
 };

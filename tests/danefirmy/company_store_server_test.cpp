@@ -1,11 +1,18 @@
 // The company editor's store on the real PostgreSQL and MariaDB servers: a company
 // saved in one transaction into the program database the worker built, read back,
-// changed with a history row, and deleted.
+// changed with a history row, and deleted; its bank accounts and logo.
 #include "../dbsetup/server_program_database.h"
+#include "danefirmy/company_accounts.h"
+#include "danefirmy/company_logo.h"
 #include "danefirmy/company_record.h"
+#include "sqldata/dv_model.h"
+#include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
 
 #include <gtest/gtest.h>
+#include <wx/image.h>
+
+#include <random>
 
 namespace {
 
@@ -73,6 +80,74 @@ TEST_P(CompanyStoreOnServer, SavesReadsBackChangesAndDeletesACompany) {
   ASSERT_TRUE(store.Delete(outcome.companyId, &error)) << error;
   EXPECT_EQ(Cell(db, "select count(*) from firma"), "0");
   EXPECT_EQ(Cell(db, "select count(*) from firma_rachunek"), "0");
+}
+
+TEST_P(CompanyStoreOnServer, AccountsAndTheLogoAreSavedWithTheCompany) {
+  DbConnectionInfo info;
+  SQLData db(CreateProgramDatabase(&info));
+  ASSERT_TRUE(db.IniciujBazeDanych()) << db.lastError;
+  CompanyStore store(db);
+
+  // A logo far larger than a 64 KB text column holds.
+  wxImage noise(300, 300);
+  std::mt19937 random(5);
+  for (int i = 0; i < 300 * 300 * 3; ++i) noise.GetData()[i] = static_cast<unsigned char>(random());
+  CompanyLogoUpdate logo;
+  logo.action = CompanyLogoUpdate::Action::Store;
+  ASSERT_TRUE(EncodePngToMemory(noise, &logo.base64));
+  logo.size = DecodedBase64Size(logo.base64);
+  ASSERT_GT(logo.base64.length(), 200000u);
+
+  CompanySaveRequest request;
+  request.company.nazwa = "Alfa";
+  request.company.dataOd = "2024-01-01";
+  request.logo = logo;
+  CompanyAccountRow main;
+  main.nazwa = wxString::FromUTF8("Główny");
+  main.iban = "PL61 1090 1014 0000 0712 1981 2874";
+  main.domyslny = true;
+  CompanyAccountRow second;
+  second.nazwa = "EUR";
+  second.waluta = "EUR";
+  second.iban = "DE89 3704 0044 0532 0130 00";
+  request.accounts = {main, second};
+  CompanySaveOutcome outcome;
+  wxString error;
+  ASSERT_TRUE(store.Save(request, &outcome, &error)) << error;
+  const wxString id = outcome.companyId;
+
+  EXPECT_EQ(Cell(db, "select logo_base64 from firma where id_firmy=" + id), logo.base64);
+  EXPECT_EQ(Cell(db, "select logo_size from firma where id_firmy=" + id), wxString::Format("%zu", logo.size));
+  EXPECT_EQ(Cell(db, "select count(*) from firma_rachunek where id_firmy=" + id), "2");
+  EXPECT_EQ(Cell(db, "select nazwa from firma_rachunek where domyslny=1"), main.nazwa);
+
+  // Reloaded as the editor reloads them (default first), the second account becomes
+  // the default and the first is removed; the logo is cleared in the same save.
+  wxObjectDataPtr<DVModel> model(new DVModel());
+  for (int kind : {2, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0}) model->AddColumn(kind, 0);
+  model->InitStorage();
+  db.InsertRowsDataView(model, false, Querys::SelectFirmaRachunek(id, ""), "");
+  ASSERT_EQ(model->rowCount, 2);
+  std::vector<CompanyAccountRow> rows = AccountRowsFromModel(*model);
+  EXPECT_EQ(rows[0].nazwa, main.nazwa);
+  EXPECT_TRUE(rows[0].domyslny && !rows[1].domyslny && rows[1].aktywny);
+  EXPECT_EQ(rows[1].iban, second.iban);
+  EXPECT_EQ(rows[1].rodzaj, kAccountLoaded);
+  std::vector<long> removed;
+  RemoveAccountRow(*model, 0, &removed);
+  MakeOnlyDefaultAccount(*model, 0);
+  CompanySaveRequest change;
+  change.companyId = id;
+  ASSERT_TRUE(store.Load(id, &change.company));
+  change.loadedValidFrom.ParseISODate("2024-01-01");
+  change.accounts = AccountRowsFromModel(*model);
+  change.removedAccountIds = removed;
+  change.logo.action = CompanyLogoUpdate::Action::Clear;
+  ASSERT_TRUE(store.Save(change, nullptr, &error)) << error;
+  EXPECT_EQ(Cell(db, "select count(*) from firma_rachunek"), "1");
+  EXPECT_EQ(Cell(db, "select nazwa from firma_rachunek where domyslny=1"), "EUR");
+  EXPECT_EQ(Cell(db, "select coalesce(logo_base64,'') from firma where id_firmy=" + id), "");
+  EXPECT_EQ(Cell(db, "select logo_size from firma where id_firmy=" + id), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, CompanyStoreOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 namespace {
 
 int g_destroyed = 0;
@@ -18,6 +21,31 @@ class NamedDriver : public IDatabaseDriver {
 };
 
 }  // namespace
+
+// First in the file, so that the built-ins are registered by the racing threads.
+TEST(DriverRegistry, RegistersAndFindsFromManyThreadsAtOnce) {
+  constexpr int kThreads = 8;
+  constexpr int kDriversEach = 200;
+  std::vector<std::thread> threads;
+  std::vector<int> missing(kThreads, 0);
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &missing] {
+      RegisterBuiltinDrivers();
+      for (int i = 0; i < kDriversEach; ++i) {
+        DriverRegistry::instance().add(std::make_unique<NamedDriver>(wxString::Format("racing %d.%d", t, i)));
+        if (!DriverRegistry::instance().find("SQLite (sqlite3)")) ++missing[t];
+        if (!DriverRegistry::instance().find(wxString::Format("racing %d.%d", t, i))) ++missing[t];
+        DriverRegistry::instance().names();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(missing[t], 0) << "thread " << t;
+  const std::vector<wxString> names = DriverRegistry::instance().names();
+  ASSERT_EQ(names.size(), 5u + kThreads * kDriversEach);
+  EXPECT_EQ(names[0], "SQL Server (FreeTDS)");
+  EXPECT_EQ(names[4], "SQLite (sqlite3)");
+}
 
 TEST(DriverRegistry, HoldsTheFiveBuiltinsInOrder) {
   RegisterBuiltinDrivers();

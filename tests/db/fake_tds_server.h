@@ -139,6 +139,7 @@ class Server {
   ~Server() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
+    for (std::thread& client : clients_) client.join();
     if (fd_ >= 0) close(fd_);
   }
   bool ok() const { return ok_; }
@@ -239,14 +240,17 @@ class Server {
     }
   }
   void run() {
-    // Bounded: polls every 50 ms and ends with the test.
+    // Bounded: polls every 50 ms and ends with the test. Each client is served on a
+    // thread of its own, as a program may hold a second connection while one is open.
     while (!stop_) {
       pollfd waiting{fd_, POLLIN, 0};
       if (poll(&waiting, 1, 50) <= 0) continue;
       const int client = accept(fd_, nullptr, nullptr);
       if (client < 0) continue;
-      serve(client);
-      close(client);
+      clients_.emplace_back([this, client] {
+        serve(client);
+        close(client);
+      });
     }
   }
 
@@ -258,6 +262,7 @@ class Server {
   std::atomic<bool> stop_{false};
   std::atomic<int> cancels_{0};
   std::thread thread_;
+  std::vector<std::thread> clients_;  // touched by the accepting thread, then joined
   mutable std::mutex lock_;
   std::vector<std::string> batches_;
 };

@@ -60,6 +60,13 @@ Reply Answer(const std::string& batch) {
     reply.tokens = Message(false, 0, 0, "hello") + Message(false, 5701, 10, "Changed context.", 0) + Done(0);
   } else if (Has(batch, "quiet failure")) {
     reply.tokens = Message(false, 3606, 0, "Arithmetic overflow occurred.") + Done(0);
+  } else if (Has(batch, "many small")) {
+    // 300 one-row sets, each but the last marked "more results follow".
+    for (int i = 0; i < 300; ++i) {
+      std::string set = IntRows({"n"}, {{i}});
+      set.resize(set.size() - 9);  // its own final DONE
+      reply.tokens += set + Done(i + 1 < 300 ? 0x11 : 0x10, 1);
+    }
   } else if (Has(batch, "waitfor")) {
     reply.waitForCancel = true;
   } else {
@@ -117,6 +124,22 @@ TEST(FreeTdsServer, OpensChoosesTheDatabaseAndReadsRows) {
   EXPECT_FALSE(connection->isConnected());
   EXPECT_FALSE(connection->execute("select n", &result, &error));
   EXPECT_EQ(error, "Not connected");
+}
+
+TEST(FreeTdsServer, ABatchOfManySmallSetsHoldsMemoryByWhatArrived) {
+  faketds::Server server(Answer);
+  auto connection = MakeTdsConnection();
+  wxString error;
+  ASSERT_TRUE(connection->open(At(server), &error)) << error;
+  DbQueryResult result;
+  ASSERT_TRUE(connection->execute("select many small", &result, &error)) << error;
+  ASSERT_EQ(result.resultSets.size(), 300u);
+  EXPECT_EQ(result.resultSets[299].text(0, 0), "299");
+  std::size_t held = 0;
+  for (const DbResultSet& set : result.resultSets) {
+    held += set.data.capacity() + set.cells.capacity() * sizeof(DbCellRef);
+  }
+  EXPECT_LT(held, 64u * 1024u) << "bytes held for 300 cells";
 }
 
 TEST(FreeTdsServer, CellsOfEachTypeAsText) {

@@ -4,6 +4,7 @@
 //
 //   dbsetup_create_child <program folder> <database file>
 #include "app/common/paths.h"
+#include "app/common/worker_registry.h"
 #include "dbsetup/db_worker.h"
 
 #include <wx/init.h>
@@ -52,5 +53,8 @@ int main(int argc, char** argv) {
   veldrix::SetProgramFolderOverride(wxString::FromUTF8(argv[1]));
   PrintingSink sink;
   if (!StartDbWorker(&sink, false, wxString::FromUTF8(argv[2]))) return 3;
-  return sink.WaitForEnd() ? 0 : 1;
+  const bool succeeded = sink.WaitForEnd();
+  // The worker may still be on its way out of the library that ~wxInitializer tears down.
+  if (!veldrix::Workers().WaitUntilIdle(60000)) return 4;
+  return succeeded ? 0 : 1;
 }

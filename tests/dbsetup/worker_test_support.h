@@ -101,12 +101,8 @@ class ScopedWorkerRegistry {
     InstallWorkerRegistry(nullptr);
   }
   WorkerRegistry& registry() { return registry_; }
-  // The thread unregisters in its destructor, just after its final event.
-  void WaitUntilIdle() {
-    for (int i = 0; i < 2000 && registry_.RunningCount() > 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  }
+  // The thread leaves the registry just after its final event.
+  void WaitUntilIdle() { EXPECT_TRUE(registry_.WaitUntilIdle(10000)); }
 
  private:
   WorkerRegistry registry_;

@@ -1,6 +1,9 @@
 #include "sqldata/db_log.h"
 
 #include "app/common/paths.h"
+#include "db/connection_info.h"
+#include "db/db_connection.h"
+#include "sqldata/sql_data.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +12,8 @@
 #include <wx/regex.h>
 #include <wx/tokenzr.h>
 #include <wx/wxsqlite3.h>
+
+#include <sys/stat.h>
 
 #include <thread>
 
@@ -78,6 +83,64 @@ TEST(DbLog, NeverWritesAConnectionStringPassword) {
   // Columns that merely end in "password" are no connection keys.
   EXPECT_EQ(MaskConnectionPasswords("SET password_hash='x'"), "SET password_hash='x'");
   EXPECT_EQ(MaskConnectionPasswords("SET old_password='x'"), "SET old_password='x'");
+}
+
+TEST(DbLog, MasksWhateverTheConnectionStringReaderTakesForThePassword) {
+  // Each text holds a password the connection-string reader reads as "tajne..."
+  // (it trims every blank and reads a value up to the next ";").
+  const wxString texts[] = {
+      "Server=s;Password=tajne\nhaslo;SSL=0;",
+      "Server=s;Password\v=tajne;SSL=0;",
+      "Server=s;\fPassword =tajne;SSL=0;",
+      "Server=s;Password=\r\ntajne drugi wiersz",
+      "QUERY:\vpwd\f= tajne;",
+  };
+  for (const wxString& text : texts) {
+    DbConnectionInfo info;
+    if (!text.StartsWith("QUERY")) {
+      ASSERT_TRUE(ParseConnectionInfo(text, &info, nullptr));
+      ASSERT_TRUE(info.password.StartsWith("tajne")) << text;
+    }
+    const wxString masked = MaskConnectionPasswords(text);
+    EXPECT_EQ(masked.Find("tajne"), wxNOT_FOUND) << masked;
+    EXPECT_EQ(masked.Find("haslo"), wxNOT_FOUND) << masked;
+    EXPECT_EQ(masked.Find("drugi"), wxNOT_FOUND) << masked;
+  }
+}
+
+TEST(DbLog, LogsTracesAndTheProgramDatabaseAreTheUsersOnly) {
+  IsolatedFolders folders;
+  wxLogNull quiet;
+  TraceOn trace;
+  const mode_t previous = ::umask(022);
+  LogDbMessage("x");
+  LogSqlStatement("FrameData", "SQLite", "select * from kontrahent");
+  const wxString database = veldrix::JoinPath(folders.root(), "program.db");
+  {
+    SQLData db(database);
+    EXPECT_TRUE(db.IniciujBazeDanych());
+  }
+  const wxString driverFile = veldrix::JoinPath(folders.root(), "driver.db");
+  std::shared_ptr<IDbConnection> connection;
+  EXPECT_TRUE(OpenConnection("Data Source=" + driverFile + ";Version=3;", &connection, nullptr, nullptr));
+  ::umask(previous);
+  for (const wxString& path : {DbLogFilePath(), SqlLogFilePath(""), SqlLogFilePath("kontrahenci"), database, driverFile}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(path.fn_str(), &info), 0) << path;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << path;
+  }
+}
+
+TEST(DbLog, TracesSecretParametersAsStars) {
+  IsolatedFolders folders;
+  TraceOn trace;
+  SQLData db(veldrix::JoinPath(folders.root(), "program.db"));
+  ASSERT_TRUE(db.IniciujBazeDanych());
+  db.DeleteData("CREATE TABLE konto(login TEXT, hash TEXT)");
+  db.ExecPrepared("INSERT INTO konto(login, hash) VALUES (?, ?)", {SqlValue("jan"), SqlValue::Secret("c2VrcmV0")});
+  const wxString text = ReadText(SqlLogFilePath(""));
+  EXPECT_NE(text.Find("PARAMS: 1='jan', 2=***"), wxNOT_FOUND) << text;
+  EXPECT_EQ(text.Find("c2VrcmV0"), wxNOT_FOUND) << text;
 }
 
 TEST(DbLog, WholeLinesFromManyThreads) {

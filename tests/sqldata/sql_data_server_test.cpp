@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <wx/log.h>
 
+using veldrix::test::AwkwardCompanyName;
 using veldrix::test::IsolatedFolders;
 using veldrix::test::UniqueServerName;
 
@@ -173,6 +174,40 @@ TEST_P(SqlDataServer, ChecksTheProgramDatabaseItIsGiven) {
   EXPECT_TRUE(program.SprawdzBazeDanych(message)) << program.lastError;
   EXPECT_EQ(message, "OK");
   EXPECT_TRUE(program.ZamknijBazeDanych());
+}
+
+// A PostgreSQL database whose default reads a backslash in a literal as an escape.
+TEST(SqlDataPostgreSql, BackslashesStayOrdinaryWhereTheServerDefaultEscapesThem) {
+  wxString connectionString;
+  VELDRIX_REQUIRE_SERVER(veldrix::test::kPostgreSqlServerVariable, connectionString);
+  IsolatedFolders folders;
+  wxLogNull quiet;
+  const wxString name = UniqueServerName("escapes");
+  SQLData admin(connectionString);
+  ASSERT_TRUE(admin.IniciujBazeDanych()) << admin.lastError;
+  ASSERT_NE(admin.DeleteData("CREATE DATABASE " + name), -1) << admin.lastError;
+  ASSERT_NE(admin.DeleteData("ALTER DATABASE " + name + " SET standard_conforming_strings = off"), -1)
+      << admin.lastError;
+  DbConnectionInfo info;
+  ASSERT_TRUE(ParseConnectionInfo(connectionString, &info, nullptr));
+  info.database = name;
+  {
+    SQLData db(BuildConnectionString(info));
+    ASSERT_TRUE(db.IniciujBazeDanych()) << db.lastError;
+    ASSERT_NE(db.DeleteData("CREATE TABLE konto (login VARCHAR(200), admin INT)"), -1) << db.lastError;
+    db.ExecPrepared("INSERT INTO konto (login, admin) VALUES (?, ?)", {SqlValue("szef"), SqlValue(1)});
+    db.ExecPrepared("INSERT INTO konto (login, admin) VALUES (?, ?)", {AwkwardCompanyName(), SqlValue(0)});
+    EXPECT_FALSE(db.errorFlag) << db.lastError;
+
+    const wxString login = "x\\' UNION SELECT login FROM konto WHERE admin=1 --";
+    const wxArrayString found = db.FrameData("SELECT login FROM konto WHERE login='" + EscapeSqlText(login) + "'");
+    EXPECT_TRUE(found.empty()) << found[0];
+    const wxArrayString names = db.FrameData("SELECT login FROM konto WHERE admin=0");
+    ASSERT_EQ(names.size(), 1u) << db.lastError;
+    EXPECT_EQ(names[0], AwkwardCompanyName());
+    EXPECT_TRUE(db.IsExistsData("SELECT 1 FROM konto WHERE login=" + QuoteSqlLiteral(AwkwardCompanyName())));
+  }
+  EXPECT_NE(admin.DeleteData("DROP DATABASE IF EXISTS " + name), -1) << admin.lastError;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SqlDataServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),

@@ -268,3 +268,21 @@ TEST_F(SqlDataFile, TracesEveryStatementOnlyWhileOn) {
   EXPECT_EQ(trace.Find("SELECT 1"), wxNOT_FOUND);
   EXPECT_EQ(trace.Find("SELECT 2"), wxNOT_FOUND);
 }
+
+TEST_F(SqlDataFile, LowerFoldsPolishCapitalsOnBothSqliteConnections) {
+  ASSERT_NE(db->ExecPrepared("INSERT INTO firma(nazwa) VALUES (?)", {SqlValue(L"ŚLUSARSTWO Łączny Żółw")}).changes, 0);
+  const wxString search = "SELECT nazwa FROM firma WHERE lower(nazwa) LIKE lower('%" + wxString(L"ślusarstwo łą") + "%')";
+  EXPECT_EQ(db->FrameData(search).size(), 1u);
+  const wxArrayString lowered = db->FrameData("SELECT lower(nazwa), lower(NULL) IS NULL FROM firma");
+  ASSERT_EQ(lowered.size(), 2u);
+  EXPECT_EQ(lowered[0], wxString(L"ślusarstwo łączny żółw"));
+  EXPECT_EQ(lowered[1], "1");
+
+  std::shared_ptr<IDbConnection> connection;
+  wxString error;
+  ASSERT_TRUE(OpenConnection("Data Source=" + path + ";Version=3;", &connection, nullptr, &error)) << error;
+  DbQueryResult result;
+  ASSERT_TRUE(connection->execute(search, &result, &error)) << error;
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  EXPECT_EQ(result.resultSets[0].rowCount, 1);
+}

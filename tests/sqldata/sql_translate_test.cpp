@@ -88,6 +88,19 @@ TEST(SqlTranslate, ValuesInsideLiteralsStayAsWritten) {
   EXPECT_EQ(Mssql("select 'it''s || ok' || x"), "select N'it''s || ok' + x");
 }
 
+TEST(SqlTranslate, QuotedNamesAndCommentsAreNoLiterals) {
+  const Case cases[] = {
+      {"select \"o'x\" from t where a = 'b'", "select \"o'x\" from t where a = N'b'"},
+      {"select [o'x], `p'q` from t limit 1", "select TOP 1 [o'x], `p'q` from t"},
+      {"select a -- company's\nfrom t limit 1", "select TOP 1 a -- company's\nfrom t"},
+      {"select a /* it's || ifnull( */ || ifnull(b, 'c') from t limit 2",
+       "select TOP 2 a /* it's || ifnull( */ + ISNULL(b, N'c') from t"},
+      {"select substr(\"a)'\", 1, 2) from t", "select SUBSTRING(CONVERT(NVARCHAR(4000),\"a)'\"),1,2) from t"},
+      {"select [a]]'b] || 'x'", "select [a]]'b] + N'x'"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Mssql(c.input), c.expected) << c.input;
+}
+
 TEST(SqlTranslate, LimitFindsTheSelectOfItsOwnDepth) {
   EXPECT_EQ(Mssql("select * from (select a from t limit 1) x, (select b from u limit 2) y limit 3"),
             "select TOP 3 * from (select TOP 1 a from t) x, (select TOP 2 b from u) y");
@@ -111,7 +124,7 @@ TEST(SqlTranslate, TypeMapWidensLongTextColumns) {
             "wartosc NVARCHAR(MAX), flag NCHAR(1), kod CHAR(2), nazwa NVARCHAR(255), id_firmy INT REFERENCES "
             "firma(id), kwota DECIMAL(18,4), nip NVARCHAR(255), x NVARCHAR(255))");
   EXPECT_EQ(Mssql("CREATE TABLE t (wartosc VARCHAR(100), ksef_token TEXT, \"text\" TEXT)"),
-            "CREATE TABLE t (wartosc NVARCHAR(100), ksef_token NVARCHAR(MAX), \"NVARCHAR(255)\" NVARCHAR(255))");
+            "CREATE TABLE t (wartosc NVARCHAR(100), ksef_token NVARCHAR(MAX), \"text\" NVARCHAR(255))");
 }
 
 TEST(SqlTranslate, StatementRewritesNameTheirObjects) {

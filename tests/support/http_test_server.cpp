@@ -117,7 +117,6 @@ namespace {
 struct Connection {
   int fd;
   SSL* ssl = nullptr;
-  std::string pending;  // bytes read past the request head
 
   ~Connection() {
     if (ssl) SSL_free(ssl);
@@ -222,6 +221,7 @@ HttpTestServer::HttpTestServer(Handler handler, Tls tls) : handler_(std::move(ha
 }
 
 HttpTestServer::~HttpTestServer() {
+  Hold(false);
   stopping_ = true;
   if (write(wakeFd_[1], "x", 1) < 0) {
   }
@@ -239,6 +239,12 @@ HttpTestServer::~HttpTestServer() {
 void HttpTestServer::SetMode(Mode mode, std::size_t hugeBodyBytes) {
   hugeBodyBytes_ = hugeBodyBytes;
   mode_ = mode;
+}
+
+void HttpTestServer::Hold(bool held) {
+  std::lock_guard<std::mutex> guard(lock_);
+  held_ = held;
+  released_.notify_all();
 }
 
 std::string HttpTestServer::BaseUrl() const {
@@ -275,8 +281,9 @@ void HttpTestServer::Serve(int fd) {
     }
     if (readable && connection.ReadRequest(&request)) {
       {
-        std::lock_guard<std::mutex> guard(lock_);
+        std::unique_lock<std::mutex> guard(lock_);
         requests_.push_back(request);
+        released_.wait(guard, [this] { return !held_; });
       }
       const Mode mode = mode_;
       const std::size_t huge = hugeBodyBytes_;

@@ -8,6 +8,7 @@
 #include <wx/string.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -60,6 +61,8 @@ class HttpTestServer {
   HttpTestServer& operator=(const HttpTestServer&) = delete;
 
   void SetMode(Mode mode, std::size_t hugeBodyBytes = 0);
+  // While held, requests are read and recorded but not answered until released.
+  void Hold(bool held);
   int port() const { return port_; }
   // "http://127.0.0.1:<port>" or "https://…"
   std::string BaseUrl() const;
@@ -84,6 +87,8 @@ class HttpTestServer {
   std::atomic<Mode> mode_{Mode::Answer};
   std::atomic<std::size_t> hugeBodyBytes_{0};
   mutable std::mutex lock_;
+  std::condition_variable released_;
+  bool held_ = false;
   std::vector<HttpTestRequest> requests_;
   std::vector<int> openFds_;
   std::vector<std::thread> connections_;

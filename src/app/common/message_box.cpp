@@ -200,6 +200,26 @@ int ShowMessageBox(const wxString& message, const wxString& caption, long style,
   return ResultToStyleFlag(dialog.ShowModal());
 }
 
+int AskWithLabels(const wxString& message, const wxString& caption, long style, wxWindow* parent,
+                  const wxString& yesLabel, const wxString& noLabel, const wxString& cancelLabel) {
+  MessageBoxLook look;
+  look.message = message;
+  look.caption = caption;
+  look.style = style | wxCENTRE;
+  look.yesLabel = yesLabel;
+  look.noLabel = noLabel;
+  if (style & wxCANCEL) look.cancelLabel = cancelLabel;
+  if (InstalledHandler()) return ResultToStyleFlag(InstalledHandler()(look, parent));
+
+  wxMessageDialog dialog(parent, look.message, look.caption, look.style, wxDefaultPosition);
+  if (style & wxCANCEL) {
+    dialog.SetYesNoCancelLabels(yesLabel, noLabel, cancelLabel);
+  } else {
+    dialog.SetYesNoLabels(yesLabel, noLabel);
+  }
+  return ResultToStyleFlag(dialog.ShowModal());
+}
+
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
   return std::exchange(InstalledHandler(), std::move(handler));
 }

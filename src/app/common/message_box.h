@@ -23,6 +23,7 @@ struct MessageBoxLook {
   long style = 0;
   wxString yesLabel;
   wxString noLabel;
+  wxString cancelLabel;  // only for AskWithLabels with wxCANCEL
 };
 
 // Shows a wxMessageDialog chosen by DescribeMessageBox and returns the pressed button
@@ -30,6 +31,12 @@ struct MessageBoxLook {
 // a help id) is returned unchanged. parent may be null. GUI thread only.
 int ShowMessageBox(const wxString& message, const wxString& caption = wxString(), long style = wxOK,
                    wxWindow* parent = nullptr);
+
+// A question whose buttons carry the caller's own words: the style, caption and
+// labels are shown as given (wxCENTRE added), no keyword chooses anything. Returns
+// wxYES, wxNO or wxCANCEL like ShowMessageBox and goes through the same test hook.
+int AskWithLabels(const wxString& message, const wxString& caption, long style, wxWindow* parent,
+                  const wxString& yesLabel, const wxString& noLabel, const wxString& cancelLabel);
 
 // Everything ShowMessageBox decides, without showing anything.
 MessageBoxLook DescribeMessageBox(const wxString& message, const wxString& caption, long style);

@@ -6,20 +6,47 @@
 
 namespace veldrix {
 
+WorkerRegistry::~WorkerRegistry() { ReapFinished(); }
+
 void WorkerRegistry::RegisterThread(wxThread* thread) {
+  ReapFinished();
   std::lock_guard<std::mutex> guard(lock_);
   threads_.push_back(thread);
 }
 
-void WorkerRegistry::UnregisterThread(wxThread* thread) {
-  std::lock_guard<std::mutex> guard(lock_);
+void WorkerRegistry::LeaveLocked(wxThread* thread) {
   const auto found = std::find(threads_.begin(), threads_.end(), thread);
   if (found == threads_.end()) return;
   threads_.erase(found);
-  if (threads_.empty() && shuttingDown_) {
+  if (!threads_.empty()) return;
+  idle_.notify_all();
+  if (shuttingDown_) {
     shuttingDown_ = false;
     ++allDonePosts_;
     allDoneSignal_.notify_all();
+  }
+}
+
+void WorkerRegistry::UnregisterThread(wxThread* thread) {
+  std::lock_guard<std::mutex> guard(lock_);
+  LeaveLocked(thread);
+}
+
+void WorkerRegistry::ThreadFinished(wxThread* thread) {
+  std::lock_guard<std::mutex> guard(lock_);
+  finished_.push_back(thread);
+  LeaveLocked(thread);
+}
+
+void WorkerRegistry::ReapFinished() {
+  std::vector<wxThread*> finished;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    finished.swap(finished_);
+  }
+  for (wxThread* thread : finished) {
+    thread->Wait();
+    delete thread;
   }
 }
 
@@ -31,6 +58,16 @@ bool WorkerRegistry::IsShuttingDown() const {
 void WorkerRegistry::RequestShutdown() {
   std::lock_guard<std::mutex> guard(lock_);
   shuttingDown_ = true;
+}
+
+bool WorkerRegistry::WaitUntilIdle(int milliseconds) {
+  bool idle;
+  {
+    std::unique_lock<std::mutex> guard(lock_);
+    idle = idle_.wait_for(guard, std::chrono::milliseconds(milliseconds), [this] { return threads_.empty(); });
+  }
+  ReapFinished();
+  return idle;
 }
 
 std::size_t WorkerRegistry::RunningCount() const {
@@ -45,6 +82,26 @@ bool WorkerRegistry::WaitAllDone(int milliseconds) {
   }
   --allDonePosts_;
   return true;
+}
+
+void WorkerThread::OnExit() {
+  if (registry_) registry_->ThreadFinished(this);
+}
+
+wxThreadError StartWorker(WorkerThread* thread) {
+  wxThreadError error = thread->Create();
+  if (error != wxTHREAD_NO_ERROR) {
+    delete thread;
+    return error;
+  }
+  thread->registry_ = &Workers();
+  thread->registry_->RegisterThread(thread);
+  error = thread->Run();
+  if (error != wxTHREAD_NO_ERROR) {
+    thread->registry_->UnregisterThread(thread);
+    delete thread;
+  }
+  return error;
 }
 
 namespace {

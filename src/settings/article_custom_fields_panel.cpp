@@ -1,0 +1,396 @@
+#include "settings/article_custom_fields_panel.h"
+
+#include "app/common/i18n.h"
+#include "app/common/message_box.h"
+#include "app/common/page_header.h"
+#include "settings/settings_application.h"
+#include "sqldata/sql_data.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/datetime.h>
+#include <wx/listctrl.h>
+#include <wx/propgrid/advprops.h>
+#include <wx/propgrid/propgrid.h>
+#include <wx/propgrid/props.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+const char kDefaultGroup[] = "Dodatkowe";
+
+wxString Trimmed(const wxString& text) {
+  wxString copy = text;
+  return copy.Trim(true).Trim(false);
+}
+
+// The leading base-10 number of a text; 0 when it does not begin with one.
+int LeadingNumber(const wxString& text) {
+  const wxScopedCharBuffer utf8 = Trimmed(text).utf8_str();
+  return static_cast<int>(std::strtol(utf8.data(), nullptr, 10));
+}
+
+// The preview property of a definition, by its type.
+wxPGProperty* PreviewProperty(const CustomFieldDefinition& d, const wxString& name) {
+  const wxString& type = d.typ_pola;
+  if (type == "int") return new wxIntProperty(d.nazwa, name, 0);
+  if (type == "decimal") return new wxFloatProperty(d.nazwa, name, 0.0);
+  if (type == "bool") return new wxBoolProperty(d.nazwa, name, false);
+  if (type == "choice") {
+    const wxArrayString options = FieldOptionsList(d.opcje);
+    wxArrayInt values;
+    for (size_t i = 0; i < options.size(); ++i) values.Add(static_cast<int>(i));
+    return new wxEnumProperty(d.nazwa, name, options, values, 0);
+  }
+  if (type == "color") return new wxColourProperty(d.nazwa, name, *wxBLACK);
+  if (type == "date") return new wxDateProperty(d.nazwa, name, wxDateTime::Today());
+  return new wxStringProperty(d.nazwa, name, wxString());
+}
+
+}  // namespace
+
+ArticleCustomFieldsPanel::ArticleCustomFieldsPanel(wxWindow* parent, const wxString& objectType,
+                                                   const wxString& title, bool articleTable,
+                                                   const wxString& valueTable, ISettingsApplication* app)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+      objectType_(objectType),
+      articleTable_(articleTable),
+      valueTable_(valueTable),
+      database_(std::make_unique<SQLData>(app ? app->GetActiveConnection() : wxString())),
+      store_(std::make_unique<CustomFieldStore>(*database_, objectType, articleTable, valueTable)) {
+  BuildControls(title);
+  EnableEditor(false);
+}
+
+ArticleCustomFieldsPanel::~ArticleCustomFieldsPanel() {
+  if (database_) database_->ZamknijBazeDanych();
+}
+
+void ArticleCustomFieldsPanel::BuildControls(const wxString& title) {
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  veldrix::AddPageHeader(this, sizer, title);
+  auto* columns = new wxBoxSizer(wxHORIZONTAL);
+
+  list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(300, 320), wxLC_REPORT | wxLC_SINGLE_SEL,
+                         wxDefaultValidator, "definitions");
+  list_->AppendColumn(_("Grupa"), wxLIST_FORMAT_LEFT, 90);
+  list_->AppendColumn(_("Nazwa"), wxLIST_FORMAT_LEFT, 120);
+  list_->AppendColumn(_("Typ"), wxLIST_FORMAT_LEFT, 90);
+  columns->Add(list_, 0, wxEXPAND | wxALL, 5);
+
+  auto* editor = new wxBoxSizer(wxVERTICAL);
+  auto* form = new wxFlexGridSizer(2, 5, 5);
+  form->AddGrowableCol(1);
+  const auto addRow = [&](const wxString& label, wxWindow* control) {
+    form->Add(new wxStaticText(this, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
+    form->Add(control, 0, wxEXPAND);
+  };
+  const auto text = [&](const wxString& name, long style = 0, const wxSize& size = wxDefaultSize) {
+    return new wxTextCtrl(this, wxID_ANY, wxString(), wxDefaultPosition, size, style, wxDefaultValidator, name);
+  };
+  group_ = text("grupa");
+  name_ = text("nazwa");
+  key_ = text("klucz");
+  column_ = new wxStaticText(this, wxID_ANY, FieldColumnName("pole"), wxDefaultPosition, wxDefaultSize, 0,
+                             "kolumna");
+  type_ = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, 0, wxDefaultValidator, "rodzaj");
+  for (const CustomFieldType& type : CustomFieldTypes()) type_->Append(_(type.label));
+  type_->SetSelection(0);
+  order_ = text("kolejnosc");
+  order_->ChangeValue("0");
+  options_ = text("opcje", wxTE_MULTILINE, wxSize(230, 70));
+  addRow(_("Grupa:"), group_);
+  addRow(_("Nazwa pola:"), name_);
+  addRow(_("Klucz techniczny:"), key_);
+  addRow(_("Kolumna:"), column_);
+  addRow(_("Rodzaj:"), type_);
+  addRow(_("Kolejność:"), order_);
+  addRow(_("Opcje listy:"), options_);
+  editor->Add(form, 0, wxEXPAND | wxALL, 5);
+
+  const auto check = [&](const wxString& label, const wxString& name) {
+    auto* box = new wxCheckBox(this, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+    editor->Add(box, 0, wxLEFT | wxRIGHT | wxTOP, 5);
+    return box;
+  };
+  required_ = check(_("Wymagane"), "wymagane");
+  visible_ = check(_("Widoczne na listach"), "widoczne");
+  active_ = check(_("Aktywne"), "aktywne");
+  active_->SetValue(true);
+
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  const auto button = [&](const wxString& label, const wxString& name) {
+    auto* b = new wxButton(this, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+    buttons->Add(b, 0, wxRIGHT, 5);
+    return b;
+  };
+  newButton_ = button(_("Nowe pole"), "nowe");
+  saveButton_ = button(_("Zapisz"), "zapisz");
+  deleteButton_ = button(_("Usuń"), "usun");
+  editor->Add(buttons, 0, wxALL, 5);
+  status_ = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, 0, "status");
+  editor->Add(status_, 0, wxEXPAND | wxALL, 5);
+  columns->Add(editor, 1, wxEXPAND | wxALL, 5);
+
+  auto* previewColumn = new wxBoxSizer(wxVERTICAL);
+  previewColumn->Add(new wxStaticText(this, wxID_ANY, _("Podgląd")), 0, wxBOTTOM, 5);
+  preview_ = new wxPropertyGrid(this, wxID_ANY, wxDefaultPosition, wxSize(340, 320),
+                                wxPG_SPLITTER_AUTO_CENTER | wxPG_DEFAULT_STYLE, "preview");
+  previewColumn->Add(preview_, 1, wxEXPAND);
+  columns->Add(previewColumn, 0, wxEXPAND | wxALL, 5);
+
+  sizer->Add(columns, 1, wxEXPAND | wxALL, 5);
+  SetSizer(sizer);
+
+  list_->Bind(wxEVT_LIST_ITEM_SELECTED, &ArticleCustomFieldsPanel::OnDefinitionSelected, this);
+  group_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnNameOrGroupChanged, this);
+  name_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnNameOrGroupChanged, this);
+  key_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnKeyChanged, this);
+  type_->Bind(wxEVT_CHOICE, &ArticleCustomFieldsPanel::OnTypeChanged, this);
+  order_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnPreviewInputChanged, this);
+  options_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnPreviewInputChanged, this);
+  for (wxCheckBox* box : {required_, visible_, active_}) {
+    box->Bind(wxEVT_CHECKBOX, &ArticleCustomFieldsPanel::OnPreviewInputChanged, this);
+  }
+  newButton_->Bind(wxEVT_BUTTON, &ArticleCustomFieldsPanel::OnNewField, this);
+  saveButton_->Bind(wxEVT_BUTTON, &ArticleCustomFieldsPanel::OnSave, this);
+  deleteButton_->Bind(wxEVT_BUTTON, &ArticleCustomFieldsPanel::OnDeactivate, this);
+}
+
+void ArticleCustomFieldsPanel::EnableEditor(bool enable) {
+  for (wxWindow* w : std::initializer_list<wxWindow*>{list_, group_, name_, key_, type_, order_, options_, required_,
+                                                      visible_, active_, newButton_, saveButton_, deleteButton_,
+                                                      preview_}) {
+    w->Enable(enable);
+  }
+}
+
+void ArticleCustomFieldsPanel::SetStatus(const wxString& text) {
+  status_->SetLabel(text);
+  status_->Wrap(360);
+  Layout();
+}
+
+void ArticleCustomFieldsPanel::EnsureLoaded() {
+  if (loaded_) return;
+  if (database_->IniciujBazeDanych() && store_->CheckTables()) {
+    EnableEditor(true);
+    PrepareNewField();
+    LoadDefinitions();
+  } else {
+    SetStatus(_("Nie można wczytać tabel pól dodatkowych. Uruchom aktualizację bazy."));
+  }
+  loaded_ = true;
+}
+
+void ArticleCustomFieldsPanel::LoadDefinitions() {
+  definitions_.clear();
+  list_->DeleteAllItems();
+  definitions_ = store_->LoadDefinitions();
+  for (size_t i = 0; i < definitions_.size(); ++i) {
+    const CustomFieldDefinition& d = definitions_[i];
+    const long row = list_->InsertItem(static_cast<long>(i), d.grupa);
+    list_->SetItem(row, 1, d.nazwa);
+    list_->SetItem(row, 2, CustomFieldTypeLabel(d.typ_pola));
+    list_->SetItemData(row, d.id);
+  }
+  RebuildPreview();
+}
+
+wxString ArticleCustomFieldsPanel::SelectedTypeCode() const {
+  const int selection = type_->GetSelection();
+  const auto& types = CustomFieldTypes();
+  if (selection < 0 || selection >= static_cast<int>(types.size())) return "text";
+  return types[static_cast<size_t>(selection)].code;
+}
+
+void ArticleCustomFieldsPanel::SelectType(const wxString& code) {
+  const int index = FindCustomFieldType(code);
+  type_->SetSelection(index < 0 ? 0 : index);
+}
+
+void ArticleCustomFieldsPanel::UpdateOptionsField() { options_->Enable(SelectedTypeCode() == "choice"); }
+
+void ArticleCustomFieldsPanel::OnDefinitionSelected(wxListEvent& event) {
+  const long id = static_cast<long>(list_->GetItemData(event.GetIndex()));
+  for (const CustomFieldDefinition& d : definitions_) {
+    if (d.id == id) {
+      ShowDefinition(d);
+      return;
+    }
+  }
+}
+
+void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
+  muted_ = true;
+  editedId_ = d.id;
+  group_->ChangeValue(d.grupa);
+  name_->ChangeValue(d.nazwa);
+  key_->ChangeValue(d.klucz_pola);
+  // A saved definition keeps its key: its column and stored values depend on it.
+  key_->Disable();
+  column_->SetLabel(d.kolumna);
+  SelectType(d.typ_pola);
+  options_->ChangeValue(d.opcje);
+  required_->SetValue(d.wymagane);
+  visible_->SetValue(d.widoczne_na_liscie);
+  active_->SetValue(d.aktywne);
+  order_->ChangeValue(wxString::Format("%d", d.kolejnosc));
+  deleteButton_->Enable();
+  saveButton_->Enable();
+  muted_ = false;
+  UpdateOptionsField();
+  RebuildPreview();
+}
+
+void ArticleCustomFieldsPanel::PrepareNewField() {
+  muted_ = true;
+  editedId_ = 0;
+  group_->ChangeValue(_(kDefaultGroup));
+  name_->ChangeValue(wxString());
+  key_->ChangeValue(wxString());
+  key_->Enable();
+  SelectType("text");
+  options_->ChangeValue(wxString());
+  required_->SetValue(false);
+  visible_->SetValue(false);
+  active_->SetValue(true);
+  order_->ChangeValue(wxString::Format("%d", 10 * (static_cast<int>(definitions_.size()) + 1)));
+  deleteButton_->Disable();
+  saveButton_->Enable();
+  muted_ = false;
+  UpdateOptionsField();
+  SuggestKey();
+  RebuildPreview();
+  name_->SetFocus();
+}
+
+void ArticleCustomFieldsPanel::OnNewField(wxCommandEvent&) { PrepareNewField(); }
+
+void ArticleCustomFieldsPanel::SuggestKey() {
+  const wxString key = MakeFieldKey(Trimmed(group_->GetValue()) + " " + Trimmed(name_->GetValue()));
+  key_->ChangeValue(key);
+  column_->SetLabel(FieldColumnName(key));
+  Layout();
+}
+
+void ArticleCustomFieldsPanel::OnNameOrGroupChanged(wxCommandEvent&) {
+  if (muted_) return;
+  if (editedId_ == 0) SuggestKey();
+  RebuildPreview();
+}
+
+void ArticleCustomFieldsPanel::OnKeyChanged(wxCommandEvent&) {
+  if (muted_) return;
+  column_->SetLabel(FieldColumnName(MakeFieldKey(key_->GetValue())));
+  RebuildPreview();
+}
+
+void ArticleCustomFieldsPanel::OnTypeChanged(wxCommandEvent&) {
+  if (muted_) return;
+  UpdateOptionsField();
+  RebuildPreview();
+}
+
+void ArticleCustomFieldsPanel::OnPreviewInputChanged(wxCommandEvent&) {
+  if (!muted_) RebuildPreview();
+}
+
+CustomFieldDefinition ArticleCustomFieldsPanel::ReadForm() const {
+  CustomFieldDefinition d;
+  d.id = editedId_;
+  d.grupa = Trimmed(group_->GetValue());
+  d.nazwa = Trimmed(name_->GetValue());
+  const wxString typedKey = Trimmed(key_->GetValue());
+  d.klucz_pola = MakeFieldKey(typedKey.empty() ? d.grupa + " " + d.nazwa : typedKey);
+  d.typ_pola = SelectedTypeCode();
+  d.opcje = NormalizeFieldOptions(options_->GetValue());
+  d.wymagane = required_->GetValue();
+  d.widoczne_na_liscie = visible_->GetValue();
+  d.aktywne = active_->GetValue();
+  d.kolejnosc = LeadingNumber(order_->GetValue());
+  d.kolumna = FieldColumnName(d.klucz_pola);
+  return d;
+}
+
+void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
+  const CustomFieldDefinition d = ReadForm();
+  const wxString caption = _("Pola dodatkowe");
+  if (d.nazwa.empty()) {
+    veldrix::ShowMessageBox(_("Podaj nazwę pola."), caption, wxOK | wxICON_WARNING, this);
+    return;
+  }
+  if (store_->KeyInUse(d.klucz_pola, d.id)) {
+    veldrix::ShowMessageBox(_("Pole o takim kluczu technicznym już istnieje."), caption, wxOK | wxICON_WARNING, this);
+    return;
+  }
+  wxString error;
+  if (!store_->EnsureValueColumn(d, &error) || !store_->SaveDefinition(d, &error)) {
+    SetStatus(error);
+    return;
+  }
+  SetStatus(_("Zapisano definicję pola."));
+  LoadDefinitions();
+  if (d.id <= 0) return;
+  const long row = list_->FindItem(-1, static_cast<wxUIntPtr>(d.id));
+  if (row == wxNOT_FOUND) return;
+  list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                      wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  list_->EnsureVisible(row);
+  for (const CustomFieldDefinition& loaded : definitions_) {
+    if (loaded.id == d.id) ShowDefinition(loaded);
+  }
+}
+
+void ArticleCustomFieldsPanel::OnDeactivate(wxCommandEvent&) {
+  if (editedId_ <= 0) return;
+  const int answer = veldrix::ShowMessageBox(
+      _("Usunąć definicję pola z ustawień? Kolumna i zapisane dane pozostaną w bazie."), _("Pola dodatkowe"),
+      wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, this);
+  if (answer != wxYES) return;
+  wxString error;
+  if (!store_->Deactivate(editedId_, &error)) {
+    SetStatus(error);
+    return;
+  }
+  SetStatus(_("Definicja pola została wyłączona."));
+  PrepareNewField();
+  LoadDefinitions();
+}
+
+void ArticleCustomFieldsPanel::RebuildPreview() {
+  if (!preview_) return;
+  preview_->Clear();
+  std::vector<CustomFieldDefinition> shown = definitions_;
+  const CustomFieldDefinition form = ReadForm();
+  if (!form.nazwa.empty() && form.aktywne) {
+    // Unsaved edits show at once: the form replaces its saved definition.
+    auto same = std::find_if(shown.begin(), shown.end(),
+                             [&](const CustomFieldDefinition& d) { return form.id > 0 && d.id == form.id; });
+    if (same != shown.end()) {
+      *same = form;
+    } else {
+      shown.push_back(form);
+    }
+  }
+  std::stable_sort(shown.begin(), shown.end(), [](const CustomFieldDefinition& a, const CustomFieldDefinition& b) {
+    const int group = a.grupa.CmpNoCase(b.grupa);
+    if (group != 0) return group < 0;
+    if (a.kolejnosc != b.kolejnosc) return a.kolejnosc < b.kolejnosc;
+    return a.nazwa.CmpNoCase(b.nazwa) < 0;
+  });
+  wxArrayString categories;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const wxString category = shown[i].grupa.empty() ? _(kDefaultGroup) : shown[i].grupa;
+    if (categories.Index(category) == wxNOT_FOUND) {
+      categories.Add(category);
+      preview_->Append(new wxPropertyCategory(category, wxString::Format("category%zu", i)));
+    }
+    preview_->Append(PreviewProperty(shown[i], wxString::Format("field%zu", i)));
+  }
+}

@@ -1,0 +1,93 @@
+// The settings page "Pola dodatkowe" of one object type (invoices, articles or
+// contractors): the list of active definitions, an editor of one definition, and a
+// live preview of all fields in a property grid. Definitions are switched off,
+// never deleted; an article field also gets a typed column in the article value
+// table. The page opens its own SQLData on the active connection when loaded.
+#pragma once
+
+#include "settings/custom_field.h"
+
+#include <wx/panel.h>
+
+#include <memory>
+#include <vector>
+
+class ISettingsApplication;
+class SQLData;
+class wxButton;
+class wxCheckBox;
+class wxChoice;
+class wxListCtrl;
+class wxListEvent;
+class wxPropertyGrid;
+class wxStaticText;
+class wxTextCtrl;
+
+class ArticleCustomFieldsPanel : public wxPanel {
+ public:
+  // Builds the controls with the editor disabled; does not touch the database.
+  ArticleCustomFieldsPanel(wxWindow* parent, const wxString& objectType, const wxString& title, bool articleTable,
+                           const wxString& valueTable, ISettingsApplication* app);
+  ~ArticleCustomFieldsPanel() override;
+
+  // Opens the database, checks the tables and loads the definitions, once.
+  void EnsureLoaded();
+
+  bool IsLoaded() const { return loaded_; }
+  int GetEditedId() const { return editedId_; }
+  const std::vector<CustomFieldDefinition>& GetDefinitions() const { return definitions_; }
+  wxListCtrl* GetList() const { return list_; }
+  wxPropertyGrid* GetPreview() const { return preview_; }
+  wxStaticText* GetStatusLine() const { return status_; }
+
+ private:
+  void BuildControls(const wxString& title);
+  void EnableEditor(bool enable);
+  void LoadDefinitions();
+  void ShowDefinition(const CustomFieldDefinition& definition);
+  void SuggestKey();
+  CustomFieldDefinition ReadForm() const;
+  wxString SelectedTypeCode() const;
+  void SelectType(const wxString& code);
+  void UpdateOptionsField();
+  void RebuildPreview();
+  void SetStatus(const wxString& text);
+
+  void OnDefinitionSelected(wxListEvent& event);
+  void OnNameOrGroupChanged(wxCommandEvent& event);
+  void OnKeyChanged(wxCommandEvent& event);
+  void OnTypeChanged(wxCommandEvent& event);
+  void OnPreviewInputChanged(wxCommandEvent& event);
+  void OnNewField(wxCommandEvent& event);
+  void OnSave(wxCommandEvent& event);
+  void OnDeactivate(wxCommandEvent& event);
+  void PrepareNewField();
+
+  wxString objectType_;
+  bool articleTable_;
+  wxString valueTable_;
+  std::unique_ptr<SQLData> database_;
+  std::unique_ptr<CustomFieldStore> store_;
+
+  wxListCtrl* list_ = nullptr;
+  wxTextCtrl* group_ = nullptr;
+  wxTextCtrl* name_ = nullptr;
+  wxTextCtrl* key_ = nullptr;
+  wxStaticText* column_ = nullptr;
+  wxChoice* type_ = nullptr;
+  wxTextCtrl* order_ = nullptr;
+  wxTextCtrl* options_ = nullptr;
+  wxCheckBox* required_ = nullptr;
+  wxCheckBox* visible_ = nullptr;
+  wxCheckBox* active_ = nullptr;
+  wxButton* newButton_ = nullptr;
+  wxButton* saveButton_ = nullptr;
+  wxButton* deleteButton_ = nullptr;
+  wxStaticText* status_ = nullptr;
+  wxPropertyGrid* preview_ = nullptr;
+
+  std::vector<CustomFieldDefinition> definitions_;
+  int editedId_ = 0;
+  bool muted_ = false;
+  bool loaded_ = false;
+};

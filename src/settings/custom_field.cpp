@@ -1,0 +1,233 @@
+#include "settings/custom_field.h"
+
+#include "app/common/i18n.h"
+#include "sqldata/sql_data.h"
+#include "sqldata/sql_literals.h"
+
+#include <wx/tokenzr.h>
+
+namespace {
+
+const char kDefinitionTable[] = "pole_dodatkowe_definicja";
+const char kArticleValueTable[] = "artykul_pola_dodatkowe";
+constexpr size_t kMaxKeyLength = 48;
+
+// The ASCII letter of a Polish letter, or 0.
+char FoldPolishLetter(wxUniChar c) {
+  switch (c.GetValue()) {
+    case 0x0104: case 0x0105: return 'a';
+    case 0x0106: case 0x0107: return 'c';
+    case 0x0118: case 0x0119: return 'e';
+    case 0x0141: case 0x0142: return 'l';
+    case 0x0143: case 0x0144: return 'n';
+    case 0x00D3: case 0x00F3: return 'o';
+    case 0x015A: case 0x015B: return 's';
+    case 0x0179: case 0x017A: case 0x017B: case 0x017C: return 'z';
+    default: return 0;
+  }
+}
+
+bool IsColumnNameText(const wxString& name) {
+  if (name.empty()) return false;
+  for (wxUniChar c : name) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+wxString Flag(bool value) { return value ? "1" : "0"; }
+
+}  // namespace
+
+const std::vector<CustomFieldType>& CustomFieldTypes() {
+  static const std::vector<CustomFieldType> types = {
+      {"text", "Tekst", "TEXT"},
+      {"multiline", "Tekst wielowierszowy", "TEXT"},
+      {"int", "Liczba całkowita", "INTEGER"},
+      {"decimal", "Liczba dziesiętna", "REAL"},
+      {"bool", "Tak/Nie", "INTEGER"},
+      {"choice", "Lista", "TEXT"},
+      {"color", "Kolor", "TEXT"},
+      {"date", "Data", "TEXT"},
+  };
+  return types;
+}
+
+int FindCustomFieldType(const wxString& code) {
+  const auto& types = CustomFieldTypes();
+  for (size_t i = 0; i < types.size(); ++i) {
+    if (code == types[i].code) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+wxString CustomFieldTypeLabel(const wxString& code) {
+  const int index = FindCustomFieldType(code);
+  return index < 0 ? code : _(CustomFieldTypes()[static_cast<size_t>(index)].label);
+}
+
+wxString MakeFieldKey(const wxString& text) {
+  wxString key;
+  bool lastWasSeparator = false;
+  for (wxUniChar c : text) {
+    if (const char folded = FoldPolishLetter(c)) {
+      key += folded;
+      lastWasSeparator = false;
+    } else if (c >= 'A' && c <= 'Z') {
+      key += static_cast<char>(c.GetValue() - 'A' + 'a');
+      lastWasSeparator = false;
+    } else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+      key += c;
+      lastWasSeparator = false;
+    } else {
+      if (!lastWasSeparator && !key.empty()) key += '_';
+      lastWasSeparator = true;
+    }
+  }
+  while (key.EndsWith("_")) key.RemoveLast();
+  if (key.empty()) key = "pole";
+  if (key[0] >= '0' && key[0] <= '9') key = "p_" + key;
+  if (key.length() > kMaxKeyLength) key.Truncate(kMaxKeyLength);
+  return key;
+}
+
+wxString NormalizeFieldOptions(const wxString& text) {
+  wxArrayString kept;
+  wxStringTokenizer pieces(text, "\n;", wxTOKEN_STRTOK);
+  while (pieces.HasMoreTokens()) {
+    wxString piece = pieces.GetNextToken();
+    const wxString blanks = " \t\r";
+    const size_t first = piece.find_first_not_of(blanks);
+    if (first == wxString::npos) continue;
+    piece = piece.Mid(first, piece.find_last_not_of(blanks) - first + 1);
+    kept.Add(piece);
+  }
+  return wxJoin(kept, '\n', 0);
+}
+
+wxArrayString FieldOptionsList(const wxString& text) {
+  wxArrayString options;
+  const wxString normalized = NormalizeFieldOptions(text);
+  if (!normalized.empty()) options = wxSplit(normalized, '\n', 0);
+  if (options.empty()) {
+    options.Add(_("Opcja 1"));
+    options.Add(_("Opcja 2"));
+  }
+  return options;
+}
+
+wxString FieldColumnName(const wxString& key) { return "cf_" + key; }
+
+CustomFieldStore::CustomFieldStore(SQLData& db, const wxString& objectType, bool articleTable,
+                                   const wxString& valueTable)
+    : db_(db), objectType_(objectType), articleTable_(articleTable), valueTable_(valueTable) {}
+
+bool CustomFieldStore::CheckTables() {
+  if (!db_.IsOpen() || !db_.ColumnExists(kDefinitionTable, "id_pola_dodatkowego")) return false;
+  if (articleTable_) return db_.ColumnExists(kArticleValueTable, "id_artykulu");
+  return !valueTable_.empty() && db_.ColumnExists(valueTable_, "wartosc");
+}
+
+std::vector<CustomFieldDefinition> CustomFieldStore::LoadDefinitions() {
+  const wxArrayString cells = db_.FrameData(
+      wxString("SELECT id_pola_dodatkowego, grupa, nazwa, klucz_pola, typ_pola, coalesce(opcje,''), wymagane, "
+               "widoczne_na_liscie, kolejnosc, aktywne, kolumna FROM ") +
+      kDefinitionTable + " WHERE typ_obiektu=" + QuoteSqlLiteral(objectType_) + " AND aktywne=1 " +
+      "ORDER BY grupa, kolejnosc, nazwa");
+  constexpr size_t kColumns = 11;
+  const auto number = [](const wxString& text) {
+    long value = 0;
+    return text.ToLong(&value, 10) ? static_cast<int>(value) : 0;
+  };
+  std::vector<CustomFieldDefinition> definitions;
+  for (size_t row = 0; row + kColumns <= cells.size(); row += kColumns) {
+    CustomFieldDefinition d;
+    d.id = number(cells[row]);
+    d.grupa = cells[row + 1];
+    d.nazwa = cells[row + 2];
+    d.klucz_pola = cells[row + 3];
+    d.typ_pola = cells[row + 4];
+    d.opcje = cells[row + 5];
+    d.wymagane = number(cells[row + 6]) != 0;
+    d.widoczne_na_liscie = number(cells[row + 7]) != 0;
+    d.kolejnosc = number(cells[row + 8]);
+    d.aktywne = number(cells[row + 9]) != 0;
+    d.kolumna = cells[row + 10];
+    definitions.push_back(d);
+  }
+  return definitions;
+}
+
+bool CustomFieldStore::KeyInUse(const wxString& key, int exceptId) {
+  wxString sql = wxString("SELECT id_pola_dodatkowego FROM ") + kDefinitionTable +
+                 " WHERE typ_obiektu=" + QuoteSqlLiteral(objectType_) + " AND klucz_pola=" + QuoteSqlLiteral(key);
+  if (exceptId > 0) sql += wxString::Format(" AND id_pola_dodatkowego<>%d", exceptId);
+  return db_.IsExistsData(sql);
+}
+
+wxString CustomFieldStore::ValueColumnType(const wxString& typeCode) const {
+  const int index = FindCustomFieldType(typeCode);
+  const wxString type = index < 0 ? wxString("TEXT") : wxString(CustomFieldTypes()[static_cast<size_t>(index)].sqlType);
+  // PostgreSQL's REAL keeps only six digits; a decimal field needs a double.
+  if (type == "REAL" && db_.GetEngine().IsSameAs("PostgreSQL", false)) return "DOUBLE PRECISION";
+  return type;
+}
+
+bool CustomFieldStore::EnsureValueColumn(const CustomFieldDefinition& definition, wxString* error) {
+  if (!articleTable_) return true;
+  if (IsColumnNameText(definition.kolumna) && db_.ColumnExists(kArticleValueTable, definition.kolumna)) return true;
+  return AddValueColumn(definition, error);
+}
+
+bool CustomFieldStore::AddValueColumn(const CustomFieldDefinition& definition, wxString* error) {
+  if (!IsColumnNameText(definition.kolumna)) {
+    if (error) *error = "Invalid column name: " + definition.kolumna;
+    return false;
+  }
+  wxString reason;
+  if (db_.InsertData(reason, wxString("ALTER TABLE ") + kArticleValueTable + " ADD COLUMN " + definition.kolumna +
+                                 " " + ValueColumnType(definition.typ_pola)) == 0) {
+    return true;
+  }
+  // Another program may have added the same column between the check and the
+  // statement; the column is then there and the definition can be saved.
+  if (db_.ColumnExists(kArticleValueTable, definition.kolumna)) return true;
+  if (error) *error = reason;
+  return false;
+}
+
+bool CustomFieldStore::SaveDefinition(const CustomFieldDefinition& d, wxString* error) {
+  wxString sql;
+  if (d.id > 0) {
+    sql = wxString("UPDATE ") + kDefinitionTable + " SET grupa=" + QuoteSqlLiteral(d.grupa) +
+          ", nazwa=" + QuoteSqlLiteral(d.nazwa) + ", typ_pola=" + QuoteSqlLiteral(d.typ_pola) +
+          ", opcje=" + QuoteSqlLiteral(d.opcje) + ", wymagane=" + Flag(d.wymagane) +
+          ", widoczne_na_liscie=" + Flag(d.widoczne_na_liscie) + wxString::Format(", kolejnosc=%d", d.kolejnosc) +
+          ", aktywne=" + Flag(d.aktywne) + wxString::Format(" WHERE id_pola_dodatkowego=%d", d.id);
+  } else {
+    sql = wxString("INSERT INTO ") + kDefinitionTable +
+          " (typ_obiektu, grupa, nazwa, klucz_pola, typ_pola, opcje, wymagane, widoczne_na_liscie, kolejnosc, "
+          "aktywne, kolumna) VALUES (" +
+          QuoteSqlLiteral(objectType_) + ", " + QuoteSqlLiteral(d.grupa) + ", " + QuoteSqlLiteral(d.nazwa) + ", " +
+          QuoteSqlLiteral(d.klucz_pola) + ", " + QuoteSqlLiteral(d.typ_pola) + ", " + QuoteSqlLiteral(d.opcje) +
+          ", " + Flag(d.wymagane) + ", " + Flag(d.widoczne_na_liscie) + wxString::Format(", %d, ", d.kolejnosc) +
+          Flag(d.aktywne) + ", " + QuoteSqlLiteral(d.kolumna) + ")";
+  }
+  wxString reason;
+  if (db_.InsertData(reason, sql) < 0) {
+    if (error) *error = reason;
+    return false;
+  }
+  return true;
+}
+
+bool CustomFieldStore::Deactivate(int id, wxString* error) {
+  wxString reason;
+  if (db_.InsertData(reason, wxString::Format("UPDATE %s SET aktywne=0 WHERE id_pola_dodatkowego=%d",
+                                              kDefinitionTable, id)) < 0) {
+    if (error) *error = reason;
+    return false;
+  }
+  return true;
+}

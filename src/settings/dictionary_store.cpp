@@ -1,0 +1,209 @@
+#include "settings/dictionary_store.h"
+
+#include "app/common/i18n.h"
+#include "sqldata/querys.h"
+#include "sqldata/sql_data.h"
+
+#include <climits>
+
+namespace {
+
+struct KindInfo {
+  const char* table;
+  const char* idColumn;
+  const char* title;
+  bool company;
+};
+
+const KindInfo kKinds[] = {
+    {"stawka_vat", "id_stawki_vat", "Stawki VAT", false},
+    {"artykul_kategoria", "id_kategorii", "Kategorie artykułu", true},
+    {"artykul_jednostka", "id_jednostki", "Jednostki", true},
+    {"artykul_cena_rodzaj", "id_cena_rodzaj", "Ceny", true},
+    {"kontrahent_klasyfikacja", "id_klasyfikacji", "Klasyfikacje", true},
+    {"platnosc", "id_platnosci", "Formy płatności", false},
+    {"kpir_opis_zdarzenia", "id_kpir_opis_zdarzenia", "Opisy zdarzeń", true},
+};
+
+const KindInfo& Info(DictionaryKind kind) { return kKinds[kind]; }
+
+// The statement that takes the default flag from the kind's present default.
+// Categories, units and price kinds also clear rows without a company.
+wxString ClearDefaultStatement(DictionaryKind kind, const wxString& company) {
+  const wxString head = wxString("update ") + Info(kind).table + " set domyslna=0 where domyslna=1";
+  switch (kind) {
+    case kDictionaryArticleCategory:
+    case kDictionaryUnit:
+    case kDictionaryPriceKind:
+      return head + " and coalesce(id_firmy," + company + ")=" + company;
+    case kDictionaryContractorClassification:
+    case kDictionaryLedgerEvent:
+      return head + " and id_firmy=" + company;
+    default:
+      return head;
+  }
+}
+
+wxString SaveStatement(DictionaryKind kind, bool insert, const wxString& id, const DictionaryEntry& entry,
+                       const wxString& value, const wxString& company) {
+  const wxString flag = entry.isDefault ? "1" : "0";
+  switch (kind) {
+    case kDictionaryVatRate: return Querys::SaveStawkaVat(insert, id, entry.name, value, flag);
+    case kDictionaryArticleCategory: return Querys::SaveArtykulKategoria(insert, id, entry.name, flag, company);
+    case kDictionaryUnit: return Querys::SaveArtykulJednostka(insert, id, entry.name, entry.value, flag, company);
+    case kDictionaryPriceKind: return Querys::SaveArtykulCenaRodzaj(insert, id, entry.name, flag, company);
+    case kDictionaryContractorClassification:
+      return Querys::SaveKontrahentKlasyfikacja(insert, id, entry.name, flag, company);
+    case kDictionaryPaymentForm: return Querys::SavePlatnosc(insert, id, entry.name, flag);
+    case kDictionaryLedgerEvent: return Querys::SaveKpirOpisZdarzenia(insert, id, entry.name, flag, company);
+    default: return wxString();
+  }
+}
+
+wxString DeleteStatement(DictionaryKind kind, const wxString& id, const wxString& company) {
+  switch (kind) {
+    case kDictionaryVatRate: return Querys::DeleteStawkaVat(id);
+    case kDictionaryArticleCategory: return Querys::DeleteArtykulKategoria(company, id);
+    case kDictionaryUnit: return Querys::DeleteArtykulJednostka(company, id);
+    case kDictionaryPriceKind: return Querys::DeleteArtykulCenaRodzaj(company, id);
+    case kDictionaryContractorClassification: return Querys::DeleteKontrahentKlasyfikacja(company, id);
+    case kDictionaryPaymentForm: return Querys::DeletePlatnosc(id);
+    case kDictionaryLedgerEvent: return Querys::DeleteKpirOpisZdarzenia(company, id);
+    default: return wxString();
+  }
+}
+
+// Ids and company ids go into the statements as numbers; anything else would
+// change the statement.
+bool IsIdText(const wxString& text) {
+  long value = 0;
+  return !text.empty() && text.ToLong(&value, 10) && value >= 0;
+}
+
+void SetError(wxString* error, const wxString& text) {
+  if (error) *error = text;
+}
+
+// The database's own reason after a failed statement, without the method prefix.
+wxString DatabaseReason(const SQLData& db) {
+  if (db.lastError.empty()) return "DB not open";
+  const int bar = db.lastError.Find(" | ");
+  return bar == wxNOT_FOUND ? db.lastError : db.lastError.Mid(static_cast<size_t>(bar) + 3);
+}
+
+}  // namespace
+
+bool IsDictionaryKind(DictionaryKind kind) { return kind >= kDictionaryVatRate && kind <= kDictionaryLedgerEvent; }
+
+wxString DictionaryKindTitle(DictionaryKind kind) {
+  return IsDictionaryKind(kind) ? _(Info(kind).title) : wxString();
+}
+
+bool IsCompanyDictionary(DictionaryKind kind) { return IsDictionaryKind(kind) && Info(kind).company; }
+
+bool HasDictionaryValue(DictionaryKind kind) { return kind == kDictionaryVatRate || kind == kDictionaryUnit; }
+
+wxString DictionarySelect(DictionaryKind kind, const wxString& companyId) {
+  switch (kind) {
+    case kDictionaryVatRate: return "select domyslna,nazwa,wartosc,id_stawki_vat from stawka_vat order by id_stawki_vat";
+    case kDictionaryArticleCategory: return Querys::SelectArtykulKategoria(companyId);
+    case kDictionaryUnit: return Querys::SelectArtykulJednostka(companyId);
+    case kDictionaryPriceKind: return Querys::SelectArtykulCenaRodzaj(companyId);
+    case kDictionaryContractorClassification: return Querys::SelectKontrahentKlasyfikacja(companyId);
+    case kDictionaryPaymentForm: return Querys::SelectPlatnosc();
+    case kDictionaryLedgerEvent: return Querys::SelectKpirOpisZdarzenia(companyId);
+    default: return wxString();
+  }
+}
+
+bool ParseVatRateValue(const wxString& text, wxString* normalized) {
+  wxString trimmed = text;
+  trimmed.Trim(true).Trim(false);
+  if (trimmed.empty()) return false;
+  size_t start = trimmed[0] == '-' ? 1 : 0;
+  if (start == trimmed.length()) return false;
+  for (size_t i = start; i < trimmed.length(); ++i) {
+    if (trimmed[i] < '0' || trimmed[i] > '9') return false;
+  }
+  long long value = 0;
+  if (!trimmed.ToLongLong(&value, 10) || value < INT_MIN || value > INT_MAX) return false;
+  if (normalized) *normalized = wxString::Format("%lld", value);
+  return true;
+}
+
+bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const DictionaryEntry& entry,
+                         wxString* savedId, wxString* error) {
+  if (!IsDictionaryKind(kind)) {
+    SetError(error, _("Nieznany rodzaj słownika."));
+    return false;
+  }
+  const bool insert = entry.id == "0";
+  if (!IsIdText(entry.id) || (IsCompanyDictionary(kind) && !IsIdText(companyId))) {
+    SetError(error, _("Nieprawidłowy identyfikator wpisu lub firmy."));
+    return false;
+  }
+  wxString value;
+  if (kind == kDictionaryVatRate) {
+    // An update may leave the stored rate as it is; a new rate needs one.
+    const bool keepStored = !insert && entry.value.Strip(wxString::both).empty();
+    if (!keepStored && !ParseVatRateValue(entry.value, &value)) {
+      SetError(error, _("Wartość stawki VAT musi być liczbą całkowitą."));
+      return false;
+    }
+  }
+
+  const KindInfo& info = Info(kind);
+  db.StartTransaction();
+  bool ok = !db.errorFlag;
+  if (ok && !insert) {
+    wxString where = wxString(info.idColumn) + "=" + entry.id;
+    if (info.company) where += " and id_firmy=" + companyId;
+    if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
+      ok = false;
+      SetError(error, db.errorFlag ? DatabaseReason(db) : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie."));
+    }
+  }
+  if (ok && entry.isDefault && db.InsertData(ClearDefaultStatement(kind, companyId)) < 0) {
+    ok = false;
+    SetError(error, DatabaseReason(db));
+  }
+  long newId = 0;
+  if (ok) {
+    newId = db.InsertData(SaveStatement(kind, insert, entry.id, entry, value, companyId));
+    if (newId < 0) {
+      ok = false;
+      SetError(error, DatabaseReason(db));
+    }
+  }
+  if (ok) {
+    db.CommitTransaction();
+    if (db.errorFlag) {
+      ok = false;
+      SetError(error, DatabaseReason(db));
+    }
+  }
+  if (!ok) {
+    db.RollbackTransaction();
+    return false;
+  }
+  // An engine that cannot tell the new row's id gives "0": the entry is saved, and
+  // the page shows the first entry instead of it.
+  if (savedId) *savedId = insert ? wxString::Format("%ld", newId) : entry.id;
+  if (error) error->clear();
+  return true;
+}
+
+bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const wxString& id,
+                           wxString* error) {
+  if (!IsDictionaryKind(kind) || !IsIdText(id) || (IsCompanyDictionary(kind) && !IsIdText(companyId))) {
+    SetError(error, _("Nieprawidłowy identyfikator wpisu lub firmy."));
+    return false;
+  }
+  db.errorFlag = false;
+  if (db.DeleteData(DeleteStatement(kind, id, companyId)) < 0) {
+    SetError(error, DatabaseReason(db));
+    return false;
+  }
+  if (error) error->clear();
+  return true;
+}

@@ -1,0 +1,85 @@
+// One settings page that edits the shared dictionaries of a list of kinds: the
+// kinds on the left, the entries of the chosen kind, an editor strip and the
+// buttons "Nowa wartość", "Zapisz" and "Usuń". It opens its own SQLData on the
+// active connection when first loaded.
+#pragma once
+
+#include "settings/dictionary_store.h"
+
+#include <wx/dataview.h>
+#include <wx/panel.h>
+
+#include <memory>
+#include <vector>
+
+class DVModel;
+class ISettingsApplication;
+class SQLData;
+class wxButton;
+class wxCheckBox;
+class wxListBox;
+class wxStaticText;
+class wxTextCtrl;
+
+class ModuleDictionariesPanel : public wxPanel {
+ public:
+  // Builds the page without touching the database.
+  ModuleDictionariesPanel(wxWindow* parent, const wxString& title, std::vector<DictionaryKind> kinds,
+                          ISettingsApplication* app);
+  ~ModuleDictionariesPanel() override;
+
+  // Opens the database and shows the first kind, once.
+  void EnsureLoaded();
+  // The kind of the selected row of the kind list; the first kind without a
+  // selection; 5 (payment forms) for a page without kinds.
+  DictionaryKind CurrentKind() const;
+
+  bool IsLoaded() const { return loaded_; }
+  const wxString& GetCurrentId() const { return currentId_; }
+  DVModel* GetModel() const { return model_.get(); }
+  wxListBox* GetKindList() const { return kindList_; }
+  wxDataViewCtrl* GetEntryList() const { return entryList_; }
+  wxCheckBox* GetDefaultBox() const { return defaultBox_; }
+  wxTextCtrl* GetNameField() const { return nameField_; }
+  wxTextCtrl* GetValueField() const { return valueField_; }
+  wxButton* GetNewButton() const { return newButton_; }
+  wxButton* GetSaveButton() const { return saveButton_; }
+  wxButton* GetDeleteButton() const { return deleteButton_; }
+
+ private:
+  void ShowKind(DictionaryKind kind);
+  void LoadRows(DictionaryKind kind);
+  void ShowRow(int row);
+  void FillEditorsFromSelection();
+  // The editors hold a new, empty entry; the list's selection stays.
+  void ClearEditors();
+  wxString CompanyId() const;
+
+  void OnKindSelected(wxCommandEvent& event);
+  void OnSelectionChanged(wxDataViewEvent& event);
+  void OnDefaultToggled(wxDataViewEvent& event);
+  void OnFieldChanged(wxCommandEvent& event);
+  void OnValueChar(wxKeyEvent& event);
+  void OnNew(wxCommandEvent& event);
+  void OnSave(wxCommandEvent& event);
+  void OnDelete(wxCommandEvent& event);
+
+  std::vector<DictionaryKind> kinds_;
+  ISettingsApplication* app_;
+  std::unique_ptr<SQLData> database_;
+  wxListBox* kindList_ = nullptr;
+  wxDataViewCtrl* entryList_ = nullptr;
+  wxCheckBox* defaultBox_ = nullptr;
+  wxTextCtrl* nameField_ = nullptr;
+  wxStaticText* valueLabel_ = nullptr;
+  wxTextCtrl* valueField_ = nullptr;
+  wxButton* newButton_ = nullptr;
+  wxButton* saveButton_ = nullptr;
+  wxButton* deleteButton_ = nullptr;
+  wxObjectDataPtr<DVModel> model_;
+  wxDataViewItem currentItem_;
+  bool filling_ = false;
+  bool toggling_ = false;
+  bool loaded_ = false;
+  wxString currentId_ = "0";
+};

@@ -1,0 +1,164 @@
+// The company logo without windows: which files are taken, reading PNG and JPEG
+// safely, the logo folder of each database, replacing a file in place, and the
+// preview's geometry. Storing logos is tested through the editor.
+#include "danefirmy/company_logo.h"
+
+#include "app/common/paths.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <wx/dir.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/mstream.h>
+
+#include <string>
+
+using veldrix::test::ReadFileBytes;
+using veldrix::test::TempDir;
+using veldrix::test::WriteFileBytes;
+
+namespace {
+
+std::string Encoded(const wxImage& image, wxBitmapType type) {
+  if (!wxImage::FindHandler(type)) {
+    if (type == wxBITMAP_TYPE_PNG) wxImage::AddHandler(new wxPNGHandler);
+    if (type == wxBITMAP_TYPE_JPEG) wxImage::AddHandler(new wxJPEGHandler);
+  }
+  wxMemoryOutputStream out;
+  EXPECT_TRUE(image.SaveFile(out, type));
+  std::string bytes(out.GetSize(), '\0');
+  out.CopyTo(bytes.data(), bytes.size());
+  return bytes;
+}
+
+// A PNG signature and header chunk declaring the size, followed by bytes that are
+// no image data.
+std::string PngDeclaring(std::uint32_t width, std::uint32_t height) {
+  std::string bytes = Encoded(wxImage(1, 1), wxBITMAP_TYPE_PNG).substr(0, 33);
+  for (int i = 0; i < 4; ++i) {
+    bytes[16 + i] = static_cast<char>(width >> (24 - 8 * i));
+    bytes[20 + i] = static_cast<char>(height >> (24 - 8 * i));
+  }
+  return bytes + std::string(4096, '\x55');
+}
+
+// A JPEG start, an application segment and a frame header declaring the size.
+std::string JpegDeclaring(std::uint16_t width, std::uint16_t height) {
+  std::string bytes = "\xff\xd8\xff\xe1";
+  bytes += std::string("\x00\x06" "Exif", 6);
+  bytes += "\xff\xff\xc2";  // fill byte, then a progressive frame header
+  bytes += std::string("\x00\x11\x08", 3);
+  bytes += {static_cast<char>(height >> 8), static_cast<char>(height & 0xff), static_cast<char>(width >> 8),
+            static_cast<char>(width & 0xff)};
+  return bytes + std::string(64, '\x01');
+}
+
+}  // namespace
+
+TEST(CompanyLogo, OnlyPngAndJpegFileNamesAreTakenInAnyCase) {
+  for (const char* name : {"logo.png", "LOGO.PNG", "a/b.Jpg", "zdjecie.JPEG"}) {
+    EXPECT_TRUE(HasLogoFileExtension(name)) << name;
+  }
+  for (const char* name : {"logo.gif", "logo.bmp", "logo", "png", "logo.png.txt"}) {
+    EXPECT_FALSE(HasLogoFileExtension(name)) << name;
+  }
+  TempDir dir;
+  // A PNG named as a GIF is refused by its name, whatever it holds.
+  WriteFileBytes(dir.file("logo.gif"), Encoded(wxImage(4, 4), wxBITMAP_TYPE_PNG));
+  LogoError error = LogoError::None;
+  EXPECT_FALSE(PrepareLogoFile(dir.file("logo.gif"), nullptr, &error));
+  EXPECT_EQ(error, LogoError::Format);
+  // Text named as a PNG is read and refused as no image.
+  WriteFileBytes(dir.file("notatka.png"), "to nie jest obraz");
+  EXPECT_FALSE(PrepareLogoFile(dir.file("notatka.png"), nullptr, &error));
+  EXPECT_EQ(error, LogoError::Unreadable);
+  EXPECT_FALSE(PrepareLogoFile(dir.file("brak.png"), nullptr, &error));
+  EXPECT_EQ(error, LogoError::Unreadable);
+}
+
+TEST(CompanyLogo, HugeDeclaredImagesAreRefusedBeforeDecoding) {
+  // Decoding these would first ask for gigabytes of pixels.
+  wxImage image;
+  LogoError error = LogoError::None;
+  const std::string png = PngDeclaring(60000, 60000);
+  EXPECT_FALSE(DecodeLogoImage(png.data(), png.size(), &image, &error));
+  EXPECT_EQ(error, LogoError::Dimensions);
+  const std::string jpeg = JpegDeclaring(65000, 65000);
+  EXPECT_FALSE(DecodeLogoImage(jpeg.data(), jpeg.size(), &image, &error));
+  EXPECT_EQ(error, LogoError::Dimensions);
+  EXPECT_FALSE(image.IsOk());
+  ImageHeader header;
+  ASSERT_TRUE(ReadImageHeader(jpeg.data(), jpeg.size(), &header));  // behind a segment and a fill byte
+  EXPECT_EQ(header.width, 65000u);
+  TempDir dir;
+  WriteFileBytes(dir.file("bomba.png"), png);
+  EXPECT_FALSE(PrepareLogoFile(dir.file("bomba.png"), nullptr, &error));
+  EXPECT_EQ(error, LogoError::Dimensions);
+
+  // A long banner within the pixel budget is still a logo.
+  const std::string banner = Encoded(wxImage(5000, 20), wxBITMAP_TYPE_PNG);
+  EXPECT_TRUE(DecodeLogoImage(banner.data(), banner.size(), &image, &error));
+  EXPECT_EQ(image.GetSize(), wxSize(5000, 20));
+}
+
+TEST(CompanyLogo, EachDatabaseHasItsOwnLogoFolder) {
+  veldrix::test::IsolatedFolders folders;
+  EXPECT_EQ(Fnv1a32(""), 0x811c9dc5u);
+  EXPECT_EQ(Fnv1a32("a"), 0xe40c292cu);
+  EXPECT_EQ(Fnv1a32("foobar"), 0xbf9cf968u);
+
+  const wxString base = veldrix::JoinPath(veldrix::UserDataFolder(), "company-logos");
+  EXPECT_EQ(CompanyLogoCacheDir("", ""), veldrix::JoinPath(base, "811c9dc5"));
+  const wxString first = CompanyLogoCacheDir("Data Source=/a/veldrix.db;Version=3;", "/a/veldrix.db");
+  const wxString second = CompanyLogoCacheDir("Data Source=/b/veldrix.db;Version=3;", "/b/veldrix.db");
+  EXPECT_NE(first, second);
+  EXPECT_EQ(wxFileName(first).GetPath(), base);
+  // Without a connection string the server names the database.
+  EXPECT_EQ(CompanyLogoCacheDir("", "/a/veldrix.db"), CompanyLogoCacheDir("/a/veldrix.db", "other"));
+
+  EXPECT_EQ(CompanyLogoCachePath(first, "12"), veldrix::JoinPath(first, "company_12.png"));
+  EXPECT_EQ(CompanyLogoCachePath(first, "0"), "");
+  EXPECT_EQ(CompanyLogoCachePath(first, ""), "");
+}
+
+TEST(CompanyLogo, FileIsReplacedWholeWithNothingLeftBeside) {
+  TempDir dir;
+  const wxString folder = veldrix::JoinPath(dir.path(), "logos", "abc");
+  const wxString file = veldrix::JoinPath(folder, "company_1.png");
+  ASSERT_TRUE(WriteFileReplacing(file, "first", 5));
+  ASSERT_TRUE(WriteFileReplacing(file, "second", 6));
+  EXPECT_EQ(ReadFileBytes(file), "second");
+  wxArrayString entries;
+  wxDir::GetAllFiles(folder, &entries, wxString(), wxDIR_FILES | wxDIR_HIDDEN);
+  EXPECT_EQ(entries.size(), 1u);
+
+  // A folder that cannot be made is reported.
+  WriteFileBytes(dir.file("plik"), "x");
+  wxString error;
+  EXPECT_FALSE(WriteFileReplacing(veldrix::JoinPath(dir.file("plik"), "company_1.png"), "x", 1, &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(CompanyLogo, PreviewCanvasAndScaledImage) {
+  const struct {
+    int clientWidth;
+    int canvasWidth;
+  } kCanvas[] = {{600, 600}, {100, 150}, {30, 210}, {0, 210}, {31, 150}, {212, 212}};
+  for (const auto& c : kCanvas) EXPECT_EQ(LogoPreviewCanvasWidth(c.clientWidth), c.canvasWidth) << c.clientWidth;
+
+  const struct {
+    wxSize image;
+    int canvasWidth;
+    wxSize drawn;
+  } kScaled[] = {
+      {{10, 10}, 210, {64, 64}},   // small images are enlarged
+      {{400, 100}, 210, {202, 50}},
+      {{1000, 10}, 210, {202, 2}},
+      {{1, 1000}, 210, {1, 64}},   // never below one pixel
+      {{400, 100}, 600, {256, 64}},
+  };
+  for (const auto& s : kScaled) {
+    EXPECT_EQ(LogoPreviewImageSize(s.image, s.canvasWidth), s.drawn) << s.image.x << "x" << s.image.y;
+  }
+}

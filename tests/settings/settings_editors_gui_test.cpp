@@ -1,0 +1,413 @@
+// The dictionary and custom-field editors as real windows on a real SQLite program
+// database, driven through their controls as a user drives them.
+#include "settings/article_custom_fields_panel.h"
+#include "settings/module_dictionaries_panel.h"
+
+#include "app/common/message_box.h"
+#include "danefirmy/company_application.h"
+#include "danefirmy/dane_firmy_main_panel.h"
+#include "gui_support.h"
+#include "settings_fixture.h"
+#include "sqldata/dv_model.h"
+#include "sqldata/sql_literals.h"
+
+#include <gtest/gtest.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/frame.h>
+#include <wx/listbox.h>
+#include <wx/listctrl.h>
+#include <wx/propgrid/propgrid.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+namespace {
+
+using veldrix::MessageBoxRecorder;
+using veldrix::test::PumpEvents;
+using veldrix::test::SaveSettledScreenshot;
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+class EditorTest : public veldrix::test::SettingsDatabaseTest {
+ protected:
+  void SetUp() override {
+    SettingsDatabaseTest::SetUp();
+    frame = new wxFrame(nullptr, wxID_ANY, "Veldrix", wxDefaultPosition, wxSize(1100, 620));
+  }
+
+  void TearDown() override {
+    frame->Destroy();
+    PumpEvents(50);
+  }
+
+  void Show(wxWindow* page) {
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(page, 1, wxEXPAND);
+    frame->SetSizer(sizer);
+    frame->Show();
+    frame->Layout();
+    PumpEvents(100);
+  }
+
+  template <typename T>
+  T* Find(const wxString& name) {
+    T* window = dynamic_cast<T*>(wxWindow::FindWindowByName(name, frame));
+    EXPECT_NE(window, nullptr) << name;
+    return window;
+  }
+
+  static void Click(wxWindow* control, wxEventType type = wxEVT_BUTTON) {
+    wxCommandEvent click(type, control->GetId());
+    click.SetEventObject(control);
+    if (auto* box = dynamic_cast<wxCheckBox*>(control)) click.SetInt(box->GetValue());
+    control->HandleWindowEvent(click);
+    PumpEvents(20);
+  }
+
+  static void Tick(wxCheckBox* box, bool value) {
+    box->SetValue(value);
+    Click(box, wxEVT_CHECKBOX);
+  }
+
+  wxFrame* frame = nullptr;
+};
+
+// ---- shared dictionaries ----
+
+class DictionaryPageTest : public EditorTest {
+ protected:
+  ModuleDictionariesPanel* Open(std::vector<DictionaryKind> kinds) {
+    page = new ModuleDictionariesPanel(frame, U8("Słowniki"), std::move(kinds), &app);
+    page->EnsureLoaded();
+    Show(page);
+    return page;
+  }
+
+  void ChooseKind(int row) {
+    page->GetKindList()->SetSelection(row);
+    Click(page->GetKindList(), wxEVT_LISTBOX);
+  }
+
+  // Adds an entry through "Nowa wartość", the editors and "Zapisz".
+  void AddEntry(const wxString& name, const wxString& value, bool isDefault) {
+    Click(page->GetNewButton());
+    page->GetNameField()->SetValue(name);
+    if (page->GetValueField()->IsShown()) page->GetValueField()->SetValue(value);
+    Tick(page->GetDefaultBox(), isDefault);
+    ASSERT_TRUE(page->GetSaveButton()->IsEnabled());
+    Click(page->GetSaveButton());
+  }
+
+  wxString ListText(unsigned int column) {
+    wxArrayString cells;
+    for (int row = 0; row < page->GetModel()->rowCount; ++row) {
+      wxVariant value;
+      page->GetModel()->GetValueByRow(value, static_cast<unsigned int>(row), column);
+      cells.Add(value.MakeString());
+    }
+    return wxJoin(cells, '|');
+  }
+
+  wxString DefaultNames() {
+    const wxArrayString flags = wxSplit(ListText(0), '|');
+    const wxArrayString names = wxSplit(ListText(1), '|');
+    wxArrayString defaults;
+    for (size_t row = 0; row < flags.size() && row < names.size(); ++row) {
+      if (flags[row] == "1") defaults.Add(names[row]);
+    }
+    return wxJoin(defaults, '|');
+  }
+
+  // Selects the entry in the list as a click does.
+  void SelectEntry(const wxString& name) {
+    const int row = wxSplit(ListText(1), '|').Index(name);
+    ASSERT_NE(row, wxNOT_FOUND) << name;
+    const wxDataViewItem item = page->GetModel()->GetItem(static_cast<unsigned int>(row));
+    page->GetEntryList()->Select(item);
+    wxDataViewEvent event(wxEVT_DATAVIEW_SELECTION_CHANGED, page->GetEntryList(), item);
+    page->GetEntryList()->HandleWindowEvent(event);
+    PumpEvents(20);
+  }
+
+  wxString VisibleColumns() {
+    wxArrayString titles;
+    for (unsigned int i = 0; i < page->GetEntryList()->GetColumnCount(); ++i) {
+      wxDataViewColumn* column = page->GetEntryList()->GetColumn(i);
+      if (!column->IsHidden()) titles.Add(column->GetTitle());
+    }
+    return wxJoin(titles, '|');
+  }
+
+  ModuleDictionariesPanel* page = nullptr;
+};
+
+TEST_F(DictionaryPageTest, EveryKindAddsChangesAndDeletesEntriesWithOneDefaultPerCompany) {
+  // Table, value field text, and whether its rows belong to one company.
+  const struct {
+    const char* table;
+    const char* value;
+    bool company;
+  } kinds[] = {{"stawka_vat", "23", false},          {"artykul_kategoria", "", true},
+               {"artykul_jednostka", "m'2", true},   {"artykul_cena_rodzaj", "", true},
+               {"kontrahent_klasyfikacja", "", true}, {"platnosc", "", false},
+               {"kpir_opis_zdarzenia", "", true}};
+  for (const auto& k : kinds) {
+    if (k.company) db->InsertData(wxString("insert into ") + k.table + "(nazwa,domyslna,id_firmy) values ('Obca',1,2)");
+  }
+  Open({0, 1, 2, 3, 4, 5, 6});
+  ASSERT_EQ(page->GetKindList()->GetCount(), 7u);
+  const wxString awkward = U8("Zażółć \"gęślą\" O'Brien");
+  for (int kind = 0; kind < 7; ++kind) {
+    const auto& k = kinds[kind];
+    SCOPED_TRACE(k.table);
+    ChooseKind(kind);
+    // Only the company's own rows are listed; the rate and the unit show a third column.
+    EXPECT_EQ(page->GetModel()->rowCount, 0);
+    EXPECT_EQ(VisibleColumns().Freq('|'), *k.value ? 2 : 1);
+
+    AddEntry(awkward, U8(k.value), true);
+    AddEntry("Druga", U8(k.value), true);
+    EXPECT_EQ(DefaultNames(), "Druga");
+    SelectEntry(awkward);
+    EXPECT_EQ(page->GetNameField()->GetValue(), awkward);
+    EXPECT_EQ(page->GetValueField()->GetValue(), U8(k.value));
+    page->GetNameField()->SetValue(awkward + " 2");
+    Tick(page->GetDefaultBox(), true);
+    Click(page->GetSaveButton());
+    EXPECT_EQ(DefaultNames(), awkward + " 2");
+    EXPECT_EQ(Cell(wxString("select count(*) from ") + k.table + " where domyslna=1"), k.company ? "2" : "1");
+
+    SelectEntry("Druga");
+    Click(page->GetDeleteButton());
+    EXPECT_EQ(ListText(1), awkward + " 2");
+    EXPECT_EQ(page->GetNameField()->GetValue(), awkward + " 2");
+    if (kind == kDictionaryUnit) SaveSettledScreenshot(frame, "settings_dictionary_units");
+    // With the last entry gone the editors hold a new, empty entry.
+    Click(page->GetDeleteButton());
+    EXPECT_EQ(page->GetModel()->rowCount, 0);
+    EXPECT_EQ(page->GetCurrentId(), "0");
+    EXPECT_TRUE(page->GetNameField()->GetValue().empty());
+    EXPECT_FALSE(page->GetDeleteButton()->IsEnabled());
+    EXPECT_TRUE(page->GetDefaultBox()->IsEnabled());
+    EXPECT_EQ(Cell(wxString("select count(*) from ") + k.table), k.company ? "1" : "0");
+  }
+}
+
+TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
+  for (const char* name : {"Hurtowa", "Detaliczna"}) {
+    db->InsertData(wxString("insert into artykul_cena_rodzaj(nazwa,domyslna,id_firmy) values ('") + name + "',0,1)");
+  }
+  db->InsertData("update artykul_cena_rodzaj set domyslna=1 where nazwa='Hurtowa'");
+  Open({kDictionaryPriceKind});
+  EXPECT_EQ(ListText(0), "0|1");
+
+  DVModel* model = page->GetModel();
+  const wxDataViewItem detail = model->GetItem(0);
+  page->GetEntryList()->Select(detail);
+  model->ChangeValue(wxVariant(true), detail, 0);
+  PumpEvents(20);
+  EXPECT_EQ(ListText(0), "1|0");
+  EXPECT_TRUE(page->GetSaveButton()->IsEnabled());
+  EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Hurtowa");
+
+  Click(page->GetSaveButton());
+  EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Detaliczna");
+  EXPECT_EQ(Cell("select count(*) from artykul_cena_rodzaj where domyslna=1"), "1");
+}
+
+TEST_F(DictionaryPageTest, VatRateValueMustBeAWholeNumber) {
+  Open({kDictionaryVatRate});
+  AddEntry("23%", "23", true);
+
+  // Letters are not typed in; digits and the minus sign are.
+  for (const auto& [key, typed] : {std::make_pair(int('a'), false), std::make_pair(int(','), false),
+                                   std::make_pair(int('7'), true), std::make_pair(int('-'), true)}) {
+    wxKeyEvent press(wxEVT_CHAR);
+    press.m_uniChar = static_cast<wxChar>(key);
+    press.m_keyCode = key;
+    press.SetEventObject(page->GetValueField());
+    const bool swallowed = page->GetValueField()->HandleWindowEvent(press);
+    EXPECT_EQ(swallowed, !typed) << char(key);
+  }
+
+  // Pasted text that is not a whole number runs nothing and keeps what was typed.
+  MessageBoxRecorder boxes;
+  Click(page->GetNewButton());
+  page->GetNameField()->SetValue(U8("Obniżona"));
+  page->GetValueField()->SetValue("8,5");
+  Tick(page->GetDefaultBox(), true);
+  Click(page->GetSaveButton());
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(page->GetNameField()->GetValue(), U8("Obniżona"));
+  EXPECT_EQ(page->GetValueField()->GetValue(), "8,5");
+  EXPECT_TRUE(page->GetSaveButton()->IsEnabled());
+  EXPECT_EQ(Cell("select count(*)||':'||sum(domyslna) from stawka_vat"), "1:1");
+
+  page->GetValueField()->SetValue("8");
+  Click(page->GetSaveButton());
+  EXPECT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(ListText(2), "23|8");
+  EXPECT_EQ(ListText(0), "0|1");
+  SaveSettledScreenshot(frame, "settings_dictionary_vat");
+}
+
+class CompanyApplication : public ICompanyApplication {
+ public:
+  explicit CompanyApplication(const wxString& connection) : connection_(connection) {}
+  wxString GetActiveConnection() override { return connection_; }
+  wxString GetWorkingCompanyId() override { return "0"; }
+  void SetWorkingCompanyId(const wxString&) override {}
+  wxConfigBase* GetConfig() override { return nullptr; }
+  void EnableToolbar(bool, bool) override {}
+  void RequestTabClose() override {}
+  ICompanyEvents* GetCompanyEvents() override { return nullptr; }
+
+ private:
+  wxString connection_;
+};
+
+TEST_F(DictionaryPageTest, PaymentFormsSavedHereAreOfferedByTheCompanyEditor) {
+  Open({kDictionaryPaymentForm});
+  AddEntry(U8("Gotówka"), wxString(), false);
+  AddEntry(U8("Przelew 14 dni"), wxString(), true);
+
+  // A save the database refuses shows why and keeps the typed name and the old default.
+  db->DeleteData("create trigger refuse before insert on platnosc when new.nazwa='Weksel' "
+                 "begin select raise(abort, 'bill of exchange refused'); end");
+  MessageBoxRecorder boxes;
+  AddEntry("Weksel", wxString(), true);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_NE(boxes.shown()[0].message.Find("bill of exchange refused"), wxNOT_FOUND);
+  EXPECT_EQ(page->GetNameField()->GetValue(), "Weksel");
+  EXPECT_EQ(Cell("select nazwa from platnosc where domyslna=1"), U8("Przelew 14 dni"));
+  SaveSettledScreenshot(frame, "settings_dictionary_payment_forms");
+
+  CompanyApplication company(app.connection);
+  page->Hide();
+  DaneFirmyMainPanel* tab = DaneFirmyMainPanel::CreateWithEditor(frame, &company);
+  frame->GetSizer()->Add(tab, 1, wxEXPAND);
+  frame->Layout();
+  PumpEvents(50);
+  auto* forms = dynamic_cast<wxComboBox*>(wxWindow::FindWindowByName("domyslna_platnosc", tab));
+  ASSERT_NE(forms, nullptr);
+  ASSERT_EQ(forms->GetCount(), 2u);
+  EXPECT_EQ(forms->GetString(0), U8("Gotówka"));
+  EXPECT_EQ(forms->GetString(1), U8("Przelew 14 dni"));
+  EXPECT_EQ(forms->GetSelection(), 1);
+}
+
+// ---- custom-field definitions ----
+
+class CustomFieldsPageTest : public EditorTest {
+ protected:
+  ArticleCustomFieldsPanel* Open() {
+    page = new ArticleCustomFieldsPanel(frame, "artykuly", U8("Pola dodatkowe artykułów"), true, wxString(), &app);
+    page->EnsureLoaded();
+    Show(page);
+    return page;
+  }
+
+  wxString PreviewLabels() {
+    wxArrayString labels;
+    for (wxPropertyGridIterator it = page->GetPreview()->GetIterator(wxPG_ITERATE_ALL); !it.AtEnd(); ++it) {
+      labels.Add(((*it)->IsCategory() ? "#" : "") + (*it)->GetLabel());
+    }
+    return wxJoin(labels, '|');
+  }
+
+  void SelectRow(long row) {
+    page->GetList()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    PumpEvents(20);
+  }
+
+  void ChooseType(int index) {
+    auto* type = Find<wxChoice>("rodzaj");
+    type->SetSelection(index);
+    Click(type, wxEVT_CHOICE);
+  }
+
+  ArticleCustomFieldsPanel* page = nullptr;
+};
+
+TEST_F(CustomFieldsPageTest, DefinesAFieldWithItsColumnAndPreview) {
+  Open();
+  auto* key = Find<wxTextCtrl>("klucz");
+  auto* name = Find<wxTextCtrl>("nazwa");
+  EXPECT_TRUE(Find<wxChoice>("rodzaj")->IsEnabled());
+  EXPECT_EQ(key->GetValue(), "dodatkowe");
+  name->SetValue("Kolor");
+  EXPECT_EQ(key->GetValue(), "dodatkowe_kolor");
+  EXPECT_EQ(Find<wxStaticText>("kolumna")->GetLabel(), "cf_dodatkowe_kolor");
+  // A key typed by hand gives way to the next change of the name.
+  key->SetValue("moj_klucz");
+  EXPECT_EQ(Find<wxStaticText>("kolumna")->GetLabel(), "cf_moj_klucz");
+  name->SetValue(U8("Cena zakupu"));
+  EXPECT_EQ(key->GetValue(), "dodatkowe_cena_zakupu");
+  ChooseType(3);  // a decimal number
+  // The unsaved field is previewed at once.
+  EXPECT_EQ(PreviewLabels(), U8("#Dodatkowe|Cena zakupu"));
+
+  Click(Find<wxButton>("zapisz"));
+  EXPECT_EQ(page->GetDefinitions().size(), 1u);
+  EXPECT_EQ(page->GetList()->GetItemCount(), 1);
+  EXPECT_EQ(Cell("select type from pragma_table_info('artykul_pola_dodatkowe') where name='cf_dodatkowe_cena_zakupu'"),
+            "REAL");
+  EXPECT_EQ(page->GetEditedId(), 0);
+
+  // Pressing "Zapisz" again for the same new field is refused by its key.
+  MessageBoxRecorder boxes;
+  Click(Find<wxButton>("zapisz"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(Cell("select count(*) from pole_dodatkowe_definicja"), "1");
+
+  Click(Find<wxButton>("nowe"));
+  Find<wxTextCtrl>("grupa")->SetValue("Logistyka");
+  name->SetValue("Strefa");
+  ChooseType(5);  // a list
+  Find<wxTextCtrl>("opcje")->SetValue("A;B\nC");
+  Click(Find<wxButton>("zapisz"));
+  Find<wxTextCtrl>("grupa")->SetValue("");
+  name->SetValue("Uwagi magazynu");
+  EXPECT_EQ(PreviewLabels(), U8("#Dodatkowe|Uwagi magazynu|Cena zakupu|#Logistyka|Strefa"));
+  SaveSettledScreenshot(frame, "settings_custom_fields_articles");
+}
+
+TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
+  Open();
+  Find<wxTextCtrl>("nazwa")->SetValue("Producent");
+  Click(Find<wxButton>("zapisz"));
+  ASSERT_EQ(page->GetList()->GetItemCount(), 1);
+  SelectRow(0);
+  ASSERT_GT(page->GetEditedId(), 0);
+  EXPECT_FALSE(Find<wxTextCtrl>("klucz")->IsEnabled());
+
+  MessageBoxRecorder boxes(wxID_YES);
+  Click(Find<wxButton>("usun"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(page->GetList()->GetItemCount(), 0);
+  EXPECT_EQ(page->GetEditedId(), 0);
+  EXPECT_EQ(Cell("select aktywne from pole_dodatkowe_definicja"), "0");
+  EXPECT_EQ(Cell("select count(*) from pragma_table_info('artykul_pola_dodatkowe') where name='cf_dodatkowe_producent'"),
+            "1");
+
+  // The same key again is refused: the switched-off definition still holds it.
+  Find<wxTextCtrl>("nazwa")->SetValue("Producent");
+  Click(Find<wxButton>("zapisz"));
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(Cell("select count(*) from pole_dodatkowe_definicja"), "1");
+}
+
+TEST_F(CustomFieldsPageTest, MissingTablesLeaveTheEditorDisabled) {
+  db->DeleteData("drop table pole_dodatkowe_definicja");
+  Open();
+  EXPECT_FALSE(page->GetStatusLine()->GetLabel().empty());
+  EXPECT_FALSE(page->GetList()->IsEnabled());
+  EXPECT_FALSE(Find<wxButton>("zapisz")->IsEnabled());
+  SaveSettledScreenshot(frame, "settings_custom_fields_missing_tables");
+}
+
+}  // namespace
