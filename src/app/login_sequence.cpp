@@ -232,6 +232,7 @@ void VeldrixFrame::SetUpAfterLogin() {
 
   pluginManager_ = new veldrix::PluginManager(this, notebook_, mainToolbar_);
   pluginManager_->LoadModules();
+  pluginManager_->AddModuleTools();
 
   auto* dashboard = new DashboardPanel(notebook_, this);
   startPage_ = dashboard;

@@ -108,10 +108,7 @@ bool VeldrixFrame::OpenModulePage(const wxString& permission, const wxString& de
 }
 
 wxWindow* VeldrixFrame::CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument) {
-  // Modules create their pages through the module page host, which the program
-  // does not have yet; until then every module opener reports its module as
-  // unavailable instead of opening an empty tab.
-  return nullptr;
+  return pluginManager_ ? pluginManager_->CreateModulePage(module, notebook_, pageKey, argument, nullptr) : nullptr;
 }
 
 namespace {
@@ -205,14 +202,7 @@ bool VeldrixFrame::ClosePage(int index) {
 
 bool VeldrixFrame::CanCloseModulePage(wxWindow* page, bool* isModulePage) const {
   *isModulePage = false;
-  if (!pluginManager_) return false;
-  for (const veldrix::PluginPageEntry& entry : pluginManager_->GetPages()) {
-    if (entry.page == page) {
-      *isModulePage = true;
-      return true;
-    }
-  }
-  return false;
+  return pluginManager_ && pluginManager_->CanClosePage(page, isModulePage);
 }
 
 wxThreadError VeldrixFrame::StartTabClosing() { return veldrix::StartTabClosingThread(this, PageOf(FindFocus())); }

@@ -7,6 +7,7 @@
 
 #include "app/aui_notebook_custom.h"
 #include "danefirmy/company_application.h"
+#include "pluginmanager/host_application.h"
 #include "settings/settings_application.h"
 
 #include <wx/arrstr.h>
@@ -43,7 +44,8 @@ extern const wxColour kNotebookColour;
 class VeldrixFrame : public wxFrame,
                      public ICompanyApplication,
                      public ICompanyEvents,
-                     public ISettingsApplication {
+                     public ISettingsApplication,
+                     public veldrix::IModuleHostWindow {
  public:
   VeldrixFrame();
   ~VeldrixFrame() override;
@@ -67,15 +69,15 @@ class VeldrixFrame : public wxFrame,
   void EnableToolbar(bool enable, bool openCompanyData) override;
 
   // Tabs and permissions (tab_openers.cpp).
-  bool HasPermission(const wxString& key) const;
+  bool HasPermission(const wxString& key) const override;
   void OpenCompanyDataPage();
   void OpenSettingsPage();
-  void OpenInvoiceListPage();
-  void OpenNewInvoicePage(wxString documentId, wxString extra);
-  void OpenContractorsPage();
-  void OpenArticlesPage();
-  void OpenKpirPage();
-  void OpenJpkVatPage();
+  void OpenInvoiceListPage() override;
+  void OpenNewInvoicePage(wxString documentId, wxString extra) override;
+  void OpenContractorsPage() override;
+  void OpenArticlesPage() override;
+  void OpenKpirPage() override;
+  void OpenJpkVatPage() override;
   // Selects the store tab, or builds it; refreshes its catalogue while it has none.
   void OpenModuleStorePage();
   bool OpenModulePage(const wxString& permission, const wxString& denial, const wxString& module,

@@ -1,12 +1,15 @@
-// The host service table's callbacks. The settings, log, company, connection,
-// data-folder, module-state, permission and page-closing services are complete;
-// page, SQL and image services answer failure until the module page host provides them.
+// The fourteen callbacks of the host service table. Every one tolerates null
+// arguments. The settings, log, SQL, company, connection, data-folder, image and
+// module-state services may be called from a module's worker threads; the ones
+// that touch windows (pages, closing, permissions, page creation) answer failure
+// there, as they do for a context whose host is gone.
 #include "app/common/i18n.h"
+#include "app/common/images.h"
 #include "app/common/paths.h"
-#include "app/common/permission_check.h"
-#include "app/common/tab_closing.h"
 #include "pluginmanager/host_application.h"
 #include "pluginmanager/host_buffer.h"
+#include "pluginmanager/host_session.h"
+#include "pluginmanager/host_sql.h"
 #include "pluginmanager/module_settings_store.h"
 #include "pluginmanager/plugin_manager.h"
 
@@ -16,11 +19,19 @@
 namespace veldrix {
 namespace {
 
-PluginManager* Manager(void* context) { return static_cast<PluginManager*>(context); }
+wxString Text(const wchar_t* text) { return text ? wxString(text) : wxString(); }
+
+// The host behind the context, for the callbacks that touch windows.
+PluginManager* GuiManager(void* context) { return wxThread::IsMain() ? HostSessionManager(context) : nullptr; }
+
+wxString ActiveConnection() {
+  IHostApplication* app = HostApplication();
+  return app ? app->GetActiveConnection() : wxString();
+}
 
 unsigned VELDRIX_CALL HostGetSetting(void* context, const wchar_t* path, const wchar_t* key,
                                      const wchar_t* defaultValue, wchar_t* buffer, unsigned capacity) {
-  const wxString fallback = defaultValue ? wxString(defaultValue) : wxString();
+  const wxString fallback = Text(defaultValue);
   const wxString value = (path && key) ? ModuleSettingsStore::Get(path, key, fallback) : fallback;
   CopyToWideBuffer(value, buffer, capacity);
   return static_cast<unsigned>(value.length() + 1);
@@ -28,7 +39,7 @@ unsigned VELDRIX_CALL HostGetSetting(void* context, const wchar_t* path, const w
 
 void VELDRIX_CALL HostSetSetting(void* context, const wchar_t* path, const wchar_t* key, const wchar_t* value) {
   if (!path || !key) return;
-  ModuleSettingsStore::Set(path, key, value ? wxString(value) : wxString());
+  ModuleSettingsStore::Set(path, key, Text(value));
 }
 
 void VELDRIX_CALL HostLogMessage(void* context, const wchar_t* text) {
@@ -37,32 +48,31 @@ void VELDRIX_CALL HostLogMessage(void* context, const wchar_t* text) {
   wxLogMessage("%s", wxString(text));
 }
 
-int VELDRIX_CALL HostOpenPage(void* context, const wchar_t* pageKey, const wchar_t* argument) { return 0; }
+int VELDRIX_CALL HostOpenPage(void* context, const wchar_t* pageKey, const wchar_t* argument) {
+  PluginManager* manager = GuiManager(context);
+  if (!manager || !pageKey) return 0;
+  return manager->OpenHostPage(pageKey, Text(argument)) ? 1 : 0;
+}
 
 int VELDRIX_CALL HostExecuteSql(void* context, const wchar_t* sql, wchar_t* error, unsigned capacity) {
-  if (!sql || sql[0] == L'\0') {
-    CopyToWideBuffer(_("Brak zapytania SQL."), error, capacity);
-    return 0;
-  }
-  CopyToWideBuffer(_("Nie udało się otworzyć bazy danych."), error, capacity);
-  return 0;
+  wxString reason;
+  const bool ok = ExecuteModuleSql(ActiveConnection(), sql, &reason);
+  CopyToWideBuffer(reason, error, capacity);
+  return ok ? 1 : 0;
 }
 
 int VELDRIX_CALL HostQuerySql(void* context, const wchar_t* sql, unsigned columns, PluginRowCallback callback,
                               void* userData, wchar_t* error, unsigned capacity) {
-  if (!sql || sql[0] == L'\0' || columns == 0 || !callback) {
-    CopyToWideBuffer(_("Niepelne parametry odczytu SQL."), error, capacity);
-    return -1;
-  }
-  CopyToWideBuffer(_("Nie udało się otworzyć bazy danych."), error, capacity);
-  return -1;
+  wxString reason;
+  const int rows = QueryModuleSql(ActiveConnection(), sql, columns, callback, userData, &reason);
+  CopyToWideBuffer(reason, error, capacity);
+  return rows;
 }
 
 int VELDRIX_CALL HostGetCurrentCompanyId(void* context) { return static_cast<int>(WorkingCompanyId()); }
 
 int VELDRIX_CALL HostGetConnectionString(void* context, wchar_t* buffer, unsigned capacity) {
-  IHostApplication* app = HostApplication();
-  const wxString text = app ? app->GetActiveConnection() : wxString();
+  const wxString text = ActiveConnection();
   CopyToWideBuffer(text, buffer, capacity);
   return text.empty() ? 0 : 1;
 }
@@ -73,48 +83,56 @@ int VELDRIX_CALL HostGetDataDirectory(void* context, wchar_t* buffer, unsigned c
   return folder.empty() ? 0 : 1;
 }
 
-int VELDRIX_CALL HostGetImage(void* context, const wchar_t* name, const void** data, unsigned* size) { return 0; }
+int VELDRIX_CALL HostGetImage(void* context, const wchar_t* name, const void** data, unsigned* size) {
+  if (!name || !data || !size) return 0;
+  EmbeddedImage image{};
+  if (!FindEmbeddedImage(name, &image) || !image.data) return 0;
+  *data = image.data;
+  *size = image.size;
+  return 1;
+}
 
-// The tab goes once the module's handler that asked has returned.
-void VELDRIX_CALL HostClosePage(void* context, wxWindow* page) { RequestTabClose(page); }
+void VELDRIX_CALL HostClosePage(void* context, wxWindow* page) {
+  PluginManager* manager = GuiManager(context);
+  if (manager && page) manager->RequestPageClose(page);
+}
 
 int VELDRIX_CALL HostHasPermission(void* context, const wchar_t* permissionKey) {
-  if (!permissionKey) return 0;
-  return CurrentUserHasPermission(wxString(permissionKey)) ? 1 : 0;
+  PluginManager* manager = GuiManager(context);
+  if (!manager || !permissionKey || permissionKey[0] == L'\0') return 0;
+  return manager->HasPermission(permissionKey) ? 1 : 0;
 }
 
 wxWindow* VELDRIX_CALL HostCreateModulePage(void* context, const wchar_t* moduleId, wxWindow* parent,
                                             const wchar_t* pageKey, const wchar_t* argument, void* pageContext) {
-  return nullptr;
+  PluginManager* manager = GuiManager(context);
+  if (!manager || !moduleId || !parent || !pageKey) return nullptr;
+  return manager->CreateModulePage(moduleId, parent, pageKey, Text(argument),
+                                   static_cast<const PluginPageContext*>(pageContext));
 }
 
 int VELDRIX_CALL HostIsModuleActive(void* context, const wchar_t* moduleId) {
-  if (!context || !moduleId) return 0;
-  return Manager(context)->IsModuleActive(moduleId) ? 1 : 0;
+  if (!moduleId) return 0;
+  return IsModuleActiveInSession(context, moduleId) ? 1 : 0;
 }
 
 }  // namespace
 
-void FillHostApi(HostApi& host, PluginManager* manager) {
-  host = HostApi{};
-  host.version = VELDRIX_PLUGIN_API_VERSION;
-  host.context = manager;
-  host.mainWindow = manager ? manager->GetMainWindow() : nullptr;
-  host.notebook = manager ? manager->GetNotebook() : nullptr;
-  host.getSetting = &HostGetSetting;
-  host.setSetting = &HostSetSetting;
-  host.logMessage = &HostLogMessage;
-  host.openPage = &HostOpenPage;
-  host.executeSql = &HostExecuteSql;
-  host.querySql = &HostQuerySql;
-  host.getCurrentCompanyId = &HostGetCurrentCompanyId;
-  host.getConnectionString = &HostGetConnectionString;
-  host.getDataDirectory = &HostGetDataDirectory;
-  host.getImage = &HostGetImage;
-  host.closePage = &HostClosePage;
-  host.hasPermission = &HostHasPermission;
-  host.createModulePage = &HostCreateModulePage;
-  host.isModuleActive = &HostIsModuleActive;
+void FillHostCallbacks(HostApi& table) {
+  table.getSetting = &HostGetSetting;
+  table.setSetting = &HostSetSetting;
+  table.logMessage = &HostLogMessage;
+  table.openPage = &HostOpenPage;
+  table.executeSql = &HostExecuteSql;
+  table.querySql = &HostQuerySql;
+  table.getCurrentCompanyId = &HostGetCurrentCompanyId;
+  table.getConnectionString = &HostGetConnectionString;
+  table.getDataDirectory = &HostGetDataDirectory;
+  table.getImage = &HostGetImage;
+  table.closePage = &HostClosePage;
+  table.hasPermission = &HostHasPermission;
+  table.createModulePage = &HostCreateModulePage;
+  table.isModuleActive = &HostIsModuleActive;
 }
 
 }  // namespace veldrix

@@ -3,6 +3,9 @@
 #include "app/common/config_access.h"
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "pluginmanager/host_application.h"
+#include "pluginmanager/host_session.h"
+#include "pluginmanager/module_calls.h"
 #include "pluginmanager/module_files.h"
 #include "pluginmanager/module_settings_store.h"
 #include "pluginmanager/module_staging.h"
@@ -21,6 +24,7 @@
 #include <wx/window.h>
 
 #include <algorithm>
+#include <string>
 
 namespace veldrix {
 namespace {
@@ -34,6 +38,16 @@ constexpr unsigned kMaxSchemaEntries = 4096;
 wxString DisplayName(const PluginModule& module) {
   const wxString name = module.Name();
   return name.empty() ? _("Moduł") : name;
+}
+
+// A call into the module of `module`; an exception leaves its text as the record's
+// message and false.
+template <typename Call>
+bool Guarded(PluginModule& module, const char* entry, Call&& call) {
+  wxString message;
+  if (GuardModuleCall(module.LogName(), entry, &message, std::forward<Call>(call))) return true;
+  module.message = message;
+  return false;
 }
 
 template <typename Fn>
@@ -77,57 +91,65 @@ wxBitmap BitmapFromData(const void* data, std::size_t size, const wxSize& target
 }  // namespace
 
 PluginManager::PluginManager(wxWindow* mainWindow, wxAuiNotebook* notebook, wxAuiToolBar* toolbar)
-    : mainWindow_(mainWindow), notebook_(notebook), toolbar_(toolbar) {
-  FillHostApi(host_, this);
+    : mainWindow_(mainWindow), notebook_(notebook), toolbar_(toolbar), host_(OpenHostSession(this)) {
+  host_->mainWindow = mainWindow;
+  host_->notebook = notebook;
 }
 
 PluginManager::~PluginManager() {
+  // The tool handlers are bound with this object as their sink: wxWidgets drops
+  // them when it is destroyed.
   if (toolbar_) {
     toolbar_->ClearTools();
     toolbar_->Realize();
   }
+  // Pages first: their workers are joined and no page calls a module after it
+  // shut down. Callbacks that arrive later find no host.
   DestroyPages();
   ShutdownModules();
+  CloseHostSession(host_);
 }
 
 wxString PluginManager::GetModulesDirectory() { return JoinPath(ProgramFolder(), "Moduly"); }
 
 void PluginManager::ShutdownModules() {
   for (PluginModule& module : modules_) {
-    if (module.initialized && module.entry.shutdown) module.entry.shutdown();
+    if (module.initialized && module.entry.shutdown) {
+      Guarded(module, "VeldrixPluginShutdown", [&] { module.entry.shutdown(); });
+    }
     module.initialized = false;
   }
   modules_.clear();
+  PublishActiveModules();
 }
 
-void PluginManager::DestroyPages() {
-  while (!pages_.empty()) {
-    wxWindow* page = pages_.back().page;
-    pages_.pop_back();
-    if (!page) continue;
-    page->Unbind(wxEVT_DESTROY, &PluginManager::OnPageDestroyed, this);
-    if (notebook_) {
-      const int index = notebook_->GetPageIndex(page);
-      if (index != wxNOT_FOUND) notebook_->RemovePage(static_cast<size_t>(index));
-    }
-    delete page;
+void PluginManager::PublishActiveModules() {
+  // As FindModule answers: the first record of an id decides.
+  std::vector<wxString> seen;
+  std::vector<wxString> active;
+  for (const PluginModule& module : modules_) {
+    const wxString id = module.Id().Lower();
+    if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
+    seen.push_back(id);
+    if (module.IsActive()) active.push_back(id);
   }
+  veldrix::PublishActiveModules(host_, std::move(active));
 }
 
-void PluginManager::TrackModulePage(wxWindow* page, std::size_t moduleIndex) {
-  if (!page) return;
-  pages_.push_back({page, moduleIndex});
-  page->Bind(wxEVT_DESTROY, &PluginManager::OnPageDestroyed, this);
+void PluginManager::MarkFailed(PluginModule& module, const wxString& message) {
+  module.failed = true;
+  module.message = message;
+  if (toolbar_ && module.toolId != wxID_NONE) {
+    toolbar_->EnableTool(module.toolId, false);
+    toolbar_->Refresh();
+  }
+  PublishActiveModules();
 }
 
-void PluginManager::OnPageDestroyed(wxWindowDestroyEvent& event) {
-  event.Skip();
-  // Children of a page send their own destroy events up to it; only the page counts.
-  if (event.GetEventObject() != event.GetWindow() || event.GetWindow() == nullptr) return;
-  wxWindow* page = event.GetWindow();
-  pages_.erase(std::remove_if(pages_.begin(), pages_.end(),
-                              [page](const PluginPageEntry& entry) { return entry.page == page; }),
-               pages_.end());
+void PluginManager::MarkModuleFailed(const wxString& id, const wxString& message) {
+  if (PluginModule* module = FindModule(id)) {
+    if (module->initialized) MarkFailed(*module, message);
+  }
 }
 
 void PluginManager::LoadModules() {
@@ -179,12 +201,19 @@ void PluginManager::LoadModule(const wxString& folder, const wxString& libraryPa
     module.message = _("Brak wymaganych funkcji eksportowanych.");
     return keep();
   }
-  if (getApiVersion() != VELDRIX_PLUGIN_API_VERSION) {
+  int version = 0;
+  if (!Guarded(module, "VeldrixPluginGetApiVersion", [&] { version = getApiVersion(); })) return keep();
+  if (version != VELDRIX_PLUGIN_API_VERSION) {
     module.message = _("Niezgodna wersja API modułu.");
     return keep();
   }
   module.info = PluginInfo{};
-  if (getInfo(&module.info) == 0 || !module.info.id || !module.info.name) {
+  int described = 0;
+  if (!Guarded(module, "VeldrixPluginGetInfo", [&] { described = getInfo(&module.info); })) {
+    module.info = PluginInfo{};
+    return keep();
+  }
+  if (described == 0 || !module.info.id || !module.info.name) {
     module.message = _("Niepoprawne informacje modułu.");
     return keep();
   }
@@ -224,13 +253,18 @@ void PluginManager::LoadModule(const wxString& folder, const wxString& libraryPa
   }
 
   if (e.getDependencies) {
-    const unsigned wanted = std::min(e.getDependencies(nullptr, 0), kMaxDependencies);
-    if (wanted > 0) {
+    const bool answered = Guarded(module, "VeldrixPluginGetDependencies", [&] {
+      const unsigned wanted = std::min(e.getDependencies(nullptr, 0), kMaxDependencies);
+      if (wanted == 0) return;
       std::vector<const wchar_t*> ids(wanted, nullptr);
       const unsigned filled = std::min(e.getDependencies(ids.data(), wanted), wanted);
       for (unsigned i = 0; i < filled; ++i) {
         if (ids[i] && ids[i][0] != L'\0') module.dependencyIds.push_back(wxString(ids[i]).Lower());
       }
+    });
+    if (!answered) {
+      module.loaded = false;
+      module.dependencyIds.clear();
     }
   }
   keep();
@@ -289,12 +323,20 @@ void PluginManager::InitializeModules() {
       }
       // A module that fails is progress too: its dependents, waiting on it in
       // this pass, then say which module failed whatever the load order.
-      if (module.entry.initialize && module.entry.initialize(&host_) == 0) {
+      int started = 1;
+      if (module.entry.initialize &&
+          !Guarded(module, "VeldrixPluginInitialize", [&] { started = module.entry.initialize(host_); })) {
+        progress = true;
+        continue;
+      }
+      if (started == 0) {
         module.message = _("Inicjalizacja modułu nie powiodła się.");
         progress = true;
         continue;
       }
       module.initialized = true;
+      // A module started later in this pass may ask whether this one is active.
+      PublishActiveModules();
       ReadModuleSchemas(module);
       progress = true;
     }
@@ -302,6 +344,7 @@ void PluginManager::InitializeModules() {
   for (PluginModule& module : modules_) {
     if (waiting(module)) module.message = _("Nie można rozwiązać zależności modułu.");
   }
+  PublishActiveModules();
 }
 
 void PluginManager::ReadModuleSchemas(PluginModule& module) {
@@ -316,8 +359,20 @@ void PluginManager::ReadModuleSchemas(PluginModule& module) {
   const wxString displayName = module.Name();
   const PluginEntryPoints& e = module.entry;
 
+  // A schema call that throws fails the module; what it described is not used.
+  auto ask = [&module](const char* entry, auto&& call) {
+    int answer = 0;
+    wxString message;
+    if (GuardModuleCall(module.LogName(), entry, &message, [&] { answer = call(); })) return answer != 0;
+    if (!module.failed) {
+      module.failed = true;
+      module.message = message;
+    }
+    return false;
+  };
+
   PluginSettingsSchema settings{};
-  if (e.getSettingsSchema && e.getSettingsSchema(&settings) != 0) {
+  if (e.getSettingsSchema && ask("VeldrixPluginGetSettingsSchema", [&] { return e.getSettingsSchema(&settings); })) {
     module.settingsPath = MakeModuleSettingsPath(ModuleText(settings.path), id);
     module.settingsTitle = ModuleText(settings.title);
     if (module.settingsTitle.empty()) module.settingsTitle = ModuleText(module.info.settingsTitle);
@@ -345,7 +400,8 @@ void PluginManager::ReadModuleSchemas(PluginModule& module) {
   }
 
   PluginXrcSchema xrcSettings{};
-  if (e.getSettingsXrcSchema && e.getSettingsXrcSchema(&xrcSettings) != 0) {
+  if (e.getSettingsXrcSchema &&
+      ask("VeldrixPluginGetSettingsXrcSchema", [&] { return e.getSettingsXrcSchema(&xrcSettings); })) {
     wxString fallbackTitle = module.settingsTitle;
     if (fallbackTitle.empty()) fallbackTitle = ModuleText(module.info.settingsTitle);
     if (fallbackTitle.empty()) fallbackTitle = displayName;
@@ -364,7 +420,7 @@ void PluginManager::ReadModuleSchemas(PluginModule& module) {
   }
 
   PluginMainPageSchema mainPage{};
-  if (e.getMainPageSchema && e.getMainPageSchema(&mainPage) != 0) {
+  if (e.getMainPageSchema && ask("VeldrixPluginGetMainPageSchema", [&] { return e.getMainPageSchema(&mainPage); })) {
     module.mainPageTitle = ModuleText(mainPage.title);
     if (module.mainPageTitle.empty()) module.mainPageTitle = displayName;
     module.mainPageText = ModuleText(mainPage.text);
@@ -382,7 +438,8 @@ void PluginManager::ReadModuleSchemas(PluginModule& module) {
   }
 
   PluginXrcSchema xrcPage{};
-  if (e.getMainXrcPageSchema && e.getMainXrcPageSchema(&xrcPage) != 0) {
+  if (e.getMainXrcPageSchema &&
+      ask("VeldrixPluginGetMainXrcPageSchema", [&] { return e.getMainXrcPageSchema(&xrcPage); })) {
     module.xrcPageKey = ModuleText(xrcPage.path);
     if (module.xrcPageKey.empty()) module.xrcPageKey = id;
     module.mainPageTitle = ModuleText(xrcPage.title);
@@ -448,6 +505,7 @@ void PluginManager::SetModuleEnabled(std::size_t index, bool enabled) {
   }
   setTool(module, enabled);
   if (enabled) InitializeModules();
+  PublishActiveModules();
 }
 
 bool PluginManager::NotifyCompanyCreated(int companyId, wxString* error) {
@@ -459,11 +517,21 @@ bool PluginManager::NotifyCompanyCreated(int companyId, wxString* error) {
   bool ok = true;
   wxString lines;
   std::vector<wchar_t> buffer(VELDRIX_COMPANY_ERROR_TEXT);
-  for (const PluginModule& module : modules_) {
+  for (PluginModule& module : modules_) {
     if (!module.IsActive() || !module.entry.onCompanyCreated) continue;
     std::fill(buffer.begin(), buffer.end(), L'\0');
-    if (module.entry.onCompanyCreated(companyId, buffer.data(), VELDRIX_COMPANY_ERROR_TEXT) != 0) continue;
-    wxString text = BufferText(buffer.data(), buffer.size());
+    int done = 0;
+    wxString text;
+    wxString thrown;
+    if (GuardModuleCall(module.LogName(), "VeldrixPluginOnCompanyCreated", &thrown, [&] {
+          done = module.entry.onCompanyCreated(companyId, buffer.data(), VELDRIX_COMPANY_ERROR_TEXT);
+        })) {
+      if (done != 0) continue;
+      text = BufferText(buffer.data(), buffer.size());
+    } else {
+      MarkFailed(module, thrown);
+      text = thrown;
+    }
     text.Trim(true).Trim(false);
     if (text.empty()) text = _("Inicjalizacja danych firmowych modułu nie powiodła się.");
     if (!lines.empty()) lines += "\n";
@@ -479,6 +547,7 @@ wxString PluginManager::GetModuleStateText(std::size_t index) const {
   const PluginModule& module = modules_[index];
   if (!module.loaded) return module.message.empty() ? _("błąd") : module.message;
   if (!module.enabled) return _("wyłączony");
+  if (module.failed) return module.message;
   if (module.initialized) return _("aktywny");
   return module.message.empty() ? _("nieaktywny") : module.message;
 }
@@ -496,11 +565,11 @@ wxBitmap PluginManager::GetModuleBitmap(std::size_t index, const wxSize& size) c
     return wxArtProvider::GetBitmap(wxART_EXECUTABLE_FILE, wxART_TOOLBAR, size);
   }
   wxString imageName = ModuleText(module.info.imageName);
-  if (module.entry.getImage) {
+  if (module.entry.getImage && !module.failed) {
     const void* data = nullptr;
     unsigned dataSize = 0;
     const wxString asked = imageName.empty() ? wxString("icon.png") : imageName;
-    if (module.entry.getImage(asked.wc_str(), &data, &dataSize) != 0 && data && dataSize > 0) {
+    if (ModuleCalls(module).GetImage(asked, &data, &dataSize)) {
       const wxBitmap bitmap = BitmapFromData(data, dataSize, size);
       if (bitmap.IsOk()) return bitmap;
       return wxArtProvider::GetBitmap(wxART_EXECUTABLE_FILE, wxART_TOOLBAR, size);

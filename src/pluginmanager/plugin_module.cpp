@@ -23,4 +23,9 @@ wxString PluginModule::Id() const { return ModuleText(info.id); }
 wxString PluginModule::Name() const { return ModuleText(info.name); }
 wxString PluginModule::Version() const { return ModuleText(info.version); }
 
+wxString PluginModule::LogName() const {
+  const wxString id = Id();
+  return id.empty() ? libraryPath : id;
+}
+
 }  // namespace veldrix

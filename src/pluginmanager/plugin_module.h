@@ -100,16 +100,19 @@ struct PluginModule {
   bool loaded = false;
   bool enabled = true;
   bool initialized = false;
+  bool failed = false;  // let an exception out after it started; message says where
   bool hasSettingsForm = false;
   bool hasXrcSettings = false;
   bool hasMainPage = false;
   bool hasXrcPage = false;
   int toolId = wxID_NONE;
 
-  bool IsActive() const { return loaded && enabled && initialized; }
+  bool IsActive() const { return loaded && enabled && initialized && !failed; }
   wxString Id() const;
   wxString Name() const;     // the display name, "" when none
   wxString Version() const;
+  // The id, or the library path before the module has told its id (log lines).
+  wxString LogName() const;
 };
 
 // The module's texts, read from pointers the module owns; null reads as empty.

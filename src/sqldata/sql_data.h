@@ -96,6 +96,8 @@ class SQLData : public wxObject {
   // Every cell of every row, row by row; on SQLite a REAL cell is shown with two
   // decimals in the UI locale.
   wxArrayString FrameData(wxString sql);
+  // The same, with the result's column count in *columnCount (0 when no row came).
+  wxArrayString FrameData(wxString sql, int* columnCount);
   bool IsExistsData(wxString sql);
   // Fills the control with column 0 (or 1 with textInSecondColumn) and ids with
   // the last column; values, when given, with the column after the text. With

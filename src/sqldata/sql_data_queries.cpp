@@ -124,10 +124,14 @@ bool SQLData::ForEachRow(const wxString& context, const wxString& sql,
   return true;
 }
 
-wxArrayString SQLData::FrameData(wxString sql) {
+wxArrayString SQLData::FrameData(wxString sql) { return FrameData(std::move(sql), nullptr); }
+
+wxArrayString SQLData::FrameData(wxString sql, int* columnCount) {
   wxArrayString cells;
+  if (columnCount) *columnCount = 0;
   const bool ok = ForEachRow("FrameData", sql, [&](const SqlRow& row) {
     const int count = row.columnCount();
+    if (columnCount) *columnCount = count;
     for (int i = 0; i < count; ++i) {
       // On SQLite a REAL cell is shown in the UI locale; driver cells stay as delivered.
       cells.Add(row.isFloat(i) ? wxNumberFormatter::ToString(row.asDouble(i), 2, wxNumberFormatter::Style_None)
@@ -135,7 +139,10 @@ wxArrayString SQLData::FrameData(wxString sql) {
     }
     return true;
   });
-  if (!ok) cells.Clear();
+  if (!ok) {
+    cells.Clear();
+    if (columnCount) *columnCount = 0;
+  }
   return cells;
 }
 

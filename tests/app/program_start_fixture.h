@@ -6,12 +6,16 @@
 #include "app/application_state.h"
 #include "app/common/paths.h"
 #include "app/veldrix_frame.h"
+#include "auth/auth_service.h"
 #include "gui_support.h"
+#include "sqldata/sql_data.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/log.h>
+
+#include <vector>
 
 class ProgramStartTest : public ::testing::Test {
  protected:
@@ -27,6 +31,24 @@ class ProgramStartTest : public ::testing::Test {
     CloseFrame();
     veldrix::SetProgramFolderOverride(wxString());
     AppState().SetWorkingCompanyId("0");
+  }
+
+  // The program database made by the worker, with the administrator "admin"
+  // (password "haslo-admina") and `user`, whose new role grants `permissions`.
+  void CreateUsers(const AuthUser& user, const wxString& password, const wxString& role,
+                   const std::vector<wxString>& permissions) {
+    ASSERT_FALSE(veldrix::test::RunWorker(false, database, registry).empty());
+    SQLData db(database);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    AuthService service(&db);
+    wxString error;
+    AuthUser admin{"admin", "Administrator", true, true, 0};
+    ASSERT_TRUE(service.CreateUser(admin, "haslo-admina", &error)) << error;
+    ASSERT_TRUE(service.CreateUser(user, password, &error)) << error;
+    wxString roleKey;
+    ASSERT_TRUE(service.CreateRole(role, &roleKey, &error)) << error;
+    ASSERT_TRUE(service.SetRolePermissions(roleKey, permissions, &error, 0)) << error;
+    ASSERT_TRUE(service.SetUserRole(user.username, roleKey, &error, 0)) << error;
   }
 
   VeldrixFrame* OpenFrame() {

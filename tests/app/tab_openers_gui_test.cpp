@@ -34,19 +34,8 @@ class TabOpeners : public ProgramStartTest {
  protected:
   void SetUp() override {
     ProgramStartTest::SetUp();
-    ASSERT_FALSE(veldrix::test::RunWorker(false, database, registry).empty());
-    SQLData db(database);
-    ASSERT_TRUE(db.IniciujBazeDanych());
-    AuthService service(&db);
-    wxString error;
-    AuthUser admin{"admin", "Administrator", true, true, 0};
-    AuthUser bookkeeper{"ksiegowa", "Ewa Kowalska", false, true, 0};
-    ASSERT_TRUE(service.CreateUser(admin, "haslo-admina", &error)) << error;
-    ASSERT_TRUE(service.CreateUser(bookkeeper, "haslo-ksiegowej", &error)) << error;
-    wxString role;
-    ASSERT_TRUE(service.CreateRole(U8("Księgowość"), &role, &error)) << error;
-    ASSERT_TRUE(service.SetRolePermissions(role, {"settings.view", "faktury.view"}, &error, 0)) << error;
-    ASSERT_TRUE(service.SetUserRole("ksiegowa", role, &error, 0)) << error;
+    CreateUsers(AuthUser{"ksiegowa", "Ewa Kowalska", false, true, 0}, "haslo-ksiegowej", U8("Księgowość"),
+                {"settings.view", "faktury.view"});
   }
 
   void StartAs(const wxString& name, const wxString& password) {

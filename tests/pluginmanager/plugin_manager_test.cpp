@@ -12,6 +12,7 @@
 #include <wx/log.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace veldrix {
@@ -236,6 +237,70 @@ TEST_F(PluginManagerTest, DependencyCountsAreCappedBeforeAllocation) {
   EXPECT_TRUE(module.IsActive());
 }
 
+TEST_F(PluginManagerTest, AModuleThatThrowsFailsAloneWithAMessage) {
+  Install("a", "mod_wadliwy");  // its initialise throws
+  Install("b", "mod_alpha");
+  wxLogNull quiet;
+  PluginManager& host = Load();
+  EXPECT_TRUE(host.IsModuleActive("alpha"));
+  EXPECT_FALSE(host.IsModuleActive("wadliwy"));
+  const wxString state = State("wadliwy");
+  EXPECT_NE(state.Find("VeldrixPluginInitialize"), wxNOT_FOUND) << state;
+  EXPECT_NE(state.Find("brak pliku licencji"), wxNOT_FOUND) << state;
+  manager_.reset();  // no shutdown call for the module that never started
+}
+
+TEST_F(PluginManagerTest, TheTableAModuleKeptOutlivesItsHost) {
+  Install("a", "mod_alpha");
+  const HostApi* table = &Load().GetHostApi();
+  EXPECT_EQ(table->isModuleActive(table->context, L"Alpha"), 1);
+  // Module threads see the same state; callbacks that touch windows refuse them.
+  int fromWorker = -1;
+  int permissionFromWorker = -1;
+  std::thread([&] {
+    fromWorker = table->isModuleActive(table->context, L"alpha");
+    permissionFromWorker = table->hasPermission(table->context, L"faktury.view");
+  }).join();
+  EXPECT_EQ(fromWorker, 1);
+  EXPECT_EQ(permissionFromWorker, 0);
+
+  manager_.reset();
+  // After a logout the kept table still answers, and nothing leads to the old host.
+  EXPECT_EQ(table->version, VELDRIX_PLUGIN_API_VERSION);
+  EXPECT_EQ(table->isModuleActive(table->context, L"alpha"), 0);
+  EXPECT_EQ(table->hasPermission(table->context, L"faktury.view"), 0);
+  EXPECT_EQ(table->openPage(table->context, L"kpir.lista", L""), 0);
+  EXPECT_EQ(table->createModulePage(table->context, L"alpha", reinterpret_cast<wxWindow*>(16), L"alpha.lista", L"",
+                                    nullptr),
+            nullptr);
+  table->closePage(table->context, reinterpret_cast<wxWindow*>(16));
+  config_->Write("/Plugins/alpha/greeting", "hej");
+  EXPECT_EQ(table->getSetting(table->context, L"/Plugins/alpha", L"greeting", L"", nullptr, 0), 4u);
+
+  // The next login's table is another one; the old context does not reach it.
+  const HostApi& next = Load().GetHostApi();
+  EXPECT_NE(&next, table);
+  EXPECT_EQ(next.isModuleActive(next.context, L"alpha"), 1);
+  EXPECT_EQ(table->isModuleActive(table->context, L"alpha"), 0);
+  EXPECT_EQ(next.isModuleActive(reinterpret_cast<void*>(&config_), L"alpha"), 0);
+}
+
+TEST_F(PluginManagerTest, ModulesGetTheProgramsBuiltInImagesByName) {
+  const HostApi& table = Load().GetHostApi();
+  const void* data = nullptr;
+  unsigned size = 0;
+  EXPECT_EQ(table.getImage(nullptr, L"obrazy\\SKLEP.PNG", &data, &size), 1);
+  ASSERT_NE(data, nullptr);
+  EXPECT_GT(size, 8u);
+  EXPECT_EQ(std::string(static_cast<const char*>(data) + 1, 3), "PNG");
+  const void* untouched = &size;
+  unsigned untouchedSize = 7;
+  EXPECT_EQ(table.getImage(nullptr, L"brak.png", &untouched, &untouchedSize), 0);
+  EXPECT_EQ(untouched, &size);
+  EXPECT_EQ(untouchedSize, 7u);
+  EXPECT_EQ(table.getImage(nullptr, L"sklep.png", nullptr, &size), 0);
+}
+
 TEST_F(PluginManagerTest, HostTableReachesTheSettingsAndModulesReadThemWithinTheirBuffers) {
   Install("a", "mod_alpha");
   config_->Write("/Plugins/alpha/greeting", wxString::FromUTF8("Dzień dobry!"));
@@ -244,7 +309,6 @@ TEST_F(PluginManagerTest, HostTableReachesTheSettingsAndModulesReadThemWithinThe
   EXPECT_EQ(Logged("greeting "), (std::vector<wxString>{wxString::FromUTF8("greeting Dzień d 13")}));
   const HostApi& table = host.GetHostApi();
   EXPECT_EQ(table.version, 11);
-  EXPECT_EQ(table.context, &host);
   EXPECT_EQ(table.isModuleActive(table.context, L"ALPHA"), 1);
   EXPECT_EQ(table.isModuleActive(table.context, L"nowhere"), 0);
   EXPECT_EQ(table.isModuleActive(nullptr, L"alpha"), 0);

@@ -1,0 +1,109 @@
+#include "pluginmanager/module_calls.h"
+
+#include "app/common/i18n.h"
+#include "pluginmanager/host_session.h"
+#include "pluginmanager/plugin_manager.h"
+
+#include <wx/app.h>
+#include <wx/log.h>
+#include <wx/thread.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace veldrix {
+namespace {
+
+void MarkFailedEverywhere(const wxString& moduleId, const wxString& message) {
+  for (PluginManager* manager : LiveHostManagers()) manager->MarkModuleFailed(moduleId, message);
+}
+
+}  // namespace
+
+wxString ModuleExceptionMessage(const char* entry, const wxString& what) {
+  wxString text = wxString::Format(_("Moduł zgłosił wyjątek w %s"), wxString::FromUTF8(entry));
+  if (!what.empty()) text += ": " + what;
+  return text + ".";
+}
+
+wxString NoteModuleException(const wxString& moduleId, const char* entry, const wxString& what) {
+  wxLogError("Module %s: exception from %s: %s", moduleId, wxString::FromUTF8(entry),
+             what.empty() ? wxString("(unknown)") : what);
+  return ModuleExceptionMessage(entry, what);
+}
+
+void ReportModuleFailure(const wxString& moduleId, const wxString& message) {
+  if (wxThread::IsMain()) {
+    MarkFailedEverywhere(moduleId, message);
+    return;
+  }
+  // Managers live on the GUI thread; without an application nothing runs there.
+  if (wxTheApp) wxTheApp->CallAfter([moduleId, message] { MarkFailedEverywhere(moduleId, message); });
+}
+
+template <typename Call>
+bool ModuleCalls::Guard(const char* entry, Call&& call) const {
+  wxString message;
+  if (GuardModuleCall(moduleId_, entry, &message, std::forward<Call>(call))) return true;
+  ReportModuleFailure(moduleId_, message);
+  return false;
+}
+
+int ModuleCalls::RunAction(const wxString& action, wchar_t* out, unsigned capacity) const {
+  if (out && capacity > 0) out[0] = L'\0';
+  if (!entry_.runAction) return 0;
+  int result = 0;
+  const std::wstring text = action.ToStdWstring();
+  if (!Guard("VeldrixPluginRunAction", [&] { result = entry_.runAction(text.c_str(), out, capacity); })) {
+    if (out && capacity > 0) out[0] = L'\0';  // half-written text of a failed call is not shown
+    return 0;
+  }
+  return result;
+}
+
+template <typename Record, typename Call>
+unsigned ModuleCalls::Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call) const {
+  if (!records || capacity == 0) return 0;
+  std::memset(records, 0, sizeof(Record) * capacity);
+  if (!exported) return 0;
+  unsigned count = 0;
+  if (!Guard(entry, [&] { count = call(); })) return 0;
+  return std::min(count, capacity);
+}
+
+unsigned ModuleCalls::GetMainRows(PluginRow* rows, unsigned capacity) const {
+  return Fill("VeldrixPluginGetMainRows", entry_.getMainRows != nullptr, rows, capacity,
+              [&] { return entry_.getMainRows(rows, capacity); });
+}
+
+unsigned ModuleCalls::GetSettingsXrcValues(PluginValuePair* values, unsigned capacity) const {
+  return Fill("VeldrixPluginGetSettingsXrcValues", entry_.getSettingsXrcValues != nullptr, values, capacity,
+              [&] { return entry_.getSettingsXrcValues(values, capacity); });
+}
+
+unsigned ModuleCalls::GetMainXrcValues(PluginValuePair* values, unsigned capacity) const {
+  return Fill("VeldrixPluginGetMainXrcValues", entry_.getMainXrcValues != nullptr, values, capacity,
+              [&] { return entry_.getMainXrcValues(values, capacity); });
+}
+
+unsigned ModuleCalls::GetRowsForControl(const wxString& control, PluginRow* rows, unsigned capacity) const {
+  const std::wstring name = control.ToStdWstring();
+  return Fill("VeldrixPluginGetRowsForControl", entry_.getRowsForControl != nullptr, rows, capacity,
+              [&] { return entry_.getRowsForControl(name.c_str(), rows, capacity); });
+}
+
+unsigned ModuleCalls::GetColumnsForControl(const wxString& control, PluginColumn* columns, unsigned capacity) const {
+  const std::wstring name = control.ToStdWstring();
+  return Fill("VeldrixPluginGetColumnsForControl", entry_.getColumnsForControl != nullptr, columns, capacity,
+              [&] { return entry_.getColumnsForControl(name.c_str(), columns, capacity); });
+}
+
+bool ModuleCalls::GetImage(const wxString& name, const void** data, unsigned* size) const {
+  if (!entry_.getImage || !data || !size) return false;
+  int found = 0;
+  const std::wstring text = name.ToStdWstring();
+  if (!Guard("VeldrixPluginGetImage", [&] { found = entry_.getImage(text.c_str(), data, size); })) return false;
+  return found != 0 && *data && *size > 0;
+}
+
+}  // namespace veldrix

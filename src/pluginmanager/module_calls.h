@@ -1,0 +1,77 @@
+// Every call into module code passes a guard: a C++ exception that a module lets
+// out is caught at the boundary, logged and turned into the call's failure, and the
+// module is marked failed, so one broken module cannot end the program.
+// ModuleCalls is what a host-built page keeps of its module: the entry points with
+// each call guarded. Libraries stay loaded for the whole run, so it may be copied
+// and kept (also by worker threads) without the pointers dangling.
+#pragma once
+
+#include "pluginmanager/plugin_module.h"
+
+#include <wx/string.h>
+
+#include <exception>
+#include <utility>
+
+namespace veldrix {
+
+// The module's message after an exception left `entry`; `what` may be empty.
+wxString ModuleExceptionMessage(const char* entry, const wxString& what);
+
+// Logs the exception and returns the module's message.
+wxString NoteModuleException(const wxString& moduleId, const char* entry, const wxString& what);
+
+// Marks the module failed in every live host, on the GUI thread (queued when
+// called from another thread).
+void ReportModuleFailure(const wxString& moduleId, const wxString& message);
+
+// Runs `call`; false with the module's message in *message when it threw.
+template <typename Call>
+bool GuardModuleCall(const wxString& moduleId, const char* entry, wxString* message, Call&& call) {
+  wxString text;
+  try {
+    std::forward<Call>(call)();
+    return true;
+  } catch (const std::exception& e) {
+    text = NoteModuleException(moduleId, entry, wxString::FromUTF8(e.what()));
+  } catch (...) {
+    text = NoteModuleException(moduleId, entry, wxString());
+  }
+  if (message) *message = text;
+  return false;
+}
+
+class ModuleCalls {
+ public:
+  ModuleCalls() = default;
+  ModuleCalls(const wxString& moduleId, const PluginEntryPoints& entry) : moduleId_(moduleId), entry_(entry) {}
+  explicit ModuleCalls(const PluginModule& module) : ModuleCalls(module.Id(), module.entry) {}
+
+  const wxString& ModuleId() const { return moduleId_; }
+  const PluginEntryPoints& Entry() const { return entry_; }
+
+  // Each returns what the module answered, or the failure value (0, false) when the
+  // entry point is not exported or threw; counts are clamped to the capacity. A
+  // throw is reported with ReportModuleFailure. Out buffers are the caller's: text
+  // buffers get their first unit set to 0, record buffers are zeroed first.
+  bool HasRunAction() const { return entry_.runAction != nullptr; }
+  int RunAction(const wxString& action, wchar_t* out, unsigned capacity) const;
+  unsigned GetMainRows(PluginRow* rows, unsigned capacity) const;
+  unsigned GetSettingsXrcValues(PluginValuePair* values, unsigned capacity) const;
+  unsigned GetMainXrcValues(PluginValuePair* values, unsigned capacity) const;
+  unsigned GetRowsForControl(const wxString& control, PluginRow* rows, unsigned capacity) const;
+  unsigned GetColumnsForControl(const wxString& control, PluginColumn* columns, unsigned capacity) const;
+  bool GetImage(const wxString& name, const void** data, unsigned* size) const;
+
+ private:
+  template <typename Call>
+  bool Guard(const char* entry, Call&& call) const;
+  // Zeroes the records, asks the module when `exported`, clamps its count.
+  template <typename Record, typename Call>
+  unsigned Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call) const;
+
+  wxString moduleId_;
+  PluginEntryPoints entry_;
+};
+
+}  // namespace veldrix

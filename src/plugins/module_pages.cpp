@@ -1,0 +1,48 @@
+#include "plugins/module_pages.h"
+
+#include "app/common/page_header.h"
+#include "pluginmanager/module_calls.h"
+#include "plugins/plugin_main_page_panel.h"
+#include "plugins/plugin_settings_form_panel.h"
+#include "plugins/plugin_settings_xrc_panel.h"
+
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+namespace veldrix {
+
+void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title, const wxString& description) {
+  AddPageHeader(page, sizer, title);
+  if (description.empty()) return;
+  auto* text = new wxStaticText(page, wxID_ANY, description);
+  text->Wrap(650);
+  sizer->Add(text, 0, wxEXPAND | wxALL, 5);
+}
+
+SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module) {
+  const wxString title = module.settingsTitle;
+  const wxString path = module.settingsPath;
+  const std::vector<PluginSettingsFieldInfo> fields = module.settingsFields;
+  if (module.hasXrcSettings) {
+    const wxString file = module.xrcSettingsFile;
+    const wxString object = module.xrcSettingsObject;
+    const wxString saveButton = module.xrcSettingsSaveButton;
+    const PluginTextPairs bindings = module.xrcSettingsBindings;
+    const PluginTextPairs actions = module.xrcSettingsActions;
+    const ModuleCalls calls(module);
+    return [=](wxWindow* parent) -> wxWindow* {
+      return new PluginSettingsXrcPanel(parent, title, file, object, path, saveButton, fields, bindings, actions,
+                                        calls);
+    };
+  }
+  const wxString text = module.settingsText;
+  return [=](wxWindow* parent) -> wxWindow* { return new PluginSettingsFormPanel(parent, title, text, path, fields); };
+}
+
+wxWindow* BuildModuleMainPage(wxWindow* parent, const PluginModule& module) {
+  if (!module.hasMainPage) return nullptr;
+  return new PluginMainPagePanel(parent, module.mainPageTitle, module.mainPageText, module.mainPageItems,
+                                 ModuleCalls(module));
+}
+
+}  // namespace veldrix

@@ -1,0 +1,26 @@
+// The pages the host builds from what a module describes: the deferred settings
+// page's factory, and the module's main tab for a module without its own page
+// function. PluginManager builds through these; each page copies what it needs of
+// the module record, so it can be built later and outlive the record's changes.
+#pragma once
+
+#include "app/common/lazy_loadable_panel.h"
+#include "pluginmanager/plugin_module.h"
+
+class wxSizer;
+class wxWindow;
+
+namespace veldrix {
+
+// The opening of a host-built module page: the page header with the title, then
+// the description wrapped at 650 pixels when there is one.
+void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title, const wxString& description);
+
+// Builds the module's XRC settings page when it has one, else its settings form.
+SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module);
+
+// The module's main tab as a child of `parent`: its main page (rows and actions).
+// Null when the module describes none.
+wxWindow* BuildModuleMainPage(wxWindow* parent, const PluginModule& module);
+
+}  // namespace veldrix

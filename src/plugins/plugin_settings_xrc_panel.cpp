@@ -1,0 +1,270 @@
+#include "plugins/plugin_settings_xrc_panel.h"
+
+#include "app/common/i18n.h"
+#include "app/common/message_box.h"
+#include "pluginmanager/control_value.h"
+#include "pluginmanager/module_settings_store.h"
+#include "plugins/module_pages.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/datectrl.h>
+#include <wx/filename.h>
+#include <wx/gauge.h>
+#include <wx/log.h>
+#include <wx/sizer.h>
+#include <wx/srchctrl.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include <vector>
+
+namespace veldrix {
+namespace {
+
+int ChoiceIndex(const PluginSettingsFieldInfo& field, const wxString& value) {
+  for (std::size_t i = 0; i < field.choices.size(); ++i) {
+    if (field.choices[i].value == value) return static_cast<int>(i);
+  }
+  return wxNOT_FOUND;
+}
+
+// A control the user is typing in: the keyboard focus is on it or on its inner editor.
+bool IsBeingTyped(wxWindow* control) {
+  if (!wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxSearchCtrl) &&
+      !wxDynamicCast(control, wxDatePickerCtrl)) {
+    return false;
+  }
+  for (wxWindow* focus = wxWindow::FindFocus(); focus; focus = focus->GetParent()) {
+    if (focus == control) return true;
+    if (focus->IsTopLevel()) break;
+  }
+  return false;
+}
+
+}  // namespace
+
+PluginSettingsXrcPanel::PluginSettingsXrcPanel(wxWindow* parent, const wxString& title, const wxString& xrcFile,
+                                               const wxString& objectName, const wxString& settingsPath,
+                                               const wxString& saveButtonName,
+                                               const std::vector<PluginSettingsFieldInfo>& fields,
+                                               const PluginTextPairs& controlBindings,
+                                               const PluginTextPairs& actionButtons, const ModuleCalls& calls)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+      title_(title),
+      settingsPath_(settingsPath),
+      fields_(fields),
+      bindings_(controlBindings),
+      calls_(calls) {
+  ModuleActionRunner::Hooks hooks;
+  hooks.started = [this] { ApplyValues(); };
+  hooks.poll = [this] { PollProgress(); };
+  hooks.finished = [this] { ApplyValues(); };
+  hooks.layout = [this] { LayoutPage(); };
+  runner_ = std::make_unique<ModuleActionRunner>(this, calls_, std::move(hooks));
+  SetSizer(new wxBoxSizer(wxVERTICAL));
+
+  {
+    // Read anew for every page; nothing stays registered once the page is built.
+    wxLogNull quiet;
+    wxXmlResource resource(wxXRC_USE_LOCALE, wxEmptyString);
+    resource.InitAllHandlers();
+    if (!resource.LoadFile(wxFileName(xrcFile))) {
+      ShowError(_("Nie udało się załadować pliku XRC: ") + xrcFile);
+      return;
+    }
+    panel_ = resource.LoadPanel(this, objectName);
+  }
+  if (!panel_) {
+    ShowError(_("Nie udało się utworzyć panelu XRC: ") + objectName);
+    return;
+  }
+  GetSizer()->Add(panel_, 1, wxEXPAND);
+  if (!saveButtonName.empty()) save_ = wxDynamicCast(Control(saveButtonName), wxButton);
+
+  for (const auto& binding : bindings_) {
+    const PluginSettingsFieldInfo* field = FindField(binding.second);
+    if (!field || field->kind != 2 || field->choices.empty()) continue;
+    wxWindow* control = Control(binding.first);
+    wxItemContainer* items = nullptr;
+    // On GTK a combo box is also a wxChoice; it is asked first everywhere.
+    if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+      items = combo;
+    } else if (auto* choice = wxDynamicCast(control, wxChoice)) {
+      items = choice;
+    }
+    if (!items) continue;
+    items->Clear();
+    for (const PluginChoice& choice : field->choices) items->Append(choice.label);
+  }
+
+  loading_ = true;
+  for (const auto& binding : bindings_) {
+    const PluginSettingsFieldInfo* field = FindField(binding.second);
+    if (!field) continue;
+    SetFieldControlValue(Control(binding.first), *field,
+                         ModuleSettingsStore::Get(settingsPath_, field->key, field->defaultValue));
+  }
+  ApplyValues();
+  if (save_) save_->Disable();
+  loading_ = false;
+
+  for (const auto& binding : bindings_) {
+    wxWindow* control = Control(binding.first);
+    if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+      combo->Bind(wxEVT_CHOICE, &PluginSettingsXrcPanel::OnValueChanged, this);
+      combo->Bind(wxEVT_COMBOBOX, &PluginSettingsXrcPanel::OnValueChanged, this);
+      // Typing a value is a change as much as picking one.
+      combo->Bind(wxEVT_TEXT, &PluginSettingsXrcPanel::OnValueChanged, this);
+    } else if (auto* text = wxDynamicCast(control, wxTextCtrl)) {
+      text->Bind(wxEVT_TEXT, &PluginSettingsXrcPanel::OnValueChanged, this);
+    } else if (auto* choice = wxDynamicCast(control, wxChoice)) {
+      choice->Bind(wxEVT_CHOICE, &PluginSettingsXrcPanel::OnValueChanged, this);
+    } else if (auto* check = wxDynamicCast(control, wxCheckBox)) {
+      check->Bind(wxEVT_CHECKBOX, &PluginSettingsXrcPanel::OnValueChanged, this);
+    }
+  }
+  for (const auto& action : actionButtons) {
+    wxWindow* button = Control(action.first);
+    if (!button) continue;
+    const wxString text = action.second;
+    button->Bind(wxEVT_BUTTON, [this, text](wxCommandEvent&) { DoAction(text); });
+  }
+  runner_->FindOperationStrip(panel_);
+  if (save_) save_->Bind(wxEVT_BUTTON, &PluginSettingsXrcPanel::OnSave, this);
+}
+
+PluginSettingsXrcPanel::~PluginSettingsXrcPanel() { runner_->Shutdown(); }
+
+wxWindow* PluginSettingsXrcPanel::Control(const wxString& name) const {
+  if (!panel_ || name.empty()) return nullptr;
+  return wxWindow::FindWindowByName(name, panel_);
+}
+
+void PluginSettingsXrcPanel::ShowError(const wxString& message) {
+  AddModulePageHeading(this, GetSizer(), title_.empty() ? _("Moduł") : title_, message);
+}
+
+const PluginSettingsFieldInfo* PluginSettingsXrcPanel::FindField(const wxString& key) const {
+  for (const PluginSettingsFieldInfo& field : fields_) {
+    if (field.key == key) return &field;
+  }
+  return nullptr;
+}
+
+void PluginSettingsXrcPanel::SetFieldControlValue(wxWindow* control, const PluginSettingsFieldInfo& field,
+                                                  const wxString& value) {
+  if (!control) return;
+  if (field.kind != 2 || field.choices.empty()) {
+    SetControlValue(control, value);
+    return;
+  }
+  const int index = ChoiceIndex(field, value);
+  if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+    // A value the user typed shows as typed: the default's choice in its place
+    // would be saved over it at the next save.
+    if (index != wxNOT_FOUND) {
+      combo->SetSelection(index);
+    } else {
+      combo->ChangeValue(value);
+    }
+  } else if (auto* choice = wxDynamicCast(control, wxChoice)) {
+    const int shown = index != wxNOT_FOUND ? index : ChoiceIndex(field, field.defaultValue);
+    if (shown != wxNOT_FOUND) choice->SetSelection(shown);
+  } else {
+    SetControlValue(control, value);
+  }
+}
+
+wxString PluginSettingsXrcPanel::GetFieldControlValue(wxWindow* control, const PluginSettingsFieldInfo& field) {
+  if (!control) return field.defaultValue;
+  if (field.kind != 2 || field.choices.empty()) return GetControlValue(control);
+  if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+    const int selection = combo->GetSelection();
+    if (selection >= 0 && static_cast<std::size_t>(selection) < field.choices.size()) {
+      return field.choices[static_cast<std::size_t>(selection)].value;
+    }
+    const wxString typed = combo->GetValue();
+    for (const PluginChoice& choice : field.choices) {
+      if (choice.label == typed) return choice.value;
+    }
+    return GetControlValue(control);
+  }
+  if (auto* choice = wxDynamicCast(control, wxChoice)) {
+    const int selection = choice->GetSelection();
+    if (selection >= 0 && static_cast<std::size_t>(selection) < field.choices.size()) {
+      return field.choices[static_cast<std::size_t>(selection)].value;
+    }
+    return field.defaultValue;
+  }
+  return GetControlValue(control);
+}
+
+void PluginSettingsXrcPanel::ApplyValues() {
+  if (!panel_ || !calls_.Entry().getSettingsXrcValues) return;
+  std::vector<PluginValuePair> values(VELDRIX_XRC_VALUES);
+  const unsigned count = calls_.GetSettingsXrcValues(values.data(), VELDRIX_XRC_VALUES);
+  for (unsigned i = 0; i < count; ++i) {
+    const wxString name = ModuleText(values[i].first);
+    const wxString value = ModuleText(values[i].second);
+    if (name == "lblKsefOperationStatus") runner_->SetStatus(value);
+    if (name == "gaugeKsefOperation") runner_->SetGaugeText(value);
+    wxWindow* control = Control(name);
+    if (!control || IsBeingTyped(control)) continue;
+    SetControlValue(control, value);
+  }
+}
+
+void PluginSettingsXrcPanel::SaveValues() {
+  for (const auto& binding : bindings_) {
+    const PluginSettingsFieldInfo* field = FindField(binding.second);
+    wxWindow* control = Control(binding.first);
+    if (!field || !control) continue;
+    ModuleSettingsStore::Set(settingsPath_, field->key, GetFieldControlValue(control, *field));
+  }
+  ApplyValues();
+  if (save_) save_->Disable();
+}
+
+void PluginSettingsXrcPanel::DoAction(const wxString& action) {
+  SaveValues();
+  wxString name;
+  if (ModuleActionRunner::IsAsyncAction(action, &name)) {
+    runner_->Start(name);
+    return;
+  }
+  wxString text;
+  int result = 0;
+  if (calls_.HasRunAction()) {
+    std::vector<wchar_t> buffer(VELDRIX_ACTION_TEXT, L'\0');
+    result = calls_.RunAction(action, buffer.data(), VELDRIX_ACTION_TEXT);
+    text = BufferText(buffer.data(), buffer.size());
+  }
+  if (text.empty() && result == 0) text = _("Nie udało się wykonać akcji modułu.");
+  if (!text.empty()) ShowMessageBox(text, title_, wxICON_INFORMATION, this);
+  ApplyValues();
+  LayoutPage();
+}
+
+void PluginSettingsXrcPanel::OnValueChanged(wxCommandEvent& event) {
+  event.Skip();
+  if (!loading_ && save_) save_->Enable();
+}
+
+void PluginSettingsXrcPanel::OnSave(wxCommandEvent&) { SaveValues(); }
+
+void PluginSettingsXrcPanel::LayoutPage() {
+  Layout();
+  if (GetParent()) GetParent()->Layout();
+}
+
+void PluginSettingsXrcPanel::PollProgress() {
+  ApplyValues();
+  // Indeterminate until the module reports a value.
+  if (wxGauge* gauge = runner_->Gauge(); gauge && gauge->GetValue() == 0) gauge->Pulse();
+}
+
+}  // namespace veldrix

@@ -1,0 +1,124 @@
+// The main window with real module libraries after a real login: module tools on
+// its toolbar, its invoice openers opening the module's tabs, the area permission
+// of a user whose role lacks it, and a module page closing itself.
+#include "../authdialogs/auth_dialog_steps.h"
+#include "app/common/message_box.h"
+#include "app/veldrix_frame.h"
+#include "modal_script.h"
+#include "pluginmanager/module_calls.h"
+#include "pluginmanager/plugin_manager.h"
+#include "program_start_fixture.h"
+#include "settings/ustawienia_panel.h"
+
+#include <wx/aui/auibar.h>
+#include <wx/filefn.h>
+#include <wx/stattext.h>
+#include <wx/treebook.h>
+
+namespace {
+
+wxString U8(const char* text) { return wxString::FromUTF8(text); }
+
+class ModuleHost : public ProgramStartTest {
+ protected:
+  void SetUp() override {
+    ProgramStartTest::SetUp();
+    for (const char* name : {"mod_faktury_pages", "mod_notatki"}) {
+      const wxString folder = veldrix::JoinPath(veldrix::PluginManager::GetModulesDirectory(), name);
+      ASSERT_TRUE(veldrix::EnsureFolder(folder));
+      ASSERT_TRUE(wxCopyFile(veldrix::JoinPath(VELDRIX_TEST_MODULE_DIR, wxString(name) + ".so"),
+                             veldrix::JoinPath(folder, wxString(name) + ".so")));
+      ASSERT_TRUE(wxCopyFile(veldrix::JoinPath(VELDRIX_TEST_MODULE_DIR, "ustawienia.xrc"),
+                             veldrix::JoinPath(folder, "ustawienia.xrc")));
+    }
+    CreateUsers(AuthUser{"magazyn", "Jan Magazynier", false, true, 0}, "haslo-magazynu", "Magazyn",
+                {"settings.view"});
+  }
+
+  void StartAs(const wxString& name, const wxString& password) {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);  // no company yet
+    veldrix::test::ModalScript script;
+    script.Then("AuthLoginDialog", veldrix::test::LogInStep(name, password));
+    OpenFrame();
+    frame->StartLogin();
+    ASSERT_TRUE(frame->IsLoggedIn());
+    ASSERT_TRUE(script.Done());
+  }
+
+  std::vector<wxString> ToolLabels() const {
+    std::vector<wxString> labels;
+    wxAuiToolBar* tools = frame->GetMainToolbar();
+    for (size_t i = 0; i < tools->GetToolCount(); ++i) {
+      const wxAuiToolBarItem* tool = tools->FindToolByIndex(static_cast<int>(i));
+      if (tool->GetKind() != wxITEM_SEPARATOR) labels.push_back(tool->GetLabel());
+    }
+    return labels;
+  }
+
+  wxWindow* Selected() const { return frame->GetNotebook()->GetCurrentPage(); }
+};
+
+TEST_F(ModuleHost, TheAdministratorGetsTheModuleToolsAndTheInvoiceTabs) {
+  StartAs("admin", "haslo-admina");
+  EXPECT_EQ(ToolLabels(), (std::vector<wxString>{"Faktury", "Notatki"}));
+
+  frame->OpenInvoiceListPage();
+  ASSERT_EQ(Selected()->GetLabel(), "dokhan");
+  EXPECT_EQ(frame->GetNotebook()->GetPageText(frame->GetNotebook()->GetSelection()), "Dok. handlowe");
+  frame->OpenNewInvoicePage("", "korekta");
+  wxWindow* editor = Selected();
+  ASSERT_EQ(editor->GetLabel(), "dokhanedycja");
+  EXPECT_EQ(frame->GetNotebook()->GetPageText(frame->GetNotebook()->GetSelection()), "Nowa faktura");
+  auto* text = wxDynamicCast(editor->GetChildren().front(), wxStaticText);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetLabel(), "Faktury: faktury.nowa-faktura [0|korekta]");
+  veldrix::test::SaveScreenshot(frame, "module_host_invoice_editor");
+
+  // The editor asks to close itself while another tab is selected: the editor goes,
+  // and the main window's rule then selects the invoice list.
+  frame->OpenCompanyDataPage();
+  ASSERT_EQ(Selected()->GetLabel(), "danefirmy");
+  veldrix::PluginManager* host = frame->GetPluginManager();
+  std::size_t index = 0;
+  while (host->GetModuleId(index) != "faktury") ++index;
+  std::vector<wchar_t> out(VELDRIX_ACTION_TEXT);
+  veldrix::ModuleCalls(host->GetModule(index)).RunAction("close-me", out.data(), VELDRIX_ACTION_TEXT);
+  ASSERT_TRUE(veldrix::test::WaitFor([&] { return frame->GetNotebook()->GetPageIndex(editor) == wxNOT_FOUND; }));
+  EXPECT_EQ(Selected()->GetLabel(), "dokhan");
+}
+
+TEST_F(ModuleHost, TheSettingsTabHoldsTheModulesPageAndEachModulesSettings) {
+  StartAs("admin", "haslo-admina");
+  frame->OpenSettingsPage();
+  auto* settings = dynamic_cast<UstawieniaPanel*>(Selected());
+  ASSERT_NE(settings, nullptr);
+  wxTreebook* tree = settings->GetTree();
+  int modules = wxNOT_FOUND;
+  int notes = wxNOT_FOUND;
+  for (size_t i = 0; i < tree->GetPageCount(); ++i) {
+    if (tree->GetPageText(i) == U8("Moduły")) modules = static_cast<int>(i);
+    if (tree->GetPageText(i) == "Ustawienia Notatki") notes = static_cast<int>(i);
+  }
+  ASSERT_NE(modules, wxNOT_FOUND);
+  ASSERT_NE(notes, wxNOT_FOUND);
+  tree->SetSelection(static_cast<size_t>(notes));
+  veldrix::test::PumpEvents(100);
+  EXPECT_NE(wxWindow::FindWindowByName("txtServer", tree->GetPage(static_cast<size_t>(notes))), nullptr);
+  veldrix::test::SaveScreenshot(frame, "module_host_settings_tab");
+}
+
+TEST_F(ModuleHost, AUserWithoutTheAreaPermissionCannotOpenTheModule) {
+  StartAs("magazyn", "haslo-magazynu");
+  EXPECT_EQ(ToolLabels(), (std::vector<wxString>{"Notatki"}));
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  const size_t tabs = frame->GetNotebook()->GetPageCount();
+  frame->OpenInvoiceListPage();
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, U8("Brak uprawnień do faktur i dokumentów handlowych."));
+  EXPECT_FALSE(frame->GetPluginManager()->OpenModulePageById("faktury"));
+  EXPECT_TRUE(frame->GetPluginManager()->OpenModulePageById("notatki"));
+  EXPECT_EQ(frame->GetNotebook()->GetPageCount(), tabs + 1);
+  veldrix::test::SaveScreenshot(frame, "module_host_storekeeper");
+}
+
+}  // namespace
