@@ -15,6 +15,7 @@ namespace veldrix {
 
 const char kColumnsDialogName[] = "GridColumnsDialog";
 const char kColoursDialogName[] = "GridColoursDialog";
+const char kColourPickerName[] = "GridColourPicker";
 
 void ModuleGridView::SetArrangement(const GridLayout& arranged) {
   layout_.order = arranged.order;
@@ -97,6 +98,7 @@ void ModuleGridView::ShowColoursDialog() {
   data.SetChooseFull(true);
   data.SetColour(current);
   wxColourDialog picker(page_, &data);
+  picker.SetName(kColourPickerName);
   picker.SetSize(640, 520);
   picker.CentreOnParent(wxBOTH);
   if (picker.ShowModal() != wxID_OK) return;

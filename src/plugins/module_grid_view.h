@@ -34,6 +34,7 @@ extern const char kInvoiceListName[];
 // Window names of the two layout dialogs, for tests that drive them.
 extern const char kColumnsDialogName[];
 extern const char kColoursDialogName[];
+extern const char kColourPickerName[];
 
 class ModuleGridView {
  public:

@@ -5,6 +5,7 @@
 #include "plugins/plugin_main_page_panel.h"
 #include "plugins/plugin_settings_form_panel.h"
 #include "plugins/plugin_settings_xrc_panel.h"
+#include "plugins/plugin_xrc_page_panel.h"
 
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -41,6 +42,11 @@ SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module) {
 
 wxWindow* BuildModuleMainPage(wxWindow* parent, const PluginModule& module) {
   if (!module.hasMainPage) return nullptr;
+  if (module.hasXrcPage) {
+    return new PluginXrcPagePanel(parent, module.mainPageTitle, module.xrcPageFile, module.xrcPageObject,
+                                  module.xrcPageMainControl, module.xrcPageBindings, module.xrcPageColumns,
+                                  ModuleCalls(module));
+  }
   return new PluginMainPagePanel(parent, module.mainPageTitle, module.mainPageText, module.mainPageItems,
                                  ModuleCalls(module));
 }
