@@ -104,6 +104,11 @@ double LinearScanSeconds(const std::vector<std::wstring>& column, const wxString
   });
 }
 
+void ReportRatio(benchmark::State& state, double total, std::int64_t runs, double baseline) {
+  state.counters["x_baseline"] = runs > 0 ? (total / static_cast<double>(runs)) / baseline : 0;
+  state.counters["baseline_ms"] = baseline * 1000;
+}
+
 // Times each iteration by hand and reports the mean against the baseline.
 template <typename Work>
 void RunAgainst(benchmark::State& state, double baseline, Work&& work) {
@@ -115,8 +120,24 @@ void RunAgainst(benchmark::State& state, double baseline, Work&& work) {
     total += seconds;
     ++runs;
   }
-  state.counters["x_baseline"] = runs > 0 ? (total / static_cast<double>(runs)) / baseline : 0;
-  state.counters["baseline_ms"] = baseline * 1000;
+  ReportRatio(state, total, runs, baseline);
+}
+
+// The same for work on the module's rows, copied anew (untimed) for each run:
+// every fill brings new rows, so nothing computed for the last ones is reused.
+template <typename Work>
+void RunOnFreshRows(benchmark::State& state, double baseline, Work&& work) {
+  const ModuleData& data = Data();
+  double total = 0;
+  std::int64_t runs = 0;
+  for (auto _ : state) {
+    GridRows rows(data.rows.data(), data.rows.size());
+    const double seconds = SecondsOf([&] { work(rows); });
+    state.SetIterationTime(seconds);
+    total += seconds;
+    ++runs;
+  }
+  ReportRatio(state, total, runs, baseline);
 }
 
 void BM_GridFill(benchmark::State& state) {
@@ -132,39 +153,18 @@ void BM_GridFill(benchmark::State& state) {
 }
 
 void SortBy(benchmark::State& state, int definition, const std::vector<std::wstring>& column) {
-  const ModuleData& data = Data();
-  const double baseline = StdSortSeconds(column);
-  double total = 0;
-  std::int64_t runs = 0;
-  for (auto _ : state) {
-    // Every fill brings new rows, so their sort keys are built anew each time.
-    GridRows rows(data.rows.data(), data.rows.size());
-    const double seconds = SecondsOf([&] { benchmark::DoNotOptimize(rows.Arrange(GridFilters(), definition, false)); });
-    state.SetIterationTime(seconds);
-    total += seconds;
-    ++runs;
-  }
-  state.counters["x_baseline"] = runs > 0 ? (total / static_cast<double>(runs)) / baseline : 0;
-  state.counters["baseline_ms"] = baseline * 1000;
+  RunOnFreshRows(state, StdSortSeconds(column), [definition](const GridRows& rows) {
+    benchmark::DoNotOptimize(rows.Arrange(GridFilters(), definition, false));
+  });
 }
 
 void BM_GridSortAmounts(benchmark::State& state) { SortBy(state, 2, Data().amounts); }
 void BM_GridSortTexts(benchmark::State& state) { SortBy(state, 1, Data().contractors); }
 
 void FilterBy(benchmark::State& state, const GridFilters& filters) {
-  const ModuleData& data = Data();
-  const double baseline = LinearScanSeconds(data.contractors, "kowal");
-  double total = 0;
-  std::int64_t runs = 0;
-  for (auto _ : state) {
-    GridRows rows(data.rows.data(), data.rows.size());
-    const double seconds = SecondsOf([&] { benchmark::DoNotOptimize(rows.Arrange(filters, -1, true)); });
-    state.SetIterationTime(seconds);
-    total += seconds;
-    ++runs;
-  }
-  state.counters["x_baseline"] = runs > 0 ? (total / static_cast<double>(runs)) / baseline : 0;
-  state.counters["baseline_ms"] = baseline * 1000;
+  RunOnFreshRows(state, LinearScanSeconds(Data().contractors, "kowal"), [&filters](const GridRows& rows) {
+    benchmark::DoNotOptimize(rows.Arrange(filters, -1, true));
+  });
 }
 
 void BM_GridFilterText(benchmark::State& state) {

@@ -263,20 +263,28 @@ void ModuleGridView::InstallHeaderPainter() {
   painterInstalled_ = true;
 }
 
-int ModuleGridView::HitTestHeaderColumn(int x) const {
+std::vector<ModuleGridView::HeaderSpan> ModuleGridView::HeaderSpans() const {
   int unitX = 0;
   int unitY = 0;
   grid_->GetScrollPixelsPerUnit(&unitX, &unitY);
   int startX = 0;
   int startY = 0;
   grid_->GetViewStart(&startX, &startY);
+  std::vector<HeaderSpan> spans;
   int left = -startX * unitX;
   for (int pos = 0; pos < grid_->GetNumberCols(); ++pos) {
     const int col = grid_->GetColAt(pos);
     const int width = grid_->GetColSize(col);
     if (width <= 0) continue;
-    if (x >= left && x < left + width) return col;
+    spans.push_back({col, left, width});
     left += width;
+  }
+  return spans;
+}
+
+int ModuleGridView::HitTestHeaderColumn(int x) const {
+  for (const HeaderSpan& span : HeaderSpans()) {
+    if (x >= span.left && x < span.left + span.width) return span.col;
   }
   return -1;
 }
@@ -288,25 +296,17 @@ void ModuleGridView::SetHoverColumn(int col) {
   RepaintHeader();
 }
 
+wxRect ModuleGridView::MarkRect(const wxRect& cell, int col) const {
+  const int right = cell.x + cell.width;
+  return wxRect(right - (IsSortedColumn(col) ? 17 : 3) - 15, cell.y + (cell.height - 16) / 2, 14, 16);
+}
+
 bool ModuleGridView::FilterMarkRect(int col, wxRect* rect) const {
   if (DefinitionAt(col) < 0) return false;
-  int unitX = 0;
-  int unitY = 0;
-  grid_->GetScrollPixelsPerUnit(&unitX, &unitY);
-  int startX = 0;
-  int startY = 0;
-  grid_->GetViewStart(&startX, &startY);
-  int left = -startX * unitX;
-  for (int pos = 0; pos < grid_->GetNumberCols(); ++pos) {
-    const int current = grid_->GetColAt(pos);
-    const int width = grid_->GetColSize(current);
-    if (width <= 0) continue;
-    if (current == col) {
-      const int right = left + width;
-      *rect = wxRect(right - (IsSortedColumn(col) ? 17 : 3) - 15, (grid_->GetColLabelSize() - 16) / 2, 14, 16);
-      return true;
-    }
-    left += width;
+  for (const HeaderSpan& span : HeaderSpans()) {
+    if (span.col != col) continue;
+    *rect = MarkRect(wxRect(span.left, 0, span.width, grid_->GetColLabelSize()), col);
+    return true;
   }
   return false;
 }
@@ -319,21 +319,12 @@ void ModuleGridView::PaintColumnHeader(wxPaintEvent&) {
   const wxSize size = labels->GetClientSize();
   const int height = grid_->GetColLabelSize();
 
-  int unitX = 0;
-  int unitY = 0;
-  grid_->GetScrollPixelsPerUnit(&unitX, &unitY);
-  int startX = 0;
-  int startY = 0;
-  grid_->GetViewStart(&startX, &startY);
-  int left = -startX * unitX;
-  for (int pos = 0; pos < grid_->GetNumberCols(); ++pos) {
-    const int col = grid_->GetColAt(pos);
-    const int width = grid_->GetColSize(col);
-    if (width <= 0) continue;
-    if (left + width > 0 && left < size.x) {
-      DrawHeaderCell(dc, wxRect(left, 0, width, height), grid_->GetColLabelValue(col), col);
+  int left = 0;
+  for (const HeaderSpan& span : HeaderSpans()) {
+    if (span.left + span.width > 0 && span.left < size.x) {
+      DrawHeaderCell(dc, wxRect(span.left, 0, span.width, height), grid_->GetColLabelValue(span.col), span.col);
     }
-    left += width;
+    left = span.left + span.width;
   }
   if (left < size.x) {
     dc.SetPen(*wxTRANSPARENT_PEN);
@@ -367,10 +358,7 @@ void ModuleGridView::DrawHeaderCell(wxDC& dc, const wxRect& rect, const wxString
   }
 
   const int right = rect.x + rect.width;
-  if (showMark) {
-    const wxRect mark(right - (sorted ? 17 : 3) - 15, rect.y + (rect.height - 16) / 2, 14, 16);
-    DrawFilterMark(dc, mark, filtered);
-  }
+  if (showMark) DrawFilterMark(dc, MarkRect(rect, col), filtered);
   if (sorted) {
     const int cx = right - 9;
     const int cy = rect.y + rect.height / 2;

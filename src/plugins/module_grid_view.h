@@ -11,6 +11,7 @@
 #include "plugins/grid_layout.h"
 #include "plugins/grid_rows.h"
 
+#include <wx/gdicmn.h>
 #include <wx/string.h>
 
 #include <functional>
@@ -22,7 +23,6 @@ class wxGrid;
 class wxGridEvent;
 class wxMouseEvent;
 class wxPaintEvent;
-class wxRect;
 class wxWindow;
 
 namespace veldrix {
@@ -110,6 +110,15 @@ class ModuleGridView {
   bool FilterMarkRect(int col, wxRect* rect) const;
 
  private:
+  // Where each shown column lies in the header, in display order, scrolling applied.
+  struct HeaderSpan {
+    int col;
+    int left;
+    int width;
+  };
+  std::vector<HeaderSpan> HeaderSpans() const;
+  // The filter mark's place in a column's header cell.
+  wxRect MarkRect(const wxRect& cell, int col) const;
   std::size_t ColumnCount() const;
   void LoadLayout(std::size_t columns);
   void SaveLayout();

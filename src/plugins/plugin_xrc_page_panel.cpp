@@ -3,9 +3,9 @@
 #include "app/common/i18n.h"
 #include "app/common/images.h"
 #include "app/common/message_box.h"
-#include "app/common/page_header.h"
 #include "app/common/tab_closing.h"
 #include "pluginmanager/control_value.h"
+#include "plugins/module_pages.h"
 
 #include <wx/aui/auibar.h>
 #include <wx/aui/auibook.h>
@@ -20,7 +20,6 @@
 #include <wx/srchctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include <vector>
 
@@ -36,19 +35,6 @@ wxString ModuleFolderOf(const wxString& xrcFile) {
   const wxArrayString dirs = folder.GetDirs();
   if (!dirs.empty() && dirs.Last().IsSameAs("ui", false)) folder.RemoveLastDir();
   return folder.GetPath();
-}
-
-// A control the user is typing in: the keyboard focus is on it or inside it.
-bool IsBeingTyped(wxWindow* control) {
-  if (!wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxSearchCtrl) &&
-      !wxDynamicCast(control, wxDatePickerCtrl)) {
-    return false;
-  }
-  for (wxWindow* focus = wxWindow::FindFocus(); focus; focus = focus->GetParent()) {
-    if (focus == control) return true;
-    if (focus->IsTopLevel()) break;
-  }
-  return false;
 }
 
 bool KeepsTypedValue(wxWindow* control) {
@@ -95,19 +81,10 @@ PluginXrcPagePanel::PluginXrcPagePanel(wxWindow* parent, const wxString& title, 
   runner_ = std::make_unique<ModuleActionRunner>(this, calls_, std::move(hooks));
   SetSizer(new wxBoxSizer(wxVERTICAL));
 
-  {
-    // Read anew for every page; nothing stays registered once the page is built.
-    wxLogNull quiet;
-    wxXmlResource resource(wxXRC_USE_LOCALE, wxEmptyString);
-    resource.InitAllHandlers();
-    if (!resource.LoadFile(wxFileName(xrcFile))) {
-      ShowLoadError(_("Nie udało się załadować pliku XRC: ") + xrcFile);
-      return;
-    }
-    panel_ = resource.LoadPanel(this, objectName);
-  }
+  wxString error;
+  panel_ = LoadModuleXrcPanel(this, xrcFile, objectName, &error);
   if (!panel_) {
-    ShowLoadError(_("Nie udało się utworzyć panelu XRC: ") + objectName);
+    AddModulePageHeading(this, GetSizer(), title_.empty() ? _("Moduł") : title_, error);
     return;
   }
   GetSizer()->Add(panel_, 1, wxEXPAND);
@@ -135,14 +112,6 @@ bool PluginXrcPagePanel::IsActionRunning() const { return runner_->IsBusy(); }
 wxWindow* PluginXrcPagePanel::Control(const wxString& name) const {
   if (!panel_ || name.empty()) return nullptr;
   return wxWindow::FindWindowByName(name, panel_);
-}
-
-void PluginXrcPagePanel::ShowLoadError(const wxString& message) {
-  AddPageHeader(this, GetSizer(), title_.empty() ? _("Moduł") : title_);
-  auto* text = new wxStaticText(this, wxID_ANY, wxString());
-  text->SetLabelText(message);
-  text->Wrap(650);
-  GetSizer()->Add(text, 0, wxEXPAND | wxALL, 5);
 }
 
 void PluginXrcPagePanel::ReportMissingControls() {

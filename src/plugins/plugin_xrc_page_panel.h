@@ -78,7 +78,6 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
 
  private:
   wxWindow* Control(const wxString& name) const;
-  void ShowLoadError(const wxString& message);
   void AddToolbarTools(const wxString& panelName, BindingKind kind);
   void AddToolbarTool(wxAuiToolBar* toolbar, const wxString& action);
   wxBitmap LoadPageImage(const wxString& name, const wxArtID& art, const wxSize& size) const;
