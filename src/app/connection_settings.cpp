@@ -56,14 +56,6 @@ void WriteStoredActive(wxConfigBase* config, const SavedConnection& active) {
 
 }  // namespace
 
-wxString DescribeConnection(const DbConnectionInfo& info) {
-  const wxString type = ServerTypeOf(info);
-  const wxString input = ServerInputOf(info);
-  if (type.empty()) return input;
-  if (input.empty()) return type;
-  return type + " - " + input;
-}
-
 bool IsSameConnection(const DbConnectionInfo& a, const DbConnectionInfo& b) {
   return WithoutPassword(a) == WithoutPassword(b);
 }

@@ -6,6 +6,7 @@
 
 #include "app/password_protection.h"
 #include "db/connection_info.h"
+#include "dbsetup/connection_profile.h"
 
 #include <wx/arrstr.h>
 #include <wx/string.h>
@@ -14,14 +15,6 @@
 #include <vector>
 
 class wxConfigBase;
-
-// One connection as the database configuration dialog edits it.
-struct ConnectionProfile {
-  wxString name;
-  DbConnectionInfo info;  // password included when known
-  bool rememberPassword = false;
-  bool logSqlQueries = false;
-};
 
 // One history entry as stored.
 struct SavedConnection {
@@ -33,9 +26,6 @@ struct SavedConnection {
 };
 
 constexpr int kMaxSavedConnections = 50;
-
-// ServerTypeOf and ServerInputOf joined by " - ", or the one that is not empty.
-wxString DescribeConnection(const DbConnectionInfo& info);
 
 // Two connections are the same when their connection strings without passwords match.
 bool IsSameConnection(const DbConnectionInfo& a, const DbConnectionInfo& b);
@@ -52,7 +42,7 @@ void WriteSavedConnections(wxConfigBase* config, const std::vector<SavedConnecti
 // The connection state of one program run: the default database path, and the active
 // connection string cached with its password until the program ends. Works on the
 // installed process configuration; safe to call from any thread.
-class ConnectionSettings {
+class ConnectionSettings : public IConnectionProfileStore {
  public:
   // Full path of the default SQLite file ("veldrix.db" beside the executable or "-bd").
   wxString GetDefaultDatabasePath() const;
@@ -71,15 +61,15 @@ class ConnectionSettings {
 
   // For the database configuration dialog: the history with passwords, or the active
   // connection alone when the history is empty.
-  std::vector<ConnectionProfile> ReadConnectionProfiles() const;
+  std::vector<ConnectionProfile> ReadConnectionProfiles() const override;
   bool SaveConnectionSettings(const std::vector<ConnectionProfile>& profiles, int activeIndex,
-                              wxString* error = nullptr);
+                              wxString* error = nullptr) override;
 
   // For the login dialog: the names of the saved connections (the active connection's
   // description when there are none), the index of the active one among them (0 when
   // it is not found), and the switch to one of them by that same index.
   wxArrayString GetSavedConnectionNames() const;
-  int FindActiveSavedConnection() const;
+  int FindActiveSavedConnection() const override;
   bool ActivateSavedConnection(int index);
 
  private:

@@ -11,6 +11,8 @@
 #include "app/veldrix_frame.h"
 #include "auth/auth_service.h"
 #include "authdialogs/auth_dialogs.h"
+#include "dbsetup/database_config_dialog.h"
+#include "dbsetup/server_database.h"
 #include "pluginmanager/plugin_manager.h"
 #include "sqldata/sql_data.h"
 
@@ -195,9 +197,17 @@ void VeldrixFrame::RunLoginPasses(bool atStartup) {
 }
 
 bool VeldrixFrame::ShowDatabaseConfigDialog() {
-  // The database configuration dialog is not part of the program yet: nothing is
-  // saved, and the caller's retry works on the connection as it stands.
-  return false;
+  // Without a user service (no program database prepared yet) the dialog opens in
+  // administrator mode, so that the connection can be repaired at all.
+  AdministratorCheckFunction verify;
+  if (authService_) {
+    verify = [this](const wxString& username, const wxString& password, wxString* error) {
+      return authService_ && authService_->VerifyAdministrator(username, password, error);
+    };
+  }
+  DatabaseConfigDialog dialog(this, verify, &AppState(), ProbeDatabase, EnsureProgramDatabase);
+  dialog.ShowModal();
+  return dialog.WasSaved();
 }
 
 void VeldrixFrame::SetUpAfterLogin() {

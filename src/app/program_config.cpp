@@ -1,6 +1,7 @@
 #include "app/program_config.h"
 
 #include "app/common/paths.h"
+#include "app/common/shared_config_file.h"
 
 #include <wx/convauto.h>
 #include <wx/fileconf.h>
@@ -30,12 +31,9 @@ wxFileConfig* OpenProgramConfig() {
   veldrix::EnsureFolder(folder);
   const wxString path = veldrix::ConfigFilePath();
   MigrateOldConfigFile(OldConfigFilePath(), path);
-  wxLogNull quiet;  // an unreadable file is an empty configuration, not an error box
-  auto* config = new wxFileConfig(wxEmptyString, wxEmptyString, path, wxEmptyString,
-                                  wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE, wxConvAuto());
-  // The file holds connection details and protected passwords: this user's only.
-  config->SetUmask(0077);
-  return config;
+  // Other copies of the program may share the file; it holds connection details and
+  // protected passwords, so it is written the user's only.
+  return new veldrix::SharedConfigFile(path);
 }
 
 wxString ReadWorkingCompanyId(wxConfigBase* config, const wxString& current) {

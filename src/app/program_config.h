@@ -16,8 +16,9 @@ wxString OldConfigFilePath();
 // at the new path wins and the old one is left alone. True when a file was moved.
 bool MigrateOldConfigFile(const wxString& oldPath, const wxString& newPath);
 
-// Creates ConfigFolder(), migrates the old file and opens ConfigFilePath(). Never
-// fails: an unreadable file gives an empty configuration. The caller owns the object.
+// Creates ConfigFolder(), migrates the old file and opens ConfigFilePath() as a
+// veldrix::SharedConfigFile. Never fails: an unreadable file gives an empty
+// configuration. The caller owns the object.
 wxFileConfig* OpenProgramConfig();
 
 // The working company id: "/veldrix/id_firmy", when that is empty

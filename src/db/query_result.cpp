@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -17,10 +18,15 @@ constexpr std::size_t kHugePageBytes = 2u << 20;
 std::size_t MappedLength(std::size_t bytes) { return (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1); }
 }  // namespace
 
-void* AllocateResultBytes(std::size_t bytes) {
-  if (bytes < kMappedBlockBytes) return ::operator new(bytes);
-  // Mapped one huge page larger, then trimmed to start on a huge-page boundary.
-  const std::size_t length = MappedLength(bytes);
+namespace {
+
+void* CheckedBlock(void* block) {
+  if (!block) throw std::bad_alloc();
+  return block;
+}
+
+// A fresh mapping of `length` bytes starting on a huge-page boundary, marked for huge pages.
+void* MapAligned(std::size_t length) {
   void* mapped = ::mmap(nullptr, length + kHugePageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
   const auto start = reinterpret_cast<std::uintptr_t>(mapped);
@@ -32,13 +38,47 @@ void* AllocateResultBytes(std::size_t bytes) {
   return reinterpret_cast<void*>(aligned);
 }
 
-void ReleaseResultBytes(void* block, std::size_t bytes) {
-  if (!block) return;
-  if (bytes < kMappedBlockBytes) {
-    ::operator delete(block);
-    return;
+bool IsMapped(std::size_t bytes) { return bytes >= kMappedBlockBytes; }
+
+}  // namespace
+
+void* ResizeResultBlock(void* block, std::size_t oldBytes, std::size_t newBytes) {
+  if (!block) oldBytes = 0;
+  if (newBytes == 0) {
+    if (block && IsMapped(oldBytes)) {
+      ::munmap(block, MappedLength(oldBytes));
+    } else {
+      std::free(block);
+    }
+    return nullptr;
   }
-  ::munmap(block, MappedLength(bytes));
+  if (!IsMapped(newBytes) && !IsMapped(oldBytes)) return CheckedBlock(std::realloc(block, newBytes));
+  if (!IsMapped(oldBytes)) {
+    void* mapped = MapAligned(MappedLength(newBytes));
+    if (block) std::memcpy(mapped, block, oldBytes);
+    std::free(block);
+    return mapped;
+  }
+  const std::size_t oldLength = MappedLength(oldBytes);
+  if (!IsMapped(newBytes)) {
+    void* heap = CheckedBlock(std::malloc(newBytes));
+    std::memcpy(heap, block, newBytes);
+    ::munmap(block, oldLength);
+    return heap;
+  }
+  const std::size_t newLength = MappedLength(newBytes);
+  if (newLength == oldLength) return block;
+  if (newLength < oldLength) {
+    ::munmap(static_cast<char*>(block) + newLength, oldLength - newLength);
+    return block;
+  }
+  // The pages written so far move into an aligned place of the new size, uncopied.
+  void* target = MapAligned(newLength);
+  void* moved = ::mremap(block, oldLength, newLength, MREMAP_MAYMOVE | MREMAP_FIXED, target);
+  if (moved != MAP_FAILED) return moved;
+  std::memcpy(target, block, oldBytes);
+  ::munmap(block, oldLength);
+  return target;
 }
 
 const char* DbResultSet::cell(int row, int column, int* length) const {

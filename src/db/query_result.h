@@ -5,7 +5,13 @@
 
 #include <wx/string.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 struct DbColumn {
@@ -18,25 +24,76 @@ struct DbCellRef {
   int length = -1;
 };
 
-// Memory of the two buffers of a result set. A large result grows into blocks of
-// its own, backed by huge pages where the system offers them: a million rows fill
-// some hundred megabytes, and filling them page by page costs more than reading
-// the rows does.
-void* AllocateResultBytes(std::size_t bytes);
-void ReleaseResultBytes(void* block, std::size_t bytes);
+// Resizes a block of a result set's buffers from oldBytes to newBytes (0 frees it,
+// a null block with 0 bytes is a new one); throws std::bad_alloc. A large block is
+// mapped on its own, backed by huge pages where the system offers them, and grows
+// by moving its pages rather than copying them: a million rows fill some hundred
+// megabytes, and copying or faulting them in page by page would cost more than
+// reading the rows does.
+void* ResizeResultBlock(void* block, std::size_t oldBytes, std::size_t newBytes);
 
+// The growable array behind the two buffers: one block of trivially copyable
+// items, as a vector keeps them, grown through ResizeResultBlock.
 template <typename T>
-struct DbResultAllocator {
-  using value_type = T;
-  DbResultAllocator() = default;
-  template <typename U>
-  DbResultAllocator(const DbResultAllocator<U>&) {}
-  T* allocate(std::size_t count) { return static_cast<T*>(AllocateResultBytes(count * sizeof(T))); }
-  void deallocate(T* block, std::size_t count) { ReleaseResultBytes(block, count * sizeof(T)); }
-  template <typename U>
-  bool operator==(const DbResultAllocator<U>&) const { return true; }
-  template <typename U>
-  bool operator!=(const DbResultAllocator<U>&) const { return false; }
+class DbBuffer {
+  static_assert(std::is_trivially_copyable<T>::value, "items are moved as bytes");
+
+ public:
+  DbBuffer() = default;
+  DbBuffer(std::initializer_list<T> items) { append(items.begin(), items.size()); }
+  DbBuffer(const DbBuffer& other) { append(other.items_, other.size_); }
+  DbBuffer(DbBuffer&& other) noexcept { swap(other); }
+  DbBuffer& operator=(DbBuffer other) noexcept {
+    swap(other);
+    return *this;
+  }
+  ~DbBuffer() {
+    if (items_) ResizeResultBlock(items_, capacity_ * sizeof(T), 0);
+  }
+
+  std::size_t size() const { return size_; }
+  std::size_t capacity() const { return capacity_; }
+  bool empty() const { return size_ == 0; }
+  T* data() { return items_; }
+  const T* data() const { return items_; }
+  T& operator[](std::size_t i) { return items_[i]; }
+  const T& operator[](std::size_t i) const { return items_[i]; }
+  T* begin() { return items_; }
+  T* end() { return items_ + size_; }
+  const T* begin() const { return items_; }
+  const T* end() const { return items_ + size_; }
+
+  void clear() { size_ = 0; }
+  void reserve(std::size_t count) {
+    if (count > capacity_) resize(count);
+  }
+  void push_back(const T& item) {
+    if (size_ == capacity_) grow(size_ + 1);
+    new (items_ + size_) T(item);
+    ++size_;
+  }
+  void append(const T* items, std::size_t count) {
+    if (count == 0) return;
+    if (size_ + count > capacity_) grow(size_ + count);
+    std::memcpy(static_cast<void*>(items_ + size_), items, count * sizeof(T));
+    size_ += count;
+  }
+  void swap(DbBuffer& other) noexcept {
+    std::swap(items_, other.items_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+ private:
+  void grow(std::size_t needed) { resize(std::max(needed, std::max<std::size_t>(capacity_ * 2, 16))); }
+  void resize(std::size_t count) {
+    items_ = static_cast<T*>(ResizeResultBlock(items_, capacity_ * sizeof(T), count * sizeof(T)));
+    capacity_ = count;
+  }
+
+  T* items_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
 };
 
 struct DbResultSet {
@@ -52,8 +109,8 @@ struct DbResultSet {
 
   std::vector<DbColumn> columns;
   int rowCount = 0;
-  std::vector<DbCellRef, DbResultAllocator<DbCellRef>> cells;
-  std::vector<char, DbResultAllocator<char>> data;
+  DbBuffer<DbCellRef> cells;
+  DbBuffer<char> data;
 
   // The bytes of a cell (not terminated), or null for NULL and for a cell outside
   // the set; *length receives the byte count (0 for NULL).
@@ -71,7 +128,7 @@ struct DbResultSet {
     }
     if (length < 0) length = 0;
     cells.push_back(DbCellRef{static_cast<int>(data.size()), length});
-    data.insert(data.end(), bytes, bytes + length);
+    data.append(bytes, static_cast<std::size_t>(length));
   }
   void appendNull() { cells.push_back(DbCellRef{0, -1}); }
 };

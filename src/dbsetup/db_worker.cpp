@@ -188,7 +188,6 @@ MyThread::MyThread(wxEvtHandler* sink, bool update, const wxString& database)
   engine_ = probe.GetEngine();
 }
 
-
 wxThread::ExitCode MyThread::Entry() {
   AppendDbLog(wxString::Format("DB worker start. aktualizacja=%d, db='%s'", update_ ? 1 : 0, database_));
   if (update_) {

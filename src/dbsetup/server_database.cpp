@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "db/db_connection.h"
+#include "dbsetup/connection_profile.h"
 #include "dbsetup/schema_checks.h"
 #include "sqldata/sql_literals.h"
 
@@ -24,6 +25,15 @@ bool ConnectToSqlServer(const DbConnectionInfo& info, std::shared_ptr<IDbConnect
   return OpenConnection(BuildConnectionString(server), connection, nullptr, error);
 }
 
+// MySQL and PostgreSQL: a connection to the server itself (no database, or the
+// "postgres" maintenance database), for questions about the record's database.
+bool ConnectWithoutDatabase(const DbConnectionInfo& info, std::shared_ptr<IDbConnection>* connection,
+                            wxString* error) {
+  DbConnectionInfo server = info;
+  server.database = SameEngine(ServerTypeOf(info), "MySQL") ? wxString() : wxString("postgres");
+  return OpenConnection(BuildConnectionString(server), connection, nullptr, error);
+}
+
 wxString WithDetail(const wxString& text, const wxString& detail) {
   return detail.empty() ? text : text + "\n" + detail;
 }
@@ -36,6 +46,35 @@ wxString SqlServerDatabaseExistsSql(const wxString& name) {
 
 wxString CreateSqlServerDatabaseSql(const wxString& name) {
   return "CREATE DATABASE " + QuoteIdentifier(name, "SQL Server");
+}
+
+wxString CreateServerDatabaseSql(const wxString& engine, const wxString& name) {
+  // MariaDB's server default may still be latin1, which would mangle Polish text.
+  if (SameEngine(engine, "MySQL")) return "CREATE DATABASE " + QuoteIdentifier(name, engine) + " CHARACTER SET utf8mb4";
+  return "CREATE DATABASE " + QuoteIdentifier(name, engine);
+}
+
+bool CreateServerDatabase(const DbConnectionInfo& info, wxString* error) {
+  const wxString engine = ServerTypeOf(info);
+  const wxString name = TrimmedText(info.database);
+  if (name.empty()) {
+    if (error) *error = _("Podaj nazwę bazy programu.");
+    return false;
+  }
+  std::shared_ptr<IDbConnection> connection;
+  wxString failure;
+  if (!ConnectWithoutDatabase(info, &connection, &failure)) {
+    if (error) *error = WithDetail(_("Nie udało się połączyć z serwerem w celu utworzenia bazy programu."), failure);
+    return false;
+  }
+  DbQueryResult result;
+  const bool created = connection->execute(CreateServerDatabaseSql(engine, name), &result, &failure);
+  connection->close();
+  if (!created) {
+    if (error) *error = WithDetail(_("Nie udało się utworzyć bazy programu na serwerze."), failure);
+    return false;
+  }
+  return true;
 }
 
 bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error) {
@@ -71,9 +110,7 @@ bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* 
   wxString failure;
   const bool mysql = SameEngine(engine, "MySQL");
   if (mysql || SameEngine(engine, "PostgreSQL")) {
-    DbConnectionInfo server = info;
-    server.database = mysql ? wxString() : wxString("postgres");
-    if (!OpenConnection(BuildConnectionString(server), &connection, nullptr, &failure)) {
+    if (!ConnectWithoutDatabase(info, &connection, &failure)) {
       if (error) *error = _("Nie udało się połączyć z serwerem: ") + failure;
       return false;
     }
@@ -139,12 +176,13 @@ bool EnsureProgramDatabase(const DbConnectionInfo& info, bool* existed, wxString
     if (existed) *existed = wxFileName::FileExists(info.server);
     return true;
   }
-  if (SameEngine(engine, "SQL Server")) {
+  const bool sqlServer = SameEngine(engine, "SQL Server");
+  if (sqlServer || SameEngine(engine, "MySQL") || SameEngine(engine, "PostgreSQL")) {
     bool exists = false;
-    if (!SqlServerDatabaseExists(info, &exists, error)) return false;
+    if (!ServerDatabaseExists(info, &exists, error)) return false;
     if (existed) *existed = exists;
     if (exists) return true;
-    return CreateSqlServerDatabase(info, error);
+    return sqlServer ? CreateSqlServerDatabase(info, error) : CreateServerDatabase(info, error);
   }
   if (error) {
     *error = wxString::Format(_("Tworzenie struktury Veldrix dla silnika %s nie jest jeszcze obsługiwane przez "

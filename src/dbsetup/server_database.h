@@ -19,7 +19,13 @@ wxString CreateSqlServerDatabaseSql(const wxString& name);
 // exists afterwards, and true without doing anything on other engines.
 bool CreateSqlServerDatabase(const DbConnectionInfo& info, wxString* error);
 
+// MySQL and PostgreSQL: the statement that creates an empty program database, and
+// running it on the record's server (the name trimmed).
+wxString CreateServerDatabaseSql(const wxString& engine, const wxString& name);
+bool CreateServerDatabase(const DbConnectionInfo& info, wxString* error);
+
 // SQLite: answers whether the file exists (a new file is built by the database
-// worker). SQL Server: creates a missing database. Other engines are refused.
+// worker). SQL Server, MySQL and PostgreSQL: creates a missing database. Other
+// engines are refused.
 // *existed false together with true: the database is new or still to be built.
 bool EnsureProgramDatabase(const DbConnectionInfo& info, bool* existed, wxString* error);

@@ -14,6 +14,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kNameLength = 50;
@@ -157,7 +159,7 @@ void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
 
   entryList_->AppendToggleColumn(_("Dom."), 0, wxDATAVIEW_CELL_ACTIVATABLE, 43, wxALIGN_CENTER,
                                  wxDATAVIEW_COL_RESIZABLE);
-  const int nameWidth = HasDictionaryValue(kind) ? 182 : entryList_->GetSize().GetWidth() - 61;
+  const int nameWidth = HasDictionaryValue(kind) ? 182 : std::max(120, entryList_->GetSize().GetWidth() - 61);
   entryList_->AppendTextColumn(_("Nazwa"), 1, wxDATAVIEW_CELL_INERT, nameWidth, wxALIGN_NOT, 0);
 
   const int found = database_->InsertRowsDataView(model_, false, DictionarySelect(kind, CompanyId()), currentId_);

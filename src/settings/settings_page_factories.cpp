@@ -1,6 +1,7 @@
 #include "settings/settings_page_factories.h"
 
 #include "app/common/i18n.h"
+#include "pluginmanager/plugin_manager.h"
 #include "settings/article_custom_fields_panel.h"
 #include "settings/module_dictionaries_panel.h"
 #include "settings/settings_application.h"
@@ -28,8 +29,8 @@ wxWindow* CustomFields(wxWindow* parent, ISettingsApplication* app, const wxStri
 
 wxWindow* CreateModuleSettingsPage(ISettingsApplication* app, const wxString& module, wxWindow* parent,
                                    const wxString& pageKey) {
-  // The module host cannot create module pages yet; every module page is missing.
-  return nullptr;
+  veldrix::PluginManager* host = app ? app->GetPluginManager() : nullptr;
+  return host ? host->CreateModulePage(module, parent, pageKey, wxString(), nullptr) : nullptr;
 }
 
 wxWindow* CreateInvoiceNumberingPage(wxWindow* parent, ISettingsApplication* app) {

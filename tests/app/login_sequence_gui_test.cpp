@@ -12,6 +12,7 @@
 #include "program_start_fixture.h"
 #include "auth/auth_service.h"
 #include "danefirmy/dane_firmy_main_panel.h"
+#include "dbsetup/database_config_dialog.h"
 #include "sqldata/sql_data.h"
 #include "gui_support.h"
 #include "modal_script.h"
@@ -200,6 +201,89 @@ TEST_F(LoginSequence, AnUnreadableUserTableIsReportedInsteadOfOfferingAFirstAdmi
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].caption, U8("Błąd logowania"));
   EXPECT_NE(boxes.shown()[0].message.Find("veldrix_users"), wxNOT_FOUND) << boxes.shown()[0].message.utf8_str().data();
+}
+
+TEST_F(LoginSequence, ADatabaseThatCannotBePreparedOpensTheConfigurationInEmergencyMode) {
+  {
+    SQLData db(database);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    ASSERT_GE(db.DeleteData("create table cudza(x)"), 0) << db.lastError;
+  }
+  const wxString repaired = veldrix::JoinPath(folders.programFolder(), "naprawiona.db");
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  ModalScript script;
+  script
+      .Then("DatabaseConfigDialog",
+            [&](wxDialog* dialog) {
+              auto* config = dynamic_cast<DatabaseConfigDialog*>(dialog);
+              ASSERT_NE(config, nullptr);
+              EXPECT_TRUE(config->IsAdminMode());
+              PumpEvents(400);
+              SaveScreenshot(dialog, "e2e_09_configuration_after_failed_preparation");
+              dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("databaseField", dialog))->SetValue("naprawiona");
+              wxCommandEvent create(wxEVT_BUTTON, kDbConfigCreate);
+              config->GetEventHandler()->ProcessEvent(create);
+              EXPECT_TRUE(WaitFor([&] { return !config->IsBusy(); }, 60000));
+              ModalScript::Click(dialog, wxID_CLOSE);
+            })
+      .Then("AuthSetupDialog", CreateAdministratorStep("admin", "tajne-haslo-1", "tajne-haslo-1"))
+      .Then("AuthLoginDialog", LogInStep("admin", "tajne-haslo-1"));
+  OpenFrame();
+  frame->StartLogin();
+  EXPECT_TRUE(script.Done()) << script.Remaining();
+  EXPECT_EQ(script.Unexpected(), 0);
+  ASSERT_FALSE(boxes.shown().empty());
+  EXPECT_TRUE(boxes.shown()[0].message.Contains(U8("Sprawdź połączenie w oknie konfiguracji bazy danych.")));
+  EXPECT_TRUE(frame->IsLoggedIn());
+  EXPECT_EQ(AppState().GetActiveConnectionInfo().server, repaired);
+}
+
+TEST_F(LoginSequence, TheDatabaseButtonOpensTheConfigurationAndTheNewDatabaseIsUsedAtTheNextLogin) {
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  OpenFrame();
+  FirstStart();
+  ASSERT_TRUE(frame->IsLoggedIn());
+  const wxString second = veldrix::JoinPath(folders.programFolder(), "druga.db");
+
+  ModalScript script;
+  const auto type = [](wxDialog* dialog, const char* name, const wxString& text) {
+    dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(name, dialog))->SetValue(text);
+  };
+  script.Then("AuthLoginDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, "AuthLoginDatabaseButton"); })
+      .Then("DatabaseConfigDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, kDbConfigAdmin); })
+      .Then("AdministratorAuthorizationDialog",
+            [&](wxDialog* dialog) {
+              type(dialog, "userField", "admin");
+              type(dialog, "passwordField", "tajne-haslo-1");
+              ModalScript::Click(dialog, wxID_OK);
+            })
+      .Then("DatabaseConfigDialog",
+            [&](wxDialog* dialog) {
+              auto* config = dynamic_cast<DatabaseConfigDialog*>(dialog);
+              ASSERT_NE(config, nullptr);
+              ASSERT_TRUE(config->IsAdminMode());
+              type(dialog, "databaseField", "druga");
+              wxCommandEvent create(wxEVT_BUTTON, kDbConfigCreate);
+              config->GetEventHandler()->ProcessEvent(create);
+              EXPECT_TRUE(WaitFor([&] { return !config->IsBusy(); }, 60000));
+              PumpEvents(400);
+              SaveScreenshot(dialog, "e2e_07_new_database_from_login");
+              ModalScript::Click(dialog, wxID_CLOSE);
+            })
+      .Then("AuthSetupDialog", CreateAdministratorStep("anna", "haslo-anny-1", "haslo-anny-1"))
+      .Then("AuthLoginDialog", LogInStep("anna", "haslo-anny-1", "e2e_08_login_to_new_database"));
+  frame->Logout();
+  EXPECT_TRUE(script.Done()) << script.Remaining();
+  EXPECT_EQ(script.Unexpected(), 0) << wxJoin(script.UnexpectedNames(), ' ');
+  for (const auto& box : boxes.shown()) {
+    if (box.message.Contains("wylogować")) continue;
+    ADD_FAILURE() << box.message.utf8_str().data();
+  }
+  EXPECT_TRUE(frame->IsLoggedIn());
+  EXPECT_TRUE(wxFileExists(second));
+  EXPECT_EQ(AppState().GetActiveConnectionInfo().server, second);
+  ASSERT_NE(frame->GetDatabase(), nullptr);
+  EXPECT_EQ(frame->GetDatabase()->GetServer(), second);
 }
 
 }  // namespace

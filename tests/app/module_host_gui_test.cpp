@@ -8,6 +8,7 @@
 #include "pluginmanager/module_calls.h"
 #include "pluginmanager/plugin_manager.h"
 #include "program_start_fixture.h"
+#include "settings/lazy_settings_page.h"
 #include "settings/ustawienia_panel.h"
 
 #include <wx/aui/auibar.h>
@@ -105,6 +106,18 @@ TEST_F(ModuleHost, TheSettingsTabHoldsTheModulesPageAndEachModulesSettings) {
   veldrix::test::PumpEvents(100);
   EXPECT_NE(wxWindow::FindWindowByName("txtServer", tree->GetPage(static_cast<size_t>(notes))), nullptr);
   veldrix::test::SaveScreenshot(frame, "module_host_settings_tab");
+
+  // The invoice numbering page is the invoice module's own.
+  for (size_t i = 0; i < tree->GetPageCount(); ++i) {
+    if (tree->GetPageText(i) == "Numeracja") tree->SetSelection(i);
+  }
+  auto* numbering = dynamic_cast<LazySettingsPagePanel*>(tree->GetCurrentPage());
+  ASSERT_NE(numbering, nullptr);
+  ASSERT_TRUE(veldrix::test::WaitFor([&] { return numbering->IsLoaded(); }));
+  ASSERT_NE(numbering->GetContent(), nullptr);
+  auto* text = wxDynamicCast(numbering->GetContent()->GetChildren().front(), wxStaticText);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetLabel(), "Faktury: faktury.ustawienia-numeracji []");
 }
 
 TEST_F(ModuleHost, AUserWithoutTheAreaPermissionCannotOpenTheModule) {

@@ -1,3 +1,4 @@
+#include "app/common/config_access.h"
 #include "app/common/paths.h"
 #include "app/program_config.h"
 #include "test_support.h"
@@ -60,6 +61,32 @@ TEST(ProgramConfig, WorkingCompanyFallsBackToTheOlderKeyThenToZero) {
   EXPECT_EQ(ReadWorkingCompanyId(file.get(), "5"), "0");
   EXPECT_TRUE(file->GetPath().empty());  // back at the root
   EXPECT_EQ(ReadWorkingCompanyId(nullptr, ""), "0");
+}
+
+TEST(ProgramConfig, TwoCopiesOfTheProgramKeepWhatEachWrote) {
+  IsolatedFolders folders;
+  std::unique_ptr<wxFileConfig> first(OpenProgramConfig());
+  std::unique_ptr<wxFileConfig> second(OpenProgramConfig());
+  const wxString connection = "  Server=C:\\dane \"x\";Password=;\t";
+  first->Write("/AppDatabase/History/0", connection);
+  ASSERT_TRUE(first->Flush());
+  // The second copy, started before, sees the connection the next time it takes the configuration.
+  delete veldrix::InstallConfig(second.get());
+  {
+    veldrix::ConfigAccess access;
+    EXPECT_EQ(access->Read("/AppDatabase/History/0", wxString()), connection);
+  }
+  veldrix::InstallConfig(nullptr);
+  second->Write("/veldrix/id_firmy", "7");
+  ASSERT_TRUE(second->Flush());
+  first->Write("/Security/LastUser", "jan");
+  first.reset();
+  second.reset();
+
+  std::unique_ptr<wxFileConfig> later(OpenProgramConfig());
+  EXPECT_EQ(later->Read("/AppDatabase/History/0", wxString()), connection);
+  EXPECT_EQ(later->Read("/veldrix/id_firmy", wxString()), "7");
+  EXPECT_EQ(later->Read("/Security/LastUser", wxString()), "jan");
 }
 
 TEST(ProgramConfig, UnreadableFileGivesAnEmptyConfiguration) {

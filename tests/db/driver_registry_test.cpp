@@ -107,6 +107,28 @@ TEST(DbResultSet, CellsKeepNullApartFromEmptyText) {
   EXPECT_EQ(noColumns.cell(0, 0, &length), nullptr);
 }
 
+TEST(DbResultSet, KeepsEveryCellWhileItsBuffersGrowLarge) {
+  DbResultSet set;
+  set.columns = {{"a", "TEXT"}, {"b", "TEXT"}};
+  for (int row = 0; row < 400000; ++row) {
+    const std::string text = "wiersz " + std::to_string(row);
+    set.appendCell(text.data(), static_cast<int>(text.size()));
+    if (row % 7 == 0) {
+      set.appendNull();
+    } else {
+      set.appendCell("", 0);
+    }
+    ++set.rowCount;
+  }
+  ASSERT_GT(set.data.size() + set.cells.size() * sizeof(DbCellRef), 8u << 20);
+  for (int row : {0, 1, 4095, 65536, 399999}) {
+    EXPECT_EQ(set.text(row, 0), wxString::Format("wiersz %d", row));
+    EXPECT_EQ(set.isNull(row, 1), row % 7 == 0);
+  }
+  const DbResultSet copy = set;
+  EXPECT_EQ(copy.text(399999, 0), "wiersz 399999");
+}
+
 TEST(DbResultSet, AnIndexPastTheBufferReadsAsEmpty) {
   DbResultSet set;
   set.columns = {{"a", "TEXT"}};

@@ -185,12 +185,12 @@ TEST_F(SqlServerTest, ProbeOfAMissingServerDatabase) {
 TEST(ServerDatabase, OtherEnginesAreRefusedOrAnsweredByTheFile) {
   veldrix::test::IsolatedFolders folders;
   DbConnectionInfo info;
-  info.driver = "MySQL";
+  info.driver = "Oracle";
   bool existed = true;
   wxString error;
   EXPECT_FALSE(EnsureProgramDatabase(info, &existed, &error));
   EXPECT_FALSE(existed);
-  EXPECT_TRUE(error.StartsWith(wxString::FromUTF8("Tworzenie struktury Veldrix dla silnika MySQL nie jest")));
+  EXPECT_TRUE(error.StartsWith(wxString::FromUTF8("Tworzenie struktury Veldrix dla silnika Oracle nie jest")));
 
   info = veldrix::test::SqliteInfo(veldrix::JoinPath(folders.root(), "brak.db"));
   ASSERT_TRUE(EnsureProgramDatabase(info, &existed, &error));

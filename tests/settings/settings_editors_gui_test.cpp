@@ -286,6 +286,15 @@ TEST_F(DictionaryPageTest, PaymentFormsSavedHereAreOfferedByTheCompanyEditor) {
   EXPECT_EQ(Cell("select nazwa from platnosc where domyslna=1"), U8("Przelew 14 dni"));
   SaveSettledScreenshot(frame, "settings_dictionary_payment_forms");
 
+  // So does a delete the database refuses; the entry stays listed.
+  db->DeleteData("create trigger keep before delete on platnosc "
+                 "begin select raise(abort, 'payment form in use'); end");
+  SelectEntry(U8("Gotówka"));
+  Click(page->GetDeleteButton());
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_NE(boxes.shown()[1].message.Find("payment form in use"), wxNOT_FOUND);
+  EXPECT_EQ(ListText(1), U8("Gotówka|Przelew 14 dni"));
+
   CompanyApplication company(app.connection);
   page->Hide();
   DaneFirmyMainPanel* tab = DaneFirmyMainPanel::CreateWithEditor(frame, &company);

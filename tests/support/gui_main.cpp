@@ -1,5 +1,6 @@
 // Entry point of the GUI test executables: wxWidgets is started once and every
 // test runs inside it on the GUI thread, with events pumped by the helpers.
+#include "app/common/worker_registry.h"
 #include "gui_support.h"
 #include "test_support.h"
 
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
     rc = RUN_ALL_TESTS();
     g_loop = nullptr;
   }
+  // Worker threads leave the library before it is torn down.
+  veldrix::Workers().WaitUntilIdle(60000);
   wxTheApp->OnExit();
   wxEntryCleanup();
   return rc;

@@ -1,4 +1,6 @@
 // Entry point of the unit and server test executables: wxWidgets base only.
+#include "app/common/worker_registry.h"
+
 #include <gtest/gtest.h>
 #include <wx/init.h>
 
@@ -6,5 +8,8 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   wxInitializer initializer(argc, argv);
   if (!initializer.IsOk()) return 2;
-  return RUN_ALL_TESTS();
+  const int rc = RUN_ALL_TESTS();
+  // Worker threads leave the library before ~wxInitializer tears it down.
+  veldrix::Workers().WaitUntilIdle(60000);
+  return rc;
 }

@@ -11,10 +11,13 @@ namespace veldrix {
 
 // Holds the configuration lock for its lifetime and gives the installed
 // configuration object, or null when none is installed. Recursive, so a helper
-// that takes a ConfigAccess may be called by code that already holds one.
+// that takes a ConfigAccess may be called by code that already holds one. The
+// outermost access takes in what other copies of the program wrote meanwhile
+// (SharedConfigFile::Refresh), so what this one writes builds on it.
 class ConfigAccess {
  public:
   ConfigAccess();
+  ~ConfigAccess();
   ConfigAccess(const ConfigAccess&) = delete;
   ConfigAccess& operator=(const ConfigAccess&) = delete;
 

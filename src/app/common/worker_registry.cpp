@@ -6,8 +6,6 @@
 
 namespace veldrix {
 
-WorkerRegistry::~WorkerRegistry() { ReapFinished(); }
-
 void WorkerRegistry::RegisterThread(wxThread* thread) {
   ReapFinished();
   std::lock_guard<std::mutex> guard(lock_);

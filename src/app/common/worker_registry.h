@@ -57,7 +57,6 @@ wxThreadError StartWorker(WorkerThread* thread);
 // way clears the flag and posts the all-done signal once.
 class WorkerRegistry : public IWorkerRegistry {
  public:
-  ~WorkerRegistry() override;
   void RegisterThread(wxThread* thread) override;
   void UnregisterThread(wxThread* thread) override;
   void ThreadFinished(wxThread* thread) override;
