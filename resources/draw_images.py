@@ -577,6 +577,36 @@ def tile_settings(c):
     gear(c, 50, 50, 42, vertical_gradient((144, 164, 174), (69, 90, 100), 8, 92), None)
 
 
+# ---------------------------------------------------------------- application menu
+def menu_ustawienia(c):
+    gear(c, 50, 46, 36, vertical_gradient((144, 164, 174), (69, 90, 100), 10, 82), WHITE)
+    c.paint(circle(50, 46, 8), (69, 90, 100))
+
+
+def menu_firma(c):
+    c.paint(rrect(16, 22, 62, 86, 3), vertical_gradient((100, 181, 246), DARK_BLUE, 22, 86))
+    c.paint(rrect(58, 40, 86, 86, 3), vertical_gradient((144, 164, 174), (69, 90, 100), 40, 86))
+    for row in range(4):
+        for col in range(3):
+            x, y = 22 + col * 13, 30 + row * 12
+            c.paint(rrect(x, y, x + 8, y + 7, 1), (227, 242, 253))
+    for row in range(3):
+        c.paint(rrect(65, 48 + row * 12, 79, 54 + row * 12, 1), (236, 239, 241))
+    c.paint(rrect(33, 72, 45, 86, 1), DARK_BLUE)
+    c.paint(line(10, 87, 90, 87, 3), GREY)
+
+
+def menu_info(c):
+    c.paint(circle(50, 50, 44), vertical_gradient((66, 165, 245), DARK_BLUE, 6, 94))
+    c.paint(circle(50, 28, 8), WHITE)
+    c.paint(rrect(42, 42, 58, 78, 4), WHITE)
+
+
+def menu_wylacz(c):
+    c.paint(arc(50, 54, 32, 300, 600, 12), RED)
+    c.paint(line(50, 10, 50, 50, 12), RED)
+
+
 def draw(size, painter, design_margin=0.0):
     c = Canvas(size[0], size[1])
     painter(c)
@@ -664,6 +694,13 @@ def main():
     write_png_rgba(os.path.join(OUT, "module-icons-transparent.png"), 1254, 1254, sprite_sheet())
     write_xpm(os.path.join(OUT, "quillmore_znak_wodny.xpm"), "quillmore_znak_wodny", 100, 100, watermark())
     write_program_icons()
+    write_menu_images()
+
+
+def write_menu_images():
+    for name, painter, side in (("ustawienia", menu_ustawienia, 64), ("firma", menu_firma, 64),
+                                ("info", menu_info, 24), ("wylacz", menu_wylacz, 24)):
+        write_png_rgba(os.path.join(OUT, name + ".png"), side, side, draw((side, side), painter))
 
 
 def write_program_icons():

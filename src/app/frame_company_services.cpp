@@ -2,6 +2,7 @@
 // connection, the working company, the configuration, the toolbar, closing its
 // tab, and telling the modules about a new company.
 #include "app/application_state.h"
+#include "app/dashboard_panel.h"
 #include "app/veldrix_frame.h"
 #include "pluginmanager/plugin_manager.h"
 
@@ -13,8 +14,11 @@ wxString VeldrixFrame::GetWorkingCompanyId() { return AppState().GetWorkingCompa
 
 void VeldrixFrame::SetWorkingCompanyId(const wxString& id) {
   AppState().SetWorkingCompanyId(id);
+  // A company chosen or saved on the company tab may be newer than the list.
+  if (FindCurrentCompanyIndex() == -1) LoadCompanyList();
   const int index = FindCurrentCompanyIndex();
   if (index != -1) currentCompanyIndex_ = index;
+  if (startPage_) startPage_->RefreshDashboard();
 }
 
 wxConfigBase* VeldrixFrame::GetConfig() { return config_; }

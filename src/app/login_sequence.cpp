@@ -8,7 +8,9 @@
 #include "app/common/message_box.h"
 #include "app/dashboard_panel.h"
 #include "app/program_database.h"
+#include "app/frame_menu_host.h"
 #include "app/veldrix_frame.h"
+#include "appmenu/app_menu.h"
 #include "auth/auth_service.h"
 #include "authdialogs/auth_dialogs.h"
 #include "dbsetup/database_config_dialog.h"
@@ -122,7 +124,10 @@ void VeldrixFrame::RunLoginFlow(bool atStartup) {
   if (!loginRunning_ && closeAfterLogin_) {
     closeAfterLogin_ = false;
     Close(true);
+    return;
   }
+  // An update found while nobody was logged in is offered now.
+  if (!loginRunning_ && loggedIn_) AskForUpdate();
 }
 
 void VeldrixFrame::RunLoginPasses(bool atStartup) {
@@ -244,7 +249,7 @@ void VeldrixFrame::SetUpAfterLogin() {
   pluginManager_->LoadModules();
   pluginManager_->AddModuleTools();
 
-  auto* dashboard = new DashboardPanel(notebook_, this);
+  auto* dashboard = new DashboardPanel(notebook_, this, pluginManager_);
   startPage_ = dashboard;
   dashboard->Hide();
   notebook_->AddPage(dashboard, ":::", true);
@@ -253,6 +258,7 @@ void VeldrixFrame::SetUpAfterLogin() {
   dashboard->Show();
   UpdateCloseButton();
   auiManager_->Update();
+  appMenu_ = new AppMenu(MakeAppMenuHost(this));
 
   if (AppState().GetWorkingCompanyId() == "0") {
     veldrix::ShowMessageBox(_("Nie znaleziono żadnej firmy. Dodaj firmę."), wxString(), wxOK, nullptr);
@@ -270,6 +276,10 @@ void VeldrixFrame::Logout() {
   }
   if (!CloseAllPagesButDashboard()) return;
 
+  if (appMenu_) {
+    appMenu_->Destroy();
+    appMenu_ = nullptr;
+  }
   if (startPage_) {
     const int index = notebook_->GetPageIndex(startPage_);
     if (index != wxNOT_FOUND) {

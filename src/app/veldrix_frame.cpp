@@ -11,6 +11,7 @@
 #include "app/common/worker_registry.h"
 #include "app/nowa_wersja.h"
 #include "app/program_config.h"
+#include "app/update_check.h"
 #include "app/veldrix_app.h"
 #include "auth/auth_service.h"
 #include "pluginmanager/plugin_manager.h"
@@ -70,7 +71,13 @@ VeldrixFrame::VeldrixFrame() {
 
   const wxString version = ProgramVersionNumber();
   versionText_ = version + " Alpha";
-  NowaWersja::Start(this, version + ".a");
+  wxString updateUrl;
+  {
+    veldrix::ConfigAccess config;
+    updateUrl = veldrix::UpdateCheckUrl(veldrix::UpdateServerAddress(config.get()));
+  }
+  updateCheck_ = std::make_shared<UpdateCheckTarget>(this);
+  NowaWersja::Start(updateCheck_, version + ".a", updateUrl);
 
   // wxWidgets' own texts (stock buttons and the like) in Polish while the window is
   // built; the application's locale applies again when this one goes.
@@ -95,6 +102,8 @@ VeldrixFrame::VeldrixFrame() {
   querys_ = new Querys();
 
   Bind(wxEVT_THREAD, &VeldrixFrame::OnTabClosingEvent, this, veldrix::kTabClosingEventId);
+  Bind(wxEVT_MENU, &VeldrixFrame::ShowAppMenu, this, ControlIds().appMenuTool);
+  Bind(wxEVT_THREAD, &VeldrixFrame::OnUpdateCheckResult, this, veldrix::kUpdateCheckEventId);
   Bind(wxEVT_CLOSE_WINDOW, &VeldrixFrame::OnClose, this);
   Bind(wxEVT_MENU, &VeldrixFrame::OnModuleStoreTool, this, ControlIds().moduleStoreTool);
   Bind(wxEVT_SIZE, &VeldrixFrame::OnSize, this);
@@ -168,6 +177,8 @@ void VeldrixFrame::CreateStoreToolbar() {
 }
 
 VeldrixFrame::~VeldrixFrame() {
+  // A check still running queues nothing to a window being destroyed.
+  if (updateCheck_) updateCheck_->Forget();
   // No tab-closing thread may queue to this window from here on.
   veldrix::SetTabClosingTarget(nullptr);
   veldrix::InstallPermissionCheck({});

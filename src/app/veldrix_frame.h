@@ -15,7 +15,11 @@
 #include <wx/frame.h>
 #include <wx/thread.h>
 
+#include <memory>
+
+class AppMenu;
 class AuthService;
+class UpdateCheckTarget;
 class DashboardPanel;
 class Querys;
 class SQLData;
@@ -67,6 +71,11 @@ class VeldrixFrame : public wxFrame,
   bool SwitchCompany(unsigned index);
   bool CloseAllPagesButDashboard();
   void EnableToolbar(bool enable, bool openCompanyData) override;
+
+  // Application menu and about box (frame_menu_host.cpp).
+  void ShowAppMenu(wxCommandEvent& event);
+  void ShowAboutDialog();
+  AppMenu* GetAppMenu() const { return appMenu_; }
 
   // Tabs and permissions (tab_openers.cpp).
   bool HasPermission(const wxString& key) const override;
@@ -122,6 +131,10 @@ class VeldrixFrame : public wxFrame,
   const wxString& GetWindowTitle() const { return windowTitle_; }
   const wxString& GetUpdateStatusText() const { return updateStatusText_; }
   int GetUpdateState() const { return updateState_; }
+  // Event 6000 of the update check (frame_update_check.cpp).
+  void OnUpdateCheckResult(wxThreadEvent& event);
+  // Offers a found update once a user is logged in and the login has ended.
+  void AskForUpdate();
 
  private:
   void RunLoginPasses(bool atStartup);
@@ -150,6 +163,7 @@ class VeldrixFrame : public wxFrame,
   AuthService* authService_ = nullptr;
   veldrix::PluginManager* pluginManager_ = nullptr;
   DashboardPanel* startPage_ = nullptr;
+  AppMenu* appMenu_ = nullptr;
   wxWindow* moduleStorePage_ = nullptr;
   wxWindow* lastSettingsPanel_ = nullptr;
   bool preparingDatabase_ = false;
@@ -160,6 +174,9 @@ class VeldrixFrame : public wxFrame,
   wxString versionText_;
   wxString updateStatusText_;
   int updateState_ = 0;
+  bool updateQuestionPending_ = false;
+  wxString updateReply_;
+  std::shared_ptr<UpdateCheckTarget> updateCheck_;
   bool upgradeRequired_ = false;
   SQLData* database_ = nullptr;
   Querys* querys_ = nullptr;

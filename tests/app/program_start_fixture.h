@@ -25,6 +25,13 @@ class ProgramStartTest : public ::testing::Test {
     database = veldrix::JoinPath(folders.programFolder(), "veldrix.db");
     AppState().SetDefaultDatabasePath(database);
     AppState().SetActiveConnection(wxString());
+    ReferUpdateCheckToLoopback();
+  }
+
+  // No test talks to the real update server: this one refuses at once.
+  static void ReferUpdateCheckToLoopback() {
+    ASSERT_TRUE(veldrix::EnsureFolder(veldrix::ConfigFolder()));
+    veldrix::test::WriteFileBytes(veldrix::ConfigFilePath(), "[veldrix]\nserwer_aktualizacji=http://127.0.0.1:1\n");
   }
 
   void TearDown() override {

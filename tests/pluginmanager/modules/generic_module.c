@@ -9,7 +9,8 @@
  *   COMPANY_MODE             0 accepts, 1 refuses with a text, 2 refuses filling the
  *                            whole buffer without a terminating zero, 3 refuses silently
  *   OVERCLAIM_DEPENDENCIES   claims a huge dependency count
- *   IMAGE_NAME               the image file name it reports */
+ *   IMAGE_NAME               the image file name it reports
+ *   TILE                     sets the tool marker, which earns it a start-page tile */
 #include "pluginmanager/veldrix_plugin_api.h"
 
 #include <stdio.h>
@@ -52,6 +53,9 @@ VELDRIX_PLUGIN_EXPORT int VELDRIX_CALL VeldrixPluginGetInfo(PluginInfo* info) {
   info->version = L"1.2.3";
 #ifdef IMAGE_NAME
   info->imageName = WSTR(IMAGE_NAME);
+#endif
+#ifdef TILE
+  info->toolMarker = &host_table;
 #endif
   return 1;
 }

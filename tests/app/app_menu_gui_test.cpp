@@ -1,0 +1,183 @@
+// The application menu through the real main window: it opens from its tool, shows
+// and switches the working company (the start page follows), opens the company and
+// settings tabs, shows the about box with the linked components, logs out and in
+// again, and closes the program.
+#include "app/application_state.h"
+#include "app/common/gradient_button.h"
+#include "app/common/message_box.h"
+#include "app/dashboard_panel.h"
+#include "appmenu/app_menu.h"
+#include "working_program_fixture.h"
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/aui/auibar.h>
+#include <wx/button.h>
+#include <wx/notebook.h>
+#include <wx/stattext.h>
+
+using veldrix::test::ModalScript;
+using veldrix::test::PumpEvents;
+using veldrix::test::SaveScreenshot;
+using veldrix::test::WaitFor;
+
+namespace {
+
+class ApplicationMenu : public WorkingProgramTest {
+ protected:
+  // A click on the menu tool, as the toolbar reports it.
+  void ClickMenuTool() {
+    wxCommandEvent event(wxEVT_MENU, ControlIds().appMenuTool);
+    event.SetEventObject(frame->GetStoreToolbar());
+    frame->GetStoreToolbar()->HandleWindowEvent(event);
+    PumpEvents(100);
+  }
+
+  static void Press(wxWindow* button) {
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->HandleWindowEvent(event);
+  }
+
+  wxString SelectedLabel() { return frame->GetNotebook()->GetCurrentPage()->GetLabel(); }
+
+  // Every static text below the window, joined by line breaks.
+  static wxString Texts(wxWindow* window) {
+    wxString all;
+    for (wxWindow* child : window->GetChildren()) {
+      if (auto* text = wxDynamicCast(child, wxStaticText)) all += text->GetLabel() + "\n";
+      all += Texts(child);
+    }
+    return all;
+  }
+};
+
+TEST_F(ApplicationMenu, SwitchesTheCompanyAndOpensTheCompanyAndSettingsTabs) {
+  LogIn("admin", "haslo-admina");
+  AppMenu* menu = frame->GetAppMenu();
+  ASSERT_NE(menu, nullptr);
+  ClickMenuTool();
+  ASSERT_TRUE(menu->IsShown());
+  EXPECT_TRUE(menu->GetCompanyButton()->IsEnabled());
+  EXPECT_EQ(menu->GetCompanyButton()->GetLabelText(), "Alfa Handel  v");
+  // It drops from the tool: its right edge on the toolbar's.
+  const wxRect tools = frame->GetStoreToolbar()->GetScreenRect();
+  EXPECT_EQ(menu->GetScreenRect().GetRight(), tools.GetRight());
+  EXPECT_EQ(menu->GetScreenRect().y, tools.GetBottom() + 1);
+  SaveScreenshot(menu, "app_menu_open");
+
+  // The second company of the list.
+  wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(1));
+  menu->HandleWindowEvent(choose);
+  EXPECT_EQ(AppState().GetWorkingCompanyId(), "1");
+  EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), "Beta Serwis");
+  EXPECT_FALSE(menu->IsShown());
+  EXPECT_EQ(menu->GetCompanyButton()->GetLabelText(), "Beta Serwis  v");
+  // A company id past the list is ignored.
+  wxCommandEvent beyond(wxEVT_MENU, AppMenu::CompanyMenuId(2));
+  menu->HandleWindowEvent(beyond);
+  EXPECT_EQ(AppState().GetWorkingCompanyId(), "1");
+
+  ClickMenuTool();
+  ASSERT_TRUE(menu->IsShown());
+  Press(menu->GetCompanyDataButton());
+  EXPECT_EQ(SelectedLabel(), "danefirmy");
+  EXPECT_TRUE(menu->IsShown());  // these two leave the menu open
+  Press(menu->GetSettingsButton());
+  EXPECT_EQ(SelectedLabel(), "Ustawienia");
+  SaveScreenshot(frame, "app_menu_tabs_opened");
+
+  // Switching back closes both tabs; the start page stays and follows.
+  wxCommandEvent back(wxEVT_MENU, AppMenu::CompanyMenuId(0));
+  menu->HandleWindowEvent(back);
+  EXPECT_EQ(AppState().GetWorkingCompanyId(), "2");
+  EXPECT_EQ(frame->GetNotebook()->GetPageCount(), 1u);
+  EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), "Alfa Handel");
+}
+
+TEST_F(ApplicationMenu, AClickOnTheToolWhileTheMenuIsOpenClosesIt) {
+  LogIn("admin", "haslo-admina");
+  AppMenu* menu = frame->GetAppMenu();
+  ClickMenuTool();
+  ASSERT_TRUE(menu->IsShown());
+  // The press on the tool reaches the menu first, as a click outside it.
+  wxAuiToolBar* tools = frame->GetStoreToolbar();
+  const wxRect tool = tools->GetToolRect(ControlIds().appMenuTool);
+  wxMouseEvent press(wxEVT_LEFT_DOWN);
+  press.SetPosition(menu->ScreenToClient(tools->ClientToScreen(tool.GetPosition() + wxPoint(5, 5))));
+  EXPECT_FALSE(menu->ProcessLeftDown(press));
+  menu->Dismiss();
+  ClickMenuTool();
+  EXPECT_FALSE(menu->IsShown());
+  // The next click opens it again.
+  ClickMenuTool();
+  EXPECT_TRUE(menu->IsShown());
+  menu->Dismiss();
+}
+
+TEST_F(ApplicationMenu, TheAboutBoxListsTheLinkedComponents) {
+  LogIn("admin", "haslo-admina");
+  AppMenu* menu = frame->GetAppMenu();
+  ClickMenuTool();
+  wxString version;
+  wxString components;
+  ModalScript script;
+  script.Then("VeldrixAboutDialog", [&](wxDialog* dialog) {
+    auto* line = wxDynamicCast(dialog->FindWindow("AboutVersion"), wxStaticText);
+    if (line) version = line->GetLabel();
+    components = Texts(dialog);
+    SaveScreenshot(dialog, "about_box");
+    wxNotebook* pages = nullptr;
+    for (wxWindow* child : dialog->GetChildren()) {
+      if (!pages) pages = wxDynamicCast(child, wxNotebook);
+    }
+    if (pages) {
+      pages->SetSelection(2);
+      SaveScreenshot(dialog, "about_box_licences");
+    }
+    ModalScript::Click(dialog, wxID_OK);
+  });
+  Press(menu->GetAboutButton());
+  EXPECT_TRUE(script.Done());
+  EXPECT_FALSE(menu->IsShown());
+  EXPECT_EQ(version, "Wersja programu: 0.25.9 Alpha");
+  for (const char* name : {"wxWidgets 3.", "SQLite 3.", "wxSQLite3 ", "FreeTDS ", "MariaDB Connector/C 3.",
+                           "OpenSSL 3.", "libcurl ", "nlohmann-json 3."}) {
+    EXPECT_NE(components.Find(name), wxNOT_FOUND) << name;
+  }
+}
+
+TEST_F(ApplicationMenu, LogsOutAndInAgainAndClosesTheProgram) {
+  LogIn("admin", "haslo-admina");
+  AppMenu* first = frame->GetAppMenu();
+  ClickMenuTool();
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  ModalScript script;
+  script.Then("AuthLoginDialog", veldrix::test::LogInStep("ksiegowa", "haslo-ksiegowej", "app_menu_login_again"));
+  Press(first->GetLogoutButton());
+  // The logout runs once the button's handler has returned.
+  EXPECT_TRUE(frame->IsLoggedIn());
+  ASSERT_TRUE(WaitFor([&] { return script.Done() && frame->IsLoggedIn(); }, 20000));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, "Wylogowanie");
+  EXPECT_TRUE(frame->GetTitle().EndsWith("Ewa Kowalska"));
+  ASSERT_NE(frame->GetAppMenu(), nullptr);
+  EXPECT_NE(frame->GetStartPage(), nullptr);
+
+  ClickMenuTool();
+  VeldrixFrame* closing = frame;
+  bool destroyed = false;
+  closing->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+    if (event.GetEventObject() == closing) destroyed = true;
+    event.Skip();
+  });
+  Press(frame->GetAppMenu()->GetPowerButton());
+  frame = nullptr;
+  // Destroy() deletes the window at idle time.
+  EXPECT_TRUE(WaitFor([&] {
+    wxTheApp->ProcessIdle();
+    return destroyed;
+  }));
+}
+
+}  // namespace
