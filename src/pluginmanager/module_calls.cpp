@@ -62,13 +62,45 @@ int ModuleCalls::RunAction(const wxString& action, wchar_t* out, unsigned capaci
 }
 
 template <typename Record, typename Call>
-unsigned ModuleCalls::Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call) const {
+unsigned ModuleCalls::Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call,
+                           unsigned* answered) const {
+  if (answered) *answered = 0;
   if (!records || capacity == 0) return 0;
   std::memset(records, 0, sizeof(Record) * capacity);
   if (!exported) return 0;
   unsigned count = 0;
   if (!Guard(entry, [&] { count = call(); })) return 0;
+  if (answered) *answered = count;
   return std::min(count, capacity);
+}
+
+template <typename Fetch>
+std::vector<PluginRow> ModuleCalls::FetchAllRows(unsigned capacity, Fetch&& fetch) const {
+  std::vector<PluginRow> rows(capacity);
+  unsigned answered = 0;
+  unsigned count = fetch(rows.data(), capacity, &answered);
+  if (answered > capacity) {
+    const unsigned all = std::min(answered, VELDRIX_XRC_PAGE_ROW_LIMIT);
+    rows.assign(all, PluginRow{});
+    count = fetch(rows.data(), all, &answered);
+  }
+  rows.resize(count);
+  return rows;
+}
+
+std::vector<PluginRow> ModuleCalls::GetAllMainRows(unsigned capacity) const {
+  return FetchAllRows(capacity, [this](PluginRow* rows, unsigned room, unsigned* answered) {
+    return Fill("VeldrixPluginGetMainRows", entry_.getMainRows != nullptr, rows, room,
+                [&] { return entry_.getMainRows(rows, room); }, answered);
+  });
+}
+
+std::vector<PluginRow> ModuleCalls::GetAllRowsForControl(const wxString& control, unsigned capacity) const {
+  const std::wstring name = control.ToStdWstring();
+  return FetchAllRows(capacity, [this, &name](PluginRow* rows, unsigned room, unsigned* answered) {
+    return Fill("VeldrixPluginGetRowsForControl", entry_.getRowsForControl != nullptr, rows, room,
+                [&] { return entry_.getRowsForControl(name.c_str(), rows, room); }, answered);
+  });
 }
 
 unsigned ModuleCalls::GetMainRows(PluginRow* rows, unsigned capacity) const {

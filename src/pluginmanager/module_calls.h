@@ -12,6 +12,7 @@
 
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace veldrix {
 
@@ -63,12 +64,23 @@ class ModuleCalls {
   unsigned GetColumnsForControl(const wxString& control, PluginColumn* columns, unsigned capacity) const;
   bool GetImage(const wxString& name, const void** data, unsigned* size) const;
 
+  // Every row of an XRC page's main list or grid, or of its control `control`:
+  // asked with room for `capacity` rows first; a module that answers a larger count
+  // is asked again with room for that many (at most VELDRIX_XRC_PAGE_ROW_LIMIT).
+  // The texts stay the module's: copy them before the next call into it.
+  std::vector<PluginRow> GetAllMainRows(unsigned capacity) const;
+  std::vector<PluginRow> GetAllRowsForControl(const wxString& control, unsigned capacity) const;
+
  private:
   template <typename Call>
   bool Guard(const char* entry, Call&& call) const;
-  // Zeroes the records, asks the module when `exported`, clamps its count.
+  // Zeroes the records, asks the module when `exported`, clamps its count; the
+  // count as the module gave it goes to *answered (0 when it failed).
   template <typename Record, typename Call>
-  unsigned Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call) const;
+  unsigned Fill(const char* entry, bool exported, Record* records, unsigned capacity, Call&& call,
+                unsigned* answered = nullptr) const;
+  template <typename Fetch>
+  std::vector<PluginRow> FetchAllRows(unsigned capacity, Fetch&& fetch) const;
 
   wxString moduleId_;
   PluginEntryPoints entry_;

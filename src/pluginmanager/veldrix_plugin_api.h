@@ -32,6 +32,10 @@ typedef struct IAuthService IAuthService;
 #define VELDRIX_ROW_CELLS 12u              /* cells of one PluginRow */
 #define VELDRIX_MAIN_PAGE_ROWS 32u         /* VeldrixPluginGetMainRows on a simple main page */
 #define VELDRIX_XRC_PAGE_ROWS 64u          /* VeldrixPluginGetMainRows / GetRowsForControl on an XRC page */
+/* An XRC page's list or grid may hold more: a module with more rows than the buffer
+ * fills what fits and returns the count of all; the host then asks again with room
+ * for all of them, up to this many. */
+#define VELDRIX_XRC_PAGE_ROW_LIMIT 500000u
 #define VELDRIX_XRC_VALUES 64u             /* VeldrixPluginGet...XrcValues */
 #define VELDRIX_CONTROL_COLUMNS 16u        /* VeldrixPluginGetColumnsForControl */
 #define VELDRIX_ACTION_TEXT 1024u          /* VeldrixPluginRunAction on the GUI thread */

@@ -1,22 +1,57 @@
 #include "plugins/module_pages.h"
 
+#include "app/common/i18n.h"
 #include "app/common/page_header.h"
 #include "pluginmanager/module_calls.h"
 #include "plugins/plugin_main_page_panel.h"
 #include "plugins/plugin_settings_form_panel.h"
 #include "plugins/plugin_settings_xrc_panel.h"
+#include "plugins/plugin_xrc_page_panel.h"
 
+#include <wx/datectrl.h>
+#include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/sizer.h>
+#include <wx/srchctrl.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
 
 namespace veldrix {
 
 void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title, const wxString& description) {
   AddPageHeader(page, sizer, title);
   if (description.empty()) return;
-  auto* text = new wxStaticText(page, wxID_ANY, description);
+  // Shown as written: an "&" in a module's text or a file name marks no mnemonic.
+  auto* text = new wxStaticText(page, wxID_ANY, wxString());
+  text->SetLabelText(description);
   text->Wrap(650);
   sizer->Add(text, 0, wxEXPAND | wxALL, 5);
+}
+
+wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& xrcFile, const wxString& objectName, wxString* error) {
+  wxLogNull quiet;
+  wxXmlResource resource(wxXRC_USE_LOCALE, wxEmptyString);
+  resource.InitAllHandlers();
+  if (!resource.LoadFile(wxFileName(xrcFile))) {
+    if (error) *error = _("Nie udało się załadować pliku XRC: ") + xrcFile;
+    return nullptr;
+  }
+  wxWindow* panel = resource.LoadPanel(page, objectName);
+  if (!panel && error) *error = _("Nie udało się utworzyć panelu XRC: ") + objectName;
+  return panel;
+}
+
+bool IsBeingTyped(wxWindow* control) {
+  if (!wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxSearchCtrl) &&
+      !wxDynamicCast(control, wxDatePickerCtrl)) {
+    return false;
+  }
+  for (wxWindow* focus = wxWindow::FindFocus(); focus; focus = focus->GetParent()) {
+    if (focus == control) return true;
+    if (focus->IsTopLevel()) break;
+  }
+  return false;
 }
 
 SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module) {
@@ -41,6 +76,11 @@ SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module) {
 
 wxWindow* BuildModuleMainPage(wxWindow* parent, const PluginModule& module) {
   if (!module.hasMainPage) return nullptr;
+  if (module.hasXrcPage) {
+    return new PluginXrcPagePanel(parent, module.mainPageTitle, module.xrcPageFile, module.xrcPageObject,
+                                  module.xrcPageMainControl, module.xrcPageBindings, module.xrcPageColumns,
+                                  ModuleCalls(module));
+  }
   return new PluginMainPagePanel(parent, module.mainPageTitle, module.mainPageText, module.mainPageItems,
                                  ModuleCalls(module));
 }

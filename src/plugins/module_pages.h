@@ -1,6 +1,6 @@
 // The pages the host builds from what a module describes: the deferred settings
-// page's factory, and the module's main tab for a module without its own page
-// function. PluginManager builds through these; each page copies what it needs of
+// page's factory, the module's main tab for a module without its own page
+// function, and what the two XRC-based pages share. PluginManager builds through these; each page copies what it needs of
 // the module record, so it can be built later and outlive the record's changes.
 #pragma once
 
@@ -15,6 +15,16 @@ namespace veldrix {
 // The opening of a host-built module page: the page header with the title, then
 // the description wrapped at 650 pixels when there is one.
 void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title, const wxString& description);
+
+// The panel `objectName` of the module's XRC file, made a child of `page` with a
+// resource of its own (nothing stays registered once the page is built). Null when
+// the file or the object does not load, with the text the page shows in *error.
+wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& xrcFile, const wxString& objectName, wxString* error);
+
+// Whether the user is typing in the control: a text, search or date control that
+// has the keyboard focus (or whose inner editor has it). Module values leave such
+// a control alone.
+bool IsBeingTyped(wxWindow* control);
 
 // Builds the module's XRC settings page when it has one, else its settings form.
 SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module);

@@ -11,14 +11,11 @@
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
-#include <wx/filename.h>
 #include <wx/gauge.h>
-#include <wx/log.h>
 #include <wx/sizer.h>
 #include <wx/srchctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include <vector>
 
@@ -30,19 +27,6 @@ int ChoiceIndex(const PluginSettingsFieldInfo& field, const wxString& value) {
     if (field.choices[i].value == value) return static_cast<int>(i);
   }
   return wxNOT_FOUND;
-}
-
-// A control the user is typing in: the keyboard focus is on it or on its inner editor.
-bool IsBeingTyped(wxWindow* control) {
-  if (!wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxSearchCtrl) &&
-      !wxDynamicCast(control, wxDatePickerCtrl)) {
-    return false;
-  }
-  for (wxWindow* focus = wxWindow::FindFocus(); focus; focus = focus->GetParent()) {
-    if (focus == control) return true;
-    if (focus->IsTopLevel()) break;
-  }
-  return false;
 }
 
 }  // namespace
@@ -67,19 +51,10 @@ PluginSettingsXrcPanel::PluginSettingsXrcPanel(wxWindow* parent, const wxString&
   runner_ = std::make_unique<ModuleActionRunner>(this, calls_, std::move(hooks));
   SetSizer(new wxBoxSizer(wxVERTICAL));
 
-  {
-    // Read anew for every page; nothing stays registered once the page is built.
-    wxLogNull quiet;
-    wxXmlResource resource(wxXRC_USE_LOCALE, wxEmptyString);
-    resource.InitAllHandlers();
-    if (!resource.LoadFile(wxFileName(xrcFile))) {
-      ShowError(_("Nie udało się załadować pliku XRC: ") + xrcFile);
-      return;
-    }
-    panel_ = resource.LoadPanel(this, objectName);
-  }
+  wxString error;
+  panel_ = LoadModuleXrcPanel(this, xrcFile, objectName, &error);
   if (!panel_) {
-    ShowError(_("Nie udało się utworzyć panelu XRC: ") + objectName);
+    ShowError(error);
     return;
   }
   GetSizer()->Add(panel_, 1, wxEXPAND);

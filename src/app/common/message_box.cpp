@@ -17,13 +17,6 @@ const char* const kMessageErrorWords[7] = {
 const char* const kMessageWarningWords[9] = {"podaj",          "wybierz",        "uzupełnij", "nie może", "nieprawidł",
                                              "brak uprawnień", "nie znaleziono", "musi",      "zaznacz"};
 
-namespace {
-
-constexpr long kButtonBits = wxYES | wxOK | wxNO | wxCANCEL | wxAPPLY | wxCLOSE | wxHELP;  // 0x107E
-constexpr long kIconBits = 0xF00;
-
-// Lower case of one character that does not depend on the C library's locale for
-// the letters of Polish and the rest of Latin-1; other characters go to towlower.
 wxUniChar FoldChar(wxUniChar c) {
   const wxUint32 v = c.GetValue();
   if (v >= 'A' && v <= 'Z') return wxUniChar(v + 32);
@@ -45,11 +38,16 @@ wxUniChar FoldChar(wxUniChar c) {
   return wxUniChar(static_cast<wxUint32>(wxTolower(static_cast<wxChar>(v))));
 }
 
+namespace {
+
+constexpr long kButtonBits = wxYES | wxOK | wxNO | wxCANCEL | wxAPPLY | wxCLOSE | wxHELP;  // 0x107E
+constexpr long kIconBits = 0xF00;
+
 wxString Fold(const wxString& text) {
-  wxString out;
+  std::wstring out;
   out.reserve(text.length());
-  for (wxUniChar c : text) out += FoldChar(c);
-  return out;
+  for (wxUniChar c : text) out.push_back(static_cast<wchar_t>(FoldChar(c).GetValue()));
+  return wxString(out);
 }
 
 bool HasYesNo(long style) { return (style & (wxYES | wxNO)) != 0; }

@@ -59,8 +59,10 @@ void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, lo
 wxString NormalizeMessageText(const wxString& text);
 
 // The text in lower case, the same whatever the process locale for the letters of
-// Polish and Latin-1 (the store's search uses it too).
+// Polish and Latin-1 (the store's search and the module grids use it too).
 wxString FoldText(const wxString& text);
+// One character of FoldText.
+wxUniChar FoldChar(wxUniChar c);
 
 // Whether the normalized text contains any of the first `count` UTF-8 words.
 bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count);
