@@ -18,6 +18,7 @@
 #include "pluginmanager/plugin_manager.h"
 #include "sqldata/sql_data.h"
 
+#include <wx/app.h>
 #include <wx/aui/aui.h>
 #include <wx/config.h>
 #include <wx/fileconf.h>
@@ -38,7 +39,13 @@ class BusyFlag {
 
 }  // namespace
 
-void VeldrixFrame::StartLogin() { RunLoginFlow(true); }
+void VeldrixFrame::StartLogin() {
+  // A window closed before its queued login ran (the session ending at start-up)
+  // is deleted at the next idle time, which the login's nested loops would bring
+  // while it is still on the stack.
+  if (wxTheApp && wxTheApp->IsScheduledForDestruction(this)) return;
+  RunLoginFlow(true);
+}
 
 bool VeldrixFrame::PrepareProgramDatabase(wxString* error) {
   upgradeRequired_ = false;

@@ -286,6 +286,27 @@ TEST_F(LoginSequence, TheDatabaseButtonOpensTheConfigurationAndTheNewDatabaseIsU
   EXPECT_EQ(frame->GetDatabase()->GetServer(), second);
 }
 
+TEST_F(LoginSequence, AWindowClosedBeforeItsLoginRanStartsNoLogin) {
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  OpenFrame();
+  VeldrixFrame* closing = frame;
+  bool destroyed = false;
+  frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+    if (event.GetEventObject() == closing) destroyed = true;
+    event.Skip();
+  });
+  // The session ends (SIGTERM) before the login queued at start-up has run.
+  frame->Close(true);
+  ModalScript script;
+  frame->StartLogin();
+  frame = nullptr;
+  wxTheApp->ProcessIdle();
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(script.Unexpected(), 0);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_FALSE(wxFileExists(database));
+}
+
 TEST_F(LoginSequence, ADatabaseConfiguredDuringTheSessionIsUsedFromTheNextLoginOnly) {
   veldrix::MessageBoxRecorder boxes(wxID_YES);
   OpenFrame();
