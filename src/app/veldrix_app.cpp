@@ -41,14 +41,16 @@ bool VeldrixApp::OnInit() {
   SwapUpdater(veldrix::ProgramFolder());
   wxInitAllImageHandlers();
 
+  // A desktop session ending (or a plain kill) sends SIGTERM: close the window as the
+  // user would, so the configuration is written and the workers are told to stop.
+  // The handler runs from the main loop, so it is in place before the window is
+  // built and finds it then.
+  SetSignalHandler(SIGTERM, &VeldrixApp::OnTerminateSignal);
   auto* frame = new VeldrixFrame();
   frame->Show();
   SetTopWindow(frame);
   // The login runs once the window is on screen and the main loop turns.
   frame->CallAfter(&VeldrixFrame::StartLogin);
-  // A desktop session ending (or a plain kill) sends SIGTERM: close the window as the
-  // user would, so the configuration is written and the workers are told to stop.
-  SetSignalHandler(SIGTERM, &VeldrixApp::OnTerminateSignal);
   return true;
 }
 

@@ -170,3 +170,16 @@ TEST(VeldrixProcess, FirstStartWritesTheConfigurationInTheHomeConfigFolder) {
   // No connection was chosen: the file names none, so the default database applies.
   EXPECT_EQ(ReadFileBytes(run.ConfigFile()).find("ConnectionString"), std::string::npos);
 }
+
+TEST(VeldrixProcess, TheSessionEndingWhileTheWindowIsBuiltClosesTheProgramNormally) {
+  for (int run_number = 0; run_number < 3; ++run_number) {
+    ProgramRun run({});
+    ASSERT_TRUE(run.spawned());
+    // The window opens its configuration first thing; it is still being built then.
+    ASSERT_TRUE(run.WaitFor([&] { return wxFileName::DirExists(run.ConfigFolder()); }, 20000)) << run.Output();
+    run.Terminate();
+    ASSERT_TRUE(run.WaitExit(20000)) << run.Status() << run.Output();
+    EXPECT_TRUE(run.ExitedNormally()) << run_number;
+    EXPECT_EQ(run.ExitCode(), 0) << run.Output();
+  }
+}
