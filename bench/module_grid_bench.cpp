@@ -36,7 +36,7 @@ struct ModuleData {
   std::vector<PluginRow> rows;
 
   ModuleData() {
-    const wchar_t* const names[] = {L"Kowalski Sp. z o.o.", L"Nowak & Syn", L"\u0141\u0105ka S.A.",
+    const wchar_t* const names[] = {L"Kowalski Sp. z o.o.",   L"Nowak & Syn",     L"\u0141\u0105ka S.A.",
                                     L"ZAK\u0141AD KOWALCZYK", L"Wi\u015bniewska", L"Hurtownia Mazur",
                                     L"Piekarnia \u017bytnia"};
     wchar_t text[64];
@@ -162,9 +162,8 @@ void BM_GridSortAmounts(benchmark::State& state) { SortBy(state, 2, Data().amoun
 void BM_GridSortTexts(benchmark::State& state) { SortBy(state, 1, Data().contractors); }
 
 void FilterBy(benchmark::State& state, const GridFilters& filters) {
-  RunOnFreshRows(state, LinearScanSeconds(Data().contractors, "kowal"), [&filters](const GridRows& rows) {
-    benchmark::DoNotOptimize(rows.Arrange(filters, -1, true));
-  });
+  RunOnFreshRows(state, LinearScanSeconds(Data().contractors, "kowal"),
+                 [&filters](const GridRows& rows) { benchmark::DoNotOptimize(rows.Arrange(filters, -1, true)); });
 }
 
 void BM_GridFilterText(benchmark::State& state) {

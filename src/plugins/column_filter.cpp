@@ -14,15 +14,6 @@ ColumnFilter ColumnFilter::Make(const wxString& text, std::set<wxString> values)
   return filter;
 }
 
-namespace {
-
-inline wchar_t Folded(wchar_t c) {
-  if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
-  return static_cast<wchar_t>(FoldChar(wxUniChar(static_cast<wxUint32>(c))).GetValue());
-}
-
-}  // namespace
-
 bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle) {
   const std::size_t needle = foldedNeedle.size();
   const std::size_t length = text.size();
@@ -36,9 +27,9 @@ bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle) {
   const std::size_t last = length - needle;
   for (std::size_t start = 0; start <= last; ++start) {
     const wchar_t c = chars[start];
-    if (c != first && c != firstUpper && (c < 0x80 || Folded(c) != first)) continue;
+    if (c != first && c != firstUpper && (c < 0x80 || FoldWideChar(c) != first)) continue;
     std::size_t matched = 1;
-    while (matched < needle && Folded(chars[start + matched]) == foldedNeedle[matched]) ++matched;
+    while (matched < needle && FoldWideChar(chars[start + matched]) == foldedNeedle[matched]) ++matched;
     if (matched == needle) return true;
   }
   return false;

@@ -120,4 +120,3 @@ void DrawFilterMark(wxDC& dc, const wxRect& rect, bool active) {
 }
 
 }  // namespace veldrix
-

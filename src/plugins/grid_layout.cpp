@@ -105,7 +105,8 @@ GridLayout ReadGridLayout(const wxString& path, std::size_t columns) {
   for (std::size_t i = 0; i < columns; ++i) {
     long definition = static_cast<long>(i);
     config->Read(path + wxString::Format("/Order%d", static_cast<int>(i)), &definition, static_cast<long>(i));
-    if (definition < 0 || static_cast<std::size_t>(definition) >= columns || used[static_cast<std::size_t>(definition)]) {
+    if (definition < 0 || static_cast<std::size_t>(definition) >= columns ||
+        used[static_cast<std::size_t>(definition)]) {
       layout.order = IdentityOrder(columns);
       break;
     }
@@ -151,7 +152,8 @@ void ApplyColumnArrangement(GridLayout& layout, const wxArrayInt& answer) {
   for (std::size_t p = 0; p < columns; ++p) {
     const int entry = answer[p];
     const int definition = entry >= 0 ? entry : ~entry;
-    if (definition < 0 || static_cast<std::size_t>(definition) >= columns || seen[static_cast<std::size_t>(definition)]) {
+    if (definition < 0 || static_cast<std::size_t>(definition) >= columns ||
+        seen[static_cast<std::size_t>(definition)]) {
       return;
     }
     seen[static_cast<std::size_t>(definition)] = true;

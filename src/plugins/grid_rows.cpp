@@ -98,8 +98,8 @@ std::vector<std::size_t> GridRows::Arrange(const GridFilters& filters, int sortD
   for (const auto& entry : filters) {
     if (!entry.second.active) continue;
     const bool known = entry.first >= 0 && static_cast<std::size_t>(entry.first) < columns_.size();
-    conditions.push_back({known ? &columns_[static_cast<std::size_t>(entry.first)] : nullptr,
-                          ColumnFilterMatcher(entry.second)});
+    conditions.push_back(
+        {known ? &columns_[static_cast<std::size_t>(entry.first)] : nullptr, ColumnFilterMatcher(entry.second)});
   }
 
   std::vector<std::size_t> kept;

@@ -18,8 +18,7 @@ const wchar_t* const kAmountWords[] = {L"pln", L"zl", L"z\u0142", L"eur", L"%"};
 std::size_t AmountWordAt(std::wstring_view text, std::size_t pos) {
   for (const wchar_t* word : kAmountWords) {
     std::size_t i = 0;
-    while (word[i] != L'\0' && pos + i < text.size() &&
-           static_cast<wchar_t>(FoldChar(wxUniChar(static_cast<wxUint32>(text[pos + i]))).GetValue()) == word[i]) {
+    while (word[i] != L'\0' && pos + i < text.size() && FoldWideChar(text[pos + i]) == word[i]) {
       ++i;
     }
     if (word[i] == L'\0') return i;
@@ -198,8 +197,8 @@ bool TryParseCellDate(std::wstring_view original, double* seconds) {
     if (hour > 23 || minute > 59 || second > 59) return false;
   }
   if (seconds) {
-    *seconds = static_cast<double>(DayNumber(year, month, day)) * 86400.0 + hour * 3600.0 + minute * 60.0 + second +
-               fraction;
+    *seconds =
+        static_cast<double>(DayNumber(year, month, day)) * 86400.0 + hour * 3600.0 + minute * 60.0 + second + fraction;
   }
   return true;
 }
@@ -214,7 +213,7 @@ GridSortKey MakeGridSortKey(std::wstring_view cell) {
   } else {
     key.kind = GridSortKey::kText;
     key.folded.reserve(cell.size());
-    for (wchar_t c : cell) key.folded.push_back(static_cast<wchar_t>(FoldChar(wxUniChar(static_cast<wxUint32>(c))).GetValue()));
+    for (wchar_t c : cell) key.folded.push_back(FoldWideChar(c));
   }
   return key;
 }

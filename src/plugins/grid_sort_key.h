@@ -36,7 +36,7 @@ inline bool TryParseCellDate(const wxString& text, double* seconds) {
 struct GridSortKey {
   enum Kind { kEmpty = 0, kAmount = 1, kDate = 2, kText = 3 };
   Kind kind = kEmpty;
-  double number = 0;  // amount or date
+  double number = 0;    // amount or date
   std::wstring folded;  // texts only: the text in lower case
 };
 

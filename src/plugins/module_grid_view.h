@@ -39,10 +39,10 @@ extern const char kColourPickerName[];
 class ModuleGridView {
  public:
   struct Hooks {
-    std::function<void()> reload;                                  // fetch and fill the grid again
-    std::function<std::vector<PluginColumnInfo>()> columns;       // the grid's column definitions now
-    std::function<void()> refreshPage;                             // after the columns dialog
-    std::function<void(int row)> rowSelected;                      // the grid's select action for a row
+    std::function<void()> reload;                            // fetch and fill the grid again
+    std::function<std::vector<PluginColumnInfo>()> columns;  // the grid's column definitions now
+    std::function<void()> refreshPage;                       // after the columns dialog
+    std::function<void(int row)> rowSelected;                // the grid's select action for a row
   };
 
   // Installs the grid's table, its header painter and its sorting, filter and

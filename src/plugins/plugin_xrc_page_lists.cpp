@@ -226,8 +226,8 @@ void PluginXrcPagePanel::AddModuleEntries(wxMenu& menu, const std::vector<wxStri
     const int id = wxWindow::NewControlId();
     menu.Append(id, MenuLabelText(ContextActionLabel(action)));
     // Runs after the menu has closed, so a dialog it opens is not nested in it.
-    menu.Bind(wxEVT_MENU, [this, action, key](wxCommandEvent&) { CallAfter([=] { RunContextAction(action, key); }); },
-              id);
+    menu.Bind(
+        wxEVT_MENU, [this, action, key](wxCommandEvent&) { CallAfter([=] { RunContextAction(action, key); }); }, id);
   }
 }
 
@@ -250,7 +250,8 @@ std::unique_ptr<wxMenu> PluginXrcPagePanel::MakeGridContextMenu(wxGrid* grid, in
     const int id = wxWindow::NewControlId();
     menu->Append(id, label);
     menu->Enable(id, enabled);
-    menu->Bind(wxEVT_MENU, [run](wxCommandEvent&) { run(); }, id);
+    menu->Bind(
+        wxEVT_MENU, [run](wxCommandEvent&) { run(); }, id);
   };
   if (view->IsInvoiceList()) {
     const bool rows = view->RowCount() > 0;

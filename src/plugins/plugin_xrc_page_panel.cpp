@@ -151,7 +151,8 @@ void PluginXrcPagePanel::AddToolbarTool(wxAuiToolBar* toolbar, const wxString& a
   const bool iconOnly = action == "refresh" || action == "host-close-page";
   toolbar->AddTool(id, iconOnly ? wxString() : label, GetActionBitmap(action), wxNullBitmap, wxITEM_NORMAL, label,
                    label, nullptr);
-  toolbar->Bind(wxEVT_MENU, [this, action](wxCommandEvent&) { DoAction(action, true); }, id);
+  toolbar->Bind(
+      wxEVT_MENU, [this, action](wxCommandEvent&) { DoAction(action, true); }, id);
 }
 
 wxBitmap PluginXrcPagePanel::GetActionBitmap(const wxString& action) const {

@@ -11,8 +11,10 @@ struct Prefix {
 };
 
 const Prefix kPrefixes[] = {
-    {"toolbar-left:", BindingKind::kToolbarLeft}, {"toolbar-right:", BindingKind::kToolbarRight},
-    {"select:", BindingKind::kSelect},            {"context:", BindingKind::kContext},
+    {"toolbar-left:", BindingKind::kToolbarLeft},
+    {"toolbar-right:", BindingKind::kToolbarRight},
+    {"select:", BindingKind::kSelect},
+    {"context:", BindingKind::kContext},
     {"text:", BindingKind::kText},
 };
 

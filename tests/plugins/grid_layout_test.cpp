@@ -37,9 +37,15 @@ TEST(GridLayout, ColourTextNeedsThreeComponentsInRange) {
     wxColour colour;
   };
   const Case cases[] = {
-      {"10,20,30", wxColour(10, 20, 30)}, {"0,0,0,9", wxColour(0, 0, 0)}, {" 10, 20 ,30", wxColour(10, 20, 30)},
-      {"300,0,0", fallback},              {"10,20", fallback},            {"a,b,c", fallback},
-      {"-1,0,0", fallback},               {"", fallback},                 {"1.5,2,3", fallback},
+      {"10,20,30", wxColour(10, 20, 30)},
+      {"0,0,0,9", wxColour(0, 0, 0)},
+      {" 10, 20 ,30", wxColour(10, 20, 30)},
+      {"300,0,0", fallback},
+      {"10,20", fallback},
+      {"a,b,c", fallback},
+      {"-1,0,0", fallback},
+      {"", fallback},
+      {"1.5,2,3", fallback},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseColourText(c.text, fallback), c.colour) << c.text;
   EXPECT_EQ(ParseColourText(FormatColourText(wxColour(225, 240, 250)), fallback), wxColour(225, 240, 250));

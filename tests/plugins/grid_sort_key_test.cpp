@@ -19,7 +19,9 @@ TEST(GridSortKey, AmountsReadTheWayModulesWriteThem) {
   const AmountCase cases[] = {
       {"999,99", true, 999.99},
       {"1 234,50 zł", true, 1234.5},
-      {"1\xC2\xA0" "234,50", true, 1234.5},  // no-break space between digit groups
+      {"1\xC2\xA0"
+       "234,50",
+       true, 1234.5},  // no-break space between digit groups
       {"  -12.5 PLN ", true, -12.5},
       {"+7", true, 7},
       {"1'000", true, 1000},
@@ -57,12 +59,24 @@ TEST(GridSortKey, DatesReadInTheFormsModulesShow) {
     bool parses;
   };
   const DateCase cases[] = {
-      {"2024-01-15", true},       {"15.01.2024", true},          {"5.1.2024", true},
-      {"15-01-2024", true},       {"15/01/2024", true},          {"2024-01-15 10:30", true},
-      {"2024-01-15T10:30:15", true}, {"15.01.2024 10:30:15.250", true}, {"29.02.2024", true},
-      {"29.02.2023", false},      {"31.04.2024", false},         {"2024-13-01", false},
-      {"15.01.24", false},        {"15.01-2024", false},         {"2024-01-15 25:00", false},
-      {"2024-01-15 10:30 x", false}, {"15.01.2024r.", false},    {"ala", false},
+      {"2024-01-15", true},
+      {"15.01.2024", true},
+      {"5.1.2024", true},
+      {"15-01-2024", true},
+      {"15/01/2024", true},
+      {"2024-01-15 10:30", true},
+      {"2024-01-15T10:30:15", true},
+      {"15.01.2024 10:30:15.250", true},
+      {"29.02.2024", true},
+      {"29.02.2023", false},
+      {"31.04.2024", false},
+      {"2024-13-01", false},
+      {"15.01.24", false},
+      {"15.01-2024", false},
+      {"2024-01-15 25:00", false},
+      {"2024-01-15 10:30 x", false},
+      {"15.01.2024r.", false},
+      {"ala", false},
   };
   for (const DateCase& c : cases) {
     EXPECT_EQ(TryParseCellDate(c.text, nullptr), c.parses) << c.text;

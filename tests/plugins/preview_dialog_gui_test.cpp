@@ -2,9 +2,7 @@
 // read-only, never wrapped.
 #include "plugins/preview_dialog.h"
 
-#include "app/common/i18n.h"
 #include "gui_support.h"
-#include "modal_script.h"
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
@@ -58,31 +56,6 @@ TEST_F(PreviewTest, TextIsShownAsWrittenAndCannotBeEdited) {
   // Every style keeps the fixed-pitch font, so the lines of a document align.
   EXPECT_EQ(view->StyleGetFont(wxSTC_H_TAG).GetFamily(), view->StyleGetFont(wxSTC_H_DEFAULT).GetFamily());
   EXPECT_TRUE(view->StyleGetFont(wxSTC_H_DEFAULT).IsFixedWidth());
-}
-
-TEST_F(PreviewTest, DialogShowsTheDocumentUnderTheTitle) {
-  const wxString xml = wxString::FromUTF8(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<Faktura xmlns=\"http://crd.gov.pl/wzor/2023/06/29/12648/\">\n"
-      "  <!-- wystawiona w Veldrix -->\n"
-      "  <Podmiot1><NIP>5261040828</NIP><Nazwa>Firma &amp; Syn</Nazwa></Podmiot1>\n"
-      "  <Fa><P_1>2024-01-15</P_1><P_15>1234.56</P_15></Fa>\n"
-      "</Faktura>\n");
-  test::ModalScript script;
-  wxString title;
-  wxString shown;
-  script.Then(kPreviewDialogName, [&](wxDialog* dialog) {
-    title = dialog->GetTitle();
-    for (wxWindow* child : dialog->GetChildren()) {
-      if (auto* view = wxDynamicCast(child, wxStyledTextCtrl)) shown = view->GetText();
-    }
-    test::SaveScreenshot(dialog, "plugins_preview_dialog");
-    test::ModalScript::Click(dialog, wxID_OK);
-  });
-  ShowPreviewDialog(frame_, _("Podgląd XML"), xml);
-  EXPECT_TRUE(script.Done());
-  EXPECT_EQ(title, _("Podgląd XML"));
-  EXPECT_EQ(shown, xml);
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ namespace {
 using test::ModalScript;
 
 constexpr int kInvoices = 1000;
+// Generous, since a loaded machine may be slow to show a dialog; met conditions return at once.
+constexpr int kPatience = 20000;
 
 // What the test module computes for invoice i (its key is "FV/<i + 1>/2024").
 long InvoiceCents(int i) { return (i * 7919L) % 250000L + 1; }
@@ -74,7 +76,8 @@ class XrcPageTest : public test::ModuleHostTest {
     ASSERT_TRUE(EnsureFolder(JoinPath(folder, "ui")));
     library_ = JoinPath(folder, name + ".so");
     ASSERT_TRUE(wxCopyFile(JoinPath(VELDRIX_TEST_MODULE_DIR, name + ".so"), library_));
-    ASSERT_TRUE(wxCopyFile(JoinPath(VELDRIX_TEST_MODULE_DIR, "strona.xrc"), JoinPath(JoinPath(folder, "ui"), "strona.xrc")));
+    ASSERT_TRUE(
+        wxCopyFile(JoinPath(VELDRIX_TEST_MODULE_DIR, "strona.xrc"), JoinPath(JoinPath(folder, "ui"), "strona.xrc")));
   }
 
   // The invoice grid of a page; fails the test when the page has none.
@@ -131,7 +134,8 @@ class XrcPageTest : public test::ModuleHostTest {
 
   static std::vector<int> ShownInvoices(PluginXrcPagePanel* page, wxGrid* grid) {
     std::vector<int> shown;
-    for (int row = 0; row < grid->GetNumberRows(); ++row) shown.push_back(InvoiceIndex(page->GetGridView(grid)->RowKey(row)));
+    for (int row = 0; row < grid->GetNumberRows(); ++row)
+      shown.push_back(InvoiceIndex(page->GetGridView(grid)->RowKey(row)));
     return shown;
   }
 
@@ -161,14 +165,15 @@ class XrcPageTest : public test::ModuleHostTest {
       ModalScript::Click(dialog, wxID_OK);
     });
     if (!Choose(menu, label)) return shown;
-    EXPECT_TRUE(test::WaitFor([&] { return script.Done(); }));
+    EXPECT_TRUE(test::WaitFor([&] { return script.Done(); }, kPatience));
     EXPECT_EQ(script.Unexpected(), 0);
     return shown;
   }
 
   static std::vector<wxString> Entries(const wxMenu& menu) {
     std::vector<wxString> entries;
-    for (wxMenuItem* item : menu.GetMenuItems()) entries.push_back(item->IsSeparator() ? "-" : item->GetItemLabelText());
+    for (wxMenuItem* item : menu.GetMenuItems())
+      entries.push_back(item->IsSeparator() ? "-" : item->GetItemLabelText());
     return entries;
   }
 
@@ -243,14 +248,14 @@ TEST_F(XrcPageTest, HeaderClicksSortAmountsAndDatesByValue) {
   Post(grid, wxEVT_GRID_LABEL_LEFT_CLICK, -1, Column(grid, "Kwota"));
   std::vector<int> shown = ShownInvoices(page, grid);
   ASSERT_EQ(shown.size(), static_cast<size_t>(kInvoices));
-  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(),
-                             [](int a, int b) { return InvoiceCents(a) < InvoiceCents(b); }));
+  EXPECT_TRUE(
+      std::is_sorted(shown.begin(), shown.end(), [](int a, int b) { return InvoiceCents(a) < InvoiceCents(b); }));
   EXPECT_TRUE(page->GetGridView(grid)->IsSortedColumn(Column(grid, "Kwota")));
 
   Post(grid, wxEVT_GRID_LABEL_LEFT_CLICK, -1, Column(grid, "Kwota"));
   shown = ShownInvoices(page, grid);
-  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(),
-                             [](int a, int b) { return InvoiceCents(a) > InvoiceCents(b); }));
+  EXPECT_TRUE(
+      std::is_sorted(shown.begin(), shown.end(), [](int a, int b) { return InvoiceCents(a) > InvoiceCents(b); }));
 
   Post(grid, wxEVT_GRID_LABEL_LEFT_CLICK, -1, Column(grid, "Data"));
   shown = ShownInvoices(page, grid);
@@ -281,7 +286,7 @@ TEST_F(XrcPageTest, ColumnFiltersNarrowTheGridByTextAndByValues) {
     ModalScript::Click(dialog, wxID_OK);
   });
   Post(grid, wxEVT_GRID_LABEL_RIGHT_CLICK, -1, contractor);
-  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }, kPatience));
   test::PumpEvents(50);
   // "Kowalski Sp. z o.o." and "ZAKŁAD KOWALCZYK": letter case ignored.
   EXPECT_EQ(grid->GetNumberRows(), 400);
@@ -297,7 +302,7 @@ TEST_F(XrcPageTest, ColumnFiltersNarrowTheGridByTextAndByValues) {
     ModalScript::Click(dialog, wxID_OK);
   });
   Post(grid, wxEVT_GRID_LABEL_RIGHT_CLICK, -1, contractor);
-  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }, kPatience));
   test::PumpEvents(50);
   EXPECT_EQ(grid->GetNumberRows(), 200);
   EXPECT_EQ(page->GetGridView(grid)->Filters().size(), 1u);
@@ -331,7 +336,7 @@ TEST_F(XrcPageTest, ColumnsRearrangedAndHiddenStayAfterARestart) {
   });
   std::unique_ptr<wxMenu> menu = page->MakeGridContextMenu(grid, 0);
   ASSERT_TRUE(Choose(*menu, _("Konfiguracja kolumn")));
-  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }, kPatience));
   test::PumpEvents(50);
   EXPECT_EQ(Labels(grid), (std::vector<wxString>{"", "Data", "Kontrahent", "Kwota"}));
 
@@ -350,7 +355,7 @@ TEST_F(XrcPageTest, ColumnsRearrangedAndHiddenStayAfterARestart) {
   });
   menu = page->MakeGridContextMenu(grid, 0);
   ASSERT_TRUE(Choose(*menu, _("Konfiguracja kolumn")));
-  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }, kPatience));
   test::PumpEvents(50);
   EXPECT_EQ(Labels(grid), (std::vector<wxString>{"", "Numer"}));
 }
@@ -416,7 +421,7 @@ TEST_F(XrcPageTest, ColoursAreChosenAppliedAndKept) {
   picking.Start(200);
   std::unique_ptr<wxMenu> menu = page->MakeGridContextMenu(grid, 0);
   ASSERT_TRUE(Choose(*menu, _("Konfiguracja kolorów")));
-  ASSERT_TRUE(test::WaitFor([&] { return script.Done() && picked; }));
+  ASSERT_TRUE(test::WaitFor([&] { return script.Done() && picked; }, kPatience));
   picking.Stop();
   test::PumpEvents(100);
   EXPECT_EQ(grid->GetLabelBackgroundColour().GetAsString(wxC2S_CSS_SYNTAX), "rgb(200, 220, 240)");
@@ -435,7 +440,7 @@ TEST_F(XrcPageTest, ColoursAreChosenAppliedAndKept) {
   });
   menu = page->MakeGridContextMenu(grid, 0);
   ASSERT_TRUE(Choose(*menu, _("Konfiguracja kolorów")));
-  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return script.Done(); }, kPatience));
   test::PumpEvents(100);
   EXPECT_EQ(grid->GetLabelBackgroundColour(), GridLayout::DefaultHeaderColour());
   EXPECT_EQ(grid->GetGridLineColour(), GridLayout::DefaultLineColour());
@@ -583,25 +588,26 @@ TEST_F(XrcPageTest, FilterInputSelectionAndButtonsTalkToTheModule) {
 
   // While the user types, the module's value does not overwrite the input.
   search->SetFocus();
-  ASSERT_TRUE(test::WaitFor([&] { return wxWindow::FindFocus() && search->IsDescendant(wxWindow::FindFocus()); }));
+  ASSERT_TRUE(
+      test::WaitFor([&] { return wxWindow::FindFocus() && search->IsDescendant(wxWindow::FindFocus()); }, kPatience));
   search->ChangeValue("Now");
   page->RefreshPage();
   EXPECT_EQ(search->GetValue(), "Now");
   grid->SetFocus();
-  ASSERT_TRUE(test::WaitFor([&] { return !search->IsDescendant(wxWindow::FindFocus()); }));
+  ASSERT_TRUE(test::WaitFor([&] { return !search->IsDescendant(wxWindow::FindFocus()); }, kPatience));
   page->RefreshPage();
   EXPECT_EQ(search->GetValue(), "");  // the module's value once the focus has left
 
   // The close tool closes the page's tab.
   const size_t tabs = window_->notebook->GetPageCount();
   RunTool(Named<wxWindow>(page, "pnlPluginToolbarRight"), _("Zamknij"));
-  EXPECT_TRUE(test::WaitFor([&] { return window_->notebook->GetPageCount() == tabs - 1; }));
+  EXPECT_TRUE(test::WaitFor([&] { return window_->notebook->GetPageCount() == tabs - 1; }, kPatience));
 }
 
 TEST_F(XrcPageTest, ALayoutThatDoesNotLoadIsReportedInThePage) {
   InstallPageModule();
-  ASSERT_TRUE(wxRemoveFile(JoinPath(JoinPath(JoinPath(PluginManager::GetModulesDirectory(), "ksef_test"), "ui"),
-                                    "strona.xrc")));
+  ASSERT_TRUE(wxRemoveFile(
+      JoinPath(JoinPath(JoinPath(PluginManager::GetModulesDirectory(), "ksef_test"), "ui"), "strona.xrc")));
   PluginXrcPagePanel* page = OpenPage();
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(page->GetXrcPanel(), nullptr);
@@ -627,16 +633,15 @@ TEST_F(XrcPageTest, WhileAnActionRunsOthersAreRefusedAndTheStripReports) {
   RunTool(tools, "async:slow");
   ASSERT_TRUE(page->IsActionRunning());
   EXPECT_TRUE(Named<wxWindow>(page, "pnlKsefOperation")->IsShown());
-  ASSERT_TRUE(test::WaitFor([&] {
-    return Named<wxStaticText>(page, "lblKsefOperationStatus")->GetLabel().StartsWith("Krok");
-  }));
+  ASSERT_TRUE(test::WaitFor(
+      [&] { return Named<wxStaticText>(page, "lblKsefOperationStatus")->GetLabel().StartsWith("Krok"); }, kPatience));
   RunTool(tools, "count");
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].message, _("Najpierw zatrzymaj lub poczekaj na zakończenie bieżącej operacji."));
   test::SaveScreenshot(window_, "plugins_xrc_page_running");
 
   page->DoAction("cancel-operation", true);
-  ASSERT_TRUE(test::WaitFor([&] { return !page->IsActionRunning(); }));
+  ASSERT_TRUE(test::WaitFor([&] { return !page->IsActionRunning(); }, kPatience));
   test::PumpEvents(50);
   EXPECT_EQ(Named<wxStaticText>(page, "lblKsefOperationStatus")->GetLabel(), "Przerwano");
 }

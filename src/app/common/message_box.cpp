@@ -46,7 +46,7 @@ constexpr long kIconBits = 0xF00;
 wxString Fold(const wxString& text) {
   std::wstring out;
   out.reserve(text.length());
-  for (wxUniChar c : text) out.push_back(static_cast<wchar_t>(FoldChar(c).GetValue()));
+  for (wxUniChar c : text) out.push_back(FoldWideChar(static_cast<wchar_t>(c.GetValue())));
   return wxString(out);
 }
 

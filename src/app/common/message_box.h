@@ -63,6 +63,11 @@ wxString NormalizeMessageText(const wxString& text);
 wxString FoldText(const wxString& text);
 // One character of FoldText.
 wxUniChar FoldChar(wxUniChar c);
+// The same for a wide character, quick for ASCII (for code that scans many texts).
+inline wchar_t FoldWideChar(wchar_t c) {
+  if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+  return static_cast<wchar_t>(FoldChar(wxUniChar(static_cast<wxUint32>(c))).GetValue());
+}
 
 // Whether the normalized text contains any of the first `count` UTF-8 words.
 bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count);
