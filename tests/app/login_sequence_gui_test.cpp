@@ -79,6 +79,34 @@ class LoginSequence : public ProgramStartTest {
     EXPECT_EQ(script.Unexpected(), 0);
   }
 
+  // The configuration dialog unlocked by the administrator of FirstStart, a new
+  // SQLite database `name` created beside the program and the dialog closed.
+  static void CreateDatabaseSteps(ModalScript& script, const wxString& name, const wxString& screenshot = "") {
+    const auto type = [](wxDialog* dialog, const char* field, const wxString& text) {
+      dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(field, dialog))->SetValue(text);
+    };
+    script.Then("DatabaseConfigDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, kDbConfigAdmin); })
+        .Then("AdministratorAuthorizationDialog",
+              [type](wxDialog* dialog) {
+                type(dialog, "userField", "admin");
+                type(dialog, "passwordField", "tajne-haslo-1");
+                ModalScript::Click(dialog, wxID_OK);
+              })
+        .Then("DatabaseConfigDialog", [type, name, screenshot](wxDialog* dialog) {
+          auto* config = dynamic_cast<DatabaseConfigDialog*>(dialog);
+          ASSERT_NE(config, nullptr);
+          ASSERT_TRUE(config->IsAdminMode());
+          type(dialog, "databaseField", name);
+          wxCommandEvent create(wxEVT_BUTTON, kDbConfigCreate);
+          config->GetEventHandler()->ProcessEvent(create);
+          EXPECT_TRUE(WaitFor([&] { return !config->IsBusy(); }, 60000));
+          if (!screenshot.empty()) {
+            PumpEvents(400);
+            SaveScreenshot(dialog, screenshot);
+          }
+          ModalScript::Click(dialog, wxID_CLOSE);
+        });
+  }
 };
 
 TEST_F(LoginSequence, FirstStartCreatesTheDatabaseAndTheAdministratorThenAsksForACompany) {
@@ -246,31 +274,9 @@ TEST_F(LoginSequence, TheDatabaseButtonOpensTheConfigurationAndTheNewDatabaseIsU
   const wxString second = veldrix::JoinPath(folders.programFolder(), "druga.db");
 
   ModalScript script;
-  const auto type = [](wxDialog* dialog, const char* name, const wxString& text) {
-    dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(name, dialog))->SetValue(text);
-  };
-  script.Then("AuthLoginDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, "AuthLoginDatabaseButton"); })
-      .Then("DatabaseConfigDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, kDbConfigAdmin); })
-      .Then("AdministratorAuthorizationDialog",
-            [&](wxDialog* dialog) {
-              type(dialog, "userField", "admin");
-              type(dialog, "passwordField", "tajne-haslo-1");
-              ModalScript::Click(dialog, wxID_OK);
-            })
-      .Then("DatabaseConfigDialog",
-            [&](wxDialog* dialog) {
-              auto* config = dynamic_cast<DatabaseConfigDialog*>(dialog);
-              ASSERT_NE(config, nullptr);
-              ASSERT_TRUE(config->IsAdminMode());
-              type(dialog, "databaseField", "druga");
-              wxCommandEvent create(wxEVT_BUTTON, kDbConfigCreate);
-              config->GetEventHandler()->ProcessEvent(create);
-              EXPECT_TRUE(WaitFor([&] { return !config->IsBusy(); }, 60000));
-              PumpEvents(400);
-              SaveScreenshot(dialog, "e2e_07_new_database_from_login");
-              ModalScript::Click(dialog, wxID_CLOSE);
-            })
-      .Then("AuthSetupDialog", CreateAdministratorStep("anna", "haslo-anny-1", "haslo-anny-1"))
+  script.Then("AuthLoginDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, "AuthLoginDatabaseButton"); });
+  CreateDatabaseSteps(script, "druga", "e2e_07_new_database_from_login");
+  script.Then("AuthSetupDialog", CreateAdministratorStep("anna", "haslo-anny-1", "haslo-anny-1"))
       .Then("AuthLoginDialog", LogInStep("anna", "haslo-anny-1", "e2e_08_login_to_new_database"));
   frame->Logout();
   EXPECT_TRUE(script.Done()) << script.Remaining();
@@ -289,19 +295,10 @@ TEST_F(LoginSequence, TheDatabaseButtonOpensTheConfigurationAndTheNewDatabaseIsU
 TEST_F(LoginSequence, AWindowClosedBeforeItsLoginRanStartsNoLogin) {
   veldrix::MessageBoxRecorder boxes(wxID_OK);
   OpenFrame();
-  VeldrixFrame* closing = frame;
-  bool destroyed = false;
-  frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
-    if (event.GetEventObject() == closing) destroyed = true;
-    event.Skip();
-  });
   // The session ends (SIGTERM) before the login queued at start-up has run.
   frame->Close(true);
   ModalScript script;
-  frame->StartLogin();
-  frame = nullptr;
-  wxTheApp->ProcessIdle();
-  EXPECT_TRUE(destroyed);
+  EXPECT_TRUE(LoginClosesTheWindow());
   EXPECT_EQ(script.Unexpected(), 0);
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_FALSE(wxFileExists(database));
@@ -317,25 +314,7 @@ TEST_F(LoginSequence, ADatabaseConfiguredDuringTheSessionIsUsedFromTheNextLoginO
   // The settings tab's "Skonfiguruj połączenie..." while logged in: a new database
   // is created, which makes it the configured connection.
   ModalScript script;
-  const auto type = [](wxDialog* dialog, const char* name, const wxString& text) {
-    dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(name, dialog))->SetValue(text);
-  };
-  script.Then("DatabaseConfigDialog", [](wxDialog* dialog) { ModalScript::Click(dialog, kDbConfigAdmin); })
-      .Then("AdministratorAuthorizationDialog",
-            [&](wxDialog* dialog) {
-              type(dialog, "userField", "admin");
-              type(dialog, "passwordField", "tajne-haslo-1");
-              ModalScript::Click(dialog, wxID_OK);
-            })
-      .Then("DatabaseConfigDialog", [&](wxDialog* dialog) {
-        auto* config = dynamic_cast<DatabaseConfigDialog*>(dialog);
-        ASSERT_NE(config, nullptr);
-        type(dialog, "databaseField", "druga");
-        wxCommandEvent create(wxEVT_BUTTON, kDbConfigCreate);
-        config->GetEventHandler()->ProcessEvent(create);
-        EXPECT_TRUE(WaitFor([&] { return !config->IsBusy(); }, 60000));
-        ModalScript::Click(dialog, wxID_CLOSE);
-      });
+  CreateDatabaseSteps(script, "druga");
   EXPECT_TRUE(frame->ShowDatabaseConfigDialog());
   EXPECT_TRUE(script.Done()) << script.Remaining();
   ASSERT_TRUE(wxFileExists(second));
