@@ -121,6 +121,8 @@ void DashboardPanel::RefreshDashboard() {
     return;
   }
   loadingBar_->Start();
+  // The company tab may have renamed, added or deleted companies since the last look.
+  if (frame_) frame_->LoadCompanyList();
   UpdateCompanyCaption(true);
   UpdateDatabaseInfo(true);
   BuildTiles();

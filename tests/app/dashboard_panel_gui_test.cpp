@@ -181,6 +181,18 @@ TEST_F(StartPage, GeometryAndHitTestingAgreeAtBothSizes) {
   flat.window->Destroy();
 }
 
+TEST_F(StartPage, TheWorkingCompanyRenamedOnTheCompanyTabShowsItsNewName) {
+  LogIn("admin", "haslo-admina");
+  DashboardPanel* page = Page();
+  ASSERT_EQ(page->GetCompanyCaption(), "Alfa Handel");
+  // What the company tab's "Zapisz" stores; the start page is shown again when the
+  // tab closes, past the two seconds in which a refresh only repaints.
+  ASSERT_GE(frame->GetDatabase()->DeleteData("update firma set nazwa='Alfa Handel SA' where id_firmy=2"), 0);
+  wxMilliSleep(2100);
+  page->RefreshDashboard();
+  EXPECT_EQ(page->GetCompanyCaption(), "Alfa Handel SA");
+}
+
 TEST_F(StartPage, ACompanySwitchRebuildsAtOnceWhileRepeatedRefreshesOnlyRepaint) {
   InstallModules({"mod_faktury_pages"});
   LogIn("admin", "haslo-admina");
