@@ -249,6 +249,25 @@ void VeldrixFrame::OnNotebookPageChanged(wxAuiNotebookEvent& event) {
   event.Skip();
 }
 
+bool VeldrixFrame::EndModalDialogs() {
+  bool any = false;
+  for (wxWindow* window : wxTopLevelWindows) {
+    auto* dialog = wxDynamicCast(window, wxDialog);
+    if (dialog && dialog->IsModal()) {
+      dialog->EndModal(wxID_CANCEL);
+      any = true;
+    }
+  }
+  return any;
+}
+
+void VeldrixFrame::CloseAfterModalDialogs() {
+  // A dialog shown since (the login after a logout) is ended by this close in turn.
+  if (!closeAfterModal_) return;
+  closeAfterModal_ = false;
+  Close(true);
+}
+
 void VeldrixFrame::OnClose(wxCloseEvent& event) {
   if (loginRunning_) {
     // The database is being prepared in a nested loop: the user's close waits.
@@ -259,10 +278,17 @@ void VeldrixFrame::OnClose(wxCloseEvent& event) {
     // The login sequence is on the stack: its dialogs end, and it closes the window
     // when it returns (RunLoginFlow).
     closeAfterLogin_ = true;
-    for (wxWindow* window : wxTopLevelWindows) {
-      auto* dialog = wxDynamicCast(window, wxDialog);
-      if (dialog && dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
-    }
+    EndModalDialogs();
+    return;
+  }
+  // A modal dialog's loop is on the stack together with the dialog, often a local
+  // of the code that showed it: the window must not be deleted under them. The
+  // dialogs end (a native message box waits for its answer) and the close comes
+  // again once the last has returned.
+  if (OpenModalDialogs() > 0) {
+    closeAfterModal_ = true;
+    EndModalDialogs();
+    if (event.CanVeto()) event.Veto();
     return;
   }
   // The company tab asks about unsaved changes; a refusal keeps the window open.

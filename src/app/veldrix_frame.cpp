@@ -24,6 +24,7 @@
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
 #include <wx/intl.h>
+#include <wx/modalhook.h>
 #include <wx/socket.h>
 
 #include <memory>
@@ -60,6 +61,28 @@ wxIconBundle WindowIcons() {
 }
 
 }  // namespace
+
+class VeldrixFrame::ModalDialogCounter : public wxModalDialogHook {
+ public:
+  explicit ModalDialogCounter(VeldrixFrame* frame) : frame_(frame) { Register(); }
+  int Open() const { return open_; }
+
+ protected:
+  int Enter(wxDialog*) override {
+    ++open_;
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override {
+    // Still inside the dialog's ShowModal: the close runs once the caller returned.
+    if (--open_ == 0 && frame_->closeAfterModal_) frame_->CallAfter(&VeldrixFrame::CloseAfterModalDialogs);
+  }
+
+ private:
+  VeldrixFrame* frame_;
+  int open_ = 0;
+};
+
+int VeldrixFrame::OpenModalDialogs() const { return modalDialogs_ ? modalDialogs_->Open() : 0; }
 
 VeldrixFrame::VeldrixFrame() {
   updateStatusText_ = _("Sprawdzanie aktualizacji...");
@@ -109,6 +132,7 @@ VeldrixFrame::VeldrixFrame() {
   Bind(wxEVT_SIZE, &VeldrixFrame::OnSize, this);
   veldrix::InstallPermissionCheck([this](const wxString& key) { return HasPermission(key); });
   veldrix::SetTabClosingTarget(this);
+  modalDialogs_ = std::make_unique<ModalDialogCounter>(this);
 }
 
 void VeldrixFrame::OpenConfiguration() {
@@ -177,6 +201,7 @@ void VeldrixFrame::CreateStoreToolbar() {
 }
 
 VeldrixFrame::~VeldrixFrame() {
+  modalDialogs_.reset();
   // A check still running queues nothing to a window being destroyed.
   if (updateCheck_) updateCheck_->Forget();
   // No tab-closing thread may queue to this window from here on.

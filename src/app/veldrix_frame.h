@@ -146,6 +146,11 @@ class VeldrixFrame : public wxFrame,
   void OnNotebookPageClose(wxAuiNotebookEvent& event);
   void OnNotebookPageChanged(wxAuiNotebookEvent& event);
   void OnClose(wxCloseEvent& event);
+  // Ends the modal dialogs shown over the window; true when there were any.
+  bool EndModalDialogs();
+  // The close that waited for the modal dialogs, once the last has returned.
+  void CloseAfterModalDialogs();
+  int OpenModalDialogs() const;
   void OnSize(wxSizeEvent& event);
 
   void OpenConfiguration();
@@ -169,6 +174,11 @@ class VeldrixFrame : public wxFrame,
   bool preparingDatabase_ = false;
   bool loginRunning_ = false;
   bool closeAfterLogin_ = false;
+  // Counts the modal dialogs shown now, native ones included: a close that comes
+  // while one is up (SIGTERM) waits for it (OnClose).
+  class ModalDialogCounter;
+  std::unique_ptr<ModalDialogCounter> modalDialogs_;
+  bool closeAfterModal_ = false;
   bool loggedIn_ = false;
   wxString windowTitle_;
   wxString versionText_;

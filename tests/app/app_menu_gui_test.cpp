@@ -147,6 +147,26 @@ TEST_F(ApplicationMenu, TheAboutBoxListsTheLinkedComponents) {
   }
 }
 
+TEST_F(ApplicationMenu, TheSessionEndingWhileTheAboutBoxIsOpenClosesTheBoxThenTheWindow) {
+  LogIn("admin", "haslo-admina");
+  VeldrixFrame* closing = frame;
+  bool destroyed = false;
+  closing->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+    if (event.GetEventObject() == closing) destroyed = true;
+    event.Skip();
+  });
+  // SIGTERM closes the window as the user would, here while the box is up.
+  ModalScript script;
+  script.Then("VeldrixAboutDialog", [&](wxDialog*) { closing->Close(true); });
+  closing->ShowAboutDialog();
+  frame = nullptr;
+  EXPECT_TRUE(script.Done());
+  EXPECT_TRUE(WaitFor([&] {
+    wxTheApp->ProcessIdle();
+    return destroyed;
+  }));
+}
+
 TEST_F(ApplicationMenu, LogsOutAndInAgainAndClosesTheProgram) {
   LogIn("admin", "haslo-admina");
   AppMenu* first = frame->GetAppMenu();
