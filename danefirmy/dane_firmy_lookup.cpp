@@ -13,9 +13,12 @@
 
 void DaneFirmy::OnFetchFromGus(wxCommandEvent&) {
   if (!lookupTarget_) lookupTarget_ = std::make_unique<CompanyLookupTarget>(this);
+  // The answer belongs to the company shown now; once the user has chosen another
+  // one in the list, it is dropped rather than written into that one's form.
+  const wxString record = GetRecordId();
   LookupCompanyAsync(EditorLookupSettings(), nip_->GetValue(), lookupTarget_.get(),
-                     [this](bool ok, const CompanyData& data, const wxString& error) {
-                       OnCompanyLookupResult(ok, data, error);
+                     [this, record](bool ok, const CompanyData& data, const wxString& error) {
+                       if (GetRecordId() == record) OnCompanyLookupResult(ok, data, error);
                      });
 }
 

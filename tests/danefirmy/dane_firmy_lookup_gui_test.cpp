@@ -12,12 +12,15 @@
 #include "danefirmy/company_application.h"
 #include "gui_support.h"
 #include "http_test_server.h"
+#include "sqldata/dv_model.h"
+#include "sqldata/sql_data.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/config.h>
+#include <wx/dataview.h>
 #include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/textctrl.h>
@@ -207,6 +210,39 @@ TEST_F(CompanyLookupGui, FailureIsShownAndLeavesTheForm) {
   ASSERT_TRUE(WaitFor([&] { return boxes.shown().size() == 2; }));
   EXPECT_EQ(boxes.shown()[1].message, "Podaj poprawny NIP (10 cyfr).");
   EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST_F(CompanyLookupGui, AnAnswerForACompanyNoLongerShownIsDropped) {
+  {
+    SQLData db(app->GetActiveConnection());
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    ASSERT_GT(db.InsertData("insert into firma(nazwa,nip,data_od) values ('Alfa','5261040828','2024-01-01')"), 0);
+    ASSERT_GT(db.InsertData("insert into firma(nazwa,nip,data_od) values ('Beta','7251801126','2024-01-01')"), 0);
+  }
+  editor->SearchRecords(0, wxString());
+  ASSERT_EQ(editor->GetCompanyModel()->rowCount, 2);
+  const auto clickRow = [&](int row) {
+    const wxDataViewItem item = editor->GetCompanyModel()->GetItem(row);
+    editor->GetCompanyList()->Select(item);
+    wxDataViewEvent selected(wxEVT_DATAVIEW_SELECTION_CHANGED, editor->GetCompanyList(), item);
+    editor->GetCompanyList()->HandleWindowEvent(selected);
+    PumpEvents(20);
+  };
+  clickRow(0);
+  ASSERT_EQ(Value("nazwa"), "Alfa");
+  MessageBoxRecorder boxes(wxID_YES);
+  server.Hold(true);
+  PressFetch();
+  ASSERT_TRUE(WaitFor([&] { return server.Requests().size() == 1; }));
+  // The user chooses the other company in the list before the service answers.
+  clickRow(1);
+  ASSERT_EQ(Value("nazwa"), "Beta");
+  server.Hold(false);
+  PumpEvents(1500);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Value("nazwa"), "Beta");
+  EXPECT_EQ(Value("nip"), "7251801126");
+  EXPECT_FALSE(editor->IsModified());
 }
 
 TEST_F(CompanyLookupGui, ClosingTheEditorWhileALookupRunsIsSafe) {
