@@ -7,7 +7,6 @@
 #include "app/veldrix_frame.h"
 
 #include <wx/filename.h>
-#include <wx/utils.h>
 
 void VeldrixFrame::OnUpdateCheckResult(wxThreadEvent& event) {
   const veldrix::UpdateStatus status = veldrix::UpdateStatusFor(event.GetInt(), event.GetString());
@@ -29,6 +28,6 @@ void VeldrixFrame::AskForUpdate() {
   if (!wxFileName::FileExists(updater)) return;
   const wxString question = wxString::Format(_("Dostępna jest nowa wersja %s. Zaktualizować?"), updateReply_);
   if (veldrix::ShowMessageBox(question, _("Nowa wersja"), wxYES_NO | wxICON_QUESTION, this) != wxYES) return;
-  wxExecute(updater, wxEXEC_ASYNC);
+  veldrix::StartUpdater(updater);
   Close(false);
 }

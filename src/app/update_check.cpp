@@ -6,6 +6,7 @@
 #include <wx/config.h>
 #include <wx/numformatter.h>
 #include <wx/tokenzr.h>
+#include <wx/utils.h>
 
 namespace veldrix {
 
@@ -83,5 +84,10 @@ UpdateStatus UpdateStatusFor(int result, const wxString& reply) {
 }
 
 wxString UpdaterPath() { return JoinPath(ProgramFolder(), "aktualizacja"); }
+
+bool StartUpdater(const wxString& path) {
+  const wchar_t* argv[] = {path.wc_str(), nullptr};
+  return wxExecute(argv, wxEXEC_ASYNC) != 0;
+}
 
 }  // namespace veldrix

@@ -89,6 +89,25 @@ TEST_F(UpdateCheckInWindow, TheUpdaterRunsOnlyAfterLoginAndOnlyOnConsent) {
   }));
 }
 
+// The program installed in a folder whose path holds a blank and a quote.
+TEST_F(UpdateCheckInWindow, TheUpdaterStartsFromAFolderWithABlankInItsPath) {
+  const wxString moved = veldrix::JoinPath(folders.root(), "Moje programy 'V'");
+  ASSERT_TRUE(wxRenameFile(folders.programFolder(), moved));
+  veldrix::SetProgramFolderOverride(moved);
+  database = veldrix::JoinPath(moved, "veldrix.db");
+  AppState().SetDefaultDatabasePath(database);
+  HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
+  UseServer(server.BaseUrl());
+  InstallUpdater();
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  OpenFrame();
+  WatchForDestruction();
+  ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() == 2; }));
+  LogIn("admin", "haslo-admina");
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(WaitFor([&] { return UpdaterRan(); }));
+}
+
 TEST_F(UpdateCheckInWindow, LaterRunsNothingAndTheQuestionIsNotAskedAgain) {
   HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
   UseServer(server.BaseUrl());
