@@ -28,6 +28,10 @@ void VeldrixFrame::AskForUpdate() {
   if (!wxFileName::FileExists(updater)) return;
   const wxString question = wxString::Format(_("Dostępna jest nowa wersja %s. Zaktualizować?"), updateReply_);
   if (veldrix::ShowMessageBox(question, _("Nowa wersja"), wxYES_NO | wxICON_QUESTION, this) != wxYES) return;
-  veldrix::StartUpdater(updater);
+  if (!veldrix::StartUpdater(updater)) {
+    veldrix::ShowMessageBox(_("Nie udało się uruchomić programu aktualizującego:") + "\n" + updater, _("Nowa wersja"),
+                            wxOK | wxICON_ERROR, this);
+    return;
+  }
   Close(false);
 }

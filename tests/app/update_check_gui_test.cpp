@@ -108,6 +108,26 @@ TEST_F(UpdateCheckInWindow, TheUpdaterStartsFromAFolderWithABlankInItsPath) {
   EXPECT_TRUE(WaitFor([&] { return UpdaterRan(); }));
 }
 
+// An updater that cannot be started leaves the program open and says so.
+TEST_F(UpdateCheckInWindow, AnUpdaterThatDoesNotStartKeepsTheProgramOpen) {
+  HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
+  UseServer(server.BaseUrl());
+  InstallUpdater();
+  ASSERT_EQ(chmod(veldrix::UpdaterPath().utf8_str(), 0644), 0);
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  OpenFrame();
+  WatchForDestruction();
+  ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() == 2; }));
+  LogIn("admin", "haslo-admina");
+  ASSERT_TRUE(WaitFor([&] { return boxes.shown().size() == 2u; }));
+  EXPECT_EQ(boxes.shown()[1].caption, "Nowa wersja");
+  EXPECT_NE(boxes.shown()[1].message.Find(U8("Nie udało się uruchomić")), wxNOT_FOUND) << boxes.shown()[1].message;
+  PumpEvents(300);
+  wxTheApp->ProcessIdle();
+  EXPECT_FALSE(destroyed);
+  EXPECT_TRUE(frame->IsShown());
+}
+
 TEST_F(UpdateCheckInWindow, LaterRunsNothingAndTheQuestionIsNotAskedAgain) {
   HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
   UseServer(server.BaseUrl());
