@@ -36,6 +36,20 @@ bool ReadPngHeader(const unsigned char* data, std::size_t length, ImageHeader* h
   return header->width <= 0x7fffffffu && header->height <= 0x7fffffffu;
 }
 
+// Every chunk lies within the bytes and IEND is among them. The PNG decoder is fed
+// through a stream that does not report its end, so a chunk claiming more than the
+// file holds would have it read nothing for as long as the claim, up to 2 GiB.
+bool PngChunksFit(const unsigned char* data, std::size_t length) {
+  std::size_t at = 8;
+  while (length - at >= 12) {
+    const std::uint32_t size = BigEndian32(data + at);
+    if (size > 0x7fffffffu || size > length - at - 12) return false;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+    at += 12 + size;
+  }
+  return false;
+}
+
 // A start-of-frame marker: C0 to CF except DHT (C4), JPG (C8) and DAC (CC).
 bool IsStartOfFrame(unsigned char marker) {
   return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
@@ -121,6 +135,8 @@ bool DecodeLogoImage(const void* data, std::size_t length, wxImage* image, LogoE
   ImageHeader header;
   if (!image || !ReadImageHeader(data, length, &header)) return SetError(error, LogoError::Unreadable);
   if (std::uint64_t(header.width) * header.height > kLogoMaxPixels) return SetError(error, LogoError::Dimensions);
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  if (header.format == ImageFormat::Png && !PngChunksFit(bytes, length)) return SetError(error, LogoError::Unreadable);
   const wxBitmapType type = header.format == ImageFormat::Png ? wxBITMAP_TYPE_PNG : wxBITMAP_TYPE_JPEG;
   EnsureHandler(type);
   // The decoders report broken files through the log; the caller says it better.

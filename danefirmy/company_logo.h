@@ -48,7 +48,8 @@ bool ReadImageHeader(const void* data, std::size_t length, ImageHeader* header);
 
 // Decodes PNG or JPEG bytes (by their content, whatever a file name says). The
 // declared size is checked first, so a small file that unpacks into gigabytes is
-// refused without being decoded. An alpha channel stays.
+// refused without being decoded; so is a PNG whose chunks run past its end or that
+// has no end chunk. An alpha channel stays.
 bool DecodeLogoImage(const void* data, std::size_t length, wxImage* image, LogoError* error = nullptr);
 // The same for a file of at most kLogoSourceMaxBytes.
 bool LoadLogoImage(const wxString& path, wxImage* image, LogoError* error = nullptr);

@@ -102,6 +102,26 @@ TEST(CompanyLogo, HugeDeclaredImagesAreRefusedBeforeDecoding) {
   EXPECT_EQ(image.GetSize(), wxSize(5000, 20));
 }
 
+// A PNG cut short whose image data chunk claims 2 GiB: the decoder would go on
+// reading past the end of the 91 bytes for over an hour.
+TEST(CompanyLogo, APngWhoseChunksRunPastItsEndIsRefused) {
+  const std::string whole = Encoded(wxImage(40, 30), wxBITMAP_TYPE_PNG);
+  const std::size_t data = whole.find("IDAT");
+  ASSERT_NE(data, std::string::npos);
+  const std::string hostile = whole.substr(0, data - 4) + std::string("\x7f\xff\xff\xff" "IDAT", 8) +
+                              std::string("\x48\x89\xed\xcd\x21\x01\x00\x30\x08\x00\xb0\x73\x49\x08\xfa\x47\x21\x16"
+                                          "\x15\x70\x98\xad\xc0\x22\xbb\xde\x85\x7f\xb2\x8a\xc5\x62\xb1\x58\x2c",
+                                          35);
+  TempDir dir;
+  WriteFileBytes(dir.file("logo.png"), hostile);
+  LogoError error = LogoError::None;
+  EXPECT_FALSE(PrepareLogoFile(dir.file("logo.png"), nullptr, &error));
+  EXPECT_EQ(error, LogoError::Unreadable);
+  // The same image whole is a logo.
+  WriteFileBytes(dir.file("logo.png"), whole);
+  EXPECT_TRUE(PrepareLogoFile(dir.file("logo.png"), nullptr, nullptr));
+}
+
 TEST(CompanyLogo, EachDatabaseHasItsOwnLogoFolder) {
   veldrix::test::IsolatedFolders folders;
   EXPECT_EQ(Fnv1a32(""), 0x811c9dc5u);
