@@ -217,6 +217,16 @@ void PluginManager::LoadModule(const wxString& folder, const wxString& libraryPa
     module.message = _("Niepoprawne informacje modułu.");
     return keep();
   }
+  // Every look-up by id finds the first record: a second copy of a module (a
+  // copied folder) started beside it would share its settings while its tool
+  // and pages reached the first one.
+  for (const PluginModule& earlier : modules_) {
+    if (earlier.loaded && earlier.Id().IsSameAs(module.Id(), false)) {
+      module.message = wxString::Format(_("Moduł o tym identyfikatorze jest już załadowany z folderu %s."),
+                                        earlier.folder);
+      return keep();
+    }
+  }
 
   PluginEntryPoints& e = module.entry;
   e.initialize = ResolveOptional<VeldrixPluginInitializeFn>(library, "VeldrixPluginInitialize");

@@ -8,6 +8,8 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
+#include <cstdint>
+
 namespace veldrix {
 
 bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEntry& entry, wxString* error,
@@ -18,13 +20,26 @@ bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEnt
     if (error) *error = _("Nie udało się utworzyć pliku pobieranej paczki.");
     return false;
   }
-  bool ok = DownloadPackage(entry.file.download_url, temporary, &failure, progress);
+  const std::uint64_t expected = entry.file.size_bytes > 0 ? static_cast<std::uint64_t>(entry.file.size_bytes) : 0;
+  const wxString wrongSize = _("Rozmiar pobranej paczki nie zgadza się z katalogiem. Instalacja została przerwana.");
+  // A server that sends more than the catalogue's size is cut off there, before
+  // it can fill the temporary folder.
+  bool overrun = false;
+  const StoreProgress watched = [&](std::uint64_t received, std::uint64_t total) {
+    if (expected > 0 && received > expected) {
+      overrun = true;
+      return false;
+    }
+    return !progress || progress(received, total);
+  };
+  bool ok = DownloadPackage(entry.file.download_url, temporary, &failure, watched);
+  if (overrun) failure = wrongSize;
   // The catalogue's size is checked before the package is read for its sum: a
   // short or padded download is refused as such.
-  if (ok && entry.file.size_bytes > 0) {
+  if (ok && expected > 0) {
     const wxULongLong size = wxFileName::GetSize(temporary);
-    if (size == wxInvalidSize || size.GetValue() != static_cast<wxULongLong_t>(entry.file.size_bytes)) {
-      failure = _("Rozmiar pobranej paczki nie zgadza się z katalogiem. Instalacja została przerwana.");
+    if (size == wxInvalidSize || size.GetValue() != static_cast<wxULongLong_t>(expected)) {
+      failure = wrongSize;
       ok = false;
     }
   }

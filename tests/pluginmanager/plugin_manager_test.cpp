@@ -116,6 +116,25 @@ TEST_F(PluginManagerTest, TwoLibrariesInOneFolderGiveTwoRecords) {
   EXPECT_EQ(host.GetModule(0).folder, host.GetModule(1).folder);
 }
 
+TEST_F(PluginManagerTest, ASecondCopyOfAModuleIsListedButNotStarted) {
+  // A copied module folder: the same id from two libraries, in either letter case.
+  Install("a", "mod_alpha");
+  Install("b_copy", "mod_alpha");
+  Install("c", "mod_faktury");        // id "Faktury"
+  Install("d", "mod_faktury_pages");  // id "faktury"
+  PluginManager& host = Load();
+  ASSERT_EQ(host.GetModuleCount(), 4u);
+  EXPECT_EQ(Logged("init "), (std::vector<wxString>{"init alpha", "init Faktury"}));
+  const PluginModule& copy = host.GetModule(3);
+  EXPECT_EQ(copy.folder, JoinPath(PluginManager::GetModulesDirectory(), "b_copy"));
+  EXPECT_FALSE(copy.IsActive());
+  EXPECT_NE(host.GetModuleStateText(3).Find(JoinPath(PluginManager::GetModulesDirectory(), "a")), wxNOT_FOUND)
+      << host.GetModuleStateText(3);
+  EXPECT_FALSE(host.GetModule(1).IsActive());  // "faktury" after "Faktury"
+  EXPECT_TRUE(host.IsModuleActive("alpha"));
+  EXPECT_TRUE(host.IsModuleActive("faktury"));
+}
+
 TEST_F(PluginManagerTest, RefusesWrongVersionMissingExportsAndNonLibraries) {
   Install("old", "mod_api10");
   Install("noinfo", "mod_noinfo");

@@ -17,6 +17,7 @@
 #include <wx/filefn.h>
 #include <wx/memconf.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -128,6 +129,21 @@ TEST_F(StorePackageTest, ARefusedDownloadStagesNothingAndLeavesNoTemporaryFile) 
     return ++calls < 3;
   }));
   EXPECT_EQ(calls, 3);  // the download stopped when asked
+  EXPECT_FALSE(IsModuleInstallPending(Root(), "alpha"));
+  EXPECT_TRUE(TemporaryFolderEmpty());
+}
+
+TEST_F(StorePackageTest, ADownloadLongerThanTheCatalogueSaysIsCutOffAtThatSize) {
+  // A server that keeps sending would otherwise fill the temporary folder first.
+  server_.SetMode(HttpTestServer::Mode::HugeBody, 256u << 20);
+  std::uint64_t most = 0;
+  wxString error;
+  EXPECT_FALSE(DownloadAndStagePackage(Root(), entry_, &error, [&most](std::uint64_t received, std::uint64_t) {
+    most = std::max(most, received);
+    return true;
+  }));
+  EXPECT_EQ(error, U("Rozmiar pobranej paczki nie zgadza się z katalogiem. Instalacja została przerwana."));
+  EXPECT_LT(most, 16u << 20);
   EXPECT_FALSE(IsModuleInstallPending(Root(), "alpha"));
   EXPECT_TRUE(TemporaryFolderEmpty());
 }
