@@ -7,7 +7,6 @@
 #include "app/veldrix_frame.h"
 
 #include <wx/filename.h>
-#include <wx/utils.h>
 
 void VeldrixFrame::OnUpdateCheckResult(wxThreadEvent& event) {
   const veldrix::UpdateStatus status = veldrix::UpdateStatusFor(event.GetInt(), event.GetString());
@@ -29,6 +28,10 @@ void VeldrixFrame::AskForUpdate() {
   if (!wxFileName::FileExists(updater)) return;
   const wxString question = wxString::Format(_("Dostępna jest nowa wersja %s. Zaktualizować?"), updateReply_);
   if (veldrix::ShowMessageBox(question, _("Nowa wersja"), wxYES_NO | wxICON_QUESTION, this) != wxYES) return;
-  wxExecute(updater, wxEXEC_ASYNC);
+  if (!veldrix::StartUpdater(updater)) {
+    veldrix::ShowMessageBox(_("Nie udało się uruchomić programu aktualizującego:") + "\n" + updater, _("Nowa wersja"),
+                            wxOK | wxICON_ERROR, this);
+    return;
+  }
   Close(false);
 }

@@ -4,8 +4,10 @@
 #include "app/common/paths.h"
 
 #include <wx/config.h>
+#include <wx/filename.h>
 #include <wx/numformatter.h>
 #include <wx/tokenzr.h>
+#include <wx/utils.h>
 
 namespace veldrix {
 
@@ -83,5 +85,13 @@ UpdateStatus UpdateStatusFor(int result, const wxString& reply) {
 }
 
 wxString UpdaterPath() { return JoinPath(ProgramFolder(), "aktualizacja"); }
+
+bool StartUpdater(const wxString& path) {
+  // The child's own exec failure is not reported back by wxExecute, so what can be
+  // told beforehand is checked here.
+  if (!wxFileName::IsFileExecutable(path)) return false;
+  const wchar_t* argv[] = {path.wc_str(), nullptr};
+  return wxExecute(argv, wxEXEC_ASYNC) != 0;
+}
 
 }  // namespace veldrix

@@ -53,4 +53,9 @@ UpdateStatus UpdateStatusFor(int result, const wxString& reply);
 // "aktualizacja" in the program folder.
 wxString UpdaterPath();
 
+// Starts the updater at that path as a program of its own; the path is taken whole,
+// blanks and quotes included, and no shell or command line is involved. False when
+// it is not an executable file or could not be started.
+bool StartUpdater(const wxString& path);
+
 }  // namespace veldrix

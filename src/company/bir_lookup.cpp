@@ -3,7 +3,7 @@
 #include "app/common/i18n.h"
 #include "company/lookup_http.h"
 
-#include <wx/regex.h>
+#include <wx/wxcrt.h>
 
 const char kBirNamespace[] = "http://CIS/BIR/PUBL/2014/07";
 const char kBirServicePath[] = "/wsBIR/UslugaBIRzewnPubl.svc";
@@ -24,11 +24,38 @@ bool PostEnvelope(const CompanyLookupSettings& settings, const wxString& endpoin
                             settings.receiveTimeoutMs, response);
 }
 
-bool FirstGroup(const wxString& pattern, const wxString& xml, wxString& out) {
-  wxRegEx expression(pattern, wxRE_ADVANCED);
-  if (!expression.IsValid() || !expression.Matches(xml)) return false;
-  out = expression.GetMatch(xml, 1);
+// The readers below make one pass over the reply: a pattern search would try every
+// opening tag against the rest of the text, and a hostile reply of a few megabytes
+// of unclosed tags then keeps the lookup busy for hours.
+
+bool IsNameCharacter(wxUniChar c) { return wxIsalnum(c) || c == '_'; }
+
+// Whether text holds at `at` an optional "prefix:" and then `name`, followed by `end`
+// or (when `end` is 0) by white space, "/" or ">". *after is left behind the name.
+bool NameAt(const wxString& text, std::size_t at, const wxString& name, wxUniChar end, std::size_t* after) {
+  std::size_t word = at;
+  while (word < text.length() && IsNameCharacter(text[word])) ++word;
+  if (word > at && word < text.length() && text[word] == ':') at = word + 1;
+  if (text.compare(at, name.length(), name) != 0) return false;
+  at += name.length();
+  if (at >= text.length()) return false;
+  const wxUniChar next = text[at];
+  if (end != 0 ? next != end : !(next == '>' || next == '/' || wxIsspace(next))) return false;
+  *after = at;
   return true;
+}
+
+// The content between the end of the opening tag at `contentStart` and the first
+// closing tag of the element found by `closes` after it.
+template <typename Closes>
+bool ContentUpTo(const wxString& xml, std::size_t contentStart, Closes closes, wxString& out) {
+  for (std::size_t at = xml.find("</", contentStart); at != wxString::npos; at = xml.find("</", at + 2)) {
+    if (closes(at + 2)) {
+      out = xml.substr(contentStart, at - contentStart);
+      return true;
+    }
+  }
+  return false;
 }
 
 wxString Trimmed(wxString text) { return text.Trim(true).Trim(false); }
@@ -60,13 +87,26 @@ wxString BuildSoapEnvelope(const wxString& action, const wxString& to, const wxS
 }
 
 bool ExtractXmlElement(const wxString& xml, const wxString& localName, wxString& out) {
-  // The first quantifier decides a whole advanced expression's preference, so it is
-  // the non-greedy one: the content then ends at the first closing tag.
-  return FirstGroup(wxString::Format("<(?:\\w+?:)??%s[^>]*?>(.*?)</(?:\\w+:)?%s>", localName, localName), xml, out);
+  // The first opening tag decides: a closing tag after a later one is after it too.
+  std::size_t nameEnd = 0;
+  std::size_t open = xml.find('<');
+  while (open != wxString::npos && !NameAt(xml, open + 1, localName, 0, &nameEnd)) open = xml.find('<', open + 1);
+  if (open == wxString::npos) return false;
+  const std::size_t tagEnd = xml.find('>', nameEnd);
+  if (tagEnd == wxString::npos) return false;
+  std::size_t ignored = 0;
+  return ContentUpTo(xml, tagEnd + 1, [&](std::size_t at) { return NameAt(xml, at, localName, '>', &ignored); }, out);
 }
 
 bool ExtractSimpleXmlElement(const wxString& xml, const wxString& name, wxString& out) {
-  return FirstGroup(wxString::Format("<%s>(.*?)</%s>", name, name), xml, out);
+  const std::size_t open = xml.find("<" + name + ">");
+  if (open == wxString::npos) return false;
+  const wxString close = "</" + name + ">";
+  const std::size_t start = open + name.length() + 2;
+  const std::size_t end = xml.find(close, start);
+  if (end == wxString::npos) return false;
+  out = xml.substr(start, end - start);
+  return true;
 }
 
 wxString DecodeXmlEntities(const wxString& text) {

@@ -1,6 +1,6 @@
 // The BIR provider of the company lookup: a SOAP 1.2 session with the statistics
 // office's registry service (log in with the user key, search by NIP, log out),
-// built as text and read with regular expressions.
+// built as text and read by one pass over the reply.
 #pragma once
 
 #include "company/company_lookup.h"

@@ -89,6 +89,45 @@ TEST_F(UpdateCheckInWindow, TheUpdaterRunsOnlyAfterLoginAndOnlyOnConsent) {
   }));
 }
 
+// The program installed in a folder whose path holds a blank and a quote.
+TEST_F(UpdateCheckInWindow, TheUpdaterStartsFromAFolderWithABlankInItsPath) {
+  const wxString moved = veldrix::JoinPath(folders.root(), "Moje programy 'V'");
+  ASSERT_TRUE(wxRenameFile(folders.programFolder(), moved));
+  veldrix::SetProgramFolderOverride(moved);
+  database = veldrix::JoinPath(moved, "veldrix.db");
+  AppState().SetDefaultDatabasePath(database);
+  HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
+  UseServer(server.BaseUrl());
+  InstallUpdater();
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  OpenFrame();
+  WatchForDestruction();
+  ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() == 2; }));
+  LogIn("admin", "haslo-admina");
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(WaitFor([&] { return UpdaterRan(); }));
+}
+
+// An updater that cannot be started leaves the program open and says so.
+TEST_F(UpdateCheckInWindow, AnUpdaterThatDoesNotStartKeepsTheProgramOpen) {
+  HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
+  UseServer(server.BaseUrl());
+  InstallUpdater();
+  ASSERT_EQ(chmod(veldrix::UpdaterPath().utf8_str(), 0644), 0);
+  veldrix::MessageBoxRecorder boxes(wxID_YES);
+  OpenFrame();
+  WatchForDestruction();
+  ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() == 2; }));
+  LogIn("admin", "haslo-admina");
+  ASSERT_TRUE(WaitFor([&] { return boxes.shown().size() == 2u; }));
+  EXPECT_EQ(boxes.shown()[1].caption, "Nowa wersja");
+  EXPECT_NE(boxes.shown()[1].message.Find(U8("Nie udało się uruchomić")), wxNOT_FOUND) << boxes.shown()[1].message;
+  PumpEvents(300);
+  wxTheApp->ProcessIdle();
+  EXPECT_FALSE(destroyed);
+  EXPECT_TRUE(frame->IsShown());
+}
+
 TEST_F(UpdateCheckInWindow, LaterRunsNothingAndTheQuestionIsNotAskedAgain) {
   HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
   UseServer(server.BaseUrl());

@@ -1,6 +1,7 @@
 // The BIR provider against loopback HTTPS stand-ins of the production and test
 // services, and the XML readers it uses.
 #include "company/bir_lookup.h"
+#include "company/lookup_http.h"
 
 #include "http_test_server.h"
 
@@ -172,6 +173,25 @@ TEST_F(BirLookup, FailuresGiveTheirTextsAndAFailedSearchStillLogsOut) {
   EXPECT_TRUE(error.StartsWith("Brak klucza GUS BIR")) << error;
   EXPECT_FALSE(LookupCompanyGusBir(Settings(), "123", data, error));
   EXPECT_EQ(production.server.Requests().size(), seen);
+}
+
+// A reply as large as a lookup reads, made of result tags that never close, is read
+// in one pass: the lookup ends with its error instead of working for hours.
+TEST_F(BirLookup, AHostileReplyOfUnclosedTagsEndsTheLookup) {
+  const std::string loggedIn = production.login;
+  std::string tags;
+  while (tags.size() < kLookupMaxBodyBytes - 512) tags += "<a:ZalogujResult x=\"1\"><Nip>";
+  production.login = SoapAnswer(tags);
+  EXPECT_FALSE(LookupCompanyGusBir(Settings(), "5261040828", data, error));
+  EXPECT_EQ(error, "GUS: brak ZalogujResult.");
+
+  production.login = loggedIn;
+  std::string escaped;
+  while (escaped.size() < kLookupMaxBodyBytes - 512) escaped += "&lt;Nip&gt;&lt;Regon&gt;";
+  production.search = SoapAnswer("<DaneSzukajResult>" + escaped + "</DaneSzukajResult>");
+  ASSERT_TRUE(LookupCompanyGusBir(Settings(), "5261040828", data, error)) << error;
+  EXPECT_EQ(data.regon, "");
+  EXPECT_EQ(data.name, "");
 }
 
 TEST(BirXml, ElementsAreFoundByLocalNameAndDecodedOneLevel) {
