@@ -117,7 +117,11 @@ wxString CompanySearchCondition(int column, const wxString& text) {
   needle.Trim(true).Trim(false);
   if (needle.empty()) return wxString();
   const wxString name = column == 1 ? "nip" : column == 2 ? "miejscowosc" : "nazwa";
-  return "lower(coalesce(" + name + ",'')) like lower('%" + EscapeSqlText(needle) + "%')";
+  // PostgreSQL and MariaDB read a backslash in a pattern as an escape and SQLite
+  // does not: named as the escape everywhere and doubled, it matches itself. "%"
+  // and "_" stay wildcards.
+  needle.Replace("\\", "\\\\");
+  return "lower(coalesce(" + name + ",'')) like lower('%" + EscapeSqlText(needle) + "%') escape '\\'";
 }
 
 bool CompanyStore::HasDefaultCompany() { return db_.IsExistsData("select 1 from firma where domyslna=1"); }

@@ -74,13 +74,13 @@ bool PrepareProgramDatabaseFor(const wxString& connection, const DbConnectionInf
                 error);
   }
 
-  if (prepared.isSqlite || isSqlServer) {
-    wxString upgradeText;
-    if (IsDatabaseUpgradeRequired(db, &upgradeText, version)) {
-      prepared.upgradeRequired = true;
-    } else if (!upgradeText.empty()) {
-      return Fail(upgradeText, error);
-    }
+  // Every engine: the update scripts have steps for the servers too, and the screens
+  // would write columns that an older database lacks.
+  wxString upgradeText;
+  if (IsDatabaseUpgradeRequired(db, &upgradeText, version)) {
+    prepared.upgradeRequired = true;
+  } else if (!upgradeText.empty()) {
+    return Fail(upgradeText, error);
   }
 
   if (!prepared.upgradeRequired) {

@@ -10,6 +10,7 @@ using auth_detail::CellInt;
 using auth_detail::Guarded;
 using auth_detail::StaleUserText;
 using auth_detail::Trimmed;
+using auth_detail::UnreadableUsersText;
 
 AuthService::AuthService(SQLData* database) : database(database) {}
 
@@ -66,7 +67,7 @@ bool AuthService::CountUsers(long* count, wxString* error) {
   if (!CheckDatabase(error)) return false;
   const std::vector<wxString> cells = Read("SELECT COUNT(*) FROM veldrix_users");
   if (cells.empty() || !cells[0].ToLong(count)) {
-    if (error) *error = database->lastError.empty() ? _("Nie można odczytać użytkowników.") : database->lastError;
+    if (error) *error = UnreadableUsersText(*database);
     return false;
   }
   return true;
@@ -88,7 +89,10 @@ bool AuthService::LoadUser(const wxString& username, AuthUser* user, wxString* h
              "is_active, coalesce(wersja_rekordu,1) FROM veldrix_users WHERE username='" +
              EscapeSqlText(username) + "'");
     if (cells.size() < 8) {
-      if (error) *error = _("Nieprawidłowy użytkownik lub hasło.");
+      // A read that failed (the server gone, say) is no verdict on the password.
+      if (error) {
+        *error = database->errorFlag ? UnreadableUsersText(*database) : _("Nieprawidłowy użytkownik lub hasło.");
+      }
       return false;
     }
     if (user) {

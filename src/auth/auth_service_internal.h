@@ -114,6 +114,11 @@ inline AuthUser UserFromRow(const std::vector<wxString>& cells, size_t first) {
   return user;
 }
 
+// Why the user table could not be read: the database's reason, or a general text.
+inline wxString UnreadableUsersText(const SQLData& database) {
+  return database.lastError.empty() ? _("Nie można odczytać użytkowników.") : database.lastError;
+}
+
 inline wxString StaleUserText() {
   return _("Ten użytkownik został zmieniony przez innego użytkownika. Odśwież listę i spróbuj ponownie.");
 }

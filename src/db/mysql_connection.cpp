@@ -13,11 +13,12 @@
 namespace {
 
 // The program writes SQL in the SQLite dialect: "||" concatenates and a backslash in
-// a literal is an ordinary character (EscapeSqlText only doubles "'"). Every session
-// therefore adds these two modes to whatever the server sets.
+// a literal is an ordinary character (EscapeSqlText only doubles "'"). A value too
+// long for its column must be refused, never stored cut short, whatever the server's
+// own mode. Every session therefore adds these modes to whatever the server sets.
 constexpr const char* kSessionSqlMode =
     "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'PIPES_AS_CONCAT', "
-    "'NO_BACKSLASH_ESCAPES')";
+    "'NO_BACKSLASH_ESCAPES', 'STRICT_ALL_TABLES')";
 
 // mysql_init initialises the library on its first call, which is not thread-safe.
 MYSQL* InitHandle() {

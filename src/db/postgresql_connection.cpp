@@ -35,6 +35,8 @@ wxString BuildPgConnInfo(const DbConnectionInfo& info) {
   if (!info.password.empty()) text += " password=" + QuotePgConnValue(info.password);
   text += info.ssl ? " sslmode=require" : " sslmode=prefer";
   text += " application_name=" + QuotePgConnValue("Veldrix");
+  // Without it libpq waits for good on a port that accepts but never answers.
+  text += " connect_timeout=15";
   return text;
 }
 

@@ -146,7 +146,7 @@ int LoadModuleCreateScripts(const wxString& engine, const wxString& modulesFolde
     for (size_t i = 0; i < moduleScript.GetCount(); ++i) {
       target->Add(moduleScript.names[i], moduleScript.sql[i], moduleScript.kinds[i]);
     }
-    target->Add("baza_modul", SetModuleVersionSql(folder.Lower(), moduleScript.version), ScriptStatementInsert);
+    target->Add("baza_modul", SetModuleVersionSql(engine, folder.Lower(), moduleScript.version), ScriptStatementInsert);
     AppendDbLog("DB: loaded module create script '" + path + "'");
   }
   return ScriptLoaded;

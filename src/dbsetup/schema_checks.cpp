@@ -30,9 +30,15 @@ std::vector<wxString> SplitSqlTokens(const wxString& sql) {
 
 bool SameEngine(const wxString& engine, const wxString& name) { return engine.CmpNoCase(name) == 0; }
 
-wxString SetModuleVersionSql(const wxString& moduleKey, double version) {
-  return "insert or replace into baza_modul(modul,wersja) values(" + QuoteSqlLiteral(moduleKey) + "," +
-         FormatVersionFixed(version, 4) + ")";
+wxString SetModuleVersionSql(const wxString& engine, const wxString& moduleKey, double version) {
+  const wxString values =
+      "baza_modul(modul,wersja) values(" + QuoteSqlLiteral(moduleKey) + "," + FormatVersionFixed(version, 4) + ")";
+  // SQLData rewrites "insert or replace" for SQL Server only; these two would refuse it.
+  if (SameEngine(engine, "PostgreSQL")) {
+    return "insert into " + values + " on conflict (modul) do update set wersja=excluded.wersja";
+  }
+  if (SameEngine(engine, "MySQL")) return "replace into " + values;
+  return "insert or replace into " + values;
 }
 
 wxString VersionColumnSql(const wxString& engine, const wxString& column) {
@@ -250,5 +256,7 @@ void AdoptExistingModuleSchema(SQLData* db, const wxString& moduleKey, double ba
   if (!db || moduleKey.empty() || !(bazaVersion > 0)) return;
   if (GetModuleVersion(db, moduleKey) > 0) return;
   const wxString marker = ModuleMarkerTable(moduleKey);
-  if (!marker.empty() && TableExists(db, marker)) db->InsertData(SetModuleVersionSql(moduleKey, bazaVersion));
+  if (!marker.empty() && TableExists(db, marker)) {
+    db->InsertData(SetModuleVersionSql(db->GetEngine(), moduleKey, bazaVersion));
+  }
 }

@@ -13,8 +13,9 @@ class SQLData;
 bool SameEngine(const wxString& engine, const wxString& name);
 
 // "insert or replace into baza_modul(modul,wersja) values('<key>',<version>)" with
-// four decimals and "." whatever the locale.
-wxString SetModuleVersionSql(const wxString& moduleKey, double version);
+// four decimals and "." whatever the locale; PostgreSQL and MySQL get their own
+// upsert of the same row.
+wxString SetModuleVersionSql(const wxString& engine, const wxString& moduleKey, double version);
 
 // The expression that reads a version column as text with every digit (SQLData
 // shows a SQLite REAL with two decimals in the UI locale).

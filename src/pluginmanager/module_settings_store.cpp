@@ -53,21 +53,22 @@ wxString ModuleSettingsStore::Get(const wxString& path, const wxString& key, con
   return found ? value : defaultValue;
 }
 
-void ModuleSettingsStore::Set(const wxString& path, const wxString& key, const wxString& value) {
+bool ModuleSettingsStore::Set(const wxString& path, const wxString& key, const wxString& value) {
   std::lock_guard<std::mutex> guard(StoreLock());
   const wxString p = NormalizeConfigPath(path);
   if (IsCompanyPath(p)) {
     RemoveConfigGroup(p);
-    WriteCompanyValue(p, key, value);
-    return;
+    return WriteCompanyValue(p, key, value);
   }
   veldrix::ConfigAccess access;
   wxConfigBase* config = access.get();
-  if (!config || key.empty()) return;
+  if (!config || key.empty()) return false;
   config->SetPath(p);
-  config->Write(key, value);
-  config->Flush();
+  bool stored = config->Write(key, value);
+  // A value only in memory is gone at the next start.
+  stored = config->Flush() && stored;
   config->SetPath("/");
+  return stored;
 }
 
 void ModuleSettingsStore::RemoveConfigGroup(const wxString& path) {

@@ -13,11 +13,12 @@ wxString NormalizeConfigPath(const wxString& path);
 wxString MakeModuleSettingsPath(const wxString& schemaPath, const wxString& moduleId);
 
 // Every call holds one process-wide lock, so module worker threads and the GUI
-// thread are serialised. Failures are silent: Get falls back to the default.
+// thread are serialised. Get falls back to the default; Set is false when the
+// value was not stored (the settings pages say so, the host callback cannot).
 class ModuleSettingsStore {
  public:
   static wxString Get(const wxString& path, const wxString& key, const wxString& defaultValue);
-  static void Set(const wxString& path, const wxString& key, const wxString& value);
+  static bool Set(const wxString& path, const wxString& key, const wxString& value);
 
   // Steps of Get and Set, for the lock holder only.
   static void RemoveConfigGroup(const wxString& path);

@@ -9,6 +9,7 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 
+#include <dlfcn.h>
 
 namespace veldrix {
 namespace {
@@ -20,6 +21,21 @@ wxString FreeStampedPath(const wxString& folder, const wxString& code) {
   wxString path = base;
   for (int n = 2; wxFileName::Exists(path); ++n) path = base + wxString::Format("-%d", n);
   return path;
+}
+
+// Whether a library of the installed module is loaded in this process: the program
+// has not started anew since (a logout and login only), and module libraries are
+// never unloaded, so loading the folder again would give the old code while its
+// files were the new ones.
+bool ModuleLibraryLoaded(const wxString& folder) {
+  for (const wxString& file : SortedFolderEntries(folder, wxDIR_FILES, "*.so")) {
+    const wxString path = JoinModulePath(folder, file);
+    if (void* handle = dlopen(path.fn_str(), RTLD_LAZY | RTLD_NOLOAD)) {
+      dlclose(handle);  // the look-up counted a reference
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -64,6 +80,10 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report) {
       const wxString target = JoinModulePath(root, code);
       wxString backup;
       if (wxDirExists(target)) {
+        if (ModuleLibraryLoaded(target)) {
+          appendLine(_("Aktualizacja modułu %s zostanie zastosowana po ponownym uruchomieniu programu.\n"), code);
+          continue;
+        }
         const wxString backups = JoinModulePath(root, ".backup");
         MakeModuleFolder(backups);
         backup = FreeStampedPath(backups, code);

@@ -7,9 +7,10 @@
 namespace veldrix {
 
 // Removals first, then installs and updates (the replaced folder goes to
-// .backup/{code}-{YYYYmmdd-HHMMSS}). True when every module was handled; otherwise
-// `report` holds one line per failed module, and that module's staged change stays
-// for the next start.
+// .backup/{code}-{YYYYmmdd-HHMMSS}); an update of a module whose library this
+// process has loaded waits for a new start of the program. True when every module
+// was handled; otherwise `report` holds one line per module not handled, and that
+// module's staged change stays for the next start.
 bool ApplyPendingModuleChanges(const wxString& root, wxString* report);
 
 }  // namespace veldrix

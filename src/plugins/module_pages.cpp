@@ -1,6 +1,7 @@
 #include "plugins/module_pages.h"
 
 #include "app/common/i18n.h"
+#include "app/common/message_box.h"
 #include "app/common/page_header.h"
 #include "pluginmanager/module_calls.h"
 #include "plugins/plugin_main_page_panel.h"
@@ -27,6 +28,11 @@ void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title,
   text->SetLabelText(description);
   text->Wrap(650);
   sizer->Add(text, 0, wxEXPAND | wxALL, 5);
+}
+
+void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title) {
+  ShowMessageBox(_("Nie udało się zapisać ustawień modułu. Zmiany nie zostały zachowane."),
+                 title.empty() ? _("Moduł") : title, wxOK | wxICON_ERROR, page);
 }
 
 wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& xrcFile, const wxString& objectName, wxString* error) {

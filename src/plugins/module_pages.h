@@ -26,6 +26,10 @@ wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& xrcFile, const wxSt
 // a control alone.
 bool IsBeingTyped(wxWindow* control);
 
+// Tells the user of a settings page, under its title, that the values were not
+// stored; the page then stays unsaved.
+void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title);
+
 // Builds the module's XRC settings page when it has one, else its settings form.
 SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module);
 

@@ -28,6 +28,7 @@ PluginSettingsFormPanel::PluginSettingsFormPanel(wxWindow* parent, const wxStrin
                                                  const wxString& description, const wxString& settingsPath,
                                                  const std::vector<PluginSettingsFieldInfo>& fields)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+      title_(title),
       settingsPath_(settingsPath) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   AddModulePageHeading(this, sizer, title, description);
@@ -81,7 +82,8 @@ void PluginSettingsFormPanel::LoadValues() {
   loading_ = false;
 }
 
-void PluginSettingsFormPanel::SaveValues() {
+bool PluginSettingsFormPanel::SaveValues() {
+  bool stored = true;
   for (const FieldControl& control : controls_) {
     const PluginSettingsFieldInfo& field = control.field;
     wxString value;
@@ -93,9 +95,14 @@ void PluginSettingsFormPanel::SaveValues() {
                   ? field.choices[static_cast<std::size_t>(selection)].value
                   : field.defaultValue;
     }
-    ModuleSettingsStore::Set(settingsPath_, field.key, value);
+    stored = ModuleSettingsStore::Set(settingsPath_, field.key, value) && stored;
+  }
+  if (!stored) {
+    ReportUnsavedModuleSettings(this, title_);
+    return false;
   }
   save_->Disable();
+  return true;
 }
 
 void PluginSettingsFormPanel::OnValueChanged(wxCommandEvent& event) {

@@ -21,8 +21,9 @@ class PluginSettingsFormPanel : public wxPanel {
                           const wxString& settingsPath, const std::vector<PluginSettingsFieldInfo>& fields);
 
   void LoadValues();
-  // Writes every field, changed or not.
-  void SaveValues();
+  // Writes every field, changed or not; false (and the user told) when any was
+  // not stored.
+  bool SaveValues();
 
   wxButton* GetSaveButton() const { return save_; }
 
@@ -36,6 +37,7 @@ class PluginSettingsFormPanel : public wxPanel {
   void OnValueChanged(wxCommandEvent& event);
   void OnSave(wxCommandEvent& event);
 
+  wxString title_;
   wxString settingsPath_;
   std::vector<FieldControl> controls_;
   wxButton* save_ = nullptr;

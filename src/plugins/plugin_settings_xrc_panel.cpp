@@ -193,19 +193,26 @@ void PluginSettingsXrcPanel::ApplyValues() {
   }
 }
 
-void PluginSettingsXrcPanel::SaveValues() {
+bool PluginSettingsXrcPanel::SaveValues() {
+  bool stored = true;
   for (const auto& binding : bindings_) {
     const PluginSettingsFieldInfo* field = FindField(binding.second);
     wxWindow* control = Control(binding.first);
     if (!field || !control) continue;
-    ModuleSettingsStore::Set(settingsPath_, field->key, GetFieldControlValue(control, *field));
+    stored = ModuleSettingsStore::Set(settingsPath_, field->key, GetFieldControlValue(control, *field)) && stored;
+  }
+  if (!stored) {
+    ReportUnsavedModuleSettings(this, title_);
+    return false;
   }
   ApplyValues();
   if (save_) save_->Disable();
+  return true;
 }
 
 void PluginSettingsXrcPanel::DoAction(const wxString& action) {
-  SaveValues();
+  // The module reads the settings it acts on from the store.
+  if (!SaveValues()) return;
   wxString name;
   if (ModuleActionRunner::IsAsyncAction(action, &name)) {
     runner_->Start(name);

@@ -29,8 +29,9 @@ class PluginSettingsXrcPanel : public wxPanel {
   // The module's computed values into the panel (a focused text control is left to the user).
   void ApplyValues();
   // Stores the value of every bound control that exists; a control the layout
-  // lacks stores nothing, so its stored value stays.
-  void SaveValues();
+  // lacks stores nothing, so its stored value stays. False (and the user told)
+  // when a value was not stored.
+  bool SaveValues();
   // Saves first, then runs the action: "async:..." in the background, any other
   // at once with its text shown.
   void DoAction(const wxString& action);

@@ -150,6 +150,28 @@ TEST_P(CompanyStoreOnServer, AccountsAndTheLogoAreSavedWithTheCompany) {
   EXPECT_EQ(Cell(db, "select logo_size from firma where id_firmy=" + id), "0");
 }
 
+// The list's search box: text typed as it is written in the company's name finds
+// it, whatever the engine makes of a backslash in a pattern.
+TEST_P(CompanyStoreOnServer, SearchFindsBackslashesAndPolishCapitals) {
+  DbConnectionInfo info;
+  SQLData db(CreateProgramDatabase(&info));
+  ASSERT_TRUE(db.IniciujBazeDanych()) << db.lastError;
+  CompanyStore store(db);
+  CompanySaveRequest request;
+  request.company.nazwa = wxString::FromUTF8("Biuro C:\\dane\\ Łódź");
+  request.company.dataOd = "2024-01-01";
+  wxString error;
+  ASSERT_TRUE(store.Save(request, nullptr, &error)) << error;
+
+  for (const char* typed : {"C:\\dane", "dane\\", "\\", "ŁÓDŹ", "c:\\DANE\\ łÓdź"}) {
+    const wxString text = wxString::FromUTF8(typed);
+    const wxArrayString cells = db.FrameData(Querys::SelectFirma("", CompanySearchCondition(0, text)));
+    EXPECT_FALSE(db.errorFlag) << text << ": " << db.lastError;
+    EXPECT_EQ(cells.size(), 6u) << text;
+    if (cells.size() == 6u) EXPECT_EQ(cells[0], request.company.nazwa);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, CompanyStoreOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
                          veldrix::test::TestServerName);
 

@@ -79,6 +79,20 @@ TEST_F(MySqlServer, ReadsLiteralsAndConcatenationAsSqliteDoes) {
   EXPECT_EQ(result.resultSets[0].text(0, 2), "ab");
 }
 
+// A server set up without strict mode (or a table that is not transactional) would
+// otherwise cut a long company name short and store the rest without a word.
+TEST_F(MySqlServer, RefusesATooLongValueInsteadOfCuttingItShort) {
+  const wxString table = TableName("my_contract");
+  Run("CREATE TABLE " + table + " (name VARCHAR(3)) ENGINE=Aria");
+  DbQueryResult result;
+  wxString error;
+  EXPECT_FALSE(connection_->execute("INSERT INTO " + table + " VALUES ('ab'), ('abcdef')", &result, &error));
+  EXPECT_FALSE(error.empty());
+  result = Run("SELECT name FROM " + table + " WHERE name LIKE 'abc%'");
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  EXPECT_EQ(result.resultSets[0].rowCount, 0);
+}
+
 TEST_F(MySqlServer, RefusesAWrongPasswordWithDetails) {
   DbConnectionInfo info = info_;
   info.password = "not-the-password";

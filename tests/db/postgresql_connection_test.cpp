@@ -2,7 +2,14 @@
 #include "db/libpq_api.h"
 #include "db/postgresql_connection.h"
 
+#include "loopback_socket.h"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 TEST(PostgreSqlConnInfo, QuotesEveryTextValue) {
   EXPECT_EQ(QuotePgConnValue("abc"), "'abc'");
@@ -18,13 +25,14 @@ TEST(PostgreSqlConnInfo, QuotesEveryTextValue) {
   info.ssl = true;
   EXPECT_EQ(BuildPgConnInfo(info),
             "host='db.example' port=5433 dbname='firma' user='jan' password='p\\'a\\\\ss' sslmode=require "
-            "application_name='Veldrix'");
+            "application_name='Veldrix' connect_timeout=15");
 }
 
 TEST(PostgreSqlConnInfo, FillsDefaultsAndLeavesOutEmptyCredentials) {
   DbConnectionInfo info;
   info.port = 0;
-  EXPECT_EQ(BuildPgConnInfo(info), "host='localhost' port=5432 dbname='postgres' sslmode=prefer application_name='Veldrix'");
+  EXPECT_EQ(BuildPgConnInfo(info),
+            "host='localhost' port=5432 dbname='postgres' sslmode=prefer application_name='Veldrix' connect_timeout=15");
 }
 
 TEST(PostgreSqlTypes, NamesKnownOidsAndNumbersTheRest) {
@@ -77,4 +85,42 @@ TEST(PostgreSqlConnection, AClosedPortGivesLibpqsMessage) {
                               &connection, nullptr, &error));
   EXPECT_TRUE(error.Contains("Connection refused")) << error;
   EXPECT_EQ(connection, nullptr);
+}
+
+// A port where something accepts the connection but never speaks (another service, a
+// stalled server) must end in an error, not keep the login window waiting for good.
+TEST(PostgreSqlConnection, AServerThatNeverAnswersEndsInAnErrorInTime) {
+  int port = 0;
+  const int listener = BindLoopback(AF_INET, SOCK_STREAM, &port);
+  ASSERT_GE(listener, 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+
+  std::mutex lock;
+  std::condition_variable changed;
+  bool done = false;
+  bool opened = true;
+  wxString error;
+  std::thread opener([&] {
+    std::shared_ptr<IDbConnection> connection;
+    wxString message;
+    const bool ok = OpenConnection(wxString::Format("ServerType=PostgreSQL;Driver=PostgreSQL (libpq);Server=127.0.0.1;"
+                                                    "Port=%d;User ID=x;Password=y",
+                                                    port),
+                                   &connection, nullptr, &message);
+    std::lock_guard<std::mutex> guard(lock);
+    opened = ok;
+    error = message;
+    done = true;
+    changed.notify_all();
+  });
+  bool inTime;
+  {
+    std::unique_lock<std::mutex> guard(lock);
+    inTime = changed.wait_for(guard, std::chrono::seconds(60), [&] { return done; });
+  }
+  close(listener);  // frees a connection attempt still waiting, so the test ends either way
+  opener.join();
+  EXPECT_TRUE(inTime);
+  EXPECT_FALSE(opened);
+  EXPECT_FALSE(error.empty());
 }

@@ -84,6 +84,23 @@ TEST_P(WorkerOnServer, SavesACompanyInOneTransactionAndReadsItBack) {
   EXPECT_NE(history.Index(name), wxNOT_FOUND);
 }
 
+// A module installed before the database is created: its tables are made and its
+// version registered, as on SQLite.
+TEST_P(WorkerOnServer, CreatesAndRegistersTheTablesOfAnInstalledModule) {
+  const wxString modules = veldrix::JoinPath(folders_.programFolder(), "Moduly");
+  veldrix::test::WriteText(veldrix::JoinPath(modules, "KSeF", "baza.json"),
+                           R"J({"version":"1.5","tables":[{"name":"ksef_faktury","sql":
+                           "CREATE TABLE IF NOT EXISTS ksef_faktury (id INTEGER PRIMARY KEY, numer VARCHAR(50))"}]})J");
+  DbConnectionInfo info;
+  SQLData db(CreateProgramDatabase(&info));
+  ASSERT_TRUE(db.IniciujBazeDanych()) << db.lastError;
+  EXPECT_TRUE(TableExists(&db, "ksef_faktury"));
+  EXPECT_DOUBLE_EQ(GetModuleVersion(&db, "ksef"), 1.5);
+  // Registered again, the row takes the new version.
+  EXPECT_GE(db.InsertData(SetModuleVersionSql(db.GetEngine(), "ksef", 2.25)), 0) << db.lastError;
+  EXPECT_DOUBLE_EQ(GetModuleVersion(&db, "ksef"), 2.25);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, WorkerOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
                          veldrix::test::TestServerName);
 

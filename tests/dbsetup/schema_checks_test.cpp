@@ -99,13 +99,14 @@ TEST_F(SchemaChecksTest, ForeignKeysPragmaRunsBetweenTransactions) {
 
 TEST_F(SchemaChecksTest, ModuleVersionsRoundTripThroughBazaModul) {
   Run("CREATE TABLE IF NOT EXISTS baza_modul (modul VARCHAR(100) PRIMARY KEY, wersja REAL NOT NULL DEFAULT 0)");
-  EXPECT_EQ(SetModuleVersionSql("kpir", 1.25), "insert or replace into baza_modul(modul,wersja) values('kpir',1.2500)");
+  EXPECT_EQ(SetModuleVersionSql("SQLite", "kpir", 1.25),
+            "insert or replace into baza_modul(modul,wersja) values('kpir',1.2500)");
   EXPECT_DOUBLE_EQ(GetModuleVersion(db_.get(), "kpir"), 0);
-  Run(SetModuleVersionSql("kpir", 1.2345));
-  Run(SetModuleVersionSql("o'k", 3));
+  Run(SetModuleVersionSql("SQLite", "kpir", 1.2345));
+  Run(SetModuleVersionSql("SQLite", "o'k", 3));
   EXPECT_DOUBLE_EQ(GetModuleVersion(db_.get(), "kpir"), 1.2345);
   EXPECT_DOUBLE_EQ(GetModuleVersion(db_.get(), "o'k"), 3);
-  Run(SetModuleVersionSql("kpir", 2));
+  Run(SetModuleVersionSql("SQLite", "kpir", 2));
   EXPECT_DOUBLE_EQ(GetModuleVersion(db_.get(), "kpir"), 2);
   EXPECT_DOUBLE_EQ(GetModuleVersion(db_.get(), ""), 0);
 }

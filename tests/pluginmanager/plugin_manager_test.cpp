@@ -392,5 +392,27 @@ TEST_F(PluginManagerTest, AppliesStagedChangesBeforeLoadingAndWarnsOfFailures) {
                 "warning: Aktualizacje modułów: Nie udało się utworzyć kopii modułu alpha.\n")}));
 }
 
+TEST_F(PluginManagerTest, AnUpdateOfALibraryStillLoadedWaitsForTheNextProgramStart) {
+  Install("alpha", "mod_alpha");
+  const wxString root = PluginManager::GetModulesDirectory();
+  const wxString installed = JoinPath(JoinPath(root, "alpha"), "mod_alpha.so");
+  const std::string running = test::ReadFileBytes(installed);
+  Load();
+  manager_.reset();  // a logout: the library stays in the process
+  const wxString staged = JoinPath(JoinPath(root, ".pending"), "alpha");
+  ASSERT_TRUE(EnsureFolder(staged));
+  ASSERT_TRUE(wxCopyFile(JoinPath(VELDRIX_TEST_MODULE_DIR, "mod_chain1.so"), JoinPath(staged, "mod_alpha.so")));
+
+  PluginManager& host = Load();  // the next login, in the same process
+  // The files stay those of the code that runs, and the update stays staged.
+  EXPECT_EQ(test::ReadFileBytes(installed), running);
+  EXPECT_TRUE(wxDirExists(staged));
+  EXPECT_FALSE(wxDirExists(JoinPath(root, ".backup")));
+  EXPECT_TRUE(host.IsModuleActive("alpha"));
+  const std::vector<wxString> warnings = Logged("warning: ");
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].Find("alpha"), wxNOT_FOUND) << warnings[0];
+}
+
 }  // namespace
 }  // namespace veldrix

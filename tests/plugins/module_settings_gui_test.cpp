@@ -176,6 +176,49 @@ TEST_F(ModuleSettings, TheXrcPageSavesItsBoundControlsAndKeepsWhatItCannotShow) 
   EXPECT_FALSE(Named<wxCheckBox>(page, "chkActive")->GetValue());
 }
 
+TEST_F(ModuleSettings, ASaveThatCannotBeStoredSaysSoAndStaysToBeSaved) {
+  Install("a", "mod_kasa");     // settings form
+  Install("b", "mod_notatki");  // XRC settings
+  Load().AddSettingsPages(tree_, nullptr, -1);
+  auto* form = Open<PluginSettingsFormPanel>("Ustawienia Kasa");
+  auto* page = Open<PluginSettingsXrcPanel>("Ustawienia Notatki");
+  ASSERT_TRUE(form && page && page->GetXrcPanel());
+  wxTextCtrl* formServer = nullptr;
+  for (wxWindow* child : form->GetChildren()) {
+    if (!formServer) formServer = wxDynamicCast(child, wxTextCtrl);
+  }
+  auto* server = Named<wxTextCtrl>(page, "txtServer");
+  ASSERT_TRUE(formServer && server);
+  // A folder where the configuration file goes: nothing can be written to it.
+  wxRemoveFile(ConfigFilePath());
+  ASSERT_TRUE(EnsureFolder(ConfigFilePath()));
+
+  MessageBoxRecorder boxes;
+  formServer->SetValue("db.firma.pl");
+  Press(form->GetSaveButton());
+  EXPECT_TRUE(form->GetSaveButton()->IsEnabled());
+  server->SetValue("nowy.serwer");
+  Press(page->GetSaveButton());
+  EXPECT_TRUE(page->GetSaveButton()->IsEnabled());
+  Press(Named<wxButton>(page, "btnCheck"));  // the action needs its settings stored first
+  test::SaveScreenshot(settings_, "module_settings_unsaved");
+  ASSERT_EQ(boxes.shown().size(), 3u);
+  EXPECT_EQ(boxes.shown()[0].caption, "Ustawienia Kasa");
+  EXPECT_EQ(boxes.shown()[1].caption, "Ustawienia Notatki");
+  for (const auto& box : boxes.shown()) EXPECT_EQ(box.message, boxes.shown()[0].message);
+
+  // Once the file can be written, the same save goes through.
+  ASSERT_TRUE(wxRmdir(ConfigFilePath()));
+  Press(form->GetSaveButton());
+  Press(page->GetSaveButton());
+  EXPECT_FALSE(form->GetSaveButton()->IsEnabled());
+  EXPECT_FALSE(page->GetSaveButton()->IsEnabled());
+  EXPECT_EQ(boxes.shown().size(), 3u);
+  Restart();
+  EXPECT_EQ(Stored("kasa/server"), "db.firma.pl");
+  EXPECT_EQ(Stored("notatki/server"), "nowy.serwer");
+}
+
 TEST_F(ModuleSettings, AnXrcPageThatCannotBeLoadedSaysWhyOnThePage) {
   Install("a", "mod_notatki");
   wxRemoveFile(JoinPath(JoinPath(PluginManager::GetModulesDirectory(), "a"), "ustawienia.xrc"));
