@@ -57,8 +57,18 @@ class UpdateCheckInWindow : public WorkingProgramTest {
     });
   }
 
+  // The window opens with the updater installed and the server offering 0.26.0.
+  void OpenWithUpdateOffered() {
+    UseServer(offering.BaseUrl());
+    InstallUpdater();
+    OpenFrame();
+    WatchForDestruction();
+    ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() == 2; }));
+  }
+
   wxString marker;
   bool destroyed = false;
+  HttpTestServer offering{[](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; }};
 };
 
 TEST_F(UpdateCheckInWindow, TheUpdaterRunsOnlyAfterLoginAndOnlyOnConsent) {
@@ -96,13 +106,8 @@ TEST_F(UpdateCheckInWindow, TheUpdaterStartsFromAFolderWithABlankInItsPath) {
   veldrix::SetProgramFolderOverride(moved);
   database = veldrix::JoinPath(moved, "veldrix.db");
   AppState().SetDefaultDatabasePath(database);
-  HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
-  UseServer(server.BaseUrl());
-  InstallUpdater();
   veldrix::MessageBoxRecorder boxes(wxID_YES);
-  OpenFrame();
-  WatchForDestruction();
-  ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() == 2; }));
+  OpenWithUpdateOffered();
   LogIn("admin", "haslo-admina");
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_TRUE(WaitFor([&] { return UpdaterRan(); }));
@@ -110,14 +115,9 @@ TEST_F(UpdateCheckInWindow, TheUpdaterStartsFromAFolderWithABlankInItsPath) {
 
 // An updater that cannot be started leaves the program open and says so.
 TEST_F(UpdateCheckInWindow, AnUpdaterThatDoesNotStartKeepsTheProgramOpen) {
-  HttpTestServer server([](const HttpTestRequest&) { return HttpTestResponse{200, {}, "0.26.0"}; });
-  UseServer(server.BaseUrl());
-  InstallUpdater();
-  ASSERT_EQ(chmod(veldrix::UpdaterPath().utf8_str(), 0644), 0);
   veldrix::MessageBoxRecorder boxes(wxID_YES);
-  OpenFrame();
-  WatchForDestruction();
-  ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() == 2; }));
+  OpenWithUpdateOffered();
+  ASSERT_EQ(chmod(veldrix::UpdaterPath().utf8_str(), 0644), 0);
   LogIn("admin", "haslo-admina");
   ASSERT_TRUE(WaitFor([&] { return boxes.shown().size() == 2u; }));
   EXPECT_EQ(boxes.shown()[1].caption, "Nowa wersja");
