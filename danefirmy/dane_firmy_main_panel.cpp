@@ -197,16 +197,20 @@ void DaneFirmyMainPanel::OnDelete(wxCommandEvent&) {
   if (editor_) editor_->DeleteRecord();
 }
 
-void DaneFirmyMainPanel::OnSearch(wxCommandEvent&) { SearchAgain(); }
+// A search shows the found company again from the database, so unsaved changes
+// are settled first, as before a refresh.
+void DaneFirmyMainPanel::OnSearch(wxCommandEvent&) {
+  if (ConfirmSaveChanges()) SearchAgain();
+}
 
 void DaneFirmyMainPanel::OnSearchCancel(wxCommandEvent&) {
   search_->SetValue(wxString());
-  SearchAgain();
+  if (ConfirmSaveChanges()) SearchAgain();
 }
 
 void DaneFirmyMainPanel::OnSearchColumn(int column) {
   searchColumn_ = column;
-  if (!search_->GetValue().empty()) SearchAgain();
+  if (!search_->GetValue().empty() && ConfirmSaveChanges()) SearchAgain();
 }
 
 void DaneFirmyMainPanel::OnScrolledWindowSize(wxSizeEvent&) {

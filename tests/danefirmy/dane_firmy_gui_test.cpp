@@ -393,3 +393,38 @@ TEST_F(CompanyTabTest, ModuleFailureIsReportedButTheCompanyStaysSaved) {
   EXPECT_EQ(editor->GetRecordId(), "1");
   EXPECT_FALSE(editor->IsModified());
 }
+
+TEST_F(CompanyTabTest, SearchingOffersToSaveUnsavedChangesFirst) {
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,nip,kod,miejscowosc,ulica,domyslna,data_od) values"
+                           "('Alfa','Alfa SA','5260250274','00-001','Gdynia','Morska 1',1,'2024-01-01'),"
+                           "('Beta','Beta SA','7251801126','00-002','Sopot','Plac 2',0,'2024-01-01')"),
+            0);
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  Type("nazwa", "Alfa Zmieniona");
+
+  boxes.AnswerNext(wxID_CANCEL);
+  Search("Alfa");
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Czy zapisać zmiany?"));
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
+  EXPECT_TRUE(editor->IsModified());
+
+  // Clearing the search and choosing another column ask as well.
+  boxes.AnswerNext(wxID_CANCEL);
+  wxCommandEvent cancel(wxEVT_SEARCH_CANCEL, tab->GetSearchCtrl()->GetId());
+  cancel.SetEventObject(tab->GetSearchCtrl());
+  tab->GetSearchCtrl()->HandleWindowEvent(cancel);
+  boxes.AnswerNext(wxID_CANCEL);
+  tab->GetSearchCtrl()->ChangeValue("Gdy");
+  ChooseSearchColumn(DaneFirmyMainPanel::kSearchByCityId);
+  EXPECT_EQ(boxes.shown().size(), 3u);
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
+
+  boxes.AnswerNext(wxID_YES);
+  Search("Gdy");
+  EXPECT_EQ(Cell("select nazwa from firma where id_firmy=1"), "Alfa Zmieniona");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
+  EXPECT_FALSE(editor->IsModified());
+}
