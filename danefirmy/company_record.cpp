@@ -181,6 +181,20 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     Fail(_("Nieprawidłowy identyfikator firmy."));
     return false;
   }
+  // A row deleted elsewhere since it was loaded: the update would change nothing and
+  // the default switch would clear the other companies, yet the save would pass.
+  if (!isNew) {
+    const bool exists = db_.IsExistsData(wxString::Format("select 1 from firma where id_firmy=%ld", existingId));
+    if (db_.errorFlag) {
+      Fail(db_.lastError);
+      return false;
+    }
+    if (!exists) {
+      Fail(_("Tej firmy nie ma już w bazie danych (mogła zostać usunięta na innym stanowisku). Zmiany nie zostały "
+             "zapisane."));
+      return false;
+    }
+  }
   const CompanyRecord& company = request.company;
   outcome->defaultCompany = company.domyslna;
 

@@ -223,6 +223,30 @@ TEST_F(CompanyStoreTest, FailedUpdateKeepsTheStoredRowAndWritesNoHistory) {
   EXPECT_EQ(CountRows(*db, "firma_historia"), 0);
 }
 
+TEST_F(CompanyStoreTest, SavingACompanyDeletedMeanwhileFailsAndWritesNothing) {
+  CompanyRecord beta = SampleCompany("Beta");
+  beta.domyslna = true;
+  const wxString betaId = SaveNew(beta);
+  const wxString alfaId = SaveNew(SampleCompany("Alfa"));
+  // Another workstation deletes Alfa while its form is still open here.
+  ASSERT_EQ(db->DeleteData("delete from firma where id_firmy=" + alfaId), 1);
+
+  CompanySaveRequest request;
+  request.companyId = alfaId;
+  request.company = SampleCompany("Alfa zmieniona");
+  request.company.domyslna = true;
+  request.company.dataOd = "2025-05-05";
+  request.loadedValidFrom.ParseISODate("2024-01-01");
+  request.accounts = {Account("konto", kAccountAdded)};
+  wxString error;
+  EXPECT_FALSE(store->Save(request, nullptr, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(CountRows(*db, "firma"), 1);
+  EXPECT_EQ(CountRows(*db, "firma_rachunek"), 0);
+  EXPECT_EQ(CountRows(*db, "firma_historia"), 0);
+  EXPECT_EQ(Cells("select domyslna from firma where id_firmy=" + betaId)[0], "1");
+}
+
 TEST_F(CompanyStoreTest, AccountRowsAreWrittenByTheirState) {
   const wxString id = SaveNew(SampleCompany("Alfa"), {Account("A", kAccountAdded, 0, true), Account("B", kAccountAdded),
                                                       Account("C", kAccountAdded)});
