@@ -216,7 +216,7 @@ bool AuthService::SetUserRole(const wxString& username, const wxString& roleKey,
       return false;
     }
     if (!unit.Commit(error, failureText)) return false;
-    if (loggedIn && username.IsSameAs(currentUser.username, false)) {
+    if (loggedIn && account.username == currentUser.username) {
       currentUser.version = (expectedVersion > 0 ? expectedVersion : account.version) + 1;
     }
     return true;

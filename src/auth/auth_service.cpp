@@ -220,7 +220,9 @@ bool AuthService::UpdateUser(const wxString& username, const wxString& displayNa
       if (error) *error = _("Tylko administrator może zmieniać status administratora.");
       return false;
     }
-    const bool ownAccount = loggedIn && stored.username.IsSameAs(currentUser.username, false);
+    // Both names are the stored spelling; ignoring case would take another account
+    // on an engine that tells "Jan" from "jan" for the logged-in one.
+    const bool ownAccount = loggedIn && stored.username == currentUser.username;
     if (ownAccount && (!isActive || (stored.is_admin && !isAdmin))) {
       if (error) *error = _("Nie można odebrać uprawnień ani dezaktywować aktualnego konta.");
       return false;
@@ -270,7 +272,7 @@ bool AuthService::UpdateUser(const wxString& username, const wxString& displayNa
     if (roleChanges && !SetUserRole(username, isAdmin ? "administrator" : "uzytkownik", error, 0)) return false;
     if (!unit.Commit(error, failureText)) return false;
 
-    if (loggedIn && username.IsSameAs(currentUser.username, false)) {
+    if (ownAccount) {
       currentUser.display_name = displayName;
       currentUser.is_admin = isAdmin;
       currentUser.is_active = isActive;

@@ -284,3 +284,20 @@ TEST_F(AuthUsers, WithoutADatabaseEveryOperationSaysSo) {
   EXPECT_TRUE(service->currentUser.username.empty());
   EXPECT_EQ(service->currentUser.version, 0);
 }
+
+TEST_F(AuthUsers, AnotherAccountWhoseNameDiffersOnlyInCaseIsNotTheCurrentOne) {
+  // SQLite compares names exactly, so "Jan" and "jan" are two accounts there.
+  CreateAdministrator("Jan", "haslo-admina");
+  wxString error;
+  ASSERT_TRUE(service->Login("Jan", "haslo-admina", &error)) << error;
+  ASSERT_TRUE(service->CreateUser(Account("jan", "Jan Kowalski", false), "haslo-jana", &error)) << error;
+
+  EXPECT_TRUE(service->UpdateUser("jan", "Jan Kowalski", false, false, wxString(), &error, 0)) << error;
+  EXPECT_EQ(Count("SELECT is_active FROM veldrix_users WHERE username='jan'"), 0);
+  EXPECT_TRUE(service->UpdateUser("jan", "Jan K.", false, true, "nowe-haslo-jana", &error, 0)) << error;
+  // The administrator who made the changes is still himself.
+  EXPECT_EQ(service->currentUser.username, "Jan");
+  EXPECT_EQ(service->currentUser.display_name, "Administrator");
+  EXPECT_TRUE(service->IsAdministrator());
+  EXPECT_TRUE(HasPermission("users.manage"));
+}
