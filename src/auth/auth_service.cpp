@@ -114,7 +114,9 @@ bool AuthService::Login(const wxString& username, const wxString& password, wxSt
   wxString hash;
   wxString salt;
   int iterations = 0;
-  if (!LoadUser(username, &account, &hash, &salt, &iterations, error)) return false;
+  // CreateUser stores names trimmed: a name pasted with a blank would otherwise
+  // count as a failed attempt with the right password.
+  if (!LoadUser(Trimmed(username), &account, &hash, &salt, &iterations, error)) return false;
   if (!account.is_active) {
     if (error) *error = _("Konto jest nieaktywne.");
     return false;
@@ -134,7 +136,7 @@ bool AuthService::VerifyAdministrator(const wxString& username, const wxString& 
   wxString hash;
   wxString salt;
   int iterations = 0;
-  if (!LoadUser(username, &account, &hash, &salt, &iterations, error)) return false;
+  if (!LoadUser(Trimmed(username), &account, &hash, &salt, &iterations, error)) return false;
   if (!account.is_active || !account.is_admin || !VerifyPassword(password, hash, salt, iterations, nullptr)) {
     if (error) *error = _("Nieprawidłowy użytkownik lub hasło administratora.");
     return false;

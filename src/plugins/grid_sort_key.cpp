@@ -74,6 +74,24 @@ std::wstring_view TrimmedView(std::wstring_view raw) {
   return raw.substr(begin, end - begin);
 }
 
+// The place of a lower-case character in the Polish alphabet: each Polish letter
+// right after its base letter ("ż" after "ź" after "z"), every other character by
+// its code. The weights fit a wchar_t for every code point.
+wchar_t CollationWeight(wchar_t folded) {
+  switch (folded) {
+    case 0x0105: return static_cast<wchar_t>(L'a' * 4 + 1);
+    case 0x0107: return static_cast<wchar_t>(L'c' * 4 + 1);
+    case 0x0119: return static_cast<wchar_t>(L'e' * 4 + 1);
+    case 0x0142: return static_cast<wchar_t>(L'l' * 4 + 1);
+    case 0x0144: return static_cast<wchar_t>(L'n' * 4 + 1);
+    case 0x00F3: return static_cast<wchar_t>(L'o' * 4 + 1);
+    case 0x015B: return static_cast<wchar_t>(L's' * 4 + 1);
+    case 0x017A: return static_cast<wchar_t>(L'z' * 4 + 1);
+    case 0x017C: return static_cast<wchar_t>(L'z' * 4 + 2);
+    default: return static_cast<wchar_t>(folded * 4);
+  }
+}
+
 }  // namespace
 
 bool TryParseAmount(std::wstring_view original, double* value) {
@@ -213,7 +231,7 @@ GridSortKey MakeGridSortKey(std::wstring_view cell) {
   } else {
     key.kind = GridSortKey::kText;
     key.folded.reserve(cell.size());
-    for (wchar_t c : cell) key.folded.push_back(FoldWideChar(c));
+    for (wchar_t c : cell) key.folded.push_back(CollationWeight(FoldWideChar(c)));
   }
   return key;
 }

@@ -32,12 +32,12 @@ inline bool TryParseCellDate(const wxString& text, double* seconds) {
 
 // One cell prepared for comparing. Cells of different kinds order by kind (empty
 // cells, then amounts, then dates, then texts), so the order is total whatever a
-// column holds.
+// column holds. Texts follow the Polish alphabet, letter case ignored.
 struct GridSortKey {
   enum Kind { kEmpty = 0, kAmount = 1, kDate = 2, kText = 3 };
   Kind kind = kEmpty;
   double number = 0;    // amount or date
-  std::wstring folded;  // texts only: the text in lower case
+  std::wstring folded;  // texts only: the lower-case text as alphabet weights
 };
 
 GridSortKey MakeGridSortKey(std::wstring_view cell);

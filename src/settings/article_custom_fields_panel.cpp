@@ -339,14 +339,20 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
   }
   SetStatus(_("Zapisano definicję pola."));
   LoadDefinitions();
-  if (d.id <= 0) return;
-  const long row = list_->FindItem(-1, static_cast<wxUIntPtr>(d.id));
+  // A new field is found by its key, which no other definition holds, and edited
+  // from now on: saving it again after a correction must not add a second field.
+  int savedId = d.id;
+  for (const CustomFieldDefinition& loaded : definitions_) {
+    if (savedId <= 0 && loaded.klucz_pola == d.klucz_pola) savedId = loaded.id;
+  }
+  if (savedId <= 0) return;
+  const long row = list_->FindItem(-1, static_cast<wxUIntPtr>(savedId));
   if (row == wxNOT_FOUND) return;
   list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                       wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
   list_->EnsureVisible(row);
   for (const CustomFieldDefinition& loaded : definitions_) {
-    if (loaded.id == d.id) ShowDefinition(loaded);
+    if (loaded.id == savedId) ShowDefinition(loaded);
   }
 }
 

@@ -301,3 +301,18 @@ TEST_F(AuthUsers, AnotherAccountWhoseNameDiffersOnlyInCaseIsNotTheCurrentOne) {
   EXPECT_TRUE(service->IsAdministrator());
   EXPECT_TRUE(HasPermission("users.manage"));
 }
+
+// Names are stored without the blanks around them, so a name typed or pasted with
+// them can only mean that account.
+TEST_F(AuthUsers, BlanksAroundTheTypedNameAreNotPartOfIt) {
+  CreateAdministrator();
+  wxString error;
+  ASSERT_TRUE(service->CreateUser(Account(U8(" Łucja "), U8("Łucja"), false), "haslo-lucji", &error)) << error;
+
+  for (const wxString& typed : {U8("Łucja "), U8("\tŁucja"), U8(" Łucja\t ")}) {
+    service->Logout();
+    EXPECT_TRUE(service->Login(typed, "haslo-lucji", &error)) << error;
+    EXPECT_EQ(service->currentUser.username, U8("Łucja"));
+  }
+  EXPECT_TRUE(service->VerifyAdministrator(" admin ", "haslo-admina", &error)) << error;
+}

@@ -104,6 +104,16 @@ TEST(GridSortKey, AmountsAndDatesSortByValueAndTextIgnoresCase) {
             (std::vector<wxString>{"Alfa", "alfa 2", "beta", L"\u0142\u00f3dka", L"\u0141\u00f3d\u017a"}));
 }
 
+TEST(GridSortKey, TextsFollowThePolishAlphabet) {
+  // Each Polish letter follows its base letter, in either letter case.
+  EXPECT_EQ(SortedAscending({L"\u017bak", "Zawada", L"\u0141o\u015b", "Maj", L"\u0106wik", "Dab", L"d\u0105b", "Dbc",
+                             L"\u015aliwa", "Sowa", "Tur"}),
+            (std::vector<wxString>{L"\u0106wik", "Dab", L"d\u0105b", "Dbc", L"\u0141o\u015b", "Maj", "Sowa",
+                                   L"\u015aliwa", "Tur", "Zawada", L"\u017bak"}));
+  EXPECT_EQ(SortedAscending({L"\u017c", L"\u017a", "z", L"\u00f3", "p", "o", L"\u0144", "o"}),
+            (std::vector<wxString>{L"\u0144", "o", "o", L"\u00f3", "p", "z", L"\u017a", L"\u017c"}));
+}
+
 TEST(GridSortKey, MixedColumnsOrderByKindSoTheOrderIsTotal) {
   // Compared pairwise by value or text, "2" < "10" < "1a" < "2" would be a cycle.
   const std::vector<wxString> cells{"1a", "10", "", "2", "15.01.2024", " ", "b"};

@@ -401,13 +401,10 @@ TEST_F(CustomFieldsPageTest, DefinesAFieldWithItsColumnAndPreview) {
   EXPECT_EQ(page->GetList()->GetItemCount(), 1);
   EXPECT_EQ(Cell("select type from pragma_table_info('artykul_pola_dodatkowe') where name='cf_dodatkowe_cena_zakupu'"),
             "REAL");
-  EXPECT_EQ(page->GetEditedId(), 0);
-
-  // Pressing "Zapisz" again for the same new field is refused by its key.
-  MessageBoxRecorder boxes;
-  Click(Find<wxButton>("zapisz"));
-  ASSERT_EQ(boxes.shown().size(), 1u);
-  EXPECT_EQ(Cell("select count(*) from pole_dodatkowe_definicja"), "1");
+  // The saved field stays in the editor, its key now fixed.
+  EXPECT_EQ(wxString::Format("%d", page->GetEditedId()),
+            Cell("select id_pola_dodatkowego from pole_dodatkowe_definicja"));
+  EXPECT_FALSE(key->IsEnabled());
 
   Click(Find<wxButton>("nowe"));
   Find<wxTextCtrl>("grupa")->SetValue("Logistyka");
@@ -415,10 +412,28 @@ TEST_F(CustomFieldsPageTest, DefinesAFieldWithItsColumnAndPreview) {
   ChooseType(5);  // a list
   Find<wxTextCtrl>("opcje")->SetValue("A;B\nC");
   Click(Find<wxButton>("zapisz"));
+  Click(Find<wxButton>("nowe"));
   Find<wxTextCtrl>("grupa")->SetValue("");
   name->SetValue("Uwagi magazynu");
   EXPECT_EQ(PreviewLabels(), U8("#Dodatkowe|Uwagi magazynu|Cena zakupu|#Logistyka|Strefa"));
   SaveSettledScreenshot(frame, "settings_custom_fields_articles");
+}
+
+TEST_F(CustomFieldsPageTest, ANewFieldCorrectedAfterSavingIsChangedNotCopied) {
+  Open();
+  Find<wxTextCtrl>("nazwa")->SetValue("Kolor");
+  Click(Find<wxButton>("zapisz"));
+  ASSERT_EQ(page->GetList()->GetItemCount(), 1);
+
+  // A typo noticed after saving: the field itself takes the corrected name.
+  MessageBoxRecorder boxes;
+  Find<wxTextCtrl>("nazwa")->SetValue("Kolory");
+  Click(Find<wxButton>("zapisz"));
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Cell("select count(*) from pole_dodatkowe_definicja"), "1");
+  EXPECT_EQ(Cell("select nazwa || '|' || klucz_pola from pole_dodatkowe_definicja"), "Kolory|dodatkowe_kolor");
+  EXPECT_EQ(Cell("select count(*) from pragma_table_info('artykul_pola_dodatkowe') where name like 'cf_%'"), "1");
+  EXPECT_EQ(page->GetList()->GetItemCount(), 1);
 }
 
 TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
