@@ -59,10 +59,10 @@ class ModuleActionRunner {
   // one-unit buffer) and its worker joined. Idempotent.
   void Shutdown();
 
-  // The strip as the page's values set it.
+  // A value the module gives the page: the strip's status line takes its text, the
+  // gauge a decimal integer clamped to its range; other names are left alone.
+  void ApplyPageValue(const wxString& name, const wxString& value);
   void SetStatus(const wxString& text);
-  // A decimal integer, clamped to the gauge's range; anything else is ignored.
-  void SetGaugeText(const wxString& value);
   // Shows or hides a strip control through its sizer when it has one.
   static void ShowControl(wxWindow* control, bool show);
 

@@ -185,8 +185,7 @@ void PluginSettingsXrcPanel::ApplyValues() {
   for (unsigned i = 0; i < count; ++i) {
     const wxString name = ModuleText(values[i].first);
     const wxString value = ModuleText(values[i].second);
-    if (name == "lblKsefOperationStatus") runner_->SetStatus(value);
-    if (name == "gaugeKsefOperation") runner_->SetGaugeText(value);
+    runner_->ApplyPageValue(name, value);
     wxWindow* control = Control(name);
     if (!control || IsBeingTyped(control)) continue;
     SetControlValue(control, value);

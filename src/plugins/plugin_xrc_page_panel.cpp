@@ -321,11 +321,7 @@ void PluginXrcPagePanel::ApplyValues() {
   for (unsigned i = 0; i < count; ++i) {
     const wxString name = ModuleText(values[i].first);
     const wxString value = ModuleText(values[i].second);
-    if (name == "lblKsefOperationStatus" && runner_->StatusLine()) {
-      runner_->SetStatus(value);
-    } else if (name == "gaugeKsefOperation" && runner_->Gauge()) {
-      runner_->SetGaugeText(value);
-    }
+    runner_->ApplyPageValue(name, value);
     wxString target;
     switch (ClassifyValueName(name, &target)) {
       case ValueTarget::kShow:
