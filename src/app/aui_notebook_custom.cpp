@@ -10,11 +10,27 @@
 namespace {
 
 const char kWatermarkImage[] = "quillmore_znak_wodny.xpm";
-const char kWatermarkTitle[] = "QUILLMORE";
-const char kWatermarkName[] = "Orvel Tamsk";
 constexpr int kMargin = 22;
 
 }  // namespace
+
+const char kSignatureMaker[] = "QUILLMORE";
+const char kSignatureAuthor[] = "Orvel Tamsk";
+
+wxBitmap SignatureMark(const wxBitmap& mark, int side) {
+  if (!mark.IsOk() || (mark.GetWidth() == side && mark.GetHeight() == side)) return mark;
+  return wxBitmap(mark.ConvertToImage().Scale(side, side, wxIMAGE_QUALITY_HIGH));
+}
+
+void DrawSignatureLines(wxDC& dc, const wxFont& makerFont, const wxPoint& makerAt, const wxFont& authorFont,
+                        const wxPoint& authorAt) {
+  dc.SetFont(makerFont);
+  dc.SetTextForeground(wxColour(174, 176, 181));
+  dc.DrawText(kSignatureMaker, makerAt);
+  dc.SetFont(authorFont);
+  dc.SetTextForeground(wxColour(186, 188, 192));
+  dc.DrawText(kSignatureAuthor, authorAt);
+}
 
 WatermarkLayout ComputeWatermarkLayout(const wxSize& client, bool bitmapValid, int titleHeight, int nameHeight) {
   WatermarkLayout layout;
@@ -53,10 +69,7 @@ void wxAuiNotebookCustom::OnRender(wxAuiManagerEvent& event) {
 void wxAuiNotebookCustom::DrawWatermark(wxDC& dc, const wxSize& client, const wxBitmap& watermark) {
   if (client.x < 340 || client.y < 180) return;
   const int side = std::clamp(client.y / 4, 52, 68);
-  wxBitmap logo = watermark;
-  if (logo.IsOk() && (logo.GetWidth() != side || logo.GetHeight() != side)) {
-    logo = wxBitmap(logo.ConvertToImage().Rescale(side, side, wxIMAGE_QUALITY_HIGH));
-  }
+  const wxBitmap logo = SignatureMark(watermark, side);
   wxFont titleFont = GetFont();
   titleFont.SetPointSize(titleFont.GetPointSize() + 8);
   titleFont.SetWeight(wxFONTWEIGHT_BOLD);
@@ -64,18 +77,13 @@ void wxAuiNotebookCustom::DrawWatermark(wxDC& dc, const wxSize& client, const wx
   nameFont.SetPointSize(std::max(nameFont.GetPointSize(), 8));
 
   dc.SetFont(titleFont);
-  const int titleHeight = dc.GetTextExtent(kWatermarkTitle).y;
+  const int titleHeight = dc.GetTextExtent(kSignatureMaker).y;
   dc.SetFont(nameFont);
-  const int nameHeight = dc.GetTextExtent(kWatermarkName).y;
+  const int nameHeight = dc.GetTextExtent(kSignatureAuthor).y;
 
   const WatermarkLayout layout = ComputeWatermarkLayout(client, logo.IsOk(), titleHeight, nameHeight);
   if (!layout.visible) return;
   if (logo.IsOk()) dc.DrawBitmap(logo, layout.logo, true);
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-  dc.SetFont(titleFont);
-  dc.SetTextForeground(wxColour(174, 176, 181));
-  dc.DrawText(kWatermarkTitle, layout.title);
-  dc.SetFont(nameFont);
-  dc.SetTextForeground(wxColour(186, 188, 192));
-  dc.DrawText(kWatermarkName, layout.name);
+  DrawSignatureLines(dc, titleFont, layout.title, nameFont, layout.name);
 }

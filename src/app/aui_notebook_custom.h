@@ -15,6 +15,15 @@ struct WatermarkLayout {
   wxPoint name;   // "Orvel Tamsk"
 };
 
+// The maker's signature, shown by the empty notebook and by the start page.
+extern const char kSignatureMaker[];
+extern const char kSignatureAuthor[];
+// The mark at `side` x `side` (the bitmap itself when it has that size already).
+wxBitmap SignatureMark(const wxBitmap& mark, int side);
+// The signature's two lines in their greys, each in its font at its point.
+void DrawSignatureLines(wxDC& dc, const wxFont& makerFont, const wxPoint& makerAt, const wxFont& authorFont,
+                        const wxPoint& authorAt);
+
 // titleHeight and nameHeight are the heights of the two texts in their fonts.
 WatermarkLayout ComputeWatermarkLayout(const wxSize& client, bool bitmapValid, int titleHeight, int nameHeight);
 

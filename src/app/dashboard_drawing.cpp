@@ -1,5 +1,6 @@
 // The start page's painting. The geometry comes from dashboard_layout.h; what is
 // drawn comes from the last refresh, so a repaint on every hover change stays cheap.
+#include "app/aui_notebook_custom.h"
 #include "app/common/i18n.h"
 #include "app/dashboard_panel.h"
 #include "app/veldrix_frame.h"
@@ -106,27 +107,16 @@ void DashboardPanel::DrawSignature(wxDC& dc, const wxSize& size) {
   const wxFont window = GetFont();
   const wxFont first = Derived(window, compact ? 3 : 8, true);
   const wxFont second = compact ? Derived(window, -1, false, 7) : Derived(window, 0, false, 8);
-  const wxString maker = "QUILLMORE";
-  const wxString author = "Orvel Tamsk";
   dc.SetFont(first);
-  const wxSize firstExtent = dc.GetTextExtent(maker);
+  const wxSize firstExtent = dc.GetTextExtent(kSignatureMaker);
   dc.SetFont(second);
-  const wxSize secondExtent = dc.GetTextExtent(author);
+  const wxSize secondExtent = dc.GetTextExtent(kSignatureAuthor);
   const SignatureLayout layout = LayoutSignature(size, infoPanelRect_, watermark_.IsOk(), firstExtent, secondExtent);
   if (!layout.visible) return;
   if (watermark_.IsOk()) {
-    wxBitmap icon = watermark_;
-    if (icon.GetWidth() != layout.iconSize || icon.GetHeight() != layout.iconSize) {
-      icon = wxBitmap(watermark_.ConvertToImage().Scale(layout.iconSize, layout.iconSize, wxIMAGE_QUALITY_HIGH));
-    }
-    dc.DrawBitmap(icon, layout.icon, true);
+    dc.DrawBitmap(SignatureMark(watermark_, layout.iconSize), layout.icon, true);
   }
-  dc.SetFont(first);
-  dc.SetTextForeground(wxColour(174, 176, 181));
-  dc.DrawText(maker, layout.firstLine);
-  dc.SetFont(second);
-  dc.SetTextForeground(wxColour(186, 188, 192));
-  dc.DrawText(author, layout.secondLine);
+  DrawSignatureLines(dc, first, layout.firstLine, second, layout.secondLine);
 }
 
 void DashboardPanel::DrawInfoPanel(wxDC& dc, wxGraphicsContext* gc) {
