@@ -16,6 +16,8 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELDRIX_SANITIZE=ON
   -DVELDRIX_BUILD_BENCH=OFF -DVELDRIX_BUILD_APP=OFF
 cmake --build build-asan --target unit_tests --parallel "$jobs"
 ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
+# Only this run needs the sanitizer build; its disk goes to the main build.
+rm -rf build-asan
 
 bash scripts/build.sh
 ctest --test-dir build --output-on-failure -j "$jobs"

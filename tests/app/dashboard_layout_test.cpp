@@ -106,7 +106,9 @@ TEST(DashboardLayout, TileLabelsSitBesideOrBelowTheWheelInsideTheWindow) {
       EXPECT_GE(box.x, 12);
       EXPECT_LE(box.GetRight(), client.x - 12);
       EXPECT_LE(box.GetBottom(), client.y - 12);
-      if (panel.width > 0) EXPECT_FALSE(box.Intersects(panel)) << i;
+      if (panel.width > 0) {
+        EXPECT_FALSE(box.Intersects(panel)) << i;
+      }
       // Labels never cover the ring: their boxes lie outside the outer circle.
       const double nearestX = std::max<double>(box.x, std::min<double>(wheel.centreX, box.GetRight()));
       const double nearestY = std::max<double>(box.y, std::min<double>(wheel.centreY, box.GetBottom()));
