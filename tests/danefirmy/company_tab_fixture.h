@@ -161,6 +161,14 @@ class CompanyTabTest : public ::testing::Test {
     Type("ulica", wxString::FromUTF8("Długa 1"));
   }
 
+  // Two complete companies, "Alfa" (id 1, the default) and "Beta" (id 2).
+  void InsertAlfaAndBeta() {
+    ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,nip,kod,miejscowosc,ulica,domyslna,data_od) values"
+                             "('Alfa','Alfa SA','5260250274','00-001','Gdynia','Morska 1',1,'2024-01-01'),"
+                             "('Beta','Beta SA','7251801126','00-002','Sopot','Plac 2',0,'2024-01-01')"),
+              0);
+  }
+
   wxString Cell(const wxString& sql) {
     const wxArrayString cells = db->FrameData(sql);
     return cells.empty() ? wxString("<none>") : cells[0];

@@ -351,10 +351,7 @@ TEST_F(CompanyTabTest, SearchColumnMenuSearchesOnlyWithText) {
 }
 
 TEST_F(CompanyTabTest, ChangingTheSelectionOffersToSaveAndCancelKeepsTheRecord) {
-  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,nip,kod,miejscowosc,ulica,domyslna,data_od) values"
-                           "('Alfa','Alfa SA','5260250274','00-001','Gdynia','Morska 1',1,'2024-01-01'),"
-                           "('Beta','Beta SA','7251801126','00-002','Sopot','Plac 2',0,'2024-01-01')"),
-            0);
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
   app->workingId = "1";
   OpenTab();
   ASSERT_EQ(editor->GetRecordId(), "1");
@@ -395,10 +392,7 @@ TEST_F(CompanyTabTest, ModuleFailureIsReportedButTheCompanyStaysSaved) {
 }
 
 TEST_F(CompanyTabTest, SearchingOffersToSaveUnsavedChangesFirst) {
-  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,nip,kod,miejscowosc,ulica,domyslna,data_od) values"
-                           "('Alfa','Alfa SA','5260250274','00-001','Gdynia','Morska 1',1,'2024-01-01'),"
-                           "('Beta','Beta SA','7251801126','00-002','Sopot','Plac 2',0,'2024-01-01')"),
-            0);
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
   app->workingId = "1";
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);
