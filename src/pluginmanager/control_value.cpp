@@ -5,6 +5,7 @@
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
 #include <wx/datetime.h>
+#include <wx/event.h>
 #include <wx/gauge.h>
 #include <wx/srchctrl.h>
 #include <wx/stattext.h>
@@ -37,6 +38,9 @@ void SetControlValue(wxWindow* control, const wxString& value) {
     wxDateTime date;
     if (ParseIsoDate(value, &date)) picker->SetValue(date);
   } else if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+    // Its SetValue raises a text event (a read-only one has no ChangeValue to use).
+    wxEventBlocker quiet(combo, wxEVT_TEXT);
+    quiet.Block(wxEVT_COMBOBOX);
     combo->SetValue(value);
   } else if (auto* choice = wxDynamicCast(control, wxChoice)) {
     for (unsigned i = 0; i < choice->GetCount(); ++i) {

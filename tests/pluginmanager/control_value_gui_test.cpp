@@ -55,6 +55,7 @@ class ControlValueTest : public ::testing::Test {
 TEST_F(ControlValueTest, SetsAndReadsEachKindOfControl) {
   int textEvents = 0;
   text_->Bind(wxEVT_TEXT, [&textEvents](wxCommandEvent&) { ++textEvents; });
+  combo_->Bind(wxEVT_TEXT, [&textEvents](wxCommandEvent&) { ++textEvents; });
   SetControlValue(text_, "NIP 123");
   EXPECT_EQ(GetControlValue(text_), "NIP 123");
   EXPECT_EQ(textEvents, 0);
@@ -75,6 +76,7 @@ TEST_F(ControlValueTest, SetsAndReadsEachKindOfControl) {
 
   SetControlValue(combo_, wxString::FromUTF8("wpisany tekst"));
   EXPECT_EQ(GetControlValue(combo_), wxString::FromUTF8("wpisany tekst"));
+  EXPECT_EQ(textEvents, 0);
 
   SetControlValue(gauge_, "150");
   EXPECT_EQ(gauge_->GetValue(), 100);
