@@ -90,38 +90,47 @@ std::vector<PluginRow> ModuleCalls::FetchAllRows(unsigned capacity, Fetch&& fetc
 
 std::vector<PluginRow> ModuleCalls::GetAllMainRows(unsigned capacity) const {
   return FetchAllRows(capacity, [this](PluginRow* rows, unsigned room, unsigned* answered) {
-    return Fill("VeldrixPluginGetMainRows", entry_.getMainRows != nullptr, rows, room,
-                [&] { return entry_.getMainRows(rows, room); }, answered);
+    return GetMainRows(rows, room, answered);
   });
 }
 
 std::vector<PluginRow> ModuleCalls::GetAllRowsForControl(const wxString& control, unsigned capacity) const {
-  const std::wstring name = control.ToStdWstring();
-  return FetchAllRows(capacity, [this, &name](PluginRow* rows, unsigned room, unsigned* answered) {
-    return Fill("VeldrixPluginGetRowsForControl", entry_.getRowsForControl != nullptr, rows, room,
-                [&] { return entry_.getRowsForControl(name.c_str(), rows, room); }, answered);
+  return FetchAllRows(capacity, [this, &control](PluginRow* rows, unsigned room, unsigned* answered) {
+    return GetRowsForControl(control, rows, room, answered);
   });
 }
 
-unsigned ModuleCalls::GetMainRows(PluginRow* rows, unsigned capacity) const {
+unsigned ModuleCalls::GetMainRows(PluginRow* rows, unsigned capacity, unsigned* answered) const {
   return Fill("VeldrixPluginGetMainRows", entry_.getMainRows != nullptr, rows, capacity,
-              [&] { return entry_.getMainRows(rows, capacity); });
+              [&] { return entry_.getMainRows(rows, capacity); }, answered);
 }
 
-unsigned ModuleCalls::GetSettingsXrcValues(PluginValuePair* values, unsigned capacity) const {
-  return Fill("VeldrixPluginGetSettingsXrcValues", entry_.getSettingsXrcValues != nullptr, values, capacity,
-              [&] { return entry_.getSettingsXrcValues(values, capacity); });
-}
-
-unsigned ModuleCalls::GetMainXrcValues(PluginValuePair* values, unsigned capacity) const {
-  return Fill("VeldrixPluginGetMainXrcValues", entry_.getMainXrcValues != nullptr, values, capacity,
-              [&] { return entry_.getMainXrcValues(values, capacity); });
-}
-
-unsigned ModuleCalls::GetRowsForControl(const wxString& control, PluginRow* rows, unsigned capacity) const {
+unsigned ModuleCalls::GetRowsForControl(const wxString& control, PluginRow* rows, unsigned capacity,
+                                        unsigned* answered) const {
   const std::wstring name = control.ToStdWstring();
   return Fill("VeldrixPluginGetRowsForControl", entry_.getRowsForControl != nullptr, rows, capacity,
-              [&] { return entry_.getRowsForControl(name.c_str(), rows, capacity); });
+              [&] { return entry_.getRowsForControl(name.c_str(), rows, capacity); }, answered);
+}
+
+template <typename Call>
+PluginTextPairs ModuleCalls::CopyValues(const char* entry, bool exported, Call&& call) const {
+  std::vector<PluginValuePair> values(VELDRIX_XRC_VALUES);
+  const unsigned count =
+      Fill(entry, exported, values.data(), VELDRIX_XRC_VALUES, [&] { return call(values.data(), VELDRIX_XRC_VALUES); });
+  PluginTextPairs pairs;
+  pairs.reserve(count);
+  for (unsigned i = 0; i < count; ++i) pairs.emplace_back(ModuleText(values[i].first), ModuleText(values[i].second));
+  return pairs;
+}
+
+PluginTextPairs ModuleCalls::GetSettingsXrcValues() const {
+  return CopyValues("VeldrixPluginGetSettingsXrcValues", entry_.getSettingsXrcValues != nullptr,
+                    [this](PluginValuePair* values, unsigned room) { return entry_.getSettingsXrcValues(values, room); });
+}
+
+PluginTextPairs ModuleCalls::GetMainXrcValues() const {
+  return CopyValues("VeldrixPluginGetMainXrcValues", entry_.getMainXrcValues != nullptr,
+                    [this](PluginValuePair* values, unsigned room) { return entry_.getMainXrcValues(values, room); });
 }
 
 unsigned ModuleCalls::GetColumnsForControl(const wxString& control, PluginColumn* columns, unsigned capacity) const {

@@ -57,10 +57,10 @@ class ModuleCalls {
   // buffers get their first unit set to 0, record buffers are zeroed first.
   bool HasRunAction() const { return entry_.runAction != nullptr; }
   int RunAction(const wxString& action, wchar_t* out, unsigned capacity) const;
-  unsigned GetMainRows(PluginRow* rows, unsigned capacity) const;
-  unsigned GetSettingsXrcValues(PluginValuePair* values, unsigned capacity) const;
-  unsigned GetMainXrcValues(PluginValuePair* values, unsigned capacity) const;
-  unsigned GetRowsForControl(const wxString& control, PluginRow* rows, unsigned capacity) const;
+  // *answered, when given, gets the count as the module gave it, before clamping.
+  unsigned GetMainRows(PluginRow* rows, unsigned capacity, unsigned* answered = nullptr) const;
+  unsigned GetRowsForControl(const wxString& control, PluginRow* rows, unsigned capacity,
+                             unsigned* answered = nullptr) const;
   unsigned GetColumnsForControl(const wxString& control, PluginColumn* columns, unsigned capacity) const;
   bool GetImage(const wxString& name, const void** data, unsigned* size) const;
 
@@ -70,6 +70,10 @@ class ModuleCalls {
   // The texts stay the module's: copy them before the next call into it.
   std::vector<PluginRow> GetAllMainRows(unsigned capacity) const;
   std::vector<PluginRow> GetAllRowsForControl(const wxString& control, unsigned capacity) const;
+  // The name and value pairs of an XRC settings page or main page, copied (at most
+  // VELDRIX_XRC_VALUES; null texts read as empty).
+  PluginTextPairs GetSettingsXrcValues() const;
+  PluginTextPairs GetMainXrcValues() const;
 
  private:
   template <typename Call>
@@ -81,6 +85,8 @@ class ModuleCalls {
                 unsigned* answered = nullptr) const;
   template <typename Fetch>
   std::vector<PluginRow> FetchAllRows(unsigned capacity, Fetch&& fetch) const;
+  template <typename Call>
+  PluginTextPairs CopyValues(const char* entry, bool exported, Call&& call) const;
 
   wxString moduleId_;
   PluginEntryPoints entry_;

@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kPollMilliseconds = 150;
 const wxString kAsyncPrefix = "async:";
-const wxString kStatusName = "lblKsefOperationStatus";
-const wxString kGaugeName = "gaugeKsefOperation";
 const wxString kCancelAction = "cancel-operation";
 
 template <typename T>
@@ -52,8 +50,8 @@ void ModuleActionRunner::FindOperationStrip(wxWindow* xrcPanel) {
   xrcPanel_ = xrcPanel;
   if (!xrcPanel) return;
   strip_ = wxWindow::FindWindowByName("pnlKsefOperation", xrcPanel);
-  status_ = FindNamed<wxStaticText>(kStatusName, xrcPanel);
-  gauge_ = FindNamed<wxGauge>(kGaugeName, xrcPanel);
+  status_ = FindNamed<wxStaticText>("lblKsefOperationStatus", xrcPanel);
+  gauge_ = FindNamed<wxGauge>("gaugeKsefOperation", xrcPanel);
   stopButton_ = FindNamed<wxButton>("btnKsefOperationStop", xrcPanel);
   toggleButton_ = FindNamed<wxButton>("btnKsefOperationToggle", xrcPanel);
   if (stopButton_) stopButton_->Bind(wxEVT_BUTTON, &ModuleActionRunner::OnStopButton, this);
@@ -163,18 +161,6 @@ void ModuleActionRunner::LayoutStrip() {
 
 void ModuleActionRunner::SetStatus(const wxString& text) {
   if (status_) status_->SetLabelText(text);
-}
-
-void ModuleActionRunner::ApplyPageValue(const wxString& name, const wxString& value) {
-  if (name == kStatusName) {
-    SetStatus(value);
-    return;
-  }
-  long number = 0;
-  if (name != kGaugeName || !gauge_ || !value.ToLong(&number, 10)) return;
-  if (number < 0) number = 0;
-  if (number > gauge_->GetRange()) number = gauge_->GetRange();
-  gauge_->SetValue(static_cast<int>(number));
 }
 
 }  // namespace veldrix

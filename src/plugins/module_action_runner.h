@@ -59,9 +59,6 @@ class ModuleActionRunner {
   // one-unit buffer) and its worker joined. Idempotent.
   void Shutdown();
 
-  // A value the module gives the page: the strip's status line takes its text, the
-  // gauge a decimal integer clamped to its range; other names are left alone.
-  void ApplyPageValue(const wxString& name, const wxString& value);
   void SetStatus(const wxString& text);
   // Shows or hides a strip control through its sizer when it has one.
   static void ShowControl(wxWindow* control, bool show);

@@ -180,12 +180,7 @@ wxString PluginSettingsXrcPanel::GetFieldControlValue(wxWindow* control, const P
 
 void PluginSettingsXrcPanel::ApplyValues() {
   if (!panel_ || !calls_.Entry().getSettingsXrcValues) return;
-  std::vector<PluginValuePair> values(VELDRIX_XRC_VALUES);
-  const unsigned count = calls_.GetSettingsXrcValues(values.data(), VELDRIX_XRC_VALUES);
-  for (unsigned i = 0; i < count; ++i) {
-    const wxString name = ModuleText(values[i].first);
-    const wxString value = ModuleText(values[i].second);
-    runner_->ApplyPageValue(name, value);
+  for (const auto& [name, value] : calls_.GetSettingsXrcValues()) {
     wxWindow* control = Control(name);
     if (!control || IsBeingTyped(control)) continue;
     SetControlValue(control, value);

@@ -69,6 +69,7 @@ bool PluginXrcPagePanel::IsMainControl(const wxWindow* control) const {
 void PluginXrcPagePanel::BindListAndGridEvents() {
   for (wxListCtrl* list : WindowsBelow<wxListCtrl>(panel_)) {
     const wxString name = list->GetName();
+    if (!name.empty() && name != mainControl_) secondaryControls_.push_back(list);
     if (!bindings_.SelectAction(name).empty()) {
       list->Bind(wxEVT_LIST_ITEM_SELECTED, &PluginXrcPagePanel::OnListItemSelected, this);
     }
@@ -77,6 +78,7 @@ void PluginXrcPagePanel::BindListAndGridEvents() {
     }
   }
   for (wxGrid* grid : WindowsBelow<wxGrid>(panel_)) {
+    if (!grid->GetName().empty() && grid->GetName() != mainControl_) secondaryControls_.push_back(grid);
     ModuleGridView::Hooks hooks;
     hooks.reload = [this, grid] {
       if (IsMainControl(grid)) {
@@ -134,14 +136,11 @@ void PluginXrcPagePanel::LoadMainRows() {
 
 void PluginXrcPagePanel::LoadControlRows() {
   if (!calls_.Entry().getRowsForControl) return;
-  std::vector<wxWindow*> controls;
-  for (wxListCtrl* list : WindowsBelow<wxListCtrl>(panel_)) controls.push_back(list);
-  for (wxGrid* grid : WindowsBelow<wxGrid>(panel_)) controls.push_back(grid);
-  for (wxWindow* control : controls) {
+  for (wxWindow* control : secondaryControls_) {
     const wxString name = control->GetName();
-    if (name.empty() || name == mainControl_) continue;
-    const std::vector<PluginRow> rows = calls_.GetAllRowsForControl(name, VELDRIX_XRC_PAGE_ROWS);
+    // The rows' texts stay the module's only until its next call: columns first.
     const std::vector<PluginColumnInfo> definitions = LoadColumns(name);
+    const std::vector<PluginRow> rows = calls_.GetAllRowsForControl(name, VELDRIX_XRC_PAGE_ROWS);
     FillControl(control, definitions, std::make_shared<GridRows>(rows.data(), rows.size()));
   }
 }

@@ -42,15 +42,6 @@ bool KeepsTypedValue(wxWindow* control) {
          wxDynamicCast(control, wxDatePickerCtrl);
 }
 
-// Shows or hides a control through the sizer that holds it, wherever that sizer is.
-void ShowThroughSizer(wxWindow* control, bool show) {
-  if (wxSizer* sizer = control->GetContainingSizer()) {
-    sizer->Show(control, show, true);
-  } else {
-    control->Show(show);
-  }
-}
-
 }  // namespace
 
 PluginXrcPagePanel::PluginXrcPagePanel(wxWindow* parent, const wxString& title, const wxString& xrcFile,
@@ -130,16 +121,13 @@ void PluginXrcPagePanel::ReportMissingControls() {
 void PluginXrcPagePanel::AddToolbarTools(const wxString& panelName, BindingKind kind) {
   wxWindow* holder = Control(panelName);
   if (!holder || !holder->GetSizer()) return;
+  const std::vector<wxString> actions = bindings_.ToolbarActions(kind);
+  if (actions.empty()) return;
   const bool left = kind == BindingKind::kToolbarLeft;
   auto* toolbar = new wxAuiToolBar(holder, wxID_ANY, wxDefaultPosition, wxSize(900, 34),
                                    left ? wxAUI_TB_HORZ_LAYOUT | wxAUI_TB_TEXT : wxAUI_TB_HORZ_LAYOUT);
   toolbar->SetToolBitmapSize(kToolImageSize);
-  const std::vector<wxString> actions = bindings_.ToolbarActions(kind);
   for (const wxString& action : actions) AddToolbarTool(toolbar, action);
-  if (actions.empty()) {
-    toolbar->Destroy();
-    return;
-  }
   toolbar->Realize();
   holder->GetSizer()->Add(toolbar, 1, wxEXPAND);
   holder->Layout();
@@ -147,7 +135,7 @@ void PluginXrcPagePanel::AddToolbarTools(const wxString& panelName, BindingKind 
 
 void PluginXrcPagePanel::AddToolbarTool(wxAuiToolBar* toolbar, const wxString& action) {
   const int id = wxWindow::NewControlId();
-  const wxString label = GetActionLabel(action);
+  const wxString label = ActionLabel(action);
   const bool iconOnly = action == "refresh" || action == "host-close-page";
   toolbar->AddTool(id, iconOnly ? wxString() : label, GetActionBitmap(action), wxNullBitmap, wxITEM_NORMAL, label,
                    label, nullptr);
@@ -256,7 +244,7 @@ void PluginXrcPagePanel::DoAction(const wxString& action, bool interactive) {
     return;
   }
   if (action == "cancel-operation") {
-    StopOperation();
+    runner_->Stop();
     return;
   }
   if (runner_->IsBusy()) {
@@ -292,8 +280,6 @@ void PluginXrcPagePanel::DoAction(const wxString& action, bool interactive) {
   RefreshPage();
 }
 
-void PluginXrcPagePanel::StopOperation() { runner_->Stop(); }
-
 wxString PluginXrcPagePanel::CheckedInvoiceKeys() const {
   wxWindow* control = Control(kInvoiceListName);
   if (auto* grid = wxDynamicCast(control, wxGrid)) {
@@ -311,17 +297,12 @@ void PluginXrcPagePanel::ApplyShowValue(const wxString& name, bool show) {
   if (control == runner_->Strip()) {
     show = show && runner_->StripStarted() && !runner_->StripCollapsed();
   }
-  ShowThroughSizer(control, show);
+  ModuleActionRunner::ShowControl(control, show);
 }
 
 void PluginXrcPagePanel::ApplyValues() {
   if (!panel_ || !calls_.Entry().getMainXrcValues) return;
-  std::vector<PluginValuePair> values(VELDRIX_XRC_VALUES);
-  const unsigned count = calls_.GetMainXrcValues(values.data(), VELDRIX_XRC_VALUES);
-  for (unsigned i = 0; i < count; ++i) {
-    const wxString name = ModuleText(values[i].first);
-    const wxString value = ModuleText(values[i].second);
-    runner_->ApplyPageValue(name, value);
+  for (const auto& [name, value] : calls_.GetMainXrcValues()) {
     wxString target;
     switch (ClassifyValueName(name, &target)) {
       case ValueTarget::kShow:

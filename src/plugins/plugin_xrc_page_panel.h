@@ -64,16 +64,12 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
   std::unique_ptr<wxMenu> MakeGridContextMenu(wxGrid* grid, int row);
 
   wxWindow* GetXrcPanel() const { return panel_; }
-  const wxString& GetTitle() const { return title_; }
   const wxString& GetModuleFolder() const { return moduleFolder_; }
   ModuleGridView* GetGridView(const wxGrid* grid) const;
   const wxString& GetListRowKey(const wxListCtrl* list, long item) const;
   wxString GetCheckedListKeys(const wxListCtrl* list) const;
-  ModuleActionRunner& GetActionRunner() { return *runner_; }
-  const std::map<wxString, wxString>& GetControlValues() const { return controlValues_; }
 
-  // The fixed label and image of known actions; other actions show their text.
-  static wxString GetActionLabel(const wxString& action) { return ActionLabel(action); }
+  // The fixed image of known actions (ActionLabel gives their label).
   wxBitmap GetActionBitmap(const wxString& action) const;
 
  private:
@@ -87,7 +83,6 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
   void ReportMissingControls();
   void StoreTextValue(const wxString& control, const wxString& value);
   void LayoutPage();
-  void StopOperation();
   void ApplyShowValue(const wxString& control, bool show);
 
   std::vector<PluginColumnInfo> LoadColumns(const wxString& control) const;
@@ -114,6 +109,8 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
   wxWindow* panel_ = nullptr;
   std::map<wxString, wxString> controlValues_;
   std::map<const wxListCtrl*, std::vector<wxString>> listKeys_;
+  // The lists and grids of the layout other than the main control, found once.
+  std::vector<wxWindow*> secondaryControls_;
   std::map<const wxGrid*, std::unique_ptr<ModuleGridView>> grids_;
   std::unique_ptr<ModuleActionRunner> runner_;
 };

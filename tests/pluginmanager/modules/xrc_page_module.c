@@ -169,11 +169,14 @@ VELDRIX_PLUGIN_EXPORT unsigned VELDRIX_CALL VeldrixPluginGetMainRows(PluginRow* 
 }
 
 static const PluginColumn itemColumns[] = {{L"Towar", 220, 0}, {L"Ilo\u015b\u0107", 80, 1}, {L"Cena", 100, 1}};
+/* Valid only until the module's next call, as a module may reuse its buffers. */
+static wchar_t itemNames[3][TEXT_SIZE];
 
 VELDRIX_PLUGIN_EXPORT unsigned VELDRIX_CALL VeldrixPluginGetColumnsForControl(const wchar_t* control,
                                                                              PluginColumn* columns,
                                                                              unsigned capacity) {
   unsigned i;
+  for (i = 0; i < 3; ++i) itemNames[i][0] = L'\0';
   if (wcscmp(control, L"gridPozycje") != 0) return 0;
   for (i = 0; i < 3 && i < capacity; ++i) columns[i] = itemColumns[i];
   return 3;
@@ -181,7 +184,6 @@ VELDRIX_PLUGIN_EXPORT unsigned VELDRIX_CALL VeldrixPluginGetColumnsForControl(co
 
 VELDRIX_PLUGIN_EXPORT unsigned VELDRIX_CALL VeldrixPluginGetRowsForControl(const wchar_t* control, PluginRow* rows,
                                                                           unsigned capacity) {
-  static wchar_t itemNames[3][TEXT_SIZE];
   static const wchar_t* const quantities[] = {L"1", L"12", L"3"};
   static const wchar_t* const prices[] = {L"10,00", L"2,50", L"100,00"};
   unsigned i;
