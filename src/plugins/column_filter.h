@@ -46,13 +46,6 @@ class ColumnFilterMatcher {
   std::unordered_set<std::wstring_view> values_;
 };
 
-// Whether `text` contains `foldedNeedle` (already folded with FoldText) when both are
-// folded to lower case; the text is folded as it is read, not copied.
-bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle);
-
-// Whether any filter of the grid takes part in matching.
-bool HasActiveFilter(const GridFilters& filters);
-
 // Stores the dialog's result for one column: an inactive filter removes the column's
 // entry instead of being kept.
 void StoreColumnFilter(GridFilters& filters, int definition, const ColumnFilter& filter);

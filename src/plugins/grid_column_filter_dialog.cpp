@@ -82,12 +82,12 @@ void GridColumnFilterDialog::RefreshValueList() {
   if (keep.empty()) keep = current_.values;
   // Values are folded the way the grid's text filter folds cells, so the search
   // finds Polish capitals whatever the process locale.
-  const wxString search = FoldText(search_->GetValue());
+  const std::wstring search = FoldText(search_->GetValue()).ToStdWstring();
 
   list_->Freeze();
   list_->Clear();
   for (const wxString& value : values_) {
-    if (!search.empty() && FoldText(value).find(search) == wxString::npos) continue;
+    if (!ContainsFolded(value.ToStdWstring(), search)) continue;
     const int item = list_->Append(value);
     if (keep.count(value)) list_->Check(static_cast<unsigned>(item));
   }

@@ -141,6 +141,8 @@ void WriteGridLayout(const wxString& path, const GridLayout& layout) {
   config->Write(path + "/HeaderColour", FormatColourText(layout.header));
   config->Write(path + "/SelectionColour", FormatColourText(layout.selection));
   config->Write(path + "/LineColour", FormatColourText(layout.line));
+  // Written through at once, as every other setting: a crash must not lose it.
+  config->Flush();
 }
 
 void ApplyColumnArrangement(GridLayout& layout, const wxArrayInt& answer) {

@@ -31,6 +31,8 @@ struct GridLayout {
   // The definitions shown, in display order.
   std::vector<int> VisibleDefinitions() const;
   void ResetColours();
+  // 0 the header, 1 the selection, else the line colour (the colours dialog's order).
+  wxColour& Colour(int which) { return which == 0 ? header : which == 1 ? selection : line; }
 };
 
 // "/PluginGrid/" + module + "/" + grid: the module is the last folder name of the

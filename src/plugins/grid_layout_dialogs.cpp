@@ -25,9 +25,8 @@ void ModuleGridView::SetArrangement(const GridLayout& arranged) {
 }
 
 void ModuleGridView::SetColour(int which, const wxColour& colour) {
-  if (which == 0) layout_.header = colour;
-  if (which == 1) layout_.selection = colour;
-  if (which == 2) layout_.line = colour;
+  if (which < 0 || which > 2) return;
+  layout_.Colour(which) = colour;
   ApplyColours();
   SaveLayout();
 }
@@ -93,7 +92,7 @@ void ModuleGridView::ShowColoursDialog() {
   if (dialog.ShowModal() != wxID_OK) return;
 
   const int which = dialog.GetSelection();
-  const wxColour current = which == 0 ? layout_.header : (which == 1 ? layout_.selection : layout_.line);
+  const wxColour current = layout_.Colour(which);
   wxColourData data;
   data.SetChooseFull(true);
   data.SetColour(current);

@@ -24,7 +24,6 @@ class ModuleGridTable : public wxGridTableBase {
   // and removed rows.
   void SetRows(std::shared_ptr<const GridRows> rows, std::vector<std::size_t> order);
 
-  bool HasCheckColumn() const { return checkColumn_; }
   // Definition index of a displayed column; -1 for the check column and beyond.
   int DefinitionAt(int col) const;
   // The module row of a displayed row; false when out of range.

@@ -70,9 +70,8 @@ std::size_t ModuleGridView::ColumnCount() const { return definitions_.empty() ? 
 wxString ModuleGridView::LayoutPath() const { return GridLayoutPath(moduleFolder_, grid_->GetName()); }
 
 void ModuleGridView::LoadLayout(std::size_t columns) {
-  if (layoutRead_ && layout_.order.size() == columns && layout_.visible.size() == columns) return;
+  if (layout_.order.size() == columns && layout_.visible.size() == columns) return;
   layout_ = ReadGridLayout(LayoutPath(), columns);
-  layoutRead_ = true;
 }
 
 void ModuleGridView::SaveLayout() { WriteGridLayout(LayoutPath(), layout_); }
@@ -110,7 +109,6 @@ void ModuleGridView::SetUpColumns(const std::vector<PluginColumnInfo>& definitio
     grid_->SetDefaultCellFont(font);
     grid_->SetLabelFont(font);
   }
-  InstallHeaderPainter();
   ApplyColours();
 
   int col = 0;
@@ -133,7 +131,6 @@ void ModuleGridView::SetUpColumns(const std::vector<PluginColumnInfo>& definitio
     grid_->SetColSize(col, info.width > 0 ? info.width : (definition == 0 ? 180 : 520));
     ++col;
   }
-  setUp_ = true;
 }
 
 void ModuleGridView::Fill(const std::vector<PluginColumnInfo>& definitions, std::shared_ptr<const GridRows> rows) {
@@ -172,7 +169,7 @@ void ModuleGridView::SetAllChecks(int mode) {
   grid_->ForceRefresh();
 }
 
-int ModuleGridView::DefinitionAt(int col) const { return setUp_ ? table_->DefinitionAt(col) : -1; }
+int ModuleGridView::DefinitionAt(int col) const { return table_->DefinitionAt(col); }
 
 bool ModuleGridView::IsSortedColumn(int col) const {
   const int definition = DefinitionAt(col);
@@ -253,14 +250,12 @@ void ModuleGridView::RepaintHeader() { grid_->GetGridColLabelWindow()->Refresh()
 // --- Header -------------------------------------------------------------------
 
 void ModuleGridView::InstallHeaderPainter() {
-  if (painterInstalled_) return;
   wxWindow* labels = grid_->GetGridColLabelWindow();
   labels->SetBackgroundStyle(wxBG_STYLE_PAINT);
   labels->Bind(wxEVT_PAINT, &ModuleGridView::PaintColumnHeader, this);
   labels->Bind(wxEVT_LEFT_DOWN, &ModuleGridView::OnHeaderLeftDown, this);
   labels->Bind(wxEVT_MOTION, &ModuleGridView::OnHeaderMotion, this);
   labels->Bind(wxEVT_LEAVE_WINDOW, &ModuleGridView::OnHeaderLeave, this);
-  painterInstalled_ = true;
 }
 
 std::vector<ModuleGridView::HeaderSpan> ModuleGridView::HeaderSpans() const {

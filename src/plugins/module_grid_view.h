@@ -52,13 +52,11 @@ class ModuleGridView {
   ModuleGridView(const ModuleGridView&) = delete;
   ModuleGridView& operator=(const ModuleGridView&) = delete;
 
-  wxGrid* Grid() const { return grid_; }
   bool IsInvoiceList() const { return invoiceList_; }
 
   // Sets the columns up and shows the rows that pass the filters, sorted. Check
   // marks start cleared.
   void Fill(const std::vector<PluginColumnInfo>& definitions, std::shared_ptr<const GridRows> rows);
-  void SetUpColumns(const std::vector<PluginColumnInfo>& definitions);
 
   int RowCount() const;
   // Empty for a row out of range.
@@ -73,8 +71,6 @@ class ModuleGridView {
   // columns or before the first fill.
   int DefinitionAt(int col) const;
   bool IsSortedColumn(int col) const;
-  int SortDefinition() const { return sortDefinition_; }
-  bool SortAscending() const { return ascending_; }
   // A header click: sorts by the column, or reverses the direction when it already
   // sorts by it; false (nothing done) for a column without definition.
   bool SortByColumn(int col);
@@ -122,6 +118,7 @@ class ModuleGridView {
   std::size_t ColumnCount() const;
   void LoadLayout(std::size_t columns);
   void SaveLayout();
+  void SetUpColumns(const std::vector<PluginColumnInfo>& definitions);
   void InstallHeaderPainter();
   void PaintColumnHeader(wxPaintEvent& event);
   void DrawHeaderCell(wxDC& dc, const wxRect& rect, const wxString& label, int col);
@@ -142,13 +139,10 @@ class ModuleGridView {
   ModuleGridTable* table_;  // owned by the grid
   std::vector<PluginColumnInfo> definitions_;
   GridLayout layout_;
-  bool layoutRead_ = false;
   int sortDefinition_ = -1;
   bool ascending_ = true;
   GridFilters filters_;
   int hover_ = -1;
-  bool setUp_ = false;
-  bool painterInstalled_ = false;
 };
 
 // The title of a definition index: its title when the definitions have it, else

@@ -83,8 +83,8 @@ ModuleCardState DescribeModuleCard(const StoreModuleEntry& entry, const ModuleCa
 }
 
 bool MatchesStoreSearch(const StoreModuleEntry& entry, const wxString& lowerSearch) {
-  return lowerSearch.empty() || FoldText(entry.name).Contains(lowerSearch) ||
-         FoldText(entry.description).Contains(lowerSearch);
+  const std::wstring needle = lowerSearch.ToStdWstring();
+  return ContainsFolded(entry.name.ToStdWstring(), needle) || ContainsFolded(entry.description.ToStdWstring(), needle);
 }
 
 bool PassesStoreFilter(int filter, const ModuleCardState& state) {

@@ -104,6 +104,27 @@ wxString NormalizeMessageText(const wxString& text) {
   return Fold(trimmed);
 }
 
+bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle) {
+  const std::size_t needle = foldedNeedle.size();
+  const std::size_t length = text.size();
+  if (needle == 0) return true;
+  if (length < needle) return false;
+  const wchar_t* chars = text.data();
+  // Candidates are found by the first character in either letter case, which
+  // skips most positions without folding anything.
+  const wchar_t first = foldedNeedle[0];
+  const wchar_t firstUpper = first >= L'a' && first <= L'z' ? static_cast<wchar_t>(first - 32) : first;
+  const std::size_t last = length - needle;
+  for (std::size_t start = 0; start <= last; ++start) {
+    const wchar_t c = chars[start];
+    if (c != first && c != firstUpper && (c < 0x80 || FoldWideChar(c) != first)) continue;
+    std::size_t matched = 1;
+    while (matched < needle && FoldWideChar(chars[start + matched]) == foldedNeedle[matched]) ++matched;
+    if (matched == needle) return true;
+  }
+  return false;
+}
+
 bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count) {
   const wxString normalized = NormalizeMessageText(text);
   for (std::size_t i = 0; i < count; ++i) {

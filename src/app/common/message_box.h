@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 class wxMessageDialog;
@@ -68,6 +69,10 @@ inline wchar_t FoldWideChar(wchar_t c) {
   if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
   return static_cast<wchar_t>(FoldChar(wxUniChar(static_cast<wxUint32>(c))).GetValue());
 }
+
+// Whether `text` contains `foldedNeedle` (already folded with FoldText) when both are
+// folded to lower case; the text is folded as it is read, not copied.
+bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle);
 
 // Whether the normalized text contains any of the first `count` UTF-8 words.
 bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count);
