@@ -35,16 +35,23 @@ void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title) {
                  title.empty() ? _("Moduł") : title, wxOK | wxICON_ERROR, page);
 }
 
-wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& xrcFile, const wxString& objectName, wxString* error) {
+wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& title, const wxString& xrcFile,
+                             const wxString& objectName) {
   wxLogNull quiet;
   wxXmlResource resource(wxXRC_USE_LOCALE, wxEmptyString);
   resource.InitAllHandlers();
+  wxWindow* panel = nullptr;
+  wxString error;
   if (!resource.LoadFile(wxFileName(xrcFile))) {
-    if (error) *error = _("Nie udało się załadować pliku XRC: ") + xrcFile;
-    return nullptr;
+    error = _("Nie udało się załadować pliku XRC: ") + xrcFile;
+  } else if (!(panel = resource.LoadPanel(page, objectName))) {
+    error = _("Nie udało się utworzyć panelu XRC: ") + objectName;
   }
-  wxWindow* panel = resource.LoadPanel(page, objectName);
-  if (!panel && error) *error = _("Nie udało się utworzyć panelu XRC: ") + objectName;
+  if (panel) {
+    page->GetSizer()->Add(panel, 1, wxEXPAND);
+  } else {
+    AddModulePageHeading(page, page->GetSizer(), title.empty() ? _("Moduł") : title, error);
+  }
   return panel;
 }
 

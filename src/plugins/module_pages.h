@@ -17,9 +17,11 @@ namespace veldrix {
 void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title, const wxString& description);
 
 // The panel `objectName` of the module's XRC file, made a child of `page` with a
-// resource of its own (nothing stays registered once the page is built). Null when
-// the file or the object does not load, with the text the page shows in *error.
-wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& xrcFile, const wxString& objectName, wxString* error);
+// resource of its own (nothing stays registered once the page is built) and added
+// to the page's sizer. When the file or the object does not load, the page shows
+// its heading (`title`, else "Moduł") with the reason instead, and the result is null.
+wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& title, const wxString& xrcFile,
+                             const wxString& objectName);
 
 // Whether the user is typing in the control: a text, search or date control that
 // has the keyboard focus (or whose inner editor has it). Module values leave such

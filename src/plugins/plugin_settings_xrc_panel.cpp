@@ -51,13 +51,8 @@ PluginSettingsXrcPanel::PluginSettingsXrcPanel(wxWindow* parent, const wxString&
   runner_ = std::make_unique<ModuleActionRunner>(this, calls_, std::move(hooks));
   SetSizer(new wxBoxSizer(wxVERTICAL));
 
-  wxString error;
-  panel_ = LoadModuleXrcPanel(this, xrcFile, objectName, &error);
-  if (!panel_) {
-    ShowError(error);
-    return;
-  }
-  GetSizer()->Add(panel_, 1, wxEXPAND);
+  panel_ = LoadModuleXrcPanel(this, title_, xrcFile, objectName);
+  if (!panel_) return;
   if (!saveButtonName.empty()) save_ = wxDynamicCast(Control(saveButtonName), wxButton);
 
   for (const auto& binding : bindings_) {
@@ -117,10 +112,6 @@ PluginSettingsXrcPanel::~PluginSettingsXrcPanel() { runner_->Shutdown(); }
 wxWindow* PluginSettingsXrcPanel::Control(const wxString& name) const {
   if (!panel_ || name.empty()) return nullptr;
   return wxWindow::FindWindowByName(name, panel_);
-}
-
-void PluginSettingsXrcPanel::ShowError(const wxString& message) {
-  AddModulePageHeading(this, GetSizer(), title_.empty() ? _("Moduł") : title_, message);
 }
 
 const PluginSettingsFieldInfo* PluginSettingsXrcPanel::FindField(const wxString& key) const {

@@ -48,7 +48,6 @@ class PluginSettingsXrcPanel : public wxPanel {
   static wxString GetFieldControlValue(wxWindow* control, const PluginSettingsFieldInfo& field);
 
  private:
-  void ShowError(const wxString& message);
   wxWindow* Control(const wxString& name) const;
   void OnValueChanged(wxCommandEvent& event);
   void OnSave(wxCommandEvent& event);

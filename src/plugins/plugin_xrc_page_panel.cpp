@@ -72,13 +72,8 @@ PluginXrcPagePanel::PluginXrcPagePanel(wxWindow* parent, const wxString& title, 
   runner_ = std::make_unique<ModuleActionRunner>(this, calls_, std::move(hooks));
   SetSizer(new wxBoxSizer(wxVERTICAL));
 
-  wxString error;
-  panel_ = LoadModuleXrcPanel(this, xrcFile, objectName, &error);
-  if (!panel_) {
-    AddModulePageHeading(this, GetSizer(), title_.empty() ? _("Moduł") : title_, error);
-    return;
-  }
-  GetSizer()->Add(panel_, 1, wxEXPAND);
+  panel_ = LoadModuleXrcPanel(this, title_, xrcFile, objectName);
+  if (!panel_) return;
 
   // A layout may name its toolbar panels either way; each prefix fills both.
   AddToolbarTools("pnlPluginToolbarLeft", BindingKind::kToolbarLeft);
