@@ -2,6 +2,8 @@
 
 #include "app/common/message_box.h"
 
+#include <wx/datetime.h>
+
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -49,11 +51,8 @@ bool Expect(std::wstring_view s, std::size_t* pos, wchar_t c) {
   return true;
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 int DaysInMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+  return wxDateTime::GetNumberOfDays(static_cast<wxDateTime::Month>(month - 1), year);
 }
 
 // Days from 0001-01-01 of the proleptic Gregorian calendar.
