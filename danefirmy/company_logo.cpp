@@ -6,7 +6,6 @@
 
 #include <wx/ffile.h>
 #include <wx/filename.h>
-#include <wx/file.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
@@ -221,22 +220,6 @@ wxString CompanyLogoCacheDir(const wxString& connectionString, const wxString& s
 wxString CompanyLogoCachePath(const wxString& cacheDir, const wxString& companyId) {
   if (companyId.empty() || companyId == "0") return wxString();
   return veldrix::JoinPath(cacheDir, "company_" + companyId + ".png");
-}
-
-bool WriteFileReplacing(const wxString& path, const void* data, std::size_t length, wxString* error) {
-  wxLogNull quiet;
-  const wxString folder = wxFileName(path).GetPath();
-  if (!veldrix::EnsureFolder(folder, error)) return false;
-  const wxString temporary = wxFileName::CreateTempFileName(veldrix::JoinPath(folder, ".logo-"));
-  bool written = false;
-  if (!temporary.empty()) {
-    wxFile file(temporary, wxFile::write);
-    written = file.IsOpened() && file.Write(data, length) == length && file.Flush() && file.Close();
-  }
-  if (written && wxRenameFile(temporary, path, true)) return true;
-  if (!temporary.empty()) wxRemoveFile(temporary);
-  if (error) *error = wxString::Format("Cannot write %s", path);
-  return false;
 }
 
 int LogoPreviewCanvasWidth(int clientWidth) { return clientWidth > 30 ? std::max(clientWidth, 150) : 210; }

@@ -1,20 +1,18 @@
 // The company logo without windows: which files are taken, reading PNG and JPEG
-// safely, the logo folder of each database, replacing a file in place, and the
-// preview's geometry. Storing logos is tested through the editor.
+// safely, the logo folder of each database, and the preview's geometry. Storing
+// logos is tested through the editor.
 #include "danefirmy/company_logo.h"
 
 #include "app/common/paths.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <wx/dir.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/mstream.h>
 
 #include <string>
 
-using veldrix::test::ReadFileBytes;
 using veldrix::test::TempDir;
 using veldrix::test::WriteFileBytes;
 
@@ -188,24 +186,6 @@ TEST(CompanyLogo, EachDatabaseHasItsOwnLogoFolder) {
   EXPECT_EQ(CompanyLogoCachePath(first, "12"), veldrix::JoinPath(first, "company_12.png"));
   EXPECT_EQ(CompanyLogoCachePath(first, "0"), "");
   EXPECT_EQ(CompanyLogoCachePath(first, ""), "");
-}
-
-TEST(CompanyLogo, FileIsReplacedWholeWithNothingLeftBeside) {
-  TempDir dir;
-  const wxString folder = veldrix::JoinPath(dir.path(), "logos", "abc");
-  const wxString file = veldrix::JoinPath(folder, "company_1.png");
-  ASSERT_TRUE(WriteFileReplacing(file, "first", 5));
-  ASSERT_TRUE(WriteFileReplacing(file, "second", 6));
-  EXPECT_EQ(ReadFileBytes(file), "second");
-  wxArrayString entries;
-  wxDir::GetAllFiles(folder, &entries, wxString(), wxDIR_FILES | wxDIR_HIDDEN);
-  EXPECT_EQ(entries.size(), 1u);
-
-  // A folder that cannot be made is reported.
-  WriteFileBytes(dir.file("plik"), "x");
-  wxString error;
-  EXPECT_FALSE(WriteFileReplacing(veldrix::JoinPath(dir.file("plik"), "company_1.png"), "x", 1, &error));
-  EXPECT_FALSE(error.empty());
 }
 
 TEST(CompanyLogo, PreviewCanvasAndScaledImage) {
