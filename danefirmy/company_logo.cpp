@@ -6,7 +6,6 @@
 
 #include <wx/ffile.h>
 #include <wx/filename.h>
-#include <wx/file.h>
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
@@ -55,18 +54,28 @@ bool IsStartOfFrame(unsigned char marker) {
   return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
 }
 
+// Segments the decoder reads before the frame header and skips by their length:
+// DHT, DAC, DNL, DQT, DRI, APPn and COM; any other marker there is an error or the
+// end for it.
+bool IsSkippedSegment(unsigned char marker) {
+  return marker == 0xc4 || marker == 0xcc || (marker >= 0xdb && marker <= 0xdd) || (marker >= 0xe0 && marker <= 0xef) ||
+         marker == 0xfe;
+}
+
+// Walks the markers as libjpeg does, so the frame found is the frame it decodes:
+// bytes between segments and fill bytes are skipped, and FF 00 is a stuffed zero,
+// not a marker.
 bool ReadJpegHeader(const unsigned char* data, std::size_t length, ImageHeader* header) {
   if (length < 4 || data[0] != 0xff || data[1] != 0xd8) return false;
   std::size_t pos = 2;
-  while (pos < length) {
-    if (data[pos] != 0xff) return false;
+  for (;;) {
+    while (pos < length && data[pos] != 0xff) ++pos;
     while (pos < length && data[pos] == 0xff) ++pos;
     if (pos >= length) return false;
     const unsigned char marker = data[pos++];
-    // Markers without a length: TEM and the restart markers.
-    if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) continue;
-    // The image data or its end before any frame header: nothing declares a size.
-    if (marker == 0xd8 || marker == 0xd9 || marker == 0xda) return false;
+    // A stuffed zero, TEM and the restart markers carry nothing.
+    if (marker == 0x00 || marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) continue;
+    if (!IsStartOfFrame(marker) && !IsSkippedSegment(marker)) return false;
     if (pos + 2 > length) return false;
     const std::size_t segment = BigEndian16(data + pos);
     if (segment < 2) return false;
@@ -80,7 +89,6 @@ bool ReadJpegHeader(const unsigned char* data, std::size_t length, ImageHeader* 
     }
     pos += segment;
   }
-  return false;
 }
 
 // The start-up registers every handler; code run without it (tests, tools) gets
@@ -212,22 +220,6 @@ wxString CompanyLogoCacheDir(const wxString& connectionString, const wxString& s
 wxString CompanyLogoCachePath(const wxString& cacheDir, const wxString& companyId) {
   if (companyId.empty() || companyId == "0") return wxString();
   return veldrix::JoinPath(cacheDir, "company_" + companyId + ".png");
-}
-
-bool WriteFileReplacing(const wxString& path, const void* data, std::size_t length, wxString* error) {
-  wxLogNull quiet;
-  const wxString folder = wxFileName(path).GetPath();
-  if (!veldrix::EnsureFolder(folder, error)) return false;
-  const wxString temporary = wxFileName::CreateTempFileName(veldrix::JoinPath(folder, ".logo-"));
-  bool written = false;
-  if (!temporary.empty()) {
-    wxFile file(temporary, wxFile::write);
-    written = file.IsOpened() && file.Write(data, length) == length && file.Flush() && file.Close();
-  }
-  if (written && wxRenameFile(temporary, path, true)) return true;
-  if (!temporary.empty()) wxRemoveFile(temporary);
-  if (error) *error = wxString::Format("Cannot write %s", path);
-  return false;
 }
 
 int LogoPreviewCanvasWidth(int clientWidth) { return clientWidth > 30 ? std::max(clientWidth, 150) : 210; }

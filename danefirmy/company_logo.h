@@ -79,9 +79,6 @@ std::uint32_t Fnv1a32(const wxString& text);
 wxString CompanyLogoCacheDir(const wxString& connectionString, const wxString& server);
 // The company's file in that folder, "company_<id>.png"; "" for the id "" or "0".
 wxString CompanyLogoCachePath(const wxString& cacheDir, const wxString& companyId);
-// Writes the bytes under a temporary name beside the file and renames it into
-// place, creating the folder; the file is never seen half written.
-bool WriteFileReplacing(const wxString& path, const void* data, std::size_t length, wxString* error = nullptr);
 
 // The preview canvas is this high; the logo itself at most kLogoPreviewMaxHeight.
 constexpr int kLogoPreviewHeight = 72;

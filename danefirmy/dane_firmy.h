@@ -135,22 +135,14 @@ class DaneFirmy : public CustomNotebookPanel {
   void OnAccountFieldChanged(wxCommandEvent& event);
 
   // The logo (dane_firmy_logo.cpp). The logo is read, converted and checked before
-  // the company's transaction, which then writes it with the company.
-  struct LogoSavePlan {
-    CompanyLogoUpdate update;
-    // The company's file in the logo folder is removed (its logo reached the row,
-    // or the logo was removed).
-    bool removeFile = false;
-    // The logo columns are missing: the PNG goes to the company's logo file.
-    bool writeFile = false;
-    std::string pngBytes;
-  };
+  // the company's transaction, which then writes it with the company. Without the
+  // logo columns it is kept nowhere (Keep), and the finished save says so.
   void BindLogoHandlers();
   wxString LogoCacheDir() const;
-  bool PrepareLogoSave(LogoSavePlan* plan);
-  // After the commit, with the stored company's id; false when the logo file
-  // could not be written (the company is saved).
-  bool FinishLogoSave(const LogoSavePlan& plan, const wxString& companyId);
+  bool PrepareLogoSave(CompanyLogoUpdate* update);
+  // After the commit, with the stored company's id; false when the database could
+  // not hold the logo (the company is saved).
+  bool FinishLogoSave(const CompanyLogoUpdate& update, const wxString& companyId);
   void RemoveLogoFile(const wxString& companyId);
   void DrawLogoPlaceholder(wxDC& dc, int width);
   void OnChooseLogo(wxMouseEvent& event);

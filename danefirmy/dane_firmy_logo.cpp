@@ -179,12 +179,13 @@ void DaneFirmy::DrawLogoPlaceholder(wxDC& dc, int width) {
   }
 }
 
-bool DaneFirmy::PrepareLogoSave(LogoSavePlan* plan) {
-  *plan = LogoSavePlan();
-  const bool hasColumns = EnsureCompanyLogoColumns();
+bool DaneFirmy::PrepareLogoSave(CompanyLogoUpdate* update) {
+  *update = CompanyLogoUpdate();
+  // Without the columns nothing is written for the logo: a file in the logo folder
+  // would be seen by this workstation only.
+  if (!EnsureCompanyLogoColumns()) return true;
   if (logoRemoved_ || (logoFilePath_.empty() && logoBase64_.empty())) {
-    plan->update.action = hasColumns ? CompanyLogoUpdate::Action::Clear : CompanyLogoUpdate::Action::Keep;
-    plan->removeFile = true;
+    update->action = CompanyLogoUpdate::Action::Clear;
     return true;
   }
   CompanyLogoUpdate logo;
@@ -207,37 +208,22 @@ bool DaneFirmy::PrepareLogoSave(LogoSavePlan* plan) {
     ShowLogoMessage(_("Nie udało się zapisać logo firmy.") + "\n" + LogoErrorMessage(error), this);
     return false;
   }
-  if (hasColumns) {
-    plan->update = logo;
-    plan->removeFile = true;
-    return true;
-  }
-  // Without the columns the logo waits in the company's file for the upgraded
-  // database; a file that already is that file stays as it is.
-  if (logoFilePath_.empty() || logoFilePath_ != CompanyLogoCachePath(LogoCacheDir(), currentId_)) {
-    const wxMemoryBuffer png = veldrix::DecodeBase64(logo.base64, wxBase64DecodeMode_SkipWS);
-    plan->pngBytes.assign(static_cast<const char*>(png.GetData()), png.GetDataLen());
-    plan->writeFile = true;
-  }
+  *update = logo;
   return true;
 }
 
-bool DaneFirmy::FinishLogoSave(const LogoSavePlan& plan, const wxString& companyId) {
-  const wxString file = CompanyLogoCachePath(LogoCacheDir(), companyId);
-  if (plan.writeFile) {
-    if (file.empty() || !WriteFileReplacing(file, plan.pngBytes.data(), plan.pngBytes.size())) {
-      veldrix::ShowMessageBox(_("Nie udało się zapisać logo firmy."), _("Logo firmy"), wxOK | wxICON_EXCLAMATION,
-                              this);
-      return false;
-    }
-    logoFilePath_ = file;
-    logoBase64_.clear();
-  } else if (plan.removeFile) {
-    RemoveLogoFile(companyId);
-    logoFilePath_.clear();
-    logoBase64_ = plan.update.action == CompanyLogoUpdate::Action::Store ? plan.update.base64 : wxString();
+bool DaneFirmy::FinishLogoSave(const CompanyLogoUpdate& update, const wxString& companyId) {
+  if (update.action == CompanyLogoUpdate::Action::Keep) {
+    veldrix::ShowMessageBox(_("Nie udało się zapisać logo firmy."), _("Logo firmy"), wxOK | wxICON_EXCLAMATION,
+                            this);
+    return false;
   }
-  logoFormat_ = plan.update.action == CompanyLogoUpdate::Action::Store ? plan.update.format : wxString("png");
+  // The row holds the logo, or none: the company's file has served its turn.
+  RemoveLogoFile(companyId);
+  const bool stored = update.action == CompanyLogoUpdate::Action::Store;
+  logoFilePath_.clear();
+  logoBase64_ = stored ? update.base64 : wxString();
+  logoFormat_ = stored ? update.format : wxString("png");
   logoRemoved_ = false;
   return true;
 }

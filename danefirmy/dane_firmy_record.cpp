@@ -175,10 +175,9 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   if (id != "0") request.loadedValidFrom = loadedValidFrom_;
   request.accounts = AccountRowsFromModel(*accountModel_);
   request.removedAccountIds = removedAccounts_;
-  // A logo that cannot be stored stops the save before anything is written.
-  LogoSavePlan logo;
-  if (!PrepareLogoSave(&logo)) return false;
-  request.logo = logo.update;
+  // A logo file that cannot be read or converted stops the save before anything
+  // is written.
+  if (!PrepareLogoSave(&request.logo)) return false;
 
   CompanySaveOutcome outcome;
   wxString error;
@@ -190,9 +189,10 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   removedAccounts_.clear();
   if (outcome.created) AnnounceNewCompany(currentId_);
   const wxString chosenLogo = logoFilePath_;
-  const bool logoStored = FinishLogoSave(logo, currentId_);
+  const bool logoRemoved = logoRemoved_;
+  const bool logoStored = FinishLogoSave(request.logo, currentId_);
 
-  // The stored record is shown again even when its logo file could not be written,
+  // The stored record is shown again even when its logo could not be stored,
   // so that no account row is left marked for a second insert.
   const int row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), currentId_);
   if (companyModel_->rowCount > 0 && row >= 0) {
@@ -213,9 +213,9 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
     app->EnableToolbar(true, false);
   }
   if (!logoStored) {
-    // The chosen file stays the company's logo to store at the next save.
+    // The logo as the user left it waits for the next save.
     logoFilePath_ = chosenLogo;
-    logoRemoved_ = false;
+    logoRemoved_ = logoRemoved;
     UpdateLogoPreview();
     MarkModified();
   }

@@ -102,11 +102,12 @@ wxString TdsServerName(const wxString& host, int port) {
 
 bool ParsePortNumber(const wxString& text, int* port) {
   const wxString digits = Trimmed(text);
-  if (digits.empty() || digits.length() > 5) return false;
+  if (digits.empty()) return false;
   long value = 0;
   for (wxUniChar ch : digits) {
     if (ch < '0' || ch > '9') return false;
-    value = value * 10 + (ch.GetValue() - '0');
+    // Leading zeros count for nothing; once past the range the value stays there.
+    value = std::min(value * 10 + (ch.GetValue() - '0'), 65536L);
   }
   if (value < 1 || value > 65535) return false;
   if (port) *port = static_cast<int>(value);

@@ -11,6 +11,15 @@ void Fail(wxString* error, const wxString& text) {
 
 }  // namespace
 
+bool FitsConnectionString(const wxString& value, const char* label, wxString* error) {
+  // A connection string has no quoting: a ";" would end the value and start a pair
+  // of its own (a password "x;Server=..." would redirect the connection, and the
+  // log's password mask would stop at the ";" and show the rest).
+  if (!value.Contains(";")) return true;
+  Fail(error, wxString::Format(_("Pole „%s” nie może zawierać znaku „;”."), _(label)));
+  return false;
+}
+
 bool ReadConnectionForm(const ConnectionForm& form, ConnectionProfile* out, wxString* error) {
   if (!out) return false;
   ConnectionProfile entry;
@@ -67,19 +76,19 @@ bool ReadConnectionForm(const ConnectionForm& form, ConnectionProfile* out, wxSt
     Fail(error, _("Podaj nazwę bazy programu."));
     return false;
   }
-  // A connection string has no quoting: a ";" would end the value and start a pair
-  // of its own (a password "x;Server=..." would redirect the connection, and the
-  // log's password mask would stop at the ";" and show the rest).
   const struct {
     const wxString& value;
     const char* label;
   } carried[] = {{serverInput, "Serwer/IP lub plik"}, {info.database, "Baza"}, {info.user, "Login"},
                  {info.password, "Hasło"}};
   for (const auto& field : carried) {
-    if (field.value.Contains(";")) {
-      Fail(error, wxString::Format(_("Pole „%s” nie może zawierać znaku „;”."), _(field.label)));
-      return false;
-    }
+    if (!FitsConnectionString(field.value, field.label, error)) return false;
+  }
+  // The connection string trims its values: the password tested here must be the
+  // password the saved connection logs in with.
+  if (info.password != TrimmedText(info.password)) {
+    Fail(error, _("Pole „Hasło” nie może zaczynać się ani kończyć spacją."));
+    return false;
   }
 
   if (entry.name.empty()) entry.name = ConnectionDisplayLabel(entry);

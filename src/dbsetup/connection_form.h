@@ -21,6 +21,10 @@ struct ConnectionForm {
   bool logSqlQueries = false;
 };
 
+// False for a value holding ";", which a connection string cannot carry, with the
+// message naming the field (its label, translated) in *error (may be null).
+bool FitsConnectionString(const wxString& value, const char* label, wxString* error);
+
 // Validates the form and builds the entry; on the first failure false with the
 // message for the user in *error and *out untouched. Both pointers may be null.
 bool ReadConnectionForm(const ConnectionForm& form, ConnectionProfile* out, wxString* error);

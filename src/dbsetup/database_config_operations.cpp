@@ -48,8 +48,13 @@ void DatabaseConfigDialog::OnCreateDatabase(wxCommandEvent&) {
                             this);
     return;
   }
-  ConnectionProfile entry;
+  // The name becomes part of the saved connection (for SQLite, of its file path).
   wxString error;
+  if (!FitsConnectionString(name, "Baza", &error)) {
+    veldrix::ShowMessageBox(error, _("Tworzenie bazy"), wxOK | wxICON_EXCLAMATION, this);
+    return;
+  }
+  ConnectionProfile entry;
   if (!FormToConnection(&entry, &error)) {
     veldrix::ShowMessageBox(error, _("Tworzenie bazy"), wxOK | wxICON_EXCLAMATION, this);
     return;

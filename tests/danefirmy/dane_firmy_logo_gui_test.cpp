@@ -260,24 +260,15 @@ TEST_F(LogoTest, LogoThatCannotBeReadStopsTheSaveBeforeAnythingIsWritten) {
   EXPECT_FALSE(editor->IsModified());
 }
 
-TEST_F(LogoTest, OlderDatabaseKeepsTheLogoInItsFolderUntilTheRowCanHoldIt) {
-  for (const char* column : {"logo_base64", "logo_format", "logo_size"}) {
-    ASSERT_GE(db->DeleteData(wxString("alter table firma drop column ") + column), 0);
-  }
+TEST_F(LogoTest, ACompanyFileInTheLogoFolderStandsInUntilTheNextSave) {
   InsertCompany();
-  RecordedLog log;
-  OpenTab();
-  ASSERT_FALSE(log.warnings.empty());
-  EXPECT_EQ(log.warnings.back(), wxString::FromUTF8("Schemat danych firmy nie jest aktualny. Uruchom aktualizację "
-                                                    "bazy z pliku baza_aktualizacja.json."));
-  MessageBoxRecorder boxes(wxID_OK);
-  ASSERT_TRUE(editor->LoadCompanyLogoFromFile(WriteFile("logo.png", Encode(Solid(10, 10, *wxBLUE),
-                                                                                 wxBITMAP_TYPE_PNG))));
-  Click(Find<wxButton>("ID_COMPANY_SAVE"));
-  EXPECT_TRUE(boxes.shown().empty());
-  EXPECT_FALSE(editor->IsModified());
+  // Put there by something other than this program.
   const wxString kept = CompanyLogoCachePath(LogoFolder(dbPath), "1");
-  EXPECT_TRUE(wxFileName::FileExists(kept));
+  ASSERT_TRUE(veldrix::EnsureFolder(wxFileName(kept).GetPath()));
+  veldrix::test::WriteFileBytes(kept, Encode(Solid(10, 10, *wxBLUE), wxBITMAP_TYPE_PNG));
+  OpenTab();
+  // A 10 x 10 logo enlarged to 64 x 64.
+  EXPECT_EQ(AreaOf(Preview()->GetBitmap(), *wxBLUE).GetSize(), wxSize(64, 64));
 
   // Company 1 of another database has no logo.
   const wxString otherPath = folders.root() + "/other.db";
@@ -293,13 +284,9 @@ TEST_F(LogoTest, OlderDatabaseKeepsTheLogoInItsFolderUntilTheRowCanHoldIt) {
   EXPECT_FALSE(RemoveButtonShown());
   EXPECT_NE(LogoFolder(otherPath), LogoFolder(dbPath));
 
-  // Upgraded, the first database shows the file (a 10 x 10 logo enlarged to 64 x 64)
-  // and the next save moves it into the row.
-  ASSERT_GE(db->DeleteData("alter table firma add column logo_base64 text default ''"), 0);
-  ASSERT_GE(db->DeleteData("alter table firma add column logo_format varchar(10) default 'png'"), 0);
-  ASSERT_GE(db->DeleteData("alter table firma add column logo_size integer not null default 0"), 0);
+  // The next save of the company moves the file into its row.
   ReopenTab(dbPath);
-  EXPECT_EQ(AreaOf(Preview()->GetBitmap(), *wxBLUE).GetSize(), wxSize(64, 64));
+  MessageBoxRecorder boxes(wxID_OK);
   Type("uwagi", "zmiana");
   Click(Find<wxButton>("ID_COMPANY_SAVE"));
   EXPECT_TRUE(boxes.shown().empty());
@@ -307,41 +294,49 @@ TEST_F(LogoTest, OlderDatabaseKeepsTheLogoInItsFolderUntilTheRowCanHoldIt) {
   EXPECT_FALSE(wxFileName::FileExists(kept));
 }
 
-TEST_F(LogoTest, LogoFileThatCannotBeWrittenLeavesTheCompanyAndItsAccountsStoredOnce) {
+TEST_F(LogoTest, ADatabaseWithoutTheLogoColumnsSaysTheLogoWasNotSavedAndWritesNoFile) {
   for (const char* column : {"logo_base64", "logo_format", "logo_size"}) {
     ASSERT_GE(db->DeleteData(wxString("alter table firma drop column ") + column), 0);
   }
-  // A file where the database's logo folder should be.
-  const wxString folder = LogoFolder(dbPath);
-  ASSERT_TRUE(veldrix::EnsureFolder(wxFileName(folder).GetPath()));
-  veldrix::test::WriteFileBytes(folder, "blokada");
-  ASSERT_TRUE(wxFileName::FileExists(folder));
+  RecordedLog log;
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);
   TypeCompany("Alfa", "5260250274");
   Find<wxNotebook>("notebook")->SetSelection(1);
   Type("rachunek_nazwa", wxString::FromUTF8("Główny"));
   Click(Find<wxButton>("rachunek_dodaj"));
-  const wxString logo = WriteFile("logo.png", Encode(Solid(20, 20, *wxBLUE), wxBITMAP_TYPE_PNG));
-  ASSERT_TRUE(editor->LoadCompanyLogoFromFile(logo));
+  ASSERT_TRUE(editor->LoadCompanyLogoFromFile(WriteFile("logo.png", Encode(Solid(20, 20, *wxBLUE),
+                                                                                 wxBITMAP_TYPE_PNG))));
 
+  // The company and its account are stored; the logo is not, and the user is told.
   Click(Find<wxButton>("ID_COMPANY_SAVE"));
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("Nie udało się zapisać logo firmy."));
+  EXPECT_EQ(boxes.shown()[0].caption, "Logo firmy");
+  ASSERT_FALSE(log.warnings.empty());
+  EXPECT_EQ(log.warnings.back(), wxString::FromUTF8("Schemat danych firmy nie jest aktualny. Uruchom aktualizację "
+                                                    "bazy z pliku baza_aktualizacja.json."));
   EXPECT_EQ(CountRows(*db, "firma"), 1);
   EXPECT_EQ(CountRows(*db, "firma_rachunek"), 1);
   EXPECT_EQ(editor->GetRecordId(), "1");
   EXPECT_TRUE(editor->IsModified());
   EXPECT_TRUE(RemoveButtonShown());
+  // No file that only this workstation would see.
+  const wxString logoFolders = veldrix::JoinPath(veldrix::UserDataFolder(), "company-logos");
+  EXPECT_FALSE(wxFileName::DirExists(logoFolders));
 
+  // Upgraded, the next save stores the waiting logo, and the account only once.
+  ASSERT_GE(db->DeleteData("alter table firma add column logo_base64 text default ''"), 0);
+  ASSERT_GE(db->DeleteData("alter table firma add column logo_format varchar(10) default 'png'"), 0);
+  ASSERT_GE(db->DeleteData("alter table firma add column logo_size integer not null default 0"), 0);
   boxes.Clear();
-  ASSERT_TRUE(wxRemoveFile(folder));
   Click(Find<wxButton>("ID_COMPANY_SAVE"));
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(CountRows(*db, "firma"), 1);
   EXPECT_EQ(CountRows(*db, "firma_rachunek"), 1);
-  EXPECT_TRUE(wxFileName::FileExists(CompanyLogoCachePath(folder, "1")));
+  EXPECT_NE(Cell("select logo_size from firma"), "0");
   EXPECT_FALSE(editor->IsModified());
+  EXPECT_FALSE(wxFileName::DirExists(logoFolders));
 }
 
 TEST_F(LogoTest, LongCompanyNameIsCutBeforeTheLogoBoxAndWholeInItsTooltip) {

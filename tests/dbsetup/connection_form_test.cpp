@@ -16,7 +16,7 @@ ConnectionForm Form(const wxString& type, const wxString& server, const wxString
   form.port = port;
   form.database = database;
   form.login = "ksiegowa";
-  form.password = " tajne ";
+  form.password = "taj ne";
   form.rememberPassword = true;
   return form;
 }
@@ -46,10 +46,11 @@ ConnectionProfile Named(const wxString& name) {
 }
 
 TEST(ConnectionForm, PortMustBeANumberFrom1To65535OrEmpty) {
-  for (const char* bad : {"0", "65536", "12a", "-1", "99999999999"}) {
+  for (const char* bad : {"0", "65536", "12a", "-1", "99999999999", "0000", "00065536"}) {
     EXPECT_EQ(Refusal(Form("PostgreSQL", "db1", bad)), U8("Port musi być liczbą od 1 do 65535.")) << bad;
   }
   EXPECT_EQ(Read(Form("SQL Server", "db1", " 1433 ")).info.port, 1433);
+  EXPECT_EQ(Read(Form("PostgreSQL", "db1", "0005432")).info.port, 5432);
   EXPECT_EQ(Read(Form("PostgreSQL", "db1", "65535")).info.port, 65535);
   EXPECT_EQ(Read(Form("PostgreSQL", "db1", "")).info.port, 0);
 }
@@ -95,8 +96,8 @@ TEST(ConnectionForm, SqliteAndWindowsAuthenticationStoreNoCredentials) {
   EXPECT_TRUE(entry.info.password.empty());
   EXPECT_FALSE(entry.rememberPassword);
 
-  // The password is kept exactly as typed, blanks included.
-  EXPECT_EQ(Read(Form("PostgreSQL", "db1")).info.password, " tajne ");
+  // The password is kept as typed, blanks within it included.
+  EXPECT_EQ(Read(Form("PostgreSQL", "db1")).info.password, "taj ne");
 }
 
 TEST(ConnectionForm, AValueThatWouldBreakTheConnectionStringIsRefused) {
@@ -106,6 +107,14 @@ TEST(ConnectionForm, AValueThatWouldBreakTheConnectionStringIsRefused) {
   EXPECT_TRUE(Refusal(form).Contains(U8("Hasło"))) << Refusal(form);
   form = Form("PostgreSQL", "db1;Port=1", "5432");
   EXPECT_TRUE(Refusal(form).Contains("Serwer")) << Refusal(form);
+  // The saved connection would log in with the password trimmed, not as tested.
+  for (const char* password : {" tajne", "tajne ", "\ttajne", " "}) {
+    form = Form("MySQL", "db1", "3306");
+    form.password = password;
+    EXPECT_TRUE(Refusal(form).Contains(U8("Hasło"))) << password;
+    form.serverType = "SQLite";  // which keeps no password
+    EXPECT_EQ(Read(form).info.password, "");
+  }
 }
 
 TEST(ConnectionForm, AnEmptyNameBecomesTheServerTypeAndTheServerAsTyped) {

@@ -279,6 +279,20 @@ TEST_F(DatabaseConfigDialogTest, EmergencyModeCreatesANewSqliteDatabaseAndSavesT
   EXPECT_FALSE(dialog_->IsAdminMode());
 }
 
+TEST_F(DatabaseConfigDialogTest, ANewDatabaseNameTheConnectionCannotCarryIsRefused) {
+  MessageBoxRecorder boxes(wxID_OK);
+  Open();
+  // The saved connection could not name "biuro;x.db": nothing is created.
+  Type("databaseField", "biuro;x");
+  Click("createButton");
+  EXPECT_FALSE(dialog_->IsBusy());
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(boxes.shown()[0].message.Contains(U8("„Baza”"))) << boxes.shown()[0].message;
+  EXPECT_EQ(boxes.shown()[0].caption, "Tworzenie bazy");
+  EXPECT_EQ(wxFindFirstFile(JoinPath(folders_.programFolder(), "biuro*")), "");
+  EXPECT_FALSE(dialog_->WasSaved());
+}
+
 TEST_F(DatabaseConfigDialogTest, AnAdministratorUpgradesADatabaseThatNeedsIt) {
   CreateDatabaseWithAdministrator();
   // A later program version brings one more step.
