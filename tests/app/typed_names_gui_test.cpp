@@ -10,9 +10,8 @@
 #include "working_program_fixture.h"
 
 #include <gtest/gtest.h>
-#include <wx/button.h>
+#include <wx/control.h>
 #include <wx/menu.h>
-#include <wx/stattext.h>
 
 #include <algorithm>
 #include <vector>
@@ -38,12 +37,11 @@ class TypedNames : public WorkingProgramTest {
     return items;
   }
 
-  // The texts of a window's labels and buttons as the user reads them.
+  // The texts of a window's controls as the user reads them.
   static std::vector<wxString> Texts(wxWindow* window) {
     std::vector<wxString> texts;
     for (wxWindow* child : window->GetChildren()) {
-      auto* control = wxDynamicCast(child, wxControl);
-      if (wxDynamicCast(child, wxStaticText) || wxDynamicCast(child, wxButton)) texts.push_back(control->GetLabelText());
+      if (auto* control = wxDynamicCast(child, wxControl)) texts.push_back(control->GetLabelText());
     }
     return texts;
   }

@@ -32,7 +32,8 @@ class ControlValueTest : public ::testing::Test {
     combo_ = new wxComboBox(frame_, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, 2, items);
     gauge_ = new wxGauge(frame_, wxID_ANY, 100);
     date_ = new wxDatePickerCtrl(frame_, wxID_ANY);
-    for (wxWindow* w : std::initializer_list<wxWindow*>{label_, button_, text_, check_, choice_, combo_, gauge_, date_}) {
+    for (wxWindow* w :
+         std::initializer_list<wxWindow*>{label_, button_, text_, check_, choice_, combo_, gauge_, date_}) {
       sizer->Add(w, 0, wxEXPAND | wxALL, 4);
     }
     frame_->SetSizerAndFit(sizer);
