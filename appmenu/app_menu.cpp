@@ -3,6 +3,8 @@
 #include "app/common/gradient_button.h"
 #include "app/common/i18n.h"
 #include "app/common/images.h"
+#include "app/common/literal_label.h"
+#include "appmenu/company_menu.h"
 
 #include <wx/button.h>
 #include <wx/menu.h>
@@ -11,6 +13,7 @@
 #include <wx/sizer.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -165,26 +168,22 @@ void AppMenu::UpdateCompanyLabel() {
     const int index = std::max(host_->FindCurrentCompanyIndex(), 0);
     name = host_->GetCompanyName(static_cast<unsigned>(index));
   }
-  // "&" would be read as a mnemonic and vanish from a company name.
-  companyButton_->SetLabelText(name + "  v");
+  companyButton_->SetLabel(veldrix::LiteralLabel(name) + "  v");
+}
+
+std::unique_ptr<wxMenu> AppMenu::MakeCompanyMenu() const {
+  std::vector<wxString> names;
+  const std::size_t count = host_ ? std::min<std::size_t>(host_->GetCompanyCount(), kCompanyMenuSize) : 0;
+  for (std::size_t i = 0; i < count; ++i) names.push_back(host_->GetCompanyName(static_cast<unsigned>(i)));
+  return veldrix::MakeCompanyMenu(names, host_ ? host_->FindCurrentCompanyIndex() : -1, Ids().firstCompany);
 }
 
 void AppMenu::OnCompanyMenu(wxCommandEvent&) {
   if (!companyButton_ || !host_ || host_->GetCompanyCount() == 0) return;
-  const int current = host_->FindCurrentCompanyIndex();
-  const int count = static_cast<int>(std::min<std::size_t>(host_->GetCompanyCount(), kCompanyMenuSize));
-  wxMenu menu;
-  for (int i = 0; i < count; ++i) {
-    const wxString name = host_->GetCompanyName(static_cast<unsigned>(i));
-    // A radio group always shows one item chosen; without the working company in the
-    // list none may, so the items are plain check items then.
-    wxMenuItem* item =
-        current >= 0 ? menu.AppendRadioItem(CompanyMenuId(i), name) : menu.AppendCheckItem(CompanyMenuId(i), name);
-    if (i == current) item->Check(true);
-  }
+  const std::unique_ptr<wxMenu> menu = MakeCompanyMenu();
   const wxPoint at = companyButton_->GetPosition() + panel_->GetPosition() +
                      wxPoint(0, companyButton_->GetSize().y);
-  PopupMenu(&menu, at);
+  PopupMenu(menu.get(), at);
 }
 
 void AppMenu::OnSettings(wxCommandEvent&) {

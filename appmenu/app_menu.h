@@ -13,6 +13,7 @@
 
 class wxButton;
 class wxGradientButton;
+class wxMenu;
 class wxPanel;
 
 class AppMenu : public wxPopupTransientWindow {
@@ -50,6 +51,8 @@ class AppMenu : public wxPopupTransientWindow {
   wxGradientButton* GetPowerButton() const { return powerButton_; }
   // The id of company item `index` of the company menu.
   static int CompanyMenuId(int index);
+  // The company menu the company button drops down.
+  std::unique_ptr<wxMenu> MakeCompanyMenu() const;
 
  protected:
   void OnDismiss() override;

@@ -3,6 +3,7 @@
 #include "danefirmy/dane_firmy.h"
 
 #include "app/common/i18n.h"
+#include "app/common/literal_label.h"
 #include "company/company_lookup.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
@@ -524,7 +525,7 @@ void DaneFirmy::UpdateStatusLine() {
   if (!titleLabel_ || !statusLabel_) return;
   wxString title = nazwa_->GetValue();
   title.Trim(true).Trim(false);
-  titleLabel_->SetLabel(title.empty() ? _("Nowa firma") : title);
+  titleLabel_->SetLabel(veldrix::LiteralLabel(title.empty() ? _("Nowa firma") : title));
   titleLabel_->SetToolTip(title.empty() ? wxString() : title);
 
   auto missing = [](const wxTextCtrl* text) {
@@ -549,12 +550,12 @@ void DaneFirmy::UpdateStatusLine() {
     s += _(" | Brakuje danych wymaganych do faktury");
   }
   if (s.empty()) s = _("Dane identyfikacyjne firmy");
-  statusLabel_->SetLabel(s);
+  statusLabel_->SetLabel(veldrix::LiteralLabel(s));
 }
 
-wxString DaneFirmy::GetTitleText() const { return titleLabel_->GetLabel(); }
+wxString DaneFirmy::GetTitleText() const { return titleLabel_->GetLabelText(); }
 wxWindow* DaneFirmy::GetTitleLabel() const { return titleLabel_; }
-wxString DaneFirmy::GetStatusText() const { return statusLabel_->GetLabel(); }
+wxString DaneFirmy::GetStatusText() const { return statusLabel_->GetLabelText(); }
 
 void DaneFirmy::OnIdentityFieldChanged(wxCommandEvent&) {
   MarkModified();

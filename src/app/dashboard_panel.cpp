@@ -8,6 +8,7 @@
 #include "app/common/image_tint.h"
 #include "app/common/images.h"
 #include "app/veldrix_frame.h"
+#include "appmenu/company_menu.h"
 #include "db/connection_info.h"
 #include "pluginmanager/plugin_manager.h"
 #include "sqldata/sql_data.h"
@@ -360,19 +361,9 @@ void DashboardPanel::OnLeftUp(wxMouseEvent& event) {
   const wxPoint p = event.GetPosition();
   if (CompanyClickable() && companyRect_.Contains(p)) {
     frame_->LoadCompanyList();
-    const std::size_t count = std::min<std::size_t>(frame_->GetCompanyCount(), kCompanyMenuSize);
-    if (count == 0) return;
-    wxMenu menu;
-    const int current = frame_->FindCurrentCompanyIndex();
-    for (std::size_t i = 0; i < count; ++i) {
-      const int id = CompanyMenuFirstId() + static_cast<int>(i);
-      const wxString name = frame_->GetCompanyName(static_cast<unsigned>(i));
-      // A radio group always shows one item chosen; without the working company in
-      // the list no item may look chosen, so the items are plain check items then.
-      wxMenuItem* item = current >= 0 ? menu.AppendRadioItem(id, name) : menu.AppendCheckItem(id, name);
-      if (static_cast<int>(i) == current) item->Check(true);
-    }
-    PopupMenu(&menu, companyRect_.x, companyRect_.y + companyRect_.height + 3);
+    if (frame_->GetCompanyCount() == 0) return;
+    const std::unique_ptr<wxMenu> menu = MakeCompanyMenu();
+    PopupMenu(menu.get(), companyRect_.x, companyRect_.y + companyRect_.height + 3);
     return;
   }
   const int news = HitTestNews(p);
@@ -387,6 +378,13 @@ void DashboardPanel::OnLeftUp(wxMouseEvent& event) {
   } else if (plugins_) {
     plugins_->OpenModulePageById(tiles_[tile].key);
   }
+}
+
+std::unique_ptr<wxMenu> DashboardPanel::MakeCompanyMenu() const {
+  std::vector<wxString> names;
+  const std::size_t count = frame_ ? std::min<std::size_t>(frame_->GetCompanyCount(), kCompanyMenuSize) : 0;
+  for (std::size_t i = 0; i < count; ++i) names.push_back(frame_->GetCompanyName(static_cast<unsigned>(i)));
+  return veldrix::MakeCompanyMenu(names, frame_ ? frame_->FindCurrentCompanyIndex() : -1, CompanyMenuFirstId());
 }
 
 void DashboardPanel::OnCompanyMenu(wxCommandEvent& event) {

@@ -19,6 +19,7 @@ class SQLData;
 class VeldrixFrame;
 class wxDC;
 class wxGraphicsContext;
+class wxMenu;
 namespace veldrix {
 class DelayedLoadingBar;
 class PluginManager;
@@ -80,6 +81,8 @@ class DashboardPanel : public wxPanel {
 
   // The first id of the company menu; item i is company i.
   static int CompanyMenuFirstId();
+  // The company menu the caption drops down.
+  std::unique_ptr<wxMenu> MakeCompanyMenu() const;
 
  private:
   wxString MakeRefreshKey() const;

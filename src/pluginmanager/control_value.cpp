@@ -1,5 +1,7 @@
 #include "pluginmanager/control_value.h"
 
+#include "app/common/literal_label.h"
+
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
@@ -59,7 +61,7 @@ void SetControlValue(wxWindow* control, const wxString& value) {
     if (number > gauge->GetRange()) number = gauge->GetRange();
     gauge->SetValue(static_cast<int>(number));
   } else {
-    control->SetLabel(value);
+    control->SetLabel(LiteralLabel(value));
   }
 }
 

@@ -1,6 +1,7 @@
 #include "plugins/plugin_main_page_panel.h"
 
 #include "app/common/i18n.h"
+#include "app/common/literal_label.h"
 #include "app/common/message_box.h"
 #include "plugins/module_pages.h"
 
@@ -28,7 +29,7 @@ PluginMainPagePanel::PluginMainPagePanel(wxWindow* parent, const wxString& title
   refresh->Bind(wxEVT_BUTTON, &PluginMainPagePanel::OnRefresh, this);
   buttons->Add(refresh, 0, wxALL, 5);
   for (const auto& action : actions) {
-    auto* button = new wxButton(this, wxID_ANY, action.second);
+    auto* button = new wxButton(this, wxID_ANY, LiteralLabel(action.second));
     const wxString name = action.first;
     button->Bind(wxEVT_BUTTON, [this, name](wxCommandEvent&) { RunModuleAction(name); });
     buttons->Add(button, 0, wxALL, 5);
@@ -44,8 +45,8 @@ void PluginMainPagePanel::LoadRows() {
   std::vector<PluginRow> rows(VELDRIX_MAIN_PAGE_ROWS);
   const unsigned count = calls_.GetMainRows(rows.data(), VELDRIX_MAIN_PAGE_ROWS);
   for (unsigned i = 0; i < count; ++i) {
-    rows_->Add(new wxStaticText(this, wxID_ANY, ModuleText(rows[i].text)), 0, wxALIGN_RIGHT | wxALL, 5);
-    auto* value = new wxStaticText(this, wxID_ANY, ModuleText(rows[i].key));
+    rows_->Add(new wxStaticText(this, wxID_ANY, LiteralLabel(ModuleText(rows[i].text))), 0, wxALIGN_RIGHT | wxALL, 5);
+    auto* value = new wxStaticText(this, wxID_ANY, LiteralLabel(ModuleText(rows[i].key)));
     value->Wrap(650);
     rows_->Add(value, 1, wxEXPAND | wxALL, 5);
   }

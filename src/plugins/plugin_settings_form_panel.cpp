@@ -1,6 +1,7 @@
 #include "plugins/plugin_settings_form_panel.h"
 
 #include "app/common/i18n.h"
+#include "app/common/literal_label.h"
 #include "pluginmanager/module_settings_store.h"
 #include "plugins/module_pages.h"
 
@@ -38,7 +39,7 @@ PluginSettingsFormPanel::PluginSettingsFormPanel(wxWindow* parent, const wxStrin
   for (const PluginSettingsFieldInfo& field : fields) {
     FieldControl control;
     control.field = field;
-    grid->Add(new wxStaticText(this, wxID_ANY, field.label), 0, wxALIGN_RIGHT | wxALL, 5);
+    grid->Add(new wxStaticText(this, wxID_ANY, LiteralLabel(field.label)), 0, wxALIGN_RIGHT | wxALL, 5);
     if (field.kind == 2 && !field.choices.empty()) {
       control.choice = new wxChoice(this, wxID_ANY);
       for (const PluginChoice& choice : field.choices) control.choice->Append(choice.label);

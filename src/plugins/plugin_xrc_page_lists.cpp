@@ -1,6 +1,7 @@
 // The lists and grids of module XRC pages: columns and rows fetched from the
 // module, row keys, selection, context menus and the context actions.
 #include "app/common/i18n.h"
+#include "app/common/literal_label.h"
 #include "app/common/message_box.h"
 #include "plugins/grid_rows.h"
 #include "plugins/plugin_xrc_page_panel.h"
@@ -223,7 +224,7 @@ void PluginXrcPagePanel::AddModuleEntries(wxMenu& menu, const std::vector<wxStri
   for (const wxString& action : actions) {
     if (action == "delete-local" && menu.GetMenuItemCount() > 0) menu.AppendSeparator();
     const int id = wxWindow::NewControlId();
-    menu.Append(id, MenuLabelText(ContextActionLabel(action)));
+    menu.Append(id, LiteralLabel(ContextActionLabel(action)));
     // Runs after the menu has closed, so a dialog it opens is not nested in it.
     menu.Bind(
         wxEVT_MENU, [this, action, key](wxCommandEvent&) { CallAfter([=] { RunContextAction(action, key); }); }, id);

@@ -1,7 +1,5 @@
 #include "plugins/xrc_page_bindings.h"
 
-#include <wx/control.h>
-
 namespace veldrix {
 namespace {
 
@@ -127,12 +125,6 @@ wxString ContextActionLabel(const wxString& action) { return LookUpLabel(kContex
 wxString CompleteActionText(const wxString& action, const wxString& checkedKeys) {
   if (action != "delete-local" || checkedKeys.empty()) return action;
   return action + "|" + checkedKeys;
-}
-
-wxString MenuLabelText(const wxString& text) {
-  wxString label = wxControl::EscapeMnemonics(text);
-  label.Replace("\t", " ");
-  return label;
 }
 
 }  // namespace veldrix

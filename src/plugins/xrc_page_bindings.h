@@ -66,8 +66,4 @@ wxString ContextActionLabel(const wxString& action);
 // is sent as it is.
 wxString CompleteActionText(const wxString& action, const wxString& checkedKeys);
 
-// A module text fit for a menu entry: "&" shows as itself instead of marking a
-// mnemonic, and a tab does not start an accelerator.
-wxString MenuLabelText(const wxString& text);
-
 }  // namespace veldrix

@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/images.h"
+#include "app/common/literal_label.h"
 #include "app/common/message_box.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"
@@ -35,7 +36,7 @@ constexpr int kTextWrap = 520;
 
 // Bold, `larger` points above the default size.
 wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger) {
-  auto* label = new wxStaticText(parent, wxID_ANY, text);
+  auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(text));
   wxFont font = label->GetFont();
   font.SetPointSize(font.GetPointSize() + larger);
   font.SetWeight(wxFONTWEIGHT_BOLD);
@@ -44,7 +45,7 @@ wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger) {
 }
 
 wxStaticText* ColouredText(wxWindow* parent, const wxString& text, const wxColour& colour) {
-  auto* label = new wxStaticText(parent, wxID_ANY, text);
+  auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(text));
   label->SetForegroundColour(colour);
   return label;
 }

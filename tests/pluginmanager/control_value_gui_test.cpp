@@ -4,6 +4,7 @@
 #include "gui_support.h"
 
 #include <gtest/gtest.h>
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
@@ -23,6 +24,7 @@ class ControlValueTest : public ::testing::Test {
     frame_ = new wxFrame(nullptr, wxID_ANY, "Kontrolki modułu");
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     label_ = new wxStaticText(frame_, wxID_ANY, "");
+    button_ = new wxButton(frame_, wxID_ANY, "");
     text_ = new wxTextCtrl(frame_, wxID_ANY);
     check_ = new wxCheckBox(frame_, wxID_ANY, "Aktywny");
     const wxString items[] = {"Alfa", "Beta"};
@@ -30,7 +32,8 @@ class ControlValueTest : public ::testing::Test {
     combo_ = new wxComboBox(frame_, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, 2, items);
     gauge_ = new wxGauge(frame_, wxID_ANY, 100);
     date_ = new wxDatePickerCtrl(frame_, wxID_ANY);
-    for (wxWindow* w : std::initializer_list<wxWindow*>{label_, text_, check_, choice_, combo_, gauge_, date_}) {
+    for (wxWindow* w :
+         std::initializer_list<wxWindow*>{label_, button_, text_, check_, choice_, combo_, gauge_, date_}) {
       sizer->Add(w, 0, wxEXPAND | wxALL, 4);
     }
     frame_->SetSizerAndFit(sizer);
@@ -44,6 +47,7 @@ class ControlValueTest : public ::testing::Test {
 
   wxFrame* frame_ = nullptr;
   wxStaticText* label_ = nullptr;
+  wxButton* button_ = nullptr;
   wxTextCtrl* text_ = nullptr;
   wxCheckBox* check_ = nullptr;
   wxChoice* choice_ = nullptr;
@@ -62,6 +66,8 @@ TEST_F(ControlValueTest, SetsAndReadsEachKindOfControl) {
 
   SetControlValue(label_, "A & B");
   EXPECT_EQ(label_->GetLabelText(), "A & B");
+  SetControlValue(button_, "Wyslij & zapisz");
+  EXPECT_EQ(button_->GetLabelText(), "Wyslij & zapisz");
 
   SetControlValue(check_, "TAK");
   EXPECT_EQ(GetControlValue(check_), "1");

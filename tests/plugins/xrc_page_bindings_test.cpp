@@ -63,8 +63,6 @@ TEST(XrcPageBindings, ModuleTextsShowAsWritten) {
   // Labels match whole actions: an "async:" action shows its own text.
   EXPECT_EQ(ActionLabel("async:refresh"), "async:refresh");
   EXPECT_EQ(ContextActionLabel("refresh"), "refresh");
-  // In a menu "&" marks no mnemonic and a tab starts no accelerator.
-  EXPECT_EQ(MenuLabelText("Kopiuj & wklej\tCtrl+K"), "Kopiuj && wklej Ctrl+K");
 }
 
 TEST(XrcPageBindings, DeleteLocalCarriesTheCheckedKeys) {

@@ -64,6 +64,15 @@ bool ContainsList(const wxString& text, const char* const (&words)[N]) {
   return ContainsAnyKeyword(text, words, N);
 }
 
+// A question that opens by asking to delete is about deleting, whatever else it
+// mentions ("Usunąć ...? Zapisane dane pozostaną.").
+bool AsksToDelete(const wxString& normalized) {
+  wxString rest = normalized;
+  rest.StartsWith("czy ", &rest);
+  rest.StartsWith("na pewno ", &rest);
+  return rest.StartsWith(wxString::FromUTF8("usunąć")) || rest.StartsWith("usunac");
+}
+
 bool IsGenericCaption(const wxString& caption) {
   static const char* const kGeneric[] = {"",     "message", "komunikat",    "pytanie", "informacja", "komunikat błędu",
                                          "blad", "błąd",    "welcome to..."};
@@ -156,8 +165,9 @@ long ChooseMessageStyle(const wxString& message, long style) {
 wxString ChooseMessageCaption(const wxString& caption, long style, const wxString& message) {
   if (!IsGenericCaption(caption)) return caption;
   if (HasYesNo(style)) {
-    return ContainsAny(NormalizeMessageText(message), {"zapisa"}) ? wxString(L"Niezapisane zmiany")
-                                                                  : wxString(L"Potwierdzenie");
+    const wxString text = NormalizeMessageText(message);
+    return ContainsAny(text, {"zapisa"}) && !AsksToDelete(text) ? wxString(L"Niezapisane zmiany")
+                                                                : wxString(L"Potwierdzenie");
   }
   if (style & wxICON_ERROR) return L"Błąd";
   if (style & wxICON_EXCLAMATION) return L"Sprawdź dane";
@@ -182,15 +192,13 @@ bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* ye
       {{"anulować", "anulowac"}, L"Anuluj zmiany", L"Wróć"},
       {{"przenumer"}, L"Przenumeruj", L"Anuluj"},
   };
-  const wchar_t* yes = L"Tak";
-  const wchar_t* no = L"Nie";
+  constexpr std::size_t kDeleteRule = 1;
+  const Rule* match = AsksToDelete(text) ? &kRules[kDeleteRule] : nullptr;
   for (const Rule& rule : kRules) {
-    if (ContainsAny(text, rule.words)) {
-      yes = rule.yes;
-      no = rule.no;
-      break;
-    }
+    if (!match && ContainsAny(text, rule.words)) match = &rule;
   }
+  const wchar_t* yes = match ? match->yes : L"Tak";
+  const wchar_t* no = match ? match->no : L"Nie";
   if (yesLabel) *yesLabel = yes;
   if (noLabel) *noLabel = no;
   return true;

@@ -1,5 +1,7 @@
 #include "app/common/page_header.h"
 
+#include "app/common/literal_label.h"
+
 #include <wx/font.h>
 #include <wx/sizer.h>
 #include <wx/statline.h>
@@ -8,7 +10,7 @@
 namespace veldrix {
 
 wxStaticText* AddPageHeader(wxWindow* parent, wxSizer* sizer, const wxString& title) {
-  auto* label = new wxStaticText(parent, wxID_ANY, title);
+  auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(title));
   label->SetForegroundColour(wxColour(112, 112, 112));
   label->SetFont(wxFont(20, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false,
                         "Arial"));

@@ -37,6 +37,8 @@ TEST(MessageBoxChoice, DeleteQuestionGetsExclamationConfirmationAndDeleteLabels)
     EXPECT_EQ(look.caption, L"Potwierdzenie");
     EXPECT_EQ(look.yesLabel, L"Usuń");
     EXPECT_EQ(look.noLabel, L"Nie usuwaj");
+    // Saved data the question mentions does not make it one about unsaved changes.
+    EXPECT_EQ(DescribeMessageBox(L"Usunąć zapisany raport?", "", wxYES_NO).caption, L"Potwierdzenie");
   });
 }
 
@@ -135,6 +137,10 @@ TEST(MessageBoxChoice, YesNoLabelsFollowTheFirstMatchingRule) {
     };
     const Case cases[] = {
         {L"Czy zapisać i usunąć?", L"Zapisz", L"Nie zapisuj"},
+        // A question that opens by asking to delete wins over a later "zapisa".
+        {L"Usunąć definicję pola z ustawień? Kolumna i zapisane dane pozostaną w bazie.", L"Usuń", L"Nie usuwaj"},
+        {L"Czy na pewno usunąć zapisany szablon?", L"Usuń", L"Nie usuwaj"},
+        {L"Usunięto wpis. Zapisać zmiany?", L"Zapisz", L"Nie zapisuj"},
         {L"Usunac wpis?", L"Usuń", L"Nie usuwaj"},
         {L"Czy wylaczyc automatyczne logowanie?", L"Wyłącz", L"Nie wyłączaj"},
         {L"Czy zaktualizować program teraz?", L"Aktualizuj", L"Później"},

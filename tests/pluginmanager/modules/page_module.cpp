@@ -7,6 +7,8 @@
 //   WITH_XRC_SETTINGS       an XRC settings page from "ustawienia.xrc" in its folder
 //   WITH_CREATE_PAGE        builds its own pages ("<id>.lista" and others)
 //   MAIN_ROWS               how many main rows it claims (default 3)
+//   MARKED_TEXTS            its main page title, rows after the first and first
+//                           action label hold "&" and a tab, to be shown as written
 //   THROW_IN_INIT           lets an exception out of VeldrixPluginInitialize
 // Actions: "recount", "fail-silently", "fail-with-text", "boom" (throws), "status",
 // "close-me" (asks the host to close its last page), "slow" and "quick" (meant to
@@ -37,6 +39,17 @@
 #endif
 #ifndef MAIN_ROWS
 #define MAIN_ROWS 3
+#endif
+#ifdef MARKED_TEXTS
+#define MAIN_PAGE_TITLE L"Koszty & Zyski"
+#define OTHER_ROW_LABEL L"Odbiorca & Syn"
+#define OTHER_ROW_VALUE L"Kowalski & Syn\tCtrl+Q"
+#define RECOUNT_LABEL L"Przelicz & zapisz"
+#else
+#define MAIN_PAGE_TITLE L"Strona " WSTR(MODULE_NAME)
+#define OTHER_ROW_LABEL L"Wiersz"
+#define OTHER_ROW_VALUE L"wartość"
+#define RECOUNT_LABEL L"Przelicz"
 #endif
 
 namespace {
@@ -119,8 +132,8 @@ VELDRIX_PLUGIN_EXPORT void VELDRIX_CALL VeldrixPluginShutdown(void) {
 #ifdef WITH_MAIN_PAGE
 VELDRIX_PLUGIN_EXPORT int VELDRIX_CALL VeldrixPluginGetMainPageSchema(PluginMainPageSchema* out) {
   static const PluginValuePair actions[] = {
-      {L"recount", L"Przelicz"}, {L"fail-silently", L"Nie działa"}, {L"", L"skipped"}};
-  out->title = L"Strona " WSTR(MODULE_NAME);
+      {L"recount", RECOUNT_LABEL}, {L"fail-silently", L"Nie działa"}, {L"", L"skipped"}};
+  out->title = MAIN_PAGE_TITLE;
   out->text = L"Stan modułu testowego.";
   out->items = actions;
   out->count = 3;
@@ -131,8 +144,8 @@ VELDRIX_PLUGIN_EXPORT unsigned VELDRIX_CALL VeldrixPluginGetMainRows(PluginRow* 
   static wchar_t counted[32];
   std::swprintf(counted, 32, L"%d", recounts.load());
   for (unsigned i = 0; i < capacity; ++i) {
-    rows[i].text = i == 0 ? L"Przeliczenia" : L"Wiersz";
-    rows[i].key = i == 0 ? counted : L"wartość";
+    rows[i].text = i == 0 ? L"Przeliczenia" : OTHER_ROW_LABEL;
+    rows[i].key = i == 0 ? counted : OTHER_ROW_VALUE;
   }
   return MAIN_ROWS;
 }
