@@ -3,6 +3,7 @@
 #include "app/common/i18n.h"
 #include "app/common/images.h"
 #include "app/common/message_box.h"
+#include "app/common/web_browser.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"
 #include "store/module_card_state.h"
@@ -295,7 +296,15 @@ void ModuleStorePanel::UninstallModule(std::size_t index) {
 
 void ModuleStorePanel::OpenDetailsPage(std::size_t index) {
   if (index >= entries_.size() || entries_[index].details_url.empty()) return;
-  wxLaunchDefaultBrowser(entries_[index].details_url);
+  // The address comes from the catalogue: only a web page of the rules the store
+  // itself keeps is opened, never a file or another program's scheme.
+  const wxString url = entries_[index].details_url;
+  if (!IsStoreUrlAllowed(url)) return;
+  if (!OpenInBrowser(url)) {
+    ShowMessageBox(wxString::Format(_("Nie udało się uruchomić przeglądarki internetowej, aby otworzyć stronę:\n%s"),
+                                    url),
+                   _("Sklep modułów"), wxOK | wxICON_ERROR, this);
+  }
 }
 
 wxString ModuleStorePanel::GetInstalledModuleVersion(const wxString& code) const {
