@@ -33,6 +33,7 @@ const wxColour kDescriptionColour(45, 54, 64);
 const wxColour kDetailColour(98, 108, 119);
 const wxSize kIconSize(42, 42);
 constexpr int kTextWrap = 520;
+constexpr int kPrimaryButtonWidth = 220;
 
 // Bold, `larger` points above the default size.
 wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger) {
@@ -203,7 +204,9 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
   // Card handlers run after the click has been handled: an install or a removal
   // rebuilds the cards, which deletes the button that was clicked.
   auto* actions = new wxBoxSizer(wxVERTICAL);
-  auto* primary = new wxButton(card, wxID_ANY, state.primaryLabel, wxDefaultPosition, wxSize(220, -1));
+  auto* primary = new wxButton(card, wxID_ANY, state.primaryLabel);
+  // The usual width, or more when the label needs it.
+  primary->SetMinSize(wxSize(std::max(kPrimaryButtonWidth, primary->GetBestSize().x), -1));
   primary->Enable(state.primaryEnabled);
   primary->Bind(wxEVT_BUTTON, [this, index](wxCommandEvent&) { CallAfter([this, index] { OnPrimaryAction(index); }); });
   actions->Add(primary, 0, wxEXPAND | wxBOTTOM, 5);

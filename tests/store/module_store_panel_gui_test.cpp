@@ -369,6 +369,31 @@ TEST_F(ModuleStorePanelTest, DetailsOpenOnlyWebPagesAndSayWhenNoBrowserStarts) {
   EXPECT_TRUE(boxes.shown()[0].message.Contains(U(opened[0]))) << boxes.shown()[0].message;
 }
 
+// Every button of a card shows its whole label, the disabled ones too.
+TEST_F(ModuleStorePanelTest, CardButtonsFitTheirLabels) {
+  const std::string file = "\"files\":[{\"download_url\":\"" + server_.BaseUrl() + "/files/kpir.zip\",\"sha256\":\"" +
+                           Sha256Hex(package_) + "\",\"min_app_version\":\"9.0.0\"}]";
+  catalogue_ = "{\"data\":{\"modules\":["
+               "{\"code\":\"future\",\"name\":\"Przyszłość\",\"latest_release\":{\"version\":\"1.0\"," + file + "}},"
+               "{\"code\":\"alpha\",\"name\":\"Alfa\",\"details_url\":\"https://sklep.example/alfa\","
+               "\"latest_release\":{\"version\":\"1.3.0\",\"files\":[{\"download_url\":\"" + server_.BaseUrl() +
+               "/files/kpir.zip\"}]}}]}}";
+  ModuleStorePanel* panel = Open();
+  panel->RefreshCatalogue(true);
+  test::PumpEvents(50);
+  const std::vector<Card> cards = Cards(panel);
+  ASSERT_EQ(cards.size(), 2u);
+  ASSERT_TRUE(cards[0].Button(U("Wymaga Veldrix 9.0.0 lub nowszej")));
+  ASSERT_EQ(cards[1].buttons.size(), 3u);
+  for (const Card& card : cards) {
+    for (wxButton* button : card.buttons) {
+      EXPECT_LE(button->GetBestSize().x, button->GetSize().x) << button->GetLabel();
+      EXPECT_TRUE(wxRect(card.window->GetClientSize()).Contains(button->GetRect())) << button->GetLabel();
+    }
+  }
+  test::SaveScreenshot(frame_, "store-card-buttons");
+}
+
 TEST_F(ModuleStorePanelTest, UnreachableStoreIsReportedAndListsNothing) {
   MessageBoxRecorder boxes;
   {
