@@ -52,6 +52,33 @@ wxGradientButton* FooterButton(wxWindow* parent, int id, const wxBitmap& bitmap,
   return button;
 }
 
+// Puts text + suffix on the button as plain text (an "&" stays), the text cut
+// with an ellipsis where the whole would not fit the button's fixed width; returns
+// the text as shown.
+wxString SetFittingLabel(wxButton* button, const wxString& text, const wxString& suffix) {
+  const int width = button->GetMinSize().x;
+  button->SetLabel(veldrix::LiteralLabel(text + suffix));
+  if (button->GetBestSize().x <= width) return text;
+  // The button needs its label's width and a frame around it.
+  const int room = width - (button->GetBestSize().x - button->GetTextExtent(text + suffix).x);
+  const wxString ellipsis(L"\u2026");
+  std::size_t fits = 0;
+  std::size_t tooLong = text.length();
+  while (tooLong - fits > 1) {
+    const std::size_t middle = (fits + tooLong) / 2;
+    if (button->GetTextExtent(text.Left(middle) + ellipsis + suffix).x <= room) {
+      fits = middle;
+    } else {
+      tooLong = middle;
+    }
+  }
+  wxString shown = text.Left(fits);
+  shown.Trim();
+  shown += ellipsis;
+  button->SetLabel(veldrix::LiteralLabel(shown + suffix));
+  return shown;
+}
+
 }  // namespace
 
 int AppMenu::CompanyMenuId(int index) { return Ids().firstCompany + index; }
@@ -168,7 +195,10 @@ void AppMenu::UpdateCompanyLabel() {
     const int index = std::max(host_->FindCurrentCompanyIndex(), 0);
     name = host_->GetCompanyName(static_cast<unsigned>(index));
   }
-  companyButton_->SetLabel(veldrix::LiteralLabel(name) + "  v");
+  // A name too long for the button is cut, so that the drop-down mark stays in
+  // sight; the tooltip then holds the name whole.
+  const wxString shown = SetFittingLabel(companyButton_, name, "  v");
+  companyButton_->SetToolTip(shown == name ? _("Wybierz firmę") : name);
 }
 
 std::unique_ptr<wxMenu> AppMenu::MakeCompanyMenu() const {

@@ -15,7 +15,6 @@ void VeldrixFrame::OnUpdateCheckResult(wxThreadEvent& event) {
   if (startPage_) startPage_->Refresh(false);
   if (status.state != 2) return;
   updateReply_ = event.GetString();
-  updateReply_.Trim(true);
   updateQuestionPending_ = true;
   AskForUpdate();
 }

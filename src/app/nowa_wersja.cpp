@@ -29,7 +29,7 @@ wxThread::ExitCode NowaWersja::Entry() {
                                [] { return !veldrix::Workers().IsShuttingDown(); });
   wxThreadEvent event(wxEVT_THREAD, veldrix::kUpdateCheckEventId);
   event.SetInt(answer.result);
-  event.SetString(answer.reply);
+  event.SetString(answer.version);
   target_->Post(event);
   return static_cast<ExitCode>(nullptr);
 }

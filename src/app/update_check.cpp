@@ -43,6 +43,22 @@ void ParseVersionNumber(double* value, wxString* fourthPart, const wxString& tex
   *value = numbers[0] + numbers[1] / 100.0 + numbers[2] / 100000.0;
 }
 
+namespace {
+
+// The reply goes into the program's window, and over plain HTTP anyone on the way
+// may write it: only the version's own characters are taken from it.
+wxString VersionInReply(const wxString& reply) {
+  wxString version;
+  for (const wxUniChar c : reply) {
+    if (c != '.' && (c < '0' || c > '9')) break;
+    version += c;
+  }
+  while (version.EndsWith(".")) version.RemoveLast();
+  return version;
+}
+
+}  // namespace
+
 UpdateCheckAnswer AskUpdateServer(IHttpTransport& transport, const wxString& url, const wxString& runningVersion,
                                   const std::function<bool()>& keepGoing) {
   HttpRequest request;
@@ -59,27 +75,24 @@ UpdateCheckAnswer AskUpdateServer(IHttpTransport& transport, const wxString& url
   UpdateCheckAnswer answer;
   HttpResult result;
   if (!transport.Perform(request, &result) || result.status < 200 || result.status > 299) return answer;
-  // A trailing line break would otherwise glue itself to the last part and turn it
-  // into an unreadable 0.
+  // Blanks and line breaks around the version are no part of it; a reply of nothing
+  // else is no answer.
   wxString reply = wxString::FromUTF8(result.body.data(), result.body.size());
   reply.Trim(true).Trim(false);
   if (reply.empty()) return answer;
+  const wxString offeredVersion = VersionInReply(reply);
   double offered = 0;
   double running = 0;
   wxString ignored;
-  ParseVersionNumber(&offered, &ignored, reply);
+  ParseVersionNumber(&offered, &ignored, offeredVersion);
   ParseVersionNumber(&running, &ignored, runningVersion);
   answer.result = offered > running ? 1 : 0;
-  answer.reply = reply;
+  answer.version = offeredVersion;
   return answer;
 }
 
-UpdateStatus UpdateStatusFor(int result, const wxString& reply) {
-  if (result == 1) {
-    wxString version = reply;
-    version.Trim(true);
-    return {2, wxString::FromUTF8("Dostępna aktualizacja: ") + version};
-  }
+UpdateStatus UpdateStatusFor(int result, const wxString& version) {
+  if (result == 1) return {2, wxString::FromUTF8("Dostępna aktualizacja: ") + version};
   if (result == 0) return {1, _("Program jest aktualny")};
   return {3, _("Nie udało się sprawdzić aktualizacji")};
 }

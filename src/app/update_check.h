@@ -31,11 +31,12 @@ wxString UpdateCheckUrl(const wxString& server);
 // fourth part, when there is one, goes to fourthPart.
 void ParseVersionNumber(double* value, wxString* fourthPart, const wxString& text);
 
-// What one check found: 1 a newer version, 0 none newer, -1 no answer; reply is the
-// server's text without surrounding blanks and line breaks (empty with -1).
+// What one check found: 1 a newer version, 0 none newer, -1 no answer; version is
+// what the server's text starts with of digits and dots, without a trailing dot
+// (empty with -1, and when the text does not start with a version).
 struct UpdateCheckAnswer {
   int result = -1;
-  wxString reply;
+  wxString version;
 };
 
 // One GET of the update address, bounded by short time-outs; `keepGoing` is asked
@@ -48,7 +49,7 @@ struct UpdateStatus {
   int state = 0;
   wxString text;
 };
-UpdateStatus UpdateStatusFor(int result, const wxString& reply);
+UpdateStatus UpdateStatusFor(int result, const wxString& version);
 
 // "aktualizacja" in the program folder.
 wxString UpdaterPath();

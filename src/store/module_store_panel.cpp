@@ -4,6 +4,7 @@
 #include "app/common/images.h"
 #include "app/common/literal_label.h"
 #include "app/common/message_box.h"
+#include "app/common/web_browser.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"
 #include "store/module_card_state.h"
@@ -33,6 +34,7 @@ const wxColour kDescriptionColour(45, 54, 64);
 const wxColour kDetailColour(98, 108, 119);
 const wxSize kIconSize(42, 42);
 constexpr int kTextWrap = 520;
+constexpr int kPrimaryButtonWidth = 220;
 
 // Bold, `larger` points above the default size.
 wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger) {
@@ -203,7 +205,9 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
   // Card handlers run after the click has been handled: an install or a removal
   // rebuilds the cards, which deletes the button that was clicked.
   auto* actions = new wxBoxSizer(wxVERTICAL);
-  auto* primary = new wxButton(card, wxID_ANY, state.primaryLabel, wxDefaultPosition, wxSize(220, -1));
+  auto* primary = new wxButton(card, wxID_ANY, state.primaryLabel);
+  // The usual width, or more when the label needs it.
+  primary->SetMinSize(wxSize(std::max(kPrimaryButtonWidth, primary->GetBestSize().x), -1));
   primary->Enable(state.primaryEnabled);
   primary->Bind(wxEVT_BUTTON, [this, index](wxCommandEvent&) { CallAfter([this, index] { OnPrimaryAction(index); }); });
   actions->Add(primary, 0, wxEXPAND | wxBOTTOM, 5);
@@ -296,7 +300,15 @@ void ModuleStorePanel::UninstallModule(std::size_t index) {
 
 void ModuleStorePanel::OpenDetailsPage(std::size_t index) {
   if (index >= entries_.size() || entries_[index].details_url.empty()) return;
-  wxLaunchDefaultBrowser(entries_[index].details_url);
+  // The address comes from the catalogue: only a web page of the rules the store
+  // itself keeps is opened, never a file or another program's scheme.
+  const wxString url = entries_[index].details_url;
+  if (!IsStoreUrlAllowed(url)) return;
+  if (!OpenInBrowser(url)) {
+    ShowMessageBox(wxString::Format(_("Nie udało się uruchomić przeglądarki internetowej, aby otworzyć stronę:\n%s"),
+                                    url),
+                   _("Sklep modułów"), wxOK | wxICON_ERROR, this);
+  }
 }
 
 wxString ModuleStorePanel::GetInstalledModuleVersion(const wxString& code) const {

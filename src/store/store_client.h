@@ -37,6 +37,10 @@ wxString ConfiguredStoreBaseUrl();
 // base + path, with exactly the one "/" the path lacks.
 wxString JoinStoreUrl(const wxString& base, const wxString& path);
 
+// Whether an address the store names may be used or opened: an absolute https URL,
+// or http to this machine (a store on loopback).
+bool IsStoreUrlAllowed(const wxString& url);
+
 // True when the exchange completed, whatever the HTTP status: the caller tests
 // 200-299 itself. With a download path a 2xx body goes to that file (created or
 // replaced, any size); every other body is kept in memory. A read that fails

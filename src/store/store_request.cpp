@@ -38,6 +38,11 @@ CURLUcode SplitUrl(const wxString& url, UrlParts* parts) {
   return code;
 }
 
+// HTTPS to any host; plain HTTP only to this machine.
+bool SecureOrLocal(const UrlParts& parts) {
+  return parts.scheme == "https" || parts.host.IsSameAs("localhost", false) || parts.host == "127.0.0.1";
+}
+
 // The number shown in "no answer" messages: the libcurl code of that kind of failure.
 unsigned long FailureCode(HttpFailure failure) {
   switch (failure) {
@@ -69,6 +74,11 @@ wxString FailureText(const HttpResult& result) {
 
 }  // namespace
 
+bool IsStoreUrlAllowed(const wxString& url) {
+  UrlParts parts;
+  return SplitUrl(url, &parts) == CURLUE_OK && SecureOrLocal(parts);
+}
+
 bool StoreRequest(const wxString& method, const wxString& url, const std::string& body, StoreResponse* response,
                   wxString* error, const wxString& downloadPath, const StoreProgress& progress) {
   *response = StoreResponse();
@@ -79,7 +89,7 @@ bool StoreRequest(const wxString& method, const wxString& url, const std::string
     if (error) *error = wxString::Format(_("Nieprawidłowy adres API (błąd %lu)."), static_cast<unsigned long>(split));
     return false;
   }
-  if (parts.scheme != "https" && !parts.host.IsSameAs("localhost", false) && parts.host != "127.0.0.1") {
+  if (!SecureOrLocal(parts)) {
     if (error) *error = _("Połączenie ze sklepem musi używać HTTPS.");
     return false;
   }

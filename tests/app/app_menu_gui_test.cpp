@@ -7,6 +7,7 @@
 #include "app/common/message_box.h"
 #include "app/dashboard_panel.h"
 #include "appmenu/app_menu.h"
+#include "sqldata/sql_literals.h"
 #include "working_program_fixture.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,32 @@ TEST_F(ApplicationMenu, SwitchesTheCompanyAndOpensTheCompanyAndSettingsTabs) {
   EXPECT_EQ(AppState().GetWorkingCompanyId(), "2");
   EXPECT_EQ(frame->GetNotebook()->GetPageCount(), 1u);
   EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), "Alfa Handel");
+}
+
+TEST_F(ApplicationMenu, ALongCompanyNameIsShortenedWithItsDropDownMarkInSight) {
+  const wxString name = wxString::FromUTF8("Firma \"Żółw\" O'Brien\\Ślązak");
+  {
+    SQLData db(database);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    ASSERT_GT(db.InsertData("INSERT INTO firma (nazwa) VALUES (" + QuoteSqlLiteral(name) + ")"), 0) << db.lastError;
+  }
+  LogIn("admin", "haslo-admina");
+  AppMenu* menu = frame->GetAppMenu();
+  ASSERT_NE(menu, nullptr);
+  wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(2));
+  menu->HandleWindowEvent(choose);
+  ASSERT_EQ(frame->GetStartPage()->GetCompanyCaption(), name);
+  ClickMenuTool();
+  ASSERT_TRUE(menu->IsShown());
+  wxButton* button = menu->GetCompanyButton();
+  const wxString label = button->GetLabelText();
+  EXPECT_LE(button->GetBestSize().x, button->GetSize().x) << label;
+  EXPECT_TRUE(label.StartsWith("Firma ")) << label;
+  EXPECT_TRUE(label.EndsWith(" v")) << label;
+  EXPECT_LT(label.length(), name.length() + 3) << label;
+  EXPECT_EQ(button->GetToolTipText(), name);
+  SaveScreenshot(menu, "app_menu_long_company_name");
+  menu->Dismiss();
 }
 
 TEST_F(ApplicationMenu, AClickOnTheToolWhileTheMenuIsOpenClosesIt) {

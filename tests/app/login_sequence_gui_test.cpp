@@ -48,20 +48,6 @@ class LoginSequence : public ProgramStartTest {
     return frame;
   }
 
-  // Runs the login of a window that must close itself; true when it was destroyed.
-  bool LoginClosesTheWindow() {
-    VeldrixFrame* closing = frame;
-    bool destroyed = false;
-    frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
-      if (event.GetEventObject() == closing) destroyed = true;
-      event.Skip();
-    });
-    frame->StartLogin();
-    frame = nullptr;
-    wxTheApp->ProcessIdle();
-    return destroyed;
-  }
-
   bool ToolEnabled() { return frame->GetMainToolbar()->GetToolEnabled(wxID_HIGHEST + 700); }
 
   wxString SelectedLabel() {

@@ -65,6 +65,20 @@ class ProgramStartTest : public ::testing::Test {
     return frame;
   }
 
+  // Runs the login of a window that must close itself; true when it was destroyed.
+  bool LoginClosesTheWindow() {
+    VeldrixFrame* closing = frame;
+    bool destroyed = false;
+    frame->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& event) {
+      if (event.GetEventObject() == closing) destroyed = true;
+      event.Skip();
+    });
+    frame->StartLogin();
+    frame = nullptr;
+    wxTheApp->ProcessIdle();
+    return destroyed;
+  }
+
   void CloseFrame() {
     if (!frame) return;
     frame->Destroy();

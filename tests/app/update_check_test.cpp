@@ -57,6 +57,11 @@ TEST(UpdateCheck, RepliesOfTheServerGiveTheStartPageStates) {
       {"0.26.0\n", 200, 2, "Dostępna aktualizacja: 0.26.0"},         // the line break is not part of it
       {"0.25.10\r\n", 200, 2, "Dostępna aktualizacja: 0.25.10"},    // nor drops the last part
       {"<html>nowa strona</html>", 200, 1, "Program jest aktualny"},  // not a version: not newer
+      // Only the version is shown, never what else the server put around it.
+      {"0.26.0 pobierz poprawkę z http://zly.example/", 200, 2, "Dostępna aktualizacja: 0.26.0"},
+      {"0.25.10\nPobierz łatkę: http://zly.example/", 200, 2, "Dostępna aktualizacja: 0.25.10"},
+      {"0.26.0.a", 200, 2, "Dostępna aktualizacja: 0.26.0"},
+      {"Nowa wersja 0.26.0", 200, 1, "Program jest aktualny"},
       {"", 200, 3, "Nie udało się sprawdzić aktualizacji"},
       {"0.26.0", 404, 3, "Nie udało się sprawdzić aktualizacji"},
       {"0.26.0", 500, 3, "Nie udało się sprawdzić aktualizacji"},
@@ -65,7 +70,7 @@ TEST(UpdateCheck, RepliesOfTheServerGiveTheStartPageStates) {
     reply = c.reply;
     status = c.status;
     const veldrix::UpdateCheckAnswer answer = veldrix::AskUpdateServer(veldrix::DefaultHttpTransport(), url, kRunning, {});
-    const veldrix::UpdateStatus shown = veldrix::UpdateStatusFor(answer.result, answer.reply);
+    const veldrix::UpdateStatus shown = veldrix::UpdateStatusFor(answer.result, answer.version);
     EXPECT_EQ(shown.state, c.state) << c.reply;
     EXPECT_EQ(shown.text, U8(c.text)) << c.reply;
   }
@@ -102,8 +107,8 @@ TEST(UpdateCheck, NoServerAndAStopRequestEndTheCheckWithoutAnAnswer) {
   const veldrix::UpdateCheckAnswer refused = veldrix::AskUpdateServer(
       veldrix::DefaultHttpTransport(), wxString::Format("http://127.0.0.1:%d/update/", port), kRunning, {});
   EXPECT_EQ(refused.result, -1);
-  EXPECT_TRUE(refused.reply.empty());
-  EXPECT_EQ(veldrix::UpdateStatusFor(refused.result, refused.reply).state, 3);
+  EXPECT_TRUE(refused.version.empty());
+  EXPECT_EQ(veldrix::UpdateStatusFor(refused.result, refused.version).state, 3);
 
   // A program shutting down stops a check that is still waiting for its answer.
   HttpTestServer silent;

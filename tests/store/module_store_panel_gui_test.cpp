@@ -6,6 +6,7 @@
 #include "app/common/config_access.h"
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
+#include "app/common/web_browser.h"
 #include "gui_support.h"
 #include "http_test_server.h"
 #include "store_test_support.h"
@@ -69,6 +70,16 @@ std::vector<Card> Cards(ModuleStorePanel* panel) {
   return cards;
 }
 
+// Takes the addresses meant for the browser while it lives.
+class BrowserStandIn {
+ public:
+  explicit BrowserStandIn(BrowserHandler handler) : previous_(SetBrowserHandler(std::move(handler))) {}
+  ~BrowserStandIn() { SetBrowserHandler(std::move(previous_)); }
+
+ private:
+  BrowserHandler previous_;
+};
+
 class ModuleStorePanelTest : public ::testing::Test {
  protected:
   ModuleStorePanelTest()
@@ -91,6 +102,7 @@ class ModuleStorePanelTest : public ::testing::Test {
 
   HttpTestResponse Answer(const HttpTestRequest& request) {
     if (request.target == "/files/kpir.zip") return HttpTestResponse{200, {}, package_};
+    if (!catalogue_.empty()) return HttpTestResponse{200, {{"Content-Type", "application/json"}}, catalogue_};
     const std::string files = "/files/kpir.zip";
     const std::string url = server_.BaseUrl() + files;
     const std::string good = Sha256Hex(package_);
@@ -159,6 +171,7 @@ class ModuleStorePanelTest : public ::testing::Test {
 
   test::IsolatedFolders folders_;
   test::TempDir temp_;
+  std::string catalogue_;  // answered instead of the usual catalogue when set
   wxMemoryConfig* config_;
   std::string package_;
   HttpTestServer server_;
@@ -311,6 +324,71 @@ TEST_F(ModuleStorePanelTest, BlockedInstallsSayWhyAndStageNothing) {
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(server_.Requests().size(), requests);
   EXPECT_TRUE(TemporaryEmpty());
+}
+
+// The catalogue names the details page: only a web page is handed to the browser.
+TEST_F(ModuleStorePanelTest, DetailsOpenOnlyWebPagesAndSayWhenNoBrowserStarts) {
+  const std::vector<std::string> opened = {"https://sklep.example/alfa?v=1#opis", "http://127.0.0.1:8080/kpir"};
+  const std::vector<std::string> refused = {"http://sklep.example/kpir", "file:///etc/passwd", "javascript:alert(1)",
+                                            "/etc/passwd", "https://sklep.example/a b"};
+  std::string modules;
+  for (const std::vector<std::string>* list : {&opened, &refused}) {
+    for (const std::string& url : *list) {
+      const std::string code = "m" + std::to_string(modules.size());
+      modules += std::string(modules.empty() ? "" : ",") + "{\"code\":\"" + code + "\",\"name\":\"" + code +
+                 "\",\"details_url\":\"" + url + "\"}";
+    }
+  }
+  catalogue_ = "{\"data\":{\"modules\":[" + modules + "]}}";
+  std::vector<wxString> asked;
+  bool starts = true;
+  const BrowserStandIn browser([&](const wxString& url) {
+    asked.push_back(url);
+    return starts;
+  });
+  MessageBoxRecorder boxes;
+  ModuleStorePanel* panel = Open();
+  panel->RefreshCatalogue(true);
+  const std::vector<Card> cards = Cards(panel);
+  ASSERT_EQ(cards.size(), opened.size() + refused.size());
+  for (const Card& card : cards) Click(card.Button(U("Szczegóły")));
+  std::vector<wxString> expected;
+  for (const std::string& url : opened) expected.push_back(U(url));
+  EXPECT_EQ(asked, expected);
+  EXPECT_TRUE(boxes.shown().empty());
+
+  // No browser could be started: the user is told, in the program's own box.
+  starts = false;
+  Click(cards[0].Button(U("Szczegóły")));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, U("Sklep modułów"));
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
+  EXPECT_TRUE(boxes.shown()[0].message.Contains(U(opened[0]))) << boxes.shown()[0].message;
+}
+
+// Every button of a card shows its whole label, the disabled ones too.
+TEST_F(ModuleStorePanelTest, CardButtonsFitTheirLabels) {
+  const std::string file = "\"files\":[{\"download_url\":\"" + server_.BaseUrl() + "/files/kpir.zip\",\"sha256\":\"" +
+                           Sha256Hex(package_) + "\",\"min_app_version\":\"9.0.0\"}]";
+  catalogue_ = "{\"data\":{\"modules\":["
+               "{\"code\":\"future\",\"name\":\"Przyszłość\",\"latest_release\":{\"version\":\"1.0\"," + file + "}},"
+               "{\"code\":\"alpha\",\"name\":\"Alfa\",\"details_url\":\"https://sklep.example/alfa\","
+               "\"latest_release\":{\"version\":\"1.3.0\",\"files\":[{\"download_url\":\"" + server_.BaseUrl() +
+               "/files/kpir.zip\"}]}}]}}";
+  ModuleStorePanel* panel = Open();
+  panel->RefreshCatalogue(true);
+  test::PumpEvents(50);
+  const std::vector<Card> cards = Cards(panel);
+  ASSERT_EQ(cards.size(), 2u);
+  ASSERT_TRUE(cards[0].Button(U("Wymaga Veldrix 9.0.0 lub nowszej")));
+  ASSERT_EQ(cards[1].buttons.size(), 3u);
+  for (const Card& card : cards) {
+    for (wxButton* button : card.buttons) {
+      EXPECT_LE(button->GetBestSize().x, button->GetSize().x) << button->GetLabel();
+      EXPECT_TRUE(wxRect(card.window->GetClientSize()).Contains(button->GetRect())) << button->GetLabel();
+    }
+  }
+  test::SaveScreenshot(frame_, "store-card-buttons");
 }
 
 TEST_F(ModuleStorePanelTest, UnreachableStoreIsReportedAndListsNothing) {

@@ -1,0 +1,23 @@
+// Opening a web page in the user's browser, for the screens that link to one (the
+// module store's "Szczegóły"). The GUI library reports a failure in an English box
+// of its own; here it stays quiet and the caller tells the user in Polish.
+#pragma once
+
+#include <wx/string.h>
+
+#include <functional>
+
+namespace veldrix {
+
+// Hands the address to the desktop's default browser; false when none could be
+// started. The caller decides which addresses may be opened. GUI thread only.
+bool OpenInBrowser(const wxString& url);
+
+// --- Test hook ---------------------------------------------------------------
+// A handler installed here receives every address instead of the browser and
+// answers whether the browser started. An empty one restores the browser; the
+// previous handler is returned.
+using BrowserHandler = std::function<bool(const wxString& url)>;
+BrowserHandler SetBrowserHandler(BrowserHandler handler);
+
+}  // namespace veldrix
