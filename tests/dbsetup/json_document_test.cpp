@@ -33,6 +33,12 @@ TEST(JsonDocument, RejectsAnythingButStandardJson) {
   EXPECT_FALSE(ParseJsonText("{\"a\":\"\xC3\x28\"}", nullptr));  // broken UTF-8
 }
 
+TEST(JsonDocument, NestingIsLimitedTo64Levels) {
+  EXPECT_TRUE(ParseJsonText(std::string(64, '[') + std::string(64, ']'), nullptr));
+  EXPECT_FALSE(ParseJsonText(std::string(65, '[') + std::string(65, ']'), nullptr));
+  EXPECT_TRUE(ParseJsonText("[\"" + std::string(65, '[') + "\"]", nullptr));  // brackets in a string do not nest
+}
+
 TEST(JsonDocument, FindJsonStringOnlyAnswersStrings) {
   const json doc = json::parse(R"J({"s":"t","n":1.25,"o":{}})J");
   EXPECT_EQ(FindJsonString(doc, "s").value_or(""), "t");
