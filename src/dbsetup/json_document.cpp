@@ -10,9 +10,12 @@ using nlohmann::json;
 
 namespace {
 
-// Why the text cannot be a document of ours, found without parsing: nesting past
-// kJsonMaxDepth. Empty when it can be.
+// Why the text cannot be a document of ours, found without parsing: a NUL byte,
+// which the parser takes for the end of the input and so would ignore what
+// follows, or nesting past kJsonMaxDepth. Empty when neither.
 wxString RefusedBeforeParsing(const std::string& text) {
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) return wxString::Format("NUL byte at offset %zu", nul);
   int depth = 0;
   bool inString = false;
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -1,6 +1,6 @@
 // Strict JSON reading for the program's data files (database scripts, store
-// answers): standard JSON only, no more than kJsonMaxDepth levels of nesting, and
-// where an object repeats a key its first occurrence counts.
+// answers): standard JSON only, the whole text, no more than kJsonMaxDepth levels
+// of nesting, and where an object repeats a key its first occurrence counts.
 #pragma once
 
 #include <nlohmann/json.hpp>

@@ -31,6 +31,7 @@ TEST(JsonDocument, RejectsAnythingButStandardJson) {
   EXPECT_FALSE(ParseJsonText("{'a':1}", nullptr));
   EXPECT_FALSE(ParseJsonText("", nullptr));
   EXPECT_FALSE(ParseJsonText("{\"a\":\"\xC3\x28\"}", nullptr));  // broken UTF-8
+  EXPECT_FALSE(ParseJsonText(std::string("{\"a\":1}\0{", 9), nullptr));  // the text goes on past a NUL
 }
 
 TEST(JsonDocument, NestingIsLimitedTo64Levels) {
