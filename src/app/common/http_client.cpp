@@ -167,6 +167,7 @@ HttpFailure FailureOf(CURLcode code) {
       return HttpFailure::BadUrl;
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_RESOLVE_HOST:
+      return HttpFailure::Resolve;
     case CURLE_COULDNT_CONNECT:
       return HttpFailure::Connect;
     case CURLE_OPERATION_TIMEDOUT:

@@ -18,7 +18,8 @@ enum class HttpFailure {
   None,
   BadUrl,         // not an absolute http or https URL
   BadHeader,      // a header name or value holding CR or LF; nothing was sent
-  Connect,        // name resolution or connection refused
+  Resolve,        // the host name was not found
+  Connect,        // no connection to the host (refused, unreachable)
   Timeout,        // one of the time-outs ran out
   Tls,            // handshake or certificate verification failed
   SendReceive,    // the connection broke while sending or receiving

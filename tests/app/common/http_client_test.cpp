@@ -111,6 +111,7 @@ TEST(HttpClient, FailsWithTimeoutOrConnectWhenTheServerDoesNotAnswer) {
   int port = server.port();
   { HttpTestServer gone; port = gone.port(); }  // a port nobody listens on any more
   EXPECT_EQ(Send(Get("http://127.0.0.1:" + std::to_string(port) + "/")).failure, HttpFailure::Connect);
+  EXPECT_EQ(Send(Get("http://sklep..invalid/")).failure, HttpFailure::Resolve);
 }
 
 TEST(HttpClient, AServerTricklingBytesIsCutOffAtTheTimeOutsAddedUp) {
