@@ -102,13 +102,13 @@ bool ReadCatalogue(const std::string& body, std::vector<StoreModuleEntry>* entri
 }
 
 bool FetchCatalogue(const wxString& baseUrl, const wxString& platform, const wxString& architecture,
-                    std::vector<StoreModuleEntry>* entries, wxString* error) {
+                    std::vector<StoreModuleEntry>* entries, wxString* error, const StoreProgress& progress) {
   entries->clear();
   if (error) error->clear();
   const wxString path = "/catalog?platform=" + platform + "&architecture=" + architecture;
   StoreResponse response;
   wxString failure;
-  if (!StoreRequest("GET", JoinStoreUrl(baseUrl, path), std::string(), &response, &failure)) {
+  if (!StoreRequest("GET", JoinStoreUrl(baseUrl, path), std::string(), &response, &failure, wxString(), progress)) {
     if (error) *error = failure;
     return false;
   }

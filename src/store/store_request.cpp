@@ -68,7 +68,7 @@ wxString FailureText(const HttpResult& result) {
     case HttpFailure::TooLarge: return _("Odpowiedź serwera sklepu jest zbyt duża.");
     case HttpFailure::FileCreate: return _("Nie udało się utworzyć pliku pobieranej paczki.");
     case HttpFailure::FileWrite: return _("Nie udało się zapisać pobieranej paczki.");
-    case HttpFailure::Cancelled: return _("Pobieranie paczki zostało przerwane.");
+    case HttpFailure::Cancelled: return _("Pobieranie zostało przerwane.");
     default: break;
   }
   // Once the status line has come, the failure is in the body.
