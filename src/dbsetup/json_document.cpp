@@ -8,7 +8,43 @@
 
 using nlohmann::json;
 
+namespace {
+
+// Why the text cannot be a document of ours, found without parsing: a NUL byte,
+// which the parser takes for the end of the input and so would ignore what
+// follows, or nesting past kJsonMaxDepth. Empty when neither.
+wxString RefusedBeforeParsing(const std::string& text) {
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) return wxString::Format("NUL byte at offset %zu", nul);
+  int depth = 0;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      if (++depth > kJsonMaxDepth) return wxString::Format("nesting deeper than %d levels", kJsonMaxDepth);
+    } else if (c == '}' || c == ']') {
+      --depth;
+    }
+  }
+  return wxString();
+}
+
+}  // namespace
+
 bool ParseJsonText(const std::string& text, json* out, wxString* error) {
+  const wxString refused = RefusedBeforeParsing(text);
+  if (!refused.empty()) {
+    if (error) *error = refused;
+    return false;
+  }
   // nlohmann keeps the last of repeated keys; the callback drops every later
   // occurrence instead. Keys are remembered per nesting depth: an object's
   // start clears the set its own keys will go into.

@@ -1,6 +1,6 @@
 // Strict JSON reading for the program's data files (database scripts, store
-// answers): standard JSON only, and where an object repeats a key its first
-// occurrence counts.
+// answers): standard JSON only, the whole text, no more than kJsonMaxDepth levels
+// of nesting, and where an object repeats a key its first occurrence counts.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -9,7 +9,12 @@
 #include <optional>
 #include <string>
 
-// Parses UTF-8 text. On failure *error (when given) holds the parser's message.
+// Objects and arrays nested deeper than any of our documents needs are refused
+// before parsing: the parser builds every level, so 8 MiB of "[" would cost
+// hundreds of MiB.
+constexpr int kJsonMaxDepth = 64;
+
+// Parses UTF-8 text. On failure *error (when given) holds the reason.
 bool ParseJsonText(const std::string& text, nlohmann::json* out, wxString* error = nullptr);
 
 // Reads the whole file in byte mode and parses it as above.

@@ -20,10 +20,12 @@
 #include <wx/srchctrl.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/stopwatch.h>
 #include <wx/utils.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace veldrix {
 
@@ -35,6 +37,8 @@ const wxColour kDetailColour(98, 108, 119);
 const wxSize kIconSize(42, 42);
 constexpr int kTextWrap = 520;
 constexpr int kPrimaryButtonWidth = 220;
+// How long a catalogue request may run before its cancel dialog shows.
+constexpr long kQuietWaitMs = 700;
 
 // Bold, `larger` points above the default size.
 wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger) {
@@ -106,9 +110,29 @@ void ModuleStorePanel::RefreshCatalogue(bool showErrors) {
   status_->SetLabel(_("Pobieranie aktualnego katalogu..."));
   wxYieldIfNeeded();
   wxString error;
-  if (!FetchCatalogue(baseUrl_, kStorePlatform, kStoreArchitecture, &entries_, &error)) {
+  bool cancelled = false;
+  bool ok = false;
+  {
+    // A store slow to answer gets an application-modal dialog whose "Anuluj" ends
+    // the wait; a quick answer shows none.
+    std::unique_ptr<wxProgressDialog> waiting;
+    const wxStopWatch watch;
+    ok = FetchCatalogue(baseUrl_, kStorePlatform, kStoreArchitecture, &entries_, &error,
+                        [&](std::uint64_t, std::uint64_t) {
+                          if (!waiting && watch.Time() < kQuietWaitMs) return true;
+                          if (!waiting) {
+                            waiting = std::make_unique<wxProgressDialog>(
+                                _("Sklep modułów"), _("Pobieranie aktualnego katalogu..."), 100, this,
+                                wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
+                          }
+                          cancelled = !waiting->Pulse();
+                          return !cancelled;
+                        });
+  }
+  if (!ok) {
     status_->SetLabel(_("Nie udało się pobrać katalogu: ") + error);
-    if (showErrors) ShowMessageBox(error, _("Sklep modułów"), wxOK | wxICON_WARNING, this);
+    // The user who cancelled knows.
+    if (showErrors && !cancelled) ShowMessageBox(error, _("Sklep modułów"), wxOK | wxICON_WARNING, this);
     return;
   }
   status_->SetLabel(wxString::Format(_("Katalog aktualny. Pozycje: %u. Platforma: %s/%s."),

@@ -22,32 +22,6 @@ const json* Member(const json* value, const char* name) {
   return it == value->end() ? nullptr : &*it;
 }
 
-// Objects and arrays nested deeper than any catalogue needs: the parser would
-// build every level, so a hostile 8 MiB answer could cost gigabytes.
-constexpr int kMaxCatalogueDepth = 64;
-
-bool NestedTooDeep(const std::string& text) {
-  int depth = 0;
-  bool inString = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (inString) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '{' || c == '[') {
-      if (++depth > kMaxCatalogueDepth) return true;
-    } else if (c == '}' || c == ']') {
-      --depth;
-    }
-  }
-  return false;
-}
-
 std::int64_t SizeMember(const json* file) {
   const json* size = Member(file, "size_bytes");
   if (!size) return 0;
@@ -110,7 +84,7 @@ std::int32_t JsonMemberInt(const json* value, const char* name, std::int32_t fal
 bool ReadCatalogue(const std::string& body, std::vector<StoreModuleEntry>* entries, wxString* error) {
   entries->clear();
   json document;
-  if (NestedTooDeep(body) || !ParseJsonText(body, &document)) {
+  if (!ParseJsonText(body, &document)) {
     if (error) *error = _("Serwer zwrócił nieprawidłowy katalog modułów.");
     return false;
   }
@@ -128,13 +102,13 @@ bool ReadCatalogue(const std::string& body, std::vector<StoreModuleEntry>* entri
 }
 
 bool FetchCatalogue(const wxString& baseUrl, const wxString& platform, const wxString& architecture,
-                    std::vector<StoreModuleEntry>* entries, wxString* error) {
+                    std::vector<StoreModuleEntry>* entries, wxString* error, const StoreProgress& progress) {
   entries->clear();
   if (error) error->clear();
   const wxString path = "/catalog?platform=" + platform + "&architecture=" + architecture;
   StoreResponse response;
   wxString failure;
-  if (!StoreRequest("GET", JoinStoreUrl(baseUrl, path), std::string(), &response, &failure)) {
+  if (!StoreRequest("GET", JoinStoreUrl(baseUrl, path), std::string(), &response, &failure, wxString(), progress)) {
     if (error) *error = failure;
     return false;
   }

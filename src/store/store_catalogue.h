@@ -3,6 +3,8 @@
 // readers it uses. The store tab keeps the entries and builds a card for each.
 #pragma once
 
+#include "store/store_client.h"
+
 #include <nlohmann/json_fwd.hpp>
 #include <wx/string.h>
 
@@ -42,9 +44,11 @@ extern const char* const kStorePlatform;
 extern const char* const kStoreArchitecture;
 
 // GET {base}/catalog?platform=..&architecture=.. and ReadCatalogue of the answer.
-// The entries are emptied first, so a failure leaves none.
+// The entries are emptied first, so a failure leaves none. The progress, called
+// while the answer is awaited, may cancel the request.
 bool FetchCatalogue(const wxString& baseUrl, const wxString& platform, const wxString& architecture,
-                    std::vector<StoreModuleEntry>* entries, wxString* error);
+                    std::vector<StoreModuleEntry>* entries, wxString* error,
+                    const StoreProgress& progress = StoreProgress());
 
 // Reads a catalogue body: {"data": {"modules": [...]}}; members of another type
 // than expected read as missing; elements without a code are skipped.

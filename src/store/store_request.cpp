@@ -47,10 +47,22 @@ bool SecureOrLocal(const UrlParts& parts) {
 unsigned long FailureCode(HttpFailure failure) {
   switch (failure) {
     case HttpFailure::BadUrl: return CURLE_URL_MALFORMAT;
+    case HttpFailure::Resolve: return CURLE_COULDNT_RESOLVE_HOST;
     case HttpFailure::Connect: return CURLE_COULDNT_CONNECT;
     case HttpFailure::Timeout: return CURLE_OPERATION_TIMEDOUT;
     case HttpFailure::Tls: return CURLE_PEER_FAILED_VERIFICATION;
     default: return CURLE_RECV_ERROR;
+  }
+}
+
+// What the code of a "no answer" message means to a user.
+wxString FailureMeaning(HttpFailure failure) {
+  switch (failure) {
+    case HttpFailure::Resolve: return _("Nie znaleziono serwera o tej nazwie.");
+    case HttpFailure::Connect: return _("Brak połączenia z serwerem.");
+    case HttpFailure::Timeout: return _("Serwer nie odpowiedział w wyznaczonym czasie.");
+    case HttpFailure::Tls: return _("Certyfikat serwera został odrzucony albo bezpieczne połączenie się nie udało.");
+    default: return _("Połączenie zostało przerwane.");
   }
 }
 
@@ -61,7 +73,7 @@ wxString FailureText(const HttpResult& result) {
     case HttpFailure::TooLarge: return _("Odpowiedź serwera sklepu jest zbyt duża.");
     case HttpFailure::FileCreate: return _("Nie udało się utworzyć pliku pobieranej paczki.");
     case HttpFailure::FileWrite: return _("Nie udało się zapisać pobieranej paczki.");
-    case HttpFailure::Cancelled: return _("Pobieranie paczki zostało przerwane.");
+    case HttpFailure::Cancelled: return _("Pobieranie zostało przerwane.");
     default: break;
   }
   // Once the status line has come, the failure is in the body.
@@ -69,7 +81,8 @@ wxString FailureText(const HttpResult& result) {
     return result.failure == HttpFailure::Timeout ? _("Błąd podczas odbierania odpowiedzi sklepu.")
                                                   : _("Błąd podczas pobierania danych sklepu.");
   }
-  return wxString::Format(_("Serwer sklepu nie odpowiedział (błąd %lu)."), FailureCode(result.failure));
+  return wxString::Format(_("Serwer sklepu nie odpowiedział (błąd %lu)."), FailureCode(result.failure)) + " " +
+         FailureMeaning(result.failure);
 }
 
 }  // namespace

@@ -121,6 +121,18 @@ TEST_F(DataPortLookup, BadInputNeverReachesTheNetwork) {
   EXPECT_TRUE(server.Requests().empty());
 }
 
+TEST_F(DataPortLookup, ATricklingServerEndsTheLookupWithinItsTimeOutsAddedUp) {
+  // Half a second between bytes keeps each 2 s time-out from running out; the
+  // whole answer would take a minute.
+  constexpr std::size_t kBody = 120;
+  server.SetMode(HttpTestServer::Mode::Trickle, kBody, 500);
+  CompanyLookupSettings settings = Settings();
+  settings.resolveTimeoutMs = settings.connectTimeoutMs = settings.sendTimeoutMs = settings.receiveTimeoutMs = 2000;
+  EXPECT_FALSE(LookupCompanyDataPort(settings, "5261040828", data, error));
+  EXPECT_TRUE(error.StartsWith("DataPort: ")) << error;
+  EXPECT_LT(server.TrickledBytes(), kBody / 2) << "the lookup lasted as long as the server kept sending";
+}
+
 // Collects every log line, to show the key never appears in one.
 class LogCollector : public wxLog {
  public:

@@ -31,6 +31,13 @@ TEST(JsonDocument, RejectsAnythingButStandardJson) {
   EXPECT_FALSE(ParseJsonText("{'a':1}", nullptr));
   EXPECT_FALSE(ParseJsonText("", nullptr));
   EXPECT_FALSE(ParseJsonText("{\"a\":\"\xC3\x28\"}", nullptr));  // broken UTF-8
+  EXPECT_FALSE(ParseJsonText(std::string("{\"a\":1}\0{", 9), nullptr));  // the text goes on past a NUL
+}
+
+TEST(JsonDocument, NestingIsLimitedTo64Levels) {
+  EXPECT_TRUE(ParseJsonText(std::string(64, '[') + std::string(64, ']'), nullptr));
+  EXPECT_FALSE(ParseJsonText(std::string(65, '[') + std::string(65, ']'), nullptr));
+  EXPECT_TRUE(ParseJsonText("[\"" + std::string(65, '[') + "\"]", nullptr));  // brackets in a string do not nest
 }
 
 TEST(JsonDocument, FindJsonStringOnlyAnswersStrings) {

@@ -1,6 +1,6 @@
 // The store tab under Xvfb against a loopback HTTPS store: the cards and their
 // states before and after an install or a removal is staged, the filters and the
-// search, blocked installs, and an unreachable store.
+// search, blocked installs, and a store that is unreachable or does not answer.
 #include "store/module_store_panel.h"
 
 #include "app/common/config_access.h"
@@ -20,9 +20,11 @@
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/dir.h>
+#include <wx/eventfilter.h>
 #include <wx/filefn.h>
 #include <wx/frame.h>
 #include <wx/memconf.h>
+#include <wx/progdlg.h>
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
 #include <wx/srchctrl.h>
@@ -405,6 +407,44 @@ TEST_F(ModuleStorePanelTest, UnreachableStoreIsReportedAndListsNothing) {
   EXPECT_TRUE(panel->GetCardList()->GetChildren().empty());
   EXPECT_TRUE(panel->GetEntries().empty());
   test::SaveScreenshot(frame_, "store-unreachable");
+}
+
+// Presses "Anuluj" in the first progress dialog once it is painted. The dialog
+// lets through only native events while the request holds the GUI thread, so the
+// press is made from a filter of those, as a click would arrive.
+class CancelProgressDialog : public wxEventFilter {
+ public:
+  CancelProgressDialog() { wxEvtHandler::AddFilter(this); }
+  ~CancelProgressDialog() override { wxEvtHandler::RemoveFilter(this); }
+  bool pressed() const { return pressed_; }
+
+  int FilterEvent(wxEvent& event) override {
+    auto* dialog = dynamic_cast<wxGenericProgressDialog*>(event.GetEventObject());
+    if (pressed_ || !dialog || event.GetEventType() != wxEVT_PAINT) return Event_Skip;
+    wxWindow* cancel = dialog->FindWindow(wxID_CANCEL);
+    if (!cancel) return Event_Skip;
+    pressed_ = true;
+    wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+    click.SetEventObject(cancel);
+    cancel->GetEventHandler()->ProcessEvent(click);
+    return Event_Skip;
+  }
+
+ private:
+  bool pressed_ = false;
+};
+
+TEST_F(ModuleStorePanelTest, AStoreThatDoesNotAnswerCanBeCancelledWhileItIsAwaited) {
+  MessageBoxRecorder boxes;
+  ModuleStorePanel* panel = Open();
+  server_.SetMode(HttpTestServer::Mode::Silent);
+  CancelProgressDialog user;
+  panel->RefreshCatalogue(true);
+  EXPECT_TRUE(user.pressed());
+  EXPECT_TRUE(boxes.shown().empty()) << "the user who cancelled needs no message";
+  EXPECT_TRUE(panel->GetEntries().empty());
+  EXPECT_EQ(server_.Requests().size(), 1u);
+  test::SaveScreenshot(frame_, "store-catalogue-cancelled");
 }
 
 }  // namespace

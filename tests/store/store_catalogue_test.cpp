@@ -118,6 +118,9 @@ TEST_F(StoreCatalogueTest, ReadsEveryMemberKindOfTheCatalogue) {
 
 TEST_F(StoreCatalogueTest, RefusedCataloguesLeaveNoEntriesAndSayWhy) {
   const std::string tooDeep = "{\"data\":{\"modules\":[" + std::string(100000, '[') + std::string(100000, ']') + "]}}";
+  const std::string deepError =
+      "{\"error\":{\"message\":\"Sklep w przerwie\"},\"trace\":" + std::string(100, '[') + std::string(100, ']') + "}";
+  const std::string afterNul = std::string("{\"data\":{\"modules\":[]}}") + '\0' + "junk";
   const struct {
     int status;
     std::string body;
@@ -130,6 +133,8 @@ TEST_F(StoreCatalogueTest, RefusedCataloguesLeaveNoEntriesAndSayWhy) {
       {200, "{\"data\":{\"modules\":[]},}", "Serwer zwrócił nieprawidłowy katalog modułów."},
       {200, "{\"data\":{\"modules\":[\"\xff\"]}}", "Serwer zwrócił nieprawidłowy katalog modułów."},
       {200, tooDeep, "Serwer zwrócił nieprawidłowy katalog modułów."},
+      {500, deepError, "Sklep zwrócił błąd HTTP 500."},
+      {200, afterNul, "Serwer zwrócił nieprawidłowy katalog modułów."},
       {200, "{\"data\":{\"modules\":{}}}", "Odpowiedź nie zawiera katalogu modułów."},
       {200, "{\"data\":[{\"modules\":[]}]}", "Odpowiedź nie zawiera katalogu modułów."},
       {200, "[]", "Odpowiedź nie zawiera katalogu modułów."},

@@ -116,6 +116,32 @@ TEST_F(StoreClientTest, PlainHttpReachesOnlyThisMachine) {
   }
 }
 
+TEST_F(StoreClientTest, NoAnswerKeepsItsCodeAndSaysWhatItMeans) {
+  HttpTestServer untrusted({}, HttpTestServer::Tls::Untrusted);
+  std::string refused;
+  {
+    HttpTestServer gone;
+    refused = gone.BaseUrl();
+  }
+  const struct {
+    std::string url;
+    const char* code;
+    const char* meaning;  // a word of the explanation, in any case
+  } cases[] = {
+      {"https://sklep..invalid/api/v1", "6", "nazw"},
+      {refused + "/api/v1", "7", "połączenia"},
+      {untrusted.BaseUrl() + "/api/v1", "60", "certyfikat"},
+  };
+  for (const auto& c : cases) {
+    StoreResponse response;
+    wxString error;
+    EXPECT_FALSE(StoreRequest("GET", U(c.url), "", &response, &error));
+    const wxString prefix = U("Serwer sklepu nie odpowiedział (błąd ") + c.code + ").";
+    EXPECT_TRUE(error.StartsWith(prefix)) << error;
+    EXPECT_NE(error.Mid(prefix.length()).Lower().Find(U(c.meaning)), wxNOT_FOUND) << error;
+  }
+}
+
 TEST_F(StoreClientTest, MemoryBodiesStopAt8MiBWhileDownloadsHaveNoLimit) {
   HttpTestServer server;
   test::TempDir temp;

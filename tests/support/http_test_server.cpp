@@ -236,8 +236,9 @@ HttpTestServer::~HttpTestServer() {
   close(wakeFd_[1]);
 }
 
-void HttpTestServer::SetMode(Mode mode, std::size_t hugeBodyBytes) {
+void HttpTestServer::SetMode(Mode mode, std::size_t hugeBodyBytes, int trickleMs) {
   hugeBodyBytes_ = hugeBodyBytes;
+  trickleMs_ = trickleMs;
   mode_ = mode;
 }
 
@@ -303,6 +304,16 @@ void HttpTestServer::Serve(int fd) {
           ok = connection.Write(chunk.substr(0, std::min(chunk.size(), toSend - sent)));
         }
         if (ok && mode == Mode::HugeBody && connection.ssl) SSL_shutdown(connection.ssl);
+      } else if (mode == Mode::Trickle) {
+        bool ok = connection.Write("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(huge) +
+                                   "\r\nConnection: close\r\n\r\n");
+        // The wait is cut short only by the server stopping; a client that hung
+        // up makes the next write fail.
+        pollfd wake = {wakeFd_[0], POLLIN, 0};
+        for (std::size_t sent = 0; ok && sent < huge && poll(&wake, 1, trickleMs_) == 0; ++sent) {
+          ok = connection.Write(" ");
+          if (ok) ++trickled_;
+        }
       } else {
         HttpTestResponse response = handler_ ? handler_(request) : HttpTestResponse();
         std::string text = "HTTP/1.1 " + std::to_string(response.status) + " " + Reason(response.status) + "\r\n";

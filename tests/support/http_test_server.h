@@ -1,6 +1,7 @@
 // A loopback HTTP/1.1 server, plain or TLS, standing in for the outside services in
 // tests. It answers through a handler, records every request in order, and can
-// misbehave on purpose: stay silent, send a huge body, or break off mid-body.
+// misbehave on purpose: stay silent, send a huge body, break off mid-body, or
+// trickle a body a byte at a time.
 #pragma once
 
 #include "test_support.h"
@@ -52,6 +53,8 @@ class HttpTestServer {
     Silent,       // reads the request and never answers
     HugeBody,     // 200 with hugeBodyBytes of 'x' (Content-Length given)
     BrokenBody,   // announces hugeBodyBytes, sends half, then closes the connection
+    Trickle,      // 200 announcing hugeBodyBytes, then one byte every trickleMs until
+                  // all are sent, the client hangs up or the server stops
   };
   using Handler = std::function<HttpTestResponse(const HttpTestRequest&)>;
 
@@ -60,7 +63,9 @@ class HttpTestServer {
   HttpTestServer(const HttpTestServer&) = delete;
   HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-  void SetMode(Mode mode, std::size_t hugeBodyBytes = 0);
+  void SetMode(Mode mode, std::size_t hugeBodyBytes = 0, int trickleMs = 0);
+  // Body bytes sent in Trickle mode so far, over all connections.
+  std::size_t TrickledBytes() const { return trickled_; }
   // While held, requests are read and recorded but not answered until released.
   void Hold(bool held);
   int port() const { return port_; }
@@ -86,6 +91,8 @@ class HttpTestServer {
   std::atomic<bool> stopping_{false};
   std::atomic<Mode> mode_{Mode::Answer};
   std::atomic<std::size_t> hugeBodyBytes_{0};
+  std::atomic<int> trickleMs_{0};
+  std::atomic<std::size_t> trickled_{0};
   mutable std::mutex lock_;
   std::condition_variable released_;
   bool held_ = false;

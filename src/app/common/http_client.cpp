@@ -67,8 +67,9 @@ struct Transfer {
   HttpFailure abortReason = HttpFailure::None;
   wxString abortText;
 
+  Clock::time_point started = Clock::now();
   // Stall tracking: time of the last byte moved in either direction.
-  Clock::time_point lastActivity = Clock::now();
+  Clock::time_point lastActivity = started;
   curl_off_t lastSent = -1;
   curl_off_t lastReceived = -1;
 
@@ -116,13 +117,26 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   return bytes;
 }
 
-// Called at least once a second while the transfer runs. It enforces the send and
-// receive time-outs as "no byte moved for that long" once the connection is up, and
-// relays progress to the caller, who may cancel.
+// The time-outs added up: the longest the whole exchange may take.
+long long DeadlineMs(const HttpTimeouts& t) {
+  return static_cast<long long>(std::max(t.resolveMs, 0)) + std::max(t.connectMs, 0) + std::max(t.sendMs, 0) +
+         std::max(t.receiveMs, 0);
+}
+
+// Called at least once a second while the transfer runs. It enforces the deadline
+// of the whole exchange, the send and receive time-outs as "no byte moved for that
+// long" once the connection is up, and relays progress to the caller, who may cancel.
 int OnProgress(void* user, curl_off_t receiveTotal, curl_off_t received, curl_off_t, curl_off_t sent) {
   auto* transfer = static_cast<Transfer*>(user);
   const HttpRequest& request = *transfer->request;
   const Clock::time_point now = Clock::now();
+  const long long deadlineMs = DeadlineMs(request.timeouts);
+  const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - transfer->started).count();
+  if (!transfer->file && deadlineMs > 0 && elapsedMs >= deadlineMs) {
+    transfer->Abort(HttpFailure::Timeout,
+                    wxString::Format("Operation timed out: the exchange took over %lld ms", deadlineMs));
+    return 1;
+  }
   curl_off_t connectedAt = 0;
   curl_easy_getinfo(transfer->curl, CURLINFO_PRETRANSFER_TIME_T, &connectedAt);
   if (connectedAt == 0 || sent != transfer->lastSent || received != transfer->lastReceived) {
@@ -153,6 +167,7 @@ HttpFailure FailureOf(CURLcode code) {
       return HttpFailure::BadUrl;
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_RESOLVE_HOST:
+      return HttpFailure::Resolve;
     case CURLE_COULDNT_CONNECT:
       return HttpFailure::Connect;
     case CURLE_OPERATION_TIMEDOUT:

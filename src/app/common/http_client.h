@@ -18,7 +18,8 @@ enum class HttpFailure {
   None,
   BadUrl,         // not an absolute http or https URL
   BadHeader,      // a header name or value holding CR or LF; nothing was sent
-  Connect,        // name resolution or connection refused
+  Resolve,        // the host name was not found
+  Connect,        // no connection to the host (refused, unreachable)
   Timeout,        // one of the time-outs ran out
   Tls,            // handshake or certificate verification failed
   SendReceive,    // the connection broke while sending or receiving
@@ -29,8 +30,11 @@ enum class HttpFailure {
 };
 
 // In milliseconds. Resolve and connect together bound the connection (TLS included);
-// receive bounds how long the server may stay silent once connected, at one-second
-// granularity (0 = no bound).
+// send and receive bound how long no byte may move once connected (0 = no bound).
+// All four added up bound the whole exchange, so a server that trickles a byte now
+// and then cannot hold the caller either; only a 2xx body streamed to a file may
+// take longer (its caller's progress callback decides). Checked at one-second
+// granularity.
 struct HttpTimeouts {
   int resolveMs = 5000;
   int connectMs = 8000;

@@ -111,6 +111,31 @@ TEST(HttpClient, FailsWithTimeoutOrConnectWhenTheServerDoesNotAnswer) {
   int port = server.port();
   { HttpTestServer gone; port = gone.port(); }  // a port nobody listens on any more
   EXPECT_EQ(Send(Get("http://127.0.0.1:" + std::to_string(port) + "/")).failure, HttpFailure::Connect);
+  EXPECT_EQ(Send(Get("http://sklep..invalid/")).failure, HttpFailure::Resolve);
+}
+
+TEST(HttpClient, AServerTricklingBytesIsCutOffAtTheTimeOutsAddedUp) {
+  HttpTestServer server;
+  // A byte every 100 ms never lets the receive time-out run out; the body would
+  // take a minute.
+  constexpr std::size_t kBody = 600;
+  server.SetMode(HttpTestServer::Mode::Trickle, kBody, 100);
+  HttpRequest request = Get(server.BaseUrl() + "/");
+  request.timeouts = {500, 500, 1000, 1000};
+  const HttpResult result = Send(request);
+  EXPECT_EQ(result.failure, HttpFailure::Timeout) << result.error;
+  EXPECT_EQ(result.status, 200);
+  EXPECT_LT(server.TrickledBytes(), kBody / 2) << "the request lasted as long as the server kept sending";
+
+  // A body streamed to a file may take longer: its caller's progress decides.
+  veldrix::test::TempDir folder;
+  HttpTestServer slow;
+  slow.SetMode(HttpTestServer::Mode::Trickle, 40, 100);
+  request = Get(slow.BaseUrl() + "/package");
+  request.timeouts = {500, 500, 1000, 1000};
+  request.downloadPath = folder.file("package.zip");
+  EXPECT_TRUE(Send(request).ok());
+  EXPECT_EQ(wxFileName::GetSize(request.downloadPath), 40);
 }
 
 TEST(HttpClient, TrustsOnlyTheConfiguredCaAndVerifiesTheHost) {
