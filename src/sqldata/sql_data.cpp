@@ -263,7 +263,9 @@ void SQLData::RunTransactionStatement(const wxString& method, const wxString& st
 void SQLData::StartTransaction() {
   errorFlag = false;
   lastError.clear();
-  const wxString begin = IsSQLite() ? wxString("BEGIN TRANSACTION") : BeginTransactionStatement(engine);
+  // A deferred SQLite transaction that has read cannot wait for the write lock: it
+  // would fail at its first change while another connection writes.
+  const wxString begin = IsSQLite() ? wxString("BEGIN IMMEDIATE TRANSACTION") : BeginTransactionStatement(engine);
   LogSqlStatement("StartTransaction", engine, begin);
   if (!IsOpen()) {
     errorFlag = true;
@@ -273,7 +275,8 @@ void SQLData::StartTransaction() {
   }
   // Oracle has no begin statement: its transaction starts with the first change.
   if (begin.empty()) return;
-  RunTransactionStatement("StartTransaction", begin, [](wxSQLite3Database& db) { db.Begin(); });
+  RunTransactionStatement("StartTransaction", begin,
+                          [](wxSQLite3Database& db) { db.Begin(WXSQLITE_TRANSACTION_IMMEDIATE); });
 }
 
 void SQLData::CommitTransaction() {

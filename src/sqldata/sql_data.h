@@ -84,7 +84,9 @@ class SQLData : public wxObject {
   bool IsSQLite() const;
 
   // StartTransaction clears the error state; Commit and Rollback do nothing on a
-  // closed object.
+  // closed object. On SQLite the transaction takes the write lock at its start, so
+  // that another copy's writing makes it wait (up to the busy time-out) instead of
+  // failing at its first change after a read.
   void StartTransaction();
   void CommitTransaction();
   void RollbackTransaction();
