@@ -27,6 +27,20 @@ const KindInfo kKinds[] = {
 
 const KindInfo& Info(DictionaryKind kind) { return kKinds[kind]; }
 
+// The columns of the program's own tables that hold the id of a dictionary entry:
+// an entry held there is in use and stays. The select, with the id appended, names
+// the rows that hold it; the refusal takes the first name.
+struct EntryUse {
+  DictionaryKind kind;
+  const char* select;
+  const char* refusal;
+};
+
+const EntryUse kEntryUses[] = {
+    {kDictionaryPaymentForm, "select nazwa from firma where domyslna_platnosc=",
+     "Forma płatności jest domyślną formą płatności firmy „%s”."},
+};
+
 // The statement that takes the default flag from the kind's present default.
 // Categories, units and price kinds also clear rows without a company.
 wxString ClearDefaultStatement(DictionaryKind kind, const wxString& company) {
@@ -200,6 +214,14 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
     return false;
   }
   db.errorFlag = false;
+  for (const EntryUse& use : kEntryUses) {
+    if (use.kind != kind) continue;
+    const wxArrayString holders = db.FrameData(use.select + id);
+    if (db.errorFlag || !holders.empty()) {
+      SetError(error, db.errorFlag ? DatabaseReason(db) : wxString::Format(_(use.refusal), holders[0]));
+      return false;
+    }
+  }
   if (db.DeleteData(DeleteStatement(kind, id, companyId)) < 0) {
     SetError(error, DatabaseReason(db));
     return false;

@@ -55,6 +55,8 @@ struct DictionaryEntry {
 bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const DictionaryEntry& entry,
                          wxString* savedId, wxString* error);
 
-// Deletes the entry; false with the database's reason when the statement fails.
+// Deletes the entry. An entry that the program's own tables hold (a company's
+// default payment form) is in use: it stays, and false comes with the reason, as it
+// does with the database's reason when a statement fails.
 bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const wxString& id,
                            wxString* error);
