@@ -147,23 +147,11 @@ bool CompanyStore::Run(const wxString& sql, const std::vector<SqlValue>& params,
 
 bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxString* error) {
   failure_.clear();
-  db_.StartTransaction();
-  if (db_.errorFlag) {
-    if (error) *error = db_.lastError;
-    return false;
-  }
-  bool ok = statements();
-  if (ok) {
-    db_.CommitTransaction();
-    if (db_.errorFlag) {
-      Fail(db_.lastError);
-      ok = false;
-    }
-  }
-  if (!ok) {
-    db_.RollbackTransaction();
-    if (error) *error = failure_.empty() ? db_.lastError : failure_;
-  }
+  const bool ok = db_.RunTransaction([&] {
+    failure_.clear();
+    return statements();
+  });
+  if (!ok && error) *error = failure_.empty() ? db_.lastError : failure_;
   return ok;
 }
 

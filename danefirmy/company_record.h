@@ -159,8 +159,8 @@ class CompanyStore {
   bool Delete(const wxString& companyId, wxString* error = nullptr);
 
  private:
-  // Runs the statements between begin and commit; any failure (begin and commit
-  // included) rolls back and leaves the reason in *error.
+  // Runs the statements between begin and commit (SQLData::RunTransaction); any
+  // failure (begin and commit included) rolls back and leaves the reason in *error.
   bool InTransaction(const std::function<bool()>& statements, wxString* error);
   bool Run(const wxString& sql, const std::vector<SqlValue>& params, long long* newRowId = nullptr);
   bool SaveInTransaction(const CompanySaveRequest& request, CompanySaveOutcome* outcome);

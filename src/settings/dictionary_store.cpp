@@ -167,37 +167,31 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
   }
 
   const KindInfo& info = Info(kind);
-  db.StartTransaction();
-  bool ok = !db.errorFlag;
-  if (ok && !insert) {
-    wxString where = wxString(info.idColumn) + "=" + entry.id;
-    if (info.company) where += " and id_firmy=" + companyId;
-    if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
-      ok = false;
-      SetError(error, db.errorFlag ? DatabaseReason(db) : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie."));
-    }
-  }
-  if (ok && entry.isDefault && db.InsertData(ClearDefaultStatement(kind, companyId)) < 0) {
-    ok = false;
-    SetError(error, DatabaseReason(db));
-  }
   long newId = 0;
-  if (ok) {
+  wxString reason;
+  const bool saved = db.RunTransaction([&] {
+    reason.clear();
+    if (!insert) {
+      wxString where = wxString(info.idColumn) + "=" + entry.id;
+      if (info.company) where += " and id_firmy=" + companyId;
+      if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
+        reason = db.errorFlag ? DatabaseReason(db) : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
+        return false;
+      }
+    }
+    if (entry.isDefault && db.InsertData(ClearDefaultStatement(kind, companyId)) < 0) {
+      reason = DatabaseReason(db);
+      return false;
+    }
     newId = db.InsertData(SaveStatement(kind, insert, entry.id, entry, value, companyId));
     if (newId < 0) {
-      ok = false;
-      SetError(error, DatabaseReason(db));
+      reason = DatabaseReason(db);
+      return false;
     }
-  }
-  if (ok) {
-    db.CommitTransaction();
-    if (db.errorFlag) {
-      ok = false;
-      SetError(error, DatabaseReason(db));
-    }
-  }
-  if (!ok) {
-    db.RollbackTransaction();
+    return true;
+  });
+  if (!saved) {
+    SetError(error, reason.empty() ? DatabaseReason(db) : reason);
     return false;
   }
   // An engine that cannot tell the new row's id gives "0": the entry is saved, and

@@ -91,6 +91,12 @@ class SQLData : public wxObject {
   void CommitTransaction();
   void RollbackTransaction();
 
+  // Runs unit between StartTransaction and CommitTransaction. When the begin fails,
+  // the unit answers false or the commit fails, the transaction is rolled back and
+  // false returned, the first failure's reason kept in lastError. A transaction that
+  // the server ended to break a deadlock is run once more from its start.
+  bool RunTransaction(const std::function<bool()>& unit);
+
   // Whether the table has the column (name compared ignoring case). Clears the
   // error state first.
   bool ColumnExists(const wxString& table, const wxString& column);
@@ -147,10 +153,13 @@ class SQLData : public wxObject {
   bool ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
                            DbQueryResult* result, wxString* error, const wxString& loggedSql = wxString());
   void RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception);
-  void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error);
-  void RunTransactionStatement(const wxString& method, const wxString& statement,
+  void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
+                           bool deadlock);
+  bool RunTransactionStatement(const wxString& method, const wxString& statement,
                                const std::function<void(wxSQLite3Database&)>& onSqlite);
 
+  // The last failure was the server ending the transaction to break a deadlock.
+  bool deadlockFailure_ = false;
   std::unique_ptr<wxSQLite3Database> sqliteDb;
   std::shared_ptr<IDbConnection> connection;
   wxString server;
