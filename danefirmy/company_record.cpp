@@ -155,6 +155,12 @@ bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxStri
   return ok;
 }
 
+bool CompanyStore::LockForDefault(const char* table) {
+  if (db_.LockTableForWrite(table)) return true;
+  Fail(db_.lastError);
+  return false;
+}
+
 bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* outcome, wxString* error) {
   CompanySaveOutcome result;
   if (!InTransaction([&] { return SaveInTransaction(request, &result); }, error)) return false;
@@ -187,7 +193,8 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
   outcome->defaultCompany = company.domyslna;
 
   if (company.domyslna &&
-      !Run("update firma set domyslna=0 where id_firmy<>?", {SqlValue(static_cast<int>(existingId))})) {
+      (!LockForDefault("firma") ||
+       !Run("update firma set domyslna=0 where id_firmy<>?", {SqlValue(static_cast<int>(existingId))}))) {
     return false;
   }
 
@@ -228,7 +235,10 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
 
   for (const CompanyAccountRow& account : request.accounts) {
     if (account.domyslny && account.rodzaj != kAccountLoaded) {
-      if (!Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) return false;
+      if (!LockForDefault("firma_rachunek") ||
+          !Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) {
+        return false;
+      }
       break;
     }
   }

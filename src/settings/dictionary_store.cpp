@@ -179,7 +179,10 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
         return false;
       }
     }
-    if (entry.isDefault && db.InsertData(ClearDefaultStatement(kind, companyId)) < 0) {
+    // Another copy switching the default at the same time waits for this one, so
+    // that the clear sees its new default and one default is left.
+    if (entry.isDefault &&
+        (!db.LockTableForWrite(info.table) || db.InsertData(ClearDefaultStatement(kind, companyId)) < 0)) {
       reason = DatabaseReason(db);
       return false;
     }

@@ -47,7 +47,8 @@ struct DictionaryEntry {
 };
 
 // Clears the kind's present default (when the entry is the new default) and inserts
-// or updates the entry, in one transaction: either both happen or neither. A VAT
+// or updates the entry, in one transaction: either both happen or neither. Copies
+// saving a default at the same time take turns, so one default is left. A VAT
 // value that is not a whole number (empty is allowed only when updating), an entry
 // that no longer exists and any database failure leave the database unchanged and
 // return false with the reason. On success *savedId is the entry's id (the new row's

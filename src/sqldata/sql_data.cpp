@@ -315,6 +315,19 @@ bool SQLData::RunTransaction(const std::function<bool()>& unit) {
   }
 }
 
+bool SQLData::LockTableForWrite(const wxString& table) {
+  if (!IsOpen()) {
+    errorFlag = true;
+    lastError = "LockTableForWrite | DB not open";
+    LogDbMessage(lastError);
+    return false;
+  }
+  const wxString statement = LockTableStatement(engine, table);
+  if (statement.empty()) return true;
+  LogSqlStatement("LockTableForWrite", engine, statement);
+  return RunTransactionStatement("LockTableForWrite", statement, [](wxSQLite3Database&) {});
+}
+
 bool SQLData::ColumnExists(const wxString& table, const wxString& column) {
   errorFlag = false;
   lastError.clear();

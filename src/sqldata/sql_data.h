@@ -97,6 +97,14 @@ class SQLData : public wxObject {
   // the server ended to break a deadlock is run once more from its start.
   bool RunTransaction(const std::function<bool()>& unit);
 
+  // Makes another transaction that writes the table wait until this one ends;
+  // readers go on (on SQL Server they wait too). Called in a transaction before its
+  // first change of the table, it serialises statements such as "clear the old
+  // default, set the new one". On MySQL only writers that call it wait (see
+  // LockTableStatement); SQLite needs nothing, its transaction holds the database's
+  // write lock. False on failure, with the error state set.
+  bool LockTableForWrite(const wxString& table);
+
   // Whether the table has the column (name compared ignoring case). Clears the
   // error state first.
   bool ColumnExists(const wxString& table, const wxString& column);
