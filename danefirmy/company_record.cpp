@@ -147,24 +147,18 @@ bool CompanyStore::Run(const wxString& sql, const std::vector<SqlValue>& params,
 
 bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxString* error) {
   failure_.clear();
-  db_.StartTransaction();
-  if (db_.errorFlag) {
-    if (error) *error = db_.lastError;
-    return false;
-  }
-  bool ok = statements();
-  if (ok) {
-    db_.CommitTransaction();
-    if (db_.errorFlag) {
-      Fail(db_.lastError);
-      ok = false;
-    }
-  }
-  if (!ok) {
-    db_.RollbackTransaction();
-    if (error) *error = failure_.empty() ? db_.lastError : failure_;
-  }
+  const bool ok = db_.RunTransaction([&] {
+    failure_.clear();
+    return statements();
+  });
+  if (!ok && error) *error = failure_.empty() ? db_.lastError : failure_;
   return ok;
+}
+
+bool CompanyStore::LockForDefault(const char* table) {
+  if (db_.LockTableForWrite(table)) return true;
+  Fail(db_.lastError);
+  return false;
 }
 
 bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* outcome, wxString* error) {
@@ -199,7 +193,8 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
   outcome->defaultCompany = company.domyslna;
 
   if (company.domyslna &&
-      !Run("update firma set domyslna=0 where id_firmy<>?", {SqlValue(static_cast<int>(existingId))})) {
+      (!LockForDefault("firma") ||
+       !Run("update firma set domyslna=0 where id_firmy<>?", {SqlValue(static_cast<int>(existingId))}))) {
     return false;
   }
 
@@ -240,7 +235,10 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
 
   for (const CompanyAccountRow& account : request.accounts) {
     if (account.domyslny && account.rodzaj != kAccountLoaded) {
-      if (!Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) return false;
+      if (!LockForDefault("firma_rachunek") ||
+          !Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) {
+        return false;
+      }
       break;
     }
   }

@@ -145,7 +145,9 @@ class CompanyStore {
 
   // Saves in one transaction: the default switch, the company row (its history
   // copy first, or the numbering row after an insert), the accounts and the
-  // removed accounts. request.company.domyslna is taken as decided by the caller.
+  // removed accounts. request.company.domyslna is taken as decided by the caller;
+  // copies saving a default company (or account) at the same time take turns, so
+  // one default is left.
   // Every statement, the begin and the commit are checked; on any failure the
   // whole transaction is rolled back, *error gets the database's text and false is
   // returned, so a second save repeats everything.
@@ -159,10 +161,13 @@ class CompanyStore {
   bool Delete(const wxString& companyId, wxString* error = nullptr);
 
  private:
-  // Runs the statements between begin and commit; any failure (begin and commit
-  // included) rolls back and leaves the reason in *error.
+  // Runs the statements between begin and commit (SQLData::RunTransaction); any
+  // failure (begin and commit included) rolls back and leaves the reason in *error.
   bool InTransaction(const std::function<bool()>& statements, wxString* error);
   bool Run(const wxString& sql, const std::vector<SqlValue>& params, long long* newRowId = nullptr);
+  // Before a default is switched: another copy switching it waits for this save,
+  // so its clear sees this default (see SQLData::LockTableForWrite).
+  bool LockForDefault(const char* table);
   bool SaveInTransaction(const CompanySaveRequest& request, CompanySaveOutcome* outcome);
   void Fail(const wxString& message);
 

@@ -200,9 +200,10 @@ class TdsConnection : public IDbConnection {
   void cancel() override;
 
   void appendMessage(const wxString& text);
-  void markServerError() {
+  void markServerError(bool deadlock) {
     std::lock_guard<std::mutex> guard(messageLock_);
     serverError_ = true;
+    if (deadlock) deadlock_ = true;
   }
 
  private:
@@ -214,10 +215,15 @@ class TdsConnection : public IDbConnection {
     std::lock_guard<std::mutex> guard(messageLock_);
     messages_.clear();
     serverError_ = false;
+    deadlock_ = false;
   }
   bool serverErrorSeen() {
     std::lock_guard<std::mutex> guard(messageLock_);
     return serverError_;
+  }
+  bool deadlockSeen() {
+    std::lock_guard<std::mutex> guard(messageLock_);
+    return deadlock_;
   }
   void endCall() {
     std::lock_guard<std::mutex> guard(stateLock_);
@@ -228,6 +234,7 @@ class TdsConnection : public IDbConnection {
   // `fallback`.
   bool failWithMessages(DbQueryResult* result, wxString* error, const char* fallback) {
     result->message = collectedMessages();
+    result->deadlock = deadlockSeen();
     if (error) *error = result->message.empty() ? wxString(fallback) : result->message;
     return false;
   }
@@ -241,6 +248,7 @@ class TdsConnection : public IDbConnection {
   std::mutex messageLock_;
   wxString messages_;
   bool serverError_ = false;
+  bool deadlock_ = false;
   const SqlServerLookup lookup_;
 };
 
@@ -459,6 +467,7 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
     return false;
   }
   result->resultSets.clear();
+  result->deadlock = false;
   clearMessages();
 
   if (dbcmd(proc, sql.utf8_str()) == FAIL) return failWithMessages(result, error, "Failed to prepare the SQL command.");
@@ -501,11 +510,8 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
     result->rowsAffected = count;
     if (count >= 0) appendMessage(wxString::Format("(%d row%s affected)", static_cast<int>(count), count == 1 ? "" : "s"));
   }
+  if (serverErrorSeen()) return failWithMessages(result, error, "SQL Server reported an error.");
   result->message = collectedMessages();
-  if (serverErrorSeen()) {
-    if (error) *error = result->message.empty() ? wxString("SQL Server reported an error.") : result->message;
-    return false;
-  }
   return true;
 }
 
@@ -561,7 +567,8 @@ int TdsMessageHandler(DBPROCESS* proc, DBINT msgno, int msgstate, int severity, 
   const wxString procedure = DecodeDbLibText(procname);
   if (!procedure.empty()) text << "\nProcedure: " << procedure;
   connection->appendMessage(text);
-  if (severity >= 11 || msgno == 3606) connection->markServerError();
+  // Msg 1205: chosen as the deadlock victim, the transaction rolled back.
+  if (severity >= 11 || msgno == 3606) connection->markServerError(msgno == 1205);
   return 0;
 }
 

@@ -15,6 +15,7 @@ bool LibpqApi::load(wxString* error) {
       EntryPoint("PQclear", &PQclear),
       EntryPoint("PQresultStatus", &PQresultStatus),
       EntryPoint("PQresultErrorMessage", &PQresultErrorMessage),
+      EntryPoint("PQresultErrorField", &PQresultErrorField),
       EntryPoint("PQntuples", &PQntuples),
       EntryPoint("PQnfields", &PQnfields),
       EntryPoint("PQfname", &PQfname),

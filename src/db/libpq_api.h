@@ -18,6 +18,8 @@ constexpr int kLibpqConnectionOk = 0;
 constexpr int kLibpqEmptyQuery = 0;
 constexpr int kLibpqCommandOk = 1;
 constexpr int kLibpqTuplesOk = 2;
+// PG_DIAG_SQLSTATE, the field code of an error's SQLSTATE.
+constexpr int kLibpqDiagSqlState = 'C';
 
 struct LibpqApi {
   explicit LibpqApi(std::vector<wxString> candidates);
@@ -35,6 +37,7 @@ struct LibpqApi {
   void (*PQclear)(LibpqResult* result) = nullptr;
   int (*PQresultStatus)(const LibpqResult* result) = nullptr;
   char* (*PQresultErrorMessage)(const LibpqResult* result) = nullptr;
+  char* (*PQresultErrorField)(const LibpqResult* result, int fieldCode) = nullptr;
   int (*PQntuples)(const LibpqResult* result) = nullptr;
   int (*PQnfields)(const LibpqResult* result) = nullptr;
   char* (*PQfname)(const LibpqResult* result, int field) = nullptr;

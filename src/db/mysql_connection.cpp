@@ -4,6 +4,7 @@
 #include "db/locked_connection.h"
 
 #include <mysql.h>
+#include <mysqld_error.h>
 
 #include <cstring>
 #include <mutex>
@@ -132,7 +133,7 @@ class MySqlConnection : public LockedConnection<MYSQL> {
     if (!startExecute(result, "MySQL is not connected.", error)) return false;
     const wxScopedCharBuffer utf8 = sql.utf8_str();
     const char* text = utf8.data() ? utf8.data() : "";
-    if (mysql_real_query(handle_, text, static_cast<unsigned long>(std::strlen(text))) != 0) return fail(error);
+    if (mysql_real_query(handle_, text, static_cast<unsigned long>(std::strlen(text))) != 0) return fail(result, error);
     for (;;) {
       if (MYSQL_RES* stored = mysql_store_result(handle_)) {
         const bool ok = readSet(stored, result, error);
@@ -142,12 +143,12 @@ class MySqlConnection : public LockedConnection<MYSQL> {
           return false;
         }
       } else if (mysql_field_count(handle_) != 0) {
-        return fail(error);
+        return fail(result, error);
       } else {
         result->rowsAffected = static_cast<int>(mysql_affected_rows(handle_));
       }
       const int next = mysql_next_result(handle_);
-      if (next > 0) return fail(error);
+      if (next > 0) return fail(result, error);
       if (next < 0) return true;
     }
   }
@@ -220,7 +221,8 @@ class MySqlConnection : public LockedConnection<MYSQL> {
     }
   }
 
-  bool fail(wxString* error) {
+  bool fail(DbQueryResult* result, wxString* error) {
+    result->deadlock = mysql_errno(handle_) == ER_LOCK_DEADLOCK;
     if (error) *error = MySqlError(handle_);
     return false;
   }

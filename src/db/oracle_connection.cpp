@@ -106,7 +106,10 @@ class OracleConnection : public LockedConnection<OdpiConn> {
     }
     std::uint32_t columns = 0;
     if (api_->dpiStmt_execute(stmt, 0, &columns) < 0) {
-      if (error) *error = errorText();
+      const wxString reason = errorText();
+      // ORA-00060: deadlock detected while waiting for resource.
+      result->deadlock = errorInfo_.code == 60;
+      if (error) *error = reason;
       api_->dpiStmt_release(stmt);
       return false;
     }

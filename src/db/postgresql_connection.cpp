@@ -149,6 +149,9 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
       if (tuples && *tuples) result->rowsAffected = static_cast<int>(std::strtol(tuples, nullptr, 10));
       return true;
     }
+    // 40P01: deadlock_detected, whatever language the server's messages are in.
+    const char* state = api_->PQresultErrorField(pgResult, kLibpqDiagSqlState);
+    result->deadlock = state && std::strcmp(state, "40P01") == 0;
     if (error) {
       wxString message = FromLibpqText(api_->PQresultErrorMessage(pgResult));
       if (message.empty()) message = FromLibpqText(api_->PQerrorMessage(handle_));

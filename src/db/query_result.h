@@ -137,11 +137,15 @@ struct DbQueryResult {
   std::vector<DbResultSet> resultSets;
   wxString message;
   int rowsAffected = -1;
+  // Set with a failure when the server chose this transaction as the victim of a
+  // deadlock: its work is undone and the transaction may be run again.
+  bool deadlock = false;
 
   void clear() {
     resultSets.clear();
     message.clear();
     rowsAffected = -1;
+    deadlock = false;
   }
 };
 

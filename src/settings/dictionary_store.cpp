@@ -27,6 +27,20 @@ const KindInfo kKinds[] = {
 
 const KindInfo& Info(DictionaryKind kind) { return kKinds[kind]; }
 
+// The columns of the program's own tables that hold the id of a dictionary entry:
+// an entry held there is in use and stays. The select, with the id appended, names
+// the rows that hold it; the refusal takes the first name.
+struct EntryUse {
+  DictionaryKind kind;
+  const char* select;
+  const char* refusal;
+};
+
+const EntryUse kEntryUses[] = {
+    {kDictionaryPaymentForm, "select nazwa from firma where domyslna_platnosc=",
+     "Forma płatności jest domyślną formą płatności firmy „%s”."},
+};
+
 // The statement that takes the default flag from the kind's present default.
 // Categories, units and price kinds also clear rows without a company.
 wxString ClearDefaultStatement(DictionaryKind kind, const wxString& company) {
@@ -153,37 +167,34 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
   }
 
   const KindInfo& info = Info(kind);
-  db.StartTransaction();
-  bool ok = !db.errorFlag;
-  if (ok && !insert) {
-    wxString where = wxString(info.idColumn) + "=" + entry.id;
-    if (info.company) where += " and id_firmy=" + companyId;
-    if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
-      ok = false;
-      SetError(error, db.errorFlag ? DatabaseReason(db) : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie."));
-    }
-  }
-  if (ok && entry.isDefault && db.InsertData(ClearDefaultStatement(kind, companyId)) < 0) {
-    ok = false;
-    SetError(error, DatabaseReason(db));
-  }
   long newId = 0;
-  if (ok) {
+  wxString reason;
+  const bool saved = db.RunTransaction([&] {
+    reason.clear();
+    if (!insert) {
+      wxString where = wxString(info.idColumn) + "=" + entry.id;
+      if (info.company) where += " and id_firmy=" + companyId;
+      if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
+        reason = db.errorFlag ? DatabaseReason(db) : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
+        return false;
+      }
+    }
+    // Another copy switching the default at the same time waits for this one, so
+    // that the clear sees its new default and one default is left.
+    if (entry.isDefault &&
+        (!db.LockTableForWrite(info.table) || db.InsertData(ClearDefaultStatement(kind, companyId)) < 0)) {
+      reason = DatabaseReason(db);
+      return false;
+    }
     newId = db.InsertData(SaveStatement(kind, insert, entry.id, entry, value, companyId));
     if (newId < 0) {
-      ok = false;
-      SetError(error, DatabaseReason(db));
+      reason = DatabaseReason(db);
+      return false;
     }
-  }
-  if (ok) {
-    db.CommitTransaction();
-    if (db.errorFlag) {
-      ok = false;
-      SetError(error, DatabaseReason(db));
-    }
-  }
-  if (!ok) {
-    db.RollbackTransaction();
+    return true;
+  });
+  if (!saved) {
+    SetError(error, reason.empty() ? DatabaseReason(db) : reason);
     return false;
   }
   // An engine that cannot tell the new row's id gives "0": the entry is saved, and
@@ -200,6 +211,14 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
     return false;
   }
   db.errorFlag = false;
+  for (const EntryUse& use : kEntryUses) {
+    if (use.kind != kind) continue;
+    const wxArrayString holders = db.FrameData(use.select + id);
+    if (db.errorFlag || !holders.empty()) {
+      SetError(error, db.errorFlag ? DatabaseReason(db) : wxString::Format(_(use.refusal), holders[0]));
+      return false;
+    }
+  }
   if (db.DeleteData(DeleteStatement(kind, id, companyId)) < 0) {
     SetError(error, DatabaseReason(db));
     return false;

@@ -47,7 +47,8 @@ struct DictionaryEntry {
 };
 
 // Clears the kind's present default (when the entry is the new default) and inserts
-// or updates the entry, in one transaction: either both happen or neither. A VAT
+// or updates the entry, in one transaction: either both happen or neither. Copies
+// saving a default at the same time take turns, so one default is left. A VAT
 // value that is not a whole number (empty is allowed only when updating), an entry
 // that no longer exists and any database failure leave the database unchanged and
 // return false with the reason. On success *savedId is the entry's id (the new row's
@@ -55,6 +56,8 @@ struct DictionaryEntry {
 bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const DictionaryEntry& entry,
                          wxString* savedId, wxString* error);
 
-// Deletes the entry; false with the database's reason when the statement fails.
+// Deletes the entry. An entry that the program's own tables hold (a company's
+// default payment form) is in use: it stays, and false comes with the reason, as it
+// does with the database's reason when a statement fails.
 bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const wxString& id,
                            wxString* error);

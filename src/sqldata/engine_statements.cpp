@@ -19,6 +19,15 @@ wxString BeginTransactionStatement(const wxString& engine) {
   return "BEGIN TRANSACTION";
 }
 
+wxString LockTableStatement(const wxString& engine, const wxString& table) {
+  if (Is(engine, "SQLite")) return wxString();
+  if (Is(engine, "PostgreSQL") || Is(engine, "Oracle")) return "LOCK TABLE " + table + " IN SHARE ROW EXCLUSIVE MODE";
+  if (Is(engine, "MySQL")) return "SELECT wersja FROM baza FOR UPDATE";
+  // SQL Server has no hint that holds off writers only: an exclusive lock on the
+  // table, held to the end of the transaction.
+  return "SELECT COUNT(*) FROM " + table + " WITH (TABLOCKX, HOLDLOCK)";
+}
+
 wxString LastInsertIdStatement(const wxString& engine) {
   if (Is(engine, "SQLite")) return "SELECT last_insert_rowid()";
   if (Is(engine, "MySQL")) return "SELECT LAST_INSERT_ID()";

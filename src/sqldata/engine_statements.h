@@ -10,6 +10,16 @@
 // with the first change and no begin statement exists.
 wxString BeginTransactionStatement(const wxString& engine);
 
+// The statement that makes another transaction wait until this one ends before it
+// writes the table. A table lock where the engine has one inside a transaction:
+// PostgreSQL and Oracle let readers go on, SQL Server (through table hints) makes
+// them wait as well. MySQL has none: a locking read of the table's rows would leave
+// an empty table to gap locks, which two writers share and then deadlock on, so
+// there the row of baza, which every program database holds, is locked instead
+// (writers that take it wait for each other). Empty on SQLite, whose write
+// transaction already locks the database.
+wxString LockTableStatement(const wxString& engine, const wxString& table);
+
 // A query whose only result set holds the id of the row this connection inserted
 // last; empty where the engine has no such query (Oracle). On PostgreSQL it never
 // fails, so it cannot abort the surrounding transaction: the value is empty when the

@@ -238,32 +238,32 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
   return ok;
 }
 
-void SQLData::RunTransactionStatement(const wxString& method, const wxString& statement,
+bool SQLData::RunTransactionStatement(const wxString& method, const wxString& statement,
                                       const std::function<void(wxSQLite3Database&)>& onSqlite) {
   if (IsSQLite()) {
     try {
       onSqlite(*sqliteDb);
+      return true;
     } catch (const wxSQLite3Exception& e) {
-      errorFlag = true;
-      lastError = FormatSqliteError(method, e);
-      LogSqlException(method, wxString(), e);
+      RecordSqliteFailure(method, wxString(), e);
+      return false;
     }
-    return;
   }
   // Sent as written: these statements already are the engine's own.
   DbQueryResult result;
   wxString error;
-  if (!connection->execute(statement, &result, &error)) {
-    errorFlag = true;
-    lastError = FormatDbError(method, error);
-    LogDbError(method, statement, error);
-  }
+  if (connection->execute(statement, &result, &error)) return true;
+  RecordDriverFailure(method, statement, error, result.deadlock);
+  return false;
 }
 
 void SQLData::StartTransaction() {
   errorFlag = false;
   lastError.clear();
-  const wxString begin = IsSQLite() ? wxString("BEGIN TRANSACTION") : BeginTransactionStatement(engine);
+  deadlockFailure_ = false;
+  // A deferred SQLite transaction that has read cannot wait for the write lock: it
+  // would fail at its first change while another connection writes.
+  const wxString begin = IsSQLite() ? wxString("BEGIN IMMEDIATE TRANSACTION") : BeginTransactionStatement(engine);
   LogSqlStatement("StartTransaction", engine, begin);
   if (!IsOpen()) {
     errorFlag = true;
@@ -273,7 +273,8 @@ void SQLData::StartTransaction() {
   }
   // Oracle has no begin statement: its transaction starts with the first change.
   if (begin.empty()) return;
-  RunTransactionStatement("StartTransaction", begin, [](wxSQLite3Database& db) { db.Begin(); });
+  RunTransactionStatement("StartTransaction", begin,
+                          [](wxSQLite3Database& db) { db.Begin(WXSQLITE_TRANSACTION_IMMEDIATE); });
 }
 
 void SQLData::CommitTransaction() {
@@ -288,6 +289,43 @@ void SQLData::RollbackTransaction() {
   const wxString statement = engine.IsSameAs("SQL Server", false) ? wxString("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")
                                                                   : wxString("ROLLBACK");
   RunTransactionStatement("RollbackTransaction", statement, [](wxSQLite3Database& db) { db.Rollback(wxString()); });
+}
+
+bool SQLData::RunTransaction(const std::function<bool()>& unit) {
+  for (int attempt = 1;; ++attempt) {
+    StartTransaction();
+    if (errorFlag) return false;
+    bool ok = unit();
+    if (ok) {
+      CommitTransaction();
+      ok = !errorFlag;
+    }
+    if (ok) return true;
+    // The deadlock victim's work is gone already; the other transaction goes on,
+    // and a second run then waits for it.
+    const bool retry = deadlockFailure_ && attempt == 1;
+    const bool failed = errorFlag;
+    const wxString reason = lastError;
+    RollbackTransaction();
+    if (failed) {
+      errorFlag = true;
+      lastError = reason;
+    }
+    if (!retry) return false;
+  }
+}
+
+bool SQLData::LockTableForWrite(const wxString& table) {
+  if (!IsOpen()) {
+    errorFlag = true;
+    lastError = "LockTableForWrite | DB not open";
+    LogDbMessage(lastError);
+    return false;
+  }
+  const wxString statement = LockTableStatement(engine, table);
+  if (statement.empty()) return true;
+  LogSqlStatement("LockTableForWrite", engine, statement);
+  return RunTransactionStatement("LockTableForWrite", statement, [](wxSQLite3Database&) {});
 }
 
 bool SQLData::ColumnExists(const wxString& table, const wxString& column) {

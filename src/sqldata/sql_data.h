@@ -84,10 +84,26 @@ class SQLData : public wxObject {
   bool IsSQLite() const;
 
   // StartTransaction clears the error state; Commit and Rollback do nothing on a
-  // closed object.
+  // closed object. On SQLite the transaction takes the write lock at its start, so
+  // that another copy's writing makes it wait (up to the busy time-out) instead of
+  // failing at its first change after a read.
   void StartTransaction();
   void CommitTransaction();
   void RollbackTransaction();
+
+  // Runs unit between StartTransaction and CommitTransaction. When the begin fails,
+  // the unit answers false or the commit fails, the transaction is rolled back and
+  // false returned, the first failure's reason kept in lastError. A transaction that
+  // the server ended to break a deadlock is run once more from its start.
+  bool RunTransaction(const std::function<bool()>& unit);
+
+  // Makes another transaction that writes the table wait until this one ends;
+  // readers go on (on SQL Server they wait too). Called in a transaction before its
+  // first change of the table, it serialises statements such as "clear the old
+  // default, set the new one". On MySQL only writers that call it wait (see
+  // LockTableStatement); SQLite needs nothing, its transaction holds the database's
+  // write lock. False on failure, with the error state set.
+  bool LockTableForWrite(const wxString& table);
 
   // Whether the table has the column (name compared ignoring case). Clears the
   // error state first.
@@ -145,10 +161,13 @@ class SQLData : public wxObject {
   bool ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
                            DbQueryResult* result, wxString* error, const wxString& loggedSql = wxString());
   void RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception);
-  void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error);
-  void RunTransactionStatement(const wxString& method, const wxString& statement,
+  void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
+                           bool deadlock);
+  bool RunTransactionStatement(const wxString& method, const wxString& statement,
                                const std::function<void(wxSQLite3Database&)>& onSqlite);
 
+  // The last failure was the server ending the transaction to break a deadlock.
+  bool deadlockFailure_ = false;
   std::unique_ptr<wxSQLite3Database> sqliteDb;
   std::shared_ptr<IDbConnection> connection;
   wxString server;

@@ -74,12 +74,15 @@ wxString SQLData::PrepareStatementForEngine(const wxString& sql) const {
 
 void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {
   errorFlag = true;
+  deadlockFailure_ = false;
   lastError = FormatSqliteError(context, exception);
   LogSqlException(context, sql, exception);
 }
 
-void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error) {
+void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
+                                  bool deadlock) {
   errorFlag = true;
+  deadlockFailure_ = deadlock;
   lastError = FormatDbError(context, error);
   LogDbError(context, sql, error);
 }
@@ -91,7 +94,7 @@ bool SQLData::ExecuteOnConnection(const wxString& traceContext, const wxString& 
   LogSqlStatement(traceContext, engine, logged);
   wxString failure;
   if (connection->execute(statement, result, &failure)) return true;
-  RecordDriverFailure(errorContext, logged, failure);
+  RecordDriverFailure(errorContext, logged, failure, result->deadlock);
   if (error) *error = failure;
   return false;
 }

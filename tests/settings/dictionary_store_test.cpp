@@ -59,4 +59,17 @@ TEST_F(DictionaryStoreTest, RefusedSavesChangeNothing) {
   EXPECT_EQ(Cell("select domyslna from platnosc where id_platnosci=" + cash), "1");
 }
 
+TEST_F(DictionaryStoreTest, APaymentFormACompanyHoldsIsNotDeleted) {
+  wxString transfer;
+  wxString error;
+  ASSERT_TRUE(Save(kDictionaryPaymentForm, "0", "Przelew", "", &transfer, &error)) << error;
+  db->InsertData("insert into firma(nazwa,domyslna_platnosc) values('Alfa'," + transfer + ")");
+  EXPECT_FALSE(DeleteDictionaryEntry(*db, kDictionaryPaymentForm, "1", transfer, &error));
+  EXPECT_NE(error.Find("Alfa"), wxNOT_FOUND) << error;
+  EXPECT_EQ(Cell("select count(*) from platnosc"), "1");
+
+  db->InsertData("update firma set domyslna_platnosc=0");
+  EXPECT_TRUE(DeleteDictionaryEntry(*db, kDictionaryPaymentForm, "1", transfer, &error)) << error;
+}
+
 }  // namespace

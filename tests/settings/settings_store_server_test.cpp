@@ -1,11 +1,18 @@
 // The shared dictionaries and the custom-field definitions on the real PostgreSQL
-// and MariaDB servers, in a program database the worker built from the scripts.
+// and MariaDB servers, in a program database the worker built from the scripts;
+// and a default (of a dictionary, of the companies) that two programs switch at the
+// same time.
 #include "../dbsetup/server_program_database.h"
+#include "danefirmy/company_record.h"
 #include "settings/custom_field.h"
 #include "settings/dictionary_store.h"
 #include "sqldata/sql_data.h"
 
 #include <gtest/gtest.h>
+#include <wx/utils.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -107,6 +114,70 @@ TEST_P(SettingsStoreOnServer, ArticleFieldAddsItsTypedColumnOnce) {
   ASSERT_GE(db.InsertData("update artykul_pola_dodatkowe set cf_dodatkowe_na_stanie=1"), 0) << db.lastError;
   EXPECT_EQ(store.LoadDefinitions().size(), 2u);
   EXPECT_TRUE(store.KeyInUse(flag.klucz_pola, 0));
+}
+
+// Another program, amid its own save, has cleared the table's default and then
+// stores its new default "Inna", while this one saves its new default "Nowa".
+TEST_P(SettingsStoreOnServer, ConcurrentSavesOfADefaultLeaveOneDefault) {
+  const struct {
+    const char* table;
+    const char* otherDefault;
+    bool (*save)(SQLData& db, wxString* error);
+  } switches[] = {
+      {"stawka_vat", "insert into stawka_vat(nazwa,wartosc,domyslna) values('Inna',8,1)",
+       [](SQLData& db, wxString* error) {
+         wxString id;
+         return SaveDictionaryEntry(db, kDictionaryVatRate, "1", DictionaryEntry{"0", "Nowa", "23", true}, &id, error);
+       }},
+      {"firma", "insert into firma(nazwa,domyslna) values('Inna',1)",
+       [](SQLData& db, wxString* error) {
+         CompanySaveRequest request;
+         request.company.nazwa = "Nowa";
+         request.company.domyslna = true;
+         return CompanyStore(db).Save(request, nullptr, error);
+       }},
+  };
+  for (const auto& change : switches) {
+    SCOPED_TRACE(change.table);
+    DbConnectionInfo info;
+    const wxString connection = CreateProgramDatabase(&info);
+    SQLData other(connection);
+    SQLData db(connection);
+    ASSERT_TRUE(other.IniciujBazeDanych() && db.IniciujBazeDanych());
+    const bool postgres = other.GetEngine() == "PostgreSQL";
+    // The other program has written more, so that MariaDB ends the save under test
+    // if the two deadlock. There the other program is a copy of this one and takes
+    // the lock of a default switch; on PostgreSQL it does not, and its rows alone must
+    // hold the save off.
+    other.StartTransaction();
+    wxString ballast = "insert into firma_historia(id_firmy) values(0)";
+    for (int row = 0; row < 20; ++row) ballast += ",(0)";
+    other.InsertData(ballast);
+    if (!postgres) other.LockTableForWrite(change.table);
+    other.InsertData(wxString("update ") + change.table + " set domyslna=0 where domyslna=1");
+    ASSERT_FALSE(other.errorFlag) << other.lastError;
+
+    std::atomic<bool> done{false};
+    bool saved = false;
+    wxString error;
+    std::thread save([&] {
+      saved = change.save(db, &error);
+      done = true;
+    });
+    // Until the save waits for the other program or has finished without waiting.
+    // InnoDB refreshes its transaction table only when read 0.1 s after the last read.
+    const wxString waiting =
+        postgres ? "select count(*) from pg_stat_activity where datname=current_database() and wait_event_type='Lock'"
+                 : "select count(*) from information_schema.innodb_trx t join information_schema.processlist p on "
+                   "p.id=t.trx_mysql_thread_id where p.db=database() and t.trx_state='LOCK WAIT'";
+    for (int polls = 0; !done && Cell(other, waiting) == "0" && polls < 800; ++polls) wxMilliSleep(150);
+    other.InsertData(change.otherDefault);
+    other.CommitTransaction();
+    save.join();
+    EXPECT_FALSE(other.errorFlag) << other.lastError;
+    EXPECT_TRUE(saved) << error;
+    EXPECT_EQ(wxJoin(db.FrameData(wxString("select nazwa from ") + change.table + " where domyslna=1"), ','), "Nowa");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SettingsStoreOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),

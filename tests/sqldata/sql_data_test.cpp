@@ -12,6 +12,10 @@
 #include <sqlite3.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
+#include <wx/utils.h>
+
+#include <atomic>
+#include <thread>
 
 using veldrix::test::IsolatedFolders;
 using veldrix::test::ReadFileBytes;
@@ -39,6 +43,24 @@ class SqlDataFile : public ::testing::Test {
   wxLogNull quiet;
   wxString path;
   std::unique_ptr<SQLData> db;
+};
+
+// While it lives, connections opened count the sleeps of their busy handler, which
+// waits for another connection's lock: the default file layer, its sleep counted.
+struct BusySleeps {
+  static inline sqlite3_vfs* base = nullptr;
+  static inline std::atomic<int> count{0};
+  sqlite3_vfs counting = *(base = sqlite3_vfs_find(nullptr));
+
+  BusySleeps() {
+    counting.zName = "veldrix-counting";
+    counting.xSleep = [](sqlite3_vfs*, int microseconds) { return ++count, base->xSleep(base, microseconds); };
+    sqlite3_vfs_register(&counting, 1);
+  }
+  ~BusySleeps() {
+    sqlite3_vfs_unregister(&counting);
+    sqlite3_vfs_register(base, 1);
+  }
 };
 
 }  // namespace
@@ -203,6 +225,29 @@ TEST_F(SqlDataFile, CommittedInsertStaysRolledBackInsertIsGone) {
   EXPECT_FALSE(other.IsExistsData("SELECT 1 FROM firma WHERE nazwa='dropped'"));
 }
 
+TEST_F(SqlDataFile, AWriteTransactionWaitsForAnotherWriterInsteadOfFailing) {
+  BusySleeps sleeps;
+  SQLData copy(path);
+  ASSERT_TRUE(copy.IniciujBazeDanych());
+  db->StartTransaction();
+  ASSERT_GT(db->InsertData("INSERT INTO firma(nazwa) VALUES('first')"), 0);
+
+  // The other copy reads before it writes, as a save that checks its record does.
+  std::atomic<bool> done{false};
+  std::thread save([&] {
+    copy.StartTransaction();
+    copy.IsExistsData("SELECT 1 FROM firma WHERE nazwa='second'");
+    copy.InsertData("INSERT INTO firma(nazwa) VALUES('second')");
+    copy.CommitTransaction();
+    done = true;
+  });
+  while (!done && BusySleeps::count == 0) wxMilliSleep(5);
+  db->CommitTransaction();
+  save.join();
+  EXPECT_FALSE(copy.errorFlag) << copy.lastError;
+  EXPECT_EQ(CountRows("firma"), 2);
+}
+
 TEST_F(SqlDataFile, AUnitSeesAFailedStatementThroughTheErrorFlag) {
   db->lastError = "older failure";
   db->errorFlag = true;
@@ -259,7 +304,7 @@ TEST_F(SqlDataFile, TracesEveryStatementOnlyWhileOn) {
   SqlTraceEnabled = false;
   db->FrameData("SELECT 2");
   const wxString trace = wxString::FromUTF8(ReadFileBytes(SqlLogFilePath("")));
-  EXPECT_NE(trace.Find(" SQL StartTransaction [SQLite]\nBEGIN TRANSACTION\n\n"), wxNOT_FOUND) << trace;
+  EXPECT_NE(trace.Find(" SQL StartTransaction [SQLite]\nBEGIN IMMEDIATE TRANSACTION\n\n"), wxNOT_FOUND) << trace;
   EXPECT_NE(trace.Find(" SQL ExecPrepared [SQLite]\nINSERT INTO firma(nazwa, kwota) VALUES(?, ?)\n"
                        "PARAMS: 1='a', 2=2.5000000000\n\n"),
             wxNOT_FOUND)
