@@ -4,6 +4,7 @@
 #include "dbsetup/database_probe.h"
 #include "dbsetup/schema_checks.h"
 #include "sqldata/sql_data.h"
+#include "stopped_child.h"
 #include "worker_test_support.h"
 
 #include <gtest/gtest.h>
@@ -506,6 +507,36 @@ TEST_F(WorkerTest, AProcessKilledWhileCreatingLeavesNothingTheNextStartCannotUse
   EXPECT_TRUE(HasOnlyTheDatabaseFile());
   ASSERT_TRUE(ProbeDatabase(info, &probe, nullptr));
   EXPECT_EQ(probe.status, "Baza poprawna");
+}
+
+TEST_F(WorkerTest, TheNextCreationRemovesWhatAKilledOneLeftAndNothingOfARunningOne) {
+  veldrix::test::CopyShippedScripts(folders_.programFolder());
+  const std::string program = folders_.programFolder().utf8_string();
+  const std::string file = DatabaseFile().utf8_string();
+  // Killed right after its first statement, while the new file is still empty
+  // beside its journal; the other is still at it.
+  const char* point = "database creation statement";
+  veldrix::test::StoppedChild killed({VELDRIX_CREATE_CHILD, program, file, point});
+  veldrix::test::StoppedChild running({VELDRIX_CREATE_CHILD, program, file, point});
+  ASSERT_TRUE(killed.stopped());
+  ASSERT_TRUE(running.stopped());
+  killed.Kill();
+  const wxString killedRun = wxString::Format(".%d.", killed.pid());
+  const wxString runningRun = wxString::Format(".%d.", running.pid());
+  auto workFilesOf = [this](const wxString& run) {
+    size_t count = 0;
+    for (const wxString& name : veldrix::SortedFolderEntries(folders_.programFolder(), wxDIR_FILES | wxDIR_HIDDEN)) {
+      count += name.Contains(run) ? 1 : 0;
+    }
+    return count;
+  };
+  ASSERT_EQ(workFilesOf(killedRun), 2u) << "the file and its journal";
+
+  const auto events = Create(DatabaseFile());
+  ASSERT_EQ(events.back().kind, DbWorkerInformation) << events.back().text;
+  ExpectEveryProgramTable();
+  EXPECT_EQ(workFilesOf(killedRun), 0u);
+  EXPECT_EQ(workFilesOf(runningRun), 2u);
 }
 
 TEST_F(WorkerTest, AProcessKilledWhileCompletingAnExistingFileLeavesItUsable) {

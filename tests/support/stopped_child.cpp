@@ -2,6 +2,7 @@
 
 #include "app/common/crash_point.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -41,7 +42,11 @@ StoppedChild::StoppedChild(const std::vector<std::string>& argv) {
   std::vector<char*> arguments;
   for (const std::string& argument : argv) arguments.push_back(const_cast<char*>(argument.c_str()));
   arguments.push_back(nullptr);
-  if (::posix_spawn(&pid_, arguments[0], nullptr, nullptr, arguments.data(), environ) != 0) pid_ = -1;
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  if (::posix_spawn(&pid_, arguments[0], &actions, nullptr, arguments.data(), environ) != 0) pid_ = -1;
+  ::posix_spawn_file_actions_destroy(&actions);
   WaitUntilStopped();
 }
 
@@ -50,19 +55,17 @@ StoppedChild::~StoppedChild() { Kill(); }
 void StoppedChild::WaitUntilStopped() {
   if (pid_ <= 0) return;
   int status = 0;
-  if (::waitpid(pid_, &status, WUNTRACED) != pid_ || !WIFSTOPPED(status)) {
-    pid_ = -1;  // ended (and reaped) without reaching its point
-    return;
-  }
-  stopped_ = true;
+  // Otherwise it ended, and is reaped, without reaching its point.
+  stopped_ = ::waitpid(pid_, &status, WUNTRACED) == pid_ && WIFSTOPPED(status);
+  waiting_ = stopped_;
 }
 
 void StoppedChild::Kill() {
-  if (pid_ <= 0) return;
+  if (!waiting_) return;
   ::kill(pid_, SIGKILL);
   int status = 0;
   ::waitpid(pid_, &status, 0);
-  pid_ = -1;
+  waiting_ = false;
   stopped_ = false;
 }
 

@@ -18,7 +18,7 @@ class StoppedChild {
  public:
   // Forks; the child runs `work`, stopping at `point`, and exits when work returns.
   StoppedChild(const char* point, const std::function<void()>& work);
-  // Starts a program that calls StopAtCrashPoint itself.
+  // Starts a program that calls StopAtCrashPoint itself; its output goes nowhere.
   explicit StoppedChild(const std::vector<std::string>& argv);
   ~StoppedChild();
   StoppedChild(const StoppedChild&) = delete;
@@ -26,7 +26,8 @@ class StoppedChild {
 
   // True when the child stopped at its point, false when it ended without.
   bool stopped() const { return stopped_; }
-  // Kills the child with SIGKILL and waits for it.
+  pid_t pid() const { return pid_; }
+  // Kills the child with SIGKILL and waits for it; its pid then names no process.
   void Kill();
 
  private:
@@ -34,6 +35,7 @@ class StoppedChild {
 
   pid_t pid_ = -1;
   bool stopped_ = false;
+  bool waiting_ = false;  // not reaped yet
 };
 
 }  // namespace veldrix::test
