@@ -511,32 +511,27 @@ TEST_F(WorkerTest, AProcessKilledWhileCreatingLeavesNothingTheNextStartCannotUse
 
 TEST_F(WorkerTest, TheNextCreationRemovesWhatAKilledOneLeftAndNothingOfARunningOne) {
   veldrix::test::CopyShippedScripts(folders_.programFolder());
-  const std::string program = folders_.programFolder().utf8_string();
-  const std::string file = DatabaseFile().utf8_string();
-  // Killed right after its first statement, while the new file is still empty
-  // beside its journal; the other is still at it.
-  const char* point = "database creation statement";
-  veldrix::test::StoppedChild killed({VELDRIX_CREATE_CHILD, program, file, point});
-  veldrix::test::StoppedChild running({VELDRIX_CREATE_CHILD, program, file, point});
-  ASSERT_TRUE(killed.stopped());
-  ASSERT_TRUE(running.stopped());
+  // Stopped after the first statement, while the new file is still empty beside its journal.
+  const std::vector<std::string> child = {VELDRIX_CREATE_CHILD, folders_.programFolder().utf8_string(),
+                                          DatabaseFile().utf8_string(), "database creation statement"};
+  veldrix::test::StoppedChild killed(child);
+  veldrix::test::StoppedChild running(child);
+  ASSERT_TRUE(killed.stopped() && running.stopped());
   killed.Kill();
-  const wxString killedRun = wxString::Format(".%d.", killed.pid());
-  const wxString runningRun = wxString::Format(".%d.", running.pid());
-  auto workFilesOf = [this](const wxString& run) {
-    size_t count = 0;
+  auto filesOf = [this](const veldrix::test::StoppedChild& run) {
+    const wxString part = wxString::Format(".%d.", run.pid());
+    int count = 0;
     for (const wxString& name : veldrix::SortedFolderEntries(folders_.programFolder(), wxDIR_FILES | wxDIR_HIDDEN)) {
-      count += name.Contains(run) ? 1 : 0;
+      count += name.Contains(part) ? 1 : 0;
     }
     return count;
   };
-  ASSERT_EQ(workFilesOf(killedRun), 2u) << "the file and its journal";
+  ASSERT_EQ(filesOf(killed), 2) << "the file and its journal";
 
-  const auto events = Create(DatabaseFile());
-  ASSERT_EQ(events.back().kind, DbWorkerInformation) << events.back().text;
+  ASSERT_EQ(Create(DatabaseFile()).back().kind, DbWorkerInformation);
   ExpectEveryProgramTable();
-  EXPECT_EQ(workFilesOf(killedRun), 0u);
-  EXPECT_EQ(workFilesOf(runningRun), 2u);
+  EXPECT_EQ(filesOf(killed), 0);
+  EXPECT_EQ(filesOf(running), 2);
 }
 
 TEST_F(WorkerTest, AProcessKilledWhileCompletingAnExistingFileLeavesItUsable) {

@@ -196,28 +196,22 @@ TEST_F(PendingModuleChangesTest, StoreInstallUpdateAndRemovalReachTheModulesFold
 }
 
 TEST_F(PendingModuleChangesTest, AStagingKilledHalfWayThroughItsCommitLeavesOneWholeVersion) {
-  struct Case {
-    const char* after;  // what the user does after the killed staging
-    std::function<bool()> next;
-    const char* installed;  // by the following start
+  // What the user does after the killed staging of version 2, and what the next start installs.
+  const std::pair<std::function<bool()>, std::string> cases[] = {
+      {[] { return true; }, "2"},
+      {[this] { return StageFaktury("3"); }, "3"},
+      {[this] { return PrepareModuleUninstall(root_, "faktury", nullptr); }, "none"},
   };
-  const Case cases[] = {
-      {"nothing", [] { return true; }, "2"},
-      {"stages version 3", [this] { return StageFaktury("3"); }, "3"},
-      {"removes the module", [this] { return PrepareModuleUninstall(root_, "faktury", nullptr); }, "none"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.after);
-    ASSERT_TRUE(RemoveDirIfExists(root_) && EnsureFolder(root_));
-    ASSERT_TRUE(StageFaktury("1"));
+  for (const auto& [next, installed] : cases) {
+    SCOPED_TRACE(installed);
+    ASSERT_TRUE(RemoveDirIfExists(root_) && EnsureFolder(root_) && StageFaktury("1"));
     test::StoppedChild staging("module staging commit", [this] { StageFaktury("2"); });
     ASSERT_TRUE(staging.stopped());
     staging.Kill();
-
-    EXPECT_TRUE(c.next());
+    EXPECT_TRUE(next());
     wxString report;
     EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
-    EXPECT_EQ(InstalledVersion("faktury"), c.installed);
+    EXPECT_EQ(InstalledVersion("faktury"), installed);
     EXPECT_TRUE(List(At(".pending")).empty());
   }
 }

@@ -50,22 +50,18 @@ StoppedChild::StoppedChild(const std::vector<std::string>& argv) {
   WaitUntilStopped();
 }
 
-StoppedChild::~StoppedChild() { Kill(); }
-
 void StoppedChild::WaitUntilStopped() {
   if (pid_ <= 0) return;
   int status = 0;
   // Otherwise it ended, and is reaped, without reaching its point.
   stopped_ = ::waitpid(pid_, &status, WUNTRACED) == pid_ && WIFSTOPPED(status);
-  waiting_ = stopped_;
 }
 
 void StoppedChild::Kill() {
-  if (!waiting_) return;
+  if (!stopped_) return;
   ::kill(pid_, SIGKILL);
   int status = 0;
   ::waitpid(pid_, &status, 0);
-  waiting_ = false;
   stopped_ = false;
 }
 

@@ -1,6 +1,6 @@
 // A child process that stops itself (SIGSTOP) at a crash point of the code it runs
-// (app/common/crash_point.h), so that a test sees what a process killed at that
-// instant leaves behind, or what one that still runs holds.
+// (app/common/crash_point.h): a test sees what a process killed there leaves, or
+// what one that still runs holds.
 #pragma once
 
 #include <sys/types.h>
@@ -20,14 +20,14 @@ class StoppedChild {
   StoppedChild(const char* point, const std::function<void()>& work);
   // Starts a program that calls StopAtCrashPoint itself; its output goes nowhere.
   explicit StoppedChild(const std::vector<std::string>& argv);
-  ~StoppedChild();
+  ~StoppedChild() { Kill(); }
   StoppedChild(const StoppedChild&) = delete;
   StoppedChild& operator=(const StoppedChild&) = delete;
 
-  // True when the child stopped at its point, false when it ended without.
+  // False when the child ended without reaching its point.
   bool stopped() const { return stopped_; }
   pid_t pid() const { return pid_; }
-  // Kills the child with SIGKILL and waits for it; its pid then names no process.
+  // SIGKILL, then waits for it: its pid names no process any more.
   void Kill();
 
  private:
@@ -35,7 +35,6 @@ class StoppedChild {
 
   pid_t pid_ = -1;
   bool stopped_ = false;
-  bool waiting_ = false;  // not reaped yet
 };
 
 }  // namespace veldrix::test
