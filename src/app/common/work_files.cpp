@@ -4,6 +4,7 @@
 
 #include <wx/dir.h>
 
+#include <fcntl.h>
 #include <ftw.h>
 #include <signal.h>
 #include <stdlib.h>
