@@ -1,7 +1,9 @@
 #include "dbsetup/database_archive.h"
 
+#include "app/common/crash_point.h"
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "app/common/work_files.h"
 
 #include <wx/file.h>
 #include <wx/filename.h>
@@ -10,7 +12,6 @@
 #include <wx/zipstrm.h>
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -23,13 +24,17 @@ constexpr int kZipLevel = 9;
 
 bool IsSqlite(const DbConnectionInfo& info) { return ServerTypeOf(info).IsSameAs("SQLite", false); }
 
-// A folder only this user can read (mkdtemp gives mode 0700), removed with
-// everything in it when the object goes.
+// Prefix of the archive's work file beside the chosen archive.
+const char kArchiveWorkPrefix[] = ".veldrix-archiwum.";
+
+// A folder only this user can read, removed with everything in it when the object
+// goes; those that killed runs left go first.
 class PrivateTempFolder {
  public:
   explicit PrivateTempFolder(const char* prefix) {
-    wxCharBuffer pattern = veldrix::JoinPath(wxFileName::GetTempDir(), wxString(prefix) + "XXXXXX").fn_str();
-    if (::mkdtemp(pattern.data())) path_ = wxString(pattern.data(), *wxConvFileName);
+    const wxString folder = wxFileName::GetTempDir();
+    veldrix::RemoveAbandonedWorkFiles(folder, prefix);
+    veldrix::CreateWorkFolder(folder, prefix, &path_);
   }
   ~PrivateTempFolder() {
     if (!path_.empty()) wxFileName::Rmdir(path_, wxPATH_RMDIR_RECURSIVE);
@@ -95,18 +100,19 @@ bool WriteZipArchive(const wxString& sourceFile, const wxString& entryName, cons
   const wxFileName target(archivePath);
   const wxString folder = target.GetPath().empty() ? wxString(".") : target.GetPath();
   // Hidden and unique beside the target: the final rename stays within one file system.
-  wxCharBuffer pattern = veldrix::JoinPath(folder, "." + target.GetFullName() + ".XXXXXX").fn_str();
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  veldrix::RemoveAbandonedWorkFiles(folder, kArchiveWorkPrefix);
+  wxString temporary;
+  const int fd = veldrix::CreateWorkFile(folder, kArchiveWorkPrefix, &temporary);
   bool ok = fd >= 0;
   if (ok) {
-    const wxString temporary(pattern.data(), *wxConvFileName);
     wxFile output;
     output.Attach(fd);
     ok = WriteEntries(output, sourceFile, entryName, information);
     // The rename must not publish data still in the page cache.
     ok = ::fsync(output.fd()) == 0 && ok;
     ok = output.Close() && ok;
-    ok = ok && std::rename(pattern.data(), archivePath.fn_str()) == 0;
+    veldrix::CrashPoint("archive writing");
+    ok = ok && std::rename(temporary.fn_str(), archivePath.fn_str()) == 0;
     if (ok) {
       SyncFolder(folder);
     } else {

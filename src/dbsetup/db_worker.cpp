@@ -1,8 +1,10 @@
 #include "dbsetup/db_worker.h"
 
+#include "app/common/crash_point.h"
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
 #include "app/common/private_file.h"
+#include "app/common/work_files.h"
 #include "app/common/worker_registry.h"
 #include "dbsetup/append_db_log.h"
 #include "dbsetup/baza_skrypt.h"
@@ -14,13 +16,7 @@
 #include <wx/dir.h>
 #include <wx/filename.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <ctime>
 
 namespace {
 
@@ -54,61 +50,11 @@ bool RemoveSqliteFiles(const wxString& path) {
   return !wxFileName::FileExists(path) || wxRemoveFile(path);
 }
 
-const char kWorkFileTag[] = ".tworzenie";
-
-// The file a create run builds a new SQLite database in, a name of its own. The run
-// holds a lock on it while it works, which tells a later run a file being built
-// from one that a killed run left behind.
-class CreationWorkFile {
- public:
-  CreationWorkFile() = default;
-  CreationWorkFile(const CreationWorkFile&) = delete;
-  CreationWorkFile& operator=(const CreationWorkFile&) = delete;
-  // Closed only after SQLite has closed the file: closing any descriptor of a file
-  // drops the locks SQLite holds on it in this process.
-  ~CreationWorkFile() { Release(); }
-
-  bool Create(const wxString& databaseFile) {
-    path_ = SqliteCreationPath(databaseFile);
-    fd_ = ::open(path_.fn_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd_ < 0) return false;
-    ::flock(fd_, LOCK_EX);
-    return true;
-  }
-  void Release() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-  const wxString& path() const { return path_; }
-
- private:
-  wxString path_;
-  int fd_ = -1;
-};
-
-// Removes the work files of create runs that ended without cleaning up: those no
-// live run holds locked. Runs of this process are alive by definition (and a
-// descriptor opened here on their file would drop their SQLite locks); a file
-// younger than a minute may still be on its way to being locked.
-void RemoveAbandonedWorkFiles(const wxString& databaseFile) {
-  const wxFileName database(databaseFile);
-  const wxString folder = database.GetPath();
-  const wxString prefix = database.GetFullName() + kWorkFileTag;
-  const wxString ownRuns = wxString::Format(".%ld.", static_cast<long>(::getpid()));
-  for (const wxString& name : veldrix::SortedFolderEntries(folder, wxDIR_FILES | wxDIR_HIDDEN, prefix + "*")) {
-    if (name.EndsWith("-journal") || name.EndsWith("-wal") || name.EndsWith("-shm")) continue;
-    if (name.Mid(prefix.length()).StartsWith(ownRuns)) continue;
-    const wxString path = veldrix::JoinPath(folder, name);
-    const int fd = ::open(path.fn_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) continue;
-    struct stat info {};
-    const bool settled = ::fstat(fd, &info) == 0 && (info.st_size > 0 || info.st_mtime + 60 < std::time(nullptr));
-    if (settled && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      AppendDbLog("Create: removing the work file of an earlier run: " + path);
-      RemoveSqliteFiles(path);
-    }
-    ::close(fd);
-  }
+// A create run builds a new SQLite file beside the database under the name of a
+// work file (app/common/work_files.h) with this prefix, and moves it into place
+// after the commit.
+wxString CreationWorkPrefix(const wxString& databaseFile) {
+  return wxFileName(databaseFile).GetFullName() + ".tworzenie.";
 }
 
 // Opens the run's transaction. A run never goes on without one: a failure half-way
@@ -175,11 +121,6 @@ void PostDbWorkerEvent(wxEvtHandler* sink, int progress, const wxString& text, l
   event.SetString(text);
   event.SetExtraLong(kind);
   sink->QueueEvent(event.Clone());
-}
-
-wxString SqliteCreationPath(const wxString& databaseFile) {
-  static std::atomic<unsigned> runs{0};
-  return wxString::Format("%s%s.%ld.%u", databaseFile, kWorkFileTag, static_cast<long>(::getpid()), ++runs);
 }
 
 MyThread::MyThread(wxEvtHandler* sink, bool update, const wxString& database)
@@ -280,16 +221,20 @@ void MyThread::RunCreate() {
   // would open as its database, only a leftover that a later run clears, and two
   // runs at once never build in the same file.
   const bool buildAside = sqlite && !fileExisted && !file.empty();
-  CreationWorkFile work;
+  wxString workFile;
   if (buildAside) {
-    RemoveAbandonedWorkFiles(file);
-    if (!work.Create(file)) {
-      AppendDbLog("Create: cannot create the work file " + work.path());
+    const wxString folder = wxFileName(file).GetPath();
+    for (const wxString& left : veldrix::RemoveAbandonedWorkFiles(folder, CreationWorkPrefix(file))) {
+      AppendDbLog("Create: removed the work file of an earlier run: " + left);
+    }
+    const int fd = veldrix::CreateWorkFile(folder, CreationWorkPrefix(file), &workFile);
+    if (fd < 0) {
+      AppendDbLog("Create: cannot create a work file beside " + file);
       Send(DbWorkerProgressEnd, _("Nie udało się zapisać pliku bazy danych: ") + file, DbWorkerError);
       return;
     }
+    ::close(fd);
   }
-  const wxString workFile = work.path();
 
   wxString error;
   bool failed = false;
@@ -341,6 +286,7 @@ void MyThread::RunCreate() {
         failed = true;
         break;
       }
+      veldrix::CrashPoint("database creation statement");
     }
 
     if (!failed) {
@@ -381,7 +327,6 @@ void MyThread::RunCreate() {
       failed = true;
     }
   }
-  work.Release();
 
   if (builtElsewhere) {
     // Another run finished first; its database stays, this run's copy goes.

@@ -51,7 +51,3 @@ class MyThread : public veldrix::WorkerThread {
 // the thread, nor uses the pointer after the final event.
 MyThread* StartDbWorker(wxEvtHandler* sink, bool update, const wxString& database);
 
-// Where a create run builds a new SQLite file before it moves it into place, so
-// that the file the program opens only ever appears complete: beside it, named
-// "<file>.tworzenie.<process>.<run>", a new name on every call.
-wxString SqliteCreationPath(const wxString& databaseFile);

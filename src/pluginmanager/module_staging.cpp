@@ -1,5 +1,6 @@
 #include "pluginmanager/module_staging.h"
 
+#include "app/common/crash_point.h"
 #include "app/common/hex_text.h"
 #include "app/common/i18n.h"
 
@@ -197,6 +198,8 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
   const wxString unpacking = JoinModulePath(pending, code + ".new");
   const wxString staged = JoinModulePath(pending, code);
   const wxString previous = JoinModulePath(pending, code + ".old");
+  // Before the unpacking folder is cleared: after a killed commit it holds the confirmed version.
+  FinishInterruptedStaging(root, code);
   if (!MakeModuleFolder(pending) || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
     SetError(error, _("Nie udało się przygotować katalogu aktualizacji modułu."));
     return false;
@@ -278,12 +281,14 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
   if (!hasLibrary) return fail(_("Paczka nie zawiera biblioteki modułu dla Linux."));
 
   // Commit. The earlier staged version is moved aside rather than deleted, so a
-  // failed rename can put it back.
+  // failed rename can put it back; a process killed between the two renames leaves
+  // what FinishInterruptedStaging completes.
   if (!RemoveDirIfExists(previous)) return fail(_("Nie udało się zatwierdzić oczekującej aktualizacji modułu."));
   const bool hadStaged = wxDirExists(staged);
   if (hadStaged && !RenameEntry(staged, previous)) {
     return fail(_("Nie udało się zatwierdzić oczekującej aktualizacji modułu."));
   }
+  CrashPoint("module staging commit");
   if (!RenameEntry(unpacking, staged)) {
     if (hadStaged) RenameEntry(previous, staged);
     return fail(_("Nie udało się zatwierdzić oczekującej aktualizacji modułu."));
@@ -300,6 +305,7 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
   }
   const wxString installed = JoinModulePath(root, code);
   const wxString staged = GetPendingInstallDir(root, code);
+  FinishInterruptedStaging(root, code);
   if (!wxDirExists(installed) && !wxDirExists(staged)) {
     SetError(error, _("Nie znaleziono plików zainstalowanego modułu."));
     return false;
@@ -328,6 +334,19 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
     return false;
   }
   return true;
+}
+
+void FinishInterruptedStaging(const wxString& root, const wxString& code) {
+  const wxString staged = GetPendingInstallDir(root, code);
+  const wxString unpacking = staged + ".new";
+  const wxString previous = staged + ".old";
+  if (!IsValidModuleCode(code) || !wxDirExists(previous)) return;
+  // Between the two renames the new version was complete and confirmed: it goes
+  // in; without it the earlier one goes back.
+  if (!wxDirExists(staged) && !(wxDirExists(unpacking) && RenameEntry(unpacking, staged))) {
+    RenameEntry(previous, staged);
+  }
+  if (wxDirExists(staged)) RemoveDirIfExists(previous);
 }
 
 bool IsModuleInstallPending(const wxString& root, const wxString& code) {

@@ -46,6 +46,12 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
 bool StagePackage(const wxString& root, const wxString& code, const wxString& packagePath,
                   const wxString& publishedSha256, const PackageLimits& limits, wxString* error);
 
+// Completes what a staging killed between moving the earlier staged version aside
+// ({code}.old) and moving the new one in left: the new version takes its place, or
+// without one the earlier version returns. Run before anything else looks at the
+// module's staging.
+void FinishInterruptedStaging(const wxString& root, const wxString& code);
+
 // Cancels a staged install of the module and writes its removal marker.
 bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString* error);
 

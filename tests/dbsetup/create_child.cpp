@@ -1,11 +1,13 @@
 // Test helper: creates the database named on the command line with the database
 // worker, using the scripts of the given program folder, and prints every event
-// as "<progress> <kind>" so that the parent can kill it half-way.
+// as "<progress> <kind>" so that the parent can kill it half-way, or stops at the
+// crash point named third.
 //
-//   dbsetup_create_child <program folder> <database file>
+//   dbsetup_create_child <program folder> <database file> [<crash point>]
 #include "app/common/paths.h"
 #include "app/common/worker_registry.h"
 #include "dbsetup/db_worker.h"
+#include "stopped_child.h"
 
 #include <wx/init.h>
 
@@ -47,7 +49,8 @@ class PrintingSink : public wxEvtHandler {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 3 && argc != 4) return 2;
+  if (argc == 4) veldrix::test::StopAtCrashPoint(argv[3]);
   wxInitializer initializer(argc, argv);
   if (!initializer.IsOk()) return 2;
   veldrix::SetProgramFolderOverride(wxString::FromUTF8(argv[1]));

@@ -4,6 +4,7 @@
 #include "dbsetup/database_archive.h"
 
 #include "app/common/paths.h"
+#include "stopped_child.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -222,6 +223,29 @@ TEST_F(ArchiveTest, AMissingDatabaseIsNamedAndNothingIsWritten) {
   EXPECT_EQ(error, U8("Nie znaleziono pliku bazy SQLite: ") + work_.file("brak.db"));
   EXPECT_TRUE(FilesIn(work_.file("kopie")).empty());
   EXPECT_FALSE(wxFileName::FileExists(work_.file("brak.db")));
+}
+
+TEST_F(ArchiveTest, TheNextArchiveRemovesWhatAKilledOneLeftAndNothingOfARunningOne) {
+  using veldrix::test::StoppedChild;
+  StoppedChild killed("archive writing", [this] { BackupSqliteToTemp(database_, Archive("a.zip"), "x", nullptr); });
+  StoppedChild running("archive writing", [this] { BackupSqliteToTemp(database_, Archive("b.zip"), "x", nullptr); });
+  ASSERT_TRUE(killed.stopped());
+  ASSERT_TRUE(running.stopped());
+  killed.Kill();
+  // Each left its copy of the database and its unfinished archive.
+  ASSERT_EQ(FilesIn(temp_.path()).size(), 2u);
+  ASSERT_EQ(FilesIn(work_.file("kopie")).size(), 2u);
+
+  wxString error;
+  ASSERT_TRUE(BackupSqliteToTemp(database_, Archive("c.zip"), "x", &error)) << error;
+  const wxString runningPid = wxString::Format(".%d.", running.pid());
+  const wxArrayString copies = FilesIn(temp_.path());
+  ASSERT_EQ(copies.size(), 1u);
+  EXPECT_TRUE(copies[0].Contains(runningPid)) << copies[0];
+  const wxArrayString archives = FilesIn(work_.file("kopie"));
+  ASSERT_EQ(archives.size(), 2u);
+  EXPECT_TRUE(archives[0].Contains(runningPid)) << archives[0];
+  EXPECT_EQ(archives[1], "c.zip");
 }
 
 TEST(ArchiveNames, FileNamePartsAndDefaultNames) {

@@ -4,6 +4,7 @@
 #include "dbsetup/database_probe.h"
 #include "dbsetup/schema_checks.h"
 #include "sqldata/sql_data.h"
+#include "stopped_child.h"
 #include "worker_test_support.h"
 
 #include <gtest/gtest.h>
@@ -506,6 +507,31 @@ TEST_F(WorkerTest, AProcessKilledWhileCreatingLeavesNothingTheNextStartCannotUse
   EXPECT_TRUE(HasOnlyTheDatabaseFile());
   ASSERT_TRUE(ProbeDatabase(info, &probe, nullptr));
   EXPECT_EQ(probe.status, "Baza poprawna");
+}
+
+TEST_F(WorkerTest, TheNextCreationRemovesWhatAKilledOneLeftAndNothingOfARunningOne) {
+  veldrix::test::CopyShippedScripts(folders_.programFolder());
+  // Stopped after the first statement, while the new file is still empty beside its journal.
+  const std::vector<std::string> child = {VELDRIX_CREATE_CHILD, folders_.programFolder().utf8_string(),
+                                          DatabaseFile().utf8_string(), "database creation statement"};
+  veldrix::test::StoppedChild killed(child);
+  veldrix::test::StoppedChild running(child);
+  ASSERT_TRUE(killed.stopped() && running.stopped());
+  killed.Kill();
+  auto filesOf = [this](const veldrix::test::StoppedChild& run) {
+    const wxString part = wxString::Format(".%d.", run.pid());
+    int count = 0;
+    for (const wxString& name : veldrix::SortedFolderEntries(folders_.programFolder(), wxDIR_FILES | wxDIR_HIDDEN)) {
+      count += name.Contains(part) ? 1 : 0;
+    }
+    return count;
+  };
+  ASSERT_EQ(filesOf(killed), 2) << "the file and its journal";
+
+  ASSERT_EQ(Create(DatabaseFile()).back().kind, DbWorkerInformation);
+  ExpectEveryProgramTable();
+  EXPECT_EQ(filesOf(killed), 0);
+  EXPECT_EQ(filesOf(running), 2);
 }
 
 TEST_F(WorkerTest, AProcessKilledWhileCompletingAnExistingFileLeavesItUsable) {

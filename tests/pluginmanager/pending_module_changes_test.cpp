@@ -4,6 +4,7 @@
 #include "app/common/paths.h"
 #include "pluginmanager/module_staging.h"
 #include "package_builder.h"
+#include "stopped_child.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <wx/regex.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace veldrix {
@@ -41,6 +43,20 @@ class PendingModuleChangesTest : public ::testing::Test {
   void Marker(const wxString& name, const std::string& content = "x\n") {
     ASSERT_TRUE(EnsureFolder(At(".pending-remove")));
     test::WriteFileBytes(JoinModulePath(At(".pending-remove"), name), content);
+  }
+
+  // Stages a store package of the module "faktury" whose files name the version.
+  bool StageFaktury(const std::string& version) {
+    const wxString package = JoinModulePath(temp_.path(), "package-" + version + ".zip");
+    test::WritePackage(package, {{"bin/libfaktury.so", "ELF " + version}, {"version", version}});
+    wxString hex;
+    wxString error;
+    return ComputeFileSha256(package, &hex, &error) && StagePackage(root_, "faktury", package, hex, &error);
+  }
+
+  std::string InstalledVersion(const wxString& code) {
+    const wxString file = JoinModulePath(At(code), "version");
+    return wxFileExists(file) ? test::ReadFileBytes(file) : std::string("none");
   }
 
   std::vector<wxString> List(const wxString& folder, int flags = wxDIR_DIRS | wxDIR_FILES) {
@@ -157,14 +173,7 @@ TEST_F(PendingModuleChangesTest, FailuresAreReportedPerModuleAndLeftForTheNextSt
 }
 
 TEST_F(PendingModuleChangesTest, StoreInstallUpdateAndRemovalReachTheModulesFolderAtTheNextStart) {
-  auto stage = [this](const std::string& version) {
-    const wxString package = JoinModulePath(temp_.path(), "package.zip");
-    test::WritePackage(package, {{"bin/libfaktury.so", "ELF " + version}, {"version", version}});
-    wxString hex;
-    wxString error;
-    ASSERT_TRUE(ComputeFileSha256(package, &hex, &error)) << error;
-    ASSERT_TRUE(StagePackage(root_, "faktury", package, hex, &error)) << error;
-  };
+  auto stage = [this](const std::string& version) { ASSERT_TRUE(StageFaktury(version)); };
   wxString report;
   stage("1");
   ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
@@ -184,6 +193,27 @@ TEST_F(PendingModuleChangesTest, StoreInstallUpdateAndRemovalReachTheModulesFold
   ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
   EXPECT_TRUE(List(root_).empty());
   EXPECT_FALSE(IsModuleRemovalPending(root_, "faktury"));
+}
+
+TEST_F(PendingModuleChangesTest, AStagingKilledHalfWayThroughItsCommitLeavesOneWholeVersion) {
+  // What the user does after the killed staging of version 2, and what the next start installs.
+  const std::pair<std::function<bool()>, std::string> cases[] = {
+      {[] { return true; }, "2"},
+      {[this] { return StageFaktury("3"); }, "3"},
+      {[this] { return PrepareModuleUninstall(root_, "faktury", nullptr); }, "none"},
+  };
+  for (const auto& [next, installed] : cases) {
+    SCOPED_TRACE(installed);
+    ASSERT_TRUE(RemoveDirIfExists(root_) && EnsureFolder(root_) && StageFaktury("1"));
+    test::StoppedChild staging("module staging commit", [this] { StageFaktury("2"); });
+    ASSERT_TRUE(staging.stopped());
+    staging.Kill();
+    EXPECT_TRUE(next());
+    wxString report;
+    EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+    EXPECT_EQ(InstalledVersion("faktury"), installed);
+    EXPECT_TRUE(List(At(".pending")).empty());
+  }
 }
 
 }  // namespace

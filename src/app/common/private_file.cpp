@@ -1,5 +1,8 @@
 #include "app/common/private_file.h"
 
+#include "app/common/crash_point.h"
+#include "app/common/work_files.h"
+
 #include <wx/filename.h>
 
 #include <fcntl.h>
@@ -67,14 +70,18 @@ bool CreatePrivateFile(const wxString& path) {
 }
 
 bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxString* error) {
-  const wxString folder = wxFileName(path).GetPath();
-  std::string temp = std::string(path.fn_str()) + ".XXXXXX";
-  // mkstemp creates the file owner-only and with a name no other writer has.
-  const int fd = ::mkostemp(&temp[0], O_CLOEXEC);
+  const wxFileName target(path);
+  const wxString folder = target.GetPath();
+  // The copies a writer killed before its rename left go at the next write.
+  const wxString prefix = target.GetFullName() + ".";
+  RemoveAbandonedWorkFiles(folder, prefix);
+  wxString workFile;
+  const int fd = CreateWorkFile(folder, prefix, &workFile);
   if (fd < 0) {
     SetError(error, wxString::Format("Cannot create a file beside %s: %s", path, SystemError(errno)));
     return false;
   }
+  const std::string temp(workFile.fn_str());
   const bool written = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
   const int writeErrno = errno;
   ::close(fd);
@@ -83,6 +90,7 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
     SetError(error, wxString::Format("Cannot write %s: %s", path, SystemError(writeErrno)));
     return false;
   }
+  CrashPoint("file replacement");
   if (std::rename(temp.c_str(), path.fn_str()) != 0) {
     const int renameErrno = errno;
     ::unlink(temp.c_str());

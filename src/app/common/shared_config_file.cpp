@@ -216,6 +216,9 @@ void SharedConfigFile::LoadFrom(wxFileConfig* source) {
   loading_ = true;
   const wxString current = GetPath();
   wxFileConfig::DeleteAll();
+  // DeleteAll makes the root current but keeps the path text: a write whose group
+  // equals that text would not change groups and would land in the root.
+  SetPath("/");
   std::vector<wxString> paths;
   CollectEntries(source, wxString(), &paths);
   for (const wxString& path : paths) wxFileConfig::DoWriteString(path, RawValue(source, path));

@@ -1,0 +1,43 @@
+// The shared configuration file as one copy of the program reads it back after its
+// own flush and after taking in what another copy wrote.
+#include "app/common/shared_config_file.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace veldrix {
+namespace {
+
+TEST(SharedConfigFile, AReloadLeavesEveryEntryWhereAReaderAtAnyPathFindsIt) {
+  // No entry in the root, and the group written is the first by name that holds entries.
+  const char* const file = "[Security/Login]\nproby=0\n[veldrix]\nid_firmy=3\n";
+  const struct {
+    const char* group;  // where this copy stands while the file is read again
+    bool byOtherCopy;   // the value comes from another copy, not from this one's flush
+  } cases[] = {{"/Plugins/artykuly", false}, {"/Plugins/artykuly", true}, {"/Security", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.group) + (c.byOtherCopy ? " by another copy" : ""));
+    test::TempDir temp;
+    const wxString path = temp.file("veldrix.ini");
+    test::WriteFileBytes(path, file);
+    SharedConfigFile config(path);
+    config.SetPath(c.group);
+    if (c.byOtherCopy) {
+      SharedConfigFile other(path);
+      other.Write(wxString(c.group) + "/token", "abc123");
+      ASSERT_TRUE(other.Flush());
+      config.Refresh();
+    } else {
+      config.Write("token", "abc123");
+      ASSERT_TRUE(config.Flush());
+    }
+    EXPECT_EQ(config.GetPath(), c.group);
+    EXPECT_EQ(config.Read("token", "domyslny"), "abc123");
+    EXPECT_FALSE(config.HasEntry("/token"));
+    EXPECT_EQ(config.Read("/Security/Login/proby", "brak"), "0");
+  }
+}
+
+}  // namespace
+}  // namespace veldrix
