@@ -1,12 +1,16 @@
 #include "store/store_package.h"
 
+#include "app/common/crash_point.h"
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "app/common/work_files.h"
 #include "pluginmanager/module_staging.h"
 #include "store/store_client.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
+
+#include <unistd.h>
 
 #include <cstdint>
 
@@ -15,11 +19,18 @@ namespace veldrix {
 bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEntry& entry, wxString* error,
                              const StoreProgress& progress) {
   wxString failure;
-  const wxString temporary = wxFileName::CreateTempFileName(JoinPath(wxFileName::GetTempDir(), "veldrix-module-"));
-  if (temporary.empty()) {
+  // What a download killed half-way left in the temporary folder goes first.
+  const wxString folder = wxFileName::GetTempDir();
+  const wxString prefix = "veldrix-module-";
+  RemoveAbandonedWorkFiles(folder, prefix);
+  wxString temporary;
+  const int fd = CreateWorkFile(folder, prefix, &temporary);
+  if (fd < 0) {
     if (error) *error = _("Nie udało się utworzyć pliku pobieranej paczki.");
     return false;
   }
+  ::close(fd);
+  CrashPoint("package download");
   const std::uint64_t expected = entry.file.size_bytes > 0 ? static_cast<std::uint64_t>(entry.file.size_bytes) : 0;
   const wxString wrongSize = _("Rozmiar pobranej paczki nie zgadza się z katalogiem. Instalacja została przerwana.");
   // A server that sends more than the catalogue's size is cut off there, before

@@ -12,7 +12,8 @@ namespace veldrix {
 
 // True when the package is staged as {root}/.pending/{code}. The temporary file
 // (in the system temporary folder, prefix "veldrix-module-") is gone afterwards
-// whatever the outcome, a cancelled download included.
+// whatever the outcome, a cancelled download included; the next download removes
+// the one a killed process left.
 bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEntry& entry, wxString* error,
                              const StoreProgress& progress = StoreProgress());
 

@@ -8,6 +8,7 @@
 #include "http_test_server.h"
 #include "store_test_support.h"
 #include "package_builder.h"
+#include "stopped_child.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"
 #include "test_support.h"
@@ -131,6 +132,21 @@ TEST_F(StorePackageTest, ARefusedDownloadStagesNothingAndLeavesNoTemporaryFile) 
   EXPECT_EQ(calls, 3);  // the download stopped when asked
   EXPECT_FALSE(IsModuleInstallPending(Root(), "alpha"));
   EXPECT_TRUE(TemporaryFolderEmpty());
+}
+
+TEST_F(StorePackageTest, TheNextDownloadRemovesWhatAKilledOneLeftAndNothingOfARunningOne) {
+  auto download = [this] { DownloadAndStagePackage(Root(), entry_, nullptr); };
+  test::StoppedChild killed("package download", download);
+  test::StoppedChild running("package download", download);
+  ASSERT_TRUE(killed.stopped() && running.stopped());
+  killed.Kill();
+
+  wxString error;
+  ASSERT_TRUE(DownloadAndStagePackage(Root(), entry_, &error)) << error;
+  wxArrayString left;
+  wxDir::GetAllFiles(temporaryFolder_, &left, wxEmptyString, wxDIR_FILES | wxDIR_HIDDEN);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_TRUE(left[0].Contains(wxString::Format(".%d.", running.pid()))) << left[0];
 }
 
 TEST_F(StorePackageTest, ADownloadLongerThanTheCatalogueSaysIsCutOffAtThatSize) {
