@@ -2,7 +2,8 @@
 // it moves the result into place or throws it away. The name says who writes it,
 // "<prefix><host>.<process id>.<six random characters>", so that a later run tells
 // what a killed process left behind from what a running one is still writing. Used
-// by the configuration writer, the database archive and the database creation.
+// by the configuration writer, the database archive, the database creation and the
+// module package download.
 #pragma once
 
 #include <wx/string.h>
