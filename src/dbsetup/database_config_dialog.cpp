@@ -307,9 +307,9 @@ void DatabaseConfigDialog::ResetDatabaseStatus() {
 }
 
 void DatabaseConfigDialog::ShowProbeResult(const DatabaseProbeResult& result) {
-  versionLabel_->SetLabel(_("Wersja bazy: ") +
+  versionLabel_->SetLabelText(_("Wersja bazy: ") +
                           (result.databaseVersion.empty() ? wxString(L"\u2014") : result.databaseVersion));
-  statusLabel_->SetLabel(_("Status bazy: ") +
+  statusLabel_->SetLabelText(_("Status bazy: ") +
                          (result.status.empty() ? _("Nie udało się odczytać wersji") : result.status));
   ConnectionProfile form;
   probedConnectionString_ = FormToConnection(&form, nullptr) ? BuildConnectionString(form.info) : wxString();
@@ -322,7 +322,7 @@ void DatabaseConfigDialog::ShowProbeResult(const DatabaseProbeResult& result) {
 
 void DatabaseConfigDialog::SetBusy(bool busy, const wxString& status) {
   busy_ = busy;
-  if (!status.empty()) progressLabel_->SetLabel(status);
+  if (!status.empty()) progressLabel_->SetLabelText(status);
   if (!busy_ && progressGauge_->GetValue() < progressGauge_->GetRange()) {
     progressGauge_->SetValue(progressGauge_->GetRange());
   }

@@ -165,7 +165,7 @@ void DatabaseConfigDialog::OnThreadEvent(wxThreadEvent& event) {
   if (progress >= 0 && progress <= DbWorkerProgressEnd) progressGauge_->SetValue(progress);
   if (progress < DbWorkerProgressEnd) {
     if (!text.empty()) {
-      progressLabel_->SetLabel(text);
+      progressLabel_->SetLabelText(text);
       AppendLog(text);
     }
     return;
@@ -187,7 +187,7 @@ void DatabaseConfigDialog::OnThreadEvent(wxThreadEvent& event) {
     if (SaveConnections(_("Zapisywanie połączenia"))) {
       connectionList_->SetString(static_cast<unsigned>(currentIndex_),
                                  ConnectionDisplayLabel(profiles_[static_cast<size_t>(currentIndex_)]));
-      progressLabel_->SetLabel(finalText);
+      progressLabel_->SetLabelText(finalText);
     }
   }
   ConnectionProfile entry;

@@ -174,7 +174,7 @@ void ArticleCustomFieldsPanel::EnableEditor(bool enable) {
 }
 
 void ArticleCustomFieldsPanel::SetStatus(const wxString& text) {
-  status_->SetLabel(text);
+  status_->SetLabelText(text);
   status_->Wrap(360);
   Layout();
 }

@@ -72,8 +72,8 @@ DatabaseInfoPage::DatabaseInfoPage(wxWindow* parent, const wxString& title, cons
 void DatabaseInfoPage::ShowConnection(const wxString& connection, bool sqliteRemark) {
   connection_ = connection;
   const ConnectionLabels labels = DescribeConnectionLabels(connection, sqliteRemark);
-  serverType_->SetLabel(labels.serverType);
-  target_->SetLabel(labels.target);
+  serverType_->SetLabelText(labels.serverType);
+  target_->SetLabelText(labels.target);
   target_->Wrap(kTargetWidth);
   Layout();
 }

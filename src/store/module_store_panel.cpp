@@ -130,7 +130,7 @@ void ModuleStorePanel::RefreshCatalogue(bool showErrors) {
                         });
   }
   if (!ok) {
-    status_->SetLabel(_("Nie udało się pobrać katalogu: ") + error);
+    status_->SetLabelText(_("Nie udało się pobrać katalogu: ") + error);
     // The user who cancelled knows.
     if (showErrors && !cancelled) ShowMessageBox(error, _("Sklep modułów"), wxOK | wxICON_WARNING, this);
     return;

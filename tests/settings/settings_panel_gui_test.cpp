@@ -140,6 +140,11 @@ TEST_F(SettingsTabTest, DatabasePagesDescribeTheActiveConnectionOnce) {
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].caption, U8("Baza programu"));
   EXPECT_TRUE(program->GetTargetLabel()->GetLabel().StartsWith("/srv/inna.db"));
+
+  // A file name is shown as written, "&" included.
+  app.connection = "Data Source=/srv/Kowalski & Syn.db;Version=3;";
+  Click(reports->GetButton(0));
+  EXPECT_EQ(reports->GetTargetLabel()->GetLabelText(), "/srv/Kowalski & Syn.db");
 }
 
 TEST_F(SettingsTabTest, ReportsReturnToTheProgramDatabaseWithoutCreatingAConfiguration) {
