@@ -4,6 +4,7 @@
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
+#include "app/common/program_log.h"
 #include "app/program_locale.h"
 #include "app/updater_swap.h"
 #include "app/veldrix_frame.h"
@@ -32,6 +33,9 @@ VeldrixApp::~VeldrixApp() {
 VeldrixApp* TheVeldrixApp() { return dynamic_cast<VeldrixApp*>(wxTheApp); }
 
 bool VeldrixApp::OnInit() {
+  // First thing once the library is up (it drops a target set before): its own
+  // target would show every record in a modal box.
+  veldrix::InstallProgramLog();
   // Only the main window's file is ever the configuration (see config_access.h).
   wxConfigBase::DontCreateOnDemand();
   RegisterBuiltinDrivers();
