@@ -3,9 +3,10 @@
 # Safe to run again: packages already present are left as they are.
 set -euo pipefail
 
+# wx3.2-i18n holds the GUI library's own Polish texts (stock buttons, dialogs).
 packages=(
   build-essential cmake ninja-build pkg-config ccache git
-  libwxgtk3.2-dev libwxsqlite3-3.2-dev
+  libwxgtk3.2-dev libwxsqlite3-3.2-dev wx3.2-i18n
   libsqlite3-dev freetds-dev libmariadb-dev libpq-dev libpq5
   libssl-dev openssl libcurl4-openssl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3

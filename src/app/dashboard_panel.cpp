@@ -248,17 +248,17 @@ void DashboardPanel::LoadTileCounts() {
     if (!tile.enabled) continue;
     const wxString table = veldrix::dashboard::RecordCountTable(tile.key);
     if (table.empty()) continue;
-    // A count that cannot be read shows nothing rather than a state it cannot vouch for.
+    // A count that cannot be read (the module's table is missing) leaves the state.
     const long count = CountRecords(table, sqlServer, companyId);
-    tile.status = count >= 0 ? veldrix::dashboard::FormatRecordCount(tile.key, count) : wxString();
+    if (count >= 0) tile.status = veldrix::dashboard::FormatRecordCount(tile.key, count);
   }
 }
 
 long DashboardPanel::CountRecords(const wxString& table, bool sqlServer, long companyId) {
   if (!database_ || !database_->IsOpen()) return -1;
-  // A missing module table is an ordinary state here: the tile keeps its text, no
-  // error box comes up at every refresh, and the page's own object forgets the
-  // failure, so the next count starts clean.
+  // A missing module table is an ordinary state here: the tile keeps its text, the
+  // GUI library's log is not told at every refresh, and the page's own object
+  // forgets the failure, so the next count starts clean.
   wxLogNull quiet;
   const wxArrayString cells = database_->FrameData(veldrix::dashboard::CountRecordsSql(table, sqlServer, companyId));
   database_->errorFlag = false;

@@ -4,6 +4,8 @@
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
+#include "app/common/program_log.h"
+#include "app/program_locale.h"
 #include "app/updater_swap.h"
 #include "app/veldrix_frame.h"
 #include "db/driver_registry.h"
@@ -14,7 +16,6 @@
 #include <wx/image.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 
 VeldrixApp::VeldrixApp() {
@@ -32,12 +33,15 @@ VeldrixApp::~VeldrixApp() {
 VeldrixApp* TheVeldrixApp() { return dynamic_cast<VeldrixApp*>(wxTheApp); }
 
 bool VeldrixApp::OnInit() {
+  // First thing once the library is up (it drops a target set before): its own
+  // target would show every record in a modal box.
+  veldrix::InstallProgramLog();
   // Only the main window's file is ever the configuration (see config_access.h).
   wxConfigBase::DontCreateOnDemand();
   RegisterBuiltinDrivers();
   if (!wxApp::OnInit()) return false;
   SetWorkingCompanyId("0");
-  SetUpLocale();
+  SetUpPolishLocale(locale_);
   SwapUpdater(veldrix::ProgramFolder());
   wxInitAllImageHandlers();
 
@@ -89,19 +93,4 @@ bool VeldrixApp::OnCmdLineParsed(wxCmdLineParser& parser) {
   }
   SetDefaultDatabasePath(path);
   return true;
-}
-
-int VeldrixApp::GetLanguage() const { return localeSet_ ? locale_.GetLanguage() : wxLANGUAGE_UNKNOWN; }
-
-void VeldrixApp::SetUpLocale() {
-  if (!wxLocale::IsAvailable(wxLANGUAGE_POLISH)) {
-    std::fputs("The selected language is not supported by your system.\n", stdout);
-    std::fputs("Try installing support for this language.\n", stdout);
-    return;
-  }
-  locale_.Init(wxLANGUAGE_POLISH, wxLOCALE_DONT_LOAD_DEFAULT);
-  localeSet_ = true;
-  wxLocale::AddCatalogLookupPathPrefix("./langs");
-  locale_.AddCatalog("Veldrix");
-  if (!locale_.IsOk()) std::fputs("selected language is wrong\n", stderr);
 }

@@ -18,15 +18,10 @@ class VeldrixApp : public wxApp, public ApplicationState {
   void OnInitCmdLine(wxCmdLineParser& parser) override;
   bool OnCmdLineParsed(wxCmdLineParser& parser) override;
 
-  // The locale's language, or wxLANGUAGE_UNKNOWN when Polish is not set up.
-  int GetLanguage() const;
-
  private:
-  void SetUpLocale();
   static void OnTerminateSignal(int signal);
 
   wxLocale locale_;
-  bool localeSet_ = false;
 };
 
 // The running application object, or null (tests run under another wxApp).

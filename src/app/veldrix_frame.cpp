@@ -12,7 +12,6 @@
 #include "app/nowa_wersja.h"
 #include "app/program_config.h"
 #include "app/update_check.h"
-#include "app/veldrix_app.h"
 #include "auth/auth_service.h"
 #include "pluginmanager/plugin_manager.h"
 #include "sqldata/querys.h"
@@ -23,7 +22,6 @@
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/iconbndl.h>
-#include <wx/intl.h>
 #include <wx/modalhook.h>
 #include <wx/socket.h>
 
@@ -101,13 +99,6 @@ VeldrixFrame::VeldrixFrame() {
   }
   updateCheck_ = std::make_shared<UpdateCheckTarget>(this);
   NowaWersja::Start(updateCheck_, version + ".a", updateUrl);
-
-  // wxWidgets' own texts (stock buttons and the like) in Polish while the window is
-  // built; the application's locale applies again when this one goes.
-  std::unique_ptr<wxLocale> buildLocale;
-  if (VeldrixApp* app = TheVeldrixApp(); app && app->GetLanguage() != wxLANGUAGE_UNKNOWN) {
-    buildLocale = std::make_unique<wxLocale>(app->GetLanguage(), wxLOCALE_LOAD_DEFAULT);
-  }
 
   Create(nullptr, wxID_ANY, _("Veldrix"), wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE, "wxID_ANY");
   SetMinSize(wxSize(1024, 768));

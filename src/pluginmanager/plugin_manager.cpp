@@ -2,6 +2,7 @@
 
 #include "app/common/config_access.h"
 #include "app/common/i18n.h"
+#include "app/common/message_box.h"
 #include "app/common/paths.h"
 #include "pluginmanager/host_application.h"
 #include "pluginmanager/host_session.h"
@@ -160,7 +161,10 @@ void PluginManager::LoadModules() {
   const wxString root = GetModulesDirectory();
   wxString report;
   if (!ApplyPendingModuleChanges(root, &report) && !report.empty()) {
-    wxLogWarning(_("Aktualizacje modułów: %s"), report);
+    const wxString message = wxString::Format(_("Aktualizacje modułów: %s"), report);
+    wxLogWarning("%s", message);
+    // The user asked for these changes in the store and would not learn otherwise.
+    ShowMessageBox(message, wxString(), wxOK | wxICON_WARNING, mainWindow_);
   }
 
   if (!wxDirExists(root)) return;

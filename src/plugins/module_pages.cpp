@@ -35,6 +35,20 @@ void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title) {
                  title.empty() ? _("Moduł") : title, wxOK | wxICON_ERROR, page);
 }
 
+namespace {
+
+// A search box whose layout gives no hint shows the GUI library's own placeholder,
+// which is English when the library's catalogue is missing.
+void SetSearchPlaceholders(wxWindow* window, const wxString& libraryPlaceholder) {
+  for (wxWindow* child : window->GetChildren()) {
+    auto* search = wxDynamicCast(child, wxSearchCtrl);
+    if (search && search->GetDescriptiveText() == libraryPlaceholder) search->SetDescriptiveText(_("Szukaj"));
+    SetSearchPlaceholders(child, libraryPlaceholder);
+  }
+}
+
+}  // namespace
+
 wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& title, const wxString& xrcFile,
                              const wxString& objectName) {
   wxLogNull quiet;
@@ -48,6 +62,7 @@ wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& title, const wxStri
     error = _("Nie udało się utworzyć panelu XRC: ") + objectName;
   }
   if (panel) {
+    SetSearchPlaceholders(panel, wxGetTranslation("Search"));
     page->GetSizer()->Add(panel, 1, wxEXPAND);
   } else {
     AddModulePageHeading(page, page->GetSizer(), title.empty() ? _("Moduł") : title, error);

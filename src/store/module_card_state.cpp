@@ -82,8 +82,8 @@ ModuleCardState DescribeModuleCard(const StoreModuleEntry& entry, const ModuleCa
   return s;
 }
 
-bool MatchesStoreSearch(const StoreModuleEntry& entry, const wxString& lowerSearch) {
-  const std::wstring needle = lowerSearch.ToStdWstring();
+bool MatchesStoreSearch(const StoreModuleEntry& entry, const wxString& foldedSearch) {
+  const std::wstring needle = foldedSearch.ToStdWstring();
   return ContainsFolded(entry.name.ToStdWstring(), needle) || ContainsFolded(entry.description.ToStdWstring(), needle);
 }
 

@@ -43,9 +43,9 @@ ModuleCardState DescribeModuleCard(const StoreModuleEntry& entry, const ModuleCa
 // The store tab's filters, in the order of its choice.
 enum class StoreFilter { kAll = 0, kInstalled = 1, kUpdates = 2 };
 
-// Whether the entry's name or description, in lower case (FoldText), contains the
-// lower-case search text; an empty search matches everything.
-bool MatchesStoreSearch(const StoreModuleEntry& entry, const wxString& lowerSearch);
+// Whether the entry's name or description, folded as FoldText folds, contains the
+// folded search text; an empty search matches everything.
+bool MatchesStoreSearch(const StoreModuleEntry& entry, const wxString& foldedSearch);
 
 // Whether a matching entry in this state is listed under the filter (an index of
 // the choice; an unknown one lists everything).

@@ -12,10 +12,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,10 +29,12 @@ using veldrix::test::TempDir;
 namespace {
 
 // One run of build/bin/veldrix with HOME in a temporary folder and the XDG variables
-// unset, its standard output and error captured in a file.
+// unset, its standard output and error captured in a file. `prepare` may fill HOME first.
 class ProgramRun {
  public:
-  explicit ProgramRun(const std::vector<std::string>& args) {
+  explicit ProgramRun(const std::vector<std::string>& args,
+                      const std::function<void(const wxString& home)>& prepare = nullptr) {
+    if (prepare) prepare(home_.path());
     const std::string program = std::string(veldrix::JoinPath(veldrix::test::OutputDir(), "veldrix").utf8_str());
     std::vector<std::string> env;
     for (char** entry = environ; *entry; ++entry) {
@@ -114,6 +118,7 @@ class ProgramRun {
   wxString Output() const { return wxString::FromUTF8(ReadFileBytes(wxString::FromUTF8(output_.c_str()))); }
   wxString ConfigFolder() const { return home_.path() + "/.config/Veldrix"; }
   wxString ConfigFile() const { return ConfigFolder() + "/veldrix.ini"; }
+  wxString LogFile() const { return home_.path() + "/.local/share/Veldrix/veldrix.log"; }
 
  private:
   TempDir home_;
@@ -182,4 +187,23 @@ TEST(VeldrixProcess, TheSessionEndingWhileTheWindowIsBuiltClosesTheProgramNormal
     EXPECT_TRUE(run.ExitedNormally()) << run_number;
     EXPECT_EQ(run.ExitCode(), 0) << run.Output();
   }
+}
+
+TEST(VeldrixProcess, WhatTheGuiLibraryLogsGoesToTheLogFileNotIntoABox) {
+  TempDir elsewhere;
+  const wxString database = elsewhere.file("baza.db");
+  // A folder where the configuration file belongs: writing it as the window closes,
+  // the library reports that it cannot create the file.
+  ProgramRun run({"-bd", std::string(database.utf8_str())}, [](const wxString& home) {
+    ASSERT_TRUE(wxFileName::Mkdir(home + "/.config/Veldrix/veldrix.ini", wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL));
+  });
+  ASSERT_TRUE(run.spawned());
+  ASSERT_TRUE(run.WaitFor([&] { return wxFileName::FileExists(database); }, 20000)) << run.Output();
+  run.Terminate();  // a modal box would hold the program
+  ASSERT_TRUE(run.WaitExit(20000)) << run.Status() << run.Output();
+  EXPECT_NE(run.Output().Find(run.ConfigFile()), wxNOT_FOUND) << run.Output();
+  EXPECT_NE(wxString::FromUTF8(ReadFileBytes(run.LogFile())).Find(run.ConfigFile()), wxNOT_FOUND);
+  struct stat info {};
+  ASSERT_EQ(stat(run.LogFile().fn_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }

@@ -2,6 +2,7 @@
 // copied into a temporary "Moduly" folder.
 #include "pluginmanager/plugin_manager.h"
 
+#include "app/common/message_box.h"
 #include "app/common/paths.h"
 #include "scoped_config.h"
 #include "test_support.h"
@@ -383,13 +384,16 @@ TEST_F(PluginManagerTest, AppliesStagedChangesBeforeLoadingAndWarnsOfFailures) {
   test::WriteFileBytes(JoinPath(JoinPath(root, ".pending-remove"), "beta"), "beta\n");
   ASSERT_TRUE(EnsureFolder(JoinPath(JoinPath(root, ".pending"), "alpha")));
   test::WriteFileBytes(JoinPath(root, ".backup"), "");
+  MessageBoxRecorder boxes;
   PluginManager& host = Load();
   ASSERT_EQ(host.GetModuleCount(), 1u);
   EXPECT_EQ(host.GetModuleId(0), "alpha");
   EXPECT_TRUE(host.IsModuleActive("alpha"));
-  EXPECT_EQ(Logged("warning: "),
-            (std::vector<wxString>{wxString::FromUTF8(
-                "warning: Aktualizacje modułów: Nie udało się utworzyć kopii modułu alpha.\n")}));
+  const wxString warning = wxString::FromUTF8("Aktualizacje modułów: Nie udało się utworzyć kopii modułu alpha.\n");
+  EXPECT_EQ(Logged("warning: "), (std::vector<wxString>{"warning: " + warning}));
+  // The log is no window: the user learns of it from the program's own box.
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].message, warning);
 }
 
 TEST_F(PluginManagerTest, AnUpdateOfALibraryStillLoadedWaitsForTheNextProgramStart) {
@@ -403,6 +407,7 @@ TEST_F(PluginManagerTest, AnUpdateOfALibraryStillLoadedWaitsForTheNextProgramSta
   ASSERT_TRUE(EnsureFolder(staged));
   ASSERT_TRUE(wxCopyFile(JoinPath(VELDRIX_TEST_MODULE_DIR, "mod_chain1.so"), JoinPath(staged, "mod_alpha.so")));
 
+  MessageBoxRecorder boxes;
   PluginManager& host = Load();  // the next login, in the same process
   // The files stay those of the code that runs, and the update stays staged.
   EXPECT_EQ(test::ReadFileBytes(installed), running);
@@ -412,6 +417,8 @@ TEST_F(PluginManagerTest, AnUpdateOfALibraryStillLoadedWaitsForTheNextProgramSta
   const std::vector<wxString> warnings = Logged("warning: ");
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].Find("alpha"), wxNOT_FOUND) << warnings[0];
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ("warning: " + boxes.shown()[0].message, warnings[0]);
 }
 
 }  // namespace

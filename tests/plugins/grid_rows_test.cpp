@@ -87,6 +87,18 @@ TEST(GridRows, FiltersMatchTextIgnoringCaseAndValuesExactly) {
   StoreColumnFilter(polish, 1, ColumnFilter::Make(L"GDA\u0143", {}));
   EXPECT_EQ(rows.Arrange(polish, -1, true), (std::vector<std::size_t>{0, 1, 2, 3}));
 
+  // Polish letters match without their marks, as every search of the program does.
+  Rows markedBuilder;
+  markedBuilder.WithCells(L"1", {L"\u017b\u00f3\u0142\u0107"})
+      .WithCells(L"2", {L"Zo\u0142za"})
+      .WithCells(L"3", {L"acelnosz"});
+  const GridRows marked = markedBuilder.Build();
+  GridFilters unmarked;
+  StoreColumnFilter(unmarked, 0, ColumnFilter::Make("zolc", {}));
+  EXPECT_EQ(marked.Arrange(unmarked, -1, true), (std::vector<std::size_t>{0}));
+  StoreColumnFilter(unmarked, 0, ColumnFilter::Make(L"\u0104\u0106\u0118\u0141\u0143\u00d3\u015a\u017b", {}));
+  EXPECT_EQ(marked.Arrange(unmarked, -1, true), (std::vector<std::size_t>{2}));
+
   // A result with neither condition removes the column's filter.
   StoreColumnFilter(filters, 0, ColumnFilter::Make("", {}));
   EXPECT_EQ(filters.count(0), 0u);

@@ -230,6 +230,8 @@ TEST_F(XrcPageTest, PageShowsItsToolbarsValuesAndEveryRow) {
   EXPECT_EQ(grid->GetCellValue(999, 1), "FV/1000/2024");
 
   EXPECT_EQ(Named<wxStaticText>(page, "lblLiczba")->GetLabel(), "Faktur: 1000");
+  // The layout gives its search box no hint: the placeholder is Polish all the same.
+  EXPECT_EQ(Named<wxSearchCtrl>(page, "txtSzukaj")->GetDescriptiveText(), "Szukaj");
   EXPECT_FALSE(Named<wxWindow>(page, "pnlSzczegoly")->IsShown());  // "2" is no truth value
   EXPECT_TRUE(Named<wxWindow>(page, "btnPolicz")->IsEnabled());
   auto* contractors = Named<wxListCtrl>(page, "lstKontrahenci");

@@ -1,5 +1,6 @@
 // Entry point of the GUI test executables: wxWidgets is started once and every
 // test runs inside it on the GUI thread, with events pumped by the helpers.
+#include "app/common/program_log.h"
 #include "app/common/worker_registry.h"
 #include "gui_support.h"
 #include "test_support.h"
@@ -82,7 +83,8 @@ int main(int argc, char** argv) {
     wxEntryCleanup();
     return 2;
   }
-  wxLog::SetActiveTarget(new wxLogStderr);
+  // The program's own log target, as the program installs it.
+  veldrix::InstallProgramLog();
   int rc;
   {
     wxGUIEventLoop loop;

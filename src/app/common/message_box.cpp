@@ -38,17 +38,46 @@ wxUniChar FoldChar(wxUniChar c) {
   return wxUniChar(static_cast<wxUint32>(wxTolower(static_cast<wxChar>(v))));
 }
 
+wchar_t FoldSearchChar(wchar_t c) {
+  const wchar_t lower = FoldWideChar(c);
+  if (lower < 0x80) return lower;
+  switch (lower) {
+    case L'\u0105':
+      return L'a';
+    case L'\u0107':
+      return L'c';
+    case L'\u0119':
+      return L'e';
+    case L'\u0142':
+      return L'l';
+    case L'\u0144':
+      return L'n';
+    case L'\u00F3':
+      return L'o';
+    case L'\u015B':
+      return L's';
+    case L'\u017A':
+    case L'\u017C':
+      return L'z';
+    default:
+      return lower;
+  }
+}
+
 namespace {
 
 constexpr long kButtonBits = wxYES | wxOK | wxNO | wxCANCEL | wxAPPLY | wxCLOSE | wxHELP;  // 0x107E
 constexpr long kIconBits = 0xF00;
 
-wxString Fold(const wxString& text) {
+template <typename CharFold>
+wxString FoldEach(const wxString& text, CharFold fold) {
   std::wstring out;
   out.reserve(text.length());
-  for (wxUniChar c : text) out.push_back(FoldWideChar(static_cast<wchar_t>(c.GetValue())));
+  for (wxUniChar c : text) out.push_back(fold(static_cast<wchar_t>(c.GetValue())));
   return wxString(out);
 }
+
+wxString Fold(const wxString& text) { return FoldEach(text, FoldWideChar); }
 
 bool HasYesNo(long style) { return (style & (wxYES | wxNO)) != 0; }
 
@@ -105,7 +134,7 @@ MessageBoxHandler& InstalledHandler() {
 
 }  // namespace
 
-wxString FoldText(const wxString& text) { return Fold(text); }
+wxString FoldText(const wxString& text) { return FoldEach(text, FoldSearchChar); }
 
 wxString NormalizeMessageText(const wxString& text) {
   wxString trimmed(text);
@@ -126,9 +155,9 @@ bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle) {
   const std::size_t last = length - needle;
   for (std::size_t start = 0; start <= last; ++start) {
     const wchar_t c = chars[start];
-    if (c != first && c != firstUpper && (c < 0x80 || FoldWideChar(c) != first)) continue;
+    if (c != first && c != firstUpper && (c < 0x80 || FoldSearchChar(c) != first)) continue;
     std::size_t matched = 1;
-    while (matched < needle && FoldWideChar(chars[start + matched]) == foldedNeedle[matched]) ++matched;
+    while (matched < needle && FoldSearchChar(chars[start + matched]) == foldedNeedle[matched]) ++matched;
     if (matched == needle) return true;
   }
   return false;

@@ -59,10 +59,8 @@ void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, lo
 // the process locale (towlower of the "C" locale leaves "Ł" as it is).
 wxString NormalizeMessageText(const wxString& text);
 
-// The text in lower case, the same whatever the process locale for the letters of
-// Polish and Latin-1 (the store's search and the module grids use it too).
-wxString FoldText(const wxString& text);
-// One character of FoldText.
+// One character in lower case, the same whatever the process locale for the letters
+// of Polish and Latin-1; letters keep their marks (message keywords, the grids' sort).
 wxUniChar FoldChar(wxUniChar c);
 // The same for a wide character, quick for ASCII (for code that scans many texts).
 inline wchar_t FoldWideChar(wchar_t c) {
@@ -70,8 +68,15 @@ inline wchar_t FoldWideChar(wchar_t c) {
   return static_cast<wchar_t>(FoldChar(wxUniChar(static_cast<wxUint32>(c))).GetValue());
 }
 
+// The text as every search compares it (the store's search, the module grids' text
+// filters and their filter dialog): lower case as FoldChar and the Polish letters
+// without their marks, so "zolc" finds "Żółć".
+wxString FoldText(const wxString& text);
+// One character of FoldText.
+wchar_t FoldSearchChar(wchar_t c);
+
 // Whether `text` contains `foldedNeedle` (already folded with FoldText) when both are
-// folded to lower case; the text is folded as it is read, not copied.
+// folded alike; the text is folded as it is read, not copied.
 bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle);
 
 // Whether the normalized text contains any of the first `count` UTF-8 words.
