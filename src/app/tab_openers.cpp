@@ -176,7 +176,7 @@ bool VeldrixFrame::ClosePage(int index) {
   }
   if (label == "dashboard") return false;
   if (label == "danefirmy") {
-    auto* companies = wxDynamicCast(page, DaneFirmyMainPanel);
+    auto* companies = dynamic_cast<DaneFirmyMainPanel*>(page);
     if (companies && !companies->ConfirmSaveChanges()) return false;
     return notebook_->DeletePage(index);
   }
@@ -252,7 +252,7 @@ void VeldrixFrame::OnNotebookPageChanged(wxAuiNotebookEvent& event) {
 bool VeldrixFrame::EndModalDialogs() {
   bool any = false;
   for (wxWindow* window : wxTopLevelWindows) {
-    auto* dialog = wxDynamicCast(window, wxDialog);
+    auto* dialog = dynamic_cast<wxDialog*>(window);
     if (dialog && dialog->IsModal()) {
       dialog->EndModal(wxID_CANCEL);
       any = true;

@@ -56,8 +56,8 @@ wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& title, const wxStri
 }
 
 bool IsBeingTyped(wxWindow* control) {
-  if (!wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxSearchCtrl) &&
-      !wxDynamicCast(control, wxDatePickerCtrl)) {
+  if (!dynamic_cast<wxTextCtrl*>(control) && !dynamic_cast<wxSearchCtrl*>(control) &&
+      !dynamic_cast<wxDatePickerCtrl*>(control)) {
     return false;
   }
   for (wxWindow* focus = wxWindow::FindFocus(); focus; focus = focus->GetParent()) {
