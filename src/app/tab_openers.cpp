@@ -142,13 +142,9 @@ void VeldrixFrame::OpenModuleStorePage() {
   } else {
     auto* store = new veldrix::ModuleStorePanel(notebook_, pluginManager_, versionText_);
     moduleStorePage_ = store;
-    store->Bind(wxEVT_DESTROY, [this, store](wxWindowDestroyEvent& event) {
-      if (event.GetEventObject() == store && moduleStorePage_ == store) moduleStorePage_ = nullptr;
-      event.Skip();
-    });
     notebook_->AddPage(store, _("Sklep modułów"), true);
   }
-  auto* store = dynamic_cast<veldrix::ModuleStorePanel*>(moduleStorePage_);
+  auto* store = dynamic_cast<veldrix::ModuleStorePanel*>(moduleStorePage_.get());
   if (store && store->GetEntries().empty()) store->RefreshCatalogue(true);
 }
 
