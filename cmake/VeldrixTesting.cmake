@@ -5,17 +5,19 @@
 #   veldrix_add_test(NAME db_connection_string KIND unit
 #                    SOURCES connection_string_test.cpp LIBS veldrix_db)
 #
-# Sanitizer builds (VELDRIX_SANITIZE) build and run the unit tests only.
+# Sanitizer builds (VELDRIX_SANITIZE) build and run the unit and GUI tests; the
+# server tests run in the main build only.
 
 find_package(GTest REQUIRED)
 set_property(GLOBAL PROPERTY VELDRIX_UNIT_TEST_TARGETS "")
+set_property(GLOBAL PROPERTY VELDRIX_GUI_TEST_TARGETS "")
 
 function(veldrix_add_test)
   cmake_parse_arguments(T "" "NAME;KIND;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_KIND)
     set(T_KIND unit)
   endif()
-  if(VELDRIX_SANITIZE AND NOT T_KIND STREQUAL "unit")
+  if(VELDRIX_SANITIZE AND T_KIND STREQUAL "server")
     return()
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
@@ -48,16 +50,22 @@ function(veldrix_add_test)
   endif()
   if(T_KIND STREQUAL "unit")
     set_property(GLOBAL APPEND PROPERTY VELDRIX_UNIT_TEST_TARGETS ${T_NAME})
+  elseif(T_KIND STREQUAL "gui")
+    set_property(GLOBAL APPEND PROPERTY VELDRIX_GUI_TEST_TARGETS ${T_NAME})
   endif()
 endfunction()
 
-# Called once at the end of the tree: "unit_tests" builds every unit test.
+# Called once at the end of the tree: "unit_tests" builds every unit test,
+# "gui_tests" every GUI test.
 function(veldrix_finish_tests)
-  get_property(targets GLOBAL PROPERTY VELDRIX_UNIT_TEST_TARGETS)
-  add_custom_target(unit_tests)
-  if(targets)
-    add_dependencies(unit_tests ${targets})
-  endif()
+  foreach(kind unit gui)
+    string(TOUPPER ${kind} upper)
+    get_property(targets GLOBAL PROPERTY VELDRIX_${upper}_TEST_TARGETS)
+    add_custom_target(${kind}_tests)
+    if(targets)
+      add_dependencies(${kind}_tests ${targets})
+    endif()
+  endforeach()
 endfunction()
 
 # Adds every *_test.cpp of the calling folder as its own test executable, named

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds Veldrix and runs every test: the unit tests once
-# more under AddressSanitizer and UndefinedBehaviorSanitizer, then the whole suite
-# (unit, GUI under Xvfb, and server tests against the servers on loopback).
+# Sets up a fresh machine, builds Veldrix and runs every test: the unit and GUI
+# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# whole suite (unit, GUI under Xvfb, and server tests against the servers on loopback).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -12,10 +12,13 @@ if [ -f scripts/test-servers.sh ]; then
   source scripts/test-servers.sh
 fi
 
+# The program itself is built too: a GUI test starts it.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELDRIX_SANITIZE=ON \
-  -DVELDRIX_BUILD_BENCH=OFF -DVELDRIX_BUILD_APP=OFF
-cmake --build build-asan --target unit_tests --parallel "$jobs"
-ctest --test-dir build-asan -L unit --output-on-failure -j "$jobs"
+  -DVELDRIX_BUILD_BENCH=OFF
+cmake --build build-asan --target unit_tests gui_tests --parallel "$jobs"
+# The sanitizer build has no server tests; the GUI tests take turns on the display
+# while the unit tests run beside them.
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
 # Only this run needs the sanitizer build; its disk goes to the main build.
 rm -rf build-asan
 

@@ -142,13 +142,9 @@ void VeldrixFrame::OpenModuleStorePage() {
   } else {
     auto* store = new veldrix::ModuleStorePanel(notebook_, pluginManager_, versionText_);
     moduleStorePage_ = store;
-    store->Bind(wxEVT_DESTROY, [this, store](wxWindowDestroyEvent& event) {
-      if (event.GetEventObject() == store && moduleStorePage_ == store) moduleStorePage_ = nullptr;
-      event.Skip();
-    });
     notebook_->AddPage(store, _("Sklep modułów"), true);
   }
-  auto* store = dynamic_cast<veldrix::ModuleStorePanel*>(moduleStorePage_);
+  auto* store = dynamic_cast<veldrix::ModuleStorePanel*>(moduleStorePage_.get());
   if (store && store->GetEntries().empty()) store->RefreshCatalogue(true);
 }
 
@@ -176,7 +172,7 @@ bool VeldrixFrame::ClosePage(int index) {
   }
   if (label == "dashboard") return false;
   if (label == "danefirmy") {
-    auto* companies = wxDynamicCast(page, DaneFirmyMainPanel);
+    auto* companies = dynamic_cast<DaneFirmyMainPanel*>(page);
     if (companies && !companies->ConfirmSaveChanges()) return false;
     return notebook_->DeletePage(index);
   }
@@ -252,7 +248,7 @@ void VeldrixFrame::OnNotebookPageChanged(wxAuiNotebookEvent& event) {
 bool VeldrixFrame::EndModalDialogs() {
   bool any = false;
   for (wxWindow* window : wxTopLevelWindows) {
-    auto* dialog = wxDynamicCast(window, wxDialog);
+    auto* dialog = dynamic_cast<wxDialog*>(window);
     if (dialog && dialog->IsModal()) {
       dialog->EndModal(wxID_CANCEL);
       any = true;

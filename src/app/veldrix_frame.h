@@ -14,6 +14,7 @@
 #include <wx/dynarray.h>
 #include <wx/frame.h>
 #include <wx/thread.h>
+#include <wx/weakref.h>
 
 #include <memory>
 
@@ -169,7 +170,9 @@ class VeldrixFrame : public wxFrame,
   veldrix::PluginManager* pluginManager_ = nullptr;
   DashboardPanel* startPage_ = nullptr;
   AppMenu* appMenu_ = nullptr;
-  wxWindow* moduleStorePage_ = nullptr;
+  // Weak: the store tab may be closed by the notebook itself, also while this
+  // window is being destroyed.
+  wxWeakRef<wxWindow> moduleStorePage_;
   wxWindow* lastSettingsPanel_ = nullptr;
   bool preparingDatabase_ = false;
   bool loginRunning_ = false;

@@ -41,7 +41,7 @@ void RegisterIllustrationOnce() {
 
 void SetIllustration(wxDialog* dialog, const wxBitmap& bitmap) {
   for (const char* name : {"AuthLoginIllustration", "AuthSetupIllustration"}) {
-    auto* control = wxDynamicCast(dialog->FindWindow(XRCID(name)), wxStaticBitmap);
+    auto* control = dynamic_cast<wxStaticBitmap*>(dialog->FindWindow(XRCID(name)));
     if (control) control->SetBitmap(bitmap);
   }
 }

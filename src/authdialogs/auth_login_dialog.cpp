@@ -145,8 +145,8 @@ AuthLoginResult ShowAuthLoginDialog(wxWindow* parent, AuthService* service, cons
   LoginState state;
   state.dialog = LoadAuthDialog(parent, "auth_login.xrc", "AuthLoginDialog");
   if (state.dialog) {
-    state.username = wxDynamicCast(state.dialog->FindWindow(XRCID("AuthLoginUsername")), wxTextCtrl);
-    state.password = wxDynamicCast(state.dialog->FindWindow(XRCID("AuthLoginPassword")), wxTextCtrl);
+    state.username = dynamic_cast<wxTextCtrl*>(state.dialog->FindWindow(XRCID("AuthLoginUsername")));
+    state.password = dynamic_cast<wxTextCtrl*>(state.dialog->FindWindow(XRCID("AuthLoginPassword")));
   }
   // The two text fields are what the dialog is for; without them it is as good as missing.
   if (!state.username || !state.password) {
@@ -157,9 +157,9 @@ AuthLoginResult ShowAuthLoginDialog(wxWindow* parent, AuthService* service, cons
   }
   wxDialog* dialog = state.dialog;
   state.service = service;
-  state.selector = wxDynamicCast(dialog->FindWindow(XRCID("AuthLoginDatabaseChoice")), wxComboBox);
-  auto* databaseButton = wxDynamicCast(dialog->FindWindow(XRCID("AuthLoginDatabaseButton")), wxButton);
-  state.errorLabel = wxDynamicCast(dialog->FindWindow(XRCID("AuthLoginError")), wxStaticText);
+  state.selector = dynamic_cast<wxComboBox*>(dialog->FindWindow(XRCID("AuthLoginDatabaseChoice")));
+  auto* databaseButton = dynamic_cast<wxButton*>(dialog->FindWindow(XRCID("AuthLoginDatabaseButton")));
+  state.errorLabel = dynamic_cast<wxStaticText*>(dialog->FindWindow(XRCID("AuthLoginError")));
   state.onSwitch = std::move(onSwitch);
   state.onAllowed = std::move(onAllowed);
   SetAuthErrorText(state.errorLabel, wxString());

@@ -11,7 +11,7 @@
 namespace {
 
 wxTextCtrl* FindText(wxDialog* dialog, const char* name) {
-  return wxDynamicCast(dialog->FindWindow(XRCID(name)), wxTextCtrl);
+  return dynamic_cast<wxTextCtrl*>(dialog->FindWindow(XRCID(name)));
 }
 
 }  // namespace

@@ -33,11 +33,11 @@ bool HoldsWindow(const wxWindow* root, const wxWindow* target) {
 // A tree book would delete the entry's sub-pages with it; those are not the host's
 // (the ledger dictionaries below "kpir"), so they are taken out first and kept.
 void DetachFromBook(wxWindow* page) {
-  auto* book = wxDynamicCast(page->GetParent(), wxBookCtrlBase);
+  auto* book = dynamic_cast<wxBookCtrlBase*>(page->GetParent());
   if (!book) return;
   const int index = book->FindPage(page);
   if (index == wxNOT_FOUND) return;
-  if (auto* tree = wxDynamicCast(book, wxTreebook)) {
+  if (auto* tree = dynamic_cast<wxTreebook*>(book)) {
     auto below = [tree, index](int pos) {
       for (int up = tree->GetPageParent(pos); up != wxNOT_FOUND; up = tree->GetPageParent(up)) {
         if (up == index) return true;

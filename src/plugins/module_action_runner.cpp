@@ -20,7 +20,7 @@ const wxString kCancelAction = "cancel-operation";
 
 template <typename T>
 T* FindNamed(const wxString& name, wxWindow* panel) {
-  return wxDynamicCast(wxWindow::FindWindowByName(name, panel), T);
+  return dynamic_cast<T*>(wxWindow::FindWindowByName(name, panel));
 }
 
 }  // namespace

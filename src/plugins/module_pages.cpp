@@ -41,7 +41,7 @@ namespace {
 // which is English when the library's catalogue is missing.
 void SetSearchPlaceholders(wxWindow* window, const wxString& libraryPlaceholder) {
   for (wxWindow* child : window->GetChildren()) {
-    auto* search = wxDynamicCast(child, wxSearchCtrl);
+    auto* search = dynamic_cast<wxSearchCtrl*>(child);
     if (search && search->GetDescriptiveText() == libraryPlaceholder) search->SetDescriptiveText(_("Szukaj"));
     SetSearchPlaceholders(child, libraryPlaceholder);
   }
@@ -71,8 +71,8 @@ wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& title, const wxStri
 }
 
 bool IsBeingTyped(wxWindow* control) {
-  if (!wxDynamicCast(control, wxTextCtrl) && !wxDynamicCast(control, wxSearchCtrl) &&
-      !wxDynamicCast(control, wxDatePickerCtrl)) {
+  if (!dynamic_cast<wxTextCtrl*>(control) && !dynamic_cast<wxSearchCtrl*>(control) &&
+      !dynamic_cast<wxDatePickerCtrl*>(control)) {
     return false;
   }
   for (wxWindow* focus = wxWindow::FindFocus(); focus; focus = focus->GetParent()) {

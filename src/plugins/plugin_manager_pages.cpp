@@ -194,7 +194,7 @@ void PluginManager::AddSettingsPages(wxBookCtrlBase* tree, wxWindow* ledgerDicti
 
     if (ledgerDictionaries && !ledgerPlaced && module.Id().IsSameAs("kpir", false)) {
       ledgerPlaced = true;
-      if (auto* treebook = wxDynamicCast(tree, wxTreebook)) {
+      if (auto* treebook = dynamic_cast<wxTreebook*>(tree)) {
         treebook->AddSubPage(ledgerDictionaries, _("Słowniki"), false, imageIndex);
       } else {
         tree->AddPage(ledgerDictionaries, _("Słowniki"), false);

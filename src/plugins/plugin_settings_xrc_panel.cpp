@@ -53,7 +53,7 @@ PluginSettingsXrcPanel::PluginSettingsXrcPanel(wxWindow* parent, const wxString&
 
   panel_ = LoadModuleXrcPanel(this, title_, xrcFile, objectName);
   if (!panel_) return;
-  if (!saveButtonName.empty()) save_ = wxDynamicCast(Control(saveButtonName), wxButton);
+  if (!saveButtonName.empty()) save_ = dynamic_cast<wxButton*>(Control(saveButtonName));
 
   for (const auto& binding : bindings_) {
     const PluginSettingsFieldInfo* field = FindField(binding.second);
@@ -61,9 +61,9 @@ PluginSettingsXrcPanel::PluginSettingsXrcPanel(wxWindow* parent, const wxString&
     wxWindow* control = Control(binding.first);
     wxItemContainer* items = nullptr;
     // On GTK a combo box is also a wxChoice; it is asked first everywhere.
-    if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+    if (auto* combo = dynamic_cast<wxComboBox*>(control)) {
       items = combo;
-    } else if (auto* choice = wxDynamicCast(control, wxChoice)) {
+    } else if (auto* choice = dynamic_cast<wxChoice*>(control)) {
       items = choice;
     }
     if (!items) continue;
@@ -84,16 +84,16 @@ PluginSettingsXrcPanel::PluginSettingsXrcPanel(wxWindow* parent, const wxString&
 
   for (const auto& binding : bindings_) {
     wxWindow* control = Control(binding.first);
-    if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+    if (auto* combo = dynamic_cast<wxComboBox*>(control)) {
       combo->Bind(wxEVT_CHOICE, &PluginSettingsXrcPanel::OnValueChanged, this);
       combo->Bind(wxEVT_COMBOBOX, &PluginSettingsXrcPanel::OnValueChanged, this);
       // Typing a value is a change as much as picking one.
       combo->Bind(wxEVT_TEXT, &PluginSettingsXrcPanel::OnValueChanged, this);
-    } else if (auto* text = wxDynamicCast(control, wxTextCtrl)) {
+    } else if (auto* text = dynamic_cast<wxTextCtrl*>(control)) {
       text->Bind(wxEVT_TEXT, &PluginSettingsXrcPanel::OnValueChanged, this);
-    } else if (auto* choice = wxDynamicCast(control, wxChoice)) {
+    } else if (auto* choice = dynamic_cast<wxChoice*>(control)) {
       choice->Bind(wxEVT_CHOICE, &PluginSettingsXrcPanel::OnValueChanged, this);
-    } else if (auto* check = wxDynamicCast(control, wxCheckBox)) {
+    } else if (auto* check = dynamic_cast<wxCheckBox*>(control)) {
       check->Bind(wxEVT_CHECKBOX, &PluginSettingsXrcPanel::OnValueChanged, this);
     }
   }
@@ -129,7 +129,7 @@ void PluginSettingsXrcPanel::SetFieldControlValue(wxWindow* control, const Plugi
     return;
   }
   const int index = ChoiceIndex(field, value);
-  if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+  if (auto* combo = dynamic_cast<wxComboBox*>(control)) {
     // A value the user typed shows as typed: the default's choice in its place
     // would be saved over it at the next save.
     if (index != wxNOT_FOUND) {
@@ -137,7 +137,7 @@ void PluginSettingsXrcPanel::SetFieldControlValue(wxWindow* control, const Plugi
     } else {
       combo->ChangeValue(value);
     }
-  } else if (auto* choice = wxDynamicCast(control, wxChoice)) {
+  } else if (auto* choice = dynamic_cast<wxChoice*>(control)) {
     const int shown = index != wxNOT_FOUND ? index : ChoiceIndex(field, field.defaultValue);
     if (shown != wxNOT_FOUND) choice->SetSelection(shown);
   } else {
@@ -148,7 +148,7 @@ void PluginSettingsXrcPanel::SetFieldControlValue(wxWindow* control, const Plugi
 wxString PluginSettingsXrcPanel::GetFieldControlValue(wxWindow* control, const PluginSettingsFieldInfo& field) {
   if (!control) return field.defaultValue;
   if (field.kind != 2 || field.choices.empty()) return GetControlValue(control);
-  if (auto* combo = wxDynamicCast(control, wxComboBox)) {
+  if (auto* combo = dynamic_cast<wxComboBox*>(control)) {
     const int selection = combo->GetSelection();
     if (selection >= 0 && static_cast<std::size_t>(selection) < field.choices.size()) {
       return field.choices[static_cast<std::size_t>(selection)].value;
@@ -159,7 +159,7 @@ wxString PluginSettingsXrcPanel::GetFieldControlValue(wxWindow* control, const P
     }
     return GetControlValue(control);
   }
-  if (auto* choice = wxDynamicCast(control, wxChoice)) {
+  if (auto* choice = dynamic_cast<wxChoice*>(control)) {
     const int selection = choice->GetSelection();
     if (selection >= 0 && static_cast<std::size_t>(selection) < field.choices.size()) {
       return field.choices[static_cast<std::size_t>(selection)].value;

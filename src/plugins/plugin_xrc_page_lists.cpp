@@ -23,7 +23,7 @@ constexpr unsigned kContextReplyText = 16777216u;
 template <typename T>
 void CollectWindows(wxWindow* parent, std::vector<T*>* found) {
   for (wxWindow* child : parent->GetChildren()) {
-    if (auto* match = wxDynamicCast(child, T)) found->push_back(match);
+    if (auto* match = dynamic_cast<T*>(child)) found->push_back(match);
     CollectWindows(child, found);
   }
 }
@@ -37,7 +37,7 @@ std::vector<T*> WindowsBelow(wxWindow* parent) {
 
 wxGrid* GridOf(wxWindow* window) {
   for (; window; window = window->GetParent()) {
-    if (auto* grid = wxDynamicCast(window, wxGrid)) return grid;
+    if (auto* grid = dynamic_cast<wxGrid*>(window)) return grid;
   }
   return nullptr;
 }
@@ -120,9 +120,9 @@ std::vector<PluginColumnInfo> PluginXrcPagePanel::GetControlColumns(wxWindow* co
 
 void PluginXrcPagePanel::FillControl(wxWindow* control, const std::vector<PluginColumnInfo>& definitions,
                                      std::shared_ptr<const GridRows> rows) {
-  if (auto* grid = wxDynamicCast(control, wxGrid)) {
+  if (auto* grid = dynamic_cast<wxGrid*>(control)) {
     if (ModuleGridView* view = GetGridView(grid)) view->Fill(definitions, std::move(rows));
-  } else if (auto* list = wxDynamicCast(control, wxListCtrl)) {
+  } else if (auto* list = dynamic_cast<wxListCtrl*>(control)) {
     FillList(list, definitions, *rows);
   }
 }
@@ -202,14 +202,14 @@ void PluginXrcPagePanel::RunSelectAction(const wxString& action, const wxString&
 
 void PluginXrcPagePanel::OnListItemSelected(wxListEvent& event) {
   event.Skip();
-  auto* list = wxDynamicCast(event.GetEventObject(), wxListCtrl);
+  auto* list = dynamic_cast<wxListCtrl*>(event.GetEventObject());
   if (!list) return;
   RunSelectAction(bindings_.SelectAction(list->GetName()), GetListRowKey(list, event.GetIndex()));
 }
 
 void PluginXrcPagePanel::OnGridSelectCell(wxGridEvent& event) {
   event.Skip();
-  if (auto* grid = wxDynamicCast(event.GetEventObject(), wxGrid)) OnGridRowSelected(grid, event.GetRow());
+  if (auto* grid = dynamic_cast<wxGrid*>(event.GetEventObject())) OnGridRowSelected(grid, event.GetRow());
 }
 
 void PluginXrcPagePanel::OnGridRowSelected(wxGrid* grid, int row) {
@@ -268,7 +268,7 @@ std::unique_ptr<wxMenu> PluginXrcPagePanel::MakeGridContextMenu(wxGrid* grid, in
 }
 
 void PluginXrcPagePanel::OnListRightClick(wxListEvent& event) {
-  auto* list = wxDynamicCast(event.GetEventObject(), wxListCtrl);
+  auto* list = dynamic_cast<wxListCtrl*>(event.GetEventObject());
   if (!list || bindings_.ContextActions(list->GetName()).empty()) {
     event.Skip();
     return;
@@ -283,7 +283,7 @@ void PluginXrcPagePanel::OnListRightClick(wxListEvent& event) {
 }
 
 void PluginXrcPagePanel::OnGridRightDown(wxMouseEvent& event) {
-  wxGrid* grid = GridOf(wxDynamicCast(event.GetEventObject(), wxWindow));
+  wxGrid* grid = GridOf(dynamic_cast<wxWindow*>(event.GetEventObject()));
   if (!grid) return;
   const wxPoint position = grid->CalcUnscrolledPosition(event.GetPosition());
   const int row = grid->YToRow(position.y);

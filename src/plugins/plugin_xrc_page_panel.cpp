@@ -38,8 +38,8 @@ wxString ModuleFolderOf(const wxString& xrcFile) {
 }
 
 bool KeepsTypedValue(wxWindow* control) {
-  return wxDynamicCast(control, wxTextCtrl) || wxDynamicCast(control, wxSearchCtrl) ||
-         wxDynamicCast(control, wxDatePickerCtrl);
+  return dynamic_cast<wxTextCtrl*>(control) || dynamic_cast<wxSearchCtrl*>(control) ||
+         dynamic_cast<wxDatePickerCtrl*>(control);
 }
 
 }  // namespace
@@ -213,13 +213,13 @@ void PluginXrcPagePanel::BindTextControls() {
     };
     control->Bind(wxEVT_TEXT, [send](wxCommandEvent& event) { send(event.GetString(), false); });
     control->Bind(wxEVT_TEXT_ENTER, [send, control](wxCommandEvent&) { send(GetControlValue(control), true); });
-    if (wxDynamicCast(control, wxDatePickerCtrl)) {
+    if (dynamic_cast<wxDatePickerCtrl*>(control)) {
       control->Bind(wxEVT_DATE_CHANGED, [send, control](wxDateEvent&) { send(GetControlValue(control), false); });
     }
-    if (wxDynamicCast(control, wxChoice)) {
+    if (dynamic_cast<wxChoice*>(control)) {
       control->Bind(wxEVT_CHOICE, [send, control](wxCommandEvent&) { send(GetControlValue(control), true); });
     }
-    if (auto* search = wxDynamicCast(control, wxSearchCtrl)) {
+    if (auto* search = dynamic_cast<wxSearchCtrl*>(control)) {
       search->ShowCancelButton(true);
       search->Bind(wxEVT_SEARCH, [send, control](wxCommandEvent&) { send(GetControlValue(control), true); });
       search->Bind(wxEVT_SEARCH_CANCEL, [send, control](wxCommandEvent&) {
@@ -250,7 +250,7 @@ void PluginXrcPagePanel::DoAction(const wxString& action, bool interactive) {
     return;
   }
   if (action == "host-close-page") {
-    auto* book = wxDynamicCast(GetParent(), wxAuiNotebook);
+    auto* book = dynamic_cast<wxAuiNotebook*>(GetParent());
     if (wxGetTopLevelParent(this) == TabClosingTarget()) {
       RequestTabClose(this);
     } else if (book && book->GetPageIndex(this) != wxNOT_FOUND) {
@@ -277,10 +277,10 @@ void PluginXrcPagePanel::DoAction(const wxString& action, bool interactive) {
 
 wxString PluginXrcPagePanel::CheckedInvoiceKeys() const {
   wxWindow* control = Control(kInvoiceListName);
-  if (auto* grid = wxDynamicCast(control, wxGrid)) {
+  if (auto* grid = dynamic_cast<wxGrid*>(control)) {
     if (ModuleGridView* view = GetGridView(grid)) return view->CheckedKeys();
   }
-  if (auto* list = wxDynamicCast(control, wxListCtrl)) return GetCheckedListKeys(list);
+  if (auto* list = dynamic_cast<wxListCtrl*>(control)) return GetCheckedListKeys(list);
   return wxString();
 }
 

@@ -31,8 +31,9 @@ wxString Trimmed(const wxString& text) {
 
 // The leading base-10 number of a text; 0 when it does not begin with one.
 int LeadingNumber(const wxString& text) {
-  const wxScopedCharBuffer utf8 = Trimmed(text).utf8_str();
-  return static_cast<int>(std::strtol(utf8.data(), nullptr, 10));
+  // utf8_str() points into the string it converts, so that string must be named.
+  const wxString trimmed = Trimmed(text);
+  return static_cast<int>(std::strtol(trimmed.utf8_str().data(), nullptr, 10));
 }
 
 // The preview property of a definition, by its type.

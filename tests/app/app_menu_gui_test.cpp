@@ -46,7 +46,7 @@ class ApplicationMenu : public WorkingProgramTest {
   static wxString Texts(wxWindow* window) {
     wxString all;
     for (wxWindow* child : window->GetChildren()) {
-      if (auto* text = wxDynamicCast(child, wxStaticText)) all += text->GetLabel() + "\n";
+      if (auto* text = dynamic_cast<wxStaticText*>(child)) all += text->GetLabel() + "\n";
       all += Texts(child);
     }
     return all;
@@ -150,13 +150,13 @@ TEST_F(ApplicationMenu, TheAboutBoxListsTheLinkedComponents) {
   wxString components;
   ModalScript script;
   script.Then("VeldrixAboutDialog", [&](wxDialog* dialog) {
-    auto* line = wxDynamicCast(dialog->FindWindow("AboutVersion"), wxStaticText);
+    auto* line = dynamic_cast<wxStaticText*>(dialog->FindWindow("AboutVersion"));
     if (line) version = line->GetLabel();
     components = Texts(dialog);
     SaveScreenshot(dialog, "about_box");
     wxNotebook* pages = nullptr;
     for (wxWindow* child : dialog->GetChildren()) {
-      if (!pages) pages = wxDynamicCast(child, wxNotebook);
+      if (!pages) pages = dynamic_cast<wxNotebook*>(child);
     }
     if (pages) {
       pages->SetSelection(2);

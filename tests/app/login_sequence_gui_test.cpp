@@ -114,7 +114,7 @@ TEST_F(LoginSequence, FirstStartCreatesTheDatabaseAndTheAdministratorThenAsksFor
   SaveScreenshot(frame, "e2e_03_company_tab");
 
   // The first company, typed into the company tab and saved with its button.
-  auto* tab = wxDynamicCast(frame->GetNotebook()->GetCurrentPage(), DaneFirmyMainPanel);
+  auto* tab = dynamic_cast<DaneFirmyMainPanel*>(frame->GetNotebook()->GetCurrentPage());
   ASSERT_NE(tab, nullptr);
   auto type = [&](const char* name, const wxString& text) {
     auto* control = dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(name, tab));

@@ -70,7 +70,7 @@ TEST_F(ModuleHost, TheAdministratorGetsTheModuleToolsAndTheInvoiceTabs) {
   wxWindow* editor = Selected();
   ASSERT_EQ(editor->GetLabel(), "dokhanedycja");
   EXPECT_EQ(frame->GetNotebook()->GetPageText(frame->GetNotebook()->GetSelection()), "Nowa faktura");
-  auto* text = wxDynamicCast(editor->GetChildren().front(), wxStaticText);
+  auto* text = dynamic_cast<wxStaticText*>(editor->GetChildren().front());
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->GetLabel(), "Faktury: faktury.nowa-faktura [0|korekta]");
   veldrix::test::SaveScreenshot(frame, "module_host_invoice_editor");
@@ -115,7 +115,7 @@ TEST_F(ModuleHost, TheSettingsTabHoldsTheModulesPageAndEachModulesSettings) {
   ASSERT_NE(numbering, nullptr);
   ASSERT_TRUE(veldrix::test::WaitFor([&] { return numbering->IsLoaded(); }));
   ASSERT_NE(numbering->GetContent(), nullptr);
-  auto* text = wxDynamicCast(numbering->GetContent()->GetChildren().front(), wxStaticText);
+  auto* text = dynamic_cast<wxStaticText*>(numbering->GetContent()->GetChildren().front());
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(text->GetLabel(), "Faktury: faktury.ustawienia-numeracji []");
 }

@@ -41,7 +41,7 @@ class TypedNames : public WorkingProgramTest {
   static std::vector<wxString> Texts(wxWindow* window) {
     std::vector<wxString> texts;
     for (wxWindow* child : window->GetChildren()) {
-      if (auto* control = wxDynamicCast(child, wxControl)) texts.push_back(control->GetLabelText());
+      if (auto* control = dynamic_cast<wxControl*>(child)) texts.push_back(control->GetLabelText());
     }
     return texts;
   }

@@ -17,7 +17,7 @@ namespace {
 
 wxButton* FindButton(wxWindow* parent, const wxString& label) {
   for (wxWindow* child : parent->GetChildren()) {
-    if (auto* button = wxDynamicCast(child, wxButton); button && button->GetLabel() == label) return button;
+    if (auto* button = dynamic_cast<wxButton*>(child); button && button->GetLabel() == label) return button;
     if (wxButton* found = FindButton(child, label)) return found;
   }
   return nullptr;

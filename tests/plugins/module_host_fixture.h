@@ -170,7 +170,7 @@ class SettingsTreeTest : public ModuleHostTest {
 
   template <typename Control>
   Control* Named(wxWindow* page, const wxString& name) {
-    return wxDynamicCast(wxWindow::FindWindowByName(name, page), Control);
+    return dynamic_cast<Control*>(wxWindow::FindWindowByName(name, page));
   }
 
   void Press(wxButton* button) {

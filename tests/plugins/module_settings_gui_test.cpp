@@ -89,8 +89,8 @@ TEST_F(ModuleSettings, TheFormSavesEveryFieldAndTheValuesSurviveARestart) {
   std::vector<wxTextCtrl*> edits;
   std::vector<wxChoice*> choices;
   for (wxWindow* child : texts) {
-    if (auto* edit = wxDynamicCast(child, wxTextCtrl)) edits.push_back(edit);
-    if (auto* choice = wxDynamicCast(child, wxChoice)) choices.push_back(choice);
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(child)) edits.push_back(edit);
+    if (auto* choice = dynamic_cast<wxChoice*>(child)) choices.push_back(choice);
   }
   ASSERT_EQ(edits.size(), 4u);    // server, notes, active, token
   ASSERT_EQ(choices.size(), 2u);  // mode, kind
@@ -115,8 +115,8 @@ TEST_F(ModuleSettings, TheFormSavesEveryFieldAndTheValuesSurviveARestart) {
   ASSERT_NE(form, nullptr);
   std::vector<wxString> shown;
   for (wxWindow* child : form->GetChildren()) {
-    if (auto* edit = wxDynamicCast(child, wxTextCtrl)) shown.push_back(edit->GetValue());
-    if (auto* choice = wxDynamicCast(child, wxChoice)) shown.push_back(choice->GetStringSelection());
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(child)) shown.push_back(edit->GetValue());
+    if (auto* choice = dynamic_cast<wxChoice*>(child)) shown.push_back(choice->GetStringSelection());
   }
   EXPECT_EQ(shown, (std::vector<wxString>{"db.firma.pl", U8("pierwsza\ndruga linia"), U8("Dokładny"), "A", "1",
                                           "brak"}));
@@ -185,7 +185,7 @@ TEST_F(ModuleSettings, ASaveThatCannotBeStoredSaysSoAndStaysToBeSaved) {
   ASSERT_TRUE(form && page && page->GetXrcPanel());
   wxTextCtrl* formServer = nullptr;
   for (wxWindow* child : form->GetChildren()) {
-    if (!formServer) formServer = wxDynamicCast(child, wxTextCtrl);
+    if (!formServer) formServer = dynamic_cast<wxTextCtrl*>(child);
   }
   auto* server = Named<wxTextCtrl>(page, "txtServer");
   ASSERT_TRUE(formServer && server);
@@ -228,7 +228,7 @@ TEST_F(ModuleSettings, AnXrcPageThatCannotBeLoadedSaysWhyOnThePage) {
   EXPECT_EQ(page->GetXrcPanel(), nullptr);
   bool told = false;
   for (wxWindow* child : page->GetChildren()) {
-    auto* text = wxDynamicCast(child, wxStaticText);
+    auto* text = dynamic_cast<wxStaticText*>(child);
     if (text && text->GetLabel().StartsWith(U8("Nie udało się załadować pliku XRC: "))) told = true;
   }
   EXPECT_TRUE(told);

@@ -48,7 +48,7 @@ class ModuleTabs : public test::ModuleHostTest {
 
   static wxButton* Button(wxWindow* page, const wxString& label) {
     for (wxWindow* child : page->GetChildren()) {
-      auto* button = wxDynamicCast(child, wxButton);
+      auto* button = dynamic_cast<wxButton*>(child);
       if (button && button->GetLabel() == label) return button;
     }
     return nullptr;
@@ -59,12 +59,12 @@ class ModuleTabs : public test::ModuleHostTest {
   static void ExpectRefreshReachable(wxWindow* page) {
     wxButton* refresh = nullptr;
     for (wxWindow* child : page->GetChildren()) {
-      auto* button = wxDynamicCast(child, wxButton);
+      auto* button = dynamic_cast<wxButton*>(child);
       if (button && button->GetLabel() == wxString::FromUTF8("Odśwież")) refresh = button;
     }
     ASSERT_NE(refresh, nullptr);
     test::PumpEvents(50);
-    if (auto* scrolled = wxDynamicCast(page, wxScrolledWindow)) scrolled->Scroll(0, 100000);
+    if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(page)) scrolled->Scroll(0, 100000);
     test::PumpEvents(50);
     EXPECT_LE(refresh->GetRect().GetBottom(), page->GetClientSize().y);
   }
@@ -72,7 +72,7 @@ class ModuleTabs : public test::ModuleHostTest {
   static int CountTexts(wxWindow* page, const wxString& label) {
     int count = 0;
     for (wxWindow* child : page->GetChildren()) {
-      auto* text = wxDynamicCast(child, wxStaticText);
+      auto* text = dynamic_cast<wxStaticText*>(child);
       if (text && text->GetLabel() == label) ++count;
     }
     return count;

@@ -98,7 +98,7 @@ class XrcPageTest : public test::ModuleHostTest {
 
   template <typename T>
   T* Named(wxWindow* page, const wxString& name) {
-    return wxDynamicCast(wxWindow::FindWindowByName(name, page), T);
+    return dynamic_cast<T*>(wxWindow::FindWindowByName(name, page));
   }
 
   // The actions the module received since the last call.
@@ -159,7 +159,7 @@ class XrcPageTest : public test::ModuleHostTest {
     wxString shown;
     script.Then(kPreviewDialogName, [&](wxDialog* dialog) {
       for (wxWindow* child : dialog->GetChildren()) {
-        if (auto* view = wxDynamicCast(child, wxStyledTextCtrl)) shown = view->GetText();
+        if (auto* view = dynamic_cast<wxStyledTextCtrl*>(child)) shown = view->GetText();
       }
       if (!screenshot.empty()) test::SaveScreenshot(dialog, screenshot);
       ModalScript::Click(dialog, wxID_OK);
@@ -179,7 +179,7 @@ class XrcPageTest : public test::ModuleHostTest {
 
   static void RunTool(wxWindow* holder, const wxString& help) {
     for (wxWindow* child : holder->GetChildren()) {
-      auto* toolbar = wxDynamicCast(child, wxAuiToolBar);
+      auto* toolbar = dynamic_cast<wxAuiToolBar*>(child);
       if (!toolbar) continue;
       for (size_t i = 0; i < toolbar->GetToolCount(); ++i) {
         wxAuiToolBarItem* tool = toolbar->FindToolByIndex(static_cast<int>(i));
@@ -207,7 +207,7 @@ TEST_F(XrcPageTest, PageShowsItsToolbarsValuesAndEveryRow) {
   auto tools = [&](const char* panel) {
     std::vector<std::pair<wxString, wxString>> found;
     for (wxWindow* child : Named<wxWindow>(page, panel)->GetChildren()) {
-      if (auto* toolbar = wxDynamicCast(child, wxAuiToolBar)) {
+      if (auto* toolbar = dynamic_cast<wxAuiToolBar*>(child)) {
         for (size_t i = 0; i < toolbar->GetToolCount(); ++i) {
           wxAuiToolBarItem* tool = toolbar->FindToolByIndex(static_cast<int>(i));
           found.emplace_back(tool->GetLabel(), tool->GetShortHelp());
@@ -389,7 +389,7 @@ class ColourPickerHook : public wxModalDialogHook {
 
  protected:
   int Enter(wxDialog* dialog) override {
-    if (wxDynamicCast(dialog, wxColourDialog)) picker = dialog;
+    if (dynamic_cast<wxColourDialog*>(dialog)) picker = dialog;
     return wxID_NONE;
   }
   void Exit(wxDialog* dialog) override {
@@ -433,7 +433,7 @@ TEST_F(XrcPageTest, ColoursAreChosenAppliedAndKept) {
   page->GetGridView(grid)->SetColour(2, wxColour(10, 20, 30));
   script.Then(kColoursDialogName, [](wxDialog* dialog) {
     for (wxWindow* child : dialog->GetChildren()) {
-      auto* button = wxDynamicCast(child, wxButton);
+      auto* button = dynamic_cast<wxButton*>(child);
       if (!button || button->GetLabel() != _("Domyślne")) continue;
       auto* click = new wxCommandEvent(wxEVT_BUTTON, button->GetId());
       click->SetEventObject(button);
@@ -617,7 +617,7 @@ TEST_F(XrcPageTest, ALayoutThatDoesNotLoadIsReportedInThePage) {
   for (wxWindow* child : page->GetChildren()) {
     wxString label = child->GetLabel();
     label.Replace("\n", " ");  // lines wrapped at 650 pixels
-    if (wxDynamicCast(child, wxStaticText)) texts.push_back(label);
+    if (dynamic_cast<wxStaticText*>(child)) texts.push_back(label);
   }
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "Faktury w KSeF");

@@ -436,6 +436,32 @@ TEST_F(CustomFieldsPageTest, ANewFieldCorrectedAfterSavingIsChangedNotCopied) {
   EXPECT_EQ(page->GetList()->GetItemCount(), 1);
 }
 
+TEST_F(CustomFieldsPageTest, TheOrderTypedIsStoredAndOrdersTheFields) {
+  Open();
+  auto* name = Find<wxTextCtrl>("nazwa");
+  auto* order = Find<wxTextCtrl>("kolejnosc");
+  name->SetValue("Waga");
+  order->SetValue("25");
+  Click(Find<wxButton>("zapisz"));
+  Click(Find<wxButton>("nowe"));
+  name->SetValue("Producent");
+  order->SetValue(" 12 sztuk");
+  Click(Find<wxButton>("zapisz"));
+  EXPECT_EQ(Cell("select group_concat(nazwa || '=' || kolejnosc, '|') from "
+                 "(select nazwa, kolejnosc from pole_dodatkowe_definicja order by nazwa)"),
+            "Producent=12|Waga=25");
+  EXPECT_EQ(PreviewLabels(), "#Dodatkowe|Producent|Waga");
+
+  // An edit moves a saved field in front of the other.
+  SelectRow(1);
+  ASSERT_EQ(name->GetValue(), "Waga");
+  EXPECT_EQ(order->GetValue(), "25");
+  order->SetValue("5");
+  Click(Find<wxButton>("zapisz"));
+  EXPECT_EQ(Cell("select kolejnosc from pole_dodatkowe_definicja where nazwa='Waga'"), "5");
+  EXPECT_EQ(PreviewLabels(), "#Dodatkowe|Waga|Producent");
+}
+
 TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
   Open();
   Find<wxTextCtrl>("nazwa")->SetValue("Producent");

@@ -50,7 +50,7 @@ class ModalScript : public wxEvtHandler {
   // the list of top-level windows.
   static wxDialog* ShownModalDialog() {
     for (auto it = wxTopLevelWindows.rbegin(); it != wxTopLevelWindows.rend(); ++it) {
-      auto* dialog = wxDynamicCast(*it, wxDialog);
+      auto* dialog = dynamic_cast<wxDialog*>(*it);
       if (dialog && dialog->IsModal() && dialog->IsShown()) return dialog;
     }
     return nullptr;
@@ -58,7 +58,7 @@ class ModalScript : public wxEvtHandler {
 
   template <typename T>
   static T* Find(wxWindow* dialog, const char* name) {
-    return wxDynamicCast(dialog->FindWindow(XRCID(name)), T);
+    return dynamic_cast<T*>(dialog->FindWindow(XRCID(name)));
   }
 
   static void Type(wxWindow* dialog, const char* name, const wxString& text) {
