@@ -1,5 +1,5 @@
 # Test helpers: every test executable is one CTest test with a label saying what
-# it needs: "unit" (nothing), "gui" (a display; run under Xvfb when there is none)
+# it needs: "unit" (nothing), "gui" (a display: an Xvfb server of its own)
 # or "server" (the PostgreSQL and MariaDB servers on loopback).
 #
 #   veldrix_add_test(NAME db_connection_string KIND unit
@@ -44,10 +44,6 @@ function(veldrix_add_test)
     LABELS ${T_KIND}
     TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "VELDRIX_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR};VELDRIX_TEST_OUTPUT_DIR=${VELDRIX_OUTPUT_DIR};VELDRIX_TEST_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-  if(T_KIND STREQUAL "gui")
-    # One Xvfb server per GUI test would race for display numbers under -j.
-    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK display)
-  endif()
   if(T_KIND STREQUAL "unit")
     set_property(GLOBAL APPEND PROPERTY VELDRIX_UNIT_TEST_TARGETS ${T_NAME})
   elseif(T_KIND STREQUAL "gui")

@@ -16,8 +16,7 @@ fi
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELDRIX_SANITIZE=ON \
   -DVELDRIX_BUILD_BENCH=OFF
 cmake --build build-asan --target unit_tests gui_tests --parallel "$jobs"
-# The sanitizer build has no server tests; the GUI tests take turns on the display
-# while the unit tests run beside them.
+# The sanitizer build has no server tests.
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 # Only this run needs the sanitizer build; its disk goes to the main build.
 rm -rf build-asan
