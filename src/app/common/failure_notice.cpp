@@ -1,0 +1,25 @@
+#include "app/common/failure_notice.h"
+
+#include "app/common/message_box.h"
+
+#include <wx/window.h>
+
+namespace veldrix {
+
+FailureNotice::FailureNotice(wxWindow* owner, const wxString& caption) : owner_(owner), caption_(caption) {}
+
+void FailureNotice::Note(const wxString& message, const wxString& detail) {
+  if (!pending_.empty() || !owner_) return;
+  pending_ = detail.empty() ? message : message + "\n" + detail;
+  owner_->CallAfter([this] { Show(); });
+}
+
+void FailureNotice::Show() {
+  wxString message;
+  message.swap(pending_);
+  // A window on its way out (its tab closed in the same event) says nothing more.
+  if (owner_->IsBeingDeleted()) return;
+  ShowMessageBox(message, caption_, wxOK | wxICON_ERROR, owner_);
+}
+
+}  // namespace veldrix
