@@ -2,6 +2,8 @@
 
 #include "app/common/message_box.h"
 
+#include <wx/app.h>
+#include <wx/toplevel.h>
 #include <wx/window.h>
 
 namespace veldrix {
@@ -17,8 +19,10 @@ void FailureNotice::Note(const wxString& message, const wxString& detail) {
 void FailureNotice::Show() {
   wxString message;
   message.swap(pending_);
-  // A window on its way out (its tab closed in the same event) says nothing more.
-  if (owner_->IsBeingDeleted()) return;
+  // A window on its way out (its tab or the main window closed in the same event)
+  // says nothing more.
+  wxWindow* top = wxGetTopLevelParent(owner_);
+  if (owner_->IsBeingDeleted() || (wxTheApp && top && wxTheApp->IsScheduledForDestruction(top))) return;
   ShowMessageBox(message, caption_, wxOK | wxICON_ERROR, owner_);
 }
 

@@ -11,6 +11,7 @@ class wxWindow;
 
 namespace veldrix {
 
+// GUI thread only, like the screens that own one.
 class FailureNotice {
  public:
   // owner parents the box and runs the deferred call: the notice lives in it (a
