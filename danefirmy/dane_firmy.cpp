@@ -106,7 +106,10 @@ wxBEGIN_EVENT_TABLE(DaneFirmy, CustomNotebookPanel)
 wxEND_EVENT_TABLE()
 
 DaneFirmy::DaneFirmy(wxWindow* parent, int, const wxPoint& pos, const wxSize& size, DaneFirmyMainPanel* host)
-    : CustomNotebookPanel(parent, wxID_ANY, pos, size, wxTAB_TRAVERSAL, "DaneFirmy"), host_(host), parent_(parent) {
+    : CustomNotebookPanel(parent, wxID_ANY, pos, size, wxTAB_TRAVERSAL, "DaneFirmy"),
+      host_(host),
+      parent_(parent),
+      readFailures_(this, _("Dane firmy")) {
   SetMinSize(wxSize(720, 480));
   SetLabel("danefirmy");
   BuildWindow();
@@ -114,8 +117,8 @@ DaneFirmy::DaneFirmy(wxWindow* parent, int, const wxPoint& pos, const wxSize& si
 
   queries_ = std::make_unique<Querys>();
   db_ = std::make_unique<SQLData>(Application() ? Application()->GetActiveConnection() : wxString());
-  // A database that does not open leaves the lists empty; SQLData logs why.
-  db_->IniciujBazeDanych();
+  // A database that does not open leaves the lists empty, and the user learns why.
+  if (!db_->IniciujBazeDanych()) NoteReadFailure();
   LoadLists();
   EnableDeleteTool(false);
   ClearForm(false);
@@ -451,16 +454,28 @@ void DaneFirmy::BindHandlers() {
   BindLogoHandlers();
 }
 
+bool DaneFirmy::Read(const std::function<void()>& reads) {
+  db_->ClearError();
+  reads();
+  if (!db_->errorFlag) return true;
+  NoteReadFailure();
+  return false;
+}
+
+void DaneFirmy::NoteReadFailure() {
+  readFailures_.Note(_("Nie udało się odczytać danych firm z bazy danych."), db_->ErrorReason());
+}
+
 void DaneFirmy::LoadLists() {
   formaPlatnosci_->Clear();
   paymentIds_.Clear();
-  db_->ComboBoxData(Querys::SelectPlatnosc(), formaPlatnosci_, &paymentIds_, nullptr, true, true);
+  Read([&] { db_->ComboBoxData(Querys::SelectPlatnosc(), formaPlatnosci_, &paymentIds_, nullptr, true, true); });
   if (formaPlatnosci_->GetSelection() == wxNOT_FOUND && formaPlatnosci_->GetCount() > 0) {
     formaPlatnosci_->SetSelection(0);
   }
 
   companyModel_ = NewModel(std::vector<int>(6, DVColumnText));
-  db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), "");
+  Read([&] { db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), ""); });
   companyList_->AssociateModel(companyModel_.get());
   AppendTextColumns(companyList_, {{_("Nazwa"), 210},
                                    {_("NIP"), 105},
@@ -470,7 +485,7 @@ void DaneFirmy::LoadLists() {
 
   accountModel_ = NewModel({DVColumnFlag, DVColumnText, DVColumnText, DVColumnText, DVColumnText, DVColumnText,
                             DVColumnText, DVColumnFlag, DVColumnText, DVColumnText, DVColumnText});
-  db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek("", ""), "");
+  Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek("", ""), ""); });
   accountList_->AssociateModel(accountModel_.get());
   accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, 43, wxALIGN_CENTER,
                                    wxDATAVIEW_COL_RESIZABLE);
@@ -488,7 +503,7 @@ void DaneFirmy::LoadLists() {
                                  wxDATAVIEW_COL_RESIZABLE);
 
   historyModel_ = NewModel(std::vector<int>(10, DVColumnText));
-  db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria("", ""), "");
+  Read([&] { db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria("", ""), ""); });
   historyList_->AssociateModel(historyModel_.get());
   AppendTextColumns(historyList_, {{_("Obowiązuje od"), 120},
                                    {_("Nazwa krótka"), 150},

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/common/custom_notebook_panel.h"
+#include "app/common/failure_notice.h"
 #include "danefirmy/company_logo.h"
 #include "danefirmy/company_record.h"
 #include "danefirmy/company_validation.h"
@@ -13,6 +14,7 @@
 #include <wx/datetime.h>
 #include <wx/dynarray.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +105,11 @@ class DaneFirmy : public CustomNotebookPanel {
   void BindHandlers();
   void LoadLists();
   void SizeAfterConstruction();
+  // Runs reads of the editor's database. When one fails, the user is told once the
+  // current event has been handled, instead of seeing empty lists as if there were
+  // no companies. True when every read succeeded.
+  bool Read(const std::function<void()>& reads);
+  void NoteReadFailure();
 
   CompanyRecord ReadForm() const;
   void FillForm(const CompanyRecord& company);
@@ -161,6 +168,7 @@ class DaneFirmy : public CustomNotebookPanel {
   DaneFirmyMainPanel* host_;
   wxWindow* parent_;
   std::unique_ptr<SQLData> db_;
+  veldrix::FailureNotice readFailures_;
   std::unique_ptr<Querys> queries_;
   wxObjectDataPtr<DVModel> companyModel_;
   wxObjectDataPtr<DVModel> accountModel_;

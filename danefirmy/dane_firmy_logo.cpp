@@ -63,9 +63,11 @@ void DaneFirmy::LoadCompanyLogo() {
   logoFormat_ = "png";
   long id = 0;
   if (currentId_.ToLong(&id, 10) && id >= 1 && EnsureCompanyLogoColumns()) {
-    const wxArrayString cells = db_->FrameData(
-        wxString::Format("select coalesce(logo_base64,''),coalesce(logo_format,'png') from firma where id_firmy=%ld",
-                         id));
+    wxArrayString cells;
+    Read([&] {
+      cells = db_->FrameData(wxString::Format(
+          "select coalesce(logo_base64,''),coalesce(logo_format,'png') from firma where id_firmy=%ld", id));
+    });
     if (cells.size() >= 2) {
       logoBase64_ = cells[0];
       logoFormat_ = cells[1].empty() ? wxString("png") : cells[1];

@@ -194,7 +194,8 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
 
   // The stored record is shown again even when its logo could not be stored,
   // so that no account row is left marked for a second insert.
-  const int row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), currentId_);
+  int row = -1;
+  Read([&] { row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), currentId_); });
   if (companyModel_->rowCount > 0 && row >= 0) {
     currentCompanyItem_ = companyModel_->GetItem(row);
     SelectItemQuietly(currentCompanyItem_);
@@ -249,10 +250,12 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
   }
   loading_ = true;
   CompanyRecord company;
-  if (CompanyStore(*db_).Load(id, &company)) FillForm(company);
+  bool loaded = false;
+  Read([&] { loaded = CompanyStore(*db_).Load(id, &company); });
+  if (loaded) FillForm(company);
   // The rows are read again, so the removals made in them are forgotten too.
   removedAccounts_.clear();
-  db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek(currentId_, ""), "");
+  Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek(currentId_, ""), ""); });
   loading_ = false;
   ShowFirstAccount();
   LoadCompanyLogo();
@@ -286,7 +289,9 @@ void DaneFirmy::ClearForm(bool focusName) {
   vatKwartalny_->SetValue(false);
   metodaKasowa_->SetValue(false);
   aktywna_->SetValue(true);
-  domyslna_->SetValue(!db_ || !CompanyStore(*db_).HasDefaultCompany());
+  bool hasDefault = false;
+  if (db_) Read([&] { hasDefault = CompanyStore(*db_).HasDefaultCompany(); });
+  domyslna_->SetValue(!hasDefault);
   pokazujLogo_->SetValue(true);
   datePicker_->SetValue(wxDateTime::Today());
   ResetAccountEditor();
@@ -339,7 +344,7 @@ void DaneFirmy::ShowSelectedCompany() {
   wxWindowUpdateLocker selfLock(this);
   currentId_ = IdOfRow(companyModel_->GetRow(currentCompanyItem_));
   LoadRecord(currentId_);
-  db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria(currentId_, ""), "");
+  Read([&] { db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria(currentId_, ""), ""); });
   EnableDeleteTool(true);
 }
 
@@ -414,7 +419,8 @@ void DaneFirmy::DeleteCompany() {
   // the first remaining company takes its place, as at login.
   ICompanyApplication* app = Application();
   if (!app) return;
-  const wxArrayString remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy");
+  wxArrayString remaining;
+  Read([&] { remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy"); });
   if (remaining.empty()) {
     app->SetWorkingCompanyId("0");
     app->EnableToolbar(false, false);
@@ -425,9 +431,11 @@ void DaneFirmy::DeleteCompany() {
 
 void DaneFirmy::SearchRecords(int column, const wxString& text) {
   wxWindowUpdateLocker selfLock(this);
-  const int row =
-      db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", CompanySearchCondition(column, text)),
-                              currentId_);
+  int row = -1;
+  Read([&] {
+    row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", CompanySearchCondition(column, text)),
+                                  currentId_);
+  });
   if (companyModel_->rowCount > 0) {
     SelectCompanyRow(row);
     return;

@@ -250,7 +250,7 @@ void VeldrixFrame::SetUpAfterLogin() {
   if (companyId.empty()) companyId = "0";
   AppState().SetWorkingCompanyId(companyId);
 
-  LoadCompanyList();
+  const bool companiesRead = LoadCompanyList();
   if (!companyNames_.empty()) {
     int index = FindCurrentCompanyIndex();
     if (index == -1) {
@@ -279,7 +279,11 @@ void VeldrixFrame::SetUpAfterLogin() {
   auiManager_->Update();
   appMenu_ = new AppMenu(MakeAppMenuHost(this));
 
-  if (AppState().GetWorkingCompanyId() == "0") {
+  if (!companiesRead) {
+    // The list could not be read, which LoadCompanyList reports: asking for a first
+    // company would be wrong, and the company tab could not read them either.
+    EnableToolbar(false, false);
+  } else if (AppState().GetWorkingCompanyId() == "0") {
     veldrix::ShowMessageBox(_("Nie znaleziono żadnej firmy. Dodaj firmę."), wxString(), wxOK, nullptr);
     EnableToolbar(false, true);
   } else {
@@ -322,15 +326,23 @@ void VeldrixFrame::Logout() {
   RunLoginFlow(false);
 }
 
-void VeldrixFrame::LoadCompanyList() {
+bool VeldrixFrame::LoadCompanyList() {
   companyNames_.Clear();
   companyIds_.Clear();
-  if (!database_ || !querys_) return;
+  if (!database_ || !querys_) return true;
   wxArrayInt ids;
+  database_->ClearError();
   database_->SimpleListData(&companyNames_, &ids, "select nazwa,id_firmy from firma order by nazwa");
+  if (database_->errorFlag) {
+    // Without the list the program would take the database for one without companies.
+    companyNames_.Clear();
+    companyListFailures_.Note(_("Nie udało się odczytać listy firm z bazy programu."), database_->ErrorReason());
+    return false;
+  }
   for (int id : ids) companyIds_.Add(id);
   const int index = FindCurrentCompanyIndex();
   if (index != -1) currentCompanyIndex_ = index;
+  return true;
 }
 
 wxString VeldrixFrame::GetCompanyName(unsigned index) const {

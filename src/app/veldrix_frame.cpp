@@ -82,7 +82,7 @@ class VeldrixFrame::ModalDialogCounter : public wxModalDialogHook {
 
 int VeldrixFrame::OpenModalDialogs() const { return modalDialogs_ ? modalDialogs_->Open() : 0; }
 
-VeldrixFrame::VeldrixFrame() {
+VeldrixFrame::VeldrixFrame() : companyListFailures_(this, _("Baza programu")) {
   updateStatusText_ = _("Sprawdzanie aktualizacji...");
   wxSocketBase::Initialize();
 

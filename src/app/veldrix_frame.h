@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/aui_notebook_custom.h"
+#include "app/common/failure_notice.h"
 #include "danefirmy/company_application.h"
 #include "pluginmanager/host_application.h"
 #include "settings/settings_application.h"
@@ -66,7 +67,9 @@ class VeldrixFrame : public wxFrame,
   bool NotifyUpgradeRequired(wxWindow* window, wxString* error);
   void SetUpAfterLogin();
   void Logout();
-  void LoadCompanyList();
+  // Reads the company list again. False when it could not be read: the lists are
+  // then empty and the user is told once the current event has been handled.
+  bool LoadCompanyList();
   wxString GetCompanyName(unsigned index) const;
   int FindCurrentCompanyIndex() const;
   bool SwitchCompany(unsigned index);
@@ -165,6 +168,7 @@ class VeldrixFrame : public wxFrame,
   wxAuiToolBar* storeToolbar_ = nullptr;
   wxArrayString companyNames_;
   wxArrayLong companyIds_;
+  veldrix::FailureNotice companyListFailures_;
   int currentCompanyIndex_ = 0;
   AuthService* authService_ = nullptr;
   veldrix::PluginManager* pluginManager_ = nullptr;

@@ -63,7 +63,8 @@ ArticleCustomFieldsPanel::ArticleCustomFieldsPanel(wxWindow* parent, const wxStr
       articleTable_(articleTable),
       valueTable_(valueTable),
       database_(std::make_unique<SQLData>(app ? app->GetActiveConnection() : wxString())),
-      store_(std::make_unique<CustomFieldStore>(*database_, objectType, articleTable, valueTable)) {
+      store_(std::make_unique<CustomFieldStore>(*database_, objectType, articleTable, valueTable)),
+      readFailures_(this, _("Pola dodatkowe")) {
   BuildControls(title);
   EnableEditor(false);
 }
@@ -195,7 +196,11 @@ void ArticleCustomFieldsPanel::EnsureLoaded() {
 void ArticleCustomFieldsPanel::LoadDefinitions() {
   definitions_.clear();
   list_->DeleteAllItems();
+  database_->ClearError();
   definitions_ = store_->LoadDefinitions();
+  if (database_->errorFlag) {
+    readFailures_.Note(_("Nie udało się odczytać definicji pól dodatkowych."), database_->ErrorReason());
+  }
   for (size_t i = 0; i < definitions_.size(); ++i) {
     const CustomFieldDefinition& d = definitions_[i];
     const long row = list_->InsertItem(static_cast<long>(i), d.grupa);

@@ -5,6 +5,7 @@
 // table. The page opens its own SQLData on the active connection when loaded.
 #pragma once
 
+#include "app/common/failure_notice.h"
 #include "settings/custom_field.h"
 
 #include <wx/panel.h>
@@ -68,6 +69,8 @@ class ArticleCustomFieldsPanel : public wxPanel {
   wxString valueTable_;
   std::unique_ptr<SQLData> database_;
   std::unique_ptr<CustomFieldStore> store_;
+  // A definition list that cannot be read is reported, not shown as no fields.
+  veldrix::FailureNotice readFailures_;
 
   wxListCtrl* list_ = nullptr;
   wxTextCtrl* group_ = nullptr;

@@ -98,13 +98,6 @@ void SetError(wxString* error, const wxString& text) {
   if (error) *error = text;
 }
 
-// The database's own reason after a failed statement, without the method prefix.
-wxString DatabaseReason(const SQLData& db) {
-  if (db.lastError.empty()) return "DB not open";
-  const int bar = db.lastError.Find(" | ");
-  return bar == wxNOT_FOUND ? db.lastError : db.lastError.Mid(static_cast<size_t>(bar) + 3);
-}
-
 }  // namespace
 
 bool IsDictionaryKind(DictionaryKind kind) { return kind >= kDictionaryVatRate && kind <= kDictionaryLedgerEvent; }
@@ -175,7 +168,7 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
       wxString where = wxString(info.idColumn) + "=" + entry.id;
       if (info.company) where += " and id_firmy=" + companyId;
       if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
-        reason = db.errorFlag ? DatabaseReason(db) : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
+        reason = db.errorFlag ? db.ErrorReason() : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
         return false;
       }
     }
@@ -183,18 +176,18 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
     // that the clear sees its new default and one default is left.
     if (entry.isDefault &&
         (!db.LockTableForWrite(info.table) || db.InsertData(ClearDefaultStatement(kind, companyId)) < 0)) {
-      reason = DatabaseReason(db);
+      reason = db.ErrorReason();
       return false;
     }
     newId = db.InsertData(SaveStatement(kind, insert, entry.id, entry, value, companyId));
     if (newId < 0) {
-      reason = DatabaseReason(db);
+      reason = db.ErrorReason();
       return false;
     }
     return true;
   });
   if (!saved) {
-    SetError(error, reason.empty() ? DatabaseReason(db) : reason);
+    SetError(error, reason.empty() ? db.ErrorReason() : reason);
     return false;
   }
   // An engine that cannot tell the new row's id gives "0": the entry is saved, and
@@ -215,12 +208,12 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
     if (use.kind != kind) continue;
     const wxArrayString holders = db.FrameData(use.select + id);
     if (db.errorFlag || !holders.empty()) {
-      SetError(error, db.errorFlag ? DatabaseReason(db) : wxString::Format(_(use.refusal), holders[0]));
+      SetError(error, db.errorFlag ? db.ErrorReason() : wxString::Format(_(use.refusal), holders[0]));
       return false;
     }
   }
   if (db.DeleteData(DeleteStatement(kind, id, companyId)) < 0) {
-    SetError(error, DatabaseReason(db));
+    SetError(error, db.ErrorReason());
     return false;
   }
   if (error) error->clear();

@@ -41,7 +41,8 @@ ModuleDictionariesPanel::ModuleDictionariesPanel(wxWindow* parent, const wxStrin
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
       kinds_(std::move(kinds)),
       app_(app),
-      database_(std::make_unique<SQLData>(app ? app->GetActiveConnection() : wxString())) {
+      database_(std::make_unique<SQLData>(app ? app->GetActiveConnection() : wxString())),
+      readFailures_(this, _("Słowniki")) {
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   veldrix::AddPageHeader(this, sizer, title);
 
@@ -111,7 +112,7 @@ ModuleDictionariesPanel::~ModuleDictionariesPanel() {
 void ModuleDictionariesPanel::EnsureLoaded() {
   if (loaded_) return;
   companyId_ = app_ ? app_->GetWorkingCompanyId() : wxString("0");
-  database_->IniciujBazeDanych();
+  if (!database_->IniciujBazeDanych()) NoteReadFailure();
   if (!kinds_.empty()) {
     if (kindList_->GetSelection() == wxNOT_FOUND) kindList_->SetSelection(0);
     ShowKind(CurrentKind());
@@ -163,7 +164,9 @@ void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
   const int nameWidth = HasDictionaryValue(kind) ? 182 : std::max(120, entryList_->GetSize().GetWidth() - 61);
   entryList_->AppendTextColumn(_("Nazwa"), 1, wxDATAVIEW_CELL_INERT, nameWidth, wxALIGN_NOT, 0);
 
+  database_->ClearError();
   const int found = database_->InsertRowsDataView(model_, false, DictionarySelect(kind, CompanyId()), currentId_);
+  if (database_->errorFlag) NoteReadFailure();
 
   if (HasDictionaryValue(kind)) {
     // The rate is a whole-number cell; a text renderer of that type shows it.
@@ -176,6 +179,10 @@ void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
   id->SetHidden(true);
 
   if (model_->rowCount > 0) ShowRow(found >= 0 && found < model_->rowCount ? found : 0);
+}
+
+void ModuleDictionariesPanel::NoteReadFailure() {
+  readFailures_.Note(_("Nie udało się odczytać wpisów słownika."), database_->ErrorReason());
 }
 
 void ModuleDictionariesPanel::ShowRow(int row) {

@@ -4,6 +4,7 @@
 // active connection when first loaded.
 #pragma once
 
+#include "app/common/failure_notice.h"
 #include "settings/dictionary_store.h"
 
 #include <wx/dataview.h>
@@ -54,6 +55,8 @@ class ModuleDictionariesPanel : public wxPanel {
   // The editors hold a new, empty entry; the list's selection stays.
   void ClearEditors();
   wxString CompanyId() const;
+  // The database's failure to open or to read the entries, shown once per event.
+  void NoteReadFailure();
 
   void OnKindSelected(wxCommandEvent& event);
   void OnSelectionChanged(wxDataViewEvent& event);
@@ -67,6 +70,8 @@ class ModuleDictionariesPanel : public wxPanel {
   std::vector<DictionaryKind> kinds_;
   ISettingsApplication* app_;
   std::unique_ptr<SQLData> database_;
+  // An entry list that cannot be read is reported, not shown as an empty dictionary.
+  veldrix::FailureNotice readFailures_;
   wxListBox* kindList_ = nullptr;
   wxDataViewCtrl* entryList_ = nullptr;
   wxCheckBox* defaultBox_ = nullptr;

@@ -238,6 +238,18 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
   return ok;
 }
 
+void SQLData::ClearError() {
+  errorFlag = false;
+  lastError.clear();
+  deadlockFailure_ = false;
+}
+
+wxString SQLData::ErrorReason() const {
+  if (lastError.empty()) return "DB not open";
+  const int bar = lastError.Find(" | ");
+  return bar == wxNOT_FOUND ? lastError : lastError.Mid(static_cast<size_t>(bar) + 3);
+}
+
 bool SQLData::RunTransactionStatement(const wxString& method, const wxString& statement,
                                       const std::function<void(wxSQLite3Database&)>& onSqlite) {
   if (IsSQLite()) {
@@ -258,9 +270,7 @@ bool SQLData::RunTransactionStatement(const wxString& method, const wxString& st
 }
 
 void SQLData::StartTransaction() {
-  errorFlag = false;
-  lastError.clear();
-  deadlockFailure_ = false;
+  ClearError();
   // A deferred SQLite transaction that has read cannot wait for the write lock: it
   // would fail at its first change while another connection writes.
   const wxString begin = IsSQLite() ? wxString("BEGIN IMMEDIATE TRANSACTION") : BeginTransactionStatement(engine);
@@ -329,8 +339,7 @@ bool SQLData::LockTableForWrite(const wxString& table) {
 }
 
 bool SQLData::ColumnExists(const wxString& table, const wxString& column) {
-  errorFlag = false;
-  lastError.clear();
+  ClearError();
   if (IsSQLite()) {
     if (!IsSqliteOpen()) return false;
     // The name goes in as given: PRAGMA takes no bound parameters, and callers

@@ -60,10 +60,11 @@ class SqlRow {
 
 // Error state: a failed operation sets errorFlag and lastError ("Method | error")
 // and writes the error with its statement to the database log. No method clears
-// them except StartTransaction and ColumnExists, so a caller that runs several
-// statements as one unit calls StartTransaction, runs them, and commits only when
-// errorFlag is still false after the last one; otherwise it rolls back. On SQLite,
-// ExecPrepared also throws wxSQLite3Exception; a unit catches it and rolls back.
+// them except ClearError, StartTransaction and ColumnExists, so a caller that runs
+// several statements as one unit calls StartTransaction, runs them, and commits only
+// when errorFlag is still false after the last one; otherwise it rolls back. On
+// SQLite, ExecPrepared also throws wxSQLite3Exception; a unit catches it and rolls
+// back. A screen that must tell whether one read failed calls ClearError before it.
 //
 // An object belongs to one thread at a time; a worker makes its own.
 class SQLData : public wxObject {
@@ -137,6 +138,12 @@ class SQLData : public wxObject {
   // Runs the statement with its "?" parameters: bound on SQLite, written in as
   // literals on the other engines. newRowId is set when rows changed.
   SqlExecResult ExecPrepared(const wxString& sql, const std::vector<SqlValue>& params);
+
+  // Forgets the last failure, so that errorFlag then tells about what runs next.
+  void ClearError();
+  // The last failure's reason without the method name before " | "; "DB not open"
+  // when no text was kept (a read of a database that is not open keeps none).
+  wxString ErrorReason() const;
 
   const wxString& GetServer() const { return server; }
   const wxString& GetConnectionString() const { return connectionString; }

@@ -96,6 +96,28 @@ TEST_F(ApplicationMenu, SwitchesTheCompanyAndOpensTheCompanyAndSettingsTabs) {
   EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), "Alfa Handel");
 }
 
+TEST_F(ApplicationMenu, ACompanyListThatCannotBeReadIsReportedInsteadOfAskingForACompany) {
+  {
+    SQLData db(database);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    ASSERT_GE(db.DeleteData("alter table firma rename to firma_poprzednia"), 0) << db.lastError;
+  }
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  LogIn("admin", "haslo-admina");
+  PumpEvents(100);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
+  EXPECT_NE(boxes.shown()[0].message.Find("no such table: firma"), wxNOT_FOUND)
+      << boxes.shown()[0].message.utf8_str().data();
+  // No company tab to add the "first" company: the list is not empty, it is unread.
+  EXPECT_EQ(frame->GetNotebook()->GetPageCount(), 1u);
+
+  // The menu reads the list again as it opens, and tells it once again.
+  boxes.Clear();
+  ClickMenuTool();
+  EXPECT_EQ(boxes.shown().size(), 1u);
+}
+
 TEST_F(ApplicationMenu, ALongCompanyNameIsShortenedWithItsDropDownMarkInSight) {
   const wxString name = wxString::FromUTF8("Firma \"Żółw\" O'Brien\\Ślązak");
   {

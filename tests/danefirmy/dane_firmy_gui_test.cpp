@@ -422,3 +422,30 @@ TEST_F(CompanyTabTest, SearchingOffersToSaveUnsavedChangesFirst) {
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
   EXPECT_FALSE(editor->IsModified());
 }
+
+TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyList) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  MessageBoxRecorder boxes(wxID_OK);
+  OpenTab();
+  EXPECT_TRUE(boxes.shown().empty());
+
+  // The table goes away under the open tab: a refresh reads the list, the form and
+  // its accounts, and tells the user once why they are empty.
+  ASSERT_GE(db->DeleteData("alter table firma rename to firma_poprzednia"), 0);
+  PressTool(DaneFirmyMainPanel::kRefreshToolId);
+  PumpEvents(50);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
+  EXPECT_NE(boxes.shown()[0].message.Find("no such table: firma"), wxNOT_FOUND);
+
+  // A tab opened on that database says so once as well.
+  boxes.Clear();
+  frame->Destroy();
+  frame = nullptr;
+  OpenTab();
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_NE(boxes.shown()[0].message.Find("no such table: firma"), wxNOT_FOUND);
+  SaveScreenshot(frame, "danefirmy_unreadable");
+}

@@ -24,6 +24,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 using veldrix::MessageBoxRecorder;
@@ -494,6 +497,40 @@ TEST_F(CustomFieldsPageTest, MissingTablesLeaveTheEditorDisabled) {
   EXPECT_FALSE(page->GetList()->IsEnabled());
   EXPECT_FALSE(Find<wxButton>("zapisz")->IsEnabled());
   SaveSettledScreenshot(frame, "settings_custom_fields_missing_tables");
+}
+
+// ---- lists that cannot be read ----
+
+// Each page reads its list from a table the database can no longer read: the page
+// tells the user once, instead of showing the list empty as if nothing were stored.
+TEST_F(EditorTest, AListThatCannotBeReadIsReportedOnce) {
+  ASSERT_GE(db->DeleteData("alter table artykul_jednostka rename to jednostki"), 0) << db->lastError;
+  ASSERT_GE(db->DeleteData("alter table pole_dodatkowe_definicja drop column opcje"), 0) << db->lastError;
+  struct Case {
+    std::function<void()> open;
+    const char* caption;
+    const char* reason;
+  };
+  const std::vector<Case> cases = {
+      {[this] { (new ModuleDictionariesPanel(frame, U8("Słowniki"), {kDictionaryUnit}, &app))->EnsureLoaded(); },
+       "Słowniki", "no such table: artykul_jednostka"},
+      {[this] {
+         (new ArticleCustomFieldsPanel(frame, "artykuly", U8("Pola dodatkowe artykułów"), true, wxString(), &app))
+             ->EnsureLoaded();
+       },
+       "Pola dodatkowe", "no such column: opcje"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    MessageBoxRecorder boxes(wxID_OK);
+    c.open();
+    PumpEvents(50);
+    EXPECT_EQ(boxes.shown().size(), 1u);
+    if (boxes.shown().empty()) continue;
+    EXPECT_EQ(boxes.shown()[0].caption, U8(c.caption));
+    EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
+    EXPECT_NE(boxes.shown()[0].message.Find(c.reason), wxNOT_FOUND) << boxes.shown()[0].message.utf8_str().data();
+  }
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+// One error box for the failures a screen meets while it handles one event. A
+// refresh of a screen whose database went away fails at every read; the user is
+// told once, when the event has been handled, with the first failure noted. The
+// screens note failures that would otherwise pass unseen (a list that cannot be
+// read and would look empty); failures of their own operations they show at once.
+#pragma once
+
+#include <wx/string.h>
+
+class wxWindow;
+
+namespace veldrix {
+
+// GUI thread only, like the screens that own one.
+class FailureNotice {
+ public:
+  // owner parents the box and runs the deferred call: the notice lives in it (a
+  // member of the owner or of one of its parts), so the call dies with the owner.
+  FailureNotice(wxWindow* owner, const wxString& caption);
+  FailureNotice(const FailureNotice&) = delete;
+  FailureNotice& operator=(const FailureNotice&) = delete;
+
+  // Notes a failure: the message and, on its own line, the detail (left out when
+  // empty). Once a box is due, later failures add nothing to it.
+  void Note(const wxString& message, const wxString& detail = wxString());
+
+ private:
+  void Show();
+
+  wxWindow* owner_;
+  wxString caption_;
+  wxString pending_;
+};
+
+}  // namespace veldrix
