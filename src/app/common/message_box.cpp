@@ -39,29 +39,15 @@ wxUniChar FoldChar(wxUniChar c) {
 }
 
 wchar_t FoldSearchChar(wchar_t c) {
+  // Polish letters with their marks, lower case, and the letter each folds to.
+  static constexpr wchar_t kMarked[] = L"\u0105\u0107\u0119\u0142\u0144\u00F3\u015B\u017A\u017C";
+  static constexpr wchar_t kPlain[] = L"acelnoszz";
   const wchar_t lower = FoldWideChar(c);
   if (lower < 0x80) return lower;
-  switch (lower) {
-    case L'\u0105':
-      return L'a';
-    case L'\u0107':
-      return L'c';
-    case L'\u0119':
-      return L'e';
-    case L'\u0142':
-      return L'l';
-    case L'\u0144':
-      return L'n';
-    case L'\u00F3':
-      return L'o';
-    case L'\u015B':
-      return L's';
-    case L'\u017A':
-    case L'\u017C':
-      return L'z';
-    default:
-      return lower;
+  for (std::size_t i = 0; kMarked[i]; ++i) {
+    if (kMarked[i] == lower) return kPlain[i];
   }
+  return lower;
 }
 
 namespace {
