@@ -32,9 +32,7 @@ const char kArchiveWorkPrefix[] = ".veldrix-archiwum.";
 class PrivateTempFolder {
  public:
   explicit PrivateTempFolder(const char* prefix) {
-    const wxString folder = wxFileName::GetTempDir();
-    veldrix::RemoveAbandonedWorkFiles(folder, prefix);
-    veldrix::CreateWorkFolder(folder, prefix, &path_);
+    veldrix::CreateWorkFolder(wxFileName::GetTempDir(), prefix, &path_);
   }
   ~PrivateTempFolder() {
     if (!path_.empty()) wxFileName::Rmdir(path_, wxPATH_RMDIR_RECURSIVE);
@@ -100,7 +98,6 @@ bool WriteZipArchive(const wxString& sourceFile, const wxString& entryName, cons
   const wxFileName target(archivePath);
   const wxString folder = target.GetPath().empty() ? wxString(".") : target.GetPath();
   // Hidden and unique beside the target: the final rename stays within one file system.
-  veldrix::RemoveAbandonedWorkFiles(folder, kArchiveWorkPrefix);
   wxString temporary;
   const int fd = veldrix::CreateWorkFile(folder, kArchiveWorkPrefix, &temporary);
   bool ok = fd >= 0;

@@ -224,10 +224,9 @@ void MyThread::RunCreate() {
   wxString workFile;
   if (buildAside) {
     const wxString folder = wxFileName(file).GetPath();
-    for (const wxString& left : veldrix::RemoveAbandonedWorkFiles(folder, CreationWorkPrefix(file))) {
-      AppendDbLog("Create: removed the work file of an earlier run: " + left);
-    }
-    const int fd = veldrix::CreateWorkFile(folder, CreationWorkPrefix(file), &workFile);
+    std::vector<wxString> leftovers;
+    const int fd = veldrix::CreateWorkFile(folder, CreationWorkPrefix(file), &workFile, &leftovers);
+    for (const wxString& left : leftovers) AppendDbLog("Create: removed the work file of an earlier run: " + left);
     if (fd < 0) {
       AppendDbLog("Create: cannot create a work file beside " + file);
       Send(DbWorkerProgressEnd, _("Nie udało się zapisać pliku bazy danych: ") + file, DbWorkerError);

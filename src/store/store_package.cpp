@@ -20,11 +20,8 @@ bool DownloadAndStagePackage(const wxString& modulesFolder, const StoreModuleEnt
                              const StoreProgress& progress) {
   wxString failure;
   // What a download killed half-way left in the temporary folder goes first.
-  const wxString folder = wxFileName::GetTempDir();
-  const wxString prefix = "veldrix-module-";
-  RemoveAbandonedWorkFiles(folder, prefix);
   wxString temporary;
-  const int fd = CreateWorkFile(folder, prefix, &temporary);
+  const int fd = CreateWorkFile(wxFileName::GetTempDir(), "veldrix-module-", &temporary);
   if (fd < 0) {
     if (error) *error = _("Nie udało się utworzyć pliku pobieranej paczki.");
     return false;

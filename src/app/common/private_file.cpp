@@ -73,10 +73,8 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
   const wxFileName target(path);
   const wxString folder = target.GetPath();
   // The copies a writer killed before its rename left go at the next write.
-  const wxString prefix = target.GetFullName() + ".";
-  RemoveAbandonedWorkFiles(folder, prefix);
   wxString workFile;
-  const int fd = CreateWorkFile(folder, prefix, &workFile);
+  const int fd = CreateWorkFile(folder, target.GetFullName() + ".", &workFile);
   if (fd < 0) {
     SetError(error, wxString::Format("Cannot create a file beside %s: %s", path, SystemError(errno)));
     return false;

@@ -60,7 +60,10 @@ int RemoveOne(const char* path, const struct stat*, int, struct FTW*) {
 
 }  // namespace
 
-int CreateWorkFile(const wxString& folder, const wxString& prefix, wxString* path) {
+int CreateWorkFile(const wxString& folder, const wxString& prefix, wxString* path,
+                   std::vector<wxString>* removed) {
+  std::vector<wxString> gone = RemoveAbandonedWorkFiles(folder, prefix);
+  if (removed) *removed = std::move(gone);
   std::string name = Template(folder, prefix);
   const int fd = ::mkostemp(&name[0], O_CLOEXEC);
   if (fd >= 0 && path) *path = wxString(name.c_str(), *wxConvFileName);
@@ -68,6 +71,7 @@ int CreateWorkFile(const wxString& folder, const wxString& prefix, wxString* pat
 }
 
 bool CreateWorkFolder(const wxString& folder, const wxString& prefix, wxString* path) {
+  RemoveAbandonedWorkFiles(folder, prefix);
   std::string name = Template(folder, prefix);
   if (!::mkdtemp(&name[0])) return false;
   if (path) *path = wxString(name.c_str(), *wxConvFileName);

@@ -13,10 +13,13 @@
 namespace veldrix {
 
 // Creates "<folder>/<prefix><host>.<pid>.XXXXXX" for the owner only (0600), never
-// over an existing entry. The open descriptor (close-on-exec), or -1.
-int CreateWorkFile(const wxString& folder, const wxString& prefix, wxString* path);
+// over an existing entry, after removing those of this prefix that killed processes
+// left (RemoveAbandonedWorkFiles; their paths into `removed` when given). The open
+// descriptor (close-on-exec), or -1.
+int CreateWorkFile(const wxString& folder, const wxString& prefix, wxString* path,
+                   std::vector<wxString>* removed = nullptr);
 
-// Creates such a folder, for the owner only (0700).
+// Creates such a folder, for the owner only (0700), likewise.
 bool CreateWorkFolder(const wxString& folder, const wxString& prefix, wxString* path);
 
 // Removes from the folder the work files and folders of this prefix that belong to
