@@ -1,5 +1,7 @@
 #include "company/json_field_scanner.h"
 
+#include "app/common/json_literal.h"
+
 namespace {
 
 // The 16-bit value of four hexadecimal digits at position, or -1.
@@ -123,23 +125,19 @@ bool GetJsonObjectField(const wxString& text, const wxString& key, wxString& out
   if (!FindJsonKey(text, key, at) || !SkipToValue(text, at) || text[at] != '{') return false;
   const std::size_t start = at;
   int depth = 0;
-  bool inString = false;
-  for (; at < text.length(); ++at) {
+  while (at < text.length()) {
     const wxUniChar c = text[at];
-    if (inString) {
-      if (c == '\\') {
-        ++at;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '{') {
+    if (c == '"') {
+      at = veldrix::SkipJsonStringLiteral(text, at);
+      continue;
+    }
+    if (c == '{') {
       ++depth;
     } else if (c == '}' && --depth == 0) {
       out = text.substr(start, at - start + 1);
       return true;
     }
+    ++at;
   }
   return false;
 }

@@ -1,5 +1,7 @@
 #include "dbsetup/json_document.h"
 
+#include "app/common/json_literal.h"
+
 #include <wx/file.h>
 #include <wx/filename.h>
 
@@ -17,22 +19,18 @@ wxString RefusedBeforeParsing(const std::string& text) {
   const std::size_t nul = text.find('\0');
   if (nul != std::string::npos) return wxString::Format("NUL byte at offset %zu", nul);
   int depth = 0;
-  bool inString = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
-    if (inString) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '{' || c == '[') {
+    if (c == '"') {
+      i = veldrix::SkipJsonStringLiteral(text, i);
+      continue;
+    }
+    if (c == '{' || c == '[') {
       if (++depth > kJsonMaxDepth) return wxString::Format("nesting deeper than %d levels", kJsonMaxDepth);
     } else if (c == '}' || c == ']') {
       --depth;
     }
+    ++i;
   }
   return wxString();
 }
