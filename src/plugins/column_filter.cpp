@@ -1,6 +1,6 @@
 #include "plugins/column_filter.h"
 
-#include "app/common/message_box.h"
+#include "app/common/text_folding.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #include "plugins/grid_column_filter_dialog.h"
 
 #include "app/common/i18n.h"
-#include "app/common/message_box.h"
+#include "app/common/text_folding.h"
 
 #include <wx/button.h>
 #include <wx/checklst.h>

@@ -1,6 +1,6 @@
 #include "plugins/grid_sort_key.h"
 
-#include "app/common/message_box.h"
+#include "app/common/text_folding.h"
 
 #include <wx/datetime.h>
 

@@ -1,7 +1,7 @@
 #include "store/module_card_state.h"
 
 #include "app/common/i18n.h"
-#include "app/common/message_box.h"
+#include "app/common/text_folding.h"
 #include "store/store_versions.h"
 
 namespace veldrix {

@@ -4,6 +4,7 @@
 #include "app/common/images.h"
 #include "app/common/literal_label.h"
 #include "app/common/message_box.h"
+#include "app/common/text_folding.h"
 #include "app/common/web_browser.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"

@@ -1,5 +1,7 @@
 #include "app/common/message_box.h"
 
+#include "app/common/text_folding.h"
+
 #include <wx/msgdlg.h>
 
 #include <initializer_list>
@@ -17,59 +19,16 @@ const char* const kMessageErrorWords[7] = {
 const char* const kMessageWarningWords[9] = {"podaj",          "wybierz",        "uzupełnij", "nie może", "nieprawidł",
                                              "brak uprawnień", "nie znaleziono", "musi",      "zaznacz"};
 
-wxUniChar FoldChar(wxUniChar c) {
-  const wxUint32 v = c.GetValue();
-  if (v >= 'A' && v <= 'Z') return wxUniChar(v + 32);
-  if (v < 0x80) return c;
-  if ((v >= 0xC0 && v <= 0xDE) && v != 0xD7) return wxUniChar(v + 32);
-  switch (v) {
-    case 0x0104:
-    case 0x0106:
-    case 0x0118:
-    case 0x0141:
-    case 0x0143:
-    case 0x015A:
-    case 0x0179:
-    case 0x017B:
-      return wxUniChar(v + 1);
-    default:
-      break;
-  }
-  return wxUniChar(static_cast<wxUint32>(wxTolower(static_cast<wxChar>(v))));
-}
-
-wchar_t FoldSearchChar(wchar_t c) {
-  // Polish letters with their marks, lower case, and the letter each folds to.
-  static constexpr wchar_t kMarked[] = L"\u0105\u0107\u0119\u0142\u0144\u00F3\u015B\u017A\u017C";
-  static constexpr wchar_t kPlain[] = L"acelnoszz";
-  const wchar_t lower = FoldWideChar(c);
-  if (lower < 0x80) return lower;
-  for (std::size_t i = 0; kMarked[i]; ++i) {
-    if (kMarked[i] == lower) return kPlain[i];
-  }
-  return lower;
-}
-
 namespace {
 
 constexpr long kButtonBits = wxYES | wxOK | wxNO | wxCANCEL | wxAPPLY | wxCLOSE | wxHELP;  // 0x107E
 constexpr long kIconBits = 0xF00;
 
-template <typename CharFold>
-wxString FoldEach(const wxString& text, CharFold fold) {
-  std::wstring out;
-  out.reserve(text.length());
-  for (wxUniChar c : text) out.push_back(fold(static_cast<wchar_t>(c.GetValue())));
-  return wxString(out);
-}
-
-wxString Fold(const wxString& text) { return FoldEach(text, FoldWideChar); }
-
 bool HasYesNo(long style) { return (style & (wxYES | wxNO)) != 0; }
 
 bool ContainsAny(const wxString& normalized, std::initializer_list<const char*> words) {
   for (const char* word : words) {
-    if (normalized.find(Fold(wxString::FromUTF8(word))) != wxString::npos) return true;
+    if (normalized.find(FoldCase(wxString::FromUTF8(word))) != wxString::npos) return true;
   }
   return false;
 }
@@ -120,39 +79,16 @@ MessageBoxHandler& InstalledHandler() {
 
 }  // namespace
 
-wxString FoldText(const wxString& text) { return FoldEach(text, FoldSearchChar); }
-
 wxString NormalizeMessageText(const wxString& text) {
   wxString trimmed(text);
   trimmed.Trim(true).Trim(false);
-  return Fold(trimmed);
-}
-
-bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle) {
-  const std::size_t needle = foldedNeedle.size();
-  const std::size_t length = text.size();
-  if (needle == 0) return true;
-  if (length < needle) return false;
-  const wchar_t* chars = text.data();
-  // Candidates are found by the first character in either letter case, which
-  // skips most positions without folding anything.
-  const wchar_t first = foldedNeedle[0];
-  const wchar_t firstUpper = first >= L'a' && first <= L'z' ? static_cast<wchar_t>(first - 32) : first;
-  const std::size_t last = length - needle;
-  for (std::size_t start = 0; start <= last; ++start) {
-    const wchar_t c = chars[start];
-    if (c != first && c != firstUpper && (c < 0x80 || FoldSearchChar(c) != first)) continue;
-    std::size_t matched = 1;
-    while (matched < needle && FoldSearchChar(chars[start + matched]) == foldedNeedle[matched]) ++matched;
-    if (matched == needle) return true;
-  }
-  return false;
+  return FoldCase(trimmed);
 }
 
 bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count) {
   const wxString normalized = NormalizeMessageText(text);
   for (std::size_t i = 0; i < count; ++i) {
-    if (normalized.find(Fold(wxString::FromUTF8(words[i]))) != wxString::npos) return true;
+    if (normalized.find(FoldCase(wxString::FromUTF8(words[i]))) != wxString::npos) return true;
   }
   return false;
 }
@@ -199,18 +135,17 @@ bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* ye
     const wchar_t* yes;
     const wchar_t* no;
   };
-  static const Rule kRules[] = {
-      {{"zapisa"}, L"Zapisz", L"Nie zapisuj"},
-      {{"usun", "usuń", "usunąć", "usunac"}, L"Usuń", L"Nie usuwaj"},
-      {{"wyłączyć", "wylaczyc"}, L"Wyłącz", L"Nie wyłączaj"},
-      {{"zaktualizować", "zaktualizowac"}, L"Aktualizuj", L"Później"},
-      {{"anulować", "anulowac"}, L"Anuluj zmiany", L"Wróć"},
-      {{"przenumer"}, L"Przenumeruj", L"Anuluj"},
-  };
-  constexpr std::size_t kDeleteRule = 1;
-  const Rule* match = AsksToDelete(text) ? &kRules[kDeleteRule] : nullptr;
-  for (const Rule& rule : kRules) {
-    if (!match && ContainsAny(text, rule.words)) match = &rule;
+  static const Rule kSave{{"zapisa"}, L"Zapisz", L"Nie zapisuj"};
+  static const Rule kDelete{{"usun", "usuń", "usunąć", "usunac"}, L"Usuń", L"Nie usuwaj"};
+  static const Rule kSwitchOff{{"wyłączyć", "wylaczyc"}, L"Wyłącz", L"Nie wyłączaj"};
+  static const Rule kUpdate{{"zaktualizować", "zaktualizowac"}, L"Aktualizuj", L"Później"};
+  static const Rule kCancel{{"anulować", "anulowac"}, L"Anuluj zmiany", L"Wróć"};
+  static const Rule kRenumber{{"przenumer"}, L"Przenumeruj", L"Anuluj"};
+  // The first whose word the message holds wins; a delete question wins over all.
+  static const Rule* const kRules[] = {&kSave, &kDelete, &kSwitchOff, &kUpdate, &kCancel, &kRenumber};
+  const Rule* match = AsksToDelete(text) ? &kDelete : nullptr;
+  for (const Rule* rule : kRules) {
+    if (!match && ContainsAny(text, rule->words)) match = rule;
   }
   const wchar_t* yes = match ? match->yes : L"Tak";
   const wchar_t* no = match ? match->no : L"Nie";

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <string_view>
 #include <vector>
 
 class wxMessageDialog;
@@ -58,26 +57,6 @@ void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, lo
 // The text trimmed at both ends and lower-cased. Polish capitals are folded whatever
 // the process locale (towlower of the "C" locale leaves "Ł" as it is).
 wxString NormalizeMessageText(const wxString& text);
-
-// One character in lower case, the same whatever the process locale for the letters
-// of Polish and Latin-1; letters keep their marks (message keywords, the grids' sort).
-wxUniChar FoldChar(wxUniChar c);
-// The same for a wide character, quick for ASCII (for code that scans many texts).
-inline wchar_t FoldWideChar(wchar_t c) {
-  if (c < 0x80) return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
-  return static_cast<wchar_t>(FoldChar(wxUniChar(static_cast<wxUint32>(c))).GetValue());
-}
-
-// The text as every search compares it (the store's search, the module grids' text
-// filters and their filter dialog): lower case as FoldChar and the Polish letters
-// without their marks, so "zolc" finds "Żółć".
-wxString FoldText(const wxString& text);
-// One character of FoldText.
-wchar_t FoldSearchChar(wchar_t c);
-
-// Whether `text` contains `foldedNeedle` (already folded with FoldText) when both are
-// folded alike; the text is folded as it is read, not copied.
-bool ContainsFolded(std::wstring_view text, std::wstring_view foldedNeedle);
 
 // Whether the normalized text contains any of the first `count` UTF-8 words.
 bool ContainsAnyKeyword(const wxString& text, const char* const* words, std::size_t count);
