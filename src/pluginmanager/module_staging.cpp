@@ -14,6 +14,10 @@
 #include <wx/wfstream.h>
 #include <wx/zipstrm.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -79,6 +83,30 @@ std::vector<wxString> RawEntryNames(wxFFile& file) {
   }
   return names;
 }
+
+// Held by a staging from before it unpacks until it has committed, on the
+// ".pending" folder: a copy of the program starting meanwhile leaves the folder
+// being unpacked alone instead of taking it for one a killed staging left.
+class StagingLock {
+ public:
+  StagingLock(const wxString& pending, bool wait)
+      : fd_(::open(pending.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0 && ::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~StagingLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  StagingLock(const StagingLock&) = delete;
+  StagingLock& operator=(const StagingLock&) = delete;
+
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
@@ -199,8 +227,10 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
   const wxString staged = JoinModulePath(pending, code);
   const wxString previous = JoinModulePath(pending, code + ".old");
   // Before the unpacking folder is cleared: after a killed commit it holds the confirmed version.
+  const bool pendingReady = MakeModuleFolder(pending);
+  const StagingLock lock(pending, true);
   FinishInterruptedStaging(root, code);
-  if (!MakeModuleFolder(pending) || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
+  if (!pendingReady || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
     SetError(error, _("Nie udało się przygotować katalogu aktualizacji modułu."));
     return false;
   }
@@ -271,6 +301,7 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
     }
     if (!output.Close()) return fail(_("Nie udało się zapisać pliku z paczki modułu."));
     if (Extension(name).IsSameAs("so", false)) hasLibrary = true;
+    CrashPoint("module staging unpack");
   }
   // A reader error after some entries means the rest of the package is missing;
   // an unreadable file with no entries at all is reported as holding no library.
@@ -347,6 +378,21 @@ void FinishInterruptedStaging(const wxString& root, const wxString& code) {
     RenameEntry(previous, staged);
   }
   if (wxDirExists(staged)) RemoveDirIfExists(previous);
+}
+
+void FinishInterruptedStagings(const wxString& root) {
+  const wxString pending = JoinModulePath(root, ".pending");
+  if (!wxDirExists(pending)) return;
+  // A staging under way in another copy of the program is none of this start's business.
+  const StagingLock lock(pending, false);
+  if (!lock.held()) return;
+  for (const wxString& name : SortedFolderEntries(pending, wxDIR_DIRS, "*.old")) {
+    FinishInterruptedStaging(root, name.BeforeLast('.'));
+  }
+  // What is left unpacking was killed before it was complete.
+  for (const wxString& name : SortedFolderEntries(pending, wxDIR_DIRS, "*.new")) {
+    if (IsValidModuleCode(name.BeforeLast('.'))) RemoveDirIfExists(JoinModulePath(pending, name));
+  }
 }
 
 bool IsModuleInstallPending(const wxString& root, const wxString& code) {

@@ -51,6 +51,9 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
 // without one the earlier version returns. Run before anything else looks at the
 // module's staging.
 void FinishInterruptedStaging(const wxString& root, const wxString& code);
+// At start, for every module: completes the killed commits as above and removes
+// what a staging killed while unpacking left. Nothing while a staging runs.
+void FinishInterruptedStagings(const wxString& root);
 
 // Cancels a staged install of the module and writes its removal marker.
 bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString* error);

@@ -73,10 +73,8 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report) {
   }
 
   const wxString pending = JoinModulePath(root, ".pending");
+  FinishInterruptedStagings(root);
   if (wxDirExists(pending)) {
-    for (const wxString& name : SortedFolderEntries(pending, wxDIR_DIRS, "*.old")) {
-      FinishInterruptedStaging(root, name.BeforeLast('.'));
-    }
     for (const wxString& code : SortedFolderEntries(pending, wxDIR_DIRS)) {
       if (!IsValidModuleCode(code)) continue;
       const wxString staged = JoinModulePath(pending, code);
