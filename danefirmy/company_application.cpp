@@ -9,9 +9,11 @@
 const char kWorkingCompanyKey[] = "/veldrix/id_firmy";
 const char kWorkingCompanyLegacyKey[] = "/VezoveVador/id_firmy";
 
-bool StoreWorkingCompany(wxConfigBase* config, const wxString& id) {
-  if (!config) return false;
+bool StoreWorkingCompany(wxConfigBase* config, const wxString& id, wxString* error) {
   std::lock_guard<std::recursive_mutex> guard(veldrix::ConfigLock());
-  const bool written = config->Write(kWorkingCompanyKey, id) && config->Write(kWorkingCompanyLegacyKey, id);
-  return config->Flush(true) && written;
+  if (config) {
+    config->Write(kWorkingCompanyKey, id);
+    config->Write(kWorkingCompanyLegacyKey, id);
+  }
+  return veldrix::FlushConfig(config, error);
 }

@@ -40,5 +40,6 @@ class ICompanyApplication {
 extern const char kWorkingCompanyKey[];        // "/veldrix/id_firmy"
 extern const char kWorkingCompanyLegacyKey[];  // "/VezoveVador/id_firmy"
 
-// Writes the id under both working-company keys and flushes the configuration.
-bool StoreWorkingCompany(wxConfigBase* config, const wxString& id);
+// Writes the id under both working-company keys and flushes the configuration;
+// false, with the reason for the user, when the file did not take it.
+bool StoreWorkingCompany(wxConfigBase* config, const wxString& id, wxString* error = nullptr);

@@ -185,7 +185,11 @@ void DaneFirmyMainPanel::OnChooseCompany(wxCommandEvent& event) {
   // A new, unsaved company has no id to work with.
   if (id == "0") return;
   app_->SetWorkingCompanyId(id);
-  StoreWorkingCompany(app_->GetConfig(), id);
+  wxString error;
+  // The company is worked with all the same; the user learns it is not remembered.
+  if (!StoreWorkingCompany(app_->GetConfig(), id, &error)) {
+    veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | wxICON_ERROR, this);
+  }
   app_->RequestTabClose();
 }
 

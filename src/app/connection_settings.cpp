@@ -54,6 +54,38 @@ void WriteStoredActive(wxConfigBase* config, const SavedConnection& active) {
   config->SetPath("/");
 }
 
+// Whether the active connection's keys already hold the entry as it would write them.
+bool IsStoredActive(wxConfigBase* config, const SavedConnection& entry) {
+  const StoredActive stored = ReadStoredActive(config);
+  const wxString password = entry.rememberPassword ? entry.encryptedPassword : wxString();
+  const wxString storedPassword = stored.rememberPassword ? stored.encryptedPassword : wxString();
+  return stored.connection == WithoutPassword(entry.info) && stored.rememberPassword == entry.rememberPassword &&
+         stored.logSqlQueries == entry.logSqlQueries && storedPassword == password;
+}
+
+// Puts the whole history in place of the stored one, without writing the file.
+void ReplaceSavedConnections(wxConfigBase* config, const std::vector<SavedConnection>& list) {
+  config->SetPath("/");
+  config->DeleteGroup(kHistoryGroup);
+  const int count = static_cast<int>(std::min<std::size_t>(list.size(), kMaxSavedConnections));
+  config->SetPath(kHistoryGroup);
+  config->Write("Count", static_cast<long>(count));
+  for (int index = 0; index < count; ++index) {
+    const SavedConnection& entry = list[static_cast<std::size_t>(index)];
+    config->SetPath(HistoryEntryGroup(index));
+    config->Write("Name", entry.name);
+    config->Write("ConnectionString", WithoutPassword(entry.info));
+    config->Write("RememberPassword", entry.rememberPassword);
+    config->Write("LogSqlQueries", entry.logSqlQueries);
+    if (entry.rememberPassword && !entry.encryptedPassword.empty()) {
+      config->Write("EncryptedPassword", entry.encryptedPassword);
+    } else {
+      config->DeleteEntry("EncryptedPassword", false);
+    }
+  }
+  config->SetPath("/");
+}
+
 }  // namespace
 
 bool IsSameConnection(const DbConnectionInfo& a, const DbConnectionInfo& b) {
@@ -95,28 +127,9 @@ std::vector<SavedConnection> ReadSavedConnections(wxConfigBase* config, bool dec
   return list;
 }
 
-void WriteSavedConnections(wxConfigBase* config, const std::vector<SavedConnection>& list) {
-  if (!config) return;
-  config->SetPath("/");
-  config->DeleteGroup(kHistoryGroup);
-  const int count = static_cast<int>(std::min<std::size_t>(list.size(), kMaxSavedConnections));
-  config->SetPath(kHistoryGroup);
-  config->Write("Count", static_cast<long>(count));
-  for (int index = 0; index < count; ++index) {
-    const SavedConnection& entry = list[static_cast<std::size_t>(index)];
-    config->SetPath(HistoryEntryGroup(index));
-    config->Write("Name", entry.name);
-    config->Write("ConnectionString", WithoutPassword(entry.info));
-    config->Write("RememberPassword", entry.rememberPassword);
-    config->Write("LogSqlQueries", entry.logSqlQueries);
-    if (entry.rememberPassword && !entry.encryptedPassword.empty()) {
-      config->Write("EncryptedPassword", entry.encryptedPassword);
-    } else {
-      config->DeleteEntry("EncryptedPassword", false);
-    }
-  }
-  config->Flush();
-  config->SetPath("/");
+bool WriteSavedConnections(wxConfigBase* config, const std::vector<SavedConnection>& list, wxString* error) {
+  if (config) ReplaceSavedConnections(config, list);
+  return veldrix::FlushConfig(config, error);
 }
 
 wxString ConnectionSettings::GetDefaultDatabasePath() const {
@@ -175,22 +188,23 @@ DbConnectionInfo ConnectionSettings::GetActiveConnectionInfo() const {
   return info;
 }
 
-void ConnectionSettings::SetActiveConnection(const wxString& connection) {
+bool ConnectionSettings::SetActiveConnection(const wxString& connection, wxString* error) {
   if (!connection.empty()) {
     SetCachedConnection(connection);
-    return;
+    return true;
   }
   SetCachedConnection(wxString());
   SqlTraceEnabled.store(false);
   veldrix::ConfigAccess config;
-  if (!config) return;
-  config->SetPath(kActiveGroup);
-  config->DeleteEntry("ConnectionString", false);
-  config->DeleteEntry("RememberPassword", false);
-  config->DeleteEntry("LogSqlQueries", false);
-  config->DeleteEntry("EncryptedPassword", false);
-  config->Flush();
-  config->SetPath("/");
+  if (config) {
+    config->SetPath(kActiveGroup);
+    config->DeleteEntry("ConnectionString", false);
+    config->DeleteEntry("RememberPassword", false);
+    config->DeleteEntry("LogSqlQueries", false);
+    config->DeleteEntry("EncryptedPassword", false);
+    config->SetPath("/");
+  }
+  return veldrix::FlushConfig(config.get(), error);
 }
 
 std::vector<ConnectionProfile> ConnectionSettings::ReadConnectionProfiles() const {
@@ -254,10 +268,15 @@ bool ConnectionSettings::SaveConnectionSettings(const std::vector<ConnectionProf
     }
     list.push_back(std::move(entry));
   }
+  const bool traced = SqlTraceEnabled.load();
+  WriteStoredActive(config.get(), list[static_cast<std::size_t>(activeIndex)]);
+  ReplaceSavedConnections(config.get(), list);
+  if (!veldrix::FlushConfig(config.get(), error)) {
+    SqlTraceEnabled.store(traced);
+    return false;
+  }
   // The running program connects with the password typed in, remembered or not.
   SetCachedConnection(BuildConnectionString(profiles[static_cast<std::size_t>(activeIndex)].info));
-  WriteStoredActive(config.get(), list[static_cast<std::size_t>(activeIndex)]);
-  WriteSavedConnections(config.get(), list);
   if (error) error->clear();
   return true;
 }
@@ -290,18 +309,32 @@ int ConnectionSettings::FindActiveSavedConnection() const {
   return 0;
 }
 
-bool ConnectionSettings::ActivateSavedConnection(int index) {
+bool ConnectionSettings::ActivateSavedConnection(int index, wxString* error) {
   veldrix::ConfigAccess config;
-  if (!config || index < 0) return false;
+  if (!config) {
+    if (error) *error = _("Nie można otworzyć konfiguracji programu.");
+    return false;
+  }
   // The index counts in the list GetSavedConnectionNames showed, which leaves out
   // unreadable entries; counting stored entries instead would open another database.
   const std::vector<SavedConnection> history = ReadSavedConnections(config.get(), true);
-  if (history.empty()) return index == 0;  // the one name shown is the active connection
-  if (static_cast<std::size_t>(index) >= history.size()) return false;
+  if (history.empty() && index == 0) return true;  // the one name shown is the active connection
+  if (index < 0 || static_cast<std::size_t>(index) >= history.size()) {
+    if (error) *error = _("Nie znaleziono wybranego połączenia w konfiguracji programu.");
+    return false;
+  }
   const SavedConnection& entry = history[static_cast<std::size_t>(index)];
+  // Going back to the stored active connection writes nothing, so it works even
+  // while the file cannot be written.
+  if (!IsStoredActive(config.get(), entry)) {
+    const bool traced = SqlTraceEnabled.load();
+    WriteStoredActive(config.get(), entry);
+    if (!veldrix::FlushConfig(config.get(), error)) {
+      SqlTraceEnabled.store(traced);
+      return false;
+    }
+  }
+  SqlTraceEnabled.store(entry.logSqlQueries);
   SetCachedConnection(BuildConnectionString(entry.info));
-  WriteStoredActive(config.get(), entry);
-  config->Flush();
-  config->SetPath("/");
   return true;
 }

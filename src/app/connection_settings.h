@@ -36,8 +36,10 @@ bool IsSameConnection(const DbConnectionInfo& a, const DbConnectionInfo& b);
 bool ReadSavedConnection(wxConfigBase* config, int index, SavedConnection* out, bool decryptPassword);
 // The readable entries among the first 50, in index order.
 std::vector<SavedConnection> ReadSavedConnections(wxConfigBase* config, bool decryptPassword);
-// Replaces the whole history with the first 50 of the list and flushes the file.
-void WriteSavedConnections(wxConfigBase* config, const std::vector<SavedConnection>& list);
+// Replaces the whole history with the first 50 of the list and writes the file;
+// false, with the reason, when the file did not take it (nothing is changed then).
+bool WriteSavedConnections(wxConfigBase* config, const std::vector<SavedConnection>& list,
+                           wxString* error = nullptr);
 
 // The connection state of one program run: the default database path, and the active
 // connection string cached with its password until the program ends. Works on the
@@ -55,22 +57,25 @@ class ConnectionSettings : public IConnectionProfileStore {
   wxString GetActiveConnection() const;
   DbConnectionInfo GetActiveConnectionInfo() const;
   // An empty text returns to the default database: the cache and the stored active
-  // connection are cleared, the saved connections stay. Another text becomes the
-  // active connection of this run (not stored).
-  void SetActiveConnection(const wxString& connection);
+  // connection are cleared, the saved connections stay; false, with the reason, when
+  // the file did not take that. Another text becomes the active connection of this
+  // run (not stored).
+  bool SetActiveConnection(const wxString& connection, wxString* error = nullptr);
 
   // For the database configuration dialog: the history with passwords, or the active
-  // connection alone when the history is empty.
+  // connection alone when the history is empty. A save the file did not take
+  // changes nothing, the active connection of this run included.
   std::vector<ConnectionProfile> ReadConnectionProfiles() const override;
   bool SaveConnectionSettings(const std::vector<ConnectionProfile>& profiles, int activeIndex,
                               wxString* error = nullptr) override;
 
   // For the login dialog: the names of the saved connections (the active connection's
   // description when there are none), the index of the active one among them (0 when
-  // it is not found), and the switch to one of them by that same index.
+  // it is not found), and the switch to one of them by that same index. A failed
+  // switch leaves the active connection as it was and says why.
   wxArrayString GetSavedConnectionNames() const;
   int FindActiveSavedConnection() const override;
-  bool ActivateSavedConnection(int index);
+  bool ActivateSavedConnection(int index, wxString* error = nullptr);
 
  private:
   wxString CachedConnection() const;

@@ -96,8 +96,11 @@ bool VeldrixFrame::PrepareDatabaseOrConfigure(wxString* error, bool interactive)
 }
 
 bool VeldrixFrame::ConnectSavedConnection(int index, wxString* error) {
-  if (!AppState().ActivateSavedConnection(index)) {
-    if (error) *error = _("Nie można odczytać wybranego zapisanego połączenia.");
+  wxString reason;
+  if (!AppState().ActivateSavedConnection(index, &reason)) {
+    // The box says why; the login dialog then says the database was not switched.
+    veldrix::ShowMessageBox(reason, _("Baza programu"), wxOK | wxICON_ERROR, nullptr);
+    if (error) error->clear();
     return false;
   }
   wxString text;
@@ -257,7 +260,10 @@ void VeldrixFrame::SetUpAfterLogin() {
       index = 0;
       companyId = wxString::Format("%d", static_cast<int>(companyIds_[0]));
       AppState().SetWorkingCompanyId(companyId);
-      StoreWorkingCompany(config_, companyId);
+      wxString error;
+      if (!StoreWorkingCompany(config_, companyId, &error)) {
+        veldrix::ShowMessageBox(error, _("Wybór firmy"), wxOK | wxICON_ERROR, this);
+      }
     }
     currentCompanyIndex_ = index;
   } else {
@@ -367,7 +373,11 @@ bool VeldrixFrame::SwitchCompany(unsigned index) {
   if (!CloseAllPagesButDashboard()) return false;
   AppState().SetWorkingCompanyId(id);
   currentCompanyIndex_ = static_cast<int>(index);
-  StoreWorkingCompany(config_, id);
+  wxString error;
+  // The company is worked with all the same; the user learns it is not remembered.
+  if (!StoreWorkingCompany(config_, id, &error)) {
+    veldrix::ShowMessageBox(error, _("Wybór firmy"), wxOK | wxICON_ERROR, this);
+  }
   if (startPage_) {
     startPage_->RefreshDashboard();
     const int page = notebook_->GetPageIndex(startPage_);

@@ -8,6 +8,7 @@
 #include "auth/auth_service_internal.h"
 
 #include <wx/config.h>
+#include <wx/log.h>
 
 #include <algorithm>
 
@@ -122,15 +123,11 @@ bool AuthService::EnableAutoLogin(const wxString& username, const wxString& pass
     return false;
   }
   config->SetPath(kAutoLoginGroup);
-  const bool written = config->Write("Username", account.username) && config->Write("Credential", credential);
+  config->Write("Username", account.username);
+  config->Write("Credential", credential);
   config->SetPath("/");
   // A record the file never received would leave the user believing it is on.
-  if (!written || !config->Flush()) {
-    DisableAutoLogin();
-    if (error) *error = _("Nie można zapisać konfiguracji programu.");
-    return false;
-  }
-  return true;
+  return veldrix::FlushConfig(config, error);
 }
 
 void AuthService::DisableAutoLogin() {
@@ -140,7 +137,9 @@ void AuthService::DisableAutoLogin() {
   config->SetPath("/Security");
   config->DeleteGroup("AutoLogin");
   config->SetPath("/");
-  config->Flush();
+  // The record stays as the file keeps it, so IsAutoLoginEnabled tells the caller.
+  wxString error;
+  if (!veldrix::FlushConfig(config, &error)) wxLogError("Automatic login was not switched off: %s", error);
 }
 
 bool AuthService::IsAutoLoginEnabled() {

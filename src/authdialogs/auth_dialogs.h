@@ -56,8 +56,9 @@ void SetAuthErrorText(wxStaticText* label, const wxString& text);
 // The user name of the last successful login ("/Security/Login" "LastUsername" of
 // the installed configuration); empty without one.
 wxString ReadLastLoginName();
-// Remembers a user name (trimmed; an empty one is not written) and flushes.
-void WriteLastLoginName(const wxString& username);
+// Remembers a user name (trimmed; an empty one is not written) and flushes; false,
+// with the reason for the user, when the file did not take it.
+bool WriteLastLoginName(const wxString& username, wxString* error = nullptr);
 
 // Creates the first administrator; true when one was created. Cancelling returns false.
 bool ShowAuthSetupDialog(wxWindow* parent, AuthService* service);

@@ -71,8 +71,11 @@ void OnLoginSubmit(LoginState& state) {
     ShowErrorAndRetypePassword(state, message);
     return;
   }
-  // The name as the database stores it, not as typed.
-  WriteLastLoginName(state.service->currentUser.username);
+  // The name as the database stores it, not as typed. Not remembering it costs
+  // the user only typing it next time, which the box tells.
+  if (!WriteLastLoginName(state.service->currentUser.username, &error)) {
+    veldrix::ShowMessageBox(error, _("Logowanie"), wxOK | wxICON_ERROR, state.dialog);
+  }
   state.result = kAuthLoginDone;
   state.dialog->EndModal(wxID_OK);
 }
@@ -129,12 +132,13 @@ wxString ReadLastLoginName() {
   return config ? config->Read(kLastLoginKey, wxString()) : wxString();
 }
 
-void WriteLastLoginName(const wxString& username) {
+bool WriteLastLoginName(const wxString& username, wxString* error) {
   const wxString name = wxString(username).Trim(true).Trim(false);
   veldrix::ConfigAccess config;
-  if (name.empty() || !config) return;
-  config->Write(kLastLoginKey, name);
-  config->Flush();
+  // The same name again changes nothing in the file.
+  if (name.empty() || (config && config->Read(kLastLoginKey, wxString()) == name)) return true;
+  if (config) config->Write(kLastLoginKey, name);
+  return veldrix::FlushConfig(config.get(), error);
 }
 
 AuthLoginResult ShowAuthLoginDialog(wxWindow* parent, AuthService* service, const wxArrayString& savedConnectionNames,

@@ -39,7 +39,11 @@ unsigned VELDRIX_CALL HostGetSetting(void* context, const wchar_t* path, const w
 
 void VELDRIX_CALL HostSetSetting(void* context, const wchar_t* path, const wchar_t* key, const wchar_t* value) {
   if (!path || !key) return;
-  ModuleSettingsStore::Set(path, key, Text(value));
+  wxString error;
+  // The module has no way to hear of it: the log keeps it.
+  if (!ModuleSettingsStore::Set(path, key, Text(value), &error)) {
+    wxLogError("Module setting %s/%s was not stored: %s", wxString(path), wxString(key), error);
+  }
 }
 
 void VELDRIX_CALL HostLogMessage(void* context, const wchar_t* text) {

@@ -53,22 +53,22 @@ wxString ModuleSettingsStore::Get(const wxString& path, const wxString& key, con
   return found ? value : defaultValue;
 }
 
-bool ModuleSettingsStore::Set(const wxString& path, const wxString& key, const wxString& value) {
+bool ModuleSettingsStore::Set(const wxString& path, const wxString& key, const wxString& value, wxString* error) {
   std::lock_guard<std::mutex> guard(StoreLock());
   const wxString p = NormalizeConfigPath(path);
   if (IsCompanyPath(p)) {
     RemoveConfigGroup(p);
-    return WriteCompanyValue(p, key, value);
+    return WriteCompanyValue(p, key, value, error);
   }
   veldrix::ConfigAccess access;
   wxConfigBase* config = access.get();
-  if (!config || key.empty()) return false;
-  config->SetPath(p);
-  bool stored = config->Write(key, value);
+  if (config && !key.empty()) {
+    config->SetPath(p);
+    config->Write(key, value);
+    config->SetPath("/");
+  }
   // A value only in memory is gone at the next start.
-  stored = config->Flush() && stored;
-  config->SetPath("/");
-  return stored;
+  return FlushConfig(config, error);
 }
 
 void ModuleSettingsStore::RemoveConfigGroup(const wxString& path) {
@@ -78,9 +78,10 @@ void ModuleSettingsStore::RemoveConfigGroup(const wxString& path) {
   const wxString group = NormalizeConfigPath(path).Mid(1);
   if (group.empty()) return;
   config->SetPath("/");
+  // Only tidying: a group the file keeps is removed again next time.
   if (config->HasGroup(group)) {
     config->DeleteGroup(group);
-    config->Flush();
+    FlushConfig(config);
   }
   config->SetPath("/");
 }
@@ -99,17 +100,22 @@ bool ModuleSettingsStore::ReadCompanyValue(const wxString& path, const wxString&
   return true;
 }
 
-bool ModuleSettingsStore::WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value) {
+bool ModuleSettingsStore::WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value,
+                                             wxString* error) {
   const long company = WorkingCompanyId();
   IHostApplication* app = HostApplication();
   if (key.empty() || company <= 0 || !app) return false;
   SQLData db(app->GetActiveConnection());
-  if (!db.IniciujBazeDanych()) return false;
+  auto fail = [&db, error] {
+    if (error) *error = db.ErrorReason();
+    return false;
+  };
+  if (!db.IniciujBazeDanych()) return fail();
   const wxString where = wxString::Format(" WHERE id_firmy=%ld", company) + " AND sciezka=" + QuoteSqlLiteral(path) +
                          " AND klucz=" + QuoteSqlLiteral(key);
   // Delete and insert are one unit: a failed insert must not leave the value gone.
   db.StartTransaction();
-  if (db.errorFlag) return false;
+  if (db.errorFlag) return fail();
   const bool deleted = db.DeleteData("DELETE FROM ksef_ustawienia" + where) >= 0;
   const bool inserted =
       deleted && db.DeleteData(wxString::Format("INSERT INTO ksef_ustawienia(id_firmy, sciezka, klucz, wartosc, "
@@ -121,6 +127,7 @@ bool ModuleSettingsStore::WriteCompanyValue(const wxString& path, const wxString
     db.CommitTransaction();
     if (!db.errorFlag) return true;
   }
+  if (error) *error = db.ErrorReason();
   db.RollbackTransaction();
   return false;
 }

@@ -13,17 +13,19 @@ wxString NormalizeConfigPath(const wxString& path);
 wxString MakeModuleSettingsPath(const wxString& schemaPath, const wxString& moduleId);
 
 // Every call holds one process-wide lock, so module worker threads and the GUI
-// thread are serialised. Get falls back to the default; Set is false when the
-// value was not stored (the settings pages say so, the host callback cannot).
+// thread are serialised. Get falls back to the default; Set is false, with the
+// reason, when the value was not stored (the settings pages say so; the host
+// callback cannot, and logs it).
 class ModuleSettingsStore {
  public:
   static wxString Get(const wxString& path, const wxString& key, const wxString& defaultValue);
-  static bool Set(const wxString& path, const wxString& key, const wxString& value);
+  static bool Set(const wxString& path, const wxString& key, const wxString& value, wxString* error = nullptr);
 
   // Steps of Get and Set, for the lock holder only.
   static void RemoveConfigGroup(const wxString& path);
   static bool ReadCompanyValue(const wxString& path, const wxString& key, wxString* value);
-  static bool WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value);
+  static bool WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value,
+                                wxString* error = nullptr);
 };
 
 }  // namespace veldrix

@@ -476,50 +476,44 @@ void PluginManager::ReadModuleSchemas(PluginModule& module) {
   }
 }
 
-void PluginManager::WriteModuleEnabledFlag(const wxString& id, bool enabled) {
-  veldrix::ConfigAccess access;
-  wxConfigBase* config = access.get();
-  if (!config || id.empty()) return;
-  config->SetPath("/Plugins/" + id);
-  config->Write("Enabled", enabled);
-  config->Flush();
-  config->SetPath("/");
-}
-
-void PluginManager::SetModuleEnabled(std::size_t index, bool enabled) {
-  if (index >= modules_.size()) return;
-  auto setTool = [this](const PluginModule& module, bool on) {
-    if (toolbar_ && module.toolId != wxID_NONE) {
-      toolbar_->EnableTool(module.toolId, on);
-      toolbar_->Refresh();
-    }
-  };
+bool PluginManager::SetModuleEnabled(std::size_t index, bool enabled, wxString* error) {
+  if (index >= modules_.size()) return false;
   PluginModule& module = modules_[index];
-  module.enabled = enabled;
-  WriteModuleEnabledFlag(module.Id(), enabled);
+  // Switched on, its dependencies come on with it; switched off, the modules that
+  // need it go off. All flags reach the file, or none changes.
+  std::vector<PluginModule*> changed{&module};
   if (enabled) {
     for (const wxString& id : module.dependencyIds) {
       PluginModule* dependency = FindModule(id);
-      if (dependency && !dependency->enabled) {
-        dependency->enabled = true;
-        WriteModuleEnabledFlag(dependency->Id(), true);
-      }
+      if (dependency && !dependency->enabled) changed.push_back(dependency);
     }
   } else {
     const wxString ownId = module.Id().Lower();
     for (PluginModule& other : modules_) {
-      if (&other == &module) continue;
-      if (std::find(other.dependencyIds.begin(), other.dependencyIds.end(), ownId) == other.dependencyIds.end()) {
-        continue;
+      if (&other != &module &&
+          std::find(other.dependencyIds.begin(), other.dependencyIds.end(), ownId) != other.dependencyIds.end()) {
+        changed.push_back(&other);
       }
-      other.enabled = false;
-      WriteModuleEnabledFlag(other.Id(), false);
-      setTool(other, false);
     }
   }
-  setTool(module, enabled);
+  {
+    veldrix::ConfigAccess config;
+    for (const PluginModule* target : changed) {
+      if (config && !target->Id().empty()) config->Write("/Plugins/" + target->Id() + "/Enabled", enabled);
+    }
+    if (!veldrix::FlushConfig(config.get(), error)) return false;
+  }
+  for (PluginModule* target : changed) {
+    target->enabled = enabled;
+    // A dependency switched on keeps its tool as it is until the modules start.
+    if (toolbar_ && target->toolId != wxID_NONE && (target == &module || !enabled)) {
+      toolbar_->EnableTool(target->toolId, enabled);
+      toolbar_->Refresh();
+    }
+  }
   if (enabled) InitializeModules();
   PublishActiveModules();
+  return true;
 }
 
 bool PluginManager::NotifyCompanyCreated(int companyId, wxString* error) {

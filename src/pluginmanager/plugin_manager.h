@@ -70,8 +70,9 @@ class PluginManager : public wxEvtHandler {
   void InitializeModules();
   void ReadModuleSchemas(PluginModule& module);
 
-  void SetModuleEnabled(std::size_t index, bool enabled);
-  static void WriteModuleEnabledFlag(const wxString& id, bool enabled);
+  // Stores the module's flag (and those it drags along) in the configuration and
+  // applies it; false, with the reason for the user, when the file did not take it.
+  bool SetModuleEnabled(std::size_t index, bool enabled, wxString* error = nullptr);
 
   // Tells every active module about a new company; false when the id is not above
   // 0 or any module refused, with one line per refusing module in `error`.

@@ -127,9 +127,9 @@ GridLayout ReadGridLayout(const wxString& path, std::size_t columns) {
   return layout;
 }
 
-void WriteGridLayout(const wxString& path, const GridLayout& layout) {
+bool WriteGridLayout(const wxString& path, const GridLayout& layout, wxString* error) {
   ConfigAccess config;
-  if (!config) return;
+  if (!config) return FlushConfig(nullptr, error);
   for (std::size_t i = 0; i < layout.order.size(); ++i) {
     config->Write(path + wxString::Format("/Order%lu", static_cast<unsigned long>(i)),
                   static_cast<long>(layout.order[i]));
@@ -142,7 +142,7 @@ void WriteGridLayout(const wxString& path, const GridLayout& layout) {
   config->Write(path + "/SelectionColour", FormatColourText(layout.selection));
   config->Write(path + "/LineColour", FormatColourText(layout.line));
   // Written through at once, as every other setting: a crash must not lose it.
-  config->Flush();
+  return FlushConfig(config.get(), error);
 }
 
 void ApplyColumnArrangement(GridLayout& layout, const wxArrayInt& answer) {

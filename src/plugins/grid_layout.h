@@ -49,8 +49,9 @@ wxString FormatColourText(const wxColour& colour);
 // default without one. A stored order that is out of range or repeats a column
 // falls back to definition order; with no column visible the first shows.
 GridLayout ReadGridLayout(const wxString& path, std::size_t columns);
-// Writes order, visibility and colours; nothing without a configuration.
-void WriteGridLayout(const wxString& path, const GridLayout& layout);
+// Writes order, visibility and colours; false, with the reason for the user, when
+// the file did not take them or there is no configuration.
+bool WriteGridLayout(const wxString& path, const GridLayout& layout, wxString* error = nullptr);
 
 // The columns dialog's answer (one entry per position: the definition index when
 // shown, its bitwise complement when hidden) taken into the layout. An answer of

@@ -1,6 +1,7 @@
 #include "plugins/module_grid_view.h"
 
 #include "app/common/i18n.h"
+#include "app/common/message_box.h"
 #include "plugins/grid_column_filter_dialog.h"
 #include "plugins/module_grid_table.h"
 
@@ -74,7 +75,13 @@ void ModuleGridView::LoadLayout(std::size_t columns) {
   layout_ = ReadGridLayout(LayoutPath(), columns);
 }
 
-void ModuleGridView::SaveLayout() { WriteGridLayout(LayoutPath(), layout_); }
+// The grid keeps its new look for now even when the file did not take it.
+void ModuleGridView::SaveLayout() {
+  wxString error;
+  if (!WriteGridLayout(LayoutPath(), layout_, &error)) {
+    ShowMessageBox(error, _("Układ listy"), wxOK | wxICON_ERROR, page_);
+  }
+}
 
 void ModuleGridView::SetUpColumns(const std::vector<PluginColumnInfo>& definitions) {
   definitions_ = definitions;

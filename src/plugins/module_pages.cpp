@@ -30,9 +30,10 @@ void AddModulePageHeading(wxWindow* page, wxSizer* sizer, const wxString& title,
   sizer->Add(text, 0, wxEXPAND | wxALL, 5);
 }
 
-void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title) {
-  ShowMessageBox(_("Nie udało się zapisać ustawień modułu. Zmiany nie zostały zachowane."),
-                 title.empty() ? _("Moduł") : title, wxOK | wxICON_ERROR, page);
+void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title, const wxString& reason) {
+  wxString message = _("Nie udało się zapisać ustawień modułu. Zmiany nie zostały zachowane.");
+  if (!reason.empty()) message += "\n" + reason;
+  ShowMessageBox(message, title.empty() ? _("Moduł") : title, wxOK | wxICON_ERROR, page);
 }
 
 namespace {

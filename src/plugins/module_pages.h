@@ -29,8 +29,8 @@ wxWindow* LoadModuleXrcPanel(wxWindow* page, const wxString& title, const wxStri
 bool IsBeingTyped(wxWindow* control);
 
 // Tells the user of a settings page, under its title, that the values were not
-// stored; the page then stays unsaved.
-void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title);
+// stored, and why when the reason is known; the page then stays unsaved.
+void ReportUnsavedModuleSettings(wxWindow* page, const wxString& title, const wxString& reason);
 
 // Builds the module's XRC settings page when it has one, else its settings form.
 SettingsPageFactory MakeModuleSettingsPage(const PluginModule& module);

@@ -1,6 +1,7 @@
 #include "plugins/plugin_modules_panel.h"
 
 #include "app/common/i18n.h"
+#include "app/common/message_box.h"
 #include "app/common/page_header.h"
 #include "pluginmanager/plugin_manager.h"
 
@@ -37,7 +38,12 @@ PluginModulesPanel::PluginModulesPanel(wxWindow* parent, PluginManager* manager)
 void PluginModulesPanel::OnModuleToggled(wxCommandEvent& event) {
   const int index = event.GetInt();
   if (index < 0) return;
-  manager_->SetModuleEnabled(static_cast<std::size_t>(index), list_->IsChecked(static_cast<unsigned>(index)));
+  const unsigned item = static_cast<unsigned>(index);
+  wxString error;
+  if (!manager_->SetModuleEnabled(static_cast<std::size_t>(index), list_->IsChecked(item), &error)) {
+    list_->Check(item, !list_->IsChecked(item));
+    ShowMessageBox(error, _("Moduły"), wxOK | wxICON_ERROR, this);
+  }
 }
 
 }  // namespace veldrix

@@ -85,6 +85,7 @@ void PluginSettingsFormPanel::LoadValues() {
 
 bool PluginSettingsFormPanel::SaveValues() {
   bool stored = true;
+  wxString reason;
   for (const FieldControl& control : controls_) {
     const PluginSettingsFieldInfo& field = control.field;
     wxString value;
@@ -96,10 +97,10 @@ bool PluginSettingsFormPanel::SaveValues() {
                   ? field.choices[static_cast<std::size_t>(selection)].value
                   : field.defaultValue;
     }
-    stored = ModuleSettingsStore::Set(settingsPath_, field.key, value) && stored;
+    stored = ModuleSettingsStore::Set(settingsPath_, field.key, value, reason.empty() ? &reason : nullptr) && stored;
   }
   if (!stored) {
-    ReportUnsavedModuleSettings(this, title_);
+    ReportUnsavedModuleSettings(this, title_, reason);
     return false;
   }
   save_->Disable();

@@ -180,14 +180,17 @@ void PluginSettingsXrcPanel::ApplyValues() {
 
 bool PluginSettingsXrcPanel::SaveValues() {
   bool stored = true;
+  wxString reason;
   for (const auto& binding : bindings_) {
     const PluginSettingsFieldInfo* field = FindField(binding.second);
     wxWindow* control = Control(binding.first);
     if (!field || !control) continue;
-    stored = ModuleSettingsStore::Set(settingsPath_, field->key, GetFieldControlValue(control, *field)) && stored;
+    stored = ModuleSettingsStore::Set(settingsPath_, field->key, GetFieldControlValue(control, *field),
+                                    reason.empty() ? &reason : nullptr) &&
+             stored;
   }
   if (!stored) {
-    ReportUnsavedModuleSettings(this, title_);
+    ReportUnsavedModuleSettings(this, title_, reason);
     return false;
   }
   ApplyValues();

@@ -247,16 +247,20 @@ void UstawieniaPanel::OnConfigureReportDatabase(wxCommandEvent&) {
 }
 
 void UstawieniaPanel::OnUseProgramDatabaseForReports(wxCommandEvent&) {
+  wxString error;
+  bool stored = true;
   {
-    // Only the installed configuration: none is created here when there is none.
+    // Only the installed configuration: none is created here when there is none,
+    // and without one no report database is stored either.
     veldrix::ConfigAccess config;
     if (config) {
       const wxString previous = config->GetPath();
       config->SetPath("/Reports");
       config->DeleteEntry("ConnectionString", false);
-      config->Flush();
       config->SetPath(previous);
+      stored = veldrix::FlushConfig(config.get(), &error);
     }
   }
+  if (!stored) veldrix::ShowMessageBox(error, _("Baza raportów"), wxOK | wxICON_ERROR, this);
   RefreshReportDatabaseLabels();
 }

@@ -2,6 +2,10 @@
 #include "app/common/paths.h"
 #include "app/connection_settings.h"
 #include "app/program_config.h"
+#include "authdialogs/auth_dialogs.h"
+#include "danefirmy/company_application.h"
+#include "pluginmanager/module_settings_store.h"
+#include "plugins/grid_layout.h"
 #include "sqldata/db_log.h"
 #include "test_support.h"
 
@@ -9,6 +13,8 @@
 #include <wx/fileconf.h>
 
 #include <atomic>
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -115,6 +121,60 @@ TEST_F(ConnectionSettingsTest, WithoutConfigurationReadersFallBackAndWritersFail
   EXPECT_FALSE(settings_->SaveConnectionSettings({}, 0, &error));
   EXPECT_EQ(error, wxString::FromUTF8("Wybierz co najmniej jedno połączenie do zapisania."));
   EXPECT_FALSE(settings_->SaveConnectionSettings({Profile("A", Postgres("a"), false)}, 1, &error));
+}
+
+// Root writes through any permission, so the folder gives way to a plain file.
+TEST_F(ConnectionSettingsTest, ASettingTheFileNeverReceivedIsReportedAndNotKept) {
+  ASSERT_TRUE(settings_->SaveConnectionSettings({Profile("A", Postgres("a")), Profile("B", Postgres("b"))}, 0));
+  const wxString folder = veldrix::ConfigFolder();
+  const wxString moved = folder + ".away";
+  const struct {
+    const char* what;
+    std::function<bool(wxString*)> save;
+    std::function<wxString()> stored;
+    wxString value;
+  } cases[] = {
+      {"saved connections",
+       [&](wxString* e) {
+         return settings_->SaveConnectionSettings(
+             {Profile("A", Postgres("a")), Profile("B", Postgres("b")), Profile("C", Postgres("c"))}, 2, e);
+       },
+       [&] { return settings_->GetActiveConnectionInfo().database + Stored("/AppDatabase/History/2/Name"); }, "c"},
+      {"active connection", [&](wxString* e) { return settings_->ActivateSavedConnection(1, e); },
+       [&] { return settings_->GetActiveConnectionInfo().database; }, "b"},
+      {"working company",
+       [](wxString* e) { return StoreWorkingCompany(veldrix::ConfigAccess().get(), "7", e); },
+       [] { return ReadWorkingCompanyId(veldrix::ConfigAccess().get(), "0"); }, "7"},
+      {"module setting",
+       [](wxString* e) { return veldrix::ModuleSettingsStore::Set("/Plugins/kpir", "rok", "2026", e); },
+       [] { return veldrix::ModuleSettingsStore::Get("/Plugins/kpir", "rok", wxString()); }, "2026"},
+      {"grid layout",
+       [](wxString* e) {
+         veldrix::GridLayout layout = veldrix::GridLayout::Default(2);
+         layout.visible[1] = false;
+         return veldrix::WriteGridLayout("/PluginGrid/kpir/lista", layout, e);
+       },
+       [] {
+         const auto shown = veldrix::ReadGridLayout("/PluginGrid/kpir/lista", 2).VisibleDefinitions();
+         return wxString::Format("%zu columns", shown.size());
+       },
+       "1 columns"},
+      {"remembered login", [](wxString* e) { return WriteLastLoginName("anna", e); },
+       [] { return ReadLastLoginName(); }, "anna"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(std::rename(folder.fn_str(), moved.fn_str()), 0);
+    WriteFileBytes(folder, "not a folder");
+    wxString error;
+    EXPECT_FALSE(c.save(&error));
+    EXPECT_TRUE(error.Contains(folder)) << error;
+    EXPECT_FALSE(c.stored().Contains(c.value)) << "kept in memory";
+    ASSERT_EQ(std::remove(folder.fn_str()), 0);
+    ASSERT_EQ(std::rename(moved.fn_str(), folder.fn_str()), 0);
+    Restart();
+    EXPECT_FALSE(c.stored().Contains(c.value)) << "found at the next start";
+  }
 }
 
 TEST_F(ConnectionSettingsTest, EightyHistoryEntriesAreReadAsFiftyAndWrittenBackAsFifty) {

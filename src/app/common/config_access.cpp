@@ -1,5 +1,6 @@
 #include "app/common/config_access.h"
 
+#include "app/common/i18n.h"
 #include "app/common/shared_config_file.h"
 
 #include <wx/config.h>
@@ -30,6 +31,23 @@ wxConfigBase* InstallConfig(wxConfigBase* config) {
   std::lock_guard<std::recursive_mutex> guard(ConfigLock());
   wxConfigBase::DontCreateOnDemand();
   return wxConfigBase::Set(config);
+}
+
+bool FlushConfig(wxConfigBase* config, wxString* error) {
+  wxString reason;
+  if (!config) {
+    reason = _("Brak konfiguracji programu.");
+  } else if (config->Flush()) {
+    return true;
+  } else if (auto* shared = dynamic_cast<SharedConfigFile*>(config)) {
+    reason = shared->FlushError();
+    shared->DiscardChanges();
+  }
+  if (error) {
+    *error = _("Nie udało się zapisać ustawień programu.");
+    if (!reason.empty()) *error += "\n" + reason;
+  }
+  return false;
 }
 
 }  // namespace veldrix

@@ -3,6 +3,8 @@
 // that two threads must never touch at once. Never created on demand.
 #pragma once
 
+#include <wx/string.h>
+
 #include <mutex>
 
 class wxConfigBase;
@@ -36,5 +38,11 @@ class ConfigAccess {
 wxConfigBase* InstallConfig(wxConfigBase* config);
 
 std::recursive_mutex& ConfigLock();
+
+// Writes what was changed to the file, under the lock the caller holds. When the
+// file cannot take it, the changes are dropped, so the program goes on with what
+// the file holds, and *error says in Polish that the settings were not saved, and
+// why. A null config fails. Every setting the user saves goes through here.
+bool FlushConfig(wxConfigBase* config, wxString* error = nullptr);
 
 }  // namespace veldrix

@@ -8,6 +8,8 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 
 namespace veldrix {
@@ -71,8 +73,14 @@ wxString JoinPath(const wxString& folder, const wxString& sub, const wxString& n
 
 bool EnsureFolder(const wxString& folder, wxString* error) {
   if (wxFileName::DirExists(folder)) return true;
-  if (wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL) || wxFileName::DirExists(folder)) return true;
-  if (error) *error = wxString::Format("Cannot create folder %s", folder);
+  int code = 0;
+  {
+    wxLogNull quiet;  // the caller reports it
+    if (wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL)) return true;
+    code = errno;
+  }
+  if (wxFileName::DirExists(folder)) return true;
+  if (error) *error = wxString::Format("Cannot create folder %s: %s", folder, wxString::FromUTF8(std::strerror(code)));
   return false;
 }
 

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 namespace veldrix {
@@ -65,6 +67,12 @@ wxString RawValue(wxConfigBase* config, const wxString& path) {
   config->Read(path, &value);
   config->SetExpandEnvVars(expanding);
   return value;
+}
+
+std::unique_ptr<wxFileConfig> ParseConfigText(const std::string& bytes) {
+  wxLogNull quiet;  // a file that does not parse is an empty configuration, not an error box
+  wxMemoryInputStream stream(bytes.data(), bytes.size());
+  return std::make_unique<wxFileConfig>(stream, wxConvAuto());
 }
 
 }  // namespace
@@ -143,6 +151,7 @@ bool SharedConfigFile::DeleteGroup(const wxString& key) {
 
 bool SharedConfigFile::DeleteAll() {
   if (!wxFileConfig::DeleteAll()) return false;
+  SetPath("/");  // see LoadFrom
   Record(Change::Everything, wxString());
   return true;
 }
@@ -168,12 +177,16 @@ bool SharedConfigFile::RenameGroup(const wxString& oldName, const wxString& newN
   return true;
 }
 
-std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp) const {
+std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::string* bytes,
+                                                        wxString* error) const {
   *stamp = FileStamp();
-  std::string bytes;
+  bytes->clear();
   const int fd = ::open(path_.fn_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno != ENOENT) return nullptr;
+    if (errno != ENOENT) {
+      *error = wxString::Format("Cannot read %s: %s", path_, wxString::FromUTF8(std::strerror(errno)));
+      return nullptr;
+    }
   } else {
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0;
@@ -181,15 +194,17 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp) const
       *stamp = FileStamp::Of(info);
       char buffer[8192];
       ssize_t got;
-      while ((got = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<size_t>(got));
+      while ((got = ::read(fd, buffer, sizeof buffer)) > 0) bytes->append(buffer, static_cast<size_t>(got));
       ok = got == 0;
     }
+    const int readErrno = errno;
     ::close(fd);
-    if (!ok) return nullptr;
+    if (!ok) {
+      *error = wxString::Format("Cannot read %s: %s", path_, wxString::FromUTF8(std::strerror(readErrno)));
+      return nullptr;
+    }
   }
-  wxLogNull quiet;  // a file that does not parse is an empty configuration, not an error box
-  wxMemoryInputStream stream(bytes.data(), bytes.size());
-  return std::make_unique<wxFileConfig>(stream, wxConvAuto());
+  return ParseConfigText(*bytes);
 }
 
 void SharedConfigFile::ApplyChanges(wxFileConfig* target) {
@@ -229,29 +244,43 @@ void SharedConfigFile::LoadFrom(wxFileConfig* source) {
 void SharedConfigFile::Refresh() {
   if (FileStamp::OfPath(path_) == stamp_) return;
   FileStamp read;
-  std::unique_ptr<wxFileConfig> file = ReadFile(&read);
+  std::string bytes;
+  wxString error;
+  std::unique_ptr<wxFileConfig> file = ReadFile(&read, &bytes, &error);
   if (!file) return;
   ApplyChanges(file.get());
   LoadFrom(file.get());
   stamp_ = read;
+  baseBytes_ = std::move(bytes);
+}
+
+void SharedConfigFile::DiscardChanges() {
+  changes_.clear();
+  LoadFrom(ParseConfigText(baseBytes_).get());
 }
 
 bool SharedConfigFile::Flush(bool) {
+  flushError_.clear();
   if (changes_.empty()) return true;
   const wxString folder = wxFileName(path_).GetPath();
-  if (!EnsureFolder(folder)) return false;
+  if (!EnsureFolder(folder, &flushError_)) return false;
   FolderLock lock(folder);
   FileStamp read;
-  std::unique_ptr<wxFileConfig> file = ReadFile(&read);
+  std::string bytes;
+  std::unique_ptr<wxFileConfig> file = ReadFile(&read, &bytes, &flushError_);
   if (!file) return false;
   ApplyChanges(file.get());
   wxMemoryOutputStream out;
-  if (!file->Save(out, wxConvUTF8)) return false;
-  std::string bytes(out.GetLength(), '\0');
+  if (!file->Save(out, wxConvUTF8)) {
+    flushError_ = wxString::Format("Cannot write %s", path_);
+    return false;
+  }
+  bytes.assign(out.GetLength(), '\0');
   out.CopyTo(&bytes[0], bytes.size());
-  if (!ReplaceFileAtomically(path_, bytes)) return false;
+  if (!ReplaceFileAtomically(path_, bytes, &flushError_)) return false;
   changes_.clear();
   LoadFrom(file.get());
+  baseBytes_ = std::move(bytes);
   // What was just written: the next Refresh reads again only when another copy writes.
   stamp_ = FileStamp::OfPath(path_);
   return true;

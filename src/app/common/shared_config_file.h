@@ -12,6 +12,7 @@
 #include <sys/types.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace veldrix {
@@ -27,7 +28,12 @@ class SharedConfigFile : public wxFileConfig {
   // last read or wrote it; this object's changes not flushed yet stay.
   void Refresh();
 
+  // On failure this copy's changes stay pending and FlushError says why.
   bool Flush(bool currentOnly = false) override;
+  const wxString& FlushError() const { return flushError_; }
+  // Drops the changes not flushed yet: the content is again what the file held
+  // when this object last read or wrote it, even when the file cannot be read now.
+  void DiscardChanges();
   bool RenameEntry(const wxString& oldName, const wxString& newName) override;
   bool RenameGroup(const wxString& oldName, const wxString& newName) override;
   bool DeleteEntry(const wxString& key, bool groupIfEmptyAlso = true) override;
@@ -60,8 +66,9 @@ class SharedConfigFile : public wxFileConfig {
 
   wxString Absolute(const wxString& key) const;
   void Record(Change::Kind kind, const wxString& path);
-  // The file's content, read in one go, and its stamp; null when it cannot be read.
-  std::unique_ptr<wxFileConfig> ReadFile(FileStamp* stamp) const;
+  // The file's content, read in one go, with its bytes and its stamp; null when it
+  // cannot be read, with the reason in *error.
+  std::unique_ptr<wxFileConfig> ReadFile(FileStamp* stamp, std::string* bytes, wxString* error) const;
   void ApplyChanges(wxFileConfig* target);
   // Makes this object's content a copy of the source's.
   void LoadFrom(wxFileConfig* source);
@@ -69,6 +76,8 @@ class SharedConfigFile : public wxFileConfig {
   wxString path_;
   FileStamp stamp_;
   std::vector<Change> changes_;
+  std::string baseBytes_;  // what the file held when last read or written
+  wxString flushError_;
   bool loading_ = false;
 };
 

@@ -39,5 +39,20 @@ TEST(SharedConfigFile, AReloadLeavesEveryEntryWhereAReaderAtAnyPathFindsIt) {
   }
 }
 
+TEST(SharedConfigFile, AWriteAfterDeletingEverythingLandsInItsGroup) {
+  test::TempDir temp;
+  const wxString path = temp.file("veldrix.ini");
+  test::WriteFileBytes(path, "[Plugins/artykuly]\nEnabled=0\n");
+  SharedConfigFile config(path);
+  config.SetPath("/Plugins/artykuly");
+  ASSERT_TRUE(config.DeleteAll());
+  config.Write("/Plugins/artykuly/token", "abc123");
+  EXPECT_FALSE(config.HasEntry("/token"));
+  ASSERT_TRUE(config.Flush());
+  SharedConfigFile next(path);
+  EXPECT_EQ(next.Read("/Plugins/artykuly/token", "brak"), "abc123");
+  EXPECT_FALSE(next.HasEntry("/Plugins/artykuly/Enabled"));
+}
+
 }  // namespace
 }  // namespace veldrix
