@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/images.h"
+#include "app/common/window_placement.h"
 #include "appmenu/component_versions.h"
 
 #include <wx/button.h>
@@ -85,6 +86,7 @@ VeldrixAboutDialog::VeldrixAboutDialog(wxWindow* parent, const wxString& version
   SetSizer(main);
   SetMinSize(wxSize(650, 520));
   CentreOnParent(wxBOTH);
+  veldrix::KeepPositionOnFirstShow(this);
 }
 
 wxScrolledWindow* VeldrixAboutDialog::CreateAboutPage(wxWindow* notebook) {

@@ -4,13 +4,15 @@
 set -euo pipefail
 
 # wx3.2-i18n holds the GUI library's own Polish texts (stock buttons, dialogs).
+# openbox is the window manager the placement tests run under (Xvfb alone has none,
+# so a window could not be misplaced); xprop (x11-utils) tells when it has started.
 packages=(
   build-essential cmake ninja-build pkg-config ccache git
   libwxgtk3.2-dev libwxsqlite3-3.2-dev wx3.2-i18n
   libsqlite3-dev freetds-dev libmariadb-dev libpq-dev libpq5
   libssl-dev openssl libcurl4-openssl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3
-  xvfb xauth locales python3
+  xvfb xauth openbox x11-utils locales python3
   postgresql mariadb-server
 )
 

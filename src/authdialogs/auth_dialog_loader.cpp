@@ -1,5 +1,6 @@
 // Finding and loading the dialogs' XRC layouts, with the illustration set in.
 #include "app/common/images.h"
+#include "app/common/window_placement.h"
 #include "authdialogs/auth_dialogs.h"
 
 #include <wx/dialog.h>
@@ -78,6 +79,8 @@ wxDialog* LoadAuthDialog(wxWindow* parent, const wxString& fileName, const wxStr
     resources->Unload(path);
     if (!resources->Load(path)) return nullptr;
     dialog = new wxDialog;
+    // Before Create, which LoadDialog calls.
+    veldrix::KeepPositionOnFirstShow(dialog);
     if (!resources->LoadDialog(dialog, parent, dialogName)) {
       delete dialog;
       return nullptr;

@@ -1,6 +1,7 @@
 #include "dbsetup/administrator_authorization_dialog.h"
 
 #include "app/common/i18n.h"
+#include "app/common/window_placement.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>
@@ -25,6 +26,7 @@ AdministratorAuthorizationDialog::AdministratorAuthorizationDialog(wxWindow* par
   column->Add(CreateSeparatedButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 14);
   SetSizerAndFit(column);
   CentreOnParent(wxBOTH);
+  veldrix::KeepPositionOnFirstShow(this);
   userField_->SetFocus();
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
+#include "app/common/window_placement.h"
 #include "dbsetup/administrator_authorization_dialog.h"
 #include "dbsetup/db_worker.h"
 #include "dbsetup/db_worker_relay.h"
@@ -72,13 +73,7 @@ DatabaseConfigDialog::DatabaseConfigDialog(wxWindow* parent, AdministratorCheckF
   SetMinSize(size);
   SetSize(size);
   CentreOnParent();
-#ifdef __WXGTK__
-  // wxGTK holds back the first showing of a window until the window manager has
-  // told the size of its frame, unless a window shown before has told it (at
-  // start-up none has); the window is then shown without the position asked for,
-  // and the manager puts it in a corner. Shown at once, it is where it was centred.
-  m_deferShow = false;
-#endif
+  veldrix::KeepPositionOnFirstShow(this);
   // Escape means "Zamknij", and only while that button is usable.
   SetEscapeId(wxID_CLOSE);
 

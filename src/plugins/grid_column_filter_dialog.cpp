@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/text_folding.h"
+#include "app/common/window_placement.h"
 
 #include <wx/button.h>
 #include <wx/checklst.h>
@@ -72,6 +73,7 @@ GridColumnFilterDialog::GridColumnFilterDialog(wxWindow* parent, const wxString&
   SetMinSize(wxSize(560, 460));
   Layout();
   CentreOnParent(wxBOTH);
+  KeepPositionOnFirstShow(this);
 }
 
 void GridColumnFilterDialog::RefreshValueList() {

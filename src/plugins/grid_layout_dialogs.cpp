@@ -1,6 +1,7 @@
 // The two layout dialogs of a module grid: "Konfiguracja kolumn" (order and
 // visibility) and "Konfiguracja kolorów" (header, selection, lines).
 #include "app/common/i18n.h"
+#include "app/common/window_placement.h"
 #include "plugins/module_grid_view.h"
 
 #include <wx/button.h>
@@ -58,6 +59,7 @@ void ModuleGridView::ShowColumnsDialog() {
     defaults->Bind(wxEVT_BUTTON, [&dialog, defaultsId](wxCommandEvent&) { dialog.EndModal(defaultsId); });
     dialog.SetSize(560, 620);
     dialog.CentreOnParent(wxBOTH);
+    KeepPositionOnFirstShow(&dialog);
 
     const int result = dialog.ShowModal();
     if (result == defaultsId) {
@@ -89,6 +91,7 @@ void ModuleGridView::ShowColoursDialog() {
   }
   dialog.SetSize(560, 360);
   dialog.CentreOnParent(wxBOTH);
+  KeepPositionOnFirstShow(&dialog);
   if (dialog.ShowModal() != wxID_OK) return;
 
   const int which = dialog.GetSelection();

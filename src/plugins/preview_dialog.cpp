@@ -1,6 +1,7 @@
 #include "plugins/preview_dialog.h"
 
 #include "app/common/i18n.h"
+#include "app/common/window_placement.h"
 
 #include <wx/button.h>
 #include <wx/dialog.h>
@@ -80,6 +81,7 @@ void ShowPreviewDialog(wxWindow* parent, const wxString& title, const wxString& 
   dialog.SetSizer(sizer);
   dialog.Layout();
   dialog.CentreOnParent(wxBOTH);
+  KeepPositionOnFirstShow(&dialog);
   view->SetFocus();
   dialog.ShowModal();
 }

@@ -6,6 +6,7 @@
 #include "app/common/message_box.h"
 #include "app/common/text_folding.h"
 #include "app/common/web_browser.h"
+#include "app/common/window_placement.h"
 #include "pluginmanager/module_staging.h"
 #include "pluginmanager/plugin_manager.h"
 #include "store/module_card_state.h"
@@ -55,6 +56,16 @@ wxStaticText* ColouredText(wxWindow* parent, const wxString& text, const wxColou
   auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(text));
   label->SetForegroundColour(colour);
   return label;
+}
+
+// An application-modal progress dialog whose "Anuluj" ends the wait. It shows itself
+// as Create ends, so it is made in two steps to be shown where it is placed.
+std::unique_ptr<wxGenericProgressDialog> ShowProgressDialog(wxWindow* parent, const wxString& title,
+                                                            const wxString& message, int maximum) {
+  auto dialog = std::make_unique<wxGenericProgressDialog>();
+  KeepPositionOnFirstShow(dialog.get());
+  dialog->Create(title, message, maximum, parent, wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
+  return dialog;
 }
 
 }  // namespace
@@ -116,15 +127,14 @@ void ModuleStorePanel::RefreshCatalogue(bool showErrors) {
   {
     // A store slow to answer gets an application-modal dialog whose "Anuluj" ends
     // the wait; a quick answer shows none.
-    std::unique_ptr<wxProgressDialog> waiting;
+    std::unique_ptr<wxGenericProgressDialog> waiting;
     const wxStopWatch watch;
     ok = FetchCatalogue(baseUrl_, kStorePlatform, kStoreArchitecture, &entries_, &error,
                         [&](std::uint64_t, std::uint64_t) {
                           if (!waiting && watch.Time() < kQuietWaitMs) return true;
                           if (!waiting) {
-                            waiting = std::make_unique<wxProgressDialog>(
-                                _("Sklep modułów"), _("Pobieranie aktualnego katalogu..."), 100, this,
-                                wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
+                            waiting = ShowProgressDialog(this, _("Sklep modułów"),
+                                                         _("Pobieranie aktualnego katalogu..."), 100);
                           }
                           cancelled = !waiting->Pulse();
                           return !cancelled;
@@ -280,12 +290,13 @@ void ModuleStorePanel::InstallModule(std::size_t index) {
   bool cancelled = false;
   {
     // Application-modal: nothing else may be clicked while the download runs.
-    wxProgressDialog progress(_("Instalacja modułu"), _("Pobieranie i sprawdzanie paczki modułu..."), 1000, this,
-                              wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
+    const std::unique_ptr<wxGenericProgressDialog> progress =
+        ShowProgressDialog(this, _("Instalacja modułu"), _("Pobieranie i sprawdzanie paczki modułu..."), 1000);
     wxYieldIfNeeded();
     ok = DownloadAndStagePackage(ModulesFolder(), entry, &error, [&](std::uint64_t received, std::uint64_t total) {
-      const bool go = total > 0 ? progress.Update(static_cast<int>(std::min<std::uint64_t>(999, received * 1000 / total)))
-                                : progress.Pulse();
+      const bool go = total > 0
+                          ? progress->Update(static_cast<int>(std::min<std::uint64_t>(999, received * 1000 / total)))
+                          : progress->Pulse();
       cancelled = cancelled || !go;
       return go;
     });

@@ -1,14 +1,18 @@
-// The database configuration dialog that start-up opens when the active connection
-// fails. It has a process of its own: at start-up no dialog has been shown before
-// it, and under a window manager that is what used to put it in the screen's corner.
+// Where the first dialogs of a process open under a window manager (the test runs
+// under one): wxGTK used to hold back a dialog's first showing and the manager then
+// put it in the screen's corner. The database configuration dialog that start-up
+// opens when the active connection fails, and the about box after a message box.
 #include "app/application_state.h"
 #include "app/common/message_box.h"
 #include "app/veldrix_frame.h"
 #include "program_start_fixture.h"
 #include "modal_script.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/dialog.h>
+#include <wx/modalhook.h>
+#include <wx/timer.h>
 
 using veldrix::test::ModalScript;
 using veldrix::test::PumpEvents;
@@ -17,27 +21,84 @@ using veldrix::test::SaveScreenshot;
 namespace {
 
 using StartupConfigurationDialog = ProgramStartTest;
+using AboutBox = ProgramStartTest;
+
+struct Placement {
+  wxRect dialog;
+  wxRect main;
+};
+
+// A step that notes where the dialog opened and where `main` is, then clicks `button`.
+ModalScript::Action NotePlacement(VeldrixFrame*& main, Placement* placement, const char* screenshot, int button) {
+  return [&main, placement, screenshot, button](wxDialog* dialog) {
+    PumpEvents(400);
+    placement->dialog = dialog->GetScreenRect();
+    placement->main = main->GetScreenRect();
+    SaveScreenshot(dialog, screenshot);
+    ModalScript::Click(dialog, button);
+  };
+}
+
+void ExpectCentred(const Placement& p) {
+  const wxString at = wxString::Format("%d,%d", p.dialog.x, p.dialog.y);
+  EXPECT_NEAR(p.dialog.x + p.dialog.width / 2, p.main.x + p.main.width / 2, 25) << at;
+  EXPECT_NEAR(p.dialog.y + p.dialog.height / 2, p.main.y + p.main.height / 2, 25) << at;
+}
+
+// The message box is GTK's own dialog: it is answered through GTK once mapped (the
+// library is loaded by wxWidgets; the tests do not build against it).
+class MessageBoxAnswer : public wxModalDialogHook {
+ public:
+  MessageBoxAnswer() {
+    Register();
+    timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      static const auto mapped = reinterpret_cast<int (*)(void*)>(dlsym(RTLD_DEFAULT, "gtk_widget_get_mapped"));
+      static const auto respond = reinterpret_cast<void (*)(void*, int)>(dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+      void* widget = box_ ? box_->GetHandle() : nullptr;
+      if (widget && mapped(widget)) respond(widget, -5);  // GTK_RESPONSE_OK
+    });
+    timer_.Start(50);
+  }
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    box_ = dialog;
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override { box_ = nullptr; }
+
+ private:
+  wxDialog* box_ = nullptr;
+  wxTimer timer_;
+};
 
 TEST_F(StartupConfigurationDialog, OpensCentredOnTheMainWindow) {
   // A server that refuses at once.
   AppState().SetActiveConnection("ServerType=PostgreSQL;Server=127.0.0.1;Port=1;Database=veldrix;User ID=veldrix;");
   veldrix::MessageBoxRecorder boxes(wxID_OK);
-  wxRect shown;
-  wxRect main;
+  Placement placement;
   ModalScript script;
-  script.Then("DatabaseConfigDialog", [&](wxDialog* dialog) {
-    PumpEvents(400);
-    shown = dialog->GetScreenRect();
-    main = frame->GetScreenRect();
-    SaveScreenshot(dialog, "configuration_at_startup");
-    ModalScript::Click(dialog, wxID_CLOSE);
-  });
+  script.Then("DatabaseConfigDialog", NotePlacement(frame, &placement, "configuration_at_startup", wxID_CLOSE));
   OpenFrame();
   // The connection still fails after the dialog: the program closes.
   EXPECT_TRUE(LoginClosesTheWindow());
   ASSERT_TRUE(script.Done()) << script.Remaining();
-  EXPECT_NEAR(shown.x + shown.width / 2, main.x + main.width / 2, 25) << shown.x << "," << shown.y;
-  EXPECT_NEAR(shown.y + shown.height / 2, main.y + main.height / 2, 25) << shown.x << "," << shown.y;
+  ExpectCentred(placement);
+}
+
+TEST_F(AboutBox, OpensCentredOnTheMainWindowAfterAMessageBox) {
+  OpenFrame();
+  {
+    MessageBoxAnswer answer;
+    EXPECT_EQ(veldrix::ShowMessageBox("Brak firm w bazie.", wxString(), wxOK, frame), wxOK);
+  }
+  Placement placement;
+  ModalScript script;
+  script.Then("VeldrixAboutDialog", NotePlacement(frame, &placement, "about_after_message_box", wxID_OK));
+  // What the menu's "i" calls.
+  frame->ShowAboutDialog();
+  ASSERT_TRUE(script.Done()) << script.Remaining();
+  ExpectCentred(placement);
 }
 
 }  // namespace

@@ -1,16 +1,40 @@
 #!/usr/bin/env bash
 # Runs a GUI test executable on an X server of its own (Xvfb), so that GUI tests
 # can run side by side; VELDRIX_TEST_DISPLAY names a display to use instead (a
-# desktop, to watch them: run them one at a time then).
+# desktop, to watch them: run them one at a time then). VELDRIX_TEST_WM names a
+# window manager (openbox) to run on the test's server first, for the tests about
+# where windows are placed: without one a window stays where the program put it.
+# VELDRIX_TEST_CASES_APART runs each test case in a process of its own, for tests
+# about the first window a process shows.
+run_test() {
+  if [ -z "${VELDRIX_TEST_CASES_APART:-}" ]; then
+    "$@"
+    return
+  fi
+  local cases status=0
+  cases="$("$@" --gtest_list_tests | awk '/^[^ ]/ { group = $1 } /^  / { print group $1 }')" || return 1
+  [ -n "$cases" ] || return 1
+  for name in $cases; do
+    "$@" --gtest_filter="$name" || status=1
+  done
+  return "$status"
+}
 if [ -n "${VELDRIX_TEST_DISPLAY:-}" ]; then
-  DISPLAY="$VELDRIX_TEST_DISPLAY" exec "$@"
+  export DISPLAY="$VELDRIX_TEST_DISPLAY"
+  run_test "$@"
+  exit
 fi
 folder="$(mktemp -d)"
 # The server picks a free display itself and writes its number to fd 3, so servers
 # started at the same time never race for one.
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$folder/display" 2>"$folder/server.log" &
 server=$!
+manager=""
 stop() {
+  if [ -n "$manager" ]; then
+    kill "$manager" 2>/dev/null
+    wait "$manager" 2>/dev/null
+  fi
   kill "$server" 2>/dev/null
   wait "$server" 2>/dev/null
   rm -rf "$folder"
@@ -28,4 +52,22 @@ if [ ! -s "$folder/display" ]; then
   echo "Xvfb did not start" >&2
   exit 1
 fi
-DISPLAY=":$(head -n 1 "$folder/display")" "$@"
+export DISPLAY=":$(head -n 1 "$folder/display")"
+if [ -n "${VELDRIX_TEST_WM:-}" ]; then
+  "$VELDRIX_TEST_WM" >"$folder/manager.log" 2>&1 &
+  manager=$!
+  # The manager has taken the screen once the root window names its check window;
+  # a window mapped before that would be placed by nobody.
+  managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+  for _ in $(seq 200); do
+    managed && break
+    kill -0 "$manager" 2>/dev/null || break
+    sleep 0.05
+  done
+  if ! managed; then
+    echo "$VELDRIX_TEST_WM did not take the screen" >&2
+    cat "$folder/manager.log" >&2
+    exit 1
+  fi
+fi
+run_test "$@"
