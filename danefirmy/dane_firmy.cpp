@@ -584,6 +584,10 @@ void DaneFirmy::OnSashChanging(wxSplitterEvent& event) {
 }
 
 void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
+  // A narrower window moves the sash by its gravity alone, which may leave the form
+  // narrower than any drag could.
+  const int width = splitter_->GetClientSize().x;
+  if (CompanySashRefused(width, event.GetSashPosition())) splitter_->SetSashPosition(CompanySashLimit(width));
   wxWindowUpdateLocker splitterLock(splitter_);
   wxWindowUpdateLocker selfLock(this);
   wxWindowUpdateLocker scrolledLock(scrolled_);
@@ -591,6 +595,7 @@ void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
   form_->Layout();
   scrolled_->Layout();
   scrolled_->FitInside();
-  Layout();
+  // No Layout() of this window: it would size the splitter again inside its own size
+  // handler, which then applies the sash gravity once more on every resize.
   event.Skip();
 }
