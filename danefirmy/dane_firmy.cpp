@@ -26,6 +26,7 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/wrapsizer.h>
 #include <wx/wupdlock.h>
 
 #include <algorithm>
@@ -60,6 +61,13 @@ wxTextCtrl* NewText(wxWindow* parent, const wxString& name, const wxString& valu
 
 wxCheckBox* NewCheck(wxWindow* parent, const wxString& label, const wxString& name) {
   return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+}
+
+// A button at least `width` pixels wide, wider when the theme needs more for its text.
+wxButton* NewButton(wxWindow* parent, const wxString& label, const wxString& name, int width) {
+  auto* button = new wxButton(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+  button->SetMinSize(wxSize(std::max(width, button->GetBestSize().x), -1));
+  return button;
 }
 
 wxStaticText* SectionTitle(wxWindow* parent, const wxString& text) {
@@ -161,10 +169,8 @@ void DaneFirmy::BuildWindow() {
   auto* formSizer = new wxBoxSizer(wxVERTICAL);
 
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  saveButton_ = new wxButton(form_, wxID_ANY, _("Zapisz"), wxDefaultPosition, wxSize(82, -1), 0, wxDefaultValidator,
-                             "ID_COMPANY_SAVE");
-  cancelButton_ = new wxButton(form_, wxID_ANY, _("Anuluj"), wxDefaultPosition, wxSize(82, -1), 0,
-                               wxDefaultValidator, "ID_COMPANY_CANCEL");
+  saveButton_ = NewButton(form_, _("Zapisz"), "ID_COMPANY_SAVE", 82);
+  cancelButton_ = NewButton(form_, _("Anuluj"), "ID_COMPANY_CANCEL", 82);
   saveButton_->Disable();
   cancelButton_->Disable();
   buttons->Add(saveButton_, 0, wxRIGHT, 6);
@@ -261,7 +267,8 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   addRow(basic, _("REGON"), regon_);
   sizer->Add(basic, 0, wxEXPAND | wxALL, 2);
 
-  auto* flags = new wxBoxSizer(wxHORIZONTAL);
+  // The row wraps rather than squeezing its last boxes on a narrow form.
+  auto* flags = new wxWrapSizer(wxHORIZONTAL, 0);
   platnikVat_ = NewCheck(page, _("Płatnik VAT"), "platnik_vat");
   czynnyVat_ = NewCheck(page, _("Czynny podatnik VAT"), "czynny_vat");
   malyPodatnik_ = NewCheck(page, _("Mały podatnik"), "maly_podatnik");
@@ -270,7 +277,7 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   for (wxCheckBox* box : {platnikVat_, czynnyVat_, malyPodatnik_, vatKwartalny_, metodaKasowa_}) {
     flags->Add(box, 0, wxRIGHT, 12);
   }
-  sizer->Add(flags, 0, wxALL, 2);
+  sizer->Add(flags, 0, wxEXPAND | wxALL, 2);
 
   sizer->Add(SectionTitle(page, _("Adres")), 0, wxLEFT | wxRIGHT | wxTOP, 2);
   auto labelled = [&](wxBoxSizer* row, const wxString& label, wxWindow* control, int proportion, bool last) {
@@ -584,6 +591,10 @@ void DaneFirmy::OnSashChanging(wxSplitterEvent& event) {
 }
 
 void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
+  // A narrower window moves the sash by its gravity alone, which may leave the form
+  // narrower than any drag could.
+  const int width = splitter_->GetClientSize().x;
+  if (CompanySashRefused(width, event.GetSashPosition())) splitter_->SetSashPosition(CompanySashLimit(width));
   wxWindowUpdateLocker splitterLock(splitter_);
   wxWindowUpdateLocker selfLock(this);
   wxWindowUpdateLocker scrolledLock(scrolled_);
@@ -591,6 +602,7 @@ void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
   form_->Layout();
   scrolled_->Layout();
   scrolled_->FitInside();
-  Layout();
+  // No Layout() of this window: it would size the splitter again inside its own size
+  // handler, which then applies the sash gravity once more on every resize.
   event.Skip();
 }

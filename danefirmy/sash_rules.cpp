@@ -7,8 +7,6 @@ int InitialCompanySash(int width) {
   return std::max(460, width - std::max(width / 2, 930));
 }
 
-bool CompanySashRefused(int width, int position) {
-  if (width < 1) return false;
-  const int keep = std::min(std::max(width - 460, 260), 620);
-  return position > width - keep;
-}
+int CompanySashLimit(int width) { return width - std::min(std::max(width - 460, 260), 620); }
+
+bool CompanySashRefused(int width, int position) { return width >= 1 && position > CompanySashLimit(width); }

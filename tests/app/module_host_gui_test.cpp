@@ -1,9 +1,11 @@
 // The main window with real module libraries after a real login: module tools on
 // its toolbar, its invoice openers opening the module's tabs, the area permission
-// of a user whose role lacks it, and a module page closing itself.
+// of a user whose role lacks it, a module page closing itself, and every tab laid
+// out whole in the smallest window.
 #include "../authdialogs/auth_dialog_steps.h"
 #include "app/common/message_box.h"
 #include "app/veldrix_frame.h"
+#include "danefirmy/sash_rules.h"
 #include "modal_script.h"
 #include "pluginmanager/module_calls.h"
 #include "pluginmanager/plugin_manager.h"
@@ -12,7 +14,10 @@
 #include "settings/ustawienia_panel.h"
 
 #include <wx/aui/auibar.h>
+#include <wx/aui/auibook.h>
+#include <wx/bookctrl.h>
 #include <wx/filefn.h>
+#include <wx/splitter.h>
 #include <wx/stattext.h>
 #include <wx/treebook.h>
 
@@ -40,7 +45,7 @@ class ModuleHost : public ProgramStartTest {
     veldrix::MessageBoxRecorder boxes(wxID_OK);  // no company yet
     veldrix::test::ModalScript script;
     script.Then("AuthLoginDialog", veldrix::test::LogInStep(name, password));
-    OpenFrame();
+    if (!frame) OpenFrame();
     frame->StartLogin();
     ASSERT_TRUE(frame->IsLoggedIn());
     ASSERT_TRUE(script.Done());
@@ -57,6 +62,15 @@ class ModuleHost : public ProgramStartTest {
   }
 
   wxWindow* Selected() const { return frame->GetNotebook()->GetCurrentPage(); }
+
+  // The first notebook inside a window, whose pages the user picks in turn.
+  static wxBookCtrlBase* InnerBook(wxWindow* window) {
+    for (wxWindow* child : window->GetChildren()) {
+      if (auto* book = dynamic_cast<wxBookCtrlBase*>(child)) return book;
+      if (wxBookCtrlBase* book = InnerBook(child)) return book;
+    }
+    return nullptr;
+  }
 };
 
 TEST_F(ModuleHost, TheAdministratorGetsTheModuleToolsAndTheInvoiceTabs) {
@@ -132,6 +146,41 @@ TEST_F(ModuleHost, AUserWithoutTheAreaPermissionCannotOpenTheModule) {
   EXPECT_TRUE(frame->GetPluginManager()->OpenModulePageById("notatki"));
   EXPECT_EQ(frame->GetNotebook()->GetPageCount(), tabs + 1);
   veldrix::test::SaveScreenshot(frame, "module_host_storekeeper");
+}
+
+TEST_F(ModuleHost, EveryTabAndPageFitsTheSmallestMainWindowAlsoAfterResizing) {
+  OpenFrame();
+  frame->Maximize(false);
+  frame->SetSize(frame->GetMinSize());
+  StartAs("admin", "haslo-admina");
+  StoreStandIn store;
+  frame->OpenSettingsPage();
+  frame->OpenInvoiceListPage();
+  frame->OpenNewInvoicePage("", "korekta");
+  frame->GetPluginManager()->OpenModulePageById("notatki");
+  frame->OpenModuleStorePage();
+
+  // Built at the smallest size; then the window is made wider, the user drags the
+  // company form as narrow as a drag may make it, and makes the window smallest again.
+  auto* sash = dynamic_cast<wxSplitterWindow*>(wxWindow::FindWindowByName("splitter", frame));
+  ASSERT_NE(sash, nullptr);
+  wxAuiNotebook* tabs = frame->GetNotebook();
+  const wxSize sizes[] = {frame->GetMinSize(), wxSize(1920, 1040), frame->GetMinSize()};
+  for (size_t pass = 0; pass < WXSIZEOF(sizes); ++pass) {
+    frame->SetSize(sizes[pass]);
+    for (size_t tab = 0; tab < tabs->GetPageCount(); ++tab) {
+      tabs->SetSelection(tab);
+      wxBookCtrlBase* pages = InnerBook(tabs->GetPage(tab));
+      for (size_t page = 0; page < (pages ? pages->GetPageCount() : 1); ++page) {
+        if (pages) pages->SetSelection(page);
+        veldrix::test::PumpEvents(150);
+        const wxString faults = veldrix::test::LayoutFaults(frame);
+        EXPECT_TRUE(faults.empty()) << pass << " " << tabs->GetPageText(tab) << " " << page << "\n" << faults;
+        veldrix::test::SaveScreenshot(frame, wxString::Format("main_window_pass%zu_tab%zu_page%zu", pass, tab, page));
+      }
+    }
+    sash->SetSashPosition(CompanySashLimit(sash->GetClientSize().x));
+  }
 }
 
 }  // namespace

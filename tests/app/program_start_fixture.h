@@ -4,18 +4,36 @@
 
 #include "../dbsetup/worker_test_support.h"
 #include "app/application_state.h"
+#include "app/common/config_access.h"
 #include "app/common/paths.h"
 #include "app/veldrix_frame.h"
 #include "auth/auth_service.h"
 #include "gui_support.h"
+#include "http_test_server.h"
 #include "sqldata/sql_data.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/config.h>
 #include <wx/log.h>
 
 #include <vector>
+
+// A loopback module store whose catalogue offers "KPiR": the store tab's server, and
+// its CA the trusted one, while it lives. Made once the main window is open.
+struct StoreStandIn {
+  StoreStandIn() {
+    veldrix::ConfigAccess()->Write("/store/api_base_url", wxString::FromUTF8(server.BaseUrl() + "/api/v1"));
+  }
+
+  static veldrix::test::HttpTestResponse Catalogue(const veldrix::test::HttpTestRequest&) {
+    return {200, {}, "{\"data\":{\"modules\":[{\"code\":\"kpir\",\"name\":\"KPiR\"}]}}"};
+  }
+
+  veldrix::test::HttpTestServer server{Catalogue, veldrix::test::HttpTestServer::Tls::Trusted};
+  veldrix::test::ScopedCaFile trust{server.CaFile()};
+};
 
 class ProgramStartTest : public ::testing::Test {
  protected:

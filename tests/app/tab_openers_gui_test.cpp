@@ -3,14 +3,12 @@
 // the invoices.
 #include "../authdialogs/auth_dialog_steps.h"
 #include "app/application_state.h"
-#include "app/common/config_access.h"
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
 #include "app/veldrix_frame.h"
 #include "program_start_fixture.h"
 #include "auth/auth_service.h"
 #include "gui_support.h"
-#include "http_test_server.h"
 #include "modal_script.h"
 #include "sqldata/sql_data.h"
 #include "store/module_store_panel.h"
@@ -19,7 +17,6 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/aui/auibook.h>
-#include <wx/config.h>
 #include <wx/log.h>
 
 #include <functional>
@@ -126,14 +123,7 @@ TEST_F(TabOpeners, TheStoreToolOpensOneStoreTabWithTheCatalogue) {
     veldrix::MessageBoxRecorder boxes(wxID_OK);
     StartAs("admin", "haslo-admina");
   }
-  veldrix::test::HttpTestServer store(
-      [](const veldrix::test::HttpTestRequest&) {
-        return veldrix::test::HttpTestResponse{
-            200, {}, "{\"data\":{\"modules\":[{\"code\":\"kpir\",\"name\":\"KPiR\"}]}}"};
-      },
-      veldrix::test::HttpTestServer::Tls::Trusted);
-  veldrix::test::ScopedCaFile trust(store.CaFile());
-  veldrix::ConfigAccess()->Write("/store/api_base_url", wxString::FromUTF8(store.BaseUrl() + "/api/v1"));
+  StoreStandIn store;
 
   const auto clickStoreTool = [this] {
     wxCommandEvent click(wxEVT_MENU, ControlIds().moduleStoreTool);
@@ -150,12 +140,12 @@ TEST_F(TabOpeners, TheStoreToolOpensOneStoreTabWithTheCatalogue) {
   frame->OpenSettingsPage();
   EXPECT_FALSE(Run(clickStoreTool).opened);
   EXPECT_EQ(frame->GetNotebook()->GetCurrentPage(), tab);
-  EXPECT_EQ(store.Requests().size(), 1u);
+  EXPECT_EQ(store.server.Requests().size(), 1u);
 
   EXPECT_TRUE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
   EXPECT_EQ(frame->GetNotebook()->GetPageIndex(tab), wxNOT_FOUND);
   EXPECT_TRUE(Run(clickStoreTool).opened);
-  EXPECT_EQ(store.Requests().size(), 2u);
+  EXPECT_EQ(store.server.Requests().size(), 2u);
 }
 
 }  // namespace

@@ -19,4 +19,11 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds = 5
 // Saves what the window shows as <artifacts>/screenshots/<name>.png; returns the file.
 wxString SaveScreenshot(wxWindow* window, const wxString& name);
 
+// What a person would find wrong with the layout of the visible windows under
+// `window`: a label, check box or button narrower than its text needs, or cut off
+// by a window around it, and visible sibling windows drawn over each other. Labels
+// that ellipsize on purpose are left out, and of a notebook only the selected page
+// is looked at. One line per fault; empty when there is none.
+wxString LayoutFaults(wxWindow* window);
+
 }  // namespace veldrix::test
