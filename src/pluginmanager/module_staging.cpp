@@ -1,6 +1,7 @@
 #include "pluginmanager/module_staging.h"
 
 #include "app/common/crash_point.h"
+#include "app/common/folder_lock.h"
 #include "app/common/hex_text.h"
 #include "app/common/i18n.h"
 
@@ -13,10 +14,6 @@
 #include <wx/log.h>
 #include <wx/wfstream.h>
 #include <wx/zipstrm.h>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -83,30 +80,6 @@ std::vector<wxString> RawEntryNames(wxFFile& file) {
   }
   return names;
 }
-
-// Held by a staging from before it unpacks until it has committed, on the
-// ".pending" folder: a copy of the program starting meanwhile leaves the folder
-// being unpacked alone instead of taking it for one a killed staging left.
-class StagingLock {
- public:
-  StagingLock(const wxString& pending, bool wait)
-      : fd_(::open(pending.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (fd_ >= 0 && ::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
-      ::close(fd_);
-      fd_ = -1;
-    }
-  }
-  ~StagingLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  StagingLock(const StagingLock&) = delete;
-  StagingLock& operator=(const StagingLock&) = delete;
-
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -228,7 +201,9 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
   const wxString previous = JoinModulePath(pending, code + ".old");
   // Before the unpacking folder is cleared: after a killed commit it holds the confirmed version.
   const bool pendingReady = MakeModuleFolder(pending);
-  const StagingLock lock(pending, true);
+  // Held until the commit: a copy of the program starting meanwhile leaves the
+  // folder being unpacked alone instead of taking it for one a killed staging left.
+  const FolderLock lock(pending);
   FinishInterruptedStaging(root, code);
   if (!pendingReady || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
     SetError(error, _("Nie udało się przygotować katalogu aktualizacji modułu."));
@@ -384,7 +359,7 @@ void FinishInterruptedStagings(const wxString& root) {
   const wxString pending = JoinModulePath(root, ".pending");
   if (!wxDirExists(pending)) return;
   // A staging under way in another copy of the program is none of this start's business.
-  const StagingLock lock(pending, false);
+  const FolderLock lock(pending, false);
   if (!lock.held()) return;
   for (const wxString& name : SortedFolderEntries(pending, wxDIR_DIRS, "*.old")) {
     FinishInterruptedStaging(root, name.BeforeLast('.'));

@@ -1,5 +1,6 @@
 #include "app/common/shared_config_file.h"
 
+#include "app/common/folder_lock.h"
 #include "app/common/paths.h"
 #include "app/common/private_file.h"
 
@@ -8,7 +9,6 @@
 #include <wx/mstream.h>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,22 +18,6 @@
 
 namespace veldrix {
 namespace {
-
-// Holds an exclusive lock over the folder while one copy merges and writes.
-class FolderLock {
- public:
-  explicit FolderLock(const wxString& folder) : fd_(::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-  }
-  ~FolderLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-
- private:
-  int fd_;
-};
 
 // Names of the entries and subgroups of the config's current group.
 void ListGroup(wxConfigBase* config, std::vector<wxString>* entries, std::vector<wxString>* groups) {

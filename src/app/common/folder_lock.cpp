@@ -1,0 +1,21 @@
+#include "app/common/folder_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace veldrix {
+
+FolderLock::FolderLock(const wxString& folder, bool wait)
+    : fd_(::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  if (fd_ >= 0 && ::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+FolderLock::~FolderLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace veldrix
