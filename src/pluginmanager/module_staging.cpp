@@ -311,6 +311,7 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
   }
   const wxString installed = JoinModulePath(root, code);
   const wxString staged = GetPendingInstallDir(root, code);
+  const FolderLock lock(JoinModulePath(root, ".pending"));
   FinishInterruptedStaging(root, code);
   if (!wxDirExists(installed) && !wxDirExists(staged)) {
     SetError(error, _("Nie znaleziono plików zainstalowanego modułu."));
@@ -357,10 +358,6 @@ void FinishInterruptedStaging(const wxString& root, const wxString& code) {
 
 void FinishInterruptedStagings(const wxString& root) {
   const wxString pending = JoinModulePath(root, ".pending");
-  if (!wxDirExists(pending)) return;
-  // A staging under way in another copy of the program is none of this start's business.
-  const FolderLock lock(pending, false);
-  if (!lock.held()) return;
   for (const wxString& name : SortedFolderEntries(pending, wxDIR_DIRS, "*.old")) {
     FinishInterruptedStaging(root, name.BeforeLast('.'));
   }

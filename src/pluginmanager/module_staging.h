@@ -52,7 +52,8 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
 // module's staging.
 void FinishInterruptedStaging(const wxString& root, const wxString& code);
 // At start, for every module: completes the killed commits as above and removes
-// what a staging killed while unpacking left. Nothing while a staging runs.
+// what a staging killed while unpacking left. The caller holds the ".pending"
+// folder's FolderLock, which a running staging holds too.
 void FinishInterruptedStagings(const wxString& root);
 
 // Cancels a staged install of the module and writes its removal marker.

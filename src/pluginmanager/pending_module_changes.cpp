@@ -1,5 +1,6 @@
 #include "pluginmanager/pending_module_changes.h"
 
+#include "app/common/folder_lock.h"
 #include "app/common/i18n.h"
 #include "pluginmanager/module_staging.h"
 
@@ -73,8 +74,11 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report) {
   }
 
   const wxString pending = JoinModulePath(root, ".pending");
-  FinishInterruptedStagings(root);
-  if (wxDirExists(pending)) {
+  // A staging under way in another copy of the program holds the folder; what it
+  // stages waits for the next start.
+  const FolderLock lock(pending, false);
+  if (lock.held()) {
+    FinishInterruptedStagings(root);
     for (const wxString& code : SortedFolderEntries(pending, wxDIR_DIRS)) {
       if (!IsValidModuleCode(code)) continue;
       const wxString staged = JoinModulePath(pending, code);
