@@ -45,7 +45,6 @@ void WriteStoredActive(wxConfigBase* config, const SavedConnection& active) {
   config->Write("ConnectionString", WithoutPassword(active.info));
   config->Write("RememberPassword", active.rememberPassword);
   config->Write("LogSqlQueries", active.logSqlQueries);
-  SqlTraceEnabled.store(active.logSqlQueries);
   if (active.rememberPassword && !active.encryptedPassword.empty()) {
     config->Write("EncryptedPassword", active.encryptedPassword);
   } else {
@@ -268,13 +267,11 @@ bool ConnectionSettings::SaveConnectionSettings(const std::vector<ConnectionProf
     }
     list.push_back(std::move(entry));
   }
-  const bool traced = SqlTraceEnabled.load();
-  WriteStoredActive(config.get(), list[static_cast<std::size_t>(activeIndex)]);
+  const SavedConnection& active = list[static_cast<std::size_t>(activeIndex)];
+  WriteStoredActive(config.get(), active);
   ReplaceSavedConnections(config.get(), list);
-  if (!veldrix::FlushConfig(config.get(), error)) {
-    SqlTraceEnabled.store(traced);
-    return false;
-  }
+  if (!veldrix::FlushConfig(config.get(), error)) return false;
+  SqlTraceEnabled.store(active.logSqlQueries);
   // The running program connects with the password typed in, remembered or not.
   SetCachedConnection(BuildConnectionString(profiles[static_cast<std::size_t>(activeIndex)].info));
   if (error) error->clear();
@@ -327,12 +324,8 @@ bool ConnectionSettings::ActivateSavedConnection(int index, wxString* error) {
   // Going back to the stored active connection writes nothing, so it works even
   // while the file cannot be written.
   if (!IsStoredActive(config.get(), entry)) {
-    const bool traced = SqlTraceEnabled.load();
     WriteStoredActive(config.get(), entry);
-    if (!veldrix::FlushConfig(config.get(), error)) {
-      SqlTraceEnabled.store(traced);
-      return false;
-    }
+    if (!veldrix::FlushConfig(config.get(), error)) return false;
   }
   SqlTraceEnabled.store(entry.logSqlQueries);
   SetCachedConnection(BuildConnectionString(entry.info));

@@ -75,7 +75,6 @@ void VeldrixFrame::OpenSettingsPage() {
   }
   notebook_->Freeze();
   auto* panel = new UstawieniaPanel(notebook_, this);
-  lastSettingsPanel_ = panel;
   notebook_->AddPage(panel, _("Ustawienia"), false);
   const int index = notebook_->GetPageIndex(panel);
   if (index != wxNOT_FOUND) notebook_->SetSelection(index);
@@ -177,7 +176,6 @@ bool VeldrixFrame::ClosePage(int index) {
     return notebook_->DeletePage(index);
   }
   if (label == "dokhanpodglad" || label == "kpirpodglad" || label == _("Ustawienia")) {
-    if (page == lastSettingsPanel_) lastSettingsPanel_ = nullptr;
     return notebook_->DeletePage(index);
   }
   if (!pluginManager_) return false;

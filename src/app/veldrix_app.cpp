@@ -30,8 +30,6 @@ VeldrixApp::~VeldrixApp() {
   InstallAppState(nullptr);
 }
 
-VeldrixApp* TheVeldrixApp() { return dynamic_cast<VeldrixApp*>(wxTheApp); }
-
 bool VeldrixApp::OnInit() {
   // First thing once the library is up (it drops a target set before): its own
   // target would show every record in a modal box.

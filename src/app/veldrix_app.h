@@ -24,5 +24,3 @@ class VeldrixApp : public wxApp, public ApplicationState {
   wxLocale locale_;
 };
 
-// The running application object, or null (tests run under another wxApp).
-VeldrixApp* TheVeldrixApp();

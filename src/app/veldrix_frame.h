@@ -177,7 +177,6 @@ class VeldrixFrame : public wxFrame,
   // Weak: the store tab may be closed by the notebook itself, also while this
   // window is being destroyed.
   wxWeakRef<wxWindow> moduleStorePage_;
-  wxWindow* lastSettingsPanel_ = nullptr;
   bool preparingDatabase_ = false;
   bool loginRunning_ = false;
   bool closeAfterLogin_ = false;
