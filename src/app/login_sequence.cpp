@@ -378,6 +378,8 @@ bool VeldrixFrame::SwitchCompany(unsigned index) {
   if (!StoreWorkingCompany(config_, id, &error)) {
     veldrix::ShowMessageBox(error, _("Wybór firmy"), wxOK | wxICON_ERROR, this);
   }
+  // A login whose company list could not be read left the tools off.
+  EnableToolbar(true, false);
   if (startPage_) {
     startPage_->RefreshDashboard();
     const int page = notebook_->GetPageIndex(startPage_);

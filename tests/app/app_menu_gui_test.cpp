@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/artprov.h>
 #include <wx/aui/auibar.h>
 #include <wx/button.h>
 #include <wx/notebook.h>
@@ -116,6 +117,20 @@ TEST_F(ApplicationMenu, ACompanyListThatCannotBeReadIsReportedInsteadOfAskingFor
   boxes.Clear();
   ClickMenuTool();
   EXPECT_EQ(boxes.shown().size(), 1u);
+
+  // Readable again, a company chosen from the menu turns the tools back on.
+  {
+    SQLData db(database);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    ASSERT_GE(db.DeleteData("alter table firma_poprzednia rename to firma"), 0) << db.lastError;
+  }
+  wxAuiToolBar* tools = frame->GetMainToolbar();
+  tools->AddTool(wxID_HIGHEST + 700, "modul", wxArtProvider::GetBitmap(wxART_NEW));
+  tools->EnableTool(wxID_HIGHEST + 700, false);  // as the login left the tools
+  ASSERT_TRUE(frame->LoadCompanyList());
+  wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(0));
+  frame->GetAppMenu()->HandleWindowEvent(choose);
+  EXPECT_TRUE(tools->GetToolEnabled(wxID_HIGHEST + 700));
 }
 
 TEST_F(ApplicationMenu, ALongCompanyNameIsShortenedWithItsDropDownMarkInSight) {
