@@ -202,10 +202,10 @@ void AppMenu::UpdateCompanyLabel() {
 }
 
 std::unique_ptr<wxMenu> AppMenu::MakeCompanyMenu() const {
-  std::vector<wxString> names;
-  const std::size_t count = host_ ? std::min<std::size_t>(host_->GetCompanyCount(), kCompanyMenuSize) : 0;
-  for (std::size_t i = 0; i < count; ++i) names.push_back(host_->GetCompanyName(static_cast<unsigned>(i)));
-  return veldrix::MakeCompanyMenu(names, host_ ? host_->FindCurrentCompanyIndex() : -1, Ids().firstCompany);
+  if (!host_) return std::make_unique<wxMenu>();
+  return veldrix::MakeCompanyMenu(std::min<std::size_t>(host_->GetCompanyCount(), kCompanyMenuSize),
+                                  [this](unsigned i) { return host_->GetCompanyName(i); },
+                                  host_->FindCurrentCompanyIndex(), Ids().firstCompany);
 }
 
 void AppMenu::OnCompanyMenu(wxCommandEvent&) {

@@ -6,11 +6,12 @@
 
 namespace veldrix {
 
-std::unique_ptr<wxMenu> MakeCompanyMenu(const std::vector<wxString>& names, int current, int firstId) {
+std::unique_ptr<wxMenu> MakeCompanyMenu(std::size_t count, const std::function<wxString(unsigned)>& nameAt,
+                                        int current, int firstId) {
   auto menu = std::make_unique<wxMenu>();
-  for (std::size_t i = 0; i < names.size(); ++i) {
+  for (std::size_t i = 0; i < count; ++i) {
     const int id = firstId + static_cast<int>(i);
-    const wxString label = LiteralLabel(names[i]);
+    const wxString label = LiteralLabel(nameAt(static_cast<unsigned>(i)));
     // A radio group always shows one item chosen; without the working company in the
     // list none may, so the items are plain check items then.
     wxMenuItem* item = current >= 0 ? menu->AppendRadioItem(id, label) : menu->AppendCheckItem(id, label);

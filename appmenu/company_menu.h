@@ -4,15 +4,18 @@
 
 #include <wx/string.h>
 
+#include <cstddef>
+#include <functional>
 #include <memory>
-#include <vector>
 
 class wxMenu;
 
 namespace veldrix {
 
-// One item per name, with ids from firstId on, each name shown as typed. Item
-// `current` is the chosen one; with current -1 no item looks chosen.
-std::unique_ptr<wxMenu> MakeCompanyMenu(const std::vector<wxString>& names, int current, int firstId);
+// One item for each of the first `count` companies, named by nameAt, with ids from
+// firstId on, each name shown as typed. Item `current` is the chosen one; with
+// current -1 no item looks chosen.
+std::unique_ptr<wxMenu> MakeCompanyMenu(std::size_t count, const std::function<wxString(unsigned)>& nameAt,
+                                        int current, int firstId);
 
 }  // namespace veldrix

@@ -7,6 +7,7 @@
 #include "app/common/i18n.h"
 #include "app/common/image_tint.h"
 #include "app/common/images.h"
+#include "app/common/web_browser.h"
 #include "app/veldrix_frame.h"
 #include "appmenu/company_menu.h"
 #include "db/connection_info.h"
@@ -368,7 +369,7 @@ void DashboardPanel::OnLeftUp(wxMouseEvent& event) {
   }
   const int news = HitTestNews(p);
   if (news >= 0) {
-    wxLaunchDefaultBrowser(news_[news].link);
+    veldrix::OpenInBrowser(news_[news].link, this, _("Pulpit"));
     return;
   }
   const int tile = HitTestTile(p);
@@ -381,10 +382,10 @@ void DashboardPanel::OnLeftUp(wxMouseEvent& event) {
 }
 
 std::unique_ptr<wxMenu> DashboardPanel::MakeCompanyMenu() const {
-  std::vector<wxString> names;
-  const std::size_t count = frame_ ? std::min<std::size_t>(frame_->GetCompanyCount(), kCompanyMenuSize) : 0;
-  for (std::size_t i = 0; i < count; ++i) names.push_back(frame_->GetCompanyName(static_cast<unsigned>(i)));
-  return veldrix::MakeCompanyMenu(names, frame_ ? frame_->FindCurrentCompanyIndex() : -1, CompanyMenuFirstId());
+  if (!frame_) return std::make_unique<wxMenu>();
+  return veldrix::MakeCompanyMenu(std::min<std::size_t>(frame_->GetCompanyCount(), kCompanyMenuSize),
+                                  [this](unsigned i) { return frame_->GetCompanyName(i); },
+                                  frame_->FindCurrentCompanyIndex(), CompanyMenuFirstId());
 }
 
 void DashboardPanel::OnCompanyMenu(wxCommandEvent& event) {

@@ -5,7 +5,6 @@
 #include "sqldata/db_number.h"
 
 #include <wx/datetime.h>
-#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/tokenzr.h>
 #include <wx/wxsqlite3.h>
@@ -26,7 +25,6 @@ std::mutex& SqlLogLock() {
 // The logs hold statements and connection details: the user's only (0600). A log
 // that cannot be opened is skipped without a message of its own.
 void AppendToFile(const wxString& path, const wxString& text) {
-  if (!veldrix::EnsureFolder(wxFileName(path).GetPath())) return;
   const wxScopedCharBuffer bytes = text.utf8_str();
   veldrix::AppendToPrivateFile(path, bytes.data(), bytes.length());
 }

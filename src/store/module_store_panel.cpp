@@ -340,11 +340,7 @@ void ModuleStorePanel::OpenDetailsPage(std::size_t index) {
   // itself keeps is opened, never a file or another program's scheme.
   const wxString url = entries_[index].details_url;
   if (!IsStoreUrlAllowed(url)) return;
-  if (!OpenInBrowser(url)) {
-    ShowMessageBox(wxString::Format(_("Nie udało się uruchomić przeglądarki internetowej, aby otworzyć stronę:\n%s"),
-                                    url),
-                   _("Sklep modułów"), wxOK | wxICON_ERROR, this);
-  }
+  OpenInBrowser(url, this, _("Sklep modułów"));
 }
 
 wxString ModuleStorePanel::GetInstalledModuleVersion(const wxString& code) const {

@@ -40,9 +40,10 @@ wxConfigBase* InstallConfig(wxConfigBase* config);
 std::recursive_mutex& ConfigLock();
 
 // Writes what was changed to the file, under the lock the caller holds. When the
-// file cannot take it, the changes are dropped, so the program goes on with what
-// the file holds, and *error says in Polish that the settings were not saved, and
-// why. A null config fails. Every setting the user saves goes through here.
+// file cannot take it, *error says in Polish that the settings were not saved,
+// and why; the program's own configuration (SharedConfigFile) also drops the
+// changes, so it goes on with what the file holds. A null config fails. Every
+// setting the user saves goes through here.
 bool FlushConfig(wxConfigBase* config, wxString* error = nullptr);
 
 }  // namespace veldrix

@@ -1,6 +1,7 @@
 #include "app/common/private_file.h"
 
 #include "app/common/crash_point.h"
+#include "app/common/paths.h"
 #include "app/common/work_files.h"
 
 #include <wx/filename.h>
@@ -52,6 +53,7 @@ void SyncFolder(const wxString& folder) {
 }  // namespace
 
 bool AppendToPrivateFile(const wxString& path, const char* data, size_t size) {
+  if (!EnsureFolder(wxFileName(path).GetPath())) return false;
   const int fd = ::open(path.fn_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kOwnerOnly);
   if (fd < 0) return false;
   RestrictToOwner(fd);

@@ -10,8 +10,8 @@
 
 namespace veldrix {
 
-// Appends the bytes in one write, creating the file owner-only (0600) when missing
-// and taking group and other access away from one that has it.
+// Appends the bytes in one write, creating the file owner-only (0600), and its
+// folder, when missing and taking group and other access away from one that has it.
 bool AppendToPrivateFile(const wxString& path, const char* data, size_t size);
 
 // Creates an empty owner-only file when there is none; true when one exists afterwards.

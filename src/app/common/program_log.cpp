@@ -42,9 +42,7 @@ void ProgramLog::DoLogRecord(wxLogLevel level, const wxString& message, const wx
   const wxString line = when.FormatISOCombined(' ') + " " + LevelName(level) + ": " + message + "\n";
   const wxScopedCharBuffer bytes = line.utf8_str();
   std::fwrite(bytes.data(), 1, bytes.length(), stderr);
-  // A folder that cannot be made would log its own error, and so come back here.
-  wxLogNull quiet;
-  if (EnsureFolder(UserDataFolder())) AppendToPrivateFile(ProgramLogFilePath(), bytes.data(), bytes.length());
+  AppendToPrivateFile(ProgramLogFilePath(), bytes.data(), bytes.length());
 }
 
 void InstallProgramLog() { delete wxLog::SetActiveTarget(new ProgramLog); }

@@ -21,7 +21,7 @@ namespace {
 
 // The host's name as a name part: processes of another machine sharing the folder
 // are not ours to judge.
-wxString HostPart() {
+wxString ReadHostPart() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
   std::string part;
@@ -30,6 +30,11 @@ wxString HostPart() {
     part += std::isalnum(u) || u == '-' || u == '_' ? *c : '_';
   }
   return wxString::FromAscii(part.c_str());
+}
+
+const wxString& HostPart() {
+  static const wxString part = ReadHostPart();
+  return part;
 }
 
 wxString OwnerPrefix(const wxString& prefix) { return prefix + HostPart() + "."; }
@@ -82,8 +87,8 @@ std::vector<wxString> RemoveAbandonedWorkFiles(const wxString& folder, const wxS
   std::vector<wxString> removed;
   const wxString where = folder.empty() ? wxString(".") : folder;
   const wxString owner = OwnerPrefix(prefix);
-  for (const wxString& name : SortedFolderEntries(where, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN)) {
-    if (!name.StartsWith(owner)) continue;
+  // Prefixes hold no wildcard, so the folder lists only this operation's names.
+  for (const wxString& name : SortedFolderEntries(where, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN, owner + "*")) {
     const long pid = OwnerPid(name.Mid(owner.length()));
     if (pid <= 0 || ProcessRuns(pid)) continue;
     const wxString path = JoinPath(where, name);
