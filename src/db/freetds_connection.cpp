@@ -466,8 +466,7 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
     if (error) *error = "Internal error: null output";
     return false;
   }
-  result->resultSets.clear();
-  result->deadlock = false;
+  result->clear();
   clearMessages();
 
   if (dbcmd(proc, sql.utf8_str()) == FAIL) return failWithMessages(result, error, "Failed to prepare the SQL command.");

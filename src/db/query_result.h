@@ -138,7 +138,8 @@ struct DbQueryResult {
   wxString message;
   int rowsAffected = -1;
   // Set with a failure when the server chose this transaction as the victim of a
-  // deadlock: its work is undone and the transaction may be run again.
+  // deadlock. The server may have undone only the failed statement (Oracle's
+  // ORA-00060): the caller rolls back the rest before it runs the transaction again.
   bool deadlock = false;
 
   void clear() {

@@ -3,6 +3,7 @@
 #include "app/common/crash_point.h"
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
+#include "app/common/private_file.h"
 #include "app/common/work_files.h"
 
 #include <wx/file.h>
@@ -11,7 +12,6 @@
 #include <wx/wxsqlite3.h>
 #include <wx/zipstrm.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -46,14 +46,6 @@ class PrivateTempFolder {
  private:
   wxString path_;
 };
-
-// Makes a rename inside `folder` survive a crash.
-void SyncFolder(const wxString& folder) {
-  const int fd = ::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
 
 bool CopyIntoEntry(wxFile& input, wxZipOutputStream& zip) {
   std::vector<char> buffer(1 << 20);
@@ -111,7 +103,7 @@ bool WriteZipArchive(const wxString& sourceFile, const wxString& entryName, cons
     veldrix::CrashPoint("archive writing");
     ok = ok && std::rename(temporary.fn_str(), archivePath.fn_str()) == 0;
     if (ok) {
-      SyncFolder(folder);
+      veldrix::SyncFolder(folder);
     } else {
       wxRemoveFile(temporary);
     }

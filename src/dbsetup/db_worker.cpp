@@ -13,7 +13,6 @@
 #include "dbsetup/schema_version.h"
 #include "sqldata/sql_data.h"
 
-#include <wx/dir.h>
 #include <wx/filename.h>
 
 #include <unistd.h>

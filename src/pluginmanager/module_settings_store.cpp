@@ -1,6 +1,7 @@
 #include "pluginmanager/module_settings_store.h"
 
 #include "app/common/config_access.h"
+#include "app/common/i18n.h"
 #include "pluginmanager/host_application.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
@@ -20,6 +21,11 @@ std::mutex& StoreLock() {
 }
 
 bool IsCompanyPath(const wxString& normalized) { return normalized.IsSameAs("/KSeF", false); }
+
+bool Refuse(wxString* error, const wxString& reason) {
+  if (error) *error = reason;
+  return false;
+}
 
 }  // namespace
 
@@ -53,22 +59,30 @@ wxString ModuleSettingsStore::Get(const wxString& path, const wxString& key, con
   return found ? value : defaultValue;
 }
 
-bool ModuleSettingsStore::Set(const wxString& path, const wxString& key, const wxString& value, wxString* error) {
+bool ModuleSettingsStore::SetValues(const wxString& path, const ModuleSettingValues& values, wxString* error) {
+  for (const auto& entry : values) {
+    if (entry.first.empty()) return Refuse(error, _("Ustawienie modułu nie ma nazwy."));
+  }
+  if (values.empty()) return true;
   std::lock_guard<std::mutex> guard(StoreLock());
   const wxString p = NormalizeConfigPath(path);
   if (IsCompanyPath(p)) {
     RemoveConfigGroup(p);
-    return WriteCompanyValue(p, key, value, error);
+    return WriteCompanyValues(p, values, error);
   }
   veldrix::ConfigAccess access;
   wxConfigBase* config = access.get();
-  if (config && !key.empty()) {
+  if (config) {
     config->SetPath(p);
-    config->Write(key, value);
+    for (const auto& [key, value] : values) config->Write(key, value);
     config->SetPath("/");
   }
-  // A value only in memory is gone at the next start.
+  // A value only in memory is gone at the next start; a failed flush drops them all.
   return FlushConfig(config, error);
+}
+
+bool ModuleSettingsStore::Set(const wxString& path, const wxString& key, const wxString& value, wxString* error) {
+  return SetValues(path, {{key, value}}, error);
 }
 
 void ModuleSettingsStore::RemoveConfigGroup(const wxString& path) {
@@ -100,36 +114,31 @@ bool ModuleSettingsStore::ReadCompanyValue(const wxString& path, const wxString&
   return true;
 }
 
-bool ModuleSettingsStore::WriteCompanyValue(const wxString& path, const wxString& key, const wxString& value,
-                                             wxString* error) {
+bool ModuleSettingsStore::WriteCompanyValues(const wxString& path, const ModuleSettingValues& values,
+                                              wxString* error) {
   const long company = WorkingCompanyId();
+  if (company <= 0) return Refuse(error, _("Nie wybrano firmy, dla której zapisać ustawienia."));
   IHostApplication* app = HostApplication();
-  if (key.empty() || company <= 0 || !app) return false;
+  if (!app) return Refuse(error, _("Brak połączenia z bazą danych programu."));
   SQLData db(app->GetActiveConnection());
-  auto fail = [&db, error] {
-    if (error) *error = db.ErrorReason();
-    return false;
-  };
-  if (!db.IniciujBazeDanych()) return fail();
-  const wxString where = wxString::Format(" WHERE id_firmy=%ld", company) + " AND sciezka=" + QuoteSqlLiteral(path) +
-                         " AND klucz=" + QuoteSqlLiteral(key);
-  // Delete and insert are one unit: a failed insert must not leave the value gone.
-  db.StartTransaction();
-  if (db.errorFlag) return fail();
-  const bool deleted = db.DeleteData("DELETE FROM ksef_ustawienia" + where) >= 0;
-  const bool inserted =
-      deleted && db.DeleteData(wxString::Format("INSERT INTO ksef_ustawienia(id_firmy, sciezka, klucz, wartosc, "
-                                                "updated_at) VALUES(%ld,",
-                                                company) +
-                               QuoteSqlLiteral(path) + "," + QuoteSqlLiteral(key) + "," + QuoteSqlLiteral(value) +
-                               ",CURRENT_TIMESTAMP)") >= 0;
-  if (inserted && !db.errorFlag) {
-    db.CommitTransaction();
-    if (!db.errorFlag) return true;
-  }
-  if (error) *error = db.ErrorReason();
-  db.RollbackTransaction();
-  return false;
+  // Every delete and insert is one unit: a failed insert must leave neither its
+  // value gone nor the page's earlier values stored.
+  const bool stored = db.IniciujBazeDanych() && db.RunTransaction([&] {
+    for (const auto& [key, value] : values) {
+      const wxString where = wxString::Format(" WHERE id_firmy=%ld", company) + " AND sciezka=" +
+                             QuoteSqlLiteral(path) + " AND klucz=" + QuoteSqlLiteral(key);
+      if (db.DeleteData("DELETE FROM ksef_ustawienia" + where) < 0) return false;
+      const wxString insert = wxString::Format("INSERT INTO ksef_ustawienia(id_firmy, sciezka, klucz, wartosc, "
+                                               "updated_at) VALUES(%ld,",
+                                               company) +
+                              QuoteSqlLiteral(path) + "," + QuoteSqlLiteral(key) + "," + QuoteSqlLiteral(value) +
+                              ",CURRENT_TIMESTAMP)";
+      if (db.DeleteData(insert) < 0) return false;
+    }
+    return true;
+  });
+  if (!stored && error) *error = db.ErrorReason();
+  return stored;
 }
 
 }  // namespace veldrix

@@ -41,7 +41,7 @@ bool ModuleLibraryLoaded(const wxString& folder) {
 
 }  // namespace
 
-bool ApplyPendingModuleChanges(const wxString& root, wxString* report) {
+bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString* postponed) {
   wxString lines;
   auto appendLine = [&lines](const wxString& format, const wxString& code) {
     lines += wxString::Format(format, code);
@@ -86,7 +86,10 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report) {
       wxString backup;
       if (wxDirExists(target)) {
         if (ModuleLibraryLoaded(target)) {
-          appendLine(_("Aktualizacja modułu %s zostanie zastosowana po ponownym uruchomieniu programu.\n"), code);
+          if (postponed) {
+            *postponed += wxString::Format(
+                _("Aktualizacja modułu %s zostanie zastosowana po ponownym uruchomieniu programu.\n"), code);
+          }
           continue;
         }
         const wxString backups = JoinModulePath(root, ".backup");

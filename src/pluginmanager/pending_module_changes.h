@@ -7,10 +7,11 @@
 namespace veldrix {
 
 // Removals first, then installs and updates (the replaced folder goes to
-// .backup/{code}-{YYYYmmdd-HHMMSS}); an update of a module whose library this
-// process has loaded waits for a new start of the program. True when every module
-// was handled; otherwise `report` holds one line per module not handled, and that
-// module's staged change stays for the next start.
-bool ApplyPendingModuleChanges(const wxString& root, wxString* report);
+// .backup/{code}-{YYYYmmdd-HHMMSS}). True when no change failed; otherwise `report`
+// holds one line per module whose change failed, and that change stays for the
+// next start. An update of a module whose library this process has loaded is no
+// failure: it waits for a new start of the program, and a line saying so is added
+// to `postponed`.
+bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString* postponed = nullptr);
 
 }  // namespace veldrix

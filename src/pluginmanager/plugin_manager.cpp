@@ -160,12 +160,16 @@ void PluginManager::LoadModules() {
 
   const wxString root = GetModulesDirectory();
   wxString report;
-  if (!ApplyPendingModuleChanges(root, &report) && !report.empty()) {
+  wxString postponed;
+  if (!ApplyPendingModuleChanges(root, &report, &postponed) && !report.empty()) {
     const wxString message = wxString::Format(_("Aktualizacje modułów: %s"), report);
     wxLogWarning("%s", message);
     // The user asked for these changes in the store and would not learn otherwise.
     ShowMessageBox(message, wxString(), wxOK | wxICON_WARNING, mainWindow_);
   }
+  // Only a logout and login since the update was staged: the store said a restart
+  // is needed, so no box at every login.
+  if (!postponed.empty()) wxLogMessage("%s", wxString::Format(_("Aktualizacje modułów: %s"), postponed));
 
   if (!wxDirExists(root)) return;
   for (const wxString& sub : SortedFolderEntries(root, wxDIR_DIRS, wxString())) {
@@ -477,7 +481,10 @@ void PluginManager::ReadModuleSchemas(PluginModule& module) {
 }
 
 bool PluginManager::SetModuleEnabled(std::size_t index, bool enabled, wxString* error) {
-  if (index >= modules_.size()) return false;
+  if (index >= modules_.size()) {
+    if (error) *error = _("Nie ma takiego modułu.");
+    return false;
+  }
   PluginModule& module = modules_[index];
   // Switched on, its dependencies come on with it; switched off, the modules that
   // need it go off. All flags reach the file, or none changes.

@@ -8,6 +8,7 @@
 #include "plugins/plugin_settings_form_panel.h"
 #include "plugins/plugin_settings_xrc_panel.h"
 #include "plugins/plugin_xrc_page_panel.h"
+#include "plugins/windows_below.h"
 
 #include <wx/datectrl.h>
 #include <wx/filename.h>
@@ -41,10 +42,8 @@ namespace {
 // A search box whose layout gives no hint shows the GUI library's own placeholder,
 // which is English when the library's catalogue is missing.
 void SetSearchPlaceholders(wxWindow* window, const wxString& libraryPlaceholder) {
-  for (wxWindow* child : window->GetChildren()) {
-    auto* search = dynamic_cast<wxSearchCtrl*>(child);
-    if (search && search->GetDescriptiveText() == libraryPlaceholder) search->SetDescriptiveText(_("Szukaj"));
-    SetSearchPlaceholders(child, libraryPlaceholder);
+  for (wxSearchCtrl* search : WindowsBelow<wxSearchCtrl>(window)) {
+    if (search->GetDescriptiveText() == libraryPlaceholder) search->SetDescriptiveText(_("Szukaj"));
   }
 }
 

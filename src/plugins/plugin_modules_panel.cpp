@@ -40,10 +40,12 @@ void PluginModulesPanel::OnModuleToggled(wxCommandEvent& event) {
   if (index < 0) return;
   const unsigned item = static_cast<unsigned>(index);
   wxString error;
-  if (!manager_->SetModuleEnabled(static_cast<std::size_t>(index), list_->IsChecked(item), &error)) {
-    list_->Check(item, !list_->IsChecked(item));
-    ShowMessageBox(error, _("Moduły"), wxOK | wxICON_ERROR, this);
+  const bool switched = manager_->SetModuleEnabled(static_cast<std::size_t>(index), list_->IsChecked(item), &error);
+  // Dependencies come on and dependants go off with the module; a failure changed nothing.
+  for (unsigned i = 0; i < list_->GetCount() && i < manager_->GetModuleCount(); ++i) {
+    list_->Check(i, manager_->GetModule(i).enabled);
   }
+  if (!switched) ShowMessageBox(error, _("Moduły"), wxOK | wxICON_ERROR, this);
 }
 
 }  // namespace veldrix

@@ -84,8 +84,7 @@ void PluginSettingsFormPanel::LoadValues() {
 }
 
 bool PluginSettingsFormPanel::SaveValues() {
-  bool stored = true;
-  wxString reason;
+  ModuleSettingValues values;
   for (const FieldControl& control : controls_) {
     const PluginSettingsFieldInfo& field = control.field;
     wxString value;
@@ -97,9 +96,10 @@ bool PluginSettingsFormPanel::SaveValues() {
                   ? field.choices[static_cast<std::size_t>(selection)].value
                   : field.defaultValue;
     }
-    stored = ModuleSettingsStore::Set(settingsPath_, field.key, value, reason.empty() ? &reason : nullptr) && stored;
+    values.emplace_back(field.key, value);
   }
-  if (!stored) {
+  wxString reason;
+  if (!ModuleSettingsStore::SetValues(settingsPath_, values, &reason)) {
     ReportUnsavedModuleSettings(this, title_, reason);
     return false;
   }

@@ -179,17 +179,14 @@ void PluginSettingsXrcPanel::ApplyValues() {
 }
 
 bool PluginSettingsXrcPanel::SaveValues() {
-  bool stored = true;
-  wxString reason;
+  ModuleSettingValues values;
   for (const auto& binding : bindings_) {
     const PluginSettingsFieldInfo* field = FindField(binding.second);
     wxWindow* control = Control(binding.first);
-    if (!field || !control) continue;
-    stored = ModuleSettingsStore::Set(settingsPath_, field->key, GetFieldControlValue(control, *field),
-                                    reason.empty() ? &reason : nullptr) &&
-             stored;
+    if (field && control) values.emplace_back(field->key, GetFieldControlValue(control, *field));
   }
-  if (!stored) {
+  wxString reason;
+  if (!ModuleSettingsStore::SetValues(settingsPath_, values, &reason)) {
     ReportUnsavedModuleSettings(this, title_, reason);
     return false;
   }

@@ -6,6 +6,7 @@
 #include "plugins/grid_rows.h"
 #include "plugins/plugin_xrc_page_panel.h"
 #include "plugins/preview_dialog.h"
+#include "plugins/windows_below.h"
 
 #include <wx/grid.h>
 #include <wx/listctrl.h>
@@ -19,21 +20,6 @@ namespace {
 
 // Room for whole XML documents and logs; allocated per call, zeroed lazily.
 constexpr unsigned kContextReplyText = 16777216u;
-
-template <typename T>
-void CollectWindows(wxWindow* parent, std::vector<T*>* found) {
-  for (wxWindow* child : parent->GetChildren()) {
-    if (auto* match = dynamic_cast<T*>(child)) found->push_back(match);
-    CollectWindows(child, found);
-  }
-}
-
-template <typename T>
-std::vector<T*> WindowsBelow(wxWindow* parent) {
-  std::vector<T*> found;
-  if (parent) CollectWindows(parent, &found);
-  return found;
-}
 
 wxGrid* GridOf(wxWindow* window) {
   for (; window; window = window->GetParent()) {

@@ -1,6 +1,7 @@
 #include "settings/custom_field.h"
 
 #include "app/common/i18n.h"
+#include "app/common/text_folding.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -11,21 +12,6 @@ namespace {
 const char kDefinitionTable[] = "pole_dodatkowe_definicja";
 const char kArticleValueTable[] = "artykul_pola_dodatkowe";
 constexpr size_t kMaxKeyLength = 48;
-
-// The ASCII letter of a Polish letter, or 0.
-char FoldPolishLetter(wxUniChar c) {
-  switch (c.GetValue()) {
-    case 0x0104: case 0x0105: return 'a';
-    case 0x0106: case 0x0107: return 'c';
-    case 0x0118: case 0x0119: return 'e';
-    case 0x0141: case 0x0142: return 'l';
-    case 0x0143: case 0x0144: return 'n';
-    case 0x00D3: case 0x00F3: return 'o';
-    case 0x015A: case 0x015B: return 's';
-    case 0x0179: case 0x017A: case 0x017B: case 0x017C: return 'z';
-    default: return 0;
-  }
-}
 
 bool IsColumnNameText(const wxString& name) {
   if (name.empty()) return false;
@@ -71,14 +57,10 @@ wxString MakeFieldKey(const wxString& text) {
   wxString key;
   bool lastWasSeparator = false;
   for (wxUniChar c : text) {
-    if (const char folded = FoldPolishLetter(c)) {
+    // Letters as a search folds them; whatever is not then ASCII separates.
+    const wchar_t folded = veldrix::FoldSearchChar(static_cast<wchar_t>(c.GetValue()));
+    if ((folded >= L'a' && folded <= L'z') || (folded >= L'0' && folded <= L'9')) {
       key += folded;
-      lastWasSeparator = false;
-    } else if (c >= 'A' && c <= 'Z') {
-      key += static_cast<char>(c.GetValue() - 'A' + 'a');
-      lastWasSeparator = false;
-    } else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
-      key += c;
       lastWasSeparator = false;
     } else {
       if (!lastWasSeparator && !key.empty()) key += '_';

@@ -27,20 +27,6 @@ const KindInfo kKinds[] = {
 
 const KindInfo& Info(DictionaryKind kind) { return kKinds[kind]; }
 
-// The columns of the program's own tables that hold the id of a dictionary entry:
-// an entry held there is in use and stays. The select, with the id appended, names
-// the rows that hold it; the refusal takes the first name.
-struct EntryUse {
-  DictionaryKind kind;
-  const char* select;
-  const char* refusal;
-};
-
-const EntryUse kEntryUses[] = {
-    {kDictionaryPaymentForm, "select nazwa from firma where domyslna_platnosc=",
-     "Forma płatności jest domyślną formą płatności firmy „%s”."},
-};
-
 // The statement that takes the default flag from the kind's present default.
 // Categories, units and price kinds also clear rows without a company.
 wxString ClearDefaultStatement(DictionaryKind kind, const wxString& company) {
@@ -161,14 +147,14 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
 
   const KindInfo& info = Info(kind);
   long newId = 0;
-  wxString reason;
+  wxString missing;
   const bool saved = db.RunTransaction([&] {
-    reason.clear();
+    missing.clear();
     if (!insert) {
       wxString where = wxString(info.idColumn) + "=" + entry.id;
       if (info.company) where += " and id_firmy=" + companyId;
       if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
-        reason = db.errorFlag ? db.ErrorReason() : _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
+        if (!db.errorFlag) missing = _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
         return false;
       }
     }
@@ -176,18 +162,13 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
     // that the clear sees its new default and one default is left.
     if (entry.isDefault &&
         (!db.LockTableForWrite(info.table) || db.InsertData(ClearDefaultStatement(kind, companyId)) < 0)) {
-      reason = db.ErrorReason();
       return false;
     }
     newId = db.InsertData(SaveStatement(kind, insert, entry.id, entry, value, companyId));
-    if (newId < 0) {
-      reason = db.ErrorReason();
-      return false;
-    }
-    return true;
+    return newId >= 0;
   });
   if (!saved) {
-    SetError(error, reason.empty() ? db.ErrorReason() : reason);
+    SetError(error, missing.empty() ? db.ErrorReason() : missing);
     return false;
   }
   // An engine that cannot tell the new row's id gives "0": the entry is saved, and
@@ -203,12 +184,14 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
     SetError(error, _("Nieprawidłowy identyfikator wpisu lub firmy."));
     return false;
   }
-  db.errorFlag = false;
-  for (const EntryUse& use : kEntryUses) {
-    if (use.kind != kind) continue;
-    const wxArrayString holders = db.FrameData(use.select + id);
+  db.ClearError();
+  // A payment form that a company holds as its default stays.
+  if (kind == kDictionaryPaymentForm) {
+    const wxArrayString holders = db.FrameData("select nazwa from firma where domyslna_platnosc=" + id);
     if (db.errorFlag || !holders.empty()) {
-      SetError(error, db.errorFlag ? db.ErrorReason() : wxString::Format(_(use.refusal), holders[0]));
+      SetError(error, db.errorFlag ? db.ErrorReason()
+                                   : wxString::Format(_("Forma płatności jest domyślną formą płatności firmy „%s”."),
+                                                      holders[0]));
       return false;
     }
   }

@@ -20,12 +20,12 @@ wxString BeginTransactionStatement(const wxString& engine) {
 }
 
 wxString LockTableStatement(const wxString& engine, const wxString& table) {
-  if (Is(engine, "SQLite")) return wxString();
   if (Is(engine, "PostgreSQL") || Is(engine, "Oracle")) return "LOCK TABLE " + table + " IN SHARE ROW EXCLUSIVE MODE";
   if (Is(engine, "MySQL")) return "SELECT wersja FROM baza FOR UPDATE";
   // SQL Server has no hint that holds off writers only: an exclusive lock on the
   // table, held to the end of the transaction.
-  return "SELECT COUNT(*) FROM " + table + " WITH (TABLOCKX, HOLDLOCK)";
+  if (Is(engine, "SQL Server")) return "SELECT COUNT(*) FROM " + table + " WITH (TABLOCKX, HOLDLOCK)";
+  return wxString();
 }
 
 wxString LastInsertIdStatement(const wxString& engine) {

@@ -17,7 +17,7 @@ wxString BeginTransactionStatement(const wxString& engine);
 // an empty table to gap locks, which two writers share and then deadlock on, so
 // there the row of baza, which every program database holds, is locked instead
 // (writers that take it wait for each other). Empty on SQLite, whose write
-// transaction already locks the database.
+// transaction already locks the database, and on an engine not named here.
 wxString LockTableStatement(const wxString& engine, const wxString& table);
 
 // A query whose only result set holds the id of the row this connection inserted

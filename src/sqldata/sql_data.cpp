@@ -305,14 +305,21 @@ bool SQLData::RunTransaction(const std::function<bool()>& unit) {
   for (int attempt = 1;; ++attempt) {
     StartTransaction();
     if (errorFlag) return false;
-    bool ok = unit();
+    bool ok = false;
+    try {
+      ok = unit();
+    } catch (const wxSQLite3Exception& e) {
+      // ExecPrepared throws on SQLite; the transaction must not stay open behind it.
+      RecordSqliteFailure("RunTransaction", wxString(), e);
+    }
     if (ok) {
       CommitTransaction();
       ok = !errorFlag;
     }
     if (ok) return true;
-    // The deadlock victim's work is gone already; the other transaction goes on,
-    // and a second run then waits for it.
+    // A deadlock victim's work is undone by the rollback below where the server
+    // undid only the statement (Oracle); the other transaction goes on, and a
+    // second run then waits for it.
     const bool retry = deadlockFailure_ && attempt == 1;
     const bool failed = errorFlag;
     const wxString reason = lastError;

@@ -63,8 +63,9 @@ class SqlRow {
 // them except ClearError, StartTransaction and ColumnExists, so a caller that runs
 // several statements as one unit calls StartTransaction, runs them, and commits only
 // when errorFlag is still false after the last one; otherwise it rolls back. On
-// SQLite, ExecPrepared also throws wxSQLite3Exception; a unit catches it and rolls
-// back. A screen that must tell whether one read failed calls ClearError before it.
+// SQLite, ExecPrepared also throws wxSQLite3Exception; RunTransaction takes it as
+// its unit's failure, other callers catch it and roll back. A screen that must tell
+// whether one read failed calls ClearError before it.
 //
 // An object belongs to one thread at a time; a worker makes its own.
 class SQLData : public wxObject {
@@ -93,9 +94,10 @@ class SQLData : public wxObject {
   void RollbackTransaction();
 
   // Runs unit between StartTransaction and CommitTransaction. When the begin fails,
-  // the unit answers false or the commit fails, the transaction is rolled back and
-  // false returned, the first failure's reason kept in lastError. A transaction that
-  // the server ended to break a deadlock is run once more from its start.
+  // the unit answers false or throws wxSQLite3Exception, or the commit fails, the
+  // transaction is rolled back and false returned, the first failure's reason kept
+  // in lastError. A transaction that the server ended to break a deadlock is run
+  // once more from its start.
   bool RunTransaction(const std::function<bool()>& unit);
 
   // Makes another transaction that writes the table wait until this one ends;

@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/text_folding.h"
+#include "store/store_client.h"
 #include "store/store_versions.h"
 
 namespace veldrix {
@@ -78,7 +79,9 @@ ModuleCardState DescribeModuleCard(const StoreModuleEntry& entry, const ModuleCa
     s.primaryLabel = _("Moduł jest aktualny");
   }
   s.offersUninstall = s.installed && !s.changePending;
-  s.offersDetails = !entry.details_url.empty();
+  // The address comes from the catalogue: only a web page of the rules the store
+  // itself keeps is offered, never a file or another program's scheme.
+  s.offersDetails = IsStoreUrlAllowed(entry.details_url);
   return s;
 }
 

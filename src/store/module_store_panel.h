@@ -39,7 +39,6 @@ class ModuleStorePanel : public wxPanel {
   void InstallModule(std::size_t index);
   // Asks, then writes the removal marker of the entry's module.
   void UninstallModule(std::size_t index);
-  void OpenDetailsPage(std::size_t index);
   // The installed module's version, "0" when it reported none; empty when the
   // module is not installed.
   wxString GetInstalledModuleVersion(const wxString& code) const;
@@ -55,6 +54,8 @@ class ModuleStorePanel : public wxPanel {
   void OnRefresh(wxCommandEvent& event);
   void OnFilterChanged(wxCommandEvent& event);
   void OnPrimaryAction(std::size_t index);
+  // The card's "Szczegóły" button, which only an allowed address gets.
+  void OpenDetailsPage(std::size_t index);
   wxString ModulesFolder() const;
   void AddEmptyState();
 

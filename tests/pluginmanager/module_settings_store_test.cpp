@@ -122,6 +122,21 @@ TEST_F(ModuleSettingsStoreTest, AFailedWriteKeepsTheStoredValue) {
   EXPECT_EQ(ModuleSettingsStore::Get("/KSeF", "token", "d"), "dobry");
 }
 
+TEST_F(ModuleSettingsStoreTest, APageOfValuesIsStoredWholeOrNotAtAll) {
+  Exec("CREATE TRIGGER refuse BEFORE INSERT ON ksef_ustawienia WHEN NEW.wartosc='zly' "
+       "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+  wxString error;
+  EXPECT_FALSE(ModuleSettingsStore::SetValues("/KSeF", {{"env", "prod"}, {"token", "zly"}}, &error));
+  EXPECT_NE(error.Find("refused"), wxNOT_FOUND) << error;
+  EXPECT_EQ(Rows("SELECT count(*) FROM ksef_ustawienia")[0], "0");
+  EXPECT_FALSE(ModuleSettingsStore::SetValues("/Plugins/kpir", {{"rok", "2026"}, {"", "x"}}, &error));
+  EXPECT_FALSE(config_->HasEntry("/Plugins/kpir/rok"));
+  app_.company = "0";
+  error.clear();
+  EXPECT_FALSE(ModuleSettingsStore::Set("/KSeF", "env", "prod", &error));
+  EXPECT_FALSE(error.empty());  // the user is told why
+}
+
 TEST_F(ModuleSettingsStoreTest, AnUnreachableDatabaseGivesTheDefault) {
   app_.connection = JoinPath(JoinPath(folders_.root(), "missing-folder"), "none.db");
   EXPECT_EQ(ModuleSettingsStore::Get("/KSeF", "token", "d"), "d");

@@ -414,11 +414,12 @@ TEST_F(PluginManagerTest, AnUpdateOfALibraryStillLoadedWaitsForTheNextProgramSta
   EXPECT_TRUE(wxDirExists(staged));
   EXPECT_FALSE(wxDirExists(JoinPath(root, ".backup")));
   EXPECT_TRUE(host.IsModuleActive("alpha"));
-  const std::vector<wxString> warnings = Logged("warning: ");
-  ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_NE(warnings[0].Find("alpha"), wxNOT_FOUND) << warnings[0];
-  ASSERT_EQ(boxes.shown().size(), 1u);
-  EXPECT_EQ("warning: " + boxes.shown()[0].message, warnings[0]);
+  // No failure: the log says so, and no box comes at every login until the restart.
+  EXPECT_TRUE(Logged("warning: ").empty());
+  const std::vector<wxString> notes = Logged(wxString::FromUTF8("Aktualizacje modułów: "));
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].Find("alpha"), wxNOT_FOUND) << notes[0];
+  EXPECT_TRUE(boxes.shown().empty());
 }
 
 }  // namespace

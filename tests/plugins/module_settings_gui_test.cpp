@@ -79,6 +79,28 @@ TEST_F(ModuleSettings, TheModulesPageListsEveryModuleAndStoresItsSwitch) {
   EXPECT_EQ(list->GetString(2), "Kasa 2.0 - aktywny");  // fully after a restart
 }
 
+// A switch that a dependency moves along with the clicked one shows it at once.
+TEST_F(ModuleSettings, TheModulesPageShowsTheSwitchesDependenciesMoved) {
+  Install("a", "mod_alpha");
+  Install("b", "mod_beta");  // needs alpha
+  PluginManager& host = Load();
+  host.AddSettingsPages(tree_, nullptr, -1);
+  auto* page = Open<PluginModulesPanel>(U8("Moduły"));
+  ASSERT_NE(page, nullptr);
+  wxCheckListBox* list = page->GetList();
+  ASSERT_EQ(host.GetModuleId(1), "beta");
+  auto toggle = [list](unsigned item, bool on) {
+    list->Check(item, on);
+    wxCommandEvent toggled(wxEVT_CHECKLISTBOX, list->GetId());
+    toggled.SetInt(static_cast<int>(item));
+    list->ProcessWindowEvent(toggled);
+  };
+  toggle(0, false);
+  EXPECT_FALSE(list->IsChecked(1));
+  toggle(1, true);
+  EXPECT_TRUE(list->IsChecked(0));
+}
+
 TEST_F(ModuleSettings, TheFormSavesEveryFieldAndTheValuesSurviveARestart) {
   Install("a", "mod_kasa");
   (*config_)->Write("/TestModules/kasa/mode", "EXACT");  // matches no choice value exactly

@@ -159,3 +159,15 @@ TEST_F(SqlDataQueries, ExecPreparedOnSqlitePassesTheExceptionOnAndSetsTheErrorFl
   EXPECT_FALSE(db->IsExistsData("SELECT 1 FROM t WHERE nazwa = 'in unit'"));
   EXPECT_THROW(db->ExecPrepared("INSERT INTO nowhere VALUES(?)", {SqlValue(1)}), wxSQLite3Exception);
 }
+
+TEST_F(SqlDataQueries, ATransactionWhoseUnitThrowsIsRolledBackAndFails) {
+  EXPECT_FALSE(db->RunTransaction([&] {
+    db->ExecPrepared("INSERT INTO t(nazwa) VALUES(?)", {SqlValue("in unit")});
+    db->ExecPrepared("INSERT INTO t(id) VALUES(?)", {SqlValue(1)});
+    return true;
+  }));
+  EXPECT_TRUE(db->errorFlag);
+  EXPECT_NE(db->ErrorReason().Find("UNIQUE"), wxNOT_FOUND) << db->lastError;  // the reason SQLite gave
+  EXPECT_FALSE(db->IsExistsData("SELECT 1 FROM t WHERE nazwa = 'in unit'"));
+  EXPECT_TRUE(db->RunTransaction([] { return true; }));  // nothing was left open
+}

@@ -42,15 +42,14 @@ void RestrictToOwner(int fd) {
   if (::fstat(fd, &info) == 0 && (info.st_mode & 077) != 0) ::fchmod(fd, info.st_mode & 0700);
 }
 
-// Makes a rename or creation in the folder durable.
+}  // namespace
+
 void SyncFolder(const wxString& folder) {
   const int fd = ::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
 }
-
-}  // namespace
 
 bool AppendToPrivateFile(const wxString& path, const char* data, size_t size) {
   if (!EnsureFolder(wxFileName(path).GetPath())) return false;

@@ -25,4 +25,7 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
 // `to` meanwhile is never replaced. On failure *targetExists tells that case apart.
 bool MoveWithoutReplacing(const wxString& from, const wxString& to, bool* targetExists, wxString* error = nullptr);
 
+// Makes a rename or creation in the folder survive a crash.
+void SyncFolder(const wxString& folder);
+
 }  // namespace veldrix
