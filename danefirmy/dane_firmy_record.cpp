@@ -420,7 +420,8 @@ void DaneFirmy::DeleteCompany() {
   ICompanyApplication* app = Application();
   if (!app) return;
   wxArrayString remaining;
-  Read([&] { remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy"); });
+  // A failed read is no answer; the failure notice has already told the user.
+  if (!Read([&] { remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy"); })) return;
   if (remaining.empty()) {
     app->SetWorkingCompanyId("0");
     app->EnableToolbar(false, false);
