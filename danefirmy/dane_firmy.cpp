@@ -430,6 +430,7 @@ wxWindow* DaneFirmy::BuildAdvancedPage(wxWindow* parent) {
 void DaneFirmy::BindHandlers() {
   splitter_->Bind(wxEVT_SPLITTER_SASH_POS_CHANGING, &DaneFirmy::OnSashChanging, this);
   splitter_->Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, &DaneFirmy::OnSashChanged, this);
+  splitter_->Bind(wxEVT_SPLITTER_SASH_POS_RESIZE, &DaneFirmy::OnSashResize, this);
   for (wxTextCtrl* text : {nazwa_, nip_, miejscowosc_}) {
     text->Bind(wxEVT_TEXT, &DaneFirmy::OnIdentityFieldChanged, this);
   }
@@ -590,11 +591,14 @@ void DaneFirmy::OnSashChanging(wxSplitterEvent& event) {
   if (CompanySashRefused(splitter_->GetClientSize().x, event.GetSashPosition())) event.Veto();
 }
 
-void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
+void DaneFirmy::OnSashResize(wxSplitterEvent& event) {
   // A narrower window moves the sash by its gravity alone, which may leave the form
   // narrower than any drag could.
-  const int width = splitter_->GetClientSize().x;
-  if (CompanySashRefused(width, event.GetSashPosition())) splitter_->SetSashPosition(CompanySashLimit(width));
+  const int width = event.GetNewSize();
+  if (CompanySashRefused(width, event.GetSashPosition())) event.SetSashPosition(CompanySashLimit(width));
+}
+
+void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
   wxWindowUpdateLocker splitterLock(splitter_);
   wxWindowUpdateLocker selfLock(this);
   wxWindowUpdateLocker scrolledLock(scrolled_);

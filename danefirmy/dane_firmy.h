@@ -164,6 +164,7 @@ class DaneFirmy : public CustomNotebookPanel {
   void OnCompanyLookupResult(bool ok, const CompanyData& data, const wxString& error);
   void OnSashChanging(wxSplitterEvent& event);
   void OnSashChanged(wxSplitterEvent& event);
+  void OnSashResize(wxSplitterEvent& event);
 
   DaneFirmyMainPanel* host_;
   wxWindow* parent_;
