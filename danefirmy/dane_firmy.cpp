@@ -4,6 +4,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/literal_label.h"
+#include "app/common/min_width.h"
 #include "company/company_lookup.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
@@ -28,8 +29,6 @@
 #include <wx/textctrl.h>
 #include <wx/wrapsizer.h>
 #include <wx/wupdlock.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -63,10 +62,9 @@ wxCheckBox* NewCheck(wxWindow* parent, const wxString& label, const wxString& na
   return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
 }
 
-// A button at least `width` pixels wide, wider when the theme needs more for its text.
 wxButton* NewButton(wxWindow* parent, const wxString& label, const wxString& name, int width) {
   auto* button = new wxButton(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
-  button->SetMinSize(wxSize(std::max(width, button->GetBestSize().x), -1));
+  veldrix::SetMinWidthAtLeast(button, width);
   return button;
 }
 
