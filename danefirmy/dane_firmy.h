@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 class CompanyLookupTarget;

@@ -13,7 +13,6 @@
 #include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
 
-#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
