@@ -1,7 +1,5 @@
 #include "danefirmy/bank_account.h"
 
-#include <cstring>
-
 namespace {
 
 bool IsAsciiDigit(wxUniChar c) { return c >= '0' && c <= '9'; }

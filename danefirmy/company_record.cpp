@@ -146,7 +146,6 @@ bool CompanyStore::Run(const wxString& sql, const std::vector<SqlValue>& params,
 }
 
 bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxString* error) {
-  failure_.clear();
   const bool ok = db_.RunTransaction([&] {
     failure_.clear();
     return statements();
@@ -163,7 +162,12 @@ bool CompanyStore::LockForDefault(const char* table) {
 
 bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* outcome, wxString* error) {
   CompanySaveOutcome result;
-  if (!InTransaction([&] { return SaveInTransaction(request, &result); }, error)) return false;
+  // A deadlock runs the unit again: nothing the lost attempt noted may carry over.
+  const auto unit = [&] {
+    result = CompanySaveOutcome();
+    return SaveInTransaction(request, &result);
+  };
+  if (!InTransaction(unit, error)) return false;
   if (outcome) *outcome = result;
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/literal_label.h"
+#include "app/common/min_width.h"
 #include "company/company_lookup.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
@@ -28,8 +29,6 @@
 #include <wx/textctrl.h>
 #include <wx/wrapsizer.h>
 #include <wx/wupdlock.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -63,10 +62,9 @@ wxCheckBox* NewCheck(wxWindow* parent, const wxString& label, const wxString& na
   return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
 }
 
-// A button at least `width` pixels wide, wider when the theme needs more for its text.
 wxButton* NewButton(wxWindow* parent, const wxString& label, const wxString& name, int width) {
   auto* button = new wxButton(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
-  button->SetMinSize(wxSize(std::max(width, button->GetBestSize().x), -1));
+  veldrix::SetMinWidthAtLeast(button, width);
   return button;
 }
 
@@ -430,6 +428,7 @@ wxWindow* DaneFirmy::BuildAdvancedPage(wxWindow* parent) {
 void DaneFirmy::BindHandlers() {
   splitter_->Bind(wxEVT_SPLITTER_SASH_POS_CHANGING, &DaneFirmy::OnSashChanging, this);
   splitter_->Bind(wxEVT_SPLITTER_SASH_POS_CHANGED, &DaneFirmy::OnSashChanged, this);
+  splitter_->Bind(wxEVT_SPLITTER_SASH_POS_RESIZE, &DaneFirmy::OnSashResize, this);
   for (wxTextCtrl* text : {nazwa_, nip_, miejscowosc_}) {
     text->Bind(wxEVT_TEXT, &DaneFirmy::OnIdentityFieldChanged, this);
   }
@@ -590,11 +589,14 @@ void DaneFirmy::OnSashChanging(wxSplitterEvent& event) {
   if (CompanySashRefused(splitter_->GetClientSize().x, event.GetSashPosition())) event.Veto();
 }
 
-void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
+void DaneFirmy::OnSashResize(wxSplitterEvent& event) {
   // A narrower window moves the sash by its gravity alone, which may leave the form
   // narrower than any drag could.
-  const int width = splitter_->GetClientSize().x;
-  if (CompanySashRefused(width, event.GetSashPosition())) splitter_->SetSashPosition(CompanySashLimit(width));
+  const int width = event.GetNewSize();
+  if (CompanySashRefused(width, event.GetSashPosition())) event.SetSashPosition(CompanySashLimit(width));
+}
+
+void DaneFirmy::OnSashChanged(wxSplitterEvent& event) {
   wxWindowUpdateLocker splitterLock(splitter_);
   wxWindowUpdateLocker selfLock(this);
   wxWindowUpdateLocker scrolledLock(scrolled_);

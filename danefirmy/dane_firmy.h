@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 class CompanyLookupTarget;
@@ -164,6 +163,7 @@ class DaneFirmy : public CustomNotebookPanel {
   void OnCompanyLookupResult(bool ok, const CompanyData& data, const wxString& error);
   void OnSashChanging(wxSplitterEvent& event);
   void OnSashChanged(wxSplitterEvent& event);
+  void OnSashResize(wxSplitterEvent& event);
 
   DaneFirmyMainPanel* host_;
   wxWindow* parent_;

@@ -1,6 +1,5 @@
 #include "danefirmy/dane_firmy_main_panel.h"
 
-#include "app/common/custom_notebook_panel.h"
 #include "app/common/i18n.h"
 #include "app/common/images.h"
 #include "app/common/message_box.h"

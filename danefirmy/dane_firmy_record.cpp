@@ -13,7 +13,6 @@
 #include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
 
-#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/datectrl.h>
@@ -420,7 +419,8 @@ void DaneFirmy::DeleteCompany() {
   ICompanyApplication* app = Application();
   if (!app) return;
   wxArrayString remaining;
-  Read([&] { remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy"); });
+  // A failed read is no answer; the failure notice has already told the user.
+  if (!Read([&] { remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy"); })) return;
   if (remaining.empty()) {
     app->SetWorkingCompanyId("0");
     app->EnableToolbar(false, false);

@@ -12,7 +12,7 @@ packages=(
   libsqlite3-dev freetds-dev libmariadb-dev libpq-dev libpq5
   libssl-dev openssl libcurl4-openssl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3
-  xvfb xauth openbox x11-utils locales python3
+  xvfb openbox x11-utils locales python3
   postgresql mariadb-server
 )
 

@@ -4,6 +4,7 @@
 #include "app/common/images.h"
 #include "app/common/literal_label.h"
 #include "app/common/message_box.h"
+#include "app/common/min_width.h"
 #include "app/common/text_folding.h"
 #include "app/common/web_browser.h"
 #include "app/common/window_placement.h"
@@ -241,8 +242,7 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
   // rebuilds the cards, which deletes the button that was clicked.
   auto* actions = new wxBoxSizer(wxVERTICAL);
   auto* primary = new wxButton(card, wxID_ANY, state.primaryLabel);
-  // The usual width, or more when the label needs it.
-  primary->SetMinSize(wxSize(std::max(kPrimaryButtonWidth, primary->GetBestSize().x), -1));
+  veldrix::SetMinWidthAtLeast(primary, kPrimaryButtonWidth);
   primary->Enable(state.primaryEnabled);
   primary->Bind(wxEVT_BUTTON, [this, index](wxCommandEvent&) { CallAfter([this, index] { OnPrimaryAction(index); }); });
   actions->Add(primary, 0, wxEXPAND | wxBOTTOM, 5);

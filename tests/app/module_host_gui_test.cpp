@@ -167,6 +167,7 @@ TEST_F(ModuleHost, EveryTabAndPageFitsTheSmallestMainWindowAlsoAfterResizing) {
   wxAuiNotebook* tabs = frame->GetNotebook();
   const wxSize sizes[] = {frame->GetMinSize(), wxSize(1920, 1040), frame->GetMinSize()};
   for (size_t pass = 0; pass < WXSIZEOF(sizes); ++pass) {
+    if (pass > 0) sash->SetSashPosition(CompanySashLimit(sash->GetClientSize().x));
     frame->SetSize(sizes[pass]);
     for (size_t tab = 0; tab < tabs->GetPageCount(); ++tab) {
       tabs->SetSelection(tab);
@@ -176,10 +177,12 @@ TEST_F(ModuleHost, EveryTabAndPageFitsTheSmallestMainWindowAlsoAfterResizing) {
         veldrix::test::PumpEvents(150);
         const wxString faults = veldrix::test::LayoutFaults(frame);
         EXPECT_TRUE(faults.empty()) << pass << " " << tabs->GetPageText(tab) << " " << page << "\n" << faults;
-        veldrix::test::SaveScreenshot(frame, wxString::Format("main_window_pass%zu_tab%zu_page%zu", pass, tab, page));
+        // Each tab once, and whatever shows a fault.
+        if ((pass == 0 && page == 0) || !faults.empty()) {
+          veldrix::test::SaveScreenshot(frame, wxString::Format("main_window_pass%zu_tab%zu_page%zu", pass, tab, page));
+        }
       }
     }
-    sash->SetSashPosition(CompanySashLimit(sash->GetClientSize().x));
   }
 }
 

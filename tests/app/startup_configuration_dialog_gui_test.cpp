@@ -62,7 +62,7 @@ TEST_F(AboutBox, OpensCentredOnTheMainWindow) {
   OpenFrame();
   Placement placement;
   ModalScript script;
-  script.Then("VeldrixAboutDialog", NotePlacement(frame, &placement, "about_box", wxID_OK));
+  script.Then("VeldrixAboutDialog", NotePlacement(frame, &placement, "about_box_first_dialog", wxID_OK));
   // What the menu's "i" calls.
   frame->ShowAboutDialog();
   ASSERT_TRUE(script.Done()) << script.Remaining();

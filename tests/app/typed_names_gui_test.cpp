@@ -9,49 +9,43 @@
 #include "plugins/plugin_main_page_panel.h"
 #include "working_program_fixture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <wx/control.h>
 #include <wx/menu.h>
 
-#include <algorithm>
 #include <vector>
 
+using testing::Contains;
 using veldrix::test::SaveScreenshot;
 
 namespace {
 
-class TypedNames : public WorkingProgramTest {
- protected:
-  void SetUp() override {
-    WorkingProgramTest::SetUp();
+using TypedNames = WorkingProgramTest;
+
+// The items of a menu as the user reads them.
+std::vector<wxString> Items(const wxMenu& menu) {
+  std::vector<wxString> items;
+  for (const wxMenuItem* item : menu.GetMenuItems()) items.push_back(item->GetItemLabelText());
+  return items;
+}
+
+// The texts of a window's controls as the user reads them.
+std::vector<wxString> Texts(wxWindow* window) {
+  std::vector<wxString> texts;
+  for (wxWindow* child : window->GetChildren()) {
+    if (auto* control = dynamic_cast<wxControl*>(child)) texts.push_back(control->GetLabelText());
+  }
+  return texts;
+}
+
+TEST_F(TypedNames, CompanyNamesAndModuleTextsShowAsWritten) {
+  {
     SQLData db(database);
     ASSERT_TRUE(db.IniciujBazeDanych());
     ASSERT_GT(db.InsertData("INSERT INTO firma (nazwa) VALUES ('Kowalski & Syn')"), 0) << db.lastError;
     ASSERT_GT(db.InsertData("INSERT INTO firma (nazwa) VALUES ('Firma' || char(9) || 'Ctrl+Q')"), 0) << db.lastError;
   }
-
-  // The items of a menu as the user reads them.
-  static std::vector<wxString> Items(const wxMenu& menu) {
-    std::vector<wxString> items;
-    for (const wxMenuItem* item : menu.GetMenuItems()) items.push_back(item->GetItemLabelText());
-    return items;
-  }
-
-  // The texts of a window's controls as the user reads them.
-  static std::vector<wxString> Texts(wxWindow* window) {
-    std::vector<wxString> texts;
-    for (wxWindow* child : window->GetChildren()) {
-      if (auto* control = dynamic_cast<wxControl*>(child)) texts.push_back(control->GetLabelText());
-    }
-    return texts;
-  }
-
-  static bool Has(const std::vector<wxString>& texts, const wxString& text) {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-  }
-};
-
-TEST_F(TypedNames, CompanyNamesAndModuleTextsShowAsWritten) {
   InstallModules({"mod_znaki"});
   LogIn("admin", "haslo-admina");
 
@@ -60,8 +54,8 @@ TEST_F(TypedNames, CompanyNamesAndModuleTextsShowAsWritten) {
   const std::vector<wxString> appMenu = Items(*frame->GetAppMenu()->MakeCompanyMenu());
   const std::vector<wxString> startPage = Items(*frame->GetStartPage()->MakeCompanyMenu());
   for (const std::vector<wxString>* items : {&appMenu, &startPage}) {
-    EXPECT_TRUE(Has(*items, "Kowalski & Syn")) << items->size();
-    EXPECT_TRUE(Has(*items, "Firma Ctrl+Q")) << items->size();
+    EXPECT_THAT(*items, Contains("Kowalski & Syn"));
+    EXPECT_THAT(*items, Contains("Firma Ctrl+Q"));
   }
 
   // The menu button and the company editor's header with that company.
@@ -86,7 +80,7 @@ TEST_F(TypedNames, CompanyNamesAndModuleTextsShowAsWritten) {
   ASSERT_NE(modulePage, nullptr);
   const std::vector<wxString> texts = Texts(modulePage);
   for (const char* text : {"Koszty & Zyski", "Odbiorca & Syn", "Kowalski & Syn Ctrl+Q", "Przelicz & zapisz"}) {
-    EXPECT_TRUE(Has(texts, text)) << text;
+    EXPECT_THAT(texts, Contains(text));
   }
   SaveScreenshot(modulePage, "typed_names_module_page");
 }

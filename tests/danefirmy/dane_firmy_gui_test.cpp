@@ -264,6 +264,34 @@ TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {
   EXPECT_EQ(app->toolbarCalls.size(), toolbarCalls);  // the toolbar stays enabled
 }
 
+TEST_F(CompanyTabTest, RemainingCompaniesThatCannotBeReadAfterADeleteLeaveTheWorkingOne) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "2";
+  MessageBoxRecorder boxes(wxID_YES);
+  OpenTab();
+  ClickRow(0);
+  // The table goes away once the form shows the company after the deleted one,
+  // before the companies left are read.
+  wxTextCtrl* name = Find<wxTextCtrl>("nazwa");
+  auto renamed = std::make_shared<bool>(false);
+  name->Bind(wxEVT_TEXT, [this, name, renamed](wxCommandEvent& event) {
+    if (!*renamed && name->GetValue() == "Beta") {
+      *renamed = db->DeleteData("alter table firma rename to firma_poprzednia") >= 0;
+    }
+    event.Skip();
+  });
+  const size_t toolbarCalls = app->toolbarCalls.size();
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  PumpEvents(50);
+  ASSERT_TRUE(*renamed);
+  EXPECT_EQ(CountRows(*db, "firma_poprzednia"), 1);
+  EXPECT_EQ(app->workingId, "2");
+  EXPECT_EQ(app->toolbarCalls.size(), toolbarCalls);
+  // The question, then the read failure.
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_NE(boxes.shown()[1].message.Find("no such table: firma"), wxNOT_FOUND);
+}
+
 TEST_F(CompanyTabTest, UnsavedChangesAreOfferedBeforeANewRecord) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);

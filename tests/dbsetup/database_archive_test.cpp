@@ -226,6 +226,7 @@ TEST_F(ArchiveTest, AMissingDatabaseIsNamedAndNothingIsWritten) {
 }
 
 TEST_F(ArchiveTest, TheNextArchiveRemovesWhatAKilledOneLeftAndNothingOfARunningOne) {
+  using veldrix::test::FilesOf;
   using veldrix::test::StoppedChild;
   StoppedChild killed("archive writing", [this] { BackupSqliteToTemp(database_, Archive("a.zip"), "x", nullptr); });
   StoppedChild running("archive writing", [this] { BackupSqliteToTemp(database_, Archive("b.zip"), "x", nullptr); });
@@ -238,13 +239,11 @@ TEST_F(ArchiveTest, TheNextArchiveRemovesWhatAKilledOneLeftAndNothingOfARunningO
 
   wxString error;
   ASSERT_TRUE(BackupSqliteToTemp(database_, Archive("c.zip"), "x", &error)) << error;
-  const wxString runningPid = wxString::Format(".%d.", running.pid());
-  const wxArrayString copies = FilesIn(temp_.path());
-  ASSERT_EQ(copies.size(), 1u);
-  EXPECT_TRUE(copies[0].Contains(runningPid)) << copies[0];
+  ASSERT_EQ(FilesIn(temp_.path()).size(), 1u);
+  EXPECT_EQ(FilesOf(temp_.path(), running.pid()).size(), 1u);
   const wxArrayString archives = FilesIn(work_.file("kopie"));
   ASSERT_EQ(archives.size(), 2u);
-  EXPECT_TRUE(archives[0].Contains(runningPid)) << archives[0];
+  EXPECT_EQ(FilesOf(work_.file("kopie"), running.pid()), std::vector<wxString>{archives[0]});
   EXPECT_EQ(archives[1], "c.zip");
 }
 

@@ -518,20 +518,14 @@ TEST_F(WorkerTest, TheNextCreationRemovesWhatAKilledOneLeftAndNothingOfARunningO
   veldrix::test::StoppedChild running(child);
   ASSERT_TRUE(killed.stopped() && running.stopped());
   killed.Kill();
-  auto filesOf = [this](const veldrix::test::StoppedChild& run) {
-    const wxString part = wxString::Format(".%d.", run.pid());
-    int count = 0;
-    for (const wxString& name : veldrix::SortedFolderEntries(folders_.programFolder(), wxDIR_FILES | wxDIR_HIDDEN)) {
-      count += name.Contains(part) ? 1 : 0;
-    }
-    return count;
-  };
-  ASSERT_EQ(filesOf(killed), 2) << "the file and its journal";
+  using veldrix::test::FilesOf;
+  const wxString folder = folders_.programFolder();
+  ASSERT_EQ(FilesOf(folder, killed.pid()).size(), 2u) << "the file and its journal";
 
   ASSERT_EQ(Create(DatabaseFile()).back().kind, DbWorkerInformation);
   ExpectEveryProgramTable();
-  EXPECT_EQ(filesOf(killed), 0);
-  EXPECT_EQ(filesOf(running), 2);
+  EXPECT_EQ(FilesOf(folder, killed.pid()).size(), 0u);
+  EXPECT_EQ(FilesOf(folder, running.pid()).size(), 2u);
 }
 
 TEST_F(WorkerTest, AProcessKilledWhileCompletingAnExistingFileLeavesItUsable) {

@@ -102,8 +102,8 @@ TEST_F(PendingModuleChangesTest, InstallsAndUpdatesWithADatedBackup) {
   ASSERT_TRUE(EnsureFolder(GetPendingInstallDir(root_, "jpk") + ".new"));
   wxString report;
   EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "2");
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "1");
+  EXPECT_EQ(InstalledVersion("faktury"), "2");
+  EXPECT_EQ(InstalledVersion("kpir"), "1");
   const std::vector<wxString> backups = List(At(".backup"));
   ASSERT_EQ(backups.size(), 1u);
   EXPECT_TRUE(wxRegEx("^faktury-[0-9]{8}-[0-9]{6}$").Matches(backups[0])) << backups[0];
@@ -130,7 +130,7 @@ TEST_F(PendingModuleChangesTest, TwoUpdatesWithinOneSecondKeepBothBackups) {
   }
   std::sort(versions.begin(), versions.end());
   EXPECT_EQ(versions, (std::vector<std::string>{"1", "2", "3"}));
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "4");
+  EXPECT_EQ(InstalledVersion("faktury"), "4");
 }
 
 TEST_F(PendingModuleChangesTest, MarkerAndStagedFolderGiveAFreshInstall) {
@@ -139,7 +139,7 @@ TEST_F(PendingModuleChangesTest, MarkerAndStagedFolderGiveAFreshInstall) {
   StagedVersion("kpir", "2");
   wxString report;
   EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "2");
+  EXPECT_EQ(InstalledVersion("kpir"), "2");
   EXPECT_FALSE(wxDirExists(At(".backup")));
 }
 
@@ -160,8 +160,8 @@ TEST_F(PendingModuleChangesTest, FailuresAreReportedPerModuleAndLeftForTheNextSt
                       "Nie udało się zastosować aktualizacji modułu jpk.\n"
                       "Nie udało się utworzyć kopii modułu kpir.\n"));
   // Nothing was half done: every module is complete where it was, every change waits.
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "1");
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "1");
+  EXPECT_EQ(InstalledVersion("faktury"), "1");
+  EXPECT_EQ(InstalledVersion("kpir"), "1");
   EXPECT_TRUE(IsModuleRemovalPending(root_, "faktury"));
   EXPECT_TRUE(IsModuleInstallPending(root_, "kpir"));
   EXPECT_TRUE(IsModuleInstallPending(root_, "jpk"));
@@ -171,21 +171,20 @@ TEST_F(PendingModuleChangesTest, FailuresAreReportedPerModuleAndLeftForTheNextSt
   wxRemoveFile(At("jpk"));
   EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
   EXPECT_EQ(List(root_), (std::vector<wxString>{"jpk", "kpir"}));
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("kpir"), "version")), "2");
+  EXPECT_EQ(InstalledVersion("kpir"), "2");
 }
 
 TEST_F(PendingModuleChangesTest, StoreInstallUpdateAndRemovalReachTheModulesFolderAtTheNextStart) {
-  auto stage = [this](const std::string& version) { ASSERT_TRUE(StageFaktury(version)); };
   wxString report;
-  stage("1");
+  ASSERT_TRUE(StageFaktury("1"));
   ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
   EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "bin/libfaktury.so")), "ELF 1");
   EXPECT_FALSE(wxDirExists(At(".backup")));
 
-  stage("2");
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "1");  // untouched until the start
+  ASSERT_TRUE(StageFaktury("2"));
+  EXPECT_EQ(InstalledVersion("faktury"), "1");  // untouched until the start
   ASSERT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
-  EXPECT_EQ(test::ReadFileBytes(JoinModulePath(At("faktury"), "version")), "2");
+  EXPECT_EQ(InstalledVersion("faktury"), "2");
   ASSERT_EQ(List(At(".backup")).size(), 1u);
   EXPECT_FALSE(IsModuleInstallPending(root_, "faktury"));
 

@@ -393,8 +393,8 @@ TEST_F(ModuleStorePanelTest, CardButtonsFitTheirLabels) {
   ASSERT_TRUE(cards[0].Button(U("Wymaga Veldrix 9.0.0 lub nowszej")));
   ASSERT_EQ(cards[1].buttons.size(), 3u);
   for (const Card& card : cards) {
+    EXPECT_EQ(test::LayoutFaults(card.window), "");
     for (wxButton* button : card.buttons) {
-      EXPECT_LE(button->GetBestSize().x, button->GetSize().x) << button->GetLabel();
       EXPECT_TRUE(wxRect(card.window->GetClientSize()).Contains(button->GetRect())) << button->GetLabel();
     }
   }

@@ -143,10 +143,9 @@ TEST_F(StorePackageTest, TheNextDownloadRemovesWhatAKilledOneLeftAndNothingOfARu
 
   wxString error;
   ASSERT_TRUE(DownloadAndStagePackage(Root(), entry_, &error)) << error;
-  wxArrayString left;
-  wxDir::GetAllFiles(temporaryFolder_, &left, wxEmptyString, wxDIR_FILES | wxDIR_HIDDEN);
+  const std::vector<wxString> left = SortedFolderEntries(temporaryFolder_, wxDIR_FILES | wxDIR_HIDDEN);
   ASSERT_EQ(left.size(), 1u);
-  EXPECT_TRUE(left[0].Contains(wxString::Format(".%d.", running.pid()))) << left[0];
+  EXPECT_EQ(test::FilesOf(temporaryFolder_, running.pid()), left);
 }
 
 TEST_F(StorePackageTest, ADownloadLongerThanTheCatalogueSaysIsCutOffAtThatSize) {

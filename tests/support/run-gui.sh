@@ -19,27 +19,34 @@ run_test() {
   done
   return "$status"
 }
-if [ -n "${VELDRIX_TEST_DISPLAY:-}" ]; then
-  export DISPLAY="$VELDRIX_TEST_DISPLAY"
-  run_test "$@"
-  exit
-fi
 folder="$(mktemp -d)"
-# The server picks a free display itself and writes its number to fd 3, so servers
-# started at the same time never race for one.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$folder/display" 2>"$folder/server.log" &
-server=$!
+server=""
 manager=""
 stop() {
   if [ -n "$manager" ]; then
     kill "$manager" 2>/dev/null
     wait "$manager" 2>/dev/null
   fi
-  kill "$server" 2>/dev/null
-  wait "$server" 2>/dev/null
+  if [ -n "$server" ]; then
+    kill "$server" 2>/dev/null
+    wait "$server" 2>/dev/null
+  fi
   rm -rf "$folder"
 }
 trap stop EXIT
+# The program log and configuration of a test that does not isolate its folders
+# go here, never into the user's own.
+export XDG_DATA_HOME="$folder/data" XDG_CONFIG_HOME="$folder/config"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+if [ -n "${VELDRIX_TEST_DISPLAY:-}" ]; then
+  export DISPLAY="$VELDRIX_TEST_DISPLAY"
+  run_test "$@"
+  exit
+fi
+# The server picks a free display itself and writes its number to fd 3, so servers
+# started at the same time never race for one.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$folder/display" 2>"$folder/server.log" &
+server=$!
 for _ in $(seq 300); do
   [ -s "$folder/display" ] && break
   if ! kill -0 "$server" 2>/dev/null; then

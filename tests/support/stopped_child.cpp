@@ -1,12 +1,14 @@
 #include "stopped_child.h"
 
 #include "app/common/crash_point.h"
+#include "app/common/paths.h"
 
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wx/dir.h>
 
 #include <cstring>
 
@@ -26,6 +28,15 @@ void StopHere(const char* point) {
 void StopAtCrashPoint(const char* point) {
   g_stopPoint = point;
   SetCrashPointHandler(&StopHere);
+}
+
+std::vector<wxString> FilesOf(const wxString& folder, pid_t pid) {
+  const wxString mark = wxString::Format(".%d.", static_cast<int>(pid));
+  std::vector<wxString> names;
+  for (const wxString& name : SortedFolderEntries(folder, wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN)) {
+    if (name.Contains(mark)) names.push_back(name);
+  }
+  return names;
 }
 
 StoppedChild::StoppedChild(const char* point, const std::function<void()>& work) {

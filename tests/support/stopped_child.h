@@ -4,6 +4,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <wx/string.h>
 
 #include <functional>
 #include <string>
@@ -13,6 +14,11 @@ namespace veldrix::test {
 
 // Makes this process stop at the crash point of that name; `point` must outlive it.
 void StopAtCrashPoint(const char* point);
+
+// The names of the files and folders in `folder` (hidden ones too) that the run of
+// `pid` writes or left: a work file's name carries ".<pid>." (app/common/work_files.h).
+// Sorted.
+std::vector<wxString> FilesOf(const wxString& folder, pid_t pid);
 
 class StoppedChild {
  public:

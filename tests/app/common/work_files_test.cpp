@@ -6,6 +6,7 @@
 #include "stopped_child.h"
 #include "test_support.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <wx/dir.h>
 
@@ -31,14 +32,10 @@ TEST(WorkFiles, TheNextWriteRemovesWhatAKilledWriterLeftAndNothingOfARunningOne)
   for (const wxString& name : others) test::WriteFileBytes(temp.file(name), "x");
 
   write("/a/nastepny");
-  const wxString runningRun = wxString::Format(".%d.", running.pid());
-  int left = 0;
-  for (const wxString& name : SortedFolderEntries(temp.path(), wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN)) {
-    EXPECT_TRUE(name == "veldrix.ini" || name == others[0] || name == others[1] || name.Contains(runningRun))
-        << name;
-    ++left;
-  }
-  EXPECT_EQ(left, 4);
+  const std::vector<wxString> runningFiles = test::FilesOf(temp.path(), running.pid());
+  ASSERT_EQ(runningFiles.size(), 1u);
+  EXPECT_THAT(SortedFolderEntries(temp.path(), wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN),
+              testing::UnorderedElementsAre("veldrix.ini", others[0], others[1], runningFiles[0]));
   EXPECT_FALSE(SharedConfigFile(path).HasEntry("/a/zabity"));
 }
 
