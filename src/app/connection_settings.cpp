@@ -39,17 +39,22 @@ StoredActive ReadStoredActive(wxConfigBase* config) {
   return stored;
 }
 
-// Writes the active connection's keys; the password never goes into the string.
-void WriteStoredActive(wxConfigBase* config, const SavedConnection& active) {
-  config->SetPath(kActiveGroup);
-  config->Write("ConnectionString", WithoutPassword(active.info));
-  config->Write("RememberPassword", active.rememberPassword);
-  config->Write("LogSqlQueries", active.logSqlQueries);
-  if (active.rememberPassword && !active.encryptedPassword.empty()) {
-    config->Write("EncryptedPassword", active.encryptedPassword);
+// Writes a connection's keys into the current group; the password never goes into
+// the string, a remembered one goes apart, protected.
+void WriteConnectionKeys(wxConfigBase* config, const SavedConnection& entry) {
+  config->Write("ConnectionString", WithoutPassword(entry.info));
+  config->Write("RememberPassword", entry.rememberPassword);
+  config->Write("LogSqlQueries", entry.logSqlQueries);
+  if (entry.rememberPassword && !entry.encryptedPassword.empty()) {
+    config->Write("EncryptedPassword", entry.encryptedPassword);
   } else {
     config->DeleteEntry("EncryptedPassword", false);
   }
+}
+
+void WriteStoredActive(wxConfigBase* config, const SavedConnection& active) {
+  config->SetPath(kActiveGroup);
+  WriteConnectionKeys(config, active);
   config->SetPath("/");
 }
 
@@ -73,14 +78,7 @@ void ReplaceSavedConnections(wxConfigBase* config, const std::vector<SavedConnec
     const SavedConnection& entry = list[static_cast<std::size_t>(index)];
     config->SetPath(HistoryEntryGroup(index));
     config->Write("Name", entry.name);
-    config->Write("ConnectionString", WithoutPassword(entry.info));
-    config->Write("RememberPassword", entry.rememberPassword);
-    config->Write("LogSqlQueries", entry.logSqlQueries);
-    if (entry.rememberPassword && !entry.encryptedPassword.empty()) {
-      config->Write("EncryptedPassword", entry.encryptedPassword);
-    } else {
-      config->DeleteEntry("EncryptedPassword", false);
-    }
+    WriteConnectionKeys(config, entry);
   }
   config->SetPath("/");
 }
