@@ -19,6 +19,8 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -29,11 +31,13 @@ wxString Trimmed(const wxString& text) {
   return copy.Trim(true).Trim(false);
 }
 
-// The leading base-10 number of a text; 0 when it does not begin with one.
+// The leading base-10 number of a text; 0 when it does not begin with one. A number
+// beyond the column's 32 bits is held at the end of its range, as strtol holds its own.
 int LeadingNumber(const wxString& text) {
   // utf8_str() points into the string it converts, so that string must be named.
   const wxString trimmed = Trimmed(text);
-  return static_cast<int>(std::strtol(trimmed.utf8_str().data(), nullptr, 10));
+  const long value = std::strtol(trimmed.utf8_str().data(), nullptr, 10);
+  return static_cast<int>(std::clamp<long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // The preview property of a definition, by its type.

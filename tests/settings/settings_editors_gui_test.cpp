@@ -465,6 +465,32 @@ TEST_F(CustomFieldsPageTest, TheOrderTypedIsStoredAndOrdersTheFields) {
   EXPECT_EQ(PreviewLabels(), "#Dodatkowe|Waga|Producent");
 }
 
+TEST_F(CustomFieldsPageTest, AnOrderBeyondThirtyTwoBitsIsHeldAtTheEndOfTheRange) {
+  struct Row {
+    const char* typed;
+    const char* stored;
+  };
+  const Row rows[] = {
+      {"3000000000", "2147483647"},   {"-3000000000", "-2147483648"}, {"2147483647", "2147483647"},
+      {"-2147483648", "-2147483648"}, {"99999999999999999999", "2147483647"}, {"  -17", "-17"},
+  };
+  Open();
+  auto* name = Find<wxTextCtrl>("nazwa");
+  auto* order = Find<wxTextCtrl>("kolejnosc");
+  int n = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.typed);
+    const wxString field = wxString::Format("Pole %d", ++n);
+    Click(Find<wxButton>("nowe"));
+    name->SetValue(field);
+    order->SetValue(row.typed);
+    Click(Find<wxButton>("zapisz"));
+    EXPECT_EQ(Cell("select kolejnosc from pole_dodatkowe_definicja where nazwa='" + field + "'"),
+              wxString(row.stored));
+    EXPECT_EQ(order->GetValue(), wxString(row.stored));
+  }
+}
+
 TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
   Open();
   Find<wxTextCtrl>("nazwa")->SetValue("Producent");
