@@ -57,6 +57,9 @@ void VeldrixFrame::OpenCompanyDataPage() {
                             this);
     return;
   }
+  // A second editor of the same company would write back its stale form over the
+  // first one's save.
+  if (SelectOpenPage("danefirmy")) return;
   notebook_->Freeze();
   DaneFirmyMainPanel* tab = DaneFirmyMainPanel::CreateWithEditor(notebook_, this);
   tab->GetSplitter()->Unsplit();
@@ -73,6 +76,8 @@ void VeldrixFrame::OpenSettingsPage() {
                             wxOK | wxICON_EXCLAMATION, this);
     return;
   }
+  // The dictionaries and custom fields, like a company, have one editor.
+  if (SelectOpenPage(_("Ustawienia"))) return;
   notebook_->Freeze();
   auto* panel = new UstawieniaPanel(notebook_, this);
   notebook_->AddPage(panel, _("Ustawienia"), false);
@@ -80,6 +85,18 @@ void VeldrixFrame::OpenSettingsPage() {
   if (index != wxNOT_FOUND) notebook_->SetSelection(index);
   panel->SetFocus();
   notebook_->Thaw();
+}
+
+bool VeldrixFrame::SelectOpenPage(const wxString& label) {
+  for (size_t i = 0; i < notebook_->GetPageCount(); ++i) {
+    wxWindow* page = notebook_->GetPage(i);
+    if (page && page->GetLabel() == label) {
+      notebook_->SetSelection(i);
+      page->SetFocus();
+      return true;
+    }
+  }
+  return false;
 }
 
 // One opener of a module's list or editor page.

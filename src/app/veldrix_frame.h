@@ -145,6 +145,8 @@ class VeldrixFrame : public wxFrame,
   wxWindow* CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument);
   bool CanCloseModulePage(wxWindow* page, bool* isModulePage) const;
   wxWindow* PageOf(wxWindow* window) const;
+  // Selects and focuses the first tab of that label; false when none is open.
+  bool SelectOpenPage(const wxString& label);
   void OnTabClosingEvent(wxThreadEvent& event);
   void OnModuleStoreTool(wxCommandEvent& event);
   void OnNotebookPageClose(wxAuiNotebookEvent& event);

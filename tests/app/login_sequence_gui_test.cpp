@@ -172,10 +172,10 @@ TEST_F(LoginSequence, LogoutLetsTheNextUserLogInAndATabCloseRequestClosesTheTabT
   FirstStart();
   ASSERT_TRUE(frame->IsLoggedIn());
 
-  // Two settings tabs; the first asks to be closed while the second is selected.
+  // The settings tab asks to be closed while the company tab is selected.
   frame->OpenSettingsPage();
   wxWindow* first = frame->GetNotebook()->GetCurrentPage();
-  frame->OpenSettingsPage();
+  frame->OpenCompanyDataPage();
   wxWindow* second = frame->GetNotebook()->GetCurrentPage();
   ASSERT_NE(first, second);
   ASSERT_EQ(veldrix::RequestTabClose(first), wxTHREAD_NO_ERROR);

@@ -100,6 +100,15 @@ TEST_F(ModuleHost, TheAdministratorGetsTheModuleToolsAndTheInvoiceTabs) {
   veldrix::ModuleCalls(host->GetModule(index)).RunAction("close-me", out.data(), VELDRIX_ACTION_TEXT);
   ASSERT_TRUE(veldrix::test::WaitFor([&] { return frame->GetNotebook()->GetPageIndex(editor) == wxNOT_FOUND; }));
   EXPECT_EQ(Selected()->GetLabel(), "dokhan");
+
+  // A module's list opened again gets a tab of its own.
+  frame->OpenInvoiceListPage();
+  int lists = 0;
+  for (size_t i = 0; i < frame->GetNotebook()->GetPageCount(); ++i) {
+    if (frame->GetNotebook()->GetPage(i)->GetLabel() == "dokhan") ++lists;
+  }
+  EXPECT_EQ(lists, 2);
+  EXPECT_EQ(Selected(), frame->GetNotebook()->GetPage(frame->GetNotebook()->GetPageCount() - 1));
 }
 
 TEST_F(ModuleHost, TheSettingsTabHoldsTheModulesPageAndEachModulesSettings) {

@@ -3,9 +3,11 @@
 // the invoices.
 #include "../authdialogs/auth_dialog_steps.h"
 #include "app/application_state.h"
+#include "app/common/gradient_button.h"
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
 #include "app/veldrix_frame.h"
+#include "appmenu/app_menu.h"
 #include "program_start_fixture.h"
 #include "auth/auth_service.h"
 #include "gui_support.h"
@@ -105,17 +107,51 @@ TEST_F(TabOpeners, TheAdministratorPassesEveryPermissionTest) {
     StartAs("admin", "haslo-admina");
   }
   EXPECT_EQ(frame->GetNotebook()->GetCurrentPage()->GetLabel(), "danefirmy");
-  EXPECT_TRUE(Run([&] { frame->OpenCompanyDataPage(); }).opened);
   EXPECT_TRUE(Run([&] { frame->OpenSettingsPage(); }).opened);
   EXPECT_EQ(Run([&] { frame->OpenKpirPage(); }).message, U8("Moduł KPiR wymaga aktualizacji lub jest niedostępny."));
   EXPECT_EQ(Run([&] { frame->OpenJpkVatPage(); }).caption, "JPK_VAT");
-  // Two company tabs: each opener makes a new one.
-  int companyTabs = 0;
-  for (size_t i = 0; i < frame->GetNotebook()->GetPageCount(); ++i) {
-    if (frame->GetNotebook()->GetPage(i)->GetLabel() == "danefirmy") ++companyTabs;
-  }
-  EXPECT_EQ(companyTabs, 2);
   veldrix::test::SaveScreenshot(frame, "tab_openers_administrator");
+}
+
+// Two editors of one company, or of one dictionary, would undo each other's saves:
+// every way in selects the tab that is open.
+TEST_F(TabOpeners, TheCompanyAndSettingsTabsAreOpenedOnceFromEveryWayIn) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("admin", "haslo-admina");  // no company yet: its tab opens
+  }
+  const auto pressInMenu = [this](wxWindow* button) {
+    wxCommandEvent press(wxEVT_BUTTON, button->GetId());
+    press.SetEventObject(button);
+    button->HandleWindowEvent(press);
+  };
+  AppMenu* menu = frame->GetAppMenu();
+  ASSERT_NE(menu, nullptr);
+  const struct {
+    const char* label;
+    std::function<void()> opener;
+    std::function<void()> menuButton;
+  } pages[] = {
+      {"danefirmy", [&] { frame->OpenCompanyDataPage(); }, [&] { pressInMenu(menu->GetCompanyDataButton()); }},
+      {"Ustawienia", [&] { frame->OpenSettingsPage(); }, [&] { pressInMenu(menu->GetSettingsButton()); }},
+  };
+  const auto tabsLabelled = [this](const wxString& label) {
+    int count = 0;
+    for (size_t i = 0; i < frame->GetNotebook()->GetPageCount(); ++i) {
+      if (frame->GetNotebook()->GetPage(i)->GetLabel() == label) ++count;
+    }
+    return count;
+  };
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.label);
+    for (const auto& open : {page.opener, page.menuButton, page.opener}) {
+      frame->GetNotebook()->SetSelection(0);  // the start page
+      Run(open);
+      EXPECT_EQ(tabsLabelled(page.label), 1);
+      EXPECT_EQ(frame->GetNotebook()->GetCurrentPage()->GetLabel(), page.label);
+    }
+  }
+  EXPECT_EQ(frame->GetNotebook()->GetPageCount(), 3u);  // and the start page
 }
 
 TEST_F(TabOpeners, TheStoreToolOpensOneStoreTabWithTheCatalogue) {
