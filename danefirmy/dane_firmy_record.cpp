@@ -419,14 +419,17 @@ void DaneFirmy::DeleteCompany() {
   ICompanyApplication* app = Application();
   if (!app) return;
   wxArrayString remaining;
-  // A failed read is no answer; the failure notice has already told the user.
-  if (!Read([&] { remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy"); })) return;
-  if (remaining.empty()) {
-    app->SetWorkingCompanyId("0");
-    app->EnableToolbar(false, false);
-  } else if (app->GetWorkingCompanyId() == id) {
-    app->SetWorkingCompanyId(remaining[0]);
+  const bool read = Read([&] { remaining = db_->FrameData("select id_firmy from firma order by nazwa, id_firmy"); });
+  const bool workingDeleted = app->GetWorkingCompanyId() == id;
+  if (read && !remaining.empty()) {
+    if (workingDeleted) app->SetWorkingCompanyId(remaining[0]);
+    return;
   }
+  // A failed read is no answer (the failure notice has told the user): another
+  // working company stays, but the work never goes on for the deleted one.
+  if (!read && !workingDeleted) return;
+  app->SetWorkingCompanyId("0");
+  app->EnableToolbar(false, false);
 }
 
 void DaneFirmy::SearchRecords(int column, const wxString& text) {

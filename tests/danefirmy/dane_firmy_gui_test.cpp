@@ -264,9 +264,19 @@ TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {
   EXPECT_EQ(app->toolbarCalls.size(), toolbarCalls);  // the toolbar stays enabled
 }
 
-TEST_F(CompanyTabTest, RemainingCompaniesThatCannotBeReadAfterADeleteLeaveTheWorkingOne) {
+// The companies left cannot be read after Alfa (1) is deleted: another working
+// company stays, the deleted one gives way to none, with the tools off.
+struct UnreadAfterDelete {
+  const char* working;
+  const char* workingAfter;
+  std::vector<wxString> toolbarCallsAfter;
+};
+
+class RemainingCompaniesUnread : public CompanyTabTest, public ::testing::WithParamInterface<UnreadAfterDelete> {};
+
+TEST_P(RemainingCompaniesUnread, AfterADeleteTheWorkingCompanyIsNeverTheDeletedOne) {
   ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
-  app->workingId = "2";
+  app->workingId = GetParam().working;
   MessageBoxRecorder boxes(wxID_YES);
   OpenTab();
   ClickRow(0);
@@ -285,12 +295,16 @@ TEST_F(CompanyTabTest, RemainingCompaniesThatCannotBeReadAfterADeleteLeaveTheWor
   PumpEvents(50);
   ASSERT_TRUE(*renamed);
   EXPECT_EQ(CountRows(*db, "firma_poprzednia"), 1);
-  EXPECT_EQ(app->workingId, "2");
-  EXPECT_EQ(app->toolbarCalls.size(), toolbarCalls);
+  EXPECT_EQ(app->workingId, wxString(GetParam().workingAfter));
+  EXPECT_EQ(std::vector<wxString>(app->toolbarCalls.begin() + toolbarCalls, app->toolbarCalls.end()),
+            GetParam().toolbarCallsAfter);
   // The question, then the read failure.
   ASSERT_EQ(boxes.shown().size(), 2u);
   EXPECT_NE(boxes.shown()[1].message.Find("no such table: firma"), wxNOT_FOUND);
 }
+
+INSTANTIATE_TEST_SUITE_P(WorkingCompany, RemainingCompaniesUnread,
+                         ::testing::Values(UnreadAfterDelete{"2", "2", {}}, UnreadAfterDelete{"1", "0", {"00"}}));
 
 TEST_F(CompanyTabTest, UnsavedChangesAreOfferedBeforeANewRecord) {
   OpenTab();
