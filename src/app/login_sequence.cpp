@@ -409,7 +409,9 @@ void VeldrixFrame::EnableToolbar(bool enable, bool openCompanyData) {
   if (mainToolbar_) {
     for (size_t i = 0; i < mainToolbar_->GetToolCount(); ++i) {
       wxAuiToolBarItem* tool = mainToolbar_->FindToolByIndex(static_cast<int>(i));
-      if (tool) mainToolbar_->EnableTool(tool->GetId(), enable);
+      if (!tool) continue;
+      const bool usable = !pluginManager_ || pluginManager_->IsToolUsable(tool->GetId());
+      mainToolbar_->EnableTool(tool->GetId(), enable && usable);
     }
     mainToolbar_->Refresh();
   }

@@ -137,6 +137,13 @@ void PluginManager::PublishActiveModules() {
   veldrix::PublishActiveModules(host_, std::move(active));
 }
 
+bool PluginManager::IsToolUsable(int toolId) const {
+  for (const PluginModule& module : modules_) {
+    if (module.toolId != wxID_NONE && module.toolId == toolId) return module.IsActive();
+  }
+  return true;
+}
+
 void PluginManager::MarkFailed(PluginModule& module, const wxString& message) {
   module.failed = true;
   module.message = message;

@@ -88,6 +88,9 @@ class PluginManager : public wxEvtHandler {
   // folder, else the stock picture); wxNullBitmap when the index is out of range.
   wxBitmap GetModuleBitmap(std::size_t index, const wxSize& size) const;
   bool IsModuleActive(const wxString& id) const;
+  // False for the toolbar tool of a module that is not active (switched off,
+  // failed): it stays greyed when the main window turns its tools on.
+  bool IsToolUsable(int toolId) const;
 
   // Windows a module created through this host; each is removed from its book and
   // destroyed before the modules shut down, and drops out of the list when

@@ -7,6 +7,8 @@
 #include "app/common/message_box.h"
 #include "app/dashboard_panel.h"
 #include "appmenu/app_menu.h"
+#include "pluginmanager/plugin_manager.h"
+#include "pluginmanager/plugin_module.h"
 #include "sqldata/sql_literals.h"
 #include "working_program_fixture.h"
 
@@ -131,6 +133,38 @@ TEST_F(ApplicationMenu, ACompanyListThatCannotBeReadIsReportedInsteadOfAskingFor
   wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(0));
   frame->GetAppMenu()->HandleWindowEvent(choose);
   EXPECT_TRUE(tools->GetToolEnabled(wxID_HIGHEST + 700));
+}
+
+TEST_F(ApplicationMenu, ChoosingACompanyTurnsOnTheToolsOfActiveModulesOnly) {
+  InstallModules({"mod_faktury_pages", "mod_notatki"});
+  LogIn("admin", "haslo-admina");
+  veldrix::PluginManager* host = frame->GetPluginManager();
+  const auto toolOf = [host](const char* id) {
+    for (std::size_t i = 0; i < host->GetModuleCount(); ++i) {
+      if (host->GetModuleId(i) == id) return std::make_pair(i, host->GetModule(i).toolId);
+    }
+    return std::make_pair(host->GetModuleCount(), int{wxID_NONE});
+  };
+  const auto [notes, notesTool] = toolOf("notatki");
+  const int invoicesTool = toolOf("faktury").second;
+  ASSERT_NE(notesTool, wxID_NONE);
+  ASSERT_NE(invoicesTool, wxID_NONE);
+  wxString error;
+  ASSERT_TRUE(host->SetModuleEnabled(notes, false, &error)) << error;
+  wxAuiToolBar* tools = frame->GetMainToolbar();
+  ASSERT_FALSE(tools->GetToolEnabled(notesTool));
+
+  // Also from the tools all off, as a login whose company list could not be read left them.
+  for (const bool offBefore : {false, true}) {
+    SCOPED_TRACE(offBefore ? "tools off before" : "tools on before");
+    if (offBefore) frame->EnableToolbar(false, false);
+    const wxString working = AppState().GetWorkingCompanyId();
+    wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(working == "2" ? 1 : 0));
+    frame->GetAppMenu()->HandleWindowEvent(choose);
+    ASSERT_NE(AppState().GetWorkingCompanyId(), working);
+    EXPECT_TRUE(tools->GetToolEnabled(invoicesTool));
+    EXPECT_FALSE(tools->GetToolEnabled(notesTool));
+  }
 }
 
 TEST_F(ApplicationMenu, ALongCompanyNameIsShortenedWithItsDropDownMarkInSight) {
