@@ -4,11 +4,18 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace veldrix {
 
 FolderLock::FolderLock(const wxString& folder, bool wait)
     : fd_(::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (fd_ >= 0 && ::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
+  if (fd_ < 0) return;
+  int result;
+  do {
+    result = ::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
     ::close(fd_);
     fd_ = -1;
   }

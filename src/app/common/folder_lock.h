@@ -9,13 +9,14 @@ namespace veldrix {
 
 class FolderLock {
  public:
-  // Waits for the lock, or with wait false takes it only when it is free.
+  // Waits for the lock (a signal does not end the wait), or with wait false takes
+  // it only when it is free.
   explicit FolderLock(const wxString& folder, bool wait = true);
   ~FolderLock();
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
-  // False when the folder could not be opened or, without waiting, another holds it.
+  // False when the folder could not be opened or locked or, without waiting, another holds it.
   bool held() const { return fd_ >= 0; }
 
  private:
