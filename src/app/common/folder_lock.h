@@ -18,9 +18,14 @@ class FolderLock {
 
   // False when the folder could not be opened or locked or, without waiting, another holds it.
   bool held() const { return fd_ >= 0; }
+  // Without waiting, another holds it: not held, but nothing failed.
+  bool busy() const;
+  // Why it is not held (an errno value).
+  int error() const { return error_; }
 
  private:
   int fd_;
+  int error_ = 0;
 };
 
 }  // namespace veldrix

@@ -54,8 +54,9 @@ wxString RawValue(wxConfigBase* config, const wxString& path) {
   return value;
 }
 
-wxString ReadFailure(const wxString& path, int code) {
-  return wxString::Format(_("Nie udało się odczytać pliku %s: %s"), path, wxString::FromUTF8(std::strerror(code)));
+// A reason for the user: the format names what failed on the path, then the system's message.
+wxString Failure(const wxString& format, const wxString& path, int code) {
+  return wxString::Format(format, path, wxString::FromUTF8(std::strerror(code)));
 }
 
 std::unique_ptr<wxFileConfig> ParseConfigText(const std::string& bytes) {
@@ -173,7 +174,7 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::
   const int fd = ::open(path_.fn_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno != ENOENT) {
-      *error = ReadFailure(path_, errno);
+      *error = Failure(_("Nie udało się odczytać pliku %s: %s"), path_, errno);
       return nullptr;
     }
   } else {
@@ -189,7 +190,7 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::
     const int readErrno = errno;
     ::close(fd);
     if (!ok) {
-      *error = ReadFailure(path_, readErrno);
+      *error = Failure(_("Nie udało się odczytać pliku %s: %s"), path_, readErrno);
       return nullptr;
     }
   }
@@ -254,6 +255,10 @@ bool SharedConfigFile::Flush(bool) {
   const wxString folder = wxFileName(path_).GetPath();
   if (!EnsureFolder(folder, &flushError_)) return false;
   FolderLock lock(folder);
+  if (!lock.held()) {
+    flushError_ = Failure(_("Nie udało się zablokować katalogu %s: %s"), folder, lock.error());
+    return false;
+  }
   FileStamp read;
   std::string bytes;
   std::unique_ptr<wxFileConfig> file = ReadFile(&read, &bytes, &flushError_);
