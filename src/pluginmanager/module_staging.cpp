@@ -313,6 +313,7 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
   const wxString staged = GetPendingInstallDir(root, code);
   const wxString pending = JoinModulePath(root, ".pending");
   MakeModuleFolder(pending);  // without it the lock is not held
+  // The marker is written under the lock the start applies markers under.
   const FolderLock lock(pending);
   if (!lock.held()) {
     SetError(error, _("Nie udało się przygotować odinstalowania modułu."));
