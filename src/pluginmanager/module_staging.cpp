@@ -199,13 +199,13 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
   const wxString unpacking = JoinModulePath(pending, code + ".new");
   const wxString staged = JoinModulePath(pending, code);
   const wxString previous = JoinModulePath(pending, code + ".old");
-  // Before the unpacking folder is cleared: after a killed commit it holds the confirmed version.
-  const bool pendingReady = MakeModuleFolder(pending);
+  MakeModuleFolder(pending);  // without it the lock is not held
   // Held until the commit: a copy of the program starting meanwhile leaves the
   // folder being unpacked alone instead of taking it for one a killed staging left.
   const FolderLock lock(pending);
-  FinishInterruptedStaging(root, code);
-  if (!pendingReady || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
+  // Before the unpacking folder is cleared: after a killed commit it holds the confirmed version.
+  if (lock.held()) FinishInterruptedStaging(root, code);
+  if (!lock.held() || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
     SetError(error, _("Nie udało się przygotować katalogu aktualizacji modułu."));
     return false;
   }
@@ -311,7 +311,14 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
   }
   const wxString installed = JoinModulePath(root, code);
   const wxString staged = GetPendingInstallDir(root, code);
-  const FolderLock lock(JoinModulePath(root, ".pending"));
+  const wxString pending = JoinModulePath(root, ".pending");
+  MakeModuleFolder(pending);  // without it the lock is not held
+  // The marker is written under the lock the start applies markers under.
+  const FolderLock lock(pending);
+  if (!lock.held()) {
+    SetError(error, _("Nie udało się przygotować odinstalowania modułu."));
+    return false;
+  }
   FinishInterruptedStaging(root, code);
   if (!wxDirExists(installed) && !wxDirExists(staged)) {
     SetError(error, _("Nie znaleziono plików zainstalowanego modułu."));

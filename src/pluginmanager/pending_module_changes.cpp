@@ -12,6 +12,8 @@
 
 #include <dlfcn.h>
 
+#include <cstring>
+
 namespace veldrix {
 namespace {
 
@@ -47,6 +49,22 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString*
     lines += wxString::Format(format, code);
   };
 
+  const wxString markers = JoinModulePath(root, ".pending-remove");
+  const wxString pending = JoinModulePath(root, ".pending");
+  // Removals are applied under the staging folder's lock too, which needs the folder.
+  if (wxDirExists(markers)) MakeModuleFolder(pending);
+  // Held by a staging, a removal being prepared or another start: all waits for the next start.
+  const FolderLock lock(pending, false);
+  if (!lock.held()) {
+    const bool nothingStaged = !wxFileName::Exists(pending) && !wxDirExists(markers);
+    if (!lock.busy() && !nothingStaged) {
+      lines = wxString::Format(_("Nie udało się zablokować katalogu %s: %s\n"), pending,
+                               wxString::FromUTF8(std::strerror(lock.error())));
+    }
+    if (report) *report = lines;
+    return lines.empty();
+  }
+
   // A removed module is first moved into this hidden folder, which the host never
   // lists, so a deletion that fails halfway cannot leave a partial module to load.
   const wxString removing = JoinModulePath(root, ".removing");
@@ -54,56 +72,47 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString*
     RemoveDirIfExists(JoinModulePath(removing, left));
   }
 
-  const wxString markers = JoinModulePath(root, ".pending-remove");
-  if (wxDirExists(markers)) {
-    for (const wxString& code : SortedFolderEntries(markers, wxDIR_FILES)) {
-      if (!IsValidModuleCode(code)) continue;
-      const wxString installed = JoinModulePath(root, code);
-      if (wxDirExists(installed)) {
-        MakeModuleFolder(removing);
-        const wxString aside = FreeStampedPath(removing, code);
-        if (!RenameEntry(installed, aside)) {
-          appendLine(_("Nie udało się odinstalować modułu %s.\n"), code);
-          continue;
-        }
-        RemoveDirIfExists(aside);
+  for (const wxString& code : SortedFolderEntries(markers, wxDIR_FILES)) {
+    if (!IsValidModuleCode(code)) continue;
+    const wxString installed = JoinModulePath(root, code);
+    if (wxDirExists(installed)) {
+      MakeModuleFolder(removing);
+      const wxString aside = FreeStampedPath(removing, code);
+      if (!RenameEntry(installed, aside)) {
+        appendLine(_("Nie udało się odinstalować modułu %s.\n"), code);
+        continue;
       }
-      wxLogNull quiet;
-      wxRemoveFile(GetPendingRemovalMarker(root, code));
+      RemoveDirIfExists(aside);
     }
+    wxLogNull quiet;
+    wxRemoveFile(GetPendingRemovalMarker(root, code));
   }
 
-  const wxString pending = JoinModulePath(root, ".pending");
-  // A staging under way in another copy of the program holds the folder; what it
-  // stages waits for the next start.
-  const FolderLock lock(pending, false);
-  if (lock.held()) {
-    FinishInterruptedStagings(root);
-    for (const wxString& code : SortedFolderEntries(pending, wxDIR_DIRS)) {
-      if (!IsValidModuleCode(code)) continue;
-      const wxString staged = JoinModulePath(pending, code);
-      const wxString target = JoinModulePath(root, code);
-      wxString backup;
-      if (wxDirExists(target)) {
-        if (ModuleLibraryLoaded(target)) {
-          if (postponed) {
-            *postponed += wxString::Format(
-                _("Aktualizacja modułu %s zostanie zastosowana po ponownym uruchomieniu programu.\n"), code);
-          }
-          continue;
+  FinishInterruptedStagings(root);
+  for (const wxString& code : SortedFolderEntries(pending, wxDIR_DIRS)) {
+    if (!IsValidModuleCode(code)) continue;
+    const wxString staged = JoinModulePath(pending, code);
+    const wxString target = JoinModulePath(root, code);
+    wxString backup;
+    if (wxDirExists(target)) {
+      if (ModuleLibraryLoaded(target)) {
+        if (postponed) {
+          *postponed += wxString::Format(
+              _("Aktualizacja modułu %s zostanie zastosowana po ponownym uruchomieniu programu.\n"), code);
         }
-        const wxString backups = JoinModulePath(root, ".backup");
-        MakeModuleFolder(backups);
-        backup = FreeStampedPath(backups, code);
-        if (!RenameEntry(target, backup)) {
-          appendLine(_("Nie udało się utworzyć kopii modułu %s.\n"), code);
-          continue;
-        }
+        continue;
       }
-      if (!RenameEntry(staged, target)) {
-        if (!backup.empty()) RenameEntry(backup, target);
-        appendLine(_("Nie udało się zastosować aktualizacji modułu %s.\n"), code);
+      const wxString backups = JoinModulePath(root, ".backup");
+      MakeModuleFolder(backups);
+      backup = FreeStampedPath(backups, code);
+      if (!RenameEntry(target, backup)) {
+        appendLine(_("Nie udało się utworzyć kopii modułu %s.\n"), code);
+        continue;
       }
+    }
+    if (!RenameEntry(staged, target)) {
+      if (!backup.empty()) RenameEntry(backup, target);
+      appendLine(_("Nie udało się zastosować aktualizacji modułu %s.\n"), code);
     }
   }
 

@@ -260,6 +260,14 @@ TEST_F(ModuleStagingTest, PreparesRemovalsAndCancelsStagedInstalls) {
   ASSERT_TRUE(EnsureFolder(JoinPath(root_, "abc")));
   ASSERT_TRUE(PrepareModuleUninstall(root_, "abc", &error)) << error;
   EXPECT_EQ(test::ReadFileBytes(GetPendingRemovalMarker(root_, "abc")), "abc\n");
+
+  // Without the staging folder's lock, which a file in its place denies, nothing is prepared.
+  ASSERT_TRUE(RemoveDirIfExists(JoinPath(root_, ".pending")));
+  test::WriteFileBytes(JoinPath(root_, ".pending"), "");
+  ASSERT_TRUE(EnsureFolder(JoinPath(root_, "xyz")));
+  EXPECT_FALSE(PrepareModuleUninstall(root_, "xyz", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(IsModuleRemovalPending(root_, "xyz"));
 }
 
 TEST_F(ModuleStagingTest, PendingTestsRefuseInvalidCodes) {

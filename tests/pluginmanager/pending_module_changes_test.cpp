@@ -95,6 +95,30 @@ TEST_F(PendingModuleChangesTest, RemovesMarkedModulesAndDropsStaleMarkers) {
   EXPECT_EQ(List(At(".pending-remove")), std::vector<wxString>{"Bad.Name"});
 }
 
+TEST_F(PendingModuleChangesTest, RemovalsAreCarriedOutOnlyUnderTheStagingFolderLock) {
+  Installed("kpir", "1");
+  Marker("kpir");
+  // Another copy of the program, staging a module, holds the lock another start would hold.
+  test::StoppedChild staging("module staging unpack", [this] { StageFaktury("1"); });
+  ASSERT_TRUE(staging.stopped());
+  wxString report;
+  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_EQ(InstalledVersion("kpir"), "1");
+  EXPECT_TRUE(IsModuleRemovalPending(root_, "kpir"));
+  staging.Kill();
+  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+  EXPECT_FALSE(wxDirExists(At("kpir")));
+  EXPECT_FALSE(IsModuleRemovalPending(root_, "kpir"));
+
+  // A lock that cannot be had at all (a file in the folder's place) is a failure.
+  Installed("jpk", "1");
+  Marker("jpk");
+  ASSERT_TRUE(RemoveDirIfExists(At(".pending")));
+  test::WriteFileBytes(At(".pending"), "");
+  EXPECT_FALSE(ApplyPendingModuleChanges(root_, &report));
+  EXPECT_EQ(InstalledVersion("jpk"), "1");
+}
+
 TEST_F(PendingModuleChangesTest, InstallsAndUpdatesWithADatedBackup) {
   Installed("faktury", "1");
   StagedVersion("faktury", "2");

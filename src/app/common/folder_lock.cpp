@@ -4,11 +4,22 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace veldrix {
 
 FolderLock::FolderLock(const wxString& folder, bool wait)
     : fd_(::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (fd_ >= 0 && ::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
+  if (fd_ < 0) {
+    error_ = errno;
+    return;
+  }
+  int result;
+  do {
+    result = ::flock(fd_, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    error_ = errno;
     ::close(fd_);
     fd_ = -1;
   }
@@ -17,5 +28,7 @@ FolderLock::FolderLock(const wxString& folder, bool wait)
 FolderLock::~FolderLock() {
   if (fd_ >= 0) ::close(fd_);
 }
+
+bool FolderLock::busy() const { return error_ == EWOULDBLOCK; }
 
 }  // namespace veldrix

@@ -9,17 +9,23 @@ namespace veldrix {
 
 class FolderLock {
  public:
-  // Waits for the lock, or with wait false takes it only when it is free.
+  // Waits for the lock (a signal does not end the wait), or with wait false takes
+  // it only when it is free.
   explicit FolderLock(const wxString& folder, bool wait = true);
   ~FolderLock();
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
-  // False when the folder could not be opened or, without waiting, another holds it.
+  // False when the folder could not be opened or locked or, without waiting, another holds it.
   bool held() const { return fd_ >= 0; }
+  // Without waiting, another holds it: not held, but nothing failed.
+  bool busy() const;
+  // Why it is not held (an errno value).
+  int error() const { return error_; }
 
  private:
   int fd_;
+  int error_ = 0;
 };
 
 }  // namespace veldrix

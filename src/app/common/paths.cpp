@@ -1,5 +1,7 @@
 #include "app/common/paths.h"
 
+#include "app/common/i18n.h"
+
 #include <wx/dir.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
@@ -80,7 +82,10 @@ bool EnsureFolder(const wxString& folder, wxString* error) {
     code = errno;
   }
   if (wxFileName::DirExists(folder)) return true;
-  if (error) *error = wxString::Format("Cannot create folder %s: %s", folder, wxString::FromUTF8(std::strerror(code)));
+  if (error) {
+    *error = wxString::Format(_("Nie udało się utworzyć katalogu %s: %s"), folder,
+                              wxString::FromUTF8(std::strerror(code)));
+  }
   return false;
 }
 

@@ -31,6 +31,7 @@ wxString JoinPath(const wxString& folder, const wxString& sub, const wxString& n
 std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& pattern = wxString());
 
 // Creates the folder and its parents when missing; true when it exists afterwards.
+// Otherwise *error says why, for the user: the folder and the system's message.
 bool EnsureFolder(const wxString& folder, wxString* error = nullptr);
 
 // Replaces the program folder (tests run the code against a temporary folder).

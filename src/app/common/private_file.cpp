@@ -1,6 +1,7 @@
 #include "app/common/private_file.h"
 
 #include "app/common/crash_point.h"
+#include "app/common/i18n.h"
 #include "app/common/paths.h"
 #include "app/common/work_files.h"
 
@@ -77,7 +78,7 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
   wxString workFile;
   const int fd = CreateWorkFile(folder, target.GetFullName() + ".", &workFile);
   if (fd < 0) {
-    SetError(error, wxString::Format("Cannot create a file beside %s: %s", path, SystemError(errno)));
+    SetError(error, wxString::Format(_("Nie udało się utworzyć pliku obok %s: %s"), path, SystemError(errno)));
     return false;
   }
   const std::string temp(workFile.fn_str());
@@ -86,14 +87,14 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
   ::close(fd);
   if (!written) {
     ::unlink(temp.c_str());
-    SetError(error, wxString::Format("Cannot write %s: %s", path, SystemError(writeErrno)));
+    SetError(error, wxString::Format(_("Nie udało się zapisać pliku %s: %s"), path, SystemError(writeErrno)));
     return false;
   }
   CrashPoint("file replacement");
   if (std::rename(temp.c_str(), path.fn_str()) != 0) {
     const int renameErrno = errno;
     ::unlink(temp.c_str());
-    SetError(error, wxString::Format("Cannot replace %s: %s", path, SystemError(renameErrno)));
+    SetError(error, wxString::Format(_("Nie udało się zastąpić pliku %s: %s"), path, SystemError(renameErrno)));
     return false;
   }
   SyncFolder(folder);

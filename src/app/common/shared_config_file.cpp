@@ -1,6 +1,7 @@
 #include "app/common/shared_config_file.h"
 
 #include "app/common/folder_lock.h"
+#include "app/common/i18n.h"
 #include "app/common/paths.h"
 #include "app/common/private_file.h"
 
@@ -51,6 +52,11 @@ wxString RawValue(wxConfigBase* config, const wxString& path) {
   config->Read(path, &value);
   config->SetExpandEnvVars(expanding);
   return value;
+}
+
+// A reason for the user: the format names what failed on the path, then the system's message.
+wxString Failure(const wxString& format, const wxString& path, int code) {
+  return wxString::Format(format, path, wxString::FromUTF8(std::strerror(code)));
 }
 
 std::unique_ptr<wxFileConfig> ParseConfigText(const std::string& bytes) {
@@ -168,7 +174,7 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::
   const int fd = ::open(path_.fn_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno != ENOENT) {
-      *error = wxString::Format("Cannot read %s: %s", path_, wxString::FromUTF8(std::strerror(errno)));
+      *error = Failure(_("Nie udało się odczytać pliku %s: %s"), path_, errno);
       return nullptr;
     }
   } else {
@@ -184,7 +190,7 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::
     const int readErrno = errno;
     ::close(fd);
     if (!ok) {
-      *error = wxString::Format("Cannot read %s: %s", path_, wxString::FromUTF8(std::strerror(readErrno)));
+      *error = Failure(_("Nie udało się odczytać pliku %s: %s"), path_, readErrno);
       return nullptr;
     }
   }
@@ -249,6 +255,10 @@ bool SharedConfigFile::Flush(bool) {
   const wxString folder = wxFileName(path_).GetPath();
   if (!EnsureFolder(folder, &flushError_)) return false;
   FolderLock lock(folder);
+  if (!lock.held()) {
+    flushError_ = Failure(_("Nie udało się zablokować katalogu %s: %s"), folder, lock.error());
+    return false;
+  }
   FileStamp read;
   std::string bytes;
   std::unique_ptr<wxFileConfig> file = ReadFile(&read, &bytes, &flushError_);
@@ -256,7 +266,7 @@ bool SharedConfigFile::Flush(bool) {
   ApplyChanges(file.get());
   wxMemoryOutputStream out;
   if (!file->Save(out, wxConvUTF8)) {
-    flushError_ = wxString::Format("Cannot write %s", path_);
+    flushError_ = wxString::Format(_("Nie udało się zapisać pliku %s"), path_);
     return false;
   }
   bytes.assign(out.GetLength(), '\0');

@@ -2,9 +2,16 @@
 // own flush and after taking in what another copy wrote.
 #include "app/common/shared_config_file.h"
 
+#include "stopped_child.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace veldrix {
 namespace {
@@ -52,6 +59,39 @@ TEST(SharedConfigFile, AWriteAfterDeletingEverythingLandsInItsGroup) {
   SharedConfigFile next(path);
   EXPECT_EQ(next.Read("/Plugins/artykuly/token", "brak"), "abc123");
   EXPECT_FALSE(next.HasEntry("/Plugins/artykuly/Enabled"));
+}
+
+TEST(SharedConfigFile, AFlushWaitingForAnotherCopysWriteSitsOutSignals) {
+  test::TempDir temp;
+  const wxString path = temp.file("veldrix.ini");
+  test::StoppedChild other("file replacement", [&] {
+    SharedConfigFile config(path);
+    config.Write("/a/inna", "1");
+    config.Flush();
+  });
+  ASSERT_TRUE(other.stopped());
+  struct sigaction interrupting {};  // without SA_RESTART a blocked call ends with EINTR
+  interrupting.sa_handler = [](int) {};
+  struct sigaction saved {};
+  ASSERT_EQ(::sigaction(SIGUSR1, &interrupting, &saved), 0);
+  std::atomic<bool> released{false};
+  std::thread signals([&, flusher = ::pthread_self()] {
+    for (int i = 0; i < 20; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      ::pthread_kill(flusher, SIGUSR1);
+    }
+    released = true;
+    other.Kill();
+  });
+  SharedConfigFile config(path);
+  config.Write("/a/ta", "1");
+  const bool flushed = config.Flush();
+  const bool waited = released;
+  signals.join();
+  ::sigaction(SIGUSR1, &saved, nullptr);
+  EXPECT_TRUE(flushed) << config.FlushError();
+  EXPECT_TRUE(waited) << "written while the other copy held the lock";
+  EXPECT_TRUE(SharedConfigFile(path).HasEntry("/a/ta"));
 }
 
 }  // namespace
