@@ -39,13 +39,14 @@ const wxColour kDescriptionColour(45, 54, 64);
 const wxColour kDetailColour(98, 108, 119);
 const wxSize kIconSize(42, 42);
 constexpr int kTextWrap = 520;
+constexpr int kCardMinHeight = 104;
 constexpr int kPrimaryButtonWidth = 220;
 // How long a catalogue request may run before its cancel dialog shows.
 constexpr long kQuietWaitMs = 700;
 
 // Bold, `larger` points above the default size.
-wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger) {
-  auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(text));
+wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger, long style = 0) {
+  auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(text), wxDefaultPosition, wxDefaultSize, style);
   wxFont font = label->GetFont();
   font.SetPointSize(font.GetPointSize() + larger);
   font.SetWeight(wxFONTWEIGHT_BOLD);
@@ -202,9 +203,11 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
   const ModuleCardState state = DescribeModuleCard(entry, input);
 
   auto* card = new wxPanel(cardList_, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE);
-  card->SetMinSize(wxSize(-1, 104));
   card->SetBackgroundColour(state.background);
   auto* row = new wxBoxSizer(wxHORIZONTAL);
+  // The least height goes on the sizer, not on the card: a minimum set on the card
+  // would hold it there, and the card grows with its texts.
+  row->SetMinSize(wxSize(-1, kCardMinHeight - card->GetWindowBorderSize().y));
 
   wxBitmap icon = LoadToolbarBitmap("module-" + entry.code.Lower() + ".png", wxART_EXECUTABLE_FILE, kIconSize);
   if (plugins_) {
@@ -220,8 +223,15 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
 
   auto* text = new wxBoxSizer(wxVERTICAL);
   auto* titleRow = new wxBoxSizer(wxHORIZONTAL);
-  auto* name = BoldText(card, entry.name, 2);
-  titleRow->Add(name, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
+  // A name too long for the row is shortened, never the state beside it; a short
+  // one keeps its width, so the state follows right after it. That width comes from
+  // the font (and the pixel wxGTK adds to a label): wxGTK measures a label with its
+  // old font until the new one is in effect.
+  auto* name = BoldText(card, entry.name, 2, wxST_ELLIPSIZE_END);
+  name->SetToolTip(entry.name);
+  name->SetMinSize(wxSize(0, -1));
+  name->SetMaxSize(wxSize(name->GetTextExtent(name->GetLabelText()).x + 1, -1));
+  titleRow->Add(name, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
   titleRow->Add(ColouredText(card, state.stateText, state.stateColour), 0, wxALIGN_CENTER_VERTICAL);
   text->Add(titleRow, 0, wxEXPAND | wxBOTTOM, 4);
 

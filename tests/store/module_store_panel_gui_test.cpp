@@ -50,6 +50,12 @@ struct Card {
   std::vector<wxButton*> buttons;
 
   bool Says(const wxString& text) const { return std::find(texts.begin(), texts.end(), text) != texts.end(); }
+  wxStaticText* Text(const wxString& text) const {
+    for (wxWindow* w : window->GetChildren()) {
+      if (auto* label = dynamic_cast<wxStaticText*>(w); label && label->GetLabel() == text) return label;
+    }
+    return nullptr;
+  }
   wxButton* Button(const wxString& label) const {
     for (wxButton* b : buttons) {
       if (b->GetLabel() == label) return b;
@@ -376,29 +382,64 @@ TEST_F(ModuleStorePanelTest, DetailsOpenOnlyWebPagesAndSayWhenNoBrowserStarts) {
   EXPECT_TRUE(boxes.shown()[0].message.Contains(U(opened[0]))) << boxes.shown()[0].message;
 }
 
-// Every button of a card shows its whole label, the disabled ones too.
-TEST_F(ModuleStorePanelTest, CardButtonsFitTheirLabels) {
+// Every text and button of a card shows whole, the disabled buttons too, from the
+// main window's smallest size up: a card grows with a long description and long
+// release notes, and a name too long for its row gives way to the state beside it.
+TEST_F(ModuleStorePanelTest, CardsShowTheirTextsAndButtonsWholeAtEveryWidth) {
   const std::string file = "\"files\":[{\"download_url\":\"" + server_.BaseUrl() + "/files/kpir.zip\",\"sha256\":\"" +
                            Sha256Hex(package_) + "\",\"min_app_version\":\"9.0.0\"}]";
-  catalogue_ = "{\"data\":{\"modules\":["
-               "{\"code\":\"future\",\"name\":\"Przyszłość\",\"latest_release\":{\"version\":\"1.0\"," + file + "}},"
-               "{\"code\":\"alpha\",\"name\":\"Alfa\",\"details_url\":\"https://sklep.example/alfa\","
-               "\"latest_release\":{\"version\":\"1.3.0\",\"files\":[{\"download_url\":\"" + server_.BaseUrl() +
-               "/files/kpir.zip\"}]}}]}}";
+  const std::string name = "Elektroniczny obieg dokumentów, magazyny wysokiego składowania i rozliczenia VAT";
+  const std::string description =
+      "Moduł prowadzi elektroniczny obieg dokumentów od zamówienia do księgowania: faktury zakupu i sprzedaży, "
+      "noty, korekty i dokumenty magazynowe trafiają do jednej kolejki, w której każdy wpis ma swojego opiekuna, "
+      "termin i historię zmian. Dokumenty można opisywać, dekretować i zatwierdzać w kilku krokach, z podpisem "
+      "każdej osoby. Raporty pokazują zaległości i koszty według miejsc powstawania.";
+  const std::string notes =
+      "Nowy kreator deklaracji VAT-UE, szybsze wczytywanie dużych magazynów, poprawione zaokrąglenia w korektach "
+      "faktur walutowych oraz dziennik zmian każdego dokumentu, który zapisuje, kto i kiedy zmienił jego opis, "
+      "dekret lub stan zatwierdzenia.";
+  // More long cards than the list shows at once.
+  std::string modules =
+      "{\"code\":\"future\",\"name\":\"Przyszłość\",\"latest_release\":{\"version\":\"1.0\"," + file + "}}";
+  for (const char* code : {"alpha", "kpir", "nopkg"}) {
+    modules += std::string(",{\"code\":\"") + code + "\",\"name\":\"" + name + "\",\"description\":\"" +
+               description + "\",\"details_url\":\"https://sklep.example/alfa\",\"latest_release\":{" +
+               "\"version\":\"1.3.0\",\"notes\":\"" + notes + "\",\"files\":[{\"download_url\":\"" +
+               server_.BaseUrl() + "/files/kpir.zip\"}]}}";
+  }
+  catalogue_ = "{\"data\":{\"modules\":[" + modules + "]}}";
   ModuleStorePanel* panel = Open();
   panel->RefreshCatalogue(true);
-  test::PumpEvents(50);
-  const std::vector<Card> cards = Cards(panel);
-  ASSERT_EQ(cards.size(), 2u);
-  ASSERT_TRUE(cards[0].Button(U("Wymaga Veldrix 9.0.0 lub nowszej")));
-  ASSERT_EQ(cards[1].buttons.size(), 3u);
-  for (const Card& card : cards) {
-    EXPECT_EQ(test::LayoutFaults(card.window), "");
-    for (wxButton* button : card.buttons) {
-      EXPECT_TRUE(wxRect(card.window->GetClientSize()).Contains(button->GetRect())) << button->GetLabel();
+  for (const wxSize& size : {wxSize(1024, 768), wxSize(1920, 1040)}) {
+    frame_->SetSize(size);
+    test::PumpEvents(50);
+    const std::vector<Card> cards = Cards(panel);
+    ASSERT_EQ(cards.size(), 4u);
+    ASSERT_TRUE(cards[0].Button(U("Wymaga Veldrix 9.0.0 lub nowszej")));
+    EXPECT_EQ(cards[0].window->GetSize().y, 104) << "the least a card is high";
+    ASSERT_EQ(cards[1].buttons.size(), 3u);
+    for (const Card& card : cards) {
+      EXPECT_EQ(test::LayoutFaults(card.window).utf8_string(), "") << size.x;
+      for (wxButton* button : card.buttons) {
+        EXPECT_TRUE(wxRect(card.window->GetClientSize()).Contains(button->GetRect())) << button->GetLabel();
+      }
     }
+    // A name shows whole where it has room, and always in its tool tip.
+    wxStaticText* shortName = cards[0].Text(U("Przyszłość"));
+    wxStaticText* longName = cards[1].Text(U(name));
+    ASSERT_TRUE(shortName && longName);
+    EXPECT_EQ(longName->GetToolTipText(), U(name));
+    const auto whole = [](wxStaticText* label) {
+      label->InvalidateBestSize();
+      return label->GetSize().x >= label->GetBestSize().x;
+    };
+    EXPECT_TRUE(whole(shortName)) << size.x;
+    EXPECT_EQ(whole(longName), size.x > 1024);
+    wxScrolledWindow* list = panel->GetCardList();
+    const wxRect last = cards.back().window->GetRect();
+    EXPECT_LE(list->CalcUnscrolledPosition(last.GetBottomLeft()).y, list->GetVirtualSize().y) << size.x;
+    test::SaveScreenshot(frame_, wxString::Format("store-card-texts-%d", size.x));
   }
-  test::SaveScreenshot(frame_, "store-card-buttons");
 }
 
 TEST_F(ModuleStorePanelTest, UnreachableStoreIsReportedAndListsNothing) {

@@ -21,9 +21,11 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name);
 
 // What a person would find wrong with the layout of the visible windows under
 // `window`: a label, check box or button narrower than its text needs, or cut off
-// by a window around it, and visible sibling windows drawn over each other. Labels
-// that ellipsize on purpose are left out, and of a notebook only the selected page
-// is looked at. One line per fault; empty when there is none.
+// by a window around it, a label lower than its text needs at the width it was
+// given (a wrapped text squeezed), and visible sibling windows drawn over each
+// other. Labels that ellipsize on purpose are left out of the width check, and of
+// a notebook only the selected page is looked at. One line per fault; empty when
+// there is none.
 wxString LayoutFaults(wxWindow* window);
 
 }  // namespace veldrix::test

@@ -1,6 +1,7 @@
 // LayoutFaults (gui_support.h): the walk over a window's visible controls.
 #include "gui_support.h"
 
+#include <dlfcn.h>
 #include <wx/anybutton.h>
 #include <wx/bookctrl.h>
 #include <wx/checkbox.h>
@@ -45,7 +46,28 @@ int VisibleWidth(wxWindow* window) {
   return right - left;
 }
 
+// The height GTK takes to draw the label's text at the label's width: it wraps a
+// text wider than that, and an ellipsizing label keeps to one line. GTK is looked
+// up at run time, as the tests do not build against it; without it only the lines
+// the text breaks itself count.
+int NeededHeight(wxStaticText* label) {
+  using HeightForWidth = void (*)(void* widget, int width, int* minimum, int* natural);
+  static const auto measure =
+      reinterpret_cast<HeightForWidth>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_height_for_width"));
+  if (!measure) return label->GetBestSize().y;
+  int minimum = 0;
+  int natural = 0;
+  measure(label->GetHandle(), label->GetSize().x, &minimum, &natural);
+  return minimum;
+}
+
 void Walk(wxWindow* window, wxString* faults) {
+  if (auto* label = dynamic_cast<wxStaticText*>(window)) {
+    const int needed = NeededHeight(label);
+    if (label->GetSize().y < needed) {
+      *faults += Describe(window) + wxString::Format(" needs %d pixels of height at its width\n", needed);
+    }
+  }
   if (ShowsWholeText(window)) {
     const int visible = VisibleWidth(window);
     const int needed = window->GetBestSize().x;
