@@ -12,8 +12,6 @@
 
 #include <dlfcn.h>
 
-#include <cstring>
-
 namespace veldrix {
 namespace {
 
@@ -56,11 +54,9 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString*
   // Held by a staging, a removal being prepared or another start: all waits for the next start.
   const FolderLock lock(pending, false);
   if (!lock.held()) {
-    const bool nothingStaged = !wxFileName::Exists(pending) && !wxDirExists(markers);
-    if (!lock.busy() && !nothingStaged) {
-      lines = wxString::Format(_("Nie udało się zablokować katalogu %s: %s\n"), pending,
-                               wxString::FromUTF8(std::strerror(lock.error())));
-    }
+    // No folder and no markers: nothing waits, and there is nothing to lock.
+    const bool waiting = wxFileName::Exists(pending) || wxDirExists(markers);
+    if (!lock.busy() && waiting) lines = lock.FailureText() + "\n";
     if (report) *report = lines;
     return lines.empty();
   }

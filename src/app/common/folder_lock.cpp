@@ -1,5 +1,8 @@
 #include "app/common/folder_lock.h"
 
+#include "app/common/i18n.h"
+#include "app/common/paths.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -9,7 +12,7 @@
 namespace veldrix {
 
 FolderLock::FolderLock(const wxString& folder, bool wait)
-    : fd_(::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    : folder_(folder), fd_(::open(folder.fn_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
   if (fd_ < 0) {
     error_ = errno;
     return;
@@ -30,5 +33,9 @@ FolderLock::~FolderLock() {
 }
 
 bool FolderLock::busy() const { return error_ == EWOULDBLOCK; }
+
+wxString FolderLock::FailureText() const {
+  return FailureOnPath(_("Nie udało się zablokować katalogu %s: %s"), folder_, error_);
+}
 
 }  // namespace veldrix

@@ -20,10 +20,11 @@ class FolderLock {
   bool held() const { return fd_ >= 0; }
   // Without waiting, another holds it: not held, but nothing failed.
   bool busy() const;
-  // Why it is not held (an errno value).
-  int error() const { return error_; }
+  // Why it is not held, for the user: the folder and the system's message.
+  wxString FailureText() const;
 
  private:
+  wxString folder_;
   int fd_;
   int error_ = 0;
 };

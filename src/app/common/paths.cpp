@@ -82,11 +82,12 @@ bool EnsureFolder(const wxString& folder, wxString* error) {
     code = errno;
   }
   if (wxFileName::DirExists(folder)) return true;
-  if (error) {
-    *error = wxString::Format(_("Nie udało się utworzyć katalogu %s: %s"), folder,
-                              wxString::FromUTF8(std::strerror(code)));
-  }
+  if (error) *error = FailureOnPath(_("Nie udało się utworzyć katalogu %s: %s"), folder, code);
   return false;
+}
+
+wxString FailureOnPath(const wxString& format, const wxString& path, int code) {
+  return wxString::Format(format, path, wxString::FromUTF8(std::strerror(code)));
 }
 
 std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, const wxString& pattern) {

@@ -34,6 +34,10 @@ std::vector<wxString> SortedFolderEntries(const wxString& folder, int flags, con
 // Otherwise *error says why, for the user: the folder and the system's message.
 bool EnsureFolder(const wxString& folder, wxString* error = nullptr);
 
+// A reason for the user: `format` (a translated text with two %s) filled with the
+// path and the system's message for the errno value `code`.
+wxString FailureOnPath(const wxString& format, const wxString& path, int code);
+
 // Replaces the program folder (tests run the code against a temporary folder).
 // An empty text restores the executable's folder.
 void SetProgramFolderOverride(const wxString& folder);

@@ -78,7 +78,7 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
   wxString workFile;
   const int fd = CreateWorkFile(folder, target.GetFullName() + ".", &workFile);
   if (fd < 0) {
-    SetError(error, wxString::Format(_("Nie udało się utworzyć pliku obok %s: %s"), path, SystemError(errno)));
+    SetError(error, FailureOnPath(_("Nie udało się utworzyć pliku obok %s: %s"), path, errno));
     return false;
   }
   const std::string temp(workFile.fn_str());
@@ -87,14 +87,14 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
   ::close(fd);
   if (!written) {
     ::unlink(temp.c_str());
-    SetError(error, wxString::Format(_("Nie udało się zapisać pliku %s: %s"), path, SystemError(writeErrno)));
+    SetError(error, FailureOnPath(_("Nie udało się zapisać pliku %s: %s"), path, writeErrno));
     return false;
   }
   CrashPoint("file replacement");
   if (std::rename(temp.c_str(), path.fn_str()) != 0) {
     const int renameErrno = errno;
     ::unlink(temp.c_str());
-    SetError(error, wxString::Format(_("Nie udało się zastąpić pliku %s: %s"), path, SystemError(renameErrno)));
+    SetError(error, FailureOnPath(_("Nie udało się zastąpić pliku %s: %s"), path, renameErrno));
     return false;
   }
   SyncFolder(folder);

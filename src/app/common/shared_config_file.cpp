@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 
 namespace veldrix {
@@ -52,11 +51,6 @@ wxString RawValue(wxConfigBase* config, const wxString& path) {
   config->Read(path, &value);
   config->SetExpandEnvVars(expanding);
   return value;
-}
-
-// A reason for the user: the format names what failed on the path, then the system's message.
-wxString Failure(const wxString& format, const wxString& path, int code) {
-  return wxString::Format(format, path, wxString::FromUTF8(std::strerror(code)));
 }
 
 std::unique_ptr<wxFileConfig> ParseConfigText(const std::string& bytes) {
@@ -174,7 +168,7 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::
   const int fd = ::open(path_.fn_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno != ENOENT) {
-      *error = Failure(_("Nie udało się odczytać pliku %s: %s"), path_, errno);
+      *error = FailureOnPath(_("Nie udało się odczytać pliku %s: %s"), path_, errno);
       return nullptr;
     }
   } else {
@@ -190,7 +184,7 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::
     const int readErrno = errno;
     ::close(fd);
     if (!ok) {
-      *error = Failure(_("Nie udało się odczytać pliku %s: %s"), path_, readErrno);
+      *error = FailureOnPath(_("Nie udało się odczytać pliku %s: %s"), path_, readErrno);
       return nullptr;
     }
   }
@@ -256,7 +250,7 @@ bool SharedConfigFile::Flush(bool) {
   if (!EnsureFolder(folder, &flushError_)) return false;
   FolderLock lock(folder);
   if (!lock.held()) {
-    flushError_ = Failure(_("Nie udało się zablokować katalogu %s: %s"), folder, lock.error());
+    flushError_ = lock.FailureText();
     return false;
   }
   FileStamp read;
