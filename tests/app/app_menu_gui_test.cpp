@@ -139,14 +139,10 @@ TEST_F(ApplicationMenu, ChoosingACompanyTurnsOnTheToolsOfActiveModulesOnly) {
   InstallModules({"mod_faktury_pages", "mod_notatki"});
   LogIn("admin", "haslo-admina");
   veldrix::PluginManager* host = frame->GetPluginManager();
-  const auto toolOf = [host](const char* id) {
-    for (std::size_t i = 0; i < host->GetModuleCount(); ++i) {
-      if (host->GetModuleId(i) == id) return std::make_pair(i, host->GetModule(i).toolId);
-    }
-    return std::make_pair(host->GetModuleCount(), int{wxID_NONE});
-  };
-  const auto [notes, notesTool] = toolOf("notatki");
-  const int invoicesTool = toolOf("faktury").second;
+  std::size_t notes = 0;
+  while (host->GetModuleId(notes) != "notatki") ++notes;
+  const int notesTool = host->GetModule(notes).toolId;
+  const int invoicesTool = host->FindModule("faktury")->toolId;
   ASSERT_NE(notesTool, wxID_NONE);
   ASSERT_NE(invoicesTool, wxID_NONE);
   wxString error;

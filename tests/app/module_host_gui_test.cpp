@@ -103,11 +103,7 @@ TEST_F(ModuleHost, TheAdministratorGetsTheModuleToolsAndTheInvoiceTabs) {
 
   // A module's list opened again gets a tab of its own.
   frame->OpenInvoiceListPage();
-  int lists = 0;
-  for (size_t i = 0; i < frame->GetNotebook()->GetPageCount(); ++i) {
-    if (frame->GetNotebook()->GetPage(i)->GetLabel() == "dokhan") ++lists;
-  }
-  EXPECT_EQ(lists, 2);
+  EXPECT_EQ(TabsLabelled("dokhan"), 2);
   EXPECT_EQ(Selected(), frame->GetNotebook()->GetPage(frame->GetNotebook()->GetPageCount() - 1));
 }
 

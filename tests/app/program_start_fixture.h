@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/aui/auibook.h>
 #include <wx/config.h>
 #include <wx/log.h>
 
@@ -104,6 +105,14 @@ class ProgramStartTest : public ::testing::Test {
     // The next window must not meet this one's destructor in a later idle time:
     // each installs the process configuration of its own.
     wxTheApp->ProcessIdle();
+  }
+
+  int TabsLabelled(const wxString& label) const {
+    int count = 0;
+    for (size_t i = 0; i < frame->GetNotebook()->GetPageCount(); ++i) {
+      if (frame->GetNotebook()->GetPage(i)->GetLabel() == label) ++count;
+    }
+    return count;
   }
 
   veldrix::test::IsolatedFolders folders;
