@@ -126,9 +126,16 @@ TEST_F(TabOpeners, TheAdministratorPassesEveryPermissionTest) {
     for (const bool fromMenu : {false, true}) {
       SCOPED_TRACE(wxString(page.label) + (fromMenu ? " from the menu" : ""));
       frame->GetNotebook()->SetSelection(0);  // the start page
-      wxCommandEvent press(wxEVT_BUTTON, page.menuButton->GetId());
-      const auto open = [&] { fromMenu ? void(page.menuButton->HandleWindowEvent(press)) : (frame->*page.open)(); };
-      EXPECT_FALSE(Run(open).opened);
+      VeldrixFrame* const window = frame;
+      const auto reopen = [&page, fromMenu, window] {
+        wxCommandEvent press(wxEVT_BUTTON, page.menuButton->GetId());
+        if (fromMenu) {
+          page.menuButton->HandleWindowEvent(press);
+        } else {
+          (window->*page.open)();
+        }
+      };
+      EXPECT_FALSE(Run(reopen).opened);
       EXPECT_EQ(TabsLabelled(page.label), 1);
       EXPECT_EQ(frame->GetNotebook()->GetCurrentPage()->GetLabel(), page.label);
     }
