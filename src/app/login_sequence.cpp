@@ -406,6 +406,7 @@ bool VeldrixFrame::CloseAllPagesButDashboard() {
 }
 
 void VeldrixFrame::EnableToolbar(bool enable, bool openCompanyData) {
+  toolsEnabled_ = enable;
   if (mainToolbar_) {
     for (size_t i = 0; i < mainToolbar_->GetToolCount(); ++i) {
       wxAuiToolBarItem* tool = mainToolbar_->FindToolByIndex(static_cast<int>(i));

@@ -37,9 +37,10 @@ bool VeldrixApp::OnInit() {
   // Only the main window's file is ever the configuration (see config_access.h).
   wxConfigBase::DontCreateOnDemand();
   RegisterBuiltinDrivers();
+  // Before the command line is read, so the library's usage and errors are Polish.
+  SetUpPolishLocale(locale_);
   if (!wxApp::OnInit()) return false;
   SetWorkingCompanyId("0");
-  SetUpPolishLocale(locale_);
   SwapUpdater(veldrix::ProgramFolder());
   wxInitAllImageHandlers();
 

@@ -75,6 +75,7 @@ class VeldrixFrame : public wxFrame,
   bool SwitchCompany(unsigned index);
   bool CloseAllPagesButDashboard();
   void EnableToolbar(bool enable, bool openCompanyData) override;
+  bool AreToolsEnabled() const override { return toolsEnabled_; }
 
   // Application menu and about box (frame_menu_host.cpp).
   void ShowAppMenu(wxCommandEvent& event);
@@ -168,6 +169,7 @@ class VeldrixFrame : public wxFrame,
   wxAuiNotebookCustom* notebook_ = nullptr;
   wxAuiToolBar* mainToolbar_ = nullptr;
   wxAuiToolBar* storeToolbar_ = nullptr;
+  bool toolsEnabled_ = false;  // the window is shown with its tools greyed
   wxArrayString companyNames_;
   wxArrayLong companyIds_;
   veldrix::FailureNotice companyListFailures_;

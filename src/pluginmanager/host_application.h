@@ -20,13 +20,16 @@ class IHostApplication {
 };
 
 // The main window as the module host sees it. The host finds it on the window it
-// was given by dynamic cast; a window without it has no permissions and no openers.
-// GUI thread only.
+// was given by dynamic cast; a window without it has no permissions and no openers,
+// and its tools are always on. GUI thread only.
 class IModuleHostWindow {
  public:
   virtual ~IModuleHostWindow() = default;
   // False without a logged-in user; true for an administrator; else by role.
   virtual bool HasPermission(const wxString& key) const = 0;
+  // False while the main window keeps its tools greyed (no working company): a
+  // module switched on then leaves its tool greyed too.
+  virtual bool AreToolsEnabled() const = 0;
   // The openers check the area permission and show their own messages.
   virtual void OpenInvoiceListPage() = 0;
   virtual void OpenNewInvoicePage(wxString documentId, wxString extra) = 0;

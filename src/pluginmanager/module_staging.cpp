@@ -29,6 +29,11 @@ void SetError(wxString* error, const wxString& text) {
   if (error) *error = text;
 }
 
+// The operation's own line, and below it why the lock was not taken when it was not.
+wxString WithLockFailure(const wxString& line, const FolderLock& lock) {
+  return lock.held() ? line : line + "\n" + lock.FailureText();
+}
+
 // The extension of the last path component; a component whose only dot is its
 // first character has none.
 wxString Extension(const wxString& name) {
@@ -206,7 +211,7 @@ bool StagePackage(const wxString& root, const wxString& code, const wxString& pa
   // Before the unpacking folder is cleared: after a killed commit it holds the confirmed version.
   if (lock.held()) FinishInterruptedStaging(root, code);
   if (!lock.held() || !RemoveDirIfExists(unpacking) || !MakeModuleFolder(unpacking)) {
-    SetError(error, _("Nie udało się przygotować katalogu aktualizacji modułu."));
+    SetError(error, WithLockFailure(_("Nie udało się przygotować katalogu aktualizacji modułu."), lock));
     return false;
   }
 
@@ -312,16 +317,22 @@ bool PrepareModuleUninstall(const wxString& root, const wxString& code, wxString
   const wxString installed = JoinModulePath(root, code);
   const wxString staged = GetPendingInstallDir(root, code);
   const wxString pending = JoinModulePath(root, ".pending");
+  const wxString notFound = _("Nie znaleziono plików zainstalowanego modułu.");
+  // Without ".pending" nothing is staged: no folder is made for a module that is not there.
+  if (!wxDirExists(installed) && !wxDirExists(pending)) {
+    SetError(error, notFound);
+    return false;
+  }
   MakeModuleFolder(pending);  // without it the lock is not held
   // The marker is written under the lock the start applies markers under.
   const FolderLock lock(pending);
   if (!lock.held()) {
-    SetError(error, _("Nie udało się przygotować odinstalowania modułu."));
+    SetError(error, WithLockFailure(_("Nie udało się przygotować odinstalowania modułu."), lock));
     return false;
   }
   FinishInterruptedStaging(root, code);
   if (!wxDirExists(installed) && !wxDirExists(staged)) {
-    SetError(error, _("Nie znaleziono plików zainstalowanego modułu."));
+    SetError(error, notFound);
     return false;
   }
   if (!RemoveDirIfExists(staged)) {

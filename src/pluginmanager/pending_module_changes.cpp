@@ -49,8 +49,12 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString*
 
   const wxString markers = JoinModulePath(root, ".pending-remove");
   const wxString pending = JoinModulePath(root, ".pending");
-  // Removals are applied under the staging folder's lock too, which needs the folder.
-  if (wxDirExists(markers)) MakeModuleFolder(pending);
+  // A removed module is first moved into this hidden folder, which the host never
+  // lists, so a deletion that fails halfway cannot leave a partial module to load.
+  const wxString removing = JoinModulePath(root, ".removing");
+  // Removals, and clearing what a killed one left, are done under the staging
+  // folder's lock too, which needs the folder.
+  if (wxDirExists(markers) || wxDirExists(removing)) MakeModuleFolder(pending);
   // Held by a staging, a removal being prepared or another start: all waits for the next start.
   const FolderLock lock(pending, false);
   if (!lock.held()) {
@@ -61,9 +65,6 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString*
     return lines.empty();
   }
 
-  // A removed module is first moved into this hidden folder, which the host never
-  // lists, so a deletion that fails halfway cannot leave a partial module to load.
-  const wxString removing = JoinModulePath(root, ".removing");
   for (const wxString& left : SortedFolderEntries(removing, wxDIR_DIRS | wxDIR_FILES | wxDIR_HIDDEN)) {
     RemoveDirIfExists(JoinModulePath(removing, left));
   }

@@ -517,11 +517,13 @@ bool PluginManager::SetModuleEnabled(std::size_t index, bool enabled, wxString* 
     }
     if (!veldrix::FlushConfig(config.get(), error)) return false;
   }
+  const IModuleHostWindow* window = HostWindow();
+  const bool toolsOn = !window || window->AreToolsEnabled();
   for (PluginModule* target : changed) {
     target->enabled = enabled;
     // A dependency switched on keeps its tool as it is until the modules start.
     if (toolbar_ && target->toolId != wxID_NONE && (target == &module || !enabled)) {
-      toolbar_->EnableTool(target->toolId, enabled);
+      toolbar_->EnableTool(target->toolId, enabled && toolsOn);
       toolbar_->Refresh();
     }
   }

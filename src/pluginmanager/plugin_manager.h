@@ -72,7 +72,8 @@ class PluginManager : public wxEvtHandler {
 
   // Stores the module's flag (and those it drags along) in the configuration and
   // applies it; false, with the reason for the user, when there is no such module or
-  // the file did not take it.
+  // the file did not take it. Switched on, its tool lights only while the main
+  // window's tools are on.
   bool SetModuleEnabled(std::size_t index, bool enabled, wxString* error = nullptr);
 
   // Tells every active module about a new company; false when the id is not above

@@ -135,7 +135,7 @@ TEST_F(ApplicationMenu, ACompanyListThatCannotBeReadIsReportedInsteadOfAskingFor
   EXPECT_TRUE(tools->GetToolEnabled(wxID_HIGHEST + 700));
 }
 
-TEST_F(ApplicationMenu, ChoosingACompanyTurnsOnTheToolsOfActiveModulesOnly) {
+TEST_F(ApplicationMenu, ModuleToolsLightForActiveModulesOnlyAndOnlyWhileTheToolsAreOn) {
   InstallModules({"mod_faktury_pages", "mod_notatki"});
   LogIn("admin", "haslo-admina");
   veldrix::PluginManager* host = frame->GetPluginManager();
@@ -160,6 +160,17 @@ TEST_F(ApplicationMenu, ChoosingACompanyTurnsOnTheToolsOfActiveModulesOnly) {
     ASSERT_NE(AppState().GetWorkingCompanyId(), working);
     EXPECT_TRUE(tools->GetToolEnabled(invoicesTool));
     EXPECT_FALSE(tools->GetToolEnabled(notesTool));
+  }
+
+  // Switched off and on again, the tool follows only while the tools are on (no working company: off).
+  for (const bool toolsOn : {true, false}) {
+    SCOPED_TRACE(toolsOn ? "tools on" : "tools off");
+    frame->EnableToolbar(toolsOn, false);
+    ASSERT_TRUE(host->SetModuleEnabled(notes, false, &error)) << error;
+    EXPECT_FALSE(tools->GetToolEnabled(notesTool));
+    ASSERT_TRUE(host->SetModuleEnabled(notes, true, &error)) << error;
+    EXPECT_EQ(tools->GetToolEnabled(notesTool), toolsOn);
+    SaveScreenshot(frame, toolsOn ? "module_switched_on_tools_on" : "module_switched_on_tools_off");
   }
 }
 

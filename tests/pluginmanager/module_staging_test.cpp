@@ -2,6 +2,7 @@
 // packages the tests write themselves.
 #include "pluginmanager/module_staging.h"
 
+#include "app/common/folder_lock.h"
 #include "app/common/paths.h"
 #include "package_builder.h"
 #include "test_support.h"
@@ -246,8 +247,11 @@ TEST_F(ModuleStagingTest, AFailedCommitKeepsTheEarlierStagedVersion) {
 
 TEST_F(ModuleStagingTest, PreparesRemovalsAndCancelsStagedInstalls) {
   wxString error;
+  ASSERT_TRUE(RemoveDirIfExists(root_));
   EXPECT_FALSE(PrepareModuleUninstall(root_, "mod", &error));
   EXPECT_EQ(error, U("Nie znaleziono plików zainstalowanego modułu."));
+  EXPECT_FALSE(wxDirExists(root_));  // nothing is created for a module that is not there
+  ASSERT_TRUE(EnsureFolder(root_));
   EXPECT_FALSE(PrepareModuleUninstall(root_, "a.b", &error));
   EXPECT_EQ(error, U("Nieprawidłowy kod modułu."));
 
@@ -261,13 +265,17 @@ TEST_F(ModuleStagingTest, PreparesRemovalsAndCancelsStagedInstalls) {
   ASSERT_TRUE(PrepareModuleUninstall(root_, "abc", &error)) << error;
   EXPECT_EQ(test::ReadFileBytes(GetPendingRemovalMarker(root_, "abc")), "abc\n");
 
-  // Without the staging folder's lock, which a file in its place denies, nothing is prepared.
+  // Without the staging folder's lock, which a file in its place denies, nothing is
+  // prepared or staged, and the lock's reason is told below the operation's own line.
   ASSERT_TRUE(RemoveDirIfExists(JoinPath(root_, ".pending")));
   test::WriteFileBytes(JoinPath(root_, ".pending"), "");
+  const wxString reason = FolderLock(JoinPath(root_, ".pending")).FailureText();
   ASSERT_TRUE(EnsureFolder(JoinPath(root_, "xyz")));
   EXPECT_FALSE(PrepareModuleUninstall(root_, "xyz", &error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(error, U("Nie udało się przygotować odinstalowania modułu.\n") + reason);
   EXPECT_FALSE(IsModuleRemovalPending(root_, "xyz"));
+  EXPECT_FALSE(Stage({{"mod.so", "2"}}, &error));
+  EXPECT_EQ(error, U("Nie udało się przygotować katalogu aktualizacji modułu.\n") + reason);
 }
 
 TEST_F(ModuleStagingTest, PendingTestsRefuseInvalidCodes) {

@@ -119,6 +119,22 @@ TEST_F(PendingModuleChangesTest, RemovalsAreCarriedOutOnlyUnderTheStagingFolderL
   EXPECT_EQ(InstalledVersion("jpk"), "1");
 }
 
+TEST_F(PendingModuleChangesTest, WhatAKilledRemovalLeftGoesAtTheNextStartStagedOrNot) {
+  for (const bool staged : {true, false}) {
+    SCOPED_TRACE(staged ? "an install staged" : "nothing staged");
+    ASSERT_TRUE(RemoveDirIfExists(root_) && EnsureFolder(root_));
+    Installed("kpir", "1");
+    if (staged) StagedVersion("jpk", "1");
+    const wxString left = At(".removing/kpir-20260101-120000");
+    ASSERT_TRUE(EnsureFolder(left));
+    test::WriteFileBytes(JoinModulePath(left, "libkpir.so"), "ELF");
+    wxString report;
+    EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report)) << report;
+    EXPECT_TRUE(List(At(".removing")).empty());
+    EXPECT_EQ(InstalledVersion("kpir"), "1");
+  }
+}
+
 TEST_F(PendingModuleChangesTest, InstallsAndUpdatesWithADatedBackup) {
   Installed("faktury", "1");
   StagedVersion("faktury", "2");

@@ -46,6 +46,7 @@ class TestMainWindow : public wxFrame, public IModuleHostWindow {
   ~TestMainWindow() override { SetTabClosingTarget(nullptr); }
 
   bool HasPermission(const wxString& key) const override { return administrator || granted.count(key) > 0; }
+  bool AreToolsEnabled() const override { return true; }
   void OpenInvoiceListPage() override { opened.push_back("faktury.dokumenty"); }
   void OpenNewInvoicePage(wxString documentId, wxString extra) override {
     opened.push_back("faktury.nowa-faktura " + documentId + "|" + extra);

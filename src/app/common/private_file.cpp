@@ -78,7 +78,8 @@ bool ReplaceFileAtomically(const wxString& path, const std::string& bytes, wxStr
   wxString workFile;
   const int fd = CreateWorkFile(folder, target.GetFullName() + ".", &workFile);
   if (fd < 0) {
-    SetError(error, FailureOnPath(_("Nie udało się utworzyć pliku obok %s: %s"), path, errno));
+    const int createErrno = errno;
+    SetError(error, FailureOnPath(_("Nie udało się utworzyć pliku obok %s: %s"), path, createErrno));
     return false;
   }
   const std::string temp(workFile.fn_str());

@@ -73,12 +73,12 @@ bool ReadKey(const wxString& path, Key* key, bool* missing, wxString* error) {
   *missing = false;
   const int fd = ::open(path.fn_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) {
+    const int openErrno = errno;
+    if (openErrno == ENOENT) {
       *missing = true;
       if (error) *error = wxString::Format(_("Brak klucza danych chronionych: %s"), path);
     } else if (error) {
-      *error = wxString::Format(_("Nie można odczytać klucza danych chronionych %s: %s"), path,
-                                wxString::FromUTF8(std::strerror(errno)));
+      *error = FailureOnPath(_("Nie można odczytać klucza danych chronionych %s: %s"), path, openErrno);
     }
     return false;
   }

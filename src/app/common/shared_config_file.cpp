@@ -167,8 +167,9 @@ std::unique_ptr<wxFileConfig> SharedConfigFile::ReadFile(FileStamp* stamp, std::
   bytes->clear();
   const int fd = ::open(path_.fn_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno != ENOENT) {
-      *error = FailureOnPath(_("Nie udało się odczytać pliku %s: %s"), path_, errno);
+    const int openErrno = errno;
+    if (openErrno != ENOENT) {
+      *error = FailureOnPath(_("Nie udało się odczytać pliku %s: %s"), path_, openErrno);
       return nullptr;
     }
   } else {
