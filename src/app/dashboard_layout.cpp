@@ -45,6 +45,10 @@ WheelGeometry ComputeWheel(const wxSize& client, const wxRect& panel) {
   return wheel;
 }
 
+bool CentredTextFits(const wxSize& text, double top, double radius) {
+  return std::hypot(text.x / 2.0, std::max(std::fabs(top), std::fabs(top + text.y))) <= radius;
+}
+
 double NormalizeAngle(double angle) {
   double a = std::fmod(angle, kTwoPi);
   if (a < 0) a += kTwoPi;

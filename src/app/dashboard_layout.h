@@ -40,6 +40,10 @@ double NormalizeAngle(double angle);
 // small gap between neighbours. Both angles in [0, 2π), screen convention.
 void SegmentAngles(int index, int count, double* start, double* end);
 
+// Whether a text centred on the wheel's vertical axis, its top `top` pixels below the
+// centre (negative above it), lies inside the circle of that radius around the centre.
+bool CentredTextFits(const wxSize& text, double top, double radius);
+
 // The tile whose ring sector holds p, -1 off the ring; a gap belongs to the tile on
 // its side of the boundary.
 int HitTestRing(const WheelGeometry& wheel, int count, const wxPoint& p);

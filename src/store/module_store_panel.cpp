@@ -17,6 +17,7 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/dcclient.h>
 #include <wx/progdlg.h>
 #include <wx/scrolwin.h>
 #include <wx/sizer.h>
@@ -54,8 +55,35 @@ wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger, long 
   return label;
 }
 
-wxStaticText* ColouredText(wxWindow* parent, const wxString& text, const wxColour& colour) {
-  auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(text));
+// The text in lines of at most `width` pixels in the window's font: broken between
+// words, and inside a word wider than that (a link, a long version), which GTK
+// would leave whole and cut at the label's edge.
+wxString WrapWithin(wxWindow* window, const wxString& text, int width) {
+  wxClientDC dc(window);
+  dc.SetFont(window->GetFont());
+  wxString wrapped;
+  const wxArrayString paragraphs = wxSplit(text, '\n', '\0');
+  for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+    if (i > 0) wrapped << '\n';
+    wxString rest = paragraphs[i];
+    wxArrayInt ends;  // ends[k]: the width of the first k + 1 characters
+    while (!rest.empty() && dc.GetPartialTextExtents(rest, ends) && ends.back() > width) {
+      const std::size_t fits = std::max<std::ptrdiff_t>(1, std::upper_bound(ends.begin(), ends.end(), width) -
+                                                              ends.begin());
+      const std::size_t space = rest.rfind(' ', fits);
+      const std::size_t cut = space != wxString::npos && space > 0 ? space : fits;
+      wxString line = rest.Left(cut);
+      wrapped << line.Trim() << '\n';
+      rest = rest.Mid(cut).Trim(false);
+    }
+    wrapped << rest;
+  }
+  return wrapped;
+}
+
+// Wrapped within `wrap` pixels when that is given.
+wxStaticText* ColouredText(wxWindow* parent, const wxString& text, const wxColour& colour, int wrap = 0) {
+  auto* label = new wxStaticText(parent, wxID_ANY, LiteralLabel(wrap > 0 ? WrapWithin(parent, text, wrap) : text));
   label->SetForegroundColour(colour);
   return label;
 }
@@ -236,15 +264,12 @@ void ModuleStorePanel::AddModuleCard(std::size_t index) {
   text->Add(titleRow, 0, wxEXPAND | wxBOTTOM, 4);
 
   if (!entry.description.empty()) {
-    auto* description = ColouredText(card, entry.description, kDescriptionColour);
-    description->Wrap(kTextWrap);
-    text->Add(description, 0, wxEXPAND | wxBOTTOM, 5);
+    text->Add(ColouredText(card, entry.description, kDescriptionColour, kTextWrap), 0, wxEXPAND | wxBOTTOM, 5);
   }
-  text->Add(ColouredText(card, state.versionsText, kDetailColour), 0, wxEXPAND | wxBOTTOM, 2);
+  text->Add(ColouredText(card, state.versionsText, kDetailColour, kTextWrap), 0, wxEXPAND | wxBOTTOM, 2);
   if (!entry.release_notes.empty()) {
-    auto* notes = ColouredText(card, _("Ostatnie wydanie: ") + entry.release_notes, kDetailColour);
-    notes->Wrap(kTextWrap);
-    text->Add(notes, 0, wxEXPAND);
+    text->Add(ColouredText(card, _("Ostatnie wydanie: ") + entry.release_notes, kDetailColour, kTextWrap), 0,
+              wxEXPAND);
   }
   row->Add(text, 1, wxEXPAND | wxTOP | wxBOTTOM, 10);
 

@@ -1,5 +1,5 @@
 // The start page after a real login: its tiles, counts and texts, the refresh rules,
-// hit-testing and clicks as the mouse sends them, and screenshots at two sizes.
+// hit-testing and clicks as the mouse sends them, and screenshots at three sizes.
 #include "app/application_state.h"
 #include "app/common/message_box.h"
 #include "app/dashboard_panel.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <wx/aui/auibook.h>
 #include <wx/frame.h>
+#include <wx/image.h>
 #include <wx/log.h>
 #include <wx/tooltip.h>
 
@@ -121,7 +122,7 @@ TEST_F(StartPage, ShowsTheCompanyTheDatabaseAndModuleTilesWithCountsFromItsOwnCo
   SaveScreenshot(frame, "start_page_in_main_window");
 }
 
-TEST_F(StartPage, GeometryAndHitTestingAgreeAtBothSizes) {
+TEST_F(StartPage, GeometryAndHitTestingAgreeAtEverySize) {
   InstallModules({"mod_faktury_pages", "mod_tile_kontrahenci"});
   LogIn("admin", "haslo-admina");
   ASSERT_TRUE(WaitFor([&] { return frame->GetUpdateState() != 0; }));
@@ -131,6 +132,8 @@ TEST_F(StartPage, GeometryAndHitTestingAgreeAtBothSizes) {
     int newsAtLeast;  // the compact panel has no room left for news under a long path
     const char* screenshot;
   } cases[] = {{{1000, 600}, {744, 90, 240, 420}, 0, "start_page_1000x600"},
+               // The start page of the main window at its least size.
+               {{1022, 667}, {766, 123, 240, 420}, 0, "start_page_1022x667"},
                {{1280, 900}, {1000, 200, 256, 500}, 1, "start_page_1280x900"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.screenshot);
@@ -160,7 +163,17 @@ TEST_F(StartPage, GeometryAndHitTestingAgreeAtBothSizes) {
       EXPECT_EQ(page->HitTestNews(Centre(item.hitRect)), shown - 1);
     }
     EXPECT_GE(shown, c.newsAtLeast);
-    SaveScreenshot(page, c.screenshot);
+    // The centre texts stay inside the disc: nothing dark is drawn on the hub around it.
+    const wxImage shot(SaveScreenshot(page, c.screenshot), wxBITMAP_TYPE_PNG);
+    const double disc = wheel.innerRadius * 0.82 * 0.7 * 0.82;
+    int dark = 0;
+    for (int y = 0; y < shot.GetHeight(); ++y) {
+      for (int x = 0; x < shot.GetWidth(); ++x) {
+        const double d = std::hypot(x + 0.5 - wheel.centreX, y + 0.5 - wheel.centreY);
+        dark += d > disc + 2 && d < wheel.innerRadius - 8 && shot.GetGreen(x, y) < 180;
+      }
+    }
+    EXPECT_EQ(dark, 0);
 
     // Hovering the invoice tile highlights it.
     Mouse(page, wxEVT_MOTION, Centre(page->GetTiles()[0].labelRect));

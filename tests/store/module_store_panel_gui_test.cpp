@@ -384,7 +384,8 @@ TEST_F(ModuleStorePanelTest, DetailsOpenOnlyWebPagesAndSayWhenNoBrowserStarts) {
 
 // Every text and button of a card shows whole, the disabled buttons too, from the
 // main window's smallest size up: a card grows with a long description and long
-// release notes, and a name too long for its row gives way to the state beside it.
+// release notes, a long versions line and a link wider than the column wrap, and a
+// name too long for its row gives way to the state beside it.
 TEST_F(ModuleStorePanelTest, CardsShowTheirTextsAndButtonsWholeAtEveryWidth) {
   const std::string file = "\"files\":[{\"download_url\":\"" + server_.BaseUrl() + "/files/kpir.zip\",\"sha256\":\"" +
                            Sha256Hex(package_) + "\",\"min_app_version\":\"9.0.0\"}]";
@@ -398,9 +399,16 @@ TEST_F(ModuleStorePanelTest, CardsShowTheirTextsAndButtonsWholeAtEveryWidth) {
       "Nowy kreator deklaracji VAT-UE, szybsze wczytywanie dużych magazynów, poprawione zaokrąglenia w korektach "
       "faktur walutowych oraz dziennik zmian każdego dokumentu, który zapisuje, kto i kiedy zmienił jego opis, "
       "dekret lub stan zatwierdzenia.";
+  // Long version texts, and a link wider than the text column in the description and the notes.
+  const std::string link = "https://sklep.example/moduly/ksiega-przychodow-i-rozchodow/dokumentacja/"
+                           "instrukcja-obslugi-wydanie-2026-12-10-z-przykladami-ksiegowan-i-deklaracji.pdf";
   // More long cards than the list shows at once.
   std::string modules =
-      "{\"code\":\"future\",\"name\":\"Przyszłość\",\"latest_release\":{\"version\":\"1.0\"," + file + "}}";
+      "{\"code\":\"future\",\"name\":\"Przyszłość\",\"latest_release\":{\"version\":\"1.0\"," + file + "}}"
+      ",{\"code\":\"beta\",\"name\":\"Beta\",\"latest_release\":{\"version\":\"2.1.0-beta.3+build.20261210.abcd\","
+      "\"files\":[{\"download_url\":\"" + server_.BaseUrl() + "/files/kpir.zip\",\"min_app_version\":\"0.26.0-rc.1\"}]}}"
+      ",{\"code\":\"links\",\"name\":\"Linki\",\"description\":\"Instrukcja: " + link +
+      "\",\"latest_release\":{\"version\":\"1.0\",\"notes\":\"" + link + "\"}}";
   for (const char* code : {"alpha", "kpir", "nopkg"}) {
     modules += std::string(",{\"code\":\"") + code + "\",\"name\":\"" + name + "\",\"description\":\"" +
                description + "\",\"details_url\":\"https://sklep.example/alfa\",\"latest_release\":{" +
@@ -410,14 +418,14 @@ TEST_F(ModuleStorePanelTest, CardsShowTheirTextsAndButtonsWholeAtEveryWidth) {
   catalogue_ = "{\"data\":{\"modules\":[" + modules + "]}}";
   ModuleStorePanel* panel = Open();
   panel->RefreshCatalogue(true);
-  for (const wxSize& size : {wxSize(1024, 768), wxSize(1920, 1040)}) {
+  for (const wxSize& size : {wxSize(1024, 768), wxSize(1200, 800), wxSize(1920, 1040)}) {
     frame_->SetSize(size);
     test::PumpEvents(50);
     const std::vector<Card> cards = Cards(panel);
-    ASSERT_EQ(cards.size(), 4u);
+    ASSERT_EQ(cards.size(), 6u);
     ASSERT_TRUE(cards[0].Button(U("Wymaga Veldrix 9.0.0 lub nowszej")));
     EXPECT_EQ(cards[0].window->GetSize().y, 104) << "the least a card is high";
-    ASSERT_EQ(cards[1].buttons.size(), 3u);
+    ASSERT_EQ(cards[3].buttons.size(), 3u);
     for (const Card& card : cards) {
       EXPECT_EQ(test::LayoutFaults(card.window).utf8_string(), "") << size.x;
       for (wxButton* button : card.buttons) {
@@ -426,7 +434,7 @@ TEST_F(ModuleStorePanelTest, CardsShowTheirTextsAndButtonsWholeAtEveryWidth) {
     }
     // A name shows whole where it has room, and always in its tool tip.
     wxStaticText* shortName = cards[0].Text(U("Przyszłość"));
-    wxStaticText* longName = cards[1].Text(U(name));
+    wxStaticText* longName = cards[3].Text(U(name));
     ASSERT_TRUE(shortName && longName);
     EXPECT_EQ(longName->GetToolTipText(), U(name));
     const auto whole = [](wxStaticText* label) {
@@ -434,7 +442,7 @@ TEST_F(ModuleStorePanelTest, CardsShowTheirTextsAndButtonsWholeAtEveryWidth) {
       return label->GetSize().x >= label->GetBestSize().x;
     };
     EXPECT_TRUE(whole(shortName)) << size.x;
-    EXPECT_EQ(whole(longName), size.x > 1024);
+    EXPECT_EQ(whole(longName), size.x > 1200);
     wxScrolledWindow* list = panel->GetCardList();
     const wxRect last = cards.back().window->GetRect();
     EXPECT_LE(list->CalcUnscrolledPosition(last.GetBottomLeft()).y, list->GetVirtualSize().y) << size.x;
