@@ -28,6 +28,18 @@ wxGrid* GridOf(wxWindow* window) {
   return nullptr;
 }
 
+// A list's or grid's best size holds all its rows and columns, and a sizer keeps
+// the best size as the least room it gives a control without a minimum of its
+// own: a long list would push the lists beside and below it off the page. Such a
+// control scrolls instead.
+void LetScroll(wxWindow* control) {
+  const wxSize kLeast(120, 80);
+  wxSize least = control->GetMinSize();
+  if (least.x == wxDefaultCoord) least.x = kLeast.x;
+  if (least.y == wxDefaultCoord) least.y = kLeast.y;
+  control->SetMinSize(least);
+}
+
 wxListColumnFormat ListFormat(int alignment) {
   if (alignment == 1) return wxLIST_FORMAT_RIGHT;
   if (alignment == 2) return wxLIST_FORMAT_CENTRE;
@@ -57,6 +69,7 @@ void PluginXrcPagePanel::BindListAndGridEvents() {
   for (wxListCtrl* list : WindowsBelow<wxListCtrl>(panel_)) {
     const wxString name = list->GetName();
     if (!name.empty() && name != mainControl_) secondaryControls_.push_back(list);
+    LetScroll(list);
     if (!bindings_.SelectAction(name).empty()) {
       list->Bind(wxEVT_LIST_ITEM_SELECTED, &PluginXrcPagePanel::OnListItemSelected, this);
     }
@@ -66,6 +79,7 @@ void PluginXrcPagePanel::BindListAndGridEvents() {
   }
   for (wxGrid* grid : WindowsBelow<wxGrid>(panel_)) {
     if (!grid->GetName().empty() && grid->GetName() != mainControl_) secondaryControls_.push_back(grid);
+    LetScroll(grid);
     ModuleGridView::Hooks hooks;
     hooks.reload = [this, grid] {
       if (IsMainControl(grid)) {
