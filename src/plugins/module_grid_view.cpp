@@ -154,6 +154,13 @@ int ModuleGridView::RowCount() const { return static_cast<int>(table_->Order().s
 
 wxString ModuleGridView::RowKey(int row) const { return table_->RowKey(row); }
 
+int ModuleGridView::RowOf(const wxString& key) const {
+  for (int row = 0; row < RowCount(); ++row) {
+    if (table_->RowKey(row) == key) return row;
+  }
+  return -1;
+}
+
 bool ModuleGridView::IsChecked(int row) const { return table_->IsChecked(row); }
 
 wxString ModuleGridView::CheckedKeys() const {

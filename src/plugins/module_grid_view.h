@@ -61,6 +61,8 @@ class ModuleGridView {
   int RowCount() const;
   // Empty for a row out of range.
   wxString RowKey(int row) const;
+  // The displayed row of the first row with this key; -1 when no row shows it.
+  int RowOf(const wxString& key) const;
   // Keys of the checked rows in row order, one per line; empty for other grids.
   wxString CheckedKeys() const;
   // 0 checks every row, 1 unchecks, 2 inverts; only on the invoice list.

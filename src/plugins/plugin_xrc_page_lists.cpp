@@ -12,6 +12,7 @@
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -27,6 +28,31 @@ wxGrid* GridOf(wxWindow* window) {
   }
   return nullptr;
 }
+
+// A list's or grid's best size holds all its rows and columns, and a sizer keeps
+// the best size as the least room it gives a control without a minimum of its
+// own: a long list would push the lists beside and below it off the page. Such a
+// control scrolls instead.
+void LetScroll(wxWindow* control) {
+  const wxSize kLeast(120, 80);
+  wxSize least = control->GetMinSize();
+  if (least.x == wxDefaultCoord) least.x = kLeast.x;
+  if (least.y == wxDefaultCoord) least.y = kLeast.y;
+  control->SetMinSize(least);
+}
+
+// Marks the page as filling for the life of the object.
+class FillingMark {
+ public:
+  explicit FillingMark(bool& filling) : filling_(filling), was_(filling) { filling_ = true; }
+  ~FillingMark() { filling_ = was_; }
+  FillingMark(const FillingMark&) = delete;
+  FillingMark& operator=(const FillingMark&) = delete;
+
+ private:
+  bool& filling_;
+  bool was_;
+};
 
 wxListColumnFormat ListFormat(int alignment) {
   if (alignment == 1) return wxLIST_FORMAT_RIGHT;
@@ -57,6 +83,7 @@ void PluginXrcPagePanel::BindListAndGridEvents() {
   for (wxListCtrl* list : WindowsBelow<wxListCtrl>(panel_)) {
     const wxString name = list->GetName();
     if (!name.empty() && name != mainControl_) secondaryControls_.push_back(list);
+    LetScroll(list);
     if (!bindings_.SelectAction(name).empty()) {
       list->Bind(wxEVT_LIST_ITEM_SELECTED, &PluginXrcPagePanel::OnListItemSelected, this);
     }
@@ -66,6 +93,7 @@ void PluginXrcPagePanel::BindListAndGridEvents() {
   }
   for (wxGrid* grid : WindowsBelow<wxGrid>(panel_)) {
     if (!grid->GetName().empty() && grid->GetName() != mainControl_) secondaryControls_.push_back(grid);
+    LetScroll(grid);
     ModuleGridView::Hooks hooks;
     hooks.reload = [this, grid] {
       if (IsMainControl(grid)) {
@@ -106,6 +134,7 @@ std::vector<PluginColumnInfo> PluginXrcPagePanel::GetControlColumns(wxWindow* co
 
 void PluginXrcPagePanel::FillControl(wxWindow* control, const std::vector<PluginColumnInfo>& definitions,
                                      std::shared_ptr<const GridRows> rows) {
+  FillingMark filling(filling_);
   if (auto* grid = dynamic_cast<wxGrid*>(control)) {
     if (ModuleGridView* view = GetGridView(grid)) view->Fill(definitions, std::move(rows));
   } else if (auto* list = dynamic_cast<wxListCtrl*>(control)) {
@@ -119,6 +148,7 @@ void PluginXrcPagePanel::LoadMainRows() {
   if (!control) return;
   const std::vector<PluginRow> rows = calls_.GetAllMainRows(VELDRIX_XRC_PAGE_ROWS);
   FillControl(control, defaultColumns_, std::make_shared<GridRows>(rows.data(), rows.size()));
+  KeepMainSelection(control);
 }
 
 void PluginXrcPagePanel::LoadControlRows() {
@@ -176,21 +206,72 @@ wxString PluginXrcPagePanel::GetCheckedListKeys(const wxListCtrl* list) const {
 
 // --- Selection --------------------------------------------------------------------
 
-void PluginXrcPagePanel::RunSelectAction(const wxString& action, const wxString& key) {
-  if (action.empty() || key.empty()) return;
-  if (calls_.HasRunAction()) {
-    std::vector<wchar_t> ignored(VELDRIX_ACTION_TEXT, L'\0');
-    calls_.RunAction(action + "|" + key, ignored.data(), VELDRIX_ACTION_TEXT);
-  }
-  // A master row drives its detail lists; the main control itself stays.
+void PluginXrcPagePanel::SendSelection(const wxString& action, const wxString& key) {
+  if (!calls_.HasRunAction()) return;
+  std::vector<wchar_t> ignored(VELDRIX_ACTION_TEXT, L'\0');
+  calls_.RunAction(action + "|" + key, ignored.data(), VELDRIX_ACTION_TEXT);
+}
+
+// A master row drives the page's values (what it shows of the details) and its
+// detail lists; the main control itself stays.
+void PluginXrcPagePanel::ShowSelectionDetails() {
+  ApplyValues();
   LoadControlRows();
+  LayoutPage();
+}
+
+void PluginXrcPagePanel::RunSelectAction(wxWindow* control, const wxString& key) {
+  if (filling_) return;
+  const wxString action = bindings_.SelectAction(control->GetName());
+  if (action.empty() || key.empty()) return;
+  if (IsMainControl(control)) {
+    selectedKey_ = key;
+    selectionKnown_ = true;
+  }
+  SendSelection(action, key);
+  ShowSelectionDetails();
+}
+
+bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
+  FillingMark filling(filling_);
+  if (auto* grid = dynamic_cast<wxGrid*>(control)) {
+    ModuleGridView* view = GetGridView(grid);
+    const int row = view && !key.empty() ? view->RowOf(key) : -1;
+    grid->ClearSelection();
+    if (row < 0) return false;
+    grid->SetGridCursor(row, std::max(grid->GetGridCursorCol(), 0));
+    grid->SelectRow(row);
+    return true;
+  }
+  auto* list = dynamic_cast<wxListCtrl*>(control);
+  if (!list || key.empty()) return false;
+  const std::vector<wxString>& keys = listKeys_[list];
+  const auto found = std::find(keys.begin(), keys.end(), key);
+  if (found == keys.end()) return false;
+  const long item = static_cast<long>(found - keys.begin());
+  list->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  return true;
+}
+
+// A row index kept across new rows names another record, and the module would go
+// on showing the details of a row no longer listed.
+void PluginXrcPagePanel::KeepMainSelection(wxWindow* control) {
+  const wxString action = bindings_.SelectAction(mainControl_);
+  if (action.empty()) return;
+  if (HighlightRow(control, selectedKey_)) return;
+  if (selectionKnown_ && selectedKey_.empty()) return;
+  // An empty key: no row is selected (a module may hold one from an earlier page).
+  selectedKey_.clear();
+  selectionKnown_ = true;
+  SendSelection(action, wxString());
+  ShowSelectionDetails();
 }
 
 void PluginXrcPagePanel::OnListItemSelected(wxListEvent& event) {
   event.Skip();
   auto* list = dynamic_cast<wxListCtrl*>(event.GetEventObject());
   if (!list) return;
-  RunSelectAction(bindings_.SelectAction(list->GetName()), GetListRowKey(list, event.GetIndex()));
+  RunSelectAction(list, GetListRowKey(list, event.GetIndex()));
 }
 
 void PluginXrcPagePanel::OnGridSelectCell(wxGridEvent& event) {
@@ -201,7 +282,7 @@ void PluginXrcPagePanel::OnGridSelectCell(wxGridEvent& event) {
 void PluginXrcPagePanel::OnGridRowSelected(wxGrid* grid, int row) {
   ModuleGridView* view = GetGridView(grid);
   if (!view) return;
-  RunSelectAction(bindings_.SelectAction(grid->GetName()), view->RowKey(row));
+  RunSelectAction(grid, view->RowKey(row));
 }
 
 // --- Context menus ----------------------------------------------------------------

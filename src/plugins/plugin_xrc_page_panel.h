@@ -96,7 +96,15 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
   void OnGridSelectCell(wxGridEvent& event);
   void OnGridRightDown(wxMouseEvent& event);
   void OnGridRowSelected(wxGrid* grid, int row);
-  void RunSelectAction(const wxString& action, const wxString& key);
+  // A row the user picked: its selection goes to the module, whose values and
+  // detail lists then follow it.
+  void RunSelectAction(wxWindow* control, const wxString& key);
+  void SendSelection(const wxString& action, const wxString& key);
+  void ShowSelectionDetails();
+  // After the main control's rows changed: highlights the module's selected row
+  // where it now is, or none, telling the module its selection is gone.
+  void KeepMainSelection(wxWindow* control);
+  bool HighlightRow(wxWindow* control, const wxString& key);
   void AddModuleEntries(wxMenu& menu, const std::vector<wxString>& actions, const wxString& key);
   wxString CheckedInvoiceKeys() const;
 
@@ -112,6 +120,13 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
   // The lists and grids of the layout other than the main control, found once.
   std::vector<wxWindow*> secondaryControls_;
   std::map<const wxGrid*, std::unique_ptr<ModuleGridView>> grids_;
+  // Set while the page fills or highlights a list or grid: the selection events
+  // the control then sends itself are no user's choice.
+  bool filling_ = false;
+  // The main row whose selection the module holds; empty when none. Unknown until
+  // the page first told the module.
+  wxString selectedKey_;
+  bool selectionKnown_ = false;
   std::unique_ptr<ModuleActionRunner> runner_;
 };
 

@@ -606,6 +606,53 @@ TEST_F(XrcPageTest, FilterInputSelectionAndButtonsTalkToTheModule) {
   EXPECT_TRUE(test::WaitFor([&] { return window_->notebook->GetPageCount() == tabs - 1; }, kPatience));
 }
 
+TEST_F(XrcPageTest, TheHighlightedInvoiceAndTheDetailsNameOneRecordWhateverTheRows) {
+  InstallPageModule();
+  PluginXrcPagePanel* page = OpenPage();
+  auto* items = Named<wxGrid>(page, "gridPozycje");
+  auto* details = Named<wxWindow>(page, "pnlSzczegoly");
+  auto* search = Named<wxSearchCtrl>(page, "txtSzukaj");
+  wxGrid* grid = Invoices(page);
+  ASSERT_NE(grid, nullptr);
+  // The highlighted invoices, then the one whose items the page shows.
+  auto shown = [&] {
+    wxString text;
+    for (int row : grid->GetSelectedRows()) text += page->GetGridView(grid)->RowKey(row) + " ";
+    return text + "| " + (details->IsShown() && items->GetNumberRows() > 0 ? items->GetCellValue(0, 0) : "");
+  };
+  struct Step {
+    int click;
+    const char* search;
+    const char* expected;
+  } const steps[] = {
+      {1, nullptr, "FV/0002/2024 | Pozycja 1 z FV/0002/2024"},
+      {-1, "Nowak", "FV/0002/2024 | Pozycja 1 z FV/0002/2024"},  // now the first row
+      {-1, "", "FV/0002/2024 | Pozycja 1 z FV/0002/2024"},
+      {-1, "FV/001", "| "},  // not listed: nothing highlighted, no details
+      {-1, "", "| "},
+      {347, "FV/00", "| "},  // FV/0348 lay beyond the rows that stay
+      {2, "", "FV/0003/2024 | Pozycja 1 z FV/0003/2024"},
+  };
+  for (const Step& step : steps) {
+    if (step.click >= 0) {  // as a click does
+      grid->SetGridCursor(step.click, 1);
+      grid->SelectRow(step.click);
+    }
+    if (step.search) search->SetValue(step.search);
+    test::PumpEvents(20);
+    EXPECT_EQ(shown().utf8_string(), step.expected) << step.click;
+  }
+
+  // "Odśwież" with the long list: the details keep room below the grid, every item and column in sight.
+  RunTool(Named<wxWindow>(page, "pnlPluginToolbarLeft"), _("Odśwież"));
+  EXPECT_EQ(shown().utf8_string(), "FV/0003/2024 | Pozycja 1 z FV/0003/2024");
+  test::SaveScreenshot(window_, "plugins_xrc_page_details");
+  EXPECT_LE(grid->GetRect().GetBottom(), details->GetPosition().y);
+  EXPECT_LE(details->GetRect().GetBottom(), page->GetXrcPanel()->GetClientSize().y);
+  EXPECT_GE(items->GetSize().y, items->GetColLabelSize() + 3 * items->GetDefaultRowSize());
+  EXPECT_GE(items->GetSize().x, items->GetColSize(0) + items->GetColSize(1) + items->GetColSize(2));
+}
+
 TEST_F(XrcPageTest, ALayoutThatDoesNotLoadIsReportedInThePage) {
   InstallPageModule();
   ASSERT_TRUE(wxRemoveFile(
