@@ -139,6 +139,8 @@ TEST_F(CompanyTabTest, CompanyIsTypedValidatedSavedFoundAndChosen) {
   EXPECT_EQ(editor->GetCompanyModel()->rowCount, 0);
   EXPECT_EQ(editor->GetRecordId(), "0");
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "");
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());  // the emptied form is no edit
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_CANCEL")->IsEnabled());
   EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
 
   // "Wybierz" on the unsaved new record changes nothing.
@@ -183,6 +185,8 @@ TEST_F(CompanyTabTest, NewValidityDateKeepsTheOldIdentityInTheHistoryList) {
   Find<wxNotebook>("notebook")->SetSelection(3);
   PumpEvents(200);
   SaveScreenshot(frame, "danefirmy_history");
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  EXPECT_EQ(editor->GetHistoryModel()->rowCount, 0);  // a new company has no history
 }
 
 TEST_F(CompanyTabTest, FailedSaveShowsTheDatabaseErrorAndKeepsTheForm) {
