@@ -364,7 +364,11 @@ void DaneFirmy::SelectCompanyRow(int row) {
   }
   currentCompanyItem_ = row >= 0 && row < companyModel_->rowCount ? companyModel_->GetItem(row) : wxDataViewItem();
   SelectItemQuietly(currentCompanyItem_);
-  if (!currentCompanyItem_.IsOk()) return;
+  if (!currentCompanyItem_.IsOk()) {
+    // The form keeps its record, but no row is there to delete.
+    EnableDeleteTool(false);
+    return;
+  }
   ShowSelectedCompany();
   companyList_->SetFocus();
   companyList_->EnsureVisible(currentCompanyItem_);

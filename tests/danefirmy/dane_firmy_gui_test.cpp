@@ -125,7 +125,9 @@ TEST_F(CompanyTabTest, CompanyIsTypedValidatedSavedFoundAndChosen) {
   Search("O'Br");
   ASSERT_EQ(editor->GetCompanyModel()->rowCount, 1);
   EXPECT_EQ(editor->GetRecordId(), Cell("select id_firmy from firma where nazwa='Beta'"));
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));  // no row selected
   ClickRow(0);
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
   EXPECT_EQ(editor->GetRecordId(), obrien);
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "O'Brien");
   EXPECT_TRUE(Find<wxCheckBox>("domyslna")->GetValue());
