@@ -163,9 +163,9 @@ void DaneFirmy::FillForm(const CompanyRecord& c) {
   ksefId_->SetValue(c.ksefId);
 }
 
+// Not frozen: the validation and the save show their messages, and a frozen window
+// is drawn blank behind a message. The refill after the save freezes itself.
 bool DaneFirmy::SaveRecord() {
-  FreezeIfAny hostLock(host_);
-  wxWindowUpdateLocker selfLock(this);
   const wxString id = currentId_;
   if (!ValidateCompany() || !ValidateAccounts()) return false;
   return SaveCompany(id);
@@ -413,13 +413,22 @@ void DaneFirmy::DeleteCompany() {
     return;
   }
   RemoveLogoFile(id);
+  // A list with the keyboard cursor on the row selects the next row itself as the
+  // row goes; that selection is not the user's and shows nothing: the form is
+  // filled once, below.
+  selecting_ = true;
   companyModel_->DeleteRow(currentCompanyItem_);
+  selecting_ = false;
   if (companyModel_->rowCount > 0) {
     const int next = std::min(row, companyModel_->rowCount - 1);
     currentCompanyItem_ = companyModel_->GetItem(next);
     SelectItemQuietly(currentCompanyItem_);
-    ClearForm(false);
-    ShowSelectedCompany();
+    {
+      FreezeIfAny hostLock(host_);
+      wxWindowUpdateLocker selfLock(this);
+      ClearForm(false);
+      ShowSelectedCompany();
+    }
     companyList_->SetFocus();
     companyList_->EnsureVisible(currentCompanyItem_);
   } else {

@@ -2,12 +2,16 @@
 // company into the controls, validation, saving, searching, choosing the working
 // company, the identity history, deleting and a save that fails in the database.
 #include "company_tab_fixture.h"
+#include "modal_script.h"
 
 #include <wx/datectrl.h>
 #include <wx/notebook.h>
 
 using veldrix::MessageBoxRecorder;
+using veldrix::test::CaptureWindow;
 using veldrix::test::CountRows;
+using veldrix::test::MessageBoxesAsDialogs;
+using veldrix::test::ModalScript;
 using veldrix::test::PumpEvents;
 using veldrix::test::SaveScreenshot;
 
@@ -246,6 +250,43 @@ TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
   EXPECT_EQ(editor->GetRecordId(), "0");
   EXPECT_EQ(app->workingId, "0");
   EXPECT_EQ(app->toolbarCalls.back(), "00");
+}
+
+// The pointer clicks the row to delete, so the list moves its own cursor and
+// selection to the next row as the row goes. Unsaved changes are settled before the
+// delete question, nothing is asked in the middle of the delete, and the next
+// company's multi-line field is drawn as when its row is chosen.
+TEST_F(CompanyTabTest, ADeleteSettlesChangesFirstAndDrawsTheNextCompanyAsItsRowDoes) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,domyslna) values('Gamma','Gamma SA',0)"), 0);
+  app->workingId = "1";
+  OpenTab();
+  wxTextCtrl* fullName = Find<wxTextCtrl>("nazwa_pelna");
+  std::vector<wxImage> chosen;  // Beta and Gamma shown by choosing their rows
+  for (int row : {1, 2, 0}) {
+    ClickRow(row);
+    if (row > 0) chosen.push_back(CaptureWindow(fullName));
+  }
+  MessageBoxesAsDialogs boxes;
+  ModalScript answers;
+  const wxString deleteQuestion = wxString::FromUTF8("Czy usunąć zaznaczoną firmę?");
+  // Alfa as stored, then Beta with a change that "Nie" leaves unsaved.
+  const std::vector<std::vector<wxString>> asked = {{deleteQuestion},
+                                                    {wxString::FromUTF8("Czy zapisać zmiany?"), deleteQuestion}};
+  for (size_t i = 0; i < asked.size(); ++i) {
+    ClickRowOnScreen(0);
+    if (i == 1) {
+      Type("nazwa", "Beta Zmieniona");
+      answers.Then("dialog", MessageBoxesAsDialogs::Press(wxID_NO));
+    }
+    answers.Then("dialog", MessageBoxesAsDialogs::Press(wxID_YES));
+    boxes.shown.clear();
+    PressTool(DaneFirmyMainPanel::kDeleteToolId);
+    EXPECT_EQ(boxes.shown, asked[i]) << i;
+    EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(fullName), chosen[i])) << i;
+  }
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Gamma");
+  SaveScreenshot(frame, "danefirmy_after_deletes");
 }
 
 TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {
