@@ -59,6 +59,9 @@ class DaneFirmy : public CustomNotebookPanel {
   // The one change-tracking entry: the first change after a load or save enables
   // the host's Save and Cancel.
   void MarkModified();
+  // Clears the modified flag and switches the host's Save and Cancel off: the form
+  // holds a stored or an empty record again.
+  void MarkUnmodified();
   // Recomputes the title and the status line from the form.
   void UpdateStatusLine();
 

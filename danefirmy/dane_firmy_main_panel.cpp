@@ -196,8 +196,9 @@ void DaneFirmyMainPanel::OnNew(wxCommandEvent&) {
   if (editor_ && ConfirmSaveChanges()) editor_->NewRecord();
 }
 
+// Unsaved changes are settled before the delete question, as before every move.
 void DaneFirmyMainPanel::OnDelete(wxCommandEvent&) {
-  if (editor_) editor_->DeleteRecord();
+  if (editor_ && ConfirmSaveChanges()) editor_->DeleteRecord();
 }
 
 // A search shows the found company again from the database, so unsaved changes

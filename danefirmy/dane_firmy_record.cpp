@@ -19,6 +19,8 @@
 #include <wx/textctrl.h>
 #include <wx/wupdlock.h>
 
+#include <utility>
+
 namespace {
 
 // Optional freezing of the host tab, which may be absent while the editor is built.
@@ -34,6 +36,12 @@ class FreezeIfAny {
  private:
   wxWindow* window_;
 };
+
+void EmptyRows(DVModel& model) {
+  model.Clear(false);
+  model.InitStorage();
+  model.Reset(0);
+}
 
 void SelectText(wxComboBox* box, const wxString& text) {
   const int index = box->FindString(text, true);
@@ -155,9 +163,9 @@ void DaneFirmy::FillForm(const CompanyRecord& c) {
   ksefId_->SetValue(c.ksefId);
 }
 
+// Not frozen: the validation and the save show their messages, and a frozen window
+// is drawn blank behind a message. The refill after the save freezes itself.
 bool DaneFirmy::SaveRecord() {
-  FreezeIfAny hostLock(host_);
-  wxWindowUpdateLocker selfLock(this);
   const wxString id = currentId_;
   if (!ValidateCompany() || !ValidateAccounts()) return false;
   return SaveCompany(id);
@@ -200,11 +208,7 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
     SelectItemQuietly(currentCompanyItem_);
     ShowSelectedCompany();
   }
-  modified_ = false;
-  if (host_) {
-    host_->EnableSaveButton(false);
-    host_->EnableCancelButton(false);
-  }
+  MarkUnmodified();
   UpdateStatusLine();
 
   ICompanyApplication* app = Application();
@@ -259,17 +263,23 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
   ShowFirstAccount();
   LoadCompanyLogo();
   UpdateStatusLine();
-  modified_ = false;
+  MarkUnmodified();
   return true;
 }
 
-void DaneFirmy::NewRecord() {
-  loading_ = true;
-  ClearForm(true);
-  loading_ = false;
+void DaneFirmy::NewRecord() { ClearForm(true); }
+
+void DaneFirmy::MarkUnmodified() {
+  modified_ = false;
+  if (host_) {
+    host_->EnableSaveButton(false);
+    host_->EnableCancelButton(false);
+  }
 }
 
 void DaneFirmy::ClearForm(bool focusName) {
+  // Emptying the fields is no edit of the user's.
+  const bool wasLoading = std::exchange(loading_, true);
   currentId_ = "0";
   for (wxTextCtrl* text : {nazwa_, nazwaPelna_, nip_, regon_, telefon_, email_, www_, miejscowosc_, ulica_, kod_,
                            wojewodztwo_, naglowek_, stopka_, uwagi_, informacja_, miejsceWystawienia_}) {
@@ -294,9 +304,8 @@ void DaneFirmy::ClearForm(bool focusName) {
   pokazujLogo_->SetValue(true);
   datePicker_->SetValue(wxDateTime::Today());
   ResetAccountEditor();
-  accountModel_->Clear(false);
-  accountModel_->InitStorage();
-  accountModel_->Reset(0);
+  EmptyRows(*accountModel_);
+  EmptyRows(*historyModel_);
   removedAccounts_.clear();
   logoFilePath_.clear();
   logoBase64_.clear();
@@ -306,7 +315,8 @@ void DaneFirmy::ClearForm(bool focusName) {
   UpdateStatusLine();
   currentAccountItem_ = wxDataViewItem();
   if (focusName) nazwa_->SetFocus();
-  modified_ = false;
+  loading_ = wasLoading;
+  MarkUnmodified();
 }
 
 wxString DaneFirmy::IdOfRow(int row) const {
@@ -354,7 +364,11 @@ void DaneFirmy::SelectCompanyRow(int row) {
   }
   currentCompanyItem_ = row >= 0 && row < companyModel_->rowCount ? companyModel_->GetItem(row) : wxDataViewItem();
   SelectItemQuietly(currentCompanyItem_);
-  if (!currentCompanyItem_.IsOk()) return;
+  if (!currentCompanyItem_.IsOk()) {
+    // The form keeps its record, but no row is there to delete.
+    EnableDeleteTool(false);
+    return;
+  }
   ShowSelectedCompany();
   companyList_->SetFocus();
   companyList_->EnsureVisible(currentCompanyItem_);
@@ -399,13 +413,22 @@ void DaneFirmy::DeleteCompany() {
     return;
   }
   RemoveLogoFile(id);
+  // A list with the keyboard cursor on the row selects the next row itself as the
+  // row goes; that selection is not the user's and shows nothing: the form is
+  // filled once, below.
+  selecting_ = true;
   companyModel_->DeleteRow(currentCompanyItem_);
+  selecting_ = false;
   if (companyModel_->rowCount > 0) {
     const int next = std::min(row, companyModel_->rowCount - 1);
     currentCompanyItem_ = companyModel_->GetItem(next);
     SelectItemQuietly(currentCompanyItem_);
-    ClearForm(false);
-    ShowSelectedCompany();
+    {
+      FreezeIfAny hostLock(host_);
+      wxWindowUpdateLocker selfLock(this);
+      ClearForm(false);
+      ShowSelectedCompany();
+    }
     companyList_->SetFocus();
     companyList_->EnsureVisible(currentCompanyItem_);
   } else {

@@ -175,23 +175,22 @@ void VeldrixFrame::OpenNewInvoicePage(wxString documentId, wxString extra) {
 
 bool VeldrixFrame::ClosePage(int index) {
   if (!notebook_) return false;
-  wxWindowUpdateLocker frozen(notebook_);
   if (index < 0) index = notebook_->GetSelection();
   if (index < 0 || index >= static_cast<int>(notebook_->GetPageCount())) return false;
   wxWindow* page = notebook_->GetPage(index);
   if (!page) return false;
   const wxString label = page->GetLabel();
+  // Asked before the notebook is frozen: a frozen tab is drawn blank behind the question.
+  auto* companies = label == "danefirmy" ? dynamic_cast<DaneFirmyMainPanel*>(page) : nullptr;
+  if (companies && !companies->ConfirmSaveChanges()) return false;
+  wxWindowUpdateLocker frozen(notebook_);
 
   if (page == moduleStorePage_) {
     moduleStorePage_ = nullptr;
     return notebook_->DeletePage(index);
   }
   if (label == "dashboard") return false;
-  if (label == "danefirmy") {
-    auto* companies = dynamic_cast<DaneFirmyMainPanel*>(page);
-    if (companies && !companies->ConfirmSaveChanges()) return false;
-    return notebook_->DeletePage(index);
-  }
+  if (label == "danefirmy") return notebook_->DeletePage(index);
   if (label == "dokhanpodglad" || label == "kpirpodglad" || label == _("Ustawienia")) {
     return notebook_->DeletePage(index);
   }

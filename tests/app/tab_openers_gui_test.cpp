@@ -10,6 +10,7 @@
 #include "appmenu/app_menu.h"
 #include "program_start_fixture.h"
 #include "auth/auth_service.h"
+#include "danefirmy/dane_firmy_main_panel.h"
 #include "gui_support.h"
 #include "modal_script.h"
 #include "sqldata/sql_data.h"
@@ -18,8 +19,10 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/aui/auibar.h>
 #include <wx/aui/auibook.h>
 #include <wx/log.h>
+#include <wx/textctrl.h>
 
 #include <functional>
 
@@ -140,6 +143,26 @@ TEST_F(TabOpeners, TheAdministratorPassesEveryPermissionTest) {
       EXPECT_EQ(frame->GetNotebook()->GetCurrentPage()->GetLabel(), page.label);
     }
   }
+
+  // Closing the company tab with an unsaved change: the tab stays drawn behind the
+  // question, and "Anuluj" keeps it.
+  frame->OpenCompanyDataPage();
+  auto* companies = dynamic_cast<DaneFirmyMainPanel*>(frame->GetNotebook()->GetCurrentPage());
+  ASSERT_NE(companies, nullptr);
+  dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("nazwa", companies))->SetValue("Zmieniona");
+  wxWindow* tools = companies->GetLeftToolBar();
+  const wxImage drawn = veldrix::test::CaptureWindow(tools);
+  veldrix::test::MessageBoxesAsDialogs boxes;
+  ModalScript script;
+  wxImage behindQuestion;
+  script.Then("dialog", [&](wxDialog* dialog) {
+    tools->Refresh();
+    behindQuestion = veldrix::test::CaptureWindow(tools);
+    ModalScript::Click(dialog, wxID_CANCEL);
+  });
+  EXPECT_FALSE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
+  EXPECT_EQ(boxes.shown, std::vector<wxString>{U8("Czy zapisać zmiany?")});
+  EXPECT_TRUE(veldrix::test::SamePixels(behindQuestion, drawn));
 }
 
 TEST_F(TabOpeners, TheStoreToolOpensOneStoreTabWithTheCatalogue) {

@@ -24,6 +24,7 @@
 #include <wx/log.h>
 #include <wx/srchctrl.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <memory>
 #include <vector>
@@ -150,6 +151,18 @@ class CompanyTabTest : public ::testing::Test {
     wxDataViewEvent selected(wxEVT_DATAVIEW_SELECTION_CHANGED, list, item);
     list->HandleWindowEvent(selected);
     veldrix::test::PumpEvents(20);
+  }
+
+  // Clicks a row with the pointer, as the user does: the list's own keyboard cursor
+  // moves to the row too.
+  void ClickRowOnScreen(int row) {
+    wxDataViewCtrl* list = editor->GetCompanyList();
+    const wxRect rect = list->GetItemRect(editor->GetCompanyModel()->GetItem(row));
+    wxUIActionSimulator pointer;
+    pointer.MouseMove(list->GetMainWindow()->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2)));
+    veldrix::test::PumpEvents(100);
+    pointer.MouseClick();
+    veldrix::test::PumpEvents(200);
   }
 
   void TypeCompany(const wxString& name, const wxString& nip) {

@@ -2,12 +2,16 @@
 // company into the controls, validation, saving, searching, choosing the working
 // company, the identity history, deleting and a save that fails in the database.
 #include "company_tab_fixture.h"
+#include "modal_script.h"
 
 #include <wx/datectrl.h>
 #include <wx/notebook.h>
 
 using veldrix::MessageBoxRecorder;
+using veldrix::test::CaptureWindow;
 using veldrix::test::CountRows;
+using veldrix::test::MessageBoxesAsDialogs;
+using veldrix::test::ModalScript;
 using veldrix::test::PumpEvents;
 using veldrix::test::SaveScreenshot;
 
@@ -125,7 +129,9 @@ TEST_F(CompanyTabTest, CompanyIsTypedValidatedSavedFoundAndChosen) {
   Search("O'Br");
   ASSERT_EQ(editor->GetCompanyModel()->rowCount, 1);
   EXPECT_EQ(editor->GetRecordId(), Cell("select id_firmy from firma where nazwa='Beta'"));
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));  // no row selected
   ClickRow(0);
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
   EXPECT_EQ(editor->GetRecordId(), obrien);
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "O'Brien");
   EXPECT_TRUE(Find<wxCheckBox>("domyslna")->GetValue());
@@ -139,6 +145,8 @@ TEST_F(CompanyTabTest, CompanyIsTypedValidatedSavedFoundAndChosen) {
   EXPECT_EQ(editor->GetCompanyModel()->rowCount, 0);
   EXPECT_EQ(editor->GetRecordId(), "0");
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "");
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());  // the emptied form is no edit
+  EXPECT_FALSE(Find<wxButton>("ID_COMPANY_CANCEL")->IsEnabled());
   EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
 
   // "Wybierz" on the unsaved new record changes nothing.
@@ -183,6 +191,8 @@ TEST_F(CompanyTabTest, NewValidityDateKeepsTheOldIdentityInTheHistoryList) {
   Find<wxNotebook>("notebook")->SetSelection(3);
   PumpEvents(200);
   SaveScreenshot(frame, "danefirmy_history");
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  EXPECT_EQ(editor->GetHistoryModel()->rowCount, 0);  // a new company has no history
 }
 
 TEST_F(CompanyTabTest, FailedSaveShowsTheDatabaseErrorAndKeepsTheForm) {
@@ -240,6 +250,43 @@ TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
   EXPECT_EQ(editor->GetRecordId(), "0");
   EXPECT_EQ(app->workingId, "0");
   EXPECT_EQ(app->toolbarCalls.back(), "00");
+}
+
+// The pointer clicks the row to delete, so the list moves its own cursor and
+// selection to the next row as the row goes. Unsaved changes are settled before the
+// delete question, nothing is asked in the middle of the delete, and the next
+// company's multi-line field is drawn as when its row is chosen.
+TEST_F(CompanyTabTest, ADeleteSettlesChangesFirstAndDrawsTheNextCompanyAsItsRowDoes) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,domyslna) values('Gamma','Gamma SA',0)"), 0);
+  app->workingId = "1";
+  OpenTab();
+  wxTextCtrl* fullName = Find<wxTextCtrl>("nazwa_pelna");
+  std::vector<wxImage> chosen;  // Beta and Gamma shown by choosing their rows
+  for (int row : {1, 2, 0}) {
+    ClickRow(row);
+    if (row > 0) chosen.push_back(CaptureWindow(fullName));
+  }
+  MessageBoxesAsDialogs boxes;
+  ModalScript answers;
+  const wxString deleteQuestion = wxString::FromUTF8("Czy usunąć zaznaczoną firmę?");
+  // Alfa as stored, then Beta with a change that "Nie" leaves unsaved.
+  const std::vector<std::vector<wxString>> asked = {{deleteQuestion},
+                                                    {wxString::FromUTF8("Czy zapisać zmiany?"), deleteQuestion}};
+  for (size_t i = 0; i < asked.size(); ++i) {
+    ClickRowOnScreen(0);
+    if (i == 1) {
+      Type("nazwa", "Beta Zmieniona");
+      answers.Then("dialog", MessageBoxesAsDialogs::Press(wxID_NO));
+    }
+    answers.Then("dialog", MessageBoxesAsDialogs::Press(wxID_YES));
+    boxes.shown.clear();
+    PressTool(DaneFirmyMainPanel::kDeleteToolId);
+    EXPECT_EQ(boxes.shown, asked[i]) << i;
+    EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(fullName), chosen[i])) << i;
+  }
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Gamma");
+  SaveScreenshot(frame, "danefirmy_after_deletes");
 }
 
 TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {

@@ -17,6 +17,8 @@
 #include <wx/stopwatch.h>
 #include <wx/window.h>
 
+#include <algorithm>
+
 #include "app/common/paths.h"
 
 namespace {
@@ -56,7 +58,7 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds) {
   return true;
 }
 
-wxString SaveScreenshot(wxWindow* window, const wxString& name) {
+wxImage CaptureWindow(wxWindow* window) {
   PumpEvents(50);
   window->Update();
   const wxSize size = window->GetSize();
@@ -66,10 +68,19 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name) {
     wxMemoryDC target(bitmap);
     target.Blit(0, 0, size.x, size.y, &source, 0, 0);
   }
+  return bitmap.ConvertToImage();
+}
+
+bool SamePixels(const wxImage& a, const wxImage& b) {
+  return a.GetSize() == b.GetSize() &&
+         std::equal(a.GetData(), a.GetData() + 3 * a.GetWidth() * a.GetHeight(), b.GetData());
+}
+
+wxString SaveScreenshot(wxWindow* window, const wxString& name) {
   const wxString folder = JoinPath(ArtifactsDir(), "screenshots");
   EnsureFolder(folder);
   const wxString file = JoinPath(folder, name + ".png");
-  bitmap.ConvertToImage().SaveFile(file, wxBITMAP_TYPE_PNG);
+  CaptureWindow(window).SaveFile(file, wxBITMAP_TYPE_PNG);
   return file;
 }
 

@@ -2,6 +2,7 @@
 // (see gui_main.cpp) and drive real windows.
 #pragma once
 
+#include <wx/image.h>
 #include <wx/string.h>
 
 #include <functional>
@@ -15,6 +16,12 @@ void PumpEvents(int milliseconds);
 
 // Pumps events until the condition holds or the time runs out; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
+
+// What the window shows on screen.
+wxImage CaptureWindow(wxWindow* window);
+
+// Whether two captures show the same pixels.
+bool SamePixels(const wxImage& a, const wxImage& b);
 
 // Saves what the window shows as <artifacts>/screenshots/<name>.png; returns the file.
 wxString SaveScreenshot(wxWindow* window, const wxString& name);

@@ -6,11 +6,14 @@
 // fails instead of hanging.
 #pragma once
 
+#include "app/common/message_box.h"
 #include "gui_support.h"
 
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
+#include <wx/msgdlg.h>
+#include <wx/generic/msgdlgg.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
@@ -19,6 +22,7 @@
 #include <deque>
 #include <functional>
 #include <utility>
+#include <vector>
 
 namespace veldrix::test {
 
@@ -129,6 +133,32 @@ class ModalScript : public wxEvtHandler {
   int unexpected_ = 0;
   wxArrayString unexpectedNames_;
   wxArrayString seen_;
+};
+
+// Shows every message box of the program as a real modal dialog named "dialog",
+// for ModalScript steps to answer, instead of answering at once as
+// MessageBoxRecorder does: what the program draws while a question waits can be tested.
+class MessageBoxesAsDialogs {
+ public:
+  MessageBoxesAsDialogs()
+      : previous_(SetMessageBoxHandler([this](const MessageBoxLook& box, wxWindow* parent) {
+          shown.push_back(box.message);
+          wxGenericMessageDialog dialog(parent, box.message, box.caption, box.style);
+          return dialog.ShowModal();
+        })) {}
+  ~MessageBoxesAsDialogs() { SetMessageBoxHandler(std::move(previous_)); }
+  MessageBoxesAsDialogs(const MessageBoxesAsDialogs&) = delete;
+  MessageBoxesAsDialogs& operator=(const MessageBoxesAsDialogs&) = delete;
+
+  // A step that clicks the button with this id in the next box.
+  static ModalScript::Action Press(int id) {
+    return [id](wxDialog* dialog) { ModalScript::Click(dialog, id); };
+  }
+
+  std::vector<wxString> shown;
+
+ private:
+  MessageBoxHandler previous_;
 };
 
 }  // namespace veldrix::test
