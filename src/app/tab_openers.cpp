@@ -180,23 +180,23 @@ bool VeldrixFrame::ClosePage(int index) {
   wxWindow* page = notebook_->GetPage(index);
   if (!page) return false;
   const wxString label = page->GetLabel();
-  // Asked before the notebook is frozen: a frozen tab is drawn blank behind the question.
-  auto* companies = label == "danefirmy" ? dynamic_cast<DaneFirmyMainPanel*>(page) : nullptr;
-  if (companies && !companies->ConfirmSaveChanges()) return false;
-  wxWindowUpdateLocker frozen(notebook_);
 
+  // Whatever a page asks (unsaved changes, a running operation, a module's own
+  // question) is asked before the notebook is frozen: a frozen tab is drawn blank
+  // behind the question.
   if (page == moduleStorePage_) {
     moduleStorePage_ = nullptr;
-    return notebook_->DeletePage(index);
+  } else if (label == "dashboard") {
+    return false;
+  } else if (label == "danefirmy") {
+    auto* companies = dynamic_cast<DaneFirmyMainPanel*>(page);
+    if (companies && !companies->ConfirmSaveChanges()) return false;
+  } else if (label != "dokhanpodglad" && label != "kpirpodglad" && label != _("Ustawienia")) {
+    bool isModulePage = false;
+    if (!CanCloseModulePage(page, &isModulePage) || !isModulePage) return false;
   }
-  if (label == "dashboard") return false;
-  if (label == "danefirmy") return notebook_->DeletePage(index);
-  if (label == "dokhanpodglad" || label == "kpirpodglad" || label == _("Ustawienia")) {
-    return notebook_->DeletePage(index);
-  }
-  if (!pluginManager_) return false;
-  bool isModulePage = false;
-  if (!CanCloseModulePage(page, &isModulePage) || !isModulePage) return false;
+
+  wxWindowUpdateLocker frozen(notebook_);
   const bool deleted = notebook_->DeletePage(index);
   if (deleted && label == "dokhanedycja") {
     for (size_t i = 0; i < notebook_->GetPageCount(); ++i) {

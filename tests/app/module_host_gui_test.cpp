@@ -25,6 +25,16 @@ namespace {
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
+// A page that reports a background action at work.
+class WorkingPage : public wxPanel, public veldrix::IModuleActionPage {
+ public:
+  explicit WorkingPage(wxWindow* parent) : wxPanel(parent) {
+    new wxStaticText(this, wxID_ANY, "Przeliczanie", wxPoint(20, 20));
+  }
+  bool IsActionRunning() const override { return running; }
+  bool running = true;
+};
+
 class ModuleHost : public ProgramStartTest {
  protected:
   void SetUp() override {
@@ -105,6 +115,26 @@ TEST_F(ModuleHost, TheAdministratorGetsTheModuleToolsAndTheInvoiceTabs) {
   frame->OpenInvoiceListPage();
   EXPECT_EQ(TabsLabelled("dokhan"), 2);
   EXPECT_EQ(Selected(), frame->GetNotebook()->GetPage(frame->GetNotebook()->GetPageCount() - 1));
+
+  // A tab whose background action runs stays, and stays drawn behind the box that
+  // says so; once the action ends it closes.
+  auto* working = new WorkingPage(frame->GetNotebook());
+  host->TrackModulePage(working, index);
+  frame->GetNotebook()->AddPage(working, "Praca", true);
+  const wxImage drawn = veldrix::test::CaptureWindow(frame->GetNotebook());
+  veldrix::test::MessageBoxesAsDialogs boxes;
+  veldrix::test::ModalScript script;
+  wxImage behindBox;
+  script.Then("dialog", [&](wxDialog* dialog) {
+    frame->GetNotebook()->Refresh();
+    behindBox = veldrix::test::CaptureWindow(frame->GetNotebook());
+    veldrix::test::ModalScript::Click(dialog, wxID_OK);
+  });
+  EXPECT_FALSE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
+  EXPECT_EQ(boxes.shown.size(), 1u);
+  EXPECT_TRUE(veldrix::test::SamePixels(behindBox, drawn));
+  working->running = false;
+  EXPECT_TRUE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
 }
 
 TEST_F(ModuleHost, TheSettingsTabHoldsTheModulesPageAndEachModulesSettings) {
