@@ -421,6 +421,9 @@ void VeldrixFrame::EnableToolbar(bool enable, bool openCompanyData) {
 
 void VeldrixFrame::OnSize(wxSizeEvent& event) {
   event.Skip();
+  // wxGTK adds the window manager's frame to a minimum that equals the window's
+  // height when it learns the frame, which would keep the client area 768 high.
+  if (GetMinSize() != kMainWindowMinimum) SetMinSize(kMainWindowMinimum);
   if (!auiManager_ || !mainToolbar_ || !storeToolbar_) return;
   wxAuiPaneInfo& mainPane = auiManager_->GetPane(mainToolbar_);
   wxAuiPaneInfo& storePane = auiManager_->GetPane(storeToolbar_);

@@ -101,7 +101,7 @@ VeldrixFrame::VeldrixFrame() : companyListFailures_(this, _("Baza programu")) {
   NowaWersja::Start(updateCheck_, version + ".a", updateUrl);
 
   Create(nullptr, wxID_ANY, _("Veldrix"), wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE, "wxID_ANY");
-  SetMinSize(wxSize(1024, 768));
+  SetMinSize(kMainWindowMinimum);
   SetClientSize(wxSize(1142, 768));
   CreateLayout();
 

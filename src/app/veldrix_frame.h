@@ -159,6 +159,8 @@ class VeldrixFrame : public wxFrame,
   void CloseAfterModalDialogs();
   int OpenModalDialogs() const;
   void OnSize(wxSizeEvent& event);
+  // The whole window's, frame included, so that a 1024 x 768 screen holds it.
+  static inline const wxSize kMainWindowMinimum{1024, 768};
 
   void OpenConfiguration();
   void CreateLayout();

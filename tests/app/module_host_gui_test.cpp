@@ -1,7 +1,7 @@
 // The main window with real module libraries after a real login: module tools on
 // its toolbar, its invoice openers opening the module's tabs, the area permission
 // of a user whose role lacks it, a module page closing itself, and every tab laid
-// out whole in the smallest window.
+// out whole in the smallest window, on a screen of that size under a window manager.
 #include "../authdialogs/auth_dialog_steps.h"
 #include "app/common/message_box.h"
 #include "app/veldrix_frame.h"
@@ -16,7 +16,9 @@
 #include <wx/aui/auibar.h>
 #include <wx/aui/auibook.h>
 #include <wx/bookctrl.h>
+#include <wx/display.h>
 #include <wx/filefn.h>
+#include <wx/scrolwin.h>
 #include <wx/splitter.h>
 #include <wx/stattext.h>
 #include <wx/treebook.h>
@@ -72,6 +74,14 @@ class ModuleHost : public ProgramStartTest {
   }
 
   wxWindow* Selected() const { return frame->GetNotebook()->GetCurrentPage(); }
+
+  // The scrolled window a notebook lies in, if any.
+  static wxScrolledWindow* ScrolledAround(wxWindow* window) {
+    for (wxWindow* outer = window->GetParent(); outer && !outer->IsTopLevel(); outer = outer->GetParent()) {
+      if (auto* scrolled = dynamic_cast<wxScrolledWindow*>(outer)) return scrolled;
+    }
+    return nullptr;
+  }
 
   // The first notebook inside a window, whose pages the user picks in turn.
   static wxBookCtrlBase* InnerBook(wxWindow* window) {
@@ -203,7 +213,11 @@ TEST_F(ModuleHost, EveryTabAndPageFitsTheSmallestMainWindowAlsoAfterResizing) {
   const wxSize sizes[] = {frame->GetMinSize(), wxSize(1920, 1040), frame->GetMinSize()};
   for (size_t pass = 0; pass < WXSIZEOF(sizes); ++pass) {
     if (pass > 0) sash->SetSashPosition(CompanySashLimit(sash->GetClientSize().x));
-    frame->SetSize(sizes[pass]);
+    // The test's screen is as small as the smallest window.
+    const wxRect screen = wxDisplay(frame).GetClientArea();
+    frame->SetSize(wxRect(screen.GetTopLeft(), sizes[pass]));
+    const bool smallest = sizes[pass] == frame->GetMinSize();
+    if (smallest) EXPECT_TRUE(screen.Contains(frame->GetScreenRect())) << pass;
     for (size_t tab = 0; tab < tabs->GetPageCount(); ++tab) {
       tabs->SetSelection(tab);
       wxBookCtrlBase* pages = InnerBook(tabs->GetPage(tab));
@@ -212,6 +226,19 @@ TEST_F(ModuleHost, EveryTabAndPageFitsTheSmallestMainWindowAlsoAfterResizing) {
         veldrix::test::PumpEvents(150);
         const wxString faults = veldrix::test::LayoutFaults(frame);
         EXPECT_TRUE(faults.empty()) << pass << " " << tabs->GetPageText(tab) << " " << page << "\n" << faults;
+        // A form that scrolls brings its lowest field into sight on the screen.
+        wxScrolledWindow* form = pages && smallest ? ScrolledAround(pages) : nullptr;
+        if (form) {
+          form->Scroll(0, form->GetVirtualSize().y);
+          veldrix::test::PumpEvents(50);
+          const wxRect sight = form->GetScreenRect().Intersect(screen);
+          wxRect lowest;
+          for (wxWindow* field : pages->GetCurrentPage()->GetChildren()) {
+            if (field->IsShown() && field->GetScreenRect().GetBottom() > lowest.GetBottom()) lowest = field->GetScreenRect();
+          }
+          EXPECT_TRUE(sight.Contains(lowest)) << pass << " " << page << " " << lowest.GetBottom() << " " << sight.GetBottom();
+          form->Scroll(0, 0);
+        }
         // Each tab once, and whatever shows a fault.
         if ((pass == 0 && page == 0) || !faults.empty()) {
           veldrix::test::SaveScreenshot(frame, wxString::Format("main_window_pass%zu_tab%zu_page%zu", pass, tab, page));

@@ -45,7 +45,7 @@ if [ -n "${VELDRIX_TEST_DISPLAY:-}" ]; then
 fi
 # The server picks a free display itself and writes its number to fd 3, so servers
 # started at the same time never race for one.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$folder/display" 2>"$folder/server.log" &
+Xvfb -displayfd 3 -screen 0 "${VELDRIX_TEST_SCREEN:-1920x1080}x24" -nolisten tcp 3>"$folder/display" 2>"$folder/server.log" &
 server=$!
 for _ in $(seq 300); do
   [ -s "$folder/display" ] && break
