@@ -23,6 +23,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <functional>
 #include <vector>
@@ -32,6 +33,7 @@ namespace {
 using veldrix::MessageBoxRecorder;
 using veldrix::test::PumpEvents;
 using veldrix::test::SaveSettledScreenshot;
+using veldrix::test::WaitFor;
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
@@ -201,25 +203,40 @@ TEST_F(DictionaryPageTest, EveryKindAddsChangesAndDeletesEntriesWithOneDefaultPe
 }
 
 TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
-  for (const char* name : {"Hurtowa", "Detaliczna"}) {
+  for (const char* name : {"Detaliczna", "Hurtowa", "Specjalna"}) {
     db->InsertData(wxString("insert into artykul_cena_rodzaj(nazwa,domyslna,id_firmy) values ('") + name + "',0,1)");
   }
-  db->InsertData("update artykul_cena_rodzaj set domyslna=1 where nazwa='Hurtowa'");
   Open({kDictionaryPriceKind});
-  EXPECT_EQ(ListText(0), "0|1");
+  // The first row is selected when the list loads; the third is not.
+  for (const int row : {0, 2}) {
+    db->InsertData("update artykul_cena_rodzaj set domyslna=(nazwa='Hurtowa')");
+    ChooseKind(0);
+    ASSERT_EQ(ListText(0), "0|1|0");
+    const wxString name = wxSplit(ListText(1), '|')[static_cast<size_t>(row)];
+    SCOPED_TRACE(name);
 
-  DVModel* model = page->GetModel();
-  const wxDataViewItem detail = model->GetItem(0);
-  page->GetEntryList()->Select(detail);
-  model->ChangeValue(wxVariant(true), detail, 0);
-  PumpEvents(20);
-  EXPECT_EQ(ListText(0), "1|0");
-  EXPECT_TRUE(page->GetSaveButton()->IsEnabled());
-  EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Hurtowa");
+    // A click on the row's "Dom." cell.
+    const wxDataViewItem item = page->GetModel()->GetItem(static_cast<unsigned int>(row));
+    wxDataViewCtrl* list = page->GetEntryList();
+    const wxRect cell = list->GetItemRect(item, list->GetColumn(0));
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(list->ClientToScreen(cell.GetPosition() + cell.GetSize() / 2));
+    mouse.MouseClick();
+    ASSERT_TRUE(WaitFor([&] { return ListText(0) != "0|1|0"; }));
+    PumpEvents(100);
+    EXPECT_EQ(DefaultNames(), name);
+    // The ticked row is the one the editors hold, and "Zapisz" stores it.
+    EXPECT_EQ(page->GetNameField()->GetValue(), name);
+    EXPECT_EQ(page->GetCurrentId(), Cell("select id_cena_rodzaj from artykul_cena_rodzaj where nazwa='" + name + "'"));
+    EXPECT_TRUE(page->GetDefaultBox()->IsChecked());
+    if (row == 2) SaveSettledScreenshot(frame, "settings_dictionary_default_ticked");
+    ASSERT_TRUE(page->GetSaveButton()->IsEnabled());
+    EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Hurtowa");
 
-  Click(page->GetSaveButton());
-  EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Detaliczna");
-  EXPECT_EQ(Cell("select count(*) from artykul_cena_rodzaj where domyslna=1"), "1");
+    Click(page->GetSaveButton());
+    EXPECT_EQ(Cell("select group_concat(nazwa) from artykul_cena_rodzaj where domyslna=1"), name);
+    EXPECT_EQ(DefaultNames(), name);
+  }
 }
 
 TEST_F(DictionaryPageTest, ThePageKeepsWorkingOnTheCompanyWhoseEntriesItShows) {
