@@ -384,7 +384,11 @@ class CustomFieldsPageTest : public EditorTest {
   ArticleCustomFieldsPanel* page = nullptr;
 };
 
-TEST_F(CustomFieldsPageTest, TheButtonsKeepTheirWidthInTheSmallestMainWindow) {
+TEST_F(CustomFieldsPageTest, TheButtonsAndThePreviewFitTheSmallestMainWindow) {
+  for (const char* field : {"'Kolor wkładu','color'", "'Ilość paczek','bool'"}) {
+    db->InsertData(U8("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,typ_pola,kolumna) "
+                      "values ('artykuly','Druk',random(),") + U8(field) + ",'x')");
+  }
   Open();
   // What the settings tree leaves of a main window at its smallest, 1024 pixels.
   frame->SetClientSize(820, 620);
@@ -395,6 +399,18 @@ TEST_F(CustomFieldsPageTest, TheButtonsKeepTheirWidthInTheSmallestMainWindow) {
     EXPECT_GE(button->GetSize().x, button->GetBestSize().x) << name;
     EXPECT_LE(button->GetRect().GetRight(), page->GetClientSize().x) << name;
   }
+  // The preview stays within the page, its labels whole and its values in Polish.
+  wxPropertyGrid* preview = page->GetPreview();
+  EXPECT_LE(preview->GetRect().GetRight(), page->GetClientSize().x);
+  wxArrayString values;
+  for (wxPropertyGridIterator it = preview->GetIterator(); !it.AtEnd(); ++it) {
+    const int label = preview->GetTextExtent((*it)->GetLabel()).x;
+    EXPECT_LE(preview->GetMarginWidth() + wxPG_XBEFORETEXT + label, preview->GetSplitterPosition())
+        << (*it)->GetLabel();
+    values.Add((*it)->GetDisplayedString());
+  }
+  EXPECT_EQ(wxJoin(values, '|'), U8("Nie|Czarny"));
+  EXPECT_EQ(veldrix::test::LayoutFaults(frame), "");
   SaveSettledScreenshot(frame, "settings_custom_fields_narrow");
 }
 
