@@ -260,6 +260,7 @@ void ArticleCustomFieldsPanel::SelectType(const wxString& code) {
 void ArticleCustomFieldsPanel::UpdateOptionsField() { options_->Enable(SelectedTypeCode() == "choice"); }
 
 void ArticleCustomFieldsPanel::OnDefinitionSelected(wxListEvent& event) {
+  SetStatus(wxString());
   const long id = static_cast<long>(list_->GetItemData(event.GetIndex()));
   for (const CustomFieldDefinition& d : definitions_) {
     if (d.id == id) {
@@ -285,7 +286,8 @@ void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
   active_->SetValue(d.aktywne);
   order_->ChangeValue(wxString::Format("%d", d.kolejnosc));
   deleteButton_->Enable();
-  saveButton_->Enable();
+  // Lit by the first edit: an unchanged definition has nothing to save.
+  saveButton_->Disable();
   muted_ = false;
   UpdateOptionsField();
   RebuildPreview();
@@ -313,7 +315,10 @@ void ArticleCustomFieldsPanel::PrepareNewField() {
   name_->SetFocus();
 }
 
-void ArticleCustomFieldsPanel::OnNewField(wxCommandEvent&) { PrepareNewField(); }
+void ArticleCustomFieldsPanel::OnNewField(wxCommandEvent&) {
+  SetStatus(wxString());
+  PrepareNewField();
+}
 
 void ArticleCustomFieldsPanel::SuggestKey() {
   const wxString key = MakeFieldKey(Trimmed(group_->GetValue()) + " " + Trimmed(name_->GetValue()));
@@ -325,23 +330,28 @@ void ArticleCustomFieldsPanel::SuggestKey() {
 void ArticleCustomFieldsPanel::OnNameOrGroupChanged(wxCommandEvent&) {
   if (muted_) return;
   if (editedId_ == 0) SuggestKey();
-  RebuildPreview();
+  FormChanged();
 }
 
 void ArticleCustomFieldsPanel::OnKeyChanged(wxCommandEvent&) {
   if (muted_) return;
   column_->SetLabel(FieldColumnName(MakeFieldKey(key_->GetValue())));
-  RebuildPreview();
+  FormChanged();
 }
 
 void ArticleCustomFieldsPanel::OnTypeChanged(wxCommandEvent&) {
   if (muted_) return;
   UpdateOptionsField();
-  RebuildPreview();
+  FormChanged();
 }
 
 void ArticleCustomFieldsPanel::OnPreviewInputChanged(wxCommandEvent&) {
-  if (!muted_) RebuildPreview();
+  if (!muted_) FormChanged();
+}
+
+void ArticleCustomFieldsPanel::FormChanged() {
+  saveButton_->Enable();
+  RebuildPreview();
 }
 
 CustomFieldDefinition ArticleCustomFieldsPanel::ReadForm() const {
@@ -377,8 +387,13 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
     SetStatus(error);
     return;
   }
-  SetStatus(_("Zapisano definicję pola."));
   LoadDefinitions();
+  ShowSaved(d);
+  // Set last: selecting the saved row clears the line, as any choice does.
+  SetStatus(_("Zapisano definicję pola."));
+}
+
+void ArticleCustomFieldsPanel::ShowSaved(const CustomFieldDefinition& d) {
   // A new field is found by its key, which no other definition holds, and edited
   // from now on: saving it again after a correction must not add a second field.
   int savedId = d.id;

@@ -472,6 +472,32 @@ TEST_F(CustomFieldsPageTest, ANewFieldCorrectedAfterSavingIsChangedNotCopied) {
   EXPECT_EQ(page->GetList()->GetItemCount(), 1);
 }
 
+TEST_F(CustomFieldsPageTest, ZapiszAndTheStatusLineBelongToTheDefinitionShown) {
+  Open();
+  auto* save = Find<wxButton>("zapisz");
+  for (const char* field : {"Producent", "Waga"}) {
+    Click(Find<wxButton>("nowe"));
+    EXPECT_TRUE(save->IsEnabled());
+    Find<wxTextCtrl>("nazwa")->SetValue(field);
+    Click(save);
+  }
+  EXPECT_EQ(page->GetStatusLine()->GetLabel(), U8("Zapisano definicję pola."));
+  EXPECT_FALSE(save->IsEnabled());
+
+  // Another definition: nothing saved yet, and "Zapisz" waits for an edit.
+  SelectRow(0);
+  ASSERT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Producent");
+  EXPECT_EQ(page->GetStatusLine()->GetLabel(), "");
+  EXPECT_FALSE(save->IsEnabled());
+  SaveSettledScreenshot(frame, "settings_custom_fields_chosen");
+  Find<wxTextCtrl>("kolejnosc")->SetValue("5");
+  EXPECT_TRUE(save->IsEnabled());
+  Click(save);
+  EXPECT_EQ(page->GetStatusLine()->GetLabel(), U8("Zapisano definicję pola."));
+  Click(Find<wxButton>("nowe"));
+  EXPECT_EQ(page->GetStatusLine()->GetLabel(), "");
+}
+
 TEST_F(CustomFieldsPageTest, TheOrderTypedIsStoredAndOrdersTheFields) {
   Open();
   auto* name = Find<wxTextCtrl>("nazwa");
