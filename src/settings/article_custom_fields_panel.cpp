@@ -40,6 +40,31 @@ int LeadingNumber(const wxString& text) {
   return static_cast<int>(std::clamp<long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// wxColourProperty names its colours in English, which no catalogue translates;
+// the preview names them in Polish.
+wxPGProperty* ColourProperty(const wxString& label, const wxString& name) {
+  static const char* const kNames[][2] = {
+      {"Black", "Czarny"},      {"Maroon", "Bordowy"},  {"Navy", "Granatowy"},   {"Purple", "Fioletowy"},
+      {"Teal", "Morski"},       {"Gray", "Szary"},      {"Green", "Zielony"},    {"Olive", "Oliwkowy"},
+      {"Brown", "Brązowy"},     {"Blue", "Niebieski"},  {"Fuchsia", "Fuksja"},   {"Red", "Czerwony"},
+      {"Orange", "Pomarańczowy"}, {"Silver", "Srebrny"}, {"Lime", "Limonkowy"},  {"Aqua", "Błękitny"},
+      {"Yellow", "Żółty"},      {"White", "Biały"},     {"Custom", "Własny..."},
+  };
+  auto* property = new wxColourProperty(label, name, *wxBLACK);
+  const wxPGChoices& english = property->GetChoices();
+  wxPGChoices polish;
+  for (unsigned int i = 0; i < english.GetCount(); ++i) {
+    wxString text = english.GetLabel(i);
+    for (const auto& names : kNames) {
+      if (text == names[0]) text = _(names[1]);
+    }
+    polish.Add(text, english.GetValue(i));
+  }
+  property->SetChoices(polish);
+  property->SetValue(WXVARIANT(*wxBLACK));
+  return property;
+}
+
 // The preview property of a definition, by its type.
 wxPGProperty* PreviewProperty(const CustomFieldDefinition& d, const wxString& name) {
   const wxString& type = d.typ_pola;
@@ -52,7 +77,7 @@ wxPGProperty* PreviewProperty(const CustomFieldDefinition& d, const wxString& na
     for (size_t i = 0; i < options.size(); ++i) values.Add(static_cast<int>(i));
     return new wxEnumProperty(d.nazwa, name, options, values, 0);
   }
-  if (type == "color") return new wxColourProperty(d.nazwa, name, *wxBLACK);
+  if (type == "color") return ColourProperty(d.nazwa, name);
   if (type == "date") return new wxDateProperty(d.nazwa, name, wxDateTime::Today());
   return new wxStringProperty(d.nazwa, name, wxString());
 }
@@ -87,7 +112,7 @@ void ArticleCustomFieldsPanel::BuildControls(const wxString& title) {
   list_->AppendColumn(_("Grupa"), wxLIST_FORMAT_LEFT, 90);
   list_->AppendColumn(_("Nazwa"), wxLIST_FORMAT_LEFT, 120);
   list_->AppendColumn(_("Typ"), wxLIST_FORMAT_LEFT, 90);
-  columns->Add(list_, 0, wxEXPAND | wxALL, 5);
+  columns->Add(list_, 1, wxEXPAND | wxALL, 5);
 
   auto* editor = new wxBoxSizer(wxVERTICAL);
   auto* form = new wxFlexGridSizer(2, 5, 5);
@@ -110,6 +135,7 @@ void ArticleCustomFieldsPanel::BuildControls(const wxString& title) {
   order_ = text("kolejnosc");
   order_->ChangeValue("0");
   options_ = text("opcje", wxTE_MULTILINE, wxSize(230, 70));
+  options_->SetMinSize(wxSize(-1, 70));
   addRow(_("Grupa:"), group_);
   addRow(_("Nazwa pola:"), name_);
   addRow(_("Klucz techniczny:"), key_);
@@ -147,9 +173,13 @@ void ArticleCustomFieldsPanel::BuildControls(const wxString& title) {
   previewColumn->Add(new wxStaticText(this, wxID_ANY, _("Podgląd")), 0, wxBOTTOM, 5);
   preview_ = new wxPropertyGrid(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                 wxPG_SPLITTER_AUTO_CENTER | wxPG_DEFAULT_STYLE, "preview");
-  // The preview gives way first in a narrow window, so that the editor's buttons
-  // keep their width; the two share any room beyond that.
-  preview_->SetMinSize(wxSize(200, 320));
+  // In the smallest main window the list and the options field give way, so that
+  // the editor's buttons keep their width and the preview, with its labels, stays
+  // within the page; the three columns share any room beyond that.
+  list_->SetMinSize(wxSize(200, 320));
+  preview_->SetMinSize(wxSize(240, 320));
+  // The library shows a yes/no value as "True" or "False" in every grid.
+  wxPropertyGrid::SetBoolChoices(_("Tak"), _("Nie"));
   previewColumn->Add(preview_, 1, wxEXPAND);
   columns->Add(previewColumn, 1, wxEXPAND | wxALL, 5);
 
@@ -181,7 +211,7 @@ void ArticleCustomFieldsPanel::EnableEditor(bool enable) {
 
 void ArticleCustomFieldsPanel::SetStatus(const wxString& text) {
   status_->SetLabelText(text);
-  status_->Wrap(360);
+  status_->Wrap(300);
   Layout();
 }
 
@@ -230,6 +260,7 @@ void ArticleCustomFieldsPanel::SelectType(const wxString& code) {
 void ArticleCustomFieldsPanel::UpdateOptionsField() { options_->Enable(SelectedTypeCode() == "choice"); }
 
 void ArticleCustomFieldsPanel::OnDefinitionSelected(wxListEvent& event) {
+  SetStatus(wxString());
   const long id = static_cast<long>(list_->GetItemData(event.GetIndex()));
   for (const CustomFieldDefinition& d : definitions_) {
     if (d.id == id) {
@@ -255,7 +286,8 @@ void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
   active_->SetValue(d.aktywne);
   order_->ChangeValue(wxString::Format("%d", d.kolejnosc));
   deleteButton_->Enable();
-  saveButton_->Enable();
+  // Lit by the first edit: an unchanged definition has nothing to save.
+  saveButton_->Disable();
   muted_ = false;
   UpdateOptionsField();
   RebuildPreview();
@@ -283,7 +315,10 @@ void ArticleCustomFieldsPanel::PrepareNewField() {
   name_->SetFocus();
 }
 
-void ArticleCustomFieldsPanel::OnNewField(wxCommandEvent&) { PrepareNewField(); }
+void ArticleCustomFieldsPanel::OnNewField(wxCommandEvent&) {
+  SetStatus(wxString());
+  PrepareNewField();
+}
 
 void ArticleCustomFieldsPanel::SuggestKey() {
   const wxString key = MakeFieldKey(Trimmed(group_->GetValue()) + " " + Trimmed(name_->GetValue()));
@@ -295,23 +330,28 @@ void ArticleCustomFieldsPanel::SuggestKey() {
 void ArticleCustomFieldsPanel::OnNameOrGroupChanged(wxCommandEvent&) {
   if (muted_) return;
   if (editedId_ == 0) SuggestKey();
-  RebuildPreview();
+  FormChanged();
 }
 
 void ArticleCustomFieldsPanel::OnKeyChanged(wxCommandEvent&) {
   if (muted_) return;
   column_->SetLabel(FieldColumnName(MakeFieldKey(key_->GetValue())));
-  RebuildPreview();
+  FormChanged();
 }
 
 void ArticleCustomFieldsPanel::OnTypeChanged(wxCommandEvent&) {
   if (muted_) return;
   UpdateOptionsField();
-  RebuildPreview();
+  FormChanged();
 }
 
 void ArticleCustomFieldsPanel::OnPreviewInputChanged(wxCommandEvent&) {
-  if (!muted_) RebuildPreview();
+  if (!muted_) FormChanged();
+}
+
+void ArticleCustomFieldsPanel::FormChanged() {
+  saveButton_->Enable();
+  RebuildPreview();
 }
 
 CustomFieldDefinition ArticleCustomFieldsPanel::ReadForm() const {
@@ -347,8 +387,13 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
     SetStatus(error);
     return;
   }
-  SetStatus(_("Zapisano definicję pola."));
   LoadDefinitions();
+  ShowSaved(d);
+  // Set last: selecting the saved row clears the line, as any choice does.
+  SetStatus(_("Zapisano definicję pola."));
+}
+
+void ArticleCustomFieldsPanel::ShowSaved(const CustomFieldDefinition& d) {
   // A new field is found by its key, which no other definition holds, and edited
   // from now on: saving it again after a correction must not add a second field.
   int savedId = d.id;

@@ -46,6 +46,8 @@ class ArticleCustomFieldsPanel : public wxPanel {
   void EnableEditor(bool enable);
   void LoadDefinitions();
   void ShowDefinition(const CustomFieldDefinition& definition);
+  // Selects and shows the definition just saved; a new one is found by its key.
+  void ShowSaved(const CustomFieldDefinition& definition);
   void SuggestKey();
   CustomFieldDefinition ReadForm() const;
   wxString SelectedTypeCode() const;
@@ -59,6 +61,8 @@ class ArticleCustomFieldsPanel : public wxPanel {
   void OnKeyChanged(wxCommandEvent& event);
   void OnTypeChanged(wxCommandEvent& event);
   void OnPreviewInputChanged(wxCommandEvent& event);
+  // A user's edit: "Zapisz" is lit and the preview rebuilt.
+  void FormChanged();
   void OnNewField(wxCommandEvent& event);
   void OnSave(wxCommandEvent& event);
   void OnDeactivate(wxCommandEvent& event);

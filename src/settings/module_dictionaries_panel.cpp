@@ -265,7 +265,8 @@ void ModuleDictionariesPanel::OnDefaultToggled(wxDataViewEvent& event) {
     model_->RowValueChanged(static_cast<unsigned int>(row), 0);
   }
   toggling_ = false;
-  FillEditorsFromSelection();
+  // The ticked row, selected or not, is the one "Zapisz" stores.
+  ShowRow(changed);
   saveButton_->Enable();
 }
 

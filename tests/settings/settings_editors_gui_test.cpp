@@ -23,6 +23,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <functional>
 #include <vector>
@@ -32,6 +33,7 @@ namespace {
 using veldrix::MessageBoxRecorder;
 using veldrix::test::PumpEvents;
 using veldrix::test::SaveSettledScreenshot;
+using veldrix::test::WaitFor;
 
 wxString U8(const char* text) { return wxString::FromUTF8(text); }
 
@@ -201,25 +203,30 @@ TEST_F(DictionaryPageTest, EveryKindAddsChangesAndDeletesEntriesWithOneDefaultPe
 }
 
 TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
-  for (const char* name : {"Hurtowa", "Detaliczna"}) {
+  for (const char* name : {"Detaliczna", "Hurtowa", "Specjalna"}) {
     db->InsertData(wxString("insert into artykul_cena_rodzaj(nazwa,domyslna,id_firmy) values ('") + name + "',0,1)");
   }
-  db->InsertData("update artykul_cena_rodzaj set domyslna=1 where nazwa='Hurtowa'");
   Open({kDictionaryPriceKind});
-  EXPECT_EQ(ListText(0), "0|1");
-
-  DVModel* model = page->GetModel();
-  const wxDataViewItem detail = model->GetItem(0);
-  page->GetEntryList()->Select(detail);
-  model->ChangeValue(wxVariant(true), detail, 0);
-  PumpEvents(20);
-  EXPECT_EQ(ListText(0), "1|0");
-  EXPECT_TRUE(page->GetSaveButton()->IsEnabled());
-  EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Hurtowa");
-
-  Click(page->GetSaveButton());
-  EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Detaliczna");
-  EXPECT_EQ(Cell("select count(*) from artykul_cena_rodzaj where domyslna=1"), "1");
+  // A click on "Dom." of the row shown first, and of a row not selected.
+  for (const wxString name : {"Detaliczna", "Specjalna"}) {
+    SCOPED_TRACE(name);
+    db->InsertData("update artykul_cena_rodzaj set domyslna=(nazwa='Hurtowa')");
+    ChooseKind(0);
+    const wxDataViewItem item = page->GetModel()->GetItem(wxSplit(ListText(1), '|').Index(name));
+    const wxRect cell = page->GetEntryList()->GetItemRect(item, page->GetEntryList()->GetColumn(0));
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(page->GetEntryList()->ClientToScreen(cell.GetPosition() + cell.GetSize() / 2));
+    mouse.MouseClick();
+    ASSERT_TRUE(WaitFor([&] { return DefaultNames() == name; }));
+    SaveSettledScreenshot(frame, "settings_dictionary_default_ticked");
+    // The editors hold the ticked row; the database learns of it through "Zapisz".
+    EXPECT_EQ(page->GetNameField()->GetValue(), name);
+    EXPECT_EQ(page->GetCurrentId(), Cell("select id_cena_rodzaj from artykul_cena_rodzaj where nazwa='" + name + "'"));
+    EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Hurtowa");
+    ASSERT_TRUE(page->GetSaveButton()->IsEnabled());
+    Click(page->GetSaveButton());
+    EXPECT_EQ(Cell("select group_concat(nazwa) from artykul_cena_rodzaj where domyslna=1"), name);
+  }
 }
 
 TEST_F(DictionaryPageTest, ThePageKeepsWorkingOnTheCompanyWhoseEntriesItShows) {
@@ -367,7 +374,11 @@ class CustomFieldsPageTest : public EditorTest {
   ArticleCustomFieldsPanel* page = nullptr;
 };
 
-TEST_F(CustomFieldsPageTest, TheButtonsKeepTheirWidthInTheSmallestMainWindow) {
+TEST_F(CustomFieldsPageTest, TheButtonsAndThePreviewFitTheSmallestMainWindow) {
+  for (const char* field : {"'Kolor wkładu','color'", "'Ilość paczek','bool'"}) {
+    db->InsertData(U8("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,typ_pola,kolumna) "
+                      "values ('artykuly','Druk',random(),") + U8(field) + ",'x')");
+  }
   Open();
   // What the settings tree leaves of a main window at its smallest, 1024 pixels.
   frame->SetClientSize(820, 620);
@@ -378,6 +389,15 @@ TEST_F(CustomFieldsPageTest, TheButtonsKeepTheirWidthInTheSmallestMainWindow) {
     EXPECT_GE(button->GetSize().x, button->GetBestSize().x) << name;
     EXPECT_LE(button->GetRect().GetRight(), page->GetClientSize().x) << name;
   }
+  // The preview shows its labels whole and its values in Polish.
+  wxPropertyGrid* preview = page->GetPreview();
+  wxArrayString values;
+  for (wxPropertyGridIterator it = preview->GetIterator(); !it.AtEnd(); ++it) {
+    const int label = preview->GetMarginWidth() + wxPG_XBEFORETEXT + preview->GetTextExtent((*it)->GetLabel()).x;
+    EXPECT_LE(label, preview->GetSplitterPosition());
+    values.Add((*it)->GetDisplayedString());
+  }
+  EXPECT_EQ(wxJoin(values, '|'), U8("Nie|Czarny"));
   SaveSettledScreenshot(frame, "settings_custom_fields_narrow");
 }
 
@@ -443,24 +463,31 @@ TEST_F(CustomFieldsPageTest, TheOrderTypedIsStoredAndOrdersTheFields) {
   Open();
   auto* name = Find<wxTextCtrl>("nazwa");
   auto* order = Find<wxTextCtrl>("kolejnosc");
+  auto* save = Find<wxButton>("zapisz");
   name->SetValue("Waga");
   order->SetValue("25");
-  Click(Find<wxButton>("zapisz"));
+  Click(save);
+  EXPECT_EQ(page->GetStatusLine()->GetLabel(), U8("Zapisano definicję pola."));
   Click(Find<wxButton>("nowe"));
+  EXPECT_EQ(page->GetStatusLine()->GetLabel(), "");
   name->SetValue("Producent");
   order->SetValue(" 12 sztuk");
-  Click(Find<wxButton>("zapisz"));
+  Click(save);
   EXPECT_EQ(Cell("select group_concat(nazwa || '=' || kolejnosc, '|') from "
                  "(select nazwa, kolejnosc from pole_dodatkowe_definicja order by nazwa)"),
             "Producent=12|Waga=25");
   EXPECT_EQ(PreviewLabels(), "#Dodatkowe|Producent|Waga");
 
-  // An edit moves a saved field in front of the other.
+  // Another field chosen: the line no longer speaks of a save, and "Zapisz" waits
+  // for an edit, which moves the field in front of the other.
   SelectRow(1);
   ASSERT_EQ(name->GetValue(), "Waga");
   EXPECT_EQ(order->GetValue(), "25");
+  EXPECT_EQ(page->GetStatusLine()->GetLabel(), "");
+  EXPECT_FALSE(save->IsEnabled());
   order->SetValue("5");
-  Click(Find<wxButton>("zapisz"));
+  EXPECT_TRUE(save->IsEnabled());
+  Click(save);
   EXPECT_EQ(Cell("select kolejnosc from pole_dodatkowe_definicja where nazwa='Waga'"), "5");
   EXPECT_EQ(PreviewLabels(), "#Dodatkowe|Waga|Producent");
 }
