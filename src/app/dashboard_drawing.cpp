@@ -242,8 +242,8 @@ void DashboardPanel::DrawWheel(wxDC& dc, wxGraphicsContext* gc, const wxSize& si
     gc->DrawPath(segment, wxWINDING_RULE);
   }
 
-  const double hub = inner * 0.82;
-  const double hubInner = hub * 0.7;
+  const double hub = wheel_.hubRadius;
+  const double hubInner = wheel_.hubInnerRadius;
   gc->SetBrush(wxBrush(wxColour(226, 229, 233)));
   gc->SetPen(wxPen(wxColour(205, 209, 215), 1));
   for (int k = 0; k < 3; ++k) {
@@ -252,7 +252,7 @@ void DashboardPanel::DrawWheel(wxDC& dc, wxGraphicsContext* gc, const wxSize& si
                    (k + 1) * 2 * M_PI / 3 - M_PI / 2 - 0.1);
     gc->DrawPath(path, wxWINDING_RULE);
   }
-  const double disc = hubInner * 0.82;
+  const double disc = wheel_.discRadius;
   gc->SetBrush(wxBrush(kBackground));
   gc->SetPen(wxPen(wxColour(220, 223, 228), 1));
   gc->DrawEllipse(cx - disc, cy - disc, 2 * disc, 2 * disc);

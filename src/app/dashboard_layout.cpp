@@ -42,6 +42,9 @@ WheelGeometry ComputeWheel(const wxSize& client, const wxRect& panel) {
                                      : std::min({h * 0.34, base * 0.22, 235.0});
   wheel.outerRadius = std::max(outer, wheel.compact ? 70.0 : 78.0);
   wheel.innerRadius = wheel.outerRadius * 0.61;
+  wheel.hubRadius = wheel.innerRadius * 0.82;
+  wheel.hubInnerRadius = wheel.hubRadius * 0.7;
+  wheel.discRadius = wheel.hubInnerRadius * 0.82;
   return wheel;
 }
 

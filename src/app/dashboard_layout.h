@@ -27,6 +27,10 @@ struct WheelGeometry {
   double centreY = 0;
   double innerRadius = 0;
   double outerRadius = 0;
+  // The grey hub inside the ring, and the disc at its centre that holds the texts.
+  double hubRadius = 0;
+  double hubInnerRadius = 0;
+  double discRadius = 0;
   bool compact = false;
 };
 

@@ -165,12 +165,11 @@ TEST_F(StartPage, GeometryAndHitTestingAgreeAtEverySize) {
     EXPECT_GE(shown, c.newsAtLeast);
     // The centre texts stay inside the disc: nothing dark is drawn on the hub around it.
     const wxImage shot(SaveScreenshot(page, c.screenshot), wxBITMAP_TYPE_PNG);
-    const double disc = wheel.innerRadius * 0.82 * 0.7 * 0.82;
     int dark = 0;
     for (int y = 0; y < shot.GetHeight(); ++y) {
       for (int x = 0; x < shot.GetWidth(); ++x) {
         const double d = std::hypot(x + 0.5 - wheel.centreX, y + 0.5 - wheel.centreY);
-        dark += d > disc + 2 && d < wheel.innerRadius - 8 && shot.GetGreen(x, y) < 180;
+        dark += d > wheel.discRadius + 2 && d < wheel.innerRadius - 8 && shot.GetGreen(x, y) < 180;
       }
     }
     EXPECT_EQ(dark, 0);
