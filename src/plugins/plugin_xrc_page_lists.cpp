@@ -11,6 +11,7 @@
 #include <wx/grid.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/recguard.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,19 +41,6 @@ void LetScroll(wxWindow* control) {
   if (least.y == wxDefaultCoord) least.y = kLeast.y;
   control->SetMinSize(least);
 }
-
-// Marks the page as filling for the life of the object.
-class FillingMark {
- public:
-  explicit FillingMark(bool& filling) : filling_(filling), was_(filling) { filling_ = true; }
-  ~FillingMark() { filling_ = was_; }
-  FillingMark(const FillingMark&) = delete;
-  FillingMark& operator=(const FillingMark&) = delete;
-
- private:
-  bool& filling_;
-  bool was_;
-};
 
 wxListColumnFormat ListFormat(int alignment) {
   if (alignment == 1) return wxLIST_FORMAT_RIGHT;
@@ -134,7 +122,7 @@ std::vector<PluginColumnInfo> PluginXrcPagePanel::GetControlColumns(wxWindow* co
 
 void PluginXrcPagePanel::FillControl(wxWindow* control, const std::vector<PluginColumnInfo>& definitions,
                                      std::shared_ptr<const GridRows> rows) {
-  FillingMark filling(filling_);
+  const wxRecursionGuard filling(filling_);
   if (auto* grid = dynamic_cast<wxGrid*>(control)) {
     if (ModuleGridView* view = GetGridView(grid)) view->Fill(definitions, std::move(rows));
   } else if (auto* list = dynamic_cast<wxListCtrl*>(control)) {
@@ -224,16 +212,13 @@ void PluginXrcPagePanel::RunSelectAction(wxWindow* control, const wxString& key)
   if (filling_) return;
   const wxString action = bindings_.SelectAction(control->GetName());
   if (action.empty() || key.empty()) return;
-  if (IsMainControl(control)) {
-    selectedKey_ = key;
-    selectionKnown_ = true;
-  }
+  if (IsMainControl(control)) selectedKey_ = key;
   SendSelection(action, key);
   ShowSelectionDetails();
 }
 
 bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
-  FillingMark filling(filling_);
+  const wxRecursionGuard filling(filling_);
   if (auto* grid = dynamic_cast<wxGrid*>(control)) {
     ModuleGridView* view = GetGridView(grid);
     const int row = view && !key.empty() ? view->RowOf(key) : -1;
@@ -258,11 +243,10 @@ bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
 void PluginXrcPagePanel::KeepMainSelection(wxWindow* control) {
   const wxString action = bindings_.SelectAction(mainControl_);
   if (action.empty()) return;
-  if (HighlightRow(control, selectedKey_)) return;
-  if (selectionKnown_ && selectedKey_.empty()) return;
+  if (HighlightRow(control, selectedKey_.value_or(wxString()))) return;
+  if (selectedKey_ && selectedKey_->empty()) return;
   // An empty key: no row is selected (a module may hold one from an earlier page).
-  selectedKey_.clear();
-  selectionKnown_ = true;
+  selectedKey_ = wxString();
   SendSelection(action, wxString());
   ShowSelectionDetails();
 }

@@ -20,6 +20,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -120,13 +121,12 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
   // The lists and grids of the layout other than the main control, found once.
   std::vector<wxWindow*> secondaryControls_;
   std::map<const wxGrid*, std::unique_ptr<ModuleGridView>> grids_;
-  // Set while the page fills or highlights a list or grid: the selection events
+  // Not 0 while the page fills or highlights a list or grid: the selection events
   // the control then sends itself are no user's choice.
-  bool filling_ = false;
-  // The main row whose selection the module holds; empty when none. Unknown until
+  int filling_ = 0;
+  // The main row whose selection the module holds; empty when none. Unset until
   // the page first told the module.
-  wxString selectedKey_;
-  bool selectionKnown_ = false;
+  std::optional<wxString> selectedKey_;
   std::unique_ptr<ModuleActionRunner> runner_;
 };
 
