@@ -24,7 +24,6 @@
 #include <wx/log.h>
 #include <wx/srchctrl.h>
 #include <wx/textctrl.h>
-#include <wx/uiaction.h>
 
 #include <memory>
 #include <vector>
@@ -158,11 +157,7 @@ class CompanyTabTest : public ::testing::Test {
   void ClickRowOnScreen(int row) {
     wxDataViewCtrl* list = editor->GetCompanyList();
     const wxRect rect = list->GetItemRect(editor->GetCompanyModel()->GetItem(row));
-    wxUIActionSimulator pointer;
-    pointer.MouseMove(list->GetMainWindow()->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2)));
-    veldrix::test::PumpEvents(100);
-    pointer.MouseClick();
-    veldrix::test::PumpEvents(200);
+    veldrix::test::ClickOnScreen(list->GetMainWindow(), rect.GetPosition() + wxPoint(20, rect.height / 2));
   }
 
   void TypeCompany(const wxString& name, const wxString& nip) {

@@ -23,7 +23,6 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/uiaction.h>
 
 #include <functional>
 #include <vector>
@@ -214,9 +213,7 @@ TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
     ChooseKind(0);
     const wxDataViewItem item = page->GetModel()->GetItem(wxSplit(ListText(1), '|').Index(name));
     const wxRect cell = page->GetEntryList()->GetItemRect(item, page->GetEntryList()->GetColumn(0));
-    wxUIActionSimulator mouse;
-    mouse.MouseMove(page->GetEntryList()->ClientToScreen(cell.GetPosition() + cell.GetSize() / 2));
-    mouse.MouseClick();
+    veldrix::test::ClickOnScreen(page->GetEntryList(), cell.GetPosition() + cell.GetSize() / 2);
     ASSERT_TRUE(WaitFor([&] { return DefaultNames() == name; }));
     SaveSettledScreenshot(frame, "settings_dictionary_default_ticked");
     // The editors hold the ticked row; the database learns of it through "Zapisz".

@@ -15,6 +15,7 @@
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/stopwatch.h>
+#include <wx/uiaction.h>
 #include <wx/window.h>
 
 #include <algorithm>
@@ -56,6 +57,14 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds) {
     PumpEvents(10);
   }
   return true;
+}
+
+void ClickOnScreen(wxWindow* window, const wxPoint& point) {
+  wxUIActionSimulator pointer;
+  pointer.MouseMove(window->ClientToScreen(point));
+  PumpEvents(100);
+  pointer.MouseClick();
+  PumpEvents(200);
 }
 
 wxImage CaptureWindow(wxWindow* window) {

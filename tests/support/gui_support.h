@@ -2,6 +2,7 @@
 // (see gui_main.cpp) and drive real windows.
 #pragma once
 
+#include <wx/gdicmn.h>
 #include <wx/image.h>
 #include <wx/string.h>
 
@@ -16,6 +17,10 @@ void PumpEvents(int milliseconds);
 
 // Pumps events until the condition holds or the time runs out; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
+
+// Moves the pointer to `point` of the window's client area and clicks there with
+// it, as the user does (the control's own cursor moves too).
+void ClickOnScreen(wxWindow* window, const wxPoint& point);
 
 // What the window shows on screen.
 wxImage CaptureWindow(wxWindow* window);
