@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CompanyLookupTarget;
@@ -192,6 +193,10 @@ class DaneFirmy : public CustomNotebookPanel {
   bool logoRemoved_ = false;
   std::vector<long> removedAccounts_;
   wxDateTime loadedValidFrom_;
+  // The stored company as loaded, and as the form showed it then: the save writes
+  // what the user changed since over what is stored by then. None for a new company.
+  std::optional<CompanySnapshot> loaded_;
+  CompanyRecord shown_;
   // Detached first thing on destruction, so a lookup still running never calls in.
   std::unique_ptr<CompanyLookupTarget> lookupTarget_;
 

@@ -8,6 +8,7 @@
 #include "app/common/message_box.h"
 #include "danefirmy/company_accounts.h"
 #include "danefirmy/company_application.h"
+#include "danefirmy/company_columns.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "sqldata/dv_model.h"
 #include "sqldata/querys.h"
@@ -175,10 +176,15 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   CompanyStore store(*db_);
   CompanySaveRequest request;
   request.companyId = id;
-  request.company = ReadForm();
+  CompanyRecord typed = ReadForm();
   // The first company becomes the default one whatever its box says.
-  request.company.domyslna = domyslna_->GetValue() || !store.HasDefaultCompany();
-  domyslna_->SetValue(request.company.domyslna);
+  typed.domyslna = domyslna_->GetValue() || !store.HasDefaultCompany();
+  domyslna_->SetValue(typed.domyslna);
+  request.company = typed;
+  if (id != "0" && loaded_) {
+    request.company = CompanyEditsOver(loaded_->company, shown_, typed);
+    request.loaded = loaded_;
+  }
   if (id != "0") request.loadedValidFrom = loadedValidFrom_;
   request.accounts = AccountRowsFromModel(*accountModel_);
   request.removedAccountIds = removedAccounts_;
@@ -189,7 +195,9 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   CompanySaveOutcome outcome;
   wxString error;
   if (!store.Save(request, &outcome, &error)) {
-    veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    // The form keeps what the user typed; "Odśwież" shows what is stored.
+    veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | (outcome.conflict ? wxICON_WARNING : wxICON_ERROR),
+                            this);
     return false;
   }
   currentId_ = outcome.companyId;
@@ -262,6 +270,11 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
   loading_ = false;
   ShowFirstAccount();
   LoadCompanyLogo();
+  loaded_.reset();
+  if (loaded) {
+    loaded_ = CompanySnapshot{company, logoBase64_, AccountRowsFromModel(*accountModel_)};
+    shown_ = ReadForm();
+  }
   UpdateStatusLine();
   MarkUnmodified();
   return true;
@@ -281,6 +294,7 @@ void DaneFirmy::ClearForm(bool focusName) {
   // Emptying the fields is no edit of the user's.
   const bool wasLoading = std::exchange(loading_, true);
   currentId_ = "0";
+  loaded_.reset();
   for (wxTextCtrl* text : {nazwa_, nazwaPelna_, nip_, regon_, telefon_, email_, www_, miejscowosc_, ulica_, kod_,
                            wojewodztwo_, naglowek_, stopka_, uwagi_, informacja_, miejsceWystawienia_}) {
     text->SetValue(wxString());

@@ -220,6 +220,48 @@ TEST_F(CompanyTabTest, FailedSaveShowsTheDatabaseErrorAndKeepsTheForm) {
   EXPECT_EQ(CountRows(*db, "dokument_numeracja"), 1);
 }
 
+// Another workstation stores a change to the company shown: a change to another
+// field is merged in and shown; one to the field typed here stops the save with a
+// warning, and the form keeps what was typed, ready to save, until "Odśwież".
+TEST_F(CompanyTabTest, ASaveOverAnotherWorkstationsChangeMergesItOrKeepsTheTypedForm) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  wxTextCtrl* phone = Find<wxTextCtrl>("telefon");
+  wxButton* save = Find<wxButton>("ID_COMPANY_SAVE");
+
+  Type("telefon", "111");
+  ASSERT_GE(db->DeleteData("update firma set email='biuro@alfa.pl' where id_firmy=1"), 0);
+  Click(save);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Cell("select telefon||' '||email from firma where id_firmy=1"), "111 biuro@alfa.pl");
+  EXPECT_EQ(Find<wxTextCtrl>("email")->GetValue(), "biuro@alfa.pl");
+
+  Type("telefon", "222");
+  Type("uwagi", wxString::FromUTF8("Dzwonić rano"));
+  ASSERT_GE(db->DeleteData("update firma set telefon='333' where id_firmy=1"), 0);
+  PumpEvents(100);
+  const wxImage typed = CaptureWindow(phone);
+  Click(save);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_WARNING);
+  EXPECT_NE(boxes.shown()[0].message.Find("Telefon"), wxNOT_FOUND);
+  EXPECT_EQ(Cell("select telefon||'|'||coalesce(uwagi,'') from firma where id_firmy=1"), "333|");
+  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(phone), typed));
+  EXPECT_TRUE(save->IsEnabled());
+  EXPECT_EQ(Find<wxTextCtrl>("uwagi")->GetValue(), wxString::FromUTF8("Dzwonić rano"));
+  EXPECT_TRUE(editor->IsModified());
+  SaveScreenshot(frame, "danefirmy_changed_elsewhere");
+
+  boxes.Clear();
+  boxes.AnswerNext(wxID_NO);
+  PressTool(DaneFirmyMainPanel::kRefreshToolId);
+  EXPECT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(phone->GetValue(), "333");
+  EXPECT_FALSE(editor->IsModified());
+}
+
 TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);
