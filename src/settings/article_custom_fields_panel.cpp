@@ -289,6 +289,8 @@ void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
   // Lit by the first edit: an unchanged definition has nothing to save.
   saveButton_->Disable();
   muted_ = false;
+  loadedDefinition_ = d;
+  shownDefinition_ = ReadForm();
   UpdateOptionsField();
   RebuildPreview();
 }
@@ -383,8 +385,20 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
     return;
   }
   wxString error;
-  if (!store_->EnsureValueColumn(d, &error) || !store_->SaveDefinition(d, &error)) {
-    SetStatus(error);
+  const bool stored = d.id > 0;
+  const CustomFieldDefinition edited = stored ? DefinitionEditsOver(loadedDefinition_, shownDefinition_, d) : d;
+  bool conflict = false;
+  if (!store_->EnsureValueColumn(d, &error) ||
+      !store_->SaveDefinition(edited, &error, stored ? &loadedDefinition_ : nullptr, &conflict)) {
+    if (!conflict) {
+      SetStatus(error);
+      return;
+    }
+    // The list shows what is stored; the editor keeps what the user typed and
+    // compares with the old load until the definition is chosen again.
+    LoadDefinitions();
+    veldrix::ShowMessageBox(error + " " + _("Wybierz ją ponownie na odświeżonej liście i spróbuj jeszcze raz."),
+                            caption, wxOK | wxICON_WARNING, this);
     return;
   }
   LoadDefinitions();

@@ -94,6 +94,10 @@ class ArticleCustomFieldsPanel : public wxPanel {
   wxPropertyGrid* preview_ = nullptr;
 
   std::vector<CustomFieldDefinition> definitions_;
+  // The saved definition in the editor as loaded, and as the editor showed it then:
+  // the save writes what the user changed since over what is stored by then.
+  CustomFieldDefinition loadedDefinition_;
+  CustomFieldDefinition shownDefinition_;
   int editedId_ = 0;
   bool muted_ = false;
   bool loaded_ = false;

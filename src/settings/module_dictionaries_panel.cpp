@@ -167,6 +167,17 @@ void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
   database_->ClearError();
   const int found = database_->InsertRowsDataView(model_, false, DictionarySelect(kind, CompanyId()), currentId_);
   if (database_->errorFlag) NoteReadFailure();
+  storedEntries_.clear();
+  for (unsigned int r = 0; r < static_cast<unsigned int>(model_->rowCount); ++r) {
+    DictionaryEntry entry;
+    entry.id = CellText(*model_, r, static_cast<unsigned int>(columns.size() - 1));
+    entry.name = CellText(*model_, r, 1);
+    if (columns.size() > 3) entry.value = CellText(*model_, r, 2);
+    wxVariant flag;
+    model_->GetValueByRow(flag, r, 0);
+    entry.isDefault = !flag.IsNull() && flag.GetBool();
+    storedEntries_[entry.id] = entry;
+  }
 
   if (HasDictionaryValue(kind)) {
     // The rate is a whole-number cell; a text renderer of that type shows it.
@@ -193,6 +204,7 @@ void ModuleDictionariesPanel::ShowRow(int row) {
   entryList_->Select(currentItem_);
   const unsigned int columns = model_->GetColumnCount();
   currentId_ = CellText(*model_, r, columns - 1);
+  shownEntry_ = storedEntries_[currentId_];
   nameField_->ChangeValue(CellText(*model_, r, 1));
   valueField_->ChangeValue(columns > 3 ? CellText(*model_, r, 2) : wxString());
   wxVariant flag;
@@ -215,6 +227,7 @@ void ModuleDictionariesPanel::FillEditorsFromSelection() {
 void ModuleDictionariesPanel::ClearEditors() {
   currentItem_ = wxDataViewItem();
   currentId_ = "0";
+  shownEntry_ = DictionaryEntry();
   nameField_->ChangeValue(wxString());
   valueField_->ChangeValue(wxString());
   defaultBox_->SetValue(false);
@@ -285,16 +298,38 @@ void ModuleDictionariesPanel::OnSave(wxCommandEvent&) {
   entry.isDefault = defaultBox_->GetValue();
   wxString savedId;
   wxString error;
-  if (!SaveDictionaryEntry(*database_, kind, CompanyId(), entry, &savedId, &error)) {
+  bool conflict = false;
+  if (!SaveDictionaryEntry(*database_, kind, CompanyId(), entry, &savedId, &error,
+                           entry.id == "0" ? nullptr : &shownEntry_, &conflict)) {
     // Nothing was stored: the editors keep what the user typed, so it can be
     // corrected and saved again.
+    if (conflict) {
+      ShowStoredKeepTyped(kind, entry);
+      error += " " + _("Wybierz go ponownie na odświeżonej liście i spróbuj jeszcze raz.");
+    }
     veldrix::ShowMessageBox(_("Nie udało się zapisać wpisu słownika.") + "\n" + error, _("Słowniki"),
-                            wxOK | wxICON_ERROR, this);
+                            wxOK | (conflict ? wxICON_WARNING : wxICON_ERROR), this);
     return;
   }
   currentId_ = savedId;
   LoadRows(kind);
   saveButton_->Disable();
+}
+
+void ModuleDictionariesPanel::ShowStoredKeepTyped(DictionaryKind kind, const DictionaryEntry& typed) {
+  // The next save still compares with the entry as it was loaded before: only
+  // choosing the entry in the list takes what is stored now into the editors.
+  const DictionaryEntry loaded = shownEntry_;
+  const bool defaultEditable = defaultBox_->IsEnabled();
+  LoadRows(kind);
+  nameField_->ChangeValue(typed.name);
+  valueField_->ChangeValue(typed.value);
+  defaultBox_->SetValue(typed.isDefault);
+  defaultBox_->Enable(defaultEditable);
+  shownEntry_ = loaded;
+  saveButton_->Enable();
+  // Unselected, so that choosing the entry again is a change of the selection.
+  entryList_->UnselectAll();
 }
 
 void ModuleDictionariesPanel::OnDelete(wxCommandEvent&) {

@@ -10,6 +10,7 @@
 #include <wx/dataview.h>
 #include <wx/panel.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,9 @@ class ModuleDictionariesPanel : public wxPanel {
   void FillEditorsFromSelection();
   // The editors hold a new, empty entry; the list's selection stays.
   void ClearEditors();
+  // After a save that another workstation's change stopped: the list shows what is
+  // stored, the editors keep what the user typed.
+  void ShowStoredKeepTyped(DictionaryKind kind, const DictionaryEntry& typed);
   wxString CompanyId() const;
   // The database's failure to open or to read the entries, shown once per event.
   void NoteReadFailure();
@@ -91,4 +95,10 @@ class ModuleDictionariesPanel : public wxPanel {
   // this tab open, and its writes must not go to rows it does not show.
   wxString companyId_ = "0";
   wxString currentId_ = "0";
+  // The entries as read by the last load, by id: the list's flags are only a
+  // display until "Zapisz".
+  std::map<wxString, DictionaryEntry> storedEntries_;
+  // The entry in the editors as it was loaded; a save compares it with what is
+  // stored by then.
+  DictionaryEntry shownEntry_;
 };
