@@ -219,9 +219,13 @@ TEST_P(SqlDataServer, TheNextReadAndSaveAfterAnEndedSessionRunOnANewOne) {
     workstation->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("po restarcie")});
     return !workstation->errorFlag;
   })) << workstation->lastError;
+  // A change outside a transaction, which would not be run again had it been sent.
+  EndSession(SessionOf(*workstation));
+  workstation->ExecPrepared("UPDATE " + table + " SET name = ?", {SqlValue("zmieniony")});
+  EXPECT_FALSE(workstation->errorFlag) << workstation->lastError;
   const wxArrayString names = db_->FrameData("SELECT name FROM " + table);
   ASSERT_EQ(names.size(), 1u);
-  EXPECT_EQ(names[0], "po restarcie");
+  EXPECT_EQ(names[0], "zmieniony");
 }
 
 // A session ended between two statements of a transaction: the transaction fails
