@@ -4,6 +4,7 @@
 #include "danefirmy/company_columns.h"
 #include "sqldata/engine_statements.h"
 #include "sqldata/row_merge.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 #include "sqldata/sql_value.h"
@@ -210,7 +211,7 @@ bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxStri
     failure_.clear();
     return statements();
   });
-  if (!ok && error) *error = failure_.empty() ? db_.lastError : failure_;
+  if (!ok && error) *error = SaveFailureText(db_, failure_.empty() ? db_.lastError : failure_);
   return ok;
 }
 

@@ -4,6 +4,7 @@
 #include "app/common/text_folding.h"
 #include "sqldata/engine_statements.h"
 #include "sqldata/row_merge.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -215,7 +216,7 @@ bool CustomFieldStore::AddValueColumn(const CustomFieldDefinition& definition, w
   // Another program may have added the same column between the check and the
   // statement; the column is then there and the definition can be saved.
   if (db_.ColumnExists(kArticleValueTable, definition.kolumna)) return true;
-  if (error) *error = reason;
+  if (error) *error = SaveFailureText(db_, reason);
   return false;
 }
 
@@ -241,7 +242,7 @@ bool CustomFieldStore::SaveDefinition(const CustomFieldDefinition& d, wxString* 
   }
   wxString reason;
   if (db_.InsertData(reason, sql) < 0) {
-    if (error) *error = reason;
+    if (error) *error = SaveFailureText(db_, reason);
     return false;
   }
   return true;
@@ -276,7 +277,7 @@ bool CustomFieldStore::MergeDefinition(const CustomFieldDefinition& d, const Cus
     wxString reason;
     return assignments.empty() || db_.InsertData(reason, update) == 0;
   });
-  if (!saved && error) *error = refused.empty() ? db_.ErrorReason() : refused;
+  if (!saved && error) *error = refused.empty() ? SaveFailureText(db_, db_.ErrorReason()) : refused;
   return saved;
 }
 
@@ -284,7 +285,7 @@ bool CustomFieldStore::Deactivate(int id, wxString* error) {
   wxString reason;
   if (db_.InsertData(reason, wxString::Format("UPDATE %s SET aktywne=0 WHERE id_pola_dodatkowego=%d",
                                               kDefinitionTable, id)) < 0) {
-    if (error) *error = reason;
+    if (error) *error = SaveFailureText(db_, reason);
     return false;
   }
   return true;

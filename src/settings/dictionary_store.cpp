@@ -4,6 +4,7 @@
 #include "sqldata/engine_statements.h"
 #include "sqldata/querys.h"
 #include "sqldata/row_merge.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -237,7 +238,7 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
     return newId >= 0;
   });
   if (!saved) {
-    SetError(error, refused.empty() ? db.ErrorReason() : refused);
+    SetError(error, refused.empty() ? SaveFailureText(db, db.ErrorReason()) : refused);
     return false;
   }
   // An engine that cannot tell the new row's id gives "0": the entry is saved, and
@@ -265,7 +266,7 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
     }
   }
   if (db.DeleteData(DeleteStatement(kind, id, companyId)) < 0) {
-    SetError(error, db.ErrorReason());
+    SetError(error, SaveFailureText(db, db.ErrorReason()));
     return false;
   }
   if (error) error->clear();
