@@ -69,13 +69,14 @@ class CompanyTabOnServer : public CompanyTabTest, public ::testing::WithParamInt
     return ok;
   }
 
-  // Ends the sessions on the program database that run a statement starting with
-  // `running`; false when there is none.
-  bool EndSessionsRunning(IDbConnection& on, const wxString& running) {
-    const wxString sql = IsMySql() ? "SELECT id FROM information_schema.processlist WHERE db = '" + info_.database +
-                                         "' AND info LIKE '" + running + "%'"
-                                   : "SELECT pid FROM pg_stat_activity WHERE datname = '" + info_.database +
-                                         "' AND state = 'active' AND query LIKE '" + running + "%'";
+  // Ends the sessions on the program database that wait for a lock; false when there
+  // is none.
+  bool EndWaitingSessions(IDbConnection& on) {
+    const wxString sql =
+        IsMySql() ? "SELECT p.id FROM information_schema.innodb_trx t JOIN information_schema.processlist p ON "
+                    "p.id = t.trx_mysql_thread_id WHERE p.db = '" + info_.database + "' AND t.trx_state = 'LOCK WAIT'"
+                  : "SELECT pid FROM pg_stat_activity WHERE datname = '" + info_.database +
+                        "' AND wait_event_type = 'Lock'";
     DbQueryResult result;
     if (!Run(on, sql, &result) || result.resultSets.empty() || result.resultSets[0].rowCount == 0) return false;
     for (int r = 0; r < result.resultSets[0].rowCount; ++r) {
@@ -107,8 +108,9 @@ TEST_P(CompanyTabOnServer, ASaveCutByTheServerIsToldAndTheNextOneStores) {
   std::thread ender([&] {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!ended && std::chrono::steady_clock::now() < deadline) {
-      ended = EndSessionsRunning(*other, "update firma");
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      ended = EndWaitingSessions(*other);
+      // InnoDB refreshes its transaction table only when read 0.1 s after the last read.
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
     Run(*holder, "ROLLBACK");
   });
