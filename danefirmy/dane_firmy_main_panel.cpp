@@ -125,6 +125,10 @@ wxMenu* DaneFirmyMainPanel::CreateSearchColumnMenu() {
 
 bool DaneFirmyMainPanel::ConfirmSaveChanges() {
   if (!editor_ || !editor_->IsModified()) return true;
+  // The question's event loop may deliver a move that asks again (a second close
+  // of the tab): that move waits for the first answer's outcome by not going on.
+  wxRecursionGuard asking(asking_);
+  if (asking.IsInside()) return false;
   const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
                                              wxYES_NO | wxCANCEL | wxICON_QUESTION, nullptr);
   if (answer == wxCANCEL) return false;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <wx/panel.h>
+#include <wx/recguard.h>
 
 class CustomNotebookPanel;
 class ICompanyApplication;
@@ -45,7 +46,8 @@ class DaneFirmyMainPanel : public wxPanel {
   static const wxWindowID kSearchByCityId;
 
   // Asks "Czy zapisać zmiany?" when the editor holds changes; false keeps the
-  // caller from going on (Cancel, or a save that failed).
+  // caller from going on (Cancel, a save that failed, or the question already
+  // showing).
   bool ConfirmSaveChanges();
   void EnableSaveButton(bool enable);
   void EnableCancelButton(bool enable);
@@ -82,4 +84,5 @@ class DaneFirmyMainPanel : public wxPanel {
   wxAuiToolBarItem* deleteItem_ = nullptr;
   wxSearchCtrl* search_ = nullptr;
   wxMenu* columnMenu_ = nullptr;
+  wxRecursionGuardFlag asking_ = 0;
 };

@@ -393,6 +393,17 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
   SetStatus(_("Zapisano definicję pola."));
 }
 
+bool ArticleCustomFieldsPanel::HasUnsavedChanges() const {
+  return saveButton_->IsThisEnabled() && (editedId_ > 0 || !Trimmed(name_->GetValue()).empty());
+}
+
+bool ArticleCustomFieldsPanel::SaveChanges() {
+  wxCommandEvent save(wxEVT_BUTTON, saveButton_->GetId());
+  OnSave(save);
+  // A save that stored nothing leaves the edit as it was.
+  return !HasUnsavedChanges();
+}
+
 void ArticleCustomFieldsPanel::ShowSaved(const CustomFieldDefinition& d) {
   // A new field is found by its key, which no other definition holds, and edited
   // from now on: saving it again after a correction must not add a second field.

@@ -270,6 +270,15 @@ void ModuleDictionariesPanel::OnDefaultToggled(wxDataViewEvent& event) {
   saveButton_->Enable();
 }
 
+bool ModuleDictionariesPanel::HasUnsavedChanges() const { return saveButton_->IsThisEnabled(); }
+
+bool ModuleDictionariesPanel::SaveChanges() {
+  wxCommandEvent save(wxEVT_BUTTON, saveButton_->GetId());
+  OnSave(save);
+  // A save that stored nothing leaves "Zapisz" lit.
+  return !HasUnsavedChanges();
+}
+
 void ModuleDictionariesPanel::OnNew(wxCommandEvent&) {
   ClearEditors();
   nameField_->SetFocus();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/common/failure_notice.h"
+#include "app/common/unsaved_changes.h"
 #include "settings/dictionary_store.h"
 
 #include <wx/dataview.h>
@@ -22,7 +23,7 @@ class wxListBox;
 class wxStaticText;
 class wxTextCtrl;
 
-class ModuleDictionariesPanel : public wxPanel {
+class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesPage {
  public:
   // Builds the page without touching the database.
   ModuleDictionariesPanel(wxWindow* parent, const wxString& title, std::vector<DictionaryKind> kinds,
@@ -46,6 +47,11 @@ class ModuleDictionariesPanel : public wxPanel {
   wxButton* GetNewButton() const { return newButton_; }
   wxButton* GetSaveButton() const { return saveButton_; }
   wxButton* GetDeleteButton() const { return deleteButton_; }
+
+  // An edit in the editors, or a default ticked in the list, that "Zapisz" has not
+  // stored yet.
+  bool HasUnsavedChanges() const override;
+  bool SaveChanges() override;
 
  private:
   void ShowKind(DictionaryKind kind);
