@@ -289,6 +289,30 @@ TEST_F(CompanyTabTest, ADeleteSettlesChangesFirstAndDrawsTheNextCompanyAsItsRowD
   SaveScreenshot(frame, "danefirmy_after_deletes");
 }
 
+// "Usuń" deletes the stored company the form shows: none after "Nowy", none when
+// the save it asks for leaves no row, else the one shown.
+TEST_F(CompanyTabTest, UsunDeletesOnlyTheStoredCompanyTheFormShows) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_NO);
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  TypeCompany("Gamma", "1234563218");
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  Search("a");
+  ClickRow(1);
+  Type("nazwa", "Zeto");
+  boxes.Clear();
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(boxes.shown().size(), 1u);  // the save's question only
+  ClickRow(0);
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Zeto");
+}
+
 TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_YES);
