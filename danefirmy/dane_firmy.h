@@ -136,6 +136,10 @@ class DaneFirmy : public CustomNotebookPanel {
   // Every account a save writes has a valid number; otherwise the account is shown
   // with the message and the focus in its number.
   bool ValidateAccounts();
+  // "Dodaj"/"Zmień": false when the number was refused (the user told).
+  bool ApplyAccountEditor();
+  // An account typed after "Nowy" and not added: the save adds it as "Dodaj" does.
+  bool ApplyTypedAccount();
   void OnAccountSelected(wxDataViewEvent& event);
   void OnAccountValueChanged(wxDataViewEvent& event);
   void OnNewAccount(wxCommandEvent& event);

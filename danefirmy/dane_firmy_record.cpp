@@ -167,7 +167,7 @@ void DaneFirmy::FillForm(const CompanyRecord& c) {
 // is drawn blank behind a message. The refill after the save freezes itself.
 bool DaneFirmy::SaveRecord() {
   const wxString id = currentId_;
-  if (!ValidateCompany() || !ValidateAccounts()) return false;
+  if (!ValidateCompany() || !ApplyTypedAccount() || !ValidateAccounts()) return false;
   return SaveCompany(id);
 }
 
