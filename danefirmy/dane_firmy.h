@@ -60,7 +60,7 @@ class DaneFirmy : public CustomNotebookPanel {
   // the host's Save and Cancel.
   void MarkModified();
   // Clears the modified flag and switches the host's Save and Cancel off: the form
-  // holds a stored or an empty record again.
+  // holds a stored or an empty record again, which "Wybierz" may choose or not.
   void MarkUnmodified();
   // Recomputes the title and the status line from the form.
   void UpdateStatusLine();

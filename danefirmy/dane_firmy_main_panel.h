@@ -47,11 +47,13 @@ class DaneFirmyMainPanel : public wxPanel {
 
   // Asks "Czy zapisać zmiany?" when the editor holds changes; false keeps the
   // caller from going on (Cancel, a save that failed, or the question already
-  // showing).
+  // showing). "Nie" drops the changes: the form shows the stored record again.
   bool ConfirmSaveChanges();
   void EnableSaveButton(bool enable);
   void EnableCancelButton(bool enable);
   void EnableDeleteTool(bool enable);
+  // "Wybierz" works on a stored company only.
+  void EnableChooseTool(bool enable);
   void OnSave();
   void OnCancel();
 
@@ -84,5 +86,7 @@ class DaneFirmyMainPanel : public wxPanel {
   wxAuiToolBarItem* deleteItem_ = nullptr;
   wxSearchCtrl* search_ = nullptr;
   wxMenu* columnMenu_ = nullptr;
+  // The text the list was last searched with.
+  wxString searchedText_;
   wxRecursionGuardFlag asking_ = 0;
 };

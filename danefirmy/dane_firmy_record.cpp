@@ -281,6 +281,7 @@ void DaneFirmy::MarkUnmodified() {
   if (host_) {
     host_->EnableSaveButton(false);
     host_->EnableCancelButton(false);
+    host_->EnableChooseTool(currentId_ != "0");
   }
 }
 
