@@ -58,6 +58,17 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   void LoadRows(DictionaryKind kind);
   void ShowRow(int row);
   void FillEditorsFromSelection();
+  // Asks about an edit in progress before the editors take another entry: saved,
+  // dropped (the list read again), or kept (false).
+  bool SettleEdit();
+  // The editors move to the entry of that id once the edit in progress is settled;
+  // `tick` makes it the list's default too, for "Zapisz" to store.
+  void MoveEditorsLater(const wxString& id, bool tick);
+  void MoveEditorsTo(const wxString& id, bool tick);
+  int RowOfId(const wxString& id) const;
+  wxString IdOfRow(int row) const;
+  // Sets a flag of the list as the program's change, not the user's.
+  void SetDefaultFlag(int row, bool value);
   // The editors hold a new, empty entry; the list's selection stays.
   void ClearEditors();
   wxString CompanyId() const;
@@ -97,4 +108,7 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   // this tab open, and its writes must not go to rows it does not show.
   wxString companyId_ = "0";
   wxString currentId_ = "0";
+  // The entry the editors move to once the list's events are over; empty for none.
+  wxString moveId_;
+  bool moveTick_ = false;
 };

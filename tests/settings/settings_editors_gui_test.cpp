@@ -226,6 +226,34 @@ TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
   }
 }
 
+// The list's ticks and "Zapisz" agree: the default is never unticked, and a tick
+// on another row first settles a rename in progress ("Anuluj", then "Tak").
+TEST_F(DictionaryPageTest, ATickSettlesTheEditInProgressAndNeverLeavesNoDefault) {
+  for (const char* row : {"'Detaliczna',1", "'Hurtowa',0", "'Specjalna',0"}) {
+    db->InsertData(wxString("insert into artykul_cena_rodzaj(nazwa,domyslna,id_firmy) values (") + row + ",1)");
+  }
+  Open({kDictionaryPriceKind});
+  wxDataViewCtrl* list = page->GetEntryList();
+  const auto clickTick = [&](int row) {
+    const wxRect cell = list->GetItemRect(page->GetModel()->GetItem(row), list->GetColumn(0));
+    veldrix::test::ClickOnScreen(list, cell.GetPosition() + cell.GetSize() / 2);
+  };
+  clickTick(0);
+  EXPECT_EQ(DefaultNames(), "Detaliczna");
+  MessageBoxRecorder boxes(wxID_CANCEL);
+  SelectEntry("Hurtowa");
+  page->GetNameField()->SetValue("Hurtowa 2");
+  clickTick(2);
+  EXPECT_EQ(page->GetNameField()->GetValue() + "|" + DefaultNames(), "Hurtowa 2|Detaliczna");
+  boxes.AnswerNext(wxID_YES);
+  clickTick(2);
+  clickTick(2);  // taken off again, the tick stays
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(DefaultNames(), "Specjalna");
+  Click(page->GetSaveButton());
+  EXPECT_EQ(Cell("select group_concat(nazwa) from artykul_cena_rodzaj where domyslna=0"), "Detaliczna,Hurtowa 2");
+}
+
 TEST_F(DictionaryPageTest, ThePageKeepsWorkingOnTheCompanyWhoseEntriesItShows) {
   db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Towary',1,1)");
   db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Obca',1,2)");
@@ -318,10 +346,11 @@ TEST_F(DictionaryPageTest, PaymentFormsSavedHereAreOfferedByTheCompanyEditor) {
   // So does a delete the database refuses; the entry stays listed.
   db->DeleteData("create trigger keep before delete on platnosc "
                  "begin select raise(abort, 'payment form in use'); end");
+  boxes.AnswerNext(wxID_NO);  // the refused entry is given up
   SelectEntry(U8("Gotówka"));
   Click(page->GetDeleteButton());
-  ASSERT_EQ(boxes.shown().size(), 2u);
-  EXPECT_NE(boxes.shown()[1].message.Find("payment form in use"), wxNOT_FOUND);
+  ASSERT_EQ(boxes.shown().size(), 3u);
+  EXPECT_NE(boxes.shown()[2].message.Find("payment form in use"), wxNOT_FOUND);
   EXPECT_EQ(ListText(1), U8("Gotówka|Przelew 14 dni"));
 
   CompanyApplication company(app.connection);
