@@ -387,6 +387,13 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
     SetStatus(error);
     return;
   }
+  if (!d.aktywne) {
+    // Saved switched off, it leaves the list and the editor, as "Usuń" has it.
+    SetStatus(_("Definicja pola została wyłączona."));
+    PrepareNewField();
+    LoadDefinitions();
+    return;
+  }
   LoadDefinitions();
   ShowSaved(d);
   // Set last: selecting the saved row clears the line, as any choice does.

@@ -567,6 +567,14 @@ TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
   Click(Find<wxButton>("zapisz"));
   EXPECT_EQ(boxes.shown().size(), 2u);
   EXPECT_EQ(Cell("select count(*) from pole_dodatkowe_definicja"), "1");
+
+  // Saved with "Aktywne" cleared, a field leaves the editor as well as the list.
+  Find<wxTextCtrl>("nazwa")->SetValue("Dostawca");
+  Click(Find<wxButton>("zapisz"));
+  Tick(Find<wxCheckBox>("aktywne"), false);
+  Click(Find<wxButton>("zapisz"));
+  EXPECT_EQ(page->GetList()->GetItemCount() + page->GetEditedId(), 0);
+  EXPECT_FALSE(Find<wxButton>("usun")->IsEnabled());
 }
 
 TEST_F(CustomFieldsPageTest, MissingTablesLeaveTheEditorDisabled) {
