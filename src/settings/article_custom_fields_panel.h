@@ -60,6 +60,8 @@ class ArticleCustomFieldsPanel : public wxPanel, public veldrix::IUnsavedChanges
   void UpdateOptionsField();
   void RebuildPreview();
   void SetStatus(const wxString& text);
+  // The list's columns share its width by what their texts need.
+  void FitListColumns();
 
   void OnDefinitionSelected(wxListEvent& event);
   void OnNameOrGroupChanged(wxCommandEvent& event);

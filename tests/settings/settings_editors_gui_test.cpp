@@ -405,7 +405,26 @@ TEST_F(CustomFieldsPageTest, TheButtonsAndThePreviewFitTheSmallestMainWindow) {
     db->InsertData(U8("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,typ_pola,kolumna) "
                       "values ('artykuly','Druk',random(),") + U8(field) + ",'x')");
   }
+  db->InsertData(U8("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,typ_pola,kolumna) "
+                    "values ('artykuly','Dodatkowe','nr','Nr zamówienia','int','x')"));
   Open();
+  // The list's columns share its room, beside what a 1600-pixel main window leaves
+  // (every text whole) and in the smallest (each cut alike, none out of sight).
+  wxListCtrl* list = page->GetList();
+  for (const int width : {1380, 820}) {
+    frame->SetClientSize(width, 620);
+    frame->Layout();
+    PumpEvents(100);
+    int columns = 0;
+    for (int c = 0; c < list->GetColumnCount(); ++c) {
+      columns += list->GetColumnWidth(c);
+      for (int row = 0; row < list->GetItemCount() && width > 1000; ++row) {
+        EXPECT_GE(list->GetColumnWidth(c), list->GetTextExtent(list->GetItemText(row, c)).x + 8) << c << " " << row;
+      }
+    }
+    EXPECT_EQ(columns, list->GetClientSize().x) << width;
+    SaveSettledScreenshot(frame, wxString::Format("settings_custom_fields_list_%d", width));
+  }
   // What the settings tree leaves of a main window at its smallest, 1024 pixels.
   frame->SetClientSize(820, 620);
   frame->Layout();
@@ -423,7 +442,7 @@ TEST_F(CustomFieldsPageTest, TheButtonsAndThePreviewFitTheSmallestMainWindow) {
     EXPECT_LE(label, preview->GetSplitterPosition());
     values.Add((*it)->GetDisplayedString());
   }
-  EXPECT_EQ(wxJoin(values, '|'), U8("Nie|Czarny"));
+  EXPECT_EQ(wxJoin(values, '|'), U8("0|Nie|Czarny"));
   SaveSettledScreenshot(frame, "settings_custom_fields_narrow");
 }
 
