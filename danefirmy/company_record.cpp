@@ -1,6 +1,7 @@
 #include "danefirmy/company_record.h"
 
 #include "app/common/i18n.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 #include "sqldata/sql_value.h"
@@ -150,7 +151,7 @@ bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxStri
     failure_.clear();
     return statements();
   });
-  if (!ok && error) *error = failure_.empty() ? db_.lastError : failure_;
+  if (!ok && error) *error = SaveFailureText(db_, failure_.empty() ? db_.lastError : failure_);
   return ok;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/text_folding.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -175,7 +176,7 @@ bool CustomFieldStore::AddValueColumn(const CustomFieldDefinition& definition, w
   // Another program may have added the same column between the check and the
   // statement; the column is then there and the definition can be saved.
   if (db_.ColumnExists(kArticleValueTable, definition.kolumna)) return true;
-  if (error) *error = reason;
+  if (error) *error = SaveFailureText(db_, reason);
   return false;
 }
 
@@ -198,7 +199,7 @@ bool CustomFieldStore::SaveDefinition(const CustomFieldDefinition& d, wxString* 
   }
   wxString reason;
   if (db_.InsertData(reason, sql) < 0) {
-    if (error) *error = reason;
+    if (error) *error = SaveFailureText(db_, reason);
     return false;
   }
   return true;
@@ -208,7 +209,7 @@ bool CustomFieldStore::Deactivate(int id, wxString* error) {
   wxString reason;
   if (db_.InsertData(reason, wxString::Format("UPDATE %s SET aktywne=0 WHERE id_pola_dodatkowego=%d",
                                               kDefinitionTable, id)) < 0) {
-    if (error) *error = reason;
+    if (error) *error = SaveFailureText(db_, reason);
     return false;
   }
   return true;

@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "sqldata/querys.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <climits>
@@ -168,7 +169,7 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
     return newId >= 0;
   });
   if (!saved) {
-    SetError(error, missing.empty() ? db.ErrorReason() : missing);
+    SetError(error, missing.empty() ? SaveFailureText(db, db.ErrorReason()) : missing);
     return false;
   }
   // An engine that cannot tell the new row's id gives "0": the entry is saved, and
@@ -196,7 +197,7 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
     }
   }
   if (db.DeleteData(DeleteStatement(kind, id, companyId)) < 0) {
-    SetError(error, db.ErrorReason());
+    SetError(error, SaveFailureText(db, db.ErrorReason()));
     return false;
   }
   if (error) error->clear();
