@@ -61,7 +61,7 @@ class DaneFirmy : public CustomNotebookPanel {
   // the host's Save and Cancel.
   void MarkModified();
   // Clears the modified flag and switches the host's Save and Cancel off: the form
-  // holds a stored or an empty record again.
+  // holds a stored or an empty record again, which "Wybierz" may choose or not.
   void MarkUnmodified();
   // Recomputes the title and the status line from the form.
   void UpdateStatusLine();
@@ -137,6 +137,10 @@ class DaneFirmy : public CustomNotebookPanel {
   // Every account a save writes has a valid number; otherwise the account is shown
   // with the message and the focus in its number.
   bool ValidateAccounts();
+  // "Dodaj"/"Zmień": false when the number was refused (the user told).
+  bool ApplyAccountEditor();
+  // An account typed after "Nowy" and not added: the save adds it as "Dodaj" does.
+  bool ApplyTypedAccount();
   void OnAccountSelected(wxDataViewEvent& event);
   void OnAccountValueChanged(wxDataViewEvent& event);
   void OnNewAccount(wxCommandEvent& event);

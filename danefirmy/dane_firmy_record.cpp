@@ -168,7 +168,7 @@ void DaneFirmy::FillForm(const CompanyRecord& c) {
 // is drawn blank behind a message. The refill after the save freezes itself.
 bool DaneFirmy::SaveRecord() {
   const wxString id = currentId_;
-  if (!ValidateCompany() || !ValidateAccounts()) return false;
+  if (!ValidateCompany() || !ApplyTypedAccount() || !ValidateAccounts()) return false;
   return SaveCompany(id);
 }
 
@@ -280,13 +280,21 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
   return true;
 }
 
-void DaneFirmy::NewRecord() { ClearForm(true); }
+void DaneFirmy::NewRecord() {
+  ClearForm(true);
+  // The list highlights no company the form does not show, and nothing stored is
+  // there to delete.
+  currentCompanyItem_ = wxDataViewItem();
+  SelectItemQuietly(currentCompanyItem_);
+  EnableDeleteTool(false);
+}
 
 void DaneFirmy::MarkUnmodified() {
   modified_ = false;
   if (host_) {
     host_->EnableSaveButton(false);
     host_->EnableCancelButton(false);
+    host_->EnableChooseTool(currentId_ != "0");
   }
 }
 
@@ -407,6 +415,12 @@ void DaneFirmy::OnCompanySelected(wxDataViewEvent& event) {
 }
 
 void DaneFirmy::DeleteRecord() {
+  // Only a stored company the form shows, on its list row, is deleted: the host
+  // settles unsaved changes first, and a save may leave no row to delete.
+  if (currentId_ == "0" || !currentCompanyItem_.IsOk() ||
+      IdOfRow(static_cast<int>(companyModel_->GetRow(currentCompanyItem_))) != currentId_) {
+    return;
+  }
   if (veldrix::ShowMessageBox(_("Czy usunąć zaznaczoną firmę?"), _("Usuwanie firmy"), wxYES_NO | wxICON_QUESTION,
                               nullptr) != wxYES) {
     return;

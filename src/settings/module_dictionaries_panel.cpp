@@ -15,6 +15,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -245,7 +246,14 @@ void ModuleDictionariesPanel::OnKindSelected(wxCommandEvent&) {
 }
 
 void ModuleDictionariesPanel::OnSelectionChanged(wxDataViewEvent&) {
-  if (!filling_) FillEditorsFromSelection();
+  if (filling_ || !model_) return;
+  const wxDataViewItem item = entryList_->GetSelection();
+  if (!item.IsOk() || item == currentItem_) return;
+  if (!HasUnsavedChanges()) {
+    FillEditorsFromSelection();
+    return;
+  }
+  MoveEditorsLater(IdOfRow(static_cast<int>(model_->GetRow(item))), false);
 }
 
 void ModuleDictionariesPanel::OnFieldChanged(wxCommandEvent&) {
@@ -270,17 +278,100 @@ void ModuleDictionariesPanel::OnDefaultToggled(wxDataViewEvent& event) {
   if (changed < 0 || changed >= model_->rowCount) return;
   wxVariant flag;
   model_->GetValueByRow(flag, static_cast<unsigned int>(changed), 0);
-  if (flag.IsNull() || !flag.GetBool()) return;
-  // Only a display: the database learns of the new default through "Zapisz".
-  toggling_ = true;
-  for (int row = 0; row < model_->rowCount; ++row) {
-    model_->SetValueByRow(row == changed, static_cast<unsigned int>(row), 0);
-    model_->RowValueChanged(static_cast<unsigned int>(row), 0);
+  if (flag.IsNull() || !flag.GetBool()) {
+    // The list shows the default "Zapisz" stores: another entry takes the flag, as
+    // in the editors, and none is unticked.
+    SetDefaultFlag(changed, true);
+    return;
   }
-  toggling_ = false;
-  // The ticked row, selected or not, is the one "Zapisz" stores.
-  ShowRow(changed);
+  if (model_->GetItem(static_cast<unsigned int>(changed)) != currentItem_ && HasUnsavedChanges()) {
+    SetDefaultFlag(changed, false);
+    MoveEditorsLater(IdOfRow(changed), true);
+    return;
+  }
+  // Only a display: the database learns of the new default through "Zapisz".
+  for (int row = 0; row < model_->rowCount; ++row) SetDefaultFlag(row, row == changed);
+  if (model_->GetItem(static_cast<unsigned int>(changed)) == currentItem_) {
+    // The entry in the editors keeps what was typed into it.
+    defaultBox_->SetValue(true);
+    defaultBox_->Disable();
+  } else {
+    // The ticked row, selected or not, is the one "Zapisz" stores.
+    ShowRow(changed);
+  }
   saveButton_->Enable();
+}
+
+void ModuleDictionariesPanel::SetDefaultFlag(int row, bool value) {
+  toggling_ = true;
+  model_->SetValueByRow(value, static_cast<unsigned int>(row), 0);
+  model_->RowValueChanged(static_cast<unsigned int>(row), 0);
+  toggling_ = false;
+}
+
+bool ModuleDictionariesPanel::HasUnsavedChanges() const { return saveButton_->IsThisEnabled(); }
+
+bool ModuleDictionariesPanel::SaveChanges() {
+  wxCommandEvent save(wxEVT_BUTTON, saveButton_->GetId());
+  OnSave(save);
+  // A save that stored nothing leaves "Zapisz" lit.
+  return !HasUnsavedChanges();
+}
+
+bool ModuleDictionariesPanel::SettleEdit() {
+  if (!HasUnsavedChanges()) return true;
+  const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
+                                             wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
+  if (answer == wxCANCEL) return false;
+  if (answer == wxYES) return SaveChanges();
+  // Dropped: the list shows what is stored again, a default ticked in it included.
+  LoadRows(CurrentKind());
+  saveButton_->Disable();
+  return true;
+}
+
+void ModuleDictionariesPanel::MoveEditorsLater(const wxString& id, bool tick) {
+  // A click on another row's tick selects the row too: one move, asked once.
+  const bool scheduled = !moveId_.empty();
+  moveTick_ = tick || (scheduled && moveId_ == id && moveTick_);
+  moveId_ = id;
+  if (scheduled) return;
+  // Settled once the list is done with its events: a save or a drop reads it anew.
+  CallAfter([this] { MoveEditorsTo(std::exchange(moveId_, wxString()), moveTick_); });
+}
+
+void ModuleDictionariesPanel::MoveEditorsTo(const wxString& id, bool tick) {
+  if (!model_) return;
+  if (!SettleEdit()) {
+    // The editors keep their entry, and the list shows it selected again.
+    filling_ = true;
+    if (currentItem_.IsOk()) {
+      entryList_->Select(currentItem_);
+    } else {
+      entryList_->UnselectAll();
+    }
+    filling_ = false;
+    return;
+  }
+  const int row = RowOfId(id);
+  if (row < 0) return;
+  if (tick) {
+    for (int r = 0; r < model_->rowCount; ++r) SetDefaultFlag(r, r == row);
+  }
+  ShowRow(row);
+  if (tick) saveButton_->Enable();
+}
+
+wxString ModuleDictionariesPanel::IdOfRow(int row) const {
+  if (!model_ || row < 0 || row >= model_->rowCount) return wxString();
+  return CellText(*model_, static_cast<unsigned int>(row), model_->GetColumnCount() - 1);
+}
+
+int ModuleDictionariesPanel::RowOfId(const wxString& id) const {
+  for (int row = 0; model_ && row < model_->rowCount; ++row) {
+    if (IdOfRow(row) == id) return row;
+  }
+  return -1;
 }
 
 void ModuleDictionariesPanel::OnNew(wxCommandEvent&) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/common/failure_notice.h"
+#include "app/common/unsaved_changes.h"
 #include "settings/dictionary_store.h"
 
 #include <wx/dataview.h>
@@ -23,7 +24,7 @@ class wxListBox;
 class wxStaticText;
 class wxTextCtrl;
 
-class ModuleDictionariesPanel : public wxPanel {
+class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesPage {
  public:
   // Builds the page without touching the database.
   ModuleDictionariesPanel(wxWindow* parent, const wxString& title, std::vector<DictionaryKind> kinds,
@@ -48,11 +49,27 @@ class ModuleDictionariesPanel : public wxPanel {
   wxButton* GetSaveButton() const { return saveButton_; }
   wxButton* GetDeleteButton() const { return deleteButton_; }
 
+  // An edit in the editors, or a default ticked in the list, that "Zapisz" has not
+  // stored yet.
+  bool HasUnsavedChanges() const override;
+  bool SaveChanges() override;
+
  private:
   void ShowKind(DictionaryKind kind);
   void LoadRows(DictionaryKind kind);
   void ShowRow(int row);
   void FillEditorsFromSelection();
+  // Asks about an edit in progress before the editors take another entry: saved,
+  // dropped (the list read again), or kept (false).
+  bool SettleEdit();
+  // The editors move to the entry of that id once the edit in progress is settled;
+  // `tick` makes it the list's default too, for "Zapisz" to store.
+  void MoveEditorsLater(const wxString& id, bool tick);
+  void MoveEditorsTo(const wxString& id, bool tick);
+  int RowOfId(const wxString& id) const;
+  wxString IdOfRow(int row) const;
+  // Sets a flag of the list as the program's change, not the user's.
+  void SetDefaultFlag(int row, bool value);
   // The editors hold a new, empty entry; the list's selection stays.
   void ClearEditors();
   // After a save that another workstation's change stopped: the list shows what is
@@ -101,4 +118,7 @@ class ModuleDictionariesPanel : public wxPanel {
   // The entry in the editors as it was loaded; a save compares it with what is
   // stored by then.
   DictionaryEntry shownEntry_;
+  // The entry the editors move to once the list's events are over; empty for none.
+  wxString moveId_;
+  bool moveTick_ = false;
 };

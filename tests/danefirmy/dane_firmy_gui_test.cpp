@@ -331,6 +331,30 @@ TEST_F(CompanyTabTest, ADeleteSettlesChangesFirstAndDrawsTheNextCompanyAsItsRowD
   SaveScreenshot(frame, "danefirmy_after_deletes");
 }
 
+// "Usuń" deletes the stored company the form shows: none after "Nowy", none when
+// the save it asks for leaves no row, else the one shown.
+TEST_F(CompanyTabTest, UsunDeletesOnlyTheStoredCompanyTheFormShows) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_NO);
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  TypeCompany("Gamma", "1234563218");
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  Search("a");
+  ClickRow(1);
+  Type("nazwa", "Zeto");
+  boxes.Clear();
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(boxes.shown().size(), 1u);  // the save's question only
+  ClickRow(0);
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Zeto");
+}
+
 TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_YES);
@@ -552,6 +576,30 @@ TEST_F(CompanyTabTest, SearchingOffersToSaveUnsavedChangesFirst) {
   EXPECT_EQ(Cell("select nazwa from firma where id_firmy=1"), "Alfa Zmieniona");
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
   EXPECT_FALSE(editor->IsModified());
+}
+
+// The box's x answered "Anuluj" keeps the box and the list; "Nie" drops the edit
+// though the search keeps the record shown; "Wybierz" is off for a new record.
+TEST_F(CompanyTabTest, TheSearchsQuestionsLeaveTheFormTheBoxAndTheListAsAnswered) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,domyslna) values('Gamma',0)"), 0);
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_CANCEL);
+  Search("a");
+  Type("nazwa", "Alfa Zmieniona");
+  wxSearchCtrl* box = tab->GetSearchCtrl();
+  veldrix::test::ClickOnScreen(box, wxPoint(box->GetSize().x - 12, box->GetSize().y / 2));
+  EXPECT_EQ(box->GetValue() + wxString::Format(" %d", editor->GetCompanyModel()->rowCount), "a 3");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
+  boxes.AnswerNext(wxID_NO);
+  Search("Gamma");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa");
+  ClickRow(0);
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kChooseToolId));
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kChooseToolId));
 }
 
 TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyList) {
