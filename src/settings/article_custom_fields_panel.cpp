@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -303,14 +304,53 @@ void ArticleCustomFieldsPanel::SelectType(const wxString& code) {
 void ArticleCustomFieldsPanel::UpdateOptionsField() { options_->Enable(SelectedTypeCode() == "choice"); }
 
 void ArticleCustomFieldsPanel::OnDefinitionSelected(wxListEvent& event) {
+  if (selecting_) return;
+  const int id = static_cast<int>(list_->GetItemData(event.GetIndex()));
+  if (!HasUnsavedChanges()) {
+    ShowDefinitionOf(id);
+    return;
+  }
+  const bool scheduled = moveId_ != 0;
+  moveId_ = id;
+  if (scheduled) return;
+  // Settled once the list is done with its events: a save reads the list anew.
+  CallAfter([this] {
+    const int chosen = std::exchange(moveId_, 0);
+    if (!veldrix::SettleUnsavedChanges(*this, this)) {
+      // The editor keeps its definition, and the list shows it selected again.
+      SelectRowOf(editedId_);
+      return;
+    }
+    SelectRowOf(chosen);
+    ShowDefinitionOf(chosen);
+  });
+}
+
+void ArticleCustomFieldsPanel::ShowDefinitionOf(int id) {
   SetStatus(wxString());
-  const long id = static_cast<long>(list_->GetItemData(event.GetIndex()));
   for (const CustomFieldDefinition& d : definitions_) {
     if (d.id == id) {
       ShowDefinition(d);
       return;
     }
   }
+}
+
+void ArticleCustomFieldsPanel::SelectRowOf(int id) {
+  // The program's choice, not the user's: nothing is asked or shown anew.
+  selecting_ = true;
+  const long row = id > 0 ? list_->FindItem(-1, static_cast<wxUIntPtr>(id)) : wxNOT_FOUND;
+  if (row == wxNOT_FOUND) {
+    for (long selected = list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); selected != wxNOT_FOUND;
+         selected = list_->GetNextItem(selected, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
+      list_->SetItemState(selected, 0, wxLIST_STATE_SELECTED);
+    }
+  } else {
+    list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                        wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    list_->EnsureVisible(row);
+  }
+  selecting_ = false;
 }
 
 void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
@@ -361,6 +401,7 @@ void ArticleCustomFieldsPanel::PrepareNewField() {
 }
 
 void ArticleCustomFieldsPanel::OnNewField(wxCommandEvent&) {
+  if (!veldrix::SettleUnsavedChanges(*this, this)) return;
   SetStatus(wxString());
   PrepareNewField();
 }
@@ -475,15 +516,9 @@ void ArticleCustomFieldsPanel::ShowSaved(const CustomFieldDefinition& d) {
   for (const CustomFieldDefinition& loaded : definitions_) {
     if (savedId <= 0 && loaded.klucz_pola == d.klucz_pola) savedId = loaded.id;
   }
-  if (savedId <= 0) return;
-  const long row = list_->FindItem(-1, static_cast<wxUIntPtr>(savedId));
-  if (row == wxNOT_FOUND) return;
-  list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
-                      wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
-  list_->EnsureVisible(row);
-  for (const CustomFieldDefinition& loaded : definitions_) {
-    if (loaded.id == savedId) ShowDefinition(loaded);
-  }
+  if (savedId <= 0 || list_->FindItem(-1, static_cast<wxUIntPtr>(savedId)) == wxNOT_FOUND) return;
+  SelectRowOf(savedId);
+  ShowDefinitionOf(savedId);
 }
 
 void ArticleCustomFieldsPanel::OnDeactivate(wxCommandEvent&) {

@@ -51,6 +51,9 @@ class ArticleCustomFieldsPanel : public wxPanel, public veldrix::IUnsavedChanges
   void EnableEditor(bool enable);
   void LoadDefinitions();
   void ShowDefinition(const CustomFieldDefinition& definition);
+  void ShowDefinitionOf(int id);
+  // Selects the row of that definition in the list; none for another id.
+  void SelectRowOf(int id);
   // Selects and shows the definition just saved; a new one is found by its key.
   void ShowSaved(const CustomFieldDefinition& definition);
   void SuggestKey();
@@ -106,6 +109,10 @@ class ArticleCustomFieldsPanel : public wxPanel, public veldrix::IUnsavedChanges
   CustomFieldDefinition loadedDefinition_;
   CustomFieldDefinition shownDefinition_;
   int editedId_ = 0;
+  // The definition chosen in the list, to be shown once the edit in progress is
+  // settled; 0 for none.
+  int moveId_ = 0;
   bool muted_ = false;
+  bool selecting_ = false;
   bool loaded_ = false;
 };

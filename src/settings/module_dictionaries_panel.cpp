@@ -132,6 +132,7 @@ wxString ModuleDictionariesPanel::CompanyId() const { return companyId_; }
 
 void ModuleDictionariesPanel::ShowKind(DictionaryKind kind) {
   filling_ = true;
+  kindRow_ = kindList_->GetSelection();
   currentItem_ = wxDataViewItem();
   currentId_ = "0";
   nameField_->ChangeValue(wxString());
@@ -238,11 +239,28 @@ void ModuleDictionariesPanel::ClearEditors() {
 }
 
 void ModuleDictionariesPanel::OnKindSelected(wxCommandEvent&) {
-  if (loaded_) {
+  if (!loaded_) {
+    EnsureLoaded();
+  } else if (!HasUnsavedChanges()) {
     ShowKind(CurrentKind());
   } else {
-    EnsureLoaded();
+    ChooseKindLater(kindList_->GetSelection());
   }
+}
+
+void ModuleDictionariesPanel::ChooseKindLater(int row) {
+  const bool scheduled = kindMove_ != wxNOT_FOUND;
+  kindMove_ = row;
+  if (scheduled) return;
+  CallAfter([this] {
+    // The edit belongs to the kind shown: it is settled with that kind chosen, and
+    // stays there on "Anuluj".
+    const int chosen = std::exchange(kindMove_, wxNOT_FOUND);
+    kindList_->SetSelection(kindRow_);
+    if (!SettleEdit()) return;
+    kindList_->SetSelection(chosen);
+    ShowKind(CurrentKind());
+  });
 }
 
 void ModuleDictionariesPanel::OnSelectionChanged(wxDataViewEvent&) {
@@ -319,15 +337,11 @@ bool ModuleDictionariesPanel::SaveChanges() {
 }
 
 bool ModuleDictionariesPanel::SettleEdit() {
-  if (!HasUnsavedChanges()) return true;
-  const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
-                                             wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
-  if (answer == wxCANCEL) return false;
-  if (answer == wxYES) return SaveChanges();
-  // Dropped: the list shows what is stored again, a default ticked in it included.
-  LoadRows(CurrentKind());
-  saveButton_->Disable();
-  return true;
+  return veldrix::SettleUnsavedChanges(*this, this, [this] {
+    // Dropped: the list shows what is stored again, a default ticked in it included.
+    LoadRows(CurrentKind());
+    saveButton_->Disable();
+  });
 }
 
 void ModuleDictionariesPanel::MoveEditorsLater(const wxString& id, bool tick) {
@@ -375,6 +389,7 @@ int ModuleDictionariesPanel::RowOfId(const wxString& id) const {
 }
 
 void ModuleDictionariesPanel::OnNew(wxCommandEvent&) {
+  if (!SettleEdit()) return;
   ClearEditors();
   nameField_->SetFocus();
 }

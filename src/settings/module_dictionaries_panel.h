@@ -66,6 +66,8 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   // `tick` makes it the list's default too, for "Zapisz" to store.
   void MoveEditorsLater(const wxString& id, bool tick);
   void MoveEditorsTo(const wxString& id, bool tick);
+  // Shows the kind of that row of the kind list once the edit in progress is settled.
+  void ChooseKindLater(int row);
   int RowOfId(const wxString& id) const;
   wxString IdOfRow(int row) const;
   // Sets a flag of the list as the program's change, not the user's.
@@ -121,4 +123,8 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   // The entry the editors move to once the list's events are over; empty for none.
   wxString moveId_;
   bool moveTick_ = false;
+  // The row of the kind list whose entries are shown, and the row chosen to be shown
+  // once the edit in progress is settled (wxNOT_FOUND for none).
+  int kindRow_ = wxNOT_FOUND;
+  int kindMove_ = wxNOT_FOUND;
 };

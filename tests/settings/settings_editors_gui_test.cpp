@@ -30,7 +30,9 @@
 namespace {
 
 using veldrix::MessageBoxRecorder;
+using veldrix::test::CaptureWindow;
 using veldrix::test::PumpEvents;
+using veldrix::test::SamePixels;
 using veldrix::test::SaveSettledScreenshot;
 using veldrix::test::WaitFor;
 
@@ -75,6 +77,39 @@ class EditorTest : public veldrix::test::SettingsDatabaseTest {
   static void Tick(wxCheckBox* box, bool value) {
     box->SetValue(value);
     Click(box, wxEVT_CHECKBOX);
+  }
+
+  // A move away from the record `show` puts in the editors asks nothing without an
+  // edit; after `edit` it asks, "Anuluj" leaves the page drawn as it was, and
+  // `answer` settles the edit and moves. The focus is in `list`, where no caret blinks.
+  static void ExpectMoveSettlesEdit(wxWindow* page, wxWindow* list, const std::function<void()>& show,
+                                    const std::function<void()>& edit, const std::function<void()>& move,
+                                    const std::function<bool()>& moved, int answer) {
+    MessageBoxRecorder boxes(wxID_CANCEL);
+    show();
+    move();
+    EXPECT_TRUE(boxes.shown().empty() && moved());
+    show();
+    edit();
+    list->SetFocus();
+    // Drawn once GTK has animated the change (a button lit, a box ticked).
+    const auto drawn = [page] {
+      wxImage last = CaptureWindow(page);
+      for (int tries = 0; tries < 20; ++tries) {
+        PumpEvents(100);
+        const wxImage now = CaptureWindow(page);
+        if (SamePixels(now, last)) break;
+        last = now;
+      }
+      return last;
+    };
+    const wxImage before = drawn();
+    move();
+    EXPECT_EQ(boxes.shown().size(), 1u);
+    EXPECT_TRUE(SamePixels(drawn(), before));
+    boxes.AnswerNext(answer);
+    move();
+    EXPECT_TRUE(boxes.shown().size() == 2u && moved());
   }
 
   wxFrame* frame = nullptr;
@@ -227,12 +262,13 @@ TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
 }
 
 // The list's ticks and "Zapisz" agree: the default is never unticked, and a tick
-// on another row first settles a rename in progress ("Anuluj", then "Tak").
-TEST_F(DictionaryPageTest, ATickSettlesTheEditInProgressAndNeverLeavesNoDefault) {
+// on another row first settles a rename in progress ("Anuluj", then "Tak"), as
+// "Nowa wartość" and another kind do.
+TEST_F(DictionaryPageTest, AMoveSettlesTheEditInProgressAndATickNeverLeavesNoDefault) {
   for (const char* row : {"'Detaliczna',1", "'Hurtowa',0", "'Specjalna',0"}) {
     db->InsertData(wxString("insert into artykul_cena_rodzaj(nazwa,domyslna,id_firmy) values (") + row + ",1)");
   }
-  Open({kDictionaryPriceKind});
+  Open({kDictionaryPriceKind, kDictionaryUnit});
   wxDataViewCtrl* list = page->GetEntryList();
   const auto clickTick = [&](int row) {
     const wxRect cell = list->GetItemRect(page->GetModel()->GetItem(row), list->GetColumn(0));
@@ -252,6 +288,16 @@ TEST_F(DictionaryPageTest, ATickSettlesTheEditInProgressAndNeverLeavesNoDefault)
   EXPECT_EQ(DefaultNames(), "Specjalna");
   Click(page->GetSaveButton());
   EXPECT_EQ(Cell("select group_concat(nazwa) from artykul_cena_rodzaj where domyslna=0"), "Detaliczna,Hurtowa 2");
+
+  const auto show = [&] {
+    ChooseKind(0);
+    SelectEntry("Specjalna");
+  };
+  const auto rename = [&] { page->GetNameField()->SetValue("Specjalna 2"); };
+  const auto moved = [&] { return page->GetNameField()->IsEmpty(); };
+  ExpectMoveSettlesEdit(page, list, show, rename, [&] { Click(page->GetNewButton()); }, moved, wxID_NO);
+  ExpectMoveSettlesEdit(page, list, show, rename, [&] { ChooseKind(1); }, moved, wxID_YES);
+  EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Specjalna 2");
 }
 
 TEST_F(DictionaryPageTest, ThePageKeepsWorkingOnTheCompanyWhoseEntriesItShows) {
@@ -386,7 +432,9 @@ class CustomFieldsPageTest : public EditorTest {
     return wxJoin(labels, '|');
   }
 
+  // Selects the row as a click does, also when it is selected already.
   void SelectRow(long row) {
+    page->GetList()->SetItemState(row, 0, wxLIST_STATE_SELECTED);
     page->GetList()->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     PumpEvents(20);
   }
@@ -594,6 +642,23 @@ TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
   Click(Find<wxButton>("zapisz"));
   EXPECT_EQ(page->GetList()->GetItemCount() + page->GetEditedId(), 0);
   EXPECT_FALSE(Find<wxButton>("usun")->IsEnabled());
+}
+
+// Another field chosen, or "Nowe pole", settles an edit as the dictionaries do.
+TEST_F(CustomFieldsPageTest, AMoveSettlesTheEditInProgress) {
+  for (const char* field : {"'Producent',10", "'Waga',20"}) {
+    db->InsertData(wxString("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,kolejnosc,"
+                            "typ_pola,kolumna) values ('artykuly','Dodatkowe',random(),") + field + ",'text','x')");
+  }
+  Open();
+  const int first = wxAtoi(Cell("select id_pola_dodatkowego from pole_dodatkowe_definicja where kolejnosc=10"));
+  auto* name = Find<wxTextCtrl>("nazwa");
+  const auto show = [&] { SelectRow(0); };
+  const auto rename = [&] { name->SetValue(name->GetValue() + " 2"); };
+  const auto moved = [&] { return page->GetEditedId() != first; };
+  ExpectMoveSettlesEdit(page, page->GetList(), show, rename, [&] { SelectRow(1); }, moved, wxID_YES);
+  ExpectMoveSettlesEdit(page, page->GetList(), show, rename, [&] { Click(Find<wxButton>("nowe")); }, moved, wxID_NO);
+  EXPECT_EQ(Cell("select group_concat(nazwa) from pole_dodatkowe_definicja"), "Producent 2,Waga");
 }
 
 TEST_F(CustomFieldsPageTest, MissingTablesLeaveTheEditorDisabled) {

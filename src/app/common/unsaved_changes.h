@@ -1,7 +1,12 @@
 // A page that can hold changes the user has not saved yet ("Zapisz" lit), for the
 // tab around it to find by dynamic cast and settle before the tab goes: the settings
-// tab asks about its dictionary, custom-field and module settings pages.
+// tab asks about its dictionary, custom-field and module settings pages. The pages
+// settle their own edit the same way before their editors take another record.
 #pragma once
+
+#include <functional>
+
+class wxWindow;
 
 namespace veldrix {
 
@@ -12,5 +17,10 @@ class IUnsavedChangesPage {
   // Stores the changes; false, the user told why, when they were not stored.
   virtual bool SaveChanges() = 0;
 };
+
+// Asks "Czy zapisać zmiany?" when the page holds unsaved changes. True when the
+// caller may move on: nothing to save, saved, or dropped ("Nie", after which `drop`
+// runs). False, nothing changed, on "Anuluj" or a save that stored nothing.
+bool SettleUnsavedChanges(IUnsavedChangesPage& page, wxWindow* parent, const std::function<void()>& drop = {});
 
 }  // namespace veldrix
