@@ -224,8 +224,11 @@ bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
     const int row = view && !key.empty() ? view->RowOf(key) : -1;
     grid->ClearSelection();
     if (row < 0) return false;
-    grid->SetGridCursor(row, std::max(grid->GetGridCursorCol(), 0));
+    const int col = std::max(grid->GetGridCursorCol(), 0);
+    grid->SetGridCursor(row, col);
     grid->SelectRow(row);
+    // A sort or a filter moves the row anywhere among the others.
+    grid->MakeCellVisible(row, col);
     return true;
   }
   auto* list = dynamic_cast<wxListCtrl*>(control);
@@ -235,6 +238,7 @@ bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
   if (found == keys.end()) return false;
   const long item = static_cast<long>(found - keys.begin());
   list->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  list->EnsureVisible(item);
   return true;
 }
 
