@@ -716,6 +716,13 @@ TEST_F(XrcPageTest, WhileAnActionRunsOthersAreRefusedAndTheStripReports) {
   ASSERT_TRUE(test::WaitFor([&] { return !page->IsActionRunning(); }, kPatience));
   test::PumpEvents(50);
   EXPECT_EQ(Named<wxStaticText>(page, "lblKsefOperationStatus")->GetLabel(), "Przerwano");
+  // The action ended well: its bar is full, and drawn so; drawn anew, it looks the same.
+  auto* gauge = Named<wxGauge>(page, "gaugeKsefOperation");
+  EXPECT_EQ(gauge->GetValue(), gauge->GetRange());
+  const wxImage shown = test::CaptureWindow(gauge);
+  gauge->Refresh();
+  EXPECT_TRUE(test::SamePixels(shown, test::CaptureWindow(gauge)));
+  test::SaveScreenshot(window_, "plugins_xrc_page_finished");
 }
 
 TEST_F(XrcPageTest, BindingsToMissingControlsAreReportedOnceAndIgnored) {
