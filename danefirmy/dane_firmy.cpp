@@ -184,10 +184,17 @@ void DaneFirmy::BuildWindow() {
                                  wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END, "company_title");
   titleLabel_->SetFont(titleLabel_->GetFont().Bold().Larger());
   titleLabel_->SetMinSize(wxSize(40, titleLabel_->GetTextExtent("Ag").y));
-  // A long status line is cut with an ellipsis rather than pushing the logo away.
-  statusLabel_ = new wxStaticText(form_, wxID_ANY, _("NIP | Miejscowość | Kraj"), wxDefaultPosition, wxDefaultSize,
-                                  wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+  // A long status line takes further lines below the title rather than pushing the
+  // logo away.
+  statusText_ = _("NIP | Miejscowość | Kraj");
+  statusLabel_ = new wxStaticText(form_, wxID_ANY, statusText_, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE,
+                                  "company_status");
   statusLabel_->SetForegroundColour(wxColour(100, 100, 100));
+  statusLabel_->SetMinSize(wxSize(40, statusLabel_->GetBestSize().y));
+  statusLabel_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    WrapStatusLine();
+  });
   titles->Add(titleLabel_, 0, wxEXPAND);
   titles->Add(statusLabel_, 0, wxEXPAND | wxTOP, 5);
   header->Add(titles, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
@@ -571,12 +578,30 @@ void DaneFirmy::UpdateStatusLine() {
     s += _(" | Brakuje danych wymaganych do faktury");
   }
   if (s.empty()) s = _("Dane identyfikacyjne firmy");
-  statusLabel_->SetLabel(veldrix::LiteralLabel(s));
+  statusText_ = s;
+  WrapStatusLine();
+}
+
+void DaneFirmy::WrapStatusLine() {
+  const int width = statusLabel_->GetSize().x;
+  statusLabel_->SetLabel(veldrix::LiteralLabel(statusText_));
+  if (width > 0) statusLabel_->Wrap(width);
+  // Taller or lower by whole lines; the width stays the header's.
+  statusLabel_->InvalidateBestSize();
+  const int height = statusLabel_->GetBestSize().y;
+  if (height == statusLabel_->GetMinSize().y) return;
+  statusLabel_->SetMinSize(wxSize(40, height));
+  // Once the layout that sized the line is done: one nested in it would be undone.
+  CallAfter([this] {
+    form_->Layout();
+    scrolled_->Layout();
+    scrolled_->FitInside();
+  });
 }
 
 wxString DaneFirmy::GetTitleText() const { return titleLabel_->GetLabelText(); }
 wxWindow* DaneFirmy::GetTitleLabel() const { return titleLabel_; }
-wxString DaneFirmy::GetStatusText() const { return statusLabel_->GetLabelText(); }
+wxString DaneFirmy::GetStatusText() const { return statusText_; }
 
 void DaneFirmy::OnIdentityFieldChanged(wxCommandEvent&) {
   MarkModified();
