@@ -500,8 +500,10 @@ void DaneFirmy::LoadLists() {
                             DVColumnText, DVColumnFlag, DVColumnText, DVColumnText, DVColumnText});
   Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek("", ""), ""); });
   accountList_->AssociateModel(accountModel_.get());
-  accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, 43, wxALIGN_CENTER,
-                                   wxDATAVIEW_COL_RESIZABLE);
+  // The two check columns are as wide as their titles need, which the theme's header
+  // decides: a fixed width of a few pixels more than the check box cut them.
+  accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, wxCOL_WIDTH_AUTOSIZE,
+                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
   const std::vector<std::pair<wxString, int>> accountColumns = {{_("Nazwa"), 100}, {_("Numer"), 150},
                                                                 {_("Bank"), 150},  {_("Waluta"), 80},
                                                                 {_("SWIFT"), 90},  {_("IBAN"), 150}};
@@ -510,8 +512,8 @@ void DaneFirmy::LoadLists() {
     accountList_->AppendTextColumn(title, column++, wxDATAVIEW_CELL_INERT, width, wxALIGN_NOT,
                                    wxDATAVIEW_COL_RESIZABLE);
   }
-  accountList_->AppendToggleColumn(_("Aktywny"), AccountColAktywny, wxDATAVIEW_CELL_INERT, 65, wxALIGN_CENTER,
-                                   wxDATAVIEW_COL_RESIZABLE);
+  accountList_->AppendToggleColumn(_("Aktywny"), AccountColAktywny, wxDATAVIEW_CELL_INERT, wxCOL_WIDTH_AUTOSIZE,
+                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
   accountList_->AppendTextColumn(_("Opis"), AccountColOpis, wxDATAVIEW_CELL_INERT, 180, wxALIGN_NOT,
                                  wxDATAVIEW_COL_RESIZABLE);
 
