@@ -169,7 +169,8 @@ wxArrayString WrapText(const TextWidth& width, const wxString& text, int maxWidt
       lines.Add(EllipsizeText(width, rest, maxWidth));
       break;
     }
-    const size_t at = (lastBreak == 0 || lastBreak < (2 * fits) / 3) ? fits : lastBreak;
+    // A path breaks at its separators, however short the line then is.
+    const size_t at = lastBreak == 0 ? fits : lastBreak;
     lines.Add(rest.Left(at));
     rest = rest.Mid(at);
     rest.Trim(false);

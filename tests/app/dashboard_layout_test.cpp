@@ -158,14 +158,19 @@ TEST(DashboardLayout, WrapBreaksAfterSeparatorsAndCutsTheLastLine) {
   EXPECT_EQ(lines[0], "abcdefghij");
   EXPECT_EQ(lines[1], "klmnopqrst");
   EXPECT_EQ(lines[2], "uvwxyza...");
-  // A path breaks after its last "/" when that keeps two thirds of the line.
+  // A path breaks after its last "/" that fits, never inside a name where a separator
+  // came before, however short the line then is.
   lines = WrapText(kSevenPixels, "/srv/dane/veldrix.db", 70, 3);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "/srv/dane/");
   EXPECT_EQ(lines[1], "veldrix.db");
-  // A break too early in the line is not taken.
+  lines = WrapText(kSevenPixels, "/srv/dane/veldrix.db", 133, 3);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "/srv/dane/");
+  EXPECT_EQ(lines[1], "veldrix.db");
   lines = WrapText(kSevenPixels, "a/bcdefghijklmn", 70, 2);
-  EXPECT_EQ(lines[0], "a/bcdefghi");
+  EXPECT_EQ(lines[0], "a/");
+  EXPECT_EQ(lines[1], "bcdefgh...");
   EXPECT_TRUE(WrapText(kSevenPixels, "abc", 70, 0).empty());
   EXPECT_TRUE(WrapText(kSevenPixels, "abc", 0, 2).empty());
   EXPECT_EQ(WrapText(kSevenPixels, "abc", 5, 2)[0], "");  // not one character fits
