@@ -20,7 +20,8 @@ TEST(DashboardLayout, InformationPanelFollowsTheWindowSize) {
     wxSize client;
     wxRect panel;
   } cases[] = {
-      {{1000, 600}, {744, 90, 240, 420}},   // compact: 1000 / 4 capped at 240
+      {{1000, 600}, {744, 50, 240, 500}},   // compact: 1000 / 4 capped at 240
+      {{1000, 540}, {744, 24, 240, 492}},   // compact and low: the window's height less 48
       {{1920, 1080}, {1596, 290, 300, 500}},
       {{1280, 900}, {1000, 200, 256, 500}},
       {{900, 600}, {}},  // too narrow: no panel
