@@ -35,42 +35,11 @@ class DialogWatcher : public wxModalDialogHook {
   void Exit(wxDialog*) override { dialog = nullptr; }
 };
 
-// What the screen shows there, the window manager's frames included. Read through
-// GDK's own functions, looked up at run time (the tests do not build against GTK):
-// the library's screen device context keeps showing what it read first.
-wxImage CaptureScreen(const wxRect& rect) {
-  using Root = void* (*)();
-  using Read = void* (*)(void*, int, int, int, int);
-  using Pixels = unsigned char* (*)(void*);
-  using Number = int (*)(void*);
-  using Release = void (*)(void*);
-  auto root = reinterpret_cast<Root>(dlsym(RTLD_DEFAULT, "gdk_get_default_root_window"));
-  auto read = reinterpret_cast<Read>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_from_window"));
-  auto pixels = reinterpret_cast<Pixels>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_pixels"));
-  auto stride = reinterpret_cast<Number>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_rowstride"));
-  auto channels = reinterpret_cast<Number>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_n_channels"));
-  auto release = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "g_object_unref"));
-  wxImage image;
-  if (!root || !read || !pixels || !stride || !channels || !release || rect.IsEmpty()) return image;
-  void* shot = read(root(), rect.x, rect.y, rect.width, rect.height);
-  if (!shot) return image;
-  image.Create(rect.width, rect.height);
-  const unsigned char* data = pixels(shot);
-  for (int y = 0; y < rect.height; ++y) {
-    for (int x = 0; x < rect.width; ++x) {
-      const unsigned char* pixel = data + y * stride(shot) + x * channels(shot);
-      image.SetRGB(x, y, pixel[0], pixel[1], pixel[2]);
-    }
-  }
-  release(shot);
-  return image;
-}
-
 wxString SaveScreenRect(const wxRect& rect, const wxString& name) {
   const wxString folder = veldrix::JoinPath(veldrix::test::ArtifactsDir(), "screenshots");
   veldrix::EnsureFolder(folder);
   const wxString file = veldrix::JoinPath(folder, name + ".png");
-  CaptureScreen(rect).SaveFile(file, wxBITMAP_TYPE_PNG);
+  veldrix::test::CaptureScreen(rect).SaveFile(file, wxBITMAP_TYPE_PNG);
   return file;
 }
 
@@ -80,7 +49,7 @@ wxImage TitleBar(wxTopLevelWindow* window) {
   const wxPoint frame = window->GetScreenPosition();
   const wxPoint client = window->ClientToScreen(wxPoint(0, 0));
   if (client.y <= frame.y) return wxImage();
-  return CaptureScreen(wxRect(frame.x, frame.y, window->GetSize().x, client.y - frame.y));
+  return veldrix::test::CaptureScreen(wxRect(frame.x, frame.y, window->GetSize().x, client.y - frame.y));
 }
 
 // Runs `show` (which shows a message box and returns when it is closed) and calls
