@@ -145,6 +145,13 @@ int RemoveAccountRow(DVModel& model, int row, std::vector<long>* removedIds) {
   return std::min(row, model.rowCount - 1);
 }
 
+bool IsBlankAccount(const CompanyAccountRow& account) {
+  for (wxString text : {account.nazwa, account.numer, account.nazwaBanku, account.swift, account.iban, account.opis}) {
+    if (!text.Trim(true).Trim(false).empty()) return false;
+  }
+  return true;
+}
+
 AccountNumberField AccountNumberSource(const CompanyAccountRow& account) {
   wxString iban(account.iban);
   return iban.Trim(true).empty() ? AccountNumberField::Numer : AccountNumberField::Iban;

@@ -36,6 +36,9 @@ void CopyFieldsIntoAccountRow(DVModel& model, int row, const CompanyAccountRow& 
 // -1 when no row is left or the row did not exist.
 int RemoveAccountRow(DVModel& model, int row, std::vector<long>* removedIds);
 
+// Whether nothing is typed into the account's text fields (blanks count as nothing).
+bool IsBlankAccount(const CompanyAccountRow& account);
+
 // The field an account number is read from: "IBAN" unless it is blank, else "Numer".
 enum class AccountNumberField { Numer, Iban };
 AccountNumberField AccountNumberSource(const CompanyAccountRow& account);

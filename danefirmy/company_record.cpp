@@ -1,12 +1,26 @@
 #include "danefirmy/company_record.h"
 
 #include "app/common/i18n.h"
+#include "danefirmy/company_columns.h"
+#include "sqldata/engine_statements.h"
+#include "sqldata/row_merge.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 #include "sqldata/sql_value.h"
 
 #include <wx/variant.h>
 #include <wx/wxsqlite3.h>
+
+// What the save of a stored company writes, decided by PlanUpdate.
+struct CompanyWritePlan {
+  wxArrayString columns;  // of the firma row
+  bool logo = false;
+  // For each row of the request: the columns of a changed account to write.
+  std::vector<wxArrayString> accountColumns;
+  std::vector<long> removedAccounts;
+  bool defaultCompany = false;  // domyslna after the save
+};
 
 const char kAccountLoaded[] = "b";
 const char kAccountAdded[] = "n";
@@ -24,13 +38,6 @@ const char kInsertFirma[] =
     "data_modyfikacji) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,"
     "CURRENT_TIMESTAMP,CURRENT_TIMESTAMP)";
 
-const char kUpdateFirma[] =
-    "update firma set nazwa=?,nazwa_pelna=?,nip=?,regon=?,telefon=?,email=?,www=?,ulica=?,kod=?,miejscowosc=?,"
-    "wojewodztwo=?,kraj=?,naglowek_dokumentow=?,stopka_dokumentow=?,data_od=?,platnik_vat=?,czynny_vat=?,"
-    "maly_podatnik=?,vat_kwartalny=?,metoda_kasowa=?,aktywna=?,domyslna=?,uwagi=?,pokazuj_logo=?,"
-    "informacja_dodatkowa=?,miejsce_wystawienia=?,domyslna_platnosc=?,domyslny_termin=?,domyslna_waluta=?,"
-    "krs=?,bdo=?,eori=?,gln=?,ksef_id=?,data_modyfikacji=CURRENT_TIMESTAMP where id_firmy=?";
-
 const char kInsertNumbering[] =
     "insert into dokument_numeracja(id_dok_rodzaj,id_firmy,num_auto,num_format,num_ostatni,num_rok,okres,rok,"
     "miesiac) values(?,?,?,?,?,?,?,?,?)";
@@ -40,17 +47,24 @@ const char kCopyToHistory[] =
     "data_od) select id_firmy,nazwa,nazwa_pelna,nip,regon,ulica,kod,miejscowosc,wojewodztwo,kraj,data_od "
     "from firma where id_firmy=";
 
-const char kSelectFirmaRow[] =
-    "select data_od,nazwa,nazwa_pelna,nip,regon,ulica,kod,miejscowosc,wojewodztwo,kraj,naglowek_dokumentow,"
+const char kFirmaRowColumns[] =
+    "data_od,nazwa,nazwa_pelna,nip,regon,ulica,kod,miejscowosc,wojewodztwo,kraj,naglowek_dokumentow,"
     "stopka_dokumentow,coalesce(telefon,''),coalesce(email,''),coalesce(www,''),coalesce(platnik_vat,1),"
     "coalesce(czynny_vat,1),coalesce(maly_podatnik,0),coalesce(vat_kwartalny,0),coalesce(metoda_kasowa,0),"
     "coalesce(aktywna,1),coalesce(domyslna,0),coalesce(uwagi,''),coalesce(pokazuj_logo,1),"
     "coalesce(informacja_dodatkowa,''),coalesce(miejsce_wystawienia,''),coalesce(domyslna_platnosc,0),"
     "coalesce(domyslny_termin,7),coalesce(domyslna_waluta,'PLN'),coalesce(krs,''),coalesce(bdo,''),"
-    "coalesce(eori,''),coalesce(gln,''),coalesce(ksef_id,''),id_firmy from firma where id_firmy=";
+    "coalesce(eori,''),coalesce(gln,''),coalesce(ksef_id,''),id_firmy";
 const size_t kFirmaRowCells = 35;
 
-const char kAccountFields[] = "nazwa=?,numer=?,nazwa_banku=?,waluta=?,swift=?,iban=?,aktywny=?,opis=?,domyslny=?";
+// An account row as the editor's list loads it, flags with their defaults.
+const char kAccountRowColumns[] =
+    "coalesce(domyslny,0),coalesce(nazwa,''),coalesce(numer,''),coalesce(nazwa_banku,''),coalesce(waluta,'PLN'),"
+    "coalesce(swift,''),coalesce(iban,''),coalesce(aktywny,1),coalesce(opis,'')";
+const size_t kAccountRowCells = 9;
+
+// The logo's place among the compared columns of the firma row.
+const char kLogoColumn[] = "logo_base64";
 
 // Ids reach SQL text only after they were read as numbers.
 bool ReadId(const wxString& text, long* id) {
@@ -65,43 +79,90 @@ int CellToInt(const wxString& cell, int fallback) {
   return cell.ToLong(&value, 10) ? static_cast<int>(value) : fallback;
 }
 
+// The company of kFirmaRowColumns' cells.
+CompanyRecord CompanyFromCells(const wxArrayString& cells) {
+  CompanyRecord c;
+  size_t i = 0;
+  auto next = [&]() { return cells[i++]; };
+  auto flag = [&]() { return cells[i++] == "1"; };
+  c.dataOd = next();
+  c.nazwa = next();
+  c.nazwaPelna = next();
+  c.nip = next();
+  c.regon = next();
+  c.ulica = next();
+  c.kod = next();
+  c.miejscowosc = next();
+  c.wojewodztwo = next();
+  c.kraj = next();
+  c.naglowekDokumentow = next();
+  c.stopkaDokumentow = next();
+  c.telefon = next();
+  c.email = next();
+  c.www = next();
+  c.platnikVat = flag();
+  c.czynnyVat = flag();
+  c.malyPodatnik = flag();
+  c.vatKwartalny = flag();
+  c.metodaKasowa = flag();
+  c.aktywna = flag();
+  c.domyslna = flag();
+  c.uwagi = next();
+  c.pokazujLogo = flag();
+  c.informacjaDodatkowa = next();
+  c.miejsceWystawienia = next();
+  c.domyslnaPlatnosc = CellToInt(next(), 0);
+  // The editor shows the term as stored; an unreadable cell keeps the default.
+  c.domyslnyTermin = CellToInt(next(), 7);
+  c.domyslnaWaluta = next();
+  c.krs = next();
+  c.bdo = next();
+  c.eori = next();
+  c.gln = next();
+  c.ksefId = next();
+  return c;
+}
+
+// "column=?,column=?" of the columns.
+wxString Assignments(const wxArrayString& columns) {
+  wxString text;
+  for (const wxString& column : columns) text += (text.empty() ? "" : ",") + column + "=?";
+  return text;
+}
+
+bool Has(const wxArrayString& columns, const char* column) { return columns.Index(column) != wxNOT_FOUND; }
+
+const CompanyAccountRow* LoadedAccount(const CompanySnapshot& snapshot, long id) {
+  for (const CompanyAccountRow& account : snapshot.accounts) {
+    if (account.idRachunku == id) return &account;
+  }
+  return nullptr;
+}
+
+// What the logo columns hold after the update (the Base64 text; empty for none).
+wxString LogoText(const CompanyLogoUpdate& logo) {
+  return logo.action == CompanyLogoUpdate::Action::Store ? logo.base64 : wxString();
+}
+
+// Everything the request holds is written: a new company, or a save without the
+// snapshot of its load.
+void PlanWholeRequest(const CompanySaveRequest& request, CompanyWritePlan* plan) {
+  plan->columns = CompanyColumnNames();
+  plan->logo = request.logo.action != CompanyLogoUpdate::Action::Keep;
+  plan->accountColumns.assign(request.accounts.size(), wxArrayString());
+  for (size_t i = 0; i < request.accounts.size(); ++i) {
+    if (request.accounts[i].rodzaj == kAccountChanged) plan->accountColumns[i] = AccountColumnNames();
+  }
+  plan->removedAccounts = request.removedAccountIds;
+  plan->defaultCompany = request.company.domyslna;
+}
+
 }  // namespace
 
 std::vector<SqlValue> CompanyBindValues(const CompanyRecord& c) {
-  return {c.nazwa,
-          c.nazwaPelna,
-          c.nip,
-          c.regon,
-          c.telefon,
-          c.email,
-          c.www,
-          c.ulica,
-          c.kod,
-          c.miejscowosc,
-          c.wojewodztwo,
-          c.kraj,
-          c.naglowekDokumentow,
-          c.stopkaDokumentow,
-          c.dataOd,
-          c.platnikVat,
-          c.czynnyVat,
-          c.malyPodatnik,
-          c.vatKwartalny,
-          c.metodaKasowa,
-          c.aktywna,
-          c.domyslna,
-          c.uwagi,
-          c.pokazujLogo,
-          c.informacjaDodatkowa,
-          c.miejsceWystawienia,
-          c.domyslnaPlatnosc,
-          c.domyslnyTermin,
-          c.domyslnaWaluta,
-          c.krs,
-          c.bdo,
-          c.eori,
-          c.gln,
-          c.ksefId};
+  std::vector<SqlValue> values;
+  for (const wxString& column : CompanyColumnNames()) values.push_back(CompanyColumnValue(c, column));
+  return values;
 }
 
 bool VariantToBool(const wxVariant& value) {
@@ -150,7 +211,7 @@ bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxStri
     failure_.clear();
     return statements();
   });
-  if (!ok && error) *error = failure_.empty() ? db_.lastError : failure_;
+  if (!ok && error) *error = SaveFailureText(db_, failure_.empty() ? db_.lastError : failure_);
   return ok;
 }
 
@@ -165,11 +226,141 @@ bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* o
   // A deadlock runs the unit again: nothing the lost attempt noted may carry over.
   const auto unit = [&] {
     result = CompanySaveOutcome();
+    conflict_ = false;
     return SaveInTransaction(request, &result);
   };
-  if (!InTransaction(unit, error)) return false;
+  if (!InTransaction(unit, error)) {
+    if (outcome) outcome->conflict = conflict_;
+    return false;
+  }
   if (outcome) *outcome = result;
   return true;
+}
+
+bool CompanyStore::ReadStoredAccount(long accountId, long companyId, CompanyAccountRow* account, bool* found) {
+  const wxArrayString cells =
+      db_.FrameData(LockedSelectStatement(db_.GetEngine(), kAccountRowColumns, "firma_rachunek",
+                                          wxString::Format("id_rachunku=%ld and id_firmy=%ld", accountId, companyId)));
+  if (db_.errorFlag) {
+    Fail(db_.lastError);
+    return false;
+  }
+  *found = cells.size() >= kAccountRowCells;
+  if (!*found) return true;
+  CompanyAccountRow a;
+  a.domyslny = cells[0] == "1";
+  a.nazwa = cells[1];
+  a.numer = cells[2];
+  a.nazwaBanku = cells[3];
+  a.waluta = cells[4];
+  a.swift = cells[5];
+  a.iban = cells[6];
+  a.aktywny = cells[7] == "1";
+  a.opis = cells[8];
+  a.rodzaj = kAccountLoaded;
+  a.idRachunku = accountId;
+  *account = a;
+  return true;
+}
+
+bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId, CompanyWritePlan* plan) {
+  const CompanySnapshot* loaded = request.loaded ? &*request.loaded : nullptr;
+  const CompanyLogoUpdate& logo = request.logo;
+  // The stored logo is read only when this save would change it.
+  const bool logoEdited = logo.action != CompanyLogoUpdate::Action::Keep &&
+                          (!loaded || LogoText(logo) != loaded->logoBase64);
+  wxString columns = kFirmaRowColumns;
+  if (loaded && logoEdited) columns += ",coalesce(logo_base64,'')";
+  // Locked until the save ends, so that no other workstation writes the row between
+  // this comparison and the update.
+  const wxArrayString cells = db_.FrameData(
+      LockedSelectStatement(db_.GetEngine(), columns, "firma", wxString::Format("id_firmy=%ld", companyId)));
+  if (db_.errorFlag) {
+    Fail(db_.lastError);
+    return false;
+  }
+  // A row deleted elsewhere since it was loaded: the update would change nothing and
+  // the default switch would clear the other companies, yet the save would pass.
+  if (cells.size() < kFirmaRowCells) {
+    Fail(_("Tej firmy nie ma już w bazie danych (mogła zostać usunięta na innym stanowisku). Zmiany nie zostały "
+           "zapisane."));
+    return false;
+  }
+  const CompanyRecord stored = CompanyFromCells(cells);
+  if (!loaded) {
+    PlanWholeRequest(request, plan);
+    return true;
+  }
+
+  RowValues before = CompanyRowValues(loaded->company);
+  RowValues edited = CompanyRowValues(request.company);
+  RowValues now = CompanyRowValues(stored);
+  if (logoEdited) {
+    before[kLogoColumn] = loaded->logoBase64;
+    edited[kLogoColumn] = LogoText(logo);
+    now[kLogoColumn] = cells[kFirmaRowCells];
+  }
+  const RowMerge merge = MergeRow(before, edited, now);
+  wxArrayString changedElsewhere;
+  for (const wxString& column : merge.conflicts) {
+    changedElsewhere.Add(column == kLogoColumn ? _("Logo") : CompanyColumnLabel(column));
+  }
+  for (const wxString& column : merge.written) {
+    if (column == kLogoColumn) {
+      plan->logo = true;
+    } else {
+      plan->columns.Add(column);
+    }
+  }
+  plan->defaultCompany = merge.merged.at("domyslna") == "1";
+
+  // One locked read per account this save changes or deletes, after the lock of a
+  // new default account.
+  bool mayMoveDefault = false;
+  for (const CompanyAccountRow& account : request.accounts) {
+    const CompanyAccountRow* was = LoadedAccount(*loaded, account.idRachunku);
+    mayMoveDefault |= account.domyslny && account.rodzaj != kAccountLoaded && !(was && was->domyslny);
+  }
+  if (mayMoveDefault && !LockForDefault("firma_rachunek")) return false;
+  plan->accountColumns.assign(request.accounts.size(), wxArrayString());
+  for (size_t i = 0; i < request.accounts.size(); ++i) {
+    const CompanyAccountRow& account = request.accounts[i];
+    if (account.rodzaj != kAccountChanged) continue;
+    CompanyAccountRow storedAccount;
+    bool found = false;
+    if (!ReadStoredAccount(account.idRachunku, companyId, &storedAccount, &found)) return false;
+    const CompanyAccountRow* was = LoadedAccount(*loaded, account.idRachunku);
+    if (!found) {
+      // Deleted elsewhere: in the way only of a change this user made to it.
+      if (was && !DifferingColumns(AccountRowValues(*was), AccountRowValues(account)).IsEmpty()) {
+        changedElsewhere.Add(wxString::Format(_("rachunek „%s” (usunięty)"), AccountTitle(*was)));
+      }
+      continue;
+    }
+    const RowValues now = AccountRowValues(storedAccount);
+    const RowMerge accountMerge = MergeRow(was ? AccountRowValues(*was) : now, AccountRowValues(account), now);
+    if (accountMerge.HasConflict()) changedElsewhere.Add(wxString::Format(_("rachunek „%s”"), AccountTitle(account)));
+    plan->accountColumns[i] = accountMerge.written;
+  }
+  for (long id : request.removedAccountIds) {
+    CompanyAccountRow storedAccount;
+    bool found = false;
+    if (!ReadStoredAccount(id, companyId, &storedAccount, &found)) return false;
+    if (!found) continue;  // deleted on both workstations
+    const CompanyAccountRow* was = LoadedAccount(*loaded, id);
+    if (was && !DifferingColumns(AccountRowValues(*was), AccountRowValues(storedAccount)).IsEmpty()) {
+      changedElsewhere.Add(wxString::Format(_("rachunek „%s”"), AccountTitle(storedAccount)));
+      continue;
+    }
+    plan->removedAccounts.push_back(id);
+  }
+  if (changedElsewhere.IsEmpty()) return true;
+  conflict_ = true;
+  wxString named;
+  for (const wxString& what : changedElsewhere) named += (named.empty() ? "" : ", ") + what;
+  Fail(_("Ta firma została zmieniona przez innego użytkownika. Odśwież listę i spróbuj ponownie.") + "\n" +
+       wxString::Format(_("Na innym stanowisku zmieniono: %s."), named));
+  return false;
 }
 
 bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanySaveOutcome* outcome) {
@@ -179,34 +370,27 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     Fail(_("Nieprawidłowy identyfikator firmy."));
     return false;
   }
-  // A row deleted elsewhere since it was loaded: the update would change nothing and
-  // the default switch would clear the other companies, yet the save would pass.
-  if (!isNew) {
-    const bool exists = db_.IsExistsData(wxString::Format("select 1 from firma where id_firmy=%ld", existingId));
-    if (db_.errorFlag) {
-      Fail(db_.lastError);
-      return false;
-    }
-    if (!exists) {
-      Fail(_("Tej firmy nie ma już w bazie danych (mogła zostać usunięta na innym stanowisku). Zmiany nie zostały "
-             "zapisane."));
-      return false;
-    }
-  }
   const CompanyRecord& company = request.company;
-  outcome->defaultCompany = company.domyslna;
+  // Taken before the row is read under its lock (see LockedSelectStatement).
+  const bool mayBecomeDefault = company.domyslna && (!request.loaded || !request.loaded->company.domyslna);
+  if (mayBecomeDefault && !LockForDefault("firma")) return false;
+  CompanyWritePlan plan;
+  if (isNew) {
+    PlanWholeRequest(request, &plan);
+  } else if (!PlanUpdate(request, existingId, &plan)) {
+    return false;
+  }
+  outcome->defaultCompany = plan.defaultCompany;
 
-  if (company.domyslna &&
-      (!LockForDefault("firma") ||
-       !Run("update firma set domyslna=0 where id_firmy<>?", {SqlValue(static_cast<int>(existingId))}))) {
+  if (company.domyslna && Has(plan.columns, "domyslna") &&
+      !Run("update firma set domyslna=0 where id_firmy<>?", {SqlValue(static_cast<int>(existingId))})) {
     return false;
   }
 
   long companyId = existingId;
-  std::vector<SqlValue> values = CompanyBindValues(company);
   if (isNew) {
     long long newRowId = 0;
-    if (!Run(kInsertFirma, values, &newRowId)) return false;
+    if (!Run(kInsertFirma, CompanyBindValues(company), &newRowId)) return false;
     const std::int32_t newId = static_cast<std::int32_t>(newRowId);
     if (newId <= 0) {
       Fail(_("Nie udało się dodać firmy."));
@@ -225,20 +409,31 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     wxDateTime validFrom;
     const bool dateChanged = !validFrom.ParseISODate(company.dataOd) || !request.loadedValidFrom.IsValid() ||
                              validFrom != request.loadedValidFrom;
-    if (dateChanged) {
+    if (Has(plan.columns, "data_od") && dateChanged) {
       if (db_.InsertData(kCopyToHistory + wxString::Format("%ld", companyId)) < 0) {
         Fail(db_.lastError.empty() ? wxString("CopyCompanyToHistory | DB not open") : db_.lastError);
         return false;
       }
       outcome->historyWritten = true;
     }
+    // Only the columns this user changed: the others keep what is stored.
+    std::vector<SqlValue> values;
+    for (const wxString& column : plan.columns) values.push_back(CompanyColumnValue(company, column));
     values.push_back(SqlValue(static_cast<int>(companyId)));
-    if (!Run(kUpdateFirma, values)) return false;
+    const wxString assignments = Assignments(plan.columns);
+    if (!Run("update firma set " + assignments + (assignments.empty() ? "" : ",") +
+                 "data_modyfikacji=CURRENT_TIMESTAMP where id_firmy=?",
+             values)) {
+      return false;
+    }
   }
   const SqlValue idValue(static_cast<int>(companyId));
 
-  for (const CompanyAccountRow& account : request.accounts) {
-    if (account.domyslny && account.rodzaj != kAccountLoaded) {
+  for (size_t i = 0; i < request.accounts.size(); ++i) {
+    const CompanyAccountRow& account = request.accounts[i];
+    const bool writesDefault =
+        account.rodzaj == kAccountAdded || Has(plan.accountColumns[i], "domyslny");
+    if (account.domyslny && writesDefault) {
       if (!LockForDefault("firma_rachunek") ||
           !Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) {
         return false;
@@ -246,35 +441,35 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
       break;
     }
   }
-  for (const CompanyAccountRow& account : request.accounts) {
-    const std::vector<SqlValue> fields = {account.nazwa, account.numer, account.nazwaBanku, account.waluta,
-                                          account.swift, account.iban,  account.aktywny,    account.opis,
-                                          account.domyslny};
+  for (size_t i = 0; i < request.accounts.size(); ++i) {
+    const CompanyAccountRow& account = request.accounts[i];
     if (account.rodzaj == kAccountAdded) {
       std::vector<SqlValue> params = {idValue};
-      params.insert(params.end(), fields.begin(), fields.end());
+      for (const wxString& column : AccountColumnNames()) params.push_back(AccountColumnValue(account, column));
       if (!Run("insert into firma_rachunek(id_firmy,nazwa,numer,nazwa_banku,waluta,swift,iban,aktywny,opis,"
                "domyslny) values(?,?,?,?,?,?,?,?,?,?)",
                params)) {
         return false;
       }
-    } else if (account.rodzaj == kAccountChanged) {
-      std::vector<SqlValue> params = fields;
+    } else if (account.rodzaj == kAccountChanged && !plan.accountColumns[i].IsEmpty()) {
+      std::vector<SqlValue> params;
+      for (const wxString& column : plan.accountColumns[i]) params.push_back(AccountColumnValue(account, column));
       params.push_back(SqlValue(static_cast<int>(account.idRachunku)));
-      if (!Run(wxString("update firma_rachunek set ") + kAccountFields + " where id_rachunku=?", params)) {
+      if (!Run("update firma_rachunek set " + Assignments(plan.accountColumns[i]) + " where id_rachunku=?",
+               params)) {
         return false;
       }
     }
   }
-  for (long removed : request.removedAccountIds) {
+  for (long removed : plan.removedAccounts) {
     if (!Run("delete from firma_rachunek where id_rachunku=?", {SqlValue(static_cast<int>(removed))})) return false;
   }
   const CompanyLogoUpdate& logo = request.logo;
-  if (logo.action == CompanyLogoUpdate::Action::Clear &&
+  if (plan.logo && logo.action == CompanyLogoUpdate::Action::Clear &&
       !Run("update firma set logo_base64='',logo_format='png',logo_size=0 where id_firmy=?", {idValue})) {
     return false;
   }
-  if (logo.action == CompanyLogoUpdate::Action::Store &&
+  if (plan.logo && logo.action == CompanyLogoUpdate::Action::Store &&
       !Run("update firma set logo_base64=?,logo_format=?,logo_size=? where id_firmy=?",
            {logo.base64, logo.format, SqlValue(static_cast<int>(logo.size)), idValue})) {
     return false;
@@ -286,48 +481,10 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
 bool CompanyStore::Load(const wxString& companyId, CompanyRecord* company) {
   long id = 0;
   if (!ReadId(companyId, &id)) return false;
-  const wxArrayString cells = db_.FrameData(kSelectFirmaRow + wxString::Format("%ld", id));
+  const wxArrayString cells =
+      db_.FrameData(wxString("select ") + kFirmaRowColumns + wxString::Format(" from firma where id_firmy=%ld", id));
   if (cells.size() < kFirmaRowCells) return false;
-  CompanyRecord c;
-  size_t i = 0;
-  auto next = [&]() { return cells[i++]; };
-  auto flag = [&]() { return cells[i++] == "1"; };
-  c.dataOd = next();
-  c.nazwa = next();
-  c.nazwaPelna = next();
-  c.nip = next();
-  c.regon = next();
-  c.ulica = next();
-  c.kod = next();
-  c.miejscowosc = next();
-  c.wojewodztwo = next();
-  c.kraj = next();
-  c.naglowekDokumentow = next();
-  c.stopkaDokumentow = next();
-  c.telefon = next();
-  c.email = next();
-  c.www = next();
-  c.platnikVat = flag();
-  c.czynnyVat = flag();
-  c.malyPodatnik = flag();
-  c.vatKwartalny = flag();
-  c.metodaKasowa = flag();
-  c.aktywna = flag();
-  c.domyslna = flag();
-  c.uwagi = next();
-  c.pokazujLogo = flag();
-  c.informacjaDodatkowa = next();
-  c.miejsceWystawienia = next();
-  c.domyslnaPlatnosc = CellToInt(next(), 0);
-  // The editor shows the term as stored; an unreadable cell keeps the default.
-  c.domyslnyTermin = CellToInt(next(), 7);
-  c.domyslnaWaluta = next();
-  c.krs = next();
-  c.bdo = next();
-  c.eori = next();
-  c.gln = next();
-  c.ksefId = next();
-  *company = c;
+  *company = CompanyFromCells(cells);
   return true;
 }
 

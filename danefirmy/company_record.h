@@ -9,10 +9,12 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class SQLData;
 class wxVariant;
+struct CompanyWritePlan;
 struct SqlValue;
 
 // The written columns of one firma row, in the order they are bound.
@@ -107,11 +109,25 @@ struct CompanyLogoUpdate {
   std::size_t size = 0;  // the byte count base64 decodes to
 };
 
+// A stored company as an editor loaded it. Its save compares it with what is
+// stored by then, so that it writes only what its user changed and never silently
+// undoes what another workstation stored meanwhile.
+struct CompanySnapshot {
+  CompanyRecord company;
+  wxString logoBase64;  // logo_base64 as read; empty for no logo
+  std::vector<CompanyAccountRow> accounts;
+};
+
 // Everything a save needs besides the database.
 struct CompanySaveRequest {
   // "0" stores a new company; otherwise the id_firmy to update.
   wxString companyId = "0";
   CompanyRecord company;
+  // With the snapshot, the update of a stored company writes the columns, accounts
+  // and logo this user changed since the load over what is stored now, and stores
+  // nothing when another workstation changed one of them too, deleted a changed
+  // account or changed a removed one. Without it everything is written as given.
+  std::optional<CompanySnapshot> loaded;
   // data_od of the row as it was loaded; an identity history row is written when
   // the record's date differs from it. Invalid for a new company.
   wxDateTime loadedValidFrom;
@@ -125,6 +141,8 @@ struct CompanySaveOutcome {
   bool created = false;
   bool defaultCompany = false;  // the domyslna value that was stored
   bool historyWritten = false;
+  // Set also by a failed save: another workstation's change stood in the way.
+  bool conflict = false;
 };
 
 // The "month" of the default numbering row: 1 for January to 12 for December.
@@ -149,8 +167,9 @@ class CompanyStore {
   // copies saving a default company (or account) at the same time take turns, so
   // one default is left.
   // Every statement, the begin and the commit are checked; on any failure the
-  // whole transaction is rolled back, *error gets the database's text and false is
-  // returned, so a second save repeats everything.
+  // whole transaction is rolled back, *error gets the database's text (or says what
+  // another workstation changed) and false is returned, so a second save repeats
+  // everything.
   bool Save(const CompanySaveRequest& request, CompanySaveOutcome* outcome, wxString* error = nullptr);
 
   // The firma row of the id; false when the id is not a number or no row came back.
@@ -169,8 +188,14 @@ class CompanyStore {
   // so its clear sees this default (see SQLData::LockTableForWrite).
   bool LockForDefault(const char* table);
   bool SaveInTransaction(const CompanySaveRequest& request, CompanySaveOutcome* outcome);
+  // Reads the stored rows under a row lock and decides what the update of a stored
+  // company writes; false when the company is gone, on a conflict or a failure.
+  bool PlanUpdate(const CompanySaveRequest& request, long companyId, CompanyWritePlan* plan);
+  // The account row of the company under a row lock; *found false when it is gone.
+  bool ReadStoredAccount(long accountId, long companyId, CompanyAccountRow* account, bool* found);
   void Fail(const wxString& message);
 
   SQLData& db_;
   wxString failure_;
+  bool conflict_ = false;
 };

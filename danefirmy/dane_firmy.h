@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CompanyLookupTarget;
@@ -60,7 +61,7 @@ class DaneFirmy : public CustomNotebookPanel {
   // the host's Save and Cancel.
   void MarkModified();
   // Clears the modified flag and switches the host's Save and Cancel off: the form
-  // holds a stored or an empty record again.
+  // holds a stored or an empty record again, which "Wybierz" may choose or not.
   void MarkUnmodified();
   // Recomputes the title and the status line from the form.
   void UpdateStatusLine();
@@ -138,6 +139,10 @@ class DaneFirmy : public CustomNotebookPanel {
   // Every account a save writes has a valid number; otherwise the account is shown
   // with the message and the focus in its number.
   bool ValidateAccounts();
+  // "Dodaj"/"Zmień": false when the number was refused (the user told).
+  bool ApplyAccountEditor();
+  // An account typed after "Nowy" and not added: the save adds it as "Dodaj" does.
+  bool ApplyTypedAccount();
   void OnAccountSelected(wxDataViewEvent& event);
   void OnAccountValueChanged(wxDataViewEvent& event);
   void OnNewAccount(wxCommandEvent& event);
@@ -194,6 +199,10 @@ class DaneFirmy : public CustomNotebookPanel {
   bool logoRemoved_ = false;
   std::vector<long> removedAccounts_;
   wxDateTime loadedValidFrom_;
+  // The stored company as loaded, and as the form showed it then: the save writes
+  // what the user changed since over what is stored by then. None for a new company.
+  std::optional<CompanySnapshot> loaded_;
+  CompanyRecord shown_;
   // Detached first thing on destruction, so a lookup still running never calls in.
   std::unique_ptr<CompanyLookupTarget> lookupTarget_;
 

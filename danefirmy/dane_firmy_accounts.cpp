@@ -142,20 +142,32 @@ void DaneFirmy::ResetAccountEditor() {
 }
 
 void DaneFirmy::OnAccountSelected(wxDataViewEvent& event) {
-  if (selecting_) return;
+  // A list that loses its selection leaves the editor on its account, so that its
+  // edits still reach a row.
+  if (selecting_ || !event.GetItem().IsOk()) return;
   currentAccountItem_ = event.GetItem();
   ShowAccount();
 }
 
 void DaneFirmy::OnNewAccount(wxCommandEvent&) { ResetAccountEditor(); }
 
-void DaneFirmy::OnApplyAccount(wxCommandEvent&) {
+void DaneFirmy::OnApplyAccount(wxCommandEvent&) { ApplyAccountEditor(); }
+
+bool DaneFirmy::ApplyTypedAccount() {
+  const CompanyAccountRow typed = ReadAccountEditor();
+  if (accountId_ != "0" || !accountState_.empty() || IsBlankAccount(typed)) return true;
+  // The refusal's focus goes into a field the user can see.
+  if (!HasValidAccountNumber(typed) && accountsPage_) notebook_->SetSelection(notebook_->FindPage(accountsPage_));
+  return ApplyAccountEditor();
+}
+
+bool DaneFirmy::ApplyAccountEditor() {
   CompanyAccountRow account = ReadAccountEditor();
   if (!HasValidAccountNumber(account)) {
     veldrix::ShowMessageBox(_("Numer rachunku bankowego lub IBAN jest nieprawidłowy."), _("Walidacja"),
                             wxOK | wxICON_WARNING, this);
     (AccountNumberSource(account) == AccountNumberField::Iban ? accIban_ : accNumer_)->SetFocus();
-    return;
+    return false;
   }
   long id = 0;
   accountId_.ToLong(&id, 10);
@@ -169,8 +181,8 @@ void DaneFirmy::OnApplyAccount(wxCommandEvent&) {
     currentAccountItem_ = accountModel_->GetItem(row);
   } else {
     row = SelectedAccountRow();
-    // The user cleared the list's selection: there is no row to change.
-    if (row < 0) return;
+    // No row is shown: there is nothing to change.
+    if (row < 0) return true;
     WriteAccountRow(*accountModel_, row, account);
     if (accountId_ != "0") accountState_ = kAccountChanged;
   }
@@ -179,6 +191,7 @@ void DaneFirmy::OnApplyAccount(wxCommandEvent&) {
   accountList_->EnsureVisible(currentAccountItem_);
   accApply_->SetLabel(_("Zmień"));
   MarkModified();
+  return true;
 }
 
 void DaneFirmy::OnRemoveAccount(wxCommandEvent&) {

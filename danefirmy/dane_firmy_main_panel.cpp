@@ -125,10 +125,18 @@ wxMenu* DaneFirmyMainPanel::CreateSearchColumnMenu() {
 
 bool DaneFirmyMainPanel::ConfirmSaveChanges() {
   if (!editor_ || !editor_->IsModified()) return true;
+  // The question's event loop may deliver a move that asks again (a second close
+  // of the tab): that move waits for the first answer's outcome by not going on.
+  wxRecursionGuard asking(asking_);
+  if (asking.IsInside()) return false;
   const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
                                              wxYES_NO | wxCANCEL | wxICON_QUESTION, nullptr);
   if (answer == wxCANCEL) return false;
-  if (answer != wxYES) return true;
+  if (answer != wxYES) {
+    // Dropped once, whatever the move then shows: a search may keep the record.
+    editor_->LoadRecord(editor_->GetRecordId());
+    return true;
+  }
   const bool saved = editor_->SaveRecord();
   if (saved) SearchAgain();
   return saved;
@@ -147,8 +155,14 @@ void DaneFirmyMainPanel::EnableDeleteTool(bool enable) {
   leftToolBar_->Refresh();
 }
 
+void DaneFirmyMainPanel::EnableChooseTool(bool enable) {
+  leftToolBar_->EnableTool(kChooseToolId, enable);
+  leftToolBar_->Refresh();
+}
+
 void DaneFirmyMainPanel::SearchAgain() {
-  if (editor_) editor_->SearchRecords(searchColumn_, search_->GetValue());
+  searchedText_ = search_->GetValue();
+  if (editor_) editor_->SearchRecords(searchColumn_, searchedText_);
 }
 
 void DaneFirmyMainPanel::OnSave() {
@@ -208,8 +222,14 @@ void DaneFirmyMainPanel::OnSearch(wxCommandEvent&) {
 }
 
 void DaneFirmyMainPanel::OnSearchCancel(wxCommandEvent&) {
-  search_->SetValue(wxString());
-  if (ConfirmSaveChanges()) SearchAgain();
+  if (!ConfirmSaveChanges()) {
+    // The box shows what the list is searched with again, once the control has
+    // emptied itself after this event.
+    CallAfter([this] { search_->ChangeValue(searchedText_); });
+    return;
+  }
+  search_->ChangeValue(wxString());
+  SearchAgain();
 }
 
 void DaneFirmyMainPanel::OnSearchColumn(int column) {

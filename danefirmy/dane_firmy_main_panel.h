@@ -5,6 +5,7 @@
 #pragma once
 
 #include <wx/panel.h>
+#include <wx/recguard.h>
 
 class CustomNotebookPanel;
 class ICompanyApplication;
@@ -45,11 +46,14 @@ class DaneFirmyMainPanel : public wxPanel {
   static const wxWindowID kSearchByCityId;
 
   // Asks "Czy zapisać zmiany?" when the editor holds changes; false keeps the
-  // caller from going on (Cancel, or a save that failed).
+  // caller from going on (Cancel, a save that failed, or the question already
+  // showing). "Nie" drops the changes: the form shows the stored record again.
   bool ConfirmSaveChanges();
   void EnableSaveButton(bool enable);
   void EnableCancelButton(bool enable);
   void EnableDeleteTool(bool enable);
+  // "Wybierz" works on a stored company only.
+  void EnableChooseTool(bool enable);
   void OnSave();
   void OnCancel();
 
@@ -82,4 +86,7 @@ class DaneFirmyMainPanel : public wxPanel {
   wxAuiToolBarItem* deleteItem_ = nullptr;
   wxSearchCtrl* search_ = nullptr;
   wxMenu* columnMenu_ = nullptr;
+  // The text the list was last searched with.
+  wxString searchedText_;
+  wxRecursionGuardFlag asking_ = 0;
 };

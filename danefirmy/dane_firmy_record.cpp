@@ -8,6 +8,7 @@
 #include "app/common/message_box.h"
 #include "danefirmy/company_accounts.h"
 #include "danefirmy/company_application.h"
+#include "danefirmy/company_columns.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "sqldata/dv_model.h"
 #include "sqldata/querys.h"
@@ -167,7 +168,7 @@ void DaneFirmy::FillForm(const CompanyRecord& c) {
 // is drawn blank behind a message. The refill after the save freezes itself.
 bool DaneFirmy::SaveRecord() {
   const wxString id = currentId_;
-  if (!ValidateCompany() || !ValidateAccounts()) return false;
+  if (!ValidateCompany() || !ApplyTypedAccount() || !ValidateAccounts()) return false;
   return SaveCompany(id);
 }
 
@@ -175,10 +176,15 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   CompanyStore store(*db_);
   CompanySaveRequest request;
   request.companyId = id;
-  request.company = ReadForm();
+  CompanyRecord typed = ReadForm();
   // The first company becomes the default one whatever its box says.
-  request.company.domyslna = domyslna_->GetValue() || !store.HasDefaultCompany();
-  domyslna_->SetValue(request.company.domyslna);
+  typed.domyslna = domyslna_->GetValue() || !store.HasDefaultCompany();
+  domyslna_->SetValue(typed.domyslna);
+  request.company = typed;
+  if (id != "0" && loaded_) {
+    request.company = CompanyEditsOver(loaded_->company, shown_, typed);
+    request.loaded = loaded_;
+  }
   if (id != "0") request.loadedValidFrom = loadedValidFrom_;
   request.accounts = AccountRowsFromModel(*accountModel_);
   request.removedAccountIds = removedAccounts_;
@@ -189,7 +195,9 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   CompanySaveOutcome outcome;
   wxString error;
   if (!store.Save(request, &outcome, &error)) {
-    veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    // The form keeps what the user typed; "Odśwież" shows what is stored.
+    veldrix::ShowMessageBox(error, _("Dane firmy"), wxOK | (outcome.conflict ? wxICON_WARNING : wxICON_ERROR),
+                            this);
     return false;
   }
   currentId_ = outcome.companyId;
@@ -262,18 +270,31 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
   loading_ = false;
   ShowFirstAccount();
   LoadCompanyLogo();
+  loaded_.reset();
+  if (loaded) {
+    loaded_ = CompanySnapshot{company, logoBase64_, AccountRowsFromModel(*accountModel_)};
+    shown_ = ReadForm();
+  }
   UpdateStatusLine();
   MarkUnmodified();
   return true;
 }
 
-void DaneFirmy::NewRecord() { ClearForm(true); }
+void DaneFirmy::NewRecord() {
+  ClearForm(true);
+  // The list highlights no company the form does not show, and nothing stored is
+  // there to delete.
+  currentCompanyItem_ = wxDataViewItem();
+  SelectItemQuietly(currentCompanyItem_);
+  EnableDeleteTool(false);
+}
 
 void DaneFirmy::MarkUnmodified() {
   modified_ = false;
   if (host_) {
     host_->EnableSaveButton(false);
     host_->EnableCancelButton(false);
+    host_->EnableChooseTool(currentId_ != "0");
   }
 }
 
@@ -281,6 +302,7 @@ void DaneFirmy::ClearForm(bool focusName) {
   // Emptying the fields is no edit of the user's.
   const bool wasLoading = std::exchange(loading_, true);
   currentId_ = "0";
+  loaded_.reset();
   for (wxTextCtrl* text : {nazwa_, nazwaPelna_, nip_, regon_, telefon_, email_, www_, miejscowosc_, ulica_, kod_,
                            wojewodztwo_, naglowek_, stopka_, uwagi_, informacja_, miejsceWystawienia_}) {
     text->SetValue(wxString());
@@ -393,6 +415,12 @@ void DaneFirmy::OnCompanySelected(wxDataViewEvent& event) {
 }
 
 void DaneFirmy::DeleteRecord() {
+  // Only a stored company the form shows, on its list row, is deleted: the host
+  // settles unsaved changes first, and a save may leave no row to delete.
+  if (currentId_ == "0" || !currentCompanyItem_.IsOk() ||
+      IdOfRow(static_cast<int>(companyModel_->GetRow(currentCompanyItem_))) != currentId_) {
+    return;
+  }
   if (veldrix::ShowMessageBox(_("Czy usunąć zaznaczoną firmę?"), _("Usuwanie firmy"), wxYES_NO | wxICON_QUESTION,
                               nullptr) != wxYES) {
     return;

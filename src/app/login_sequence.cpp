@@ -390,19 +390,21 @@ bool VeldrixFrame::SwitchCompany(unsigned index) {
 
 bool VeldrixFrame::CloseAllPagesButDashboard() {
   if (!notebook_) return true;
-  for (;;) {
-    int found = wxNOT_FOUND;
-    for (int i = static_cast<int>(notebook_->GetPageCount()) - 1; i >= 0; --i) {
-      wxWindow* page = notebook_->GetPage(i);
-      if (page && page != startPage_ && page->GetLabel() != "dashboard") {
-        found = i;
-        break;
-      }
-    }
-    if (found == wxNOT_FOUND) return true;
-    const size_t before = notebook_->GetPageCount();
-    if (!ClosePage(found) || notebook_->GetPageCount() >= before) return false;
+  std::vector<wxWindow*> pages;
+  for (int i = static_cast<int>(notebook_->GetPageCount()) - 1; i >= 0; --i) {
+    wxWindow* page = notebook_->GetPage(i);
+    if (page && page != startPage_ && page->GetLabel() != "dashboard") pages.push_back(page);
   }
+  // Every question first: a refusal leaves every tab open.
+  const std::vector<wxWeakRef<wxWindow>> closing(pages.begin(), pages.end());
+  if (!PagesAgreeToClose(pages)) return false;
+  for (const wxWeakRef<wxWindow>& page : closing) {
+    if (page) RemoveTab(page);
+  }
+  for (const wxWeakRef<wxWindow>& page : closing) {
+    if (page && notebook_->GetPageIndex(page) != wxNOT_FOUND) return false;
+  }
+  return true;
 }
 
 void VeldrixFrame::EnableToolbar(bool enable, bool openCompanyData) {

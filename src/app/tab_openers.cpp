@@ -177,25 +177,55 @@ bool VeldrixFrame::ClosePage(int index) {
   if (!notebook_) return false;
   if (index < 0) index = notebook_->GetSelection();
   if (index < 0 || index >= static_cast<int>(notebook_->GetPageCount())) return false;
-  wxWindow* page = notebook_->GetPage(index);
-  if (!page) return false;
-  const wxString label = page->GetLabel();
+  wxWeakRef<wxWindow> page = notebook_->GetPage(index);
+  if (!page || !PagesAgreeToClose({page})) return false;
+  // The questions ran an event loop: the page is looked up again, or is gone.
+  return page && RemoveTab(page);
+}
 
-  // Whatever a page asks (unsaved changes, a running operation, a module's own
-  // question) is asked before the notebook is frozen: a frozen tab is drawn blank
-  // behind the question.
-  if (page == moduleStorePage_) {
-    moduleStorePage_ = nullptr;
-  } else if (label == "dashboard") {
-    return false;
-  } else if (label == "danefirmy") {
-    auto* companies = dynamic_cast<DaneFirmyMainPanel*>(page);
-    if (companies && !companies->ConfirmSaveChanges()) return false;
-  } else if (label != "dokhanpodglad" && label != "kpirpodglad" && label != _("Ustawienia")) {
-    bool isModulePage = false;
-    if (!CanCloseModulePage(page, &isModulePage) || !isModulePage) return false;
+bool VeldrixFrame::PagesAgreeToClose(const std::vector<wxWindow*>& pages) {
+  for (wxWindow* page : pages) {
+    if (closingPages_.count(page)) return false;
   }
+  closingPages_.insert(pages.begin(), pages.end());
+  const std::vector<wxWeakRef<wxWindow>> asked(pages.begin(), pages.end());
+  bool agreed = true;
+  for (const wxWeakRef<wxWindow>& page : asked) {
+    // A page closed meanwhile by other means asks nothing.
+    if (page && !PageAgreesToClose(page)) {
+      agreed = false;
+      break;
+    }
+  }
+  for (wxWindow* page : pages) closingPages_.erase(page);
+  return agreed;
+}
 
+// Whatever a page asks (unsaved changes, a running operation, a module's own
+// question) is asked before the notebook is frozen: a frozen tab is drawn blank
+// behind the question.
+bool VeldrixFrame::PageAgreesToClose(wxWindow* page) {
+  if (page == moduleStorePage_) return true;
+  const wxString label = page->GetLabel();
+  if (label == "dashboard") return false;
+  if (label == "danefirmy") {
+    auto* companies = dynamic_cast<DaneFirmyMainPanel*>(page);
+    return !companies || companies->ConfirmSaveChanges();
+  }
+  if (label == _("Ustawienia")) {
+    auto* settings = dynamic_cast<UstawieniaPanel*>(page);
+    return !settings || settings->ConfirmClose();
+  }
+  if (label == "dokhanpodglad" || label == "kpirpodglad") return true;
+  bool isModulePage = false;
+  return CanCloseModulePage(page, &isModulePage) && isModulePage;
+}
+
+bool VeldrixFrame::RemoveTab(wxWindow* page) {
+  const int index = notebook_->GetPageIndex(page);
+  if (index == wxNOT_FOUND) return false;
+  if (page == moduleStorePage_) moduleStorePage_ = nullptr;
+  const wxString label = page->GetLabel();
   wxWindowUpdateLocker frozen(notebook_);
   const bool deleted = notebook_->DeletePage(index);
   if (deleted && label == "dokhanedycja") {

@@ -18,6 +18,8 @@
 #include <wx/weakref.h>
 
 #include <memory>
+#include <set>
+#include <vector>
 
 class AppMenu;
 class AuthService;
@@ -145,6 +147,12 @@ class VeldrixFrame : public wxFrame,
   void RunLoginPasses(bool atStartup);
   wxWindow* CreateModulePage(const wxString& module, const wxString& pageKey, const wxString& argument);
   bool CanCloseModulePage(wxWindow* page, bool* isModulePage) const;
+  // Asks what each page asks before its tab goes, all before any tab is closed;
+  // false when one refused. A page whose question is showing refuses a second close.
+  bool PagesAgreeToClose(const std::vector<wxWindow*>& pages);
+  bool PageAgreesToClose(wxWindow* page);
+  // Deletes the page's tab wherever it stands now; false when it is no longer there.
+  bool RemoveTab(wxWindow* page);
   wxWindow* PageOf(wxWindow* window) const;
   // Selects and focuses the first tab of that label; false when none is open.
   bool SelectOpenPage(const wxString& label);
@@ -183,6 +191,9 @@ class VeldrixFrame : public wxFrame,
   // Weak: the store tab may be closed by the notebook itself, also while this
   // window is being destroyed.
   wxWeakRef<wxWindow> moduleStorePage_;
+  // Pages whose closing questions are being asked: a question's nested event loop
+  // delivers further closes (a double click on "Zamknij").
+  std::set<wxWindow*> closingPages_;
   bool preparingDatabase_ = false;
   bool loginRunning_ = false;
   bool closeAfterLogin_ = false;

@@ -43,7 +43,7 @@ int AuthService::Execute(const wxString& sql, const std::vector<SqlValue>& param
   try {
     const SqlExecResult result = database->ExecPrepared(sql, params);
     if (!database->errorFlag) return result.changes;
-    if (failure) *failure = database->lastError;
+    if (failure) *failure = SaveFailureText(*database, database->lastError);
   } catch (const wxSQLite3Exception& e) {
     if (failure) *failure = e.GetMessage();
   }

@@ -4,6 +4,7 @@
 
 #include "app/common/i18n.h"
 #include "auth/auth_service.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/wxsqlite3.h>
@@ -36,7 +37,7 @@ class AuthService::Unit {
   // leave half of them applied on a failure.
   bool Begun(wxString* error, const wxString& failureText) const {
     if (begun_) return true;
-    if (error) *error = service_.database->lastError.empty() ? failureText : service_.database->lastError;
+    if (error) *error = FailureText(failureText);
     return false;
   }
 
@@ -49,7 +50,7 @@ class AuthService::Unit {
     service_.database->lastError.clear();
     service_.database->CommitTransaction();
     if (!service_.database->errorFlag) return true;
-    if (error) *error = service_.database->lastError.empty() ? failureText : service_.database->lastError;
+    if (error) *error = FailureText(failureText);
     service_.database->RollbackTransaction();
     return false;
   }
@@ -61,6 +62,12 @@ class AuthService::Unit {
   }
 
  private:
+  // The database's reason for a failed begin or commit, or failureText.
+  wxString FailureText(const wxString& failureText) const {
+    const SQLData& db = *service_.database;
+    return SaveFailureText(db, db.lastError.empty() ? failureText : db.lastError);
+  }
+
   AuthService& service_;
   bool owner_;
   bool begun_ = true;

@@ -22,6 +22,14 @@ class IDbConnection {
   // error the sets of the statements completed before it stay in the result.
   virtual bool execute(const wxString& sql, DbQueryResult* result, wxString* error) = 0;
   virtual void cancel() = 0;
+  // Whether the server or the network has ended the connection since it was opened,
+  // told from what the connection already holds: nothing is sent, so it may be
+  // asked before every statement. *reason gets the engine's text. A connection that
+  // was closed, or whose end shows only when a statement is sent, is not lost.
+  virtual bool lost(wxString* reason) {
+    (void)reason;
+    return false;
+  }
 };
 
 class IDatabaseDriver {

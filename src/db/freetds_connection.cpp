@@ -4,6 +4,7 @@
 #include "db/freetds_connection.h"
 
 #include "db/driver_registry.h"
+#include "db/idle_socket.h"
 #include "db/sql_server_address.h"
 
 #include <algorithm>
@@ -198,6 +199,7 @@ class TdsConnection : public IDbConnection {
   bool isConnected() const override;
   bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override;
   void cancel() override;
+  bool lost(wxString* reason) override;
 
   void appendMessage(const wxString& text);
   void markServerError(bool deadlock) {
@@ -235,6 +237,7 @@ class TdsConnection : public IDbConnection {
   bool failWithMessages(DbQueryResult* result, wxString* error, const char* fallback) {
     result->message = collectedMessages();
     result->deadlock = deadlockSeen();
+    result->connectionLost = dbdead(dbproc_) != 0;
     if (error) *error = result->message.empty() ? wxString(fallback) : result->message;
     return false;
   }
@@ -430,6 +433,16 @@ bool TdsConnection::isConnected() const {
   return dbproc_ && !dbdead(dbproc_);
 }
 
+bool TdsConnection::lost(wxString* reason) {
+  std::lock_guard<std::mutex> state(stateLock_);
+  if (!dbproc_ || activeCalls_ > 0) return false;
+  // The server sends nothing unasked; its connection's end shows on the socket
+  // before db-lib, which notices only on its next call, marks it dead.
+  if (!dbdead(dbproc_) && ProbeIdleSocket(dbiordesc(dbproc_)) != IdleSocket::Closed) return false;
+  if (reason) *reason = "SQL Server connection was lost.";
+  return true;
+}
+
 void TdsConnection::cancel() {
   // The handle is read and cancelled under the global lock, which close needs
   // before it can free the handle: a concurrent close waits until dbcancel returns.
@@ -451,6 +464,7 @@ bool TdsConnection::execute(const wxString& sql, DbQueryResult* result, wxString
       return false;
     }
     if (dbdead(dbproc_)) {
+      if (result) result->connectionLost = true;
       if (error) *error = "SQL Server connection was lost.";
       return false;
     }

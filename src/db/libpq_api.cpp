@@ -27,6 +27,10 @@ bool LibpqApi::load(wxString* error) {
       EntryPoint("PQgetCancel", &PQgetCancel),
       EntryPoint("PQfreeCancel", &PQfreeCancel),
       EntryPoint("PQcancel", &PQcancel),
+      EntryPoint("PQsocket", &PQsocket),
+      EntryPoint("PQconsumeInput", &PQconsumeInput),
+      EntryPoint("PQisBusy", &PQisBusy),
+      EntryPoint("PQsetNoticeReceiver", &PQsetNoticeReceiver),
   };
   const RuntimeLibrary::Texts texts = {
       "PostgreSQL client library libpq was not found. Place libpq.so.5 next to the program executable or "

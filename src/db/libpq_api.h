@@ -13,6 +13,10 @@ struct LibpqConn;
 struct LibpqResult;
 struct LibpqCancel;
 
+// libpq's PQnoticeReceiver: called with each notice, and with an error the server
+// sent while no query ran (usually why it is closing the connection).
+using LibpqNoticeReceiver = void (*)(void* arg, const LibpqResult* result);
+
 // Values of libpq's ConnStatusType and ExecStatusType that the driver reads.
 constexpr int kLibpqConnectionOk = 0;
 constexpr int kLibpqEmptyQuery = 0;
@@ -20,6 +24,9 @@ constexpr int kLibpqCommandOk = 1;
 constexpr int kLibpqTuplesOk = 2;
 // PG_DIAG_SQLSTATE, the field code of an error's SQLSTATE.
 constexpr int kLibpqDiagSqlState = 'C';
+// PG_DIAG_SEVERITY_NONLOCALIZED and PG_DIAG_SEVERITY: "FATAL", "ERROR", "NOTICE" ...
+constexpr int kLibpqDiagSeverity = 'V';
+constexpr int kLibpqDiagLocalizedSeverity = 'S';
 
 struct LibpqApi {
   explicit LibpqApi(std::vector<wxString> candidates);
@@ -49,6 +56,10 @@ struct LibpqApi {
   LibpqCancel* (*PQgetCancel)(LibpqConn* conn) = nullptr;
   void (*PQfreeCancel)(LibpqCancel* cancel) = nullptr;
   int (*PQcancel)(LibpqCancel* cancel, char* errorBuffer, int errorBufferSize) = nullptr;
+  int (*PQsocket)(const LibpqConn* conn) = nullptr;
+  int (*PQconsumeInput)(LibpqConn* conn) = nullptr;
+  int (*PQisBusy)(LibpqConn* conn) = nullptr;
+  LibpqNoticeReceiver (*PQsetNoticeReceiver)(LibpqConn* conn, LibpqNoticeReceiver receiver, void* arg) = nullptr;
 
  private:
   std::vector<wxString> candidates_;

@@ -1,8 +1,10 @@
 // The MySQL and MariaDB engine behind IDbConnection, on MariaDB Connector/C: TCP,
 // utf8mb4, several statements per text, optional SSL without certificate checks.
 #include "db/driver_registry.h"
+#include "db/idle_socket.h"
 #include "db/locked_connection.h"
 
+#include <errmsg.h>
 #include <mysql.h>
 #include <mysqld_error.h>
 
@@ -29,6 +31,14 @@ MYSQL* InitHandle() {
 }
 
 wxString MySqlError(MYSQL* handle) { return wxString::FromUTF8(mysql_error(handle)); }
+
+// Errors after which the connection is gone: the server went away or dropped it
+// during a query, ended the session (KILL, shutdown) or timed it out as idle.
+bool EndsConnection(unsigned int code) {
+  constexpr unsigned int kClientInteractionTimeout = 4031;  // MySQL 8's idle time-out notice
+  return code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == CR_SERVER_LOST_EXTENDED ||
+         code == ER_CONNECTION_KILLED || code == ER_SERVER_SHUTDOWN || code == kClientInteractionTimeout;
+}
 
 void ApplyMySqlOptions(bool ssl, MYSQL* handle) {
   const unsigned int timeout = 15;
@@ -156,6 +166,21 @@ class MySqlConnection : public LockedConnection<MYSQL> {
   // A running statement of this engine cannot be interrupted from its connection.
   void cancel() override {}
 
+  bool lost(wxString* reason) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!handle_) return false;
+    if (lostReason_.empty()) {
+      // Nothing comes unasked on an idle connection of this protocol. Over SSL the
+      // bytes may be the encryption's own, so there only the end itself counts.
+      const IdleSocket socket = ProbeIdleSocket(static_cast<int>(mysql_get_socket(handle_)));
+      if (socket == IdleSocket::Closed || (socket == IdleSocket::Unread && !mysql_get_ssl_cipher(handle_))) {
+        lostReason_ = "MySQL server has gone away: it closed the idle connection.";
+      }
+    }
+    if (!lostReason_.empty() && reason) *reason = lostReason_;
+    return !lostReason_.empty();
+  }
+
  private:
   bool startSession(MYSQL* handle, bool ssl, wxString* error) {
     // Connector/C connects in plain text to a server that offers no encryption,
@@ -222,7 +247,12 @@ class MySqlConnection : public LockedConnection<MYSQL> {
   }
 
   bool fail(DbQueryResult* result, wxString* error) {
-    result->deadlock = mysql_errno(handle_) == ER_LOCK_DEADLOCK;
+    const unsigned int code = mysql_errno(handle_);
+    result->deadlock = code == ER_LOCK_DEADLOCK;
+    if (EndsConnection(code)) {
+      result->connectionLost = true;
+      lostReason_ = MySqlError(handle_);
+    }
     if (error) *error = MySqlError(handle_);
     return false;
   }
@@ -232,7 +262,11 @@ class MySqlConnection : public LockedConnection<MYSQL> {
       mysql_close(handle_);
       handle_ = nullptr;
     }
+    lostReason_.clear();
   }
+
+  // Why the connection is known to be gone; empty while it is not.
+  wxString lostReason_;
 };
 
 class MySqlDriver : public IDatabaseDriver {

@@ -101,17 +101,12 @@ class OracleConnection : public LockedConnection<OdpiConn> {
     const wxScopedCharBuffer text = sql.utf8_str();
     OdpiStmt* stmt = nullptr;
     if (api_->dpiConn_prepareStmt(handle_, 0, text.data(), ByteLength(text), nullptr, 0, &stmt) < 0 || !stmt) {
-      if (error) *error = errorText();
-      return false;
+      return failed(result, error);
     }
     std::uint32_t columns = 0;
     if (api_->dpiStmt_execute(stmt, 0, &columns) < 0) {
-      const wxString reason = errorText();
-      // ORA-00060: deadlock detected while waiting for resource.
-      result->deadlock = errorInfo_.code == 60;
-      if (error) *error = reason;
       api_->dpiStmt_release(stmt);
-      return false;
+      return failed(result, error);
     }
     if (columns == 0) {
       readRowCount(stmt, result);
@@ -119,7 +114,7 @@ class OracleConnection : public LockedConnection<OdpiConn> {
       return true;
     }
     DbResultSet set;
-    if (!readSet(stmt, columns, &set, error)) {
+    if (!readSet(stmt, columns, &set, result, error)) {
       api_->dpiStmt_release(stmt);
       return false;
     }
@@ -136,6 +131,15 @@ class OracleConnection : public LockedConnection<OdpiConn> {
     if (handle_) api_->dpiConn_breakExecution(handle_);
   }
 
+  // Known only from a statement that failed on it: asking the server would cost a
+  // round trip.
+  bool lost(wxString* reason) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!handle_ || lostReason_.empty()) return false;
+    if (reason) *reason = lostReason_;
+    return true;
+  }
+
  private:
   void readRowCount(OdpiStmt* stmt, DbQueryResult* result) {
     OdpiStmtInfo info;
@@ -150,7 +154,35 @@ class OracleConnection : public LockedConnection<OdpiConn> {
     }
   }
 
-  bool readSet(OdpiStmt* stmt, std::uint32_t columns, DbResultSet* set, wxString* error) {
+  // The library's error for a failed call, with what it means for the transaction
+  // and the connection.
+  bool failed(DbQueryResult* result, wxString* error) {
+    const wxString reason = errorText();
+    // ORA-00060: deadlock detected while waiting for resource.
+    result->deadlock = errorInfo_.code == 60;
+    if (EndsSession(errorInfo_.code, reason)) {
+      result->connectionLost = true;
+      lostReason_ = reason;
+    }
+    if (error) *error = reason;
+    return false;
+  }
+
+  // ORA-00028 session killed, 01012 not logged on, 01033/01034/01089/01092 the
+  // instance shutting down or gone, 02396 idle time exceeded, 03113/03114/03135
+  // the channel lost, 12537/12547/12570/12571/12583 the network lost; ODPI-C's own
+  // DPI-1010 (not connected) and DPI-1080 (closed by an ORA error).
+  static bool EndsSession(std::int32_t code, const wxString& message) {
+    switch (code) {
+      case 28: case 1012: case 1033: case 1034: case 1089: case 1092: case 2396: case 3113: case 3114:
+      case 3135: case 12537: case 12547: case 12570: case 12571: case 12583:
+        return true;
+      default:
+        return message.StartsWith("DPI-1010") || message.StartsWith("DPI-1080");
+    }
+  }
+
+  bool readSet(OdpiStmt* stmt, std::uint32_t columns, DbResultSet* set, DbQueryResult* result, wxString* error) {
     set->columns.reserve(columns);
     for (std::uint32_t i = 1; i <= columns; ++i) {
       OdpiQueryInfo info;
@@ -169,10 +201,7 @@ class OracleConnection : public LockedConnection<OdpiConn> {
       for (std::uint32_t i = 1; i <= columns; ++i) {
         std::uint32_t nativeType = 0;
         OdpiData* data = nullptr;
-        if (api_->dpiStmt_getQueryValue(stmt, i, &nativeType, &data) < 0) {
-          if (error) *error = errorText();
-          return false;
-        }
+        if (api_->dpiStmt_getQueryValue(stmt, i, &nativeType, &data) < 0) return failed(result, error);
         appendValue(nativeType, data, set);
       }
       if (set->overLimit("Oracle", error)) return false;
@@ -223,6 +252,7 @@ class OracleConnection : public LockedConnection<OdpiConn> {
   }
 
   void closeLocked() override {
+    lostReason_.clear();
     if (handle_) {
       std::lock_guard<std::mutex> cancelGuard(cancelLock_);
       api_->dpiConn_release(handle_);
@@ -238,6 +268,7 @@ class OracleConnection : public LockedConnection<OdpiConn> {
   OdpiContext* context_ = nullptr;
   OdpiErrorInfo errorInfo_;
   std::mutex cancelLock_;
+  wxString lostReason_;  // why the session is known to be gone; empty while it is not
 };
 
 class OracleDriver : public IDatabaseDriver {

@@ -2,6 +2,7 @@
 #include "db/postgresql_connection.h"
 
 #include "db/driver_registry.h"
+#include "db/idle_socket.h"
 #include "db/libpq_api.h"
 #include "db/locked_connection.h"
 
@@ -83,6 +84,7 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     if (conn && api_->PQstatus(conn) == kLibpqConnectionOk) {
       api_->PQclear(api_->PQexec(conn, "SET client_encoding TO 'UTF8'"));
       if (startSession(conn, error)) {
+        previousReceiver_ = api_->PQsetNoticeReceiver(conn, &PostgreSqlConnection::OnNotice, this);
         std::lock_guard<std::mutex> cancelGuard(cancelLock_);
         handle_ = conn;
         cancel_ = api_->PQgetCancel(conn);
@@ -100,7 +102,8 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     std::lock_guard<std::mutex> guard(lock_);
     if (!startExecute(result, "PostgreSQL is not connected.", error)) return false;
     if (!api_->PQsendQuery(handle_, sql.utf8_str())) {
-      if (error) *error = FromLibpqText(api_->PQerrorMessage(handle_));
+      result->connectionLost = !connectionOk();
+      if (error) *error = result->connectionLost ? endReason() : FromLibpqText(api_->PQerrorMessage(handle_));
       return false;
     }
     running_ = true;
@@ -111,7 +114,15 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
       api_->PQclear(pgResult);
     }
     running_ = false;
+    if (!ok && !connectionOk()) result->connectionLost = true;
     return ok;
+  }
+
+  bool lost(wxString* reason) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!handle_ || !endedLocked()) return false;
+    if (reason) *reason = endReason();
+    return true;
   }
 
   // Interrupts a running execute: the cancel request goes over a connection of its
@@ -149,9 +160,14 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
       if (tuples && *tuples) result->rowsAffected = static_cast<int>(std::strtol(tuples, nullptr, 10));
       return true;
     }
-    // 40P01: deadlock_detected, whatever language the server's messages are in.
+    // 40P01: deadlock_detected, whatever language the server's messages are in;
+    // class 08 (connection exception) and 57P01-57P03 (the server shutting down or
+    // the session ended by an administrator) leave no session behind.
     const char* state = api_->PQresultErrorField(pgResult, kLibpqDiagSqlState);
     result->deadlock = state && std::strcmp(state, "40P01") == 0;
+    if (state && (std::strncmp(state, "08", 2) == 0 || std::strncmp(state, "57P0", 4) == 0)) {
+      result->connectionLost = true;
+    }
     if (error) {
       wxString message = FromLibpqText(api_->PQresultErrorMessage(pgResult));
       if (message.empty()) message = FromLibpqText(api_->PQerrorMessage(handle_));
@@ -190,7 +206,46 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     return true;
   }
 
+  bool connectionOk() const { return api_->PQstatus(handle_) == kLibpqConnectionOk; }
+
+  // With the lock held. An idle session is sent nothing but notices, so whatever its
+  // socket holds is read without waiting: that brings the end of a session the
+  // server closed to light, and its last word to the notice receiver. That word
+  // alone ends it: the server closes the socket right after it.
+  bool endedLocked() {
+    for (int round = 0; round < 8 && connectionOk() && farewell_.empty(); ++round) {
+      if (ProbeIdleSocket(api_->PQsocket(handle_)) == IdleSocket::Quiet) break;
+      api_->PQconsumeInput(handle_);
+      api_->PQisBusy(handle_);  // parses what came: an error outside a query goes to OnNotice
+    }
+    return !connectionOk() || !farewell_.empty();
+  }
+
+  // Why the session ended: the server's last word when it gave one ("terminating
+  // connection due to administrator command"), else libpq's.
+  wxString endReason() const {
+    if (!farewell_.empty()) return farewell_;
+    const wxString message = FromLibpqText(api_->PQerrorMessage(handle_));
+    return message.empty() ? wxString("PostgreSQL server closed the connection.") : message;
+  }
+
+  // Keeps a FATAL or PANIC message, which the server sends before it closes the
+  // session; every other notice goes to the receiver libpq had (its default ignores
+  // the argument and prints the notice as before).
+  static void OnNotice(void* arg, const LibpqResult* notice) {
+    auto* self = static_cast<PostgreSqlConnection*>(arg);
+    const LibpqApi* api = self->api_;
+    const char* severity = api->PQresultErrorField(notice, kLibpqDiagSeverity);
+    if (!severity) severity = api->PQresultErrorField(notice, kLibpqDiagLocalizedSeverity);
+    if (severity && (std::strcmp(severity, "FATAL") == 0 || std::strcmp(severity, "PANIC") == 0)) {
+      self->farewell_ = FromLibpqText(api->PQresultErrorMessage(notice));
+      return;
+    }
+    if (self->previousReceiver_) self->previousReceiver_(nullptr, notice);
+  }
+
   void closeLocked() override {
+    farewell_.clear();
     std::lock_guard<std::mutex> cancelGuard(cancelLock_);
     if (cancel_) {
       api_->PQfreeCancel(cancel_);
@@ -207,6 +262,8 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
   std::mutex cancelLock_;
   LibpqCancel* cancel_ = nullptr;
   std::atomic<bool> running_{false};
+  LibpqNoticeReceiver previousReceiver_ = nullptr;
+  wxString farewell_;  // the server's FATAL message before it closed the session
 };
 
 class PostgreSqlDriver : public IDatabaseDriver {

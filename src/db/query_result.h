@@ -141,12 +141,16 @@ struct DbQueryResult {
   // deadlock. The server may have undone only the failed statement (Oracle's
   // ORA-00060): the caller rolls back the rest before it runs the transaction again.
   bool deadlock = false;
+  // Set with a failure when the connection was lost on the way: it cannot be used
+  // again, and the server may or may not have carried out the text before it went.
+  bool connectionLost = false;
 
   void clear() {
     resultSets.clear();
     message.clear();
     rowsAffected = -1;
     deadlock = false;
+    connectionLost = false;
   }
 };
 

@@ -1,6 +1,7 @@
 #include "pluginmanager/host_sql.h"
 
 #include "app/common/i18n.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/log.h>
@@ -27,7 +28,8 @@ bool ExecuteModuleSql(const wxString& connection, const wchar_t* sql, wxString* 
     reason = _("Brak zapytania SQL.");
   } else if (std::unique_ptr<SQLData> session = OpenSession(connection, &reason)) {
     if (session->DeleteData(wxString(sql)) < 0) {
-      reason = session->lastError.empty() ? _("Nie udało się wykonać zapytania SQL.") : session->lastError;
+      reason = session->lastError.empty() ? _("Nie udało się wykonać zapytania SQL.")
+                                          : SaveFailureText(*session, session->lastError);
     } else {
       ok = true;
     }

@@ -114,4 +114,6 @@ void PluginSettingsFormPanel::OnValueChanged(wxCommandEvent& event) {
 
 void PluginSettingsFormPanel::OnSave(wxCommandEvent&) { SaveValues(); }
 
+bool PluginSettingsFormPanel::HasUnsavedChanges() const { return save_ && save_->IsThisEnabled(); }
+
 }  // namespace veldrix

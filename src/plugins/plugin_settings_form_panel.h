@@ -3,6 +3,7 @@
 // settings store and written back by "Zapisz". The module is not called.
 #pragma once
 
+#include "app/common/unsaved_changes.h"
 #include "pluginmanager/plugin_module.h"
 
 #include <wx/panel.h>
@@ -15,7 +16,7 @@ class wxTextCtrl;
 
 namespace veldrix {
 
-class PluginSettingsFormPanel : public wxPanel {
+class PluginSettingsFormPanel : public wxPanel, public IUnsavedChangesPage {
  public:
   PluginSettingsFormPanel(wxWindow* parent, const wxString& title, const wxString& description,
                           const wxString& settingsPath, const std::vector<PluginSettingsFieldInfo>& fields);
@@ -26,6 +27,10 @@ class PluginSettingsFormPanel : public wxPanel {
   bool SaveValues();
 
   wxButton* GetSaveButton() const { return save_; }
+
+  // "Zapisz" is lit by a change and put out by a save.
+  bool HasUnsavedChanges() const override;
+  bool SaveChanges() override { return SaveValues(); }
 
  private:
   struct FieldControl {

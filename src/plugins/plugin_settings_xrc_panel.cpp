@@ -223,6 +223,8 @@ void PluginSettingsXrcPanel::OnValueChanged(wxCommandEvent& event) {
 
 void PluginSettingsXrcPanel::OnSave(wxCommandEvent&) { SaveValues(); }
 
+bool PluginSettingsXrcPanel::HasUnsavedChanges() const { return save_ && save_->IsThisEnabled(); }
+
 void PluginSettingsXrcPanel::LayoutPage() {
   Layout();
   if (GetParent()) GetParent()->Layout();

@@ -4,6 +4,7 @@
 // "async:" actions run in the background with the operation strip.
 #pragma once
 
+#include "app/common/unsaved_changes.h"
 #include "pluginmanager/module_calls.h"
 #include "pluginmanager/plugin_module.h"
 #include "plugins/module_action_runner.h"
@@ -17,7 +18,7 @@ class wxButton;
 
 namespace veldrix {
 
-class PluginSettingsXrcPanel : public wxPanel {
+class PluginSettingsXrcPanel : public wxPanel, public IUnsavedChangesPage {
  public:
   // `calls` gives the module's values function and RunAction.
   PluginSettingsXrcPanel(wxWindow* parent, const wxString& title, const wxString& xrcFile, const wxString& objectName,
@@ -39,6 +40,10 @@ class PluginSettingsXrcPanel : public wxPanel {
   // The loaded XRC panel, null when the file or the object could not be loaded.
   wxWindow* GetXrcPanel() const { return panel_; }
   wxButton* GetSaveButton() const { return save_; }
+
+  // "Zapisz" is lit by a change and put out by a save.
+  bool HasUnsavedChanges() const override;
+  bool SaveChanges() override { return SaveValues(); }
   const ModuleActionRunner& GetActionRunner() const { return *runner_; }
   ModuleActionRunner& GetActionRunner() { return *runner_; }
 

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -80,6 +81,21 @@ wxPGProperty* PreviewProperty(const CustomFieldDefinition& d, const wxString& na
   if (type == "color") return ColourProperty(d.nazwa, name);
   if (type == "date") return new wxDateProperty(d.nazwa, name, wxDateTime::Today());
   return new wxStringProperty(d.nazwa, name, wxString());
+}
+
+// Widths for columns that need `needs` pixels, sharing `room` in proportion to their
+// needs: wider than needed when there is room, all narrower alike when there is not.
+std::vector<int> ShareColumnWidths(const std::vector<int>& needs, int room) {
+  std::vector<int> widths(needs.size(), 0);
+  long total = 0;
+  for (int need : needs) total += std::max(need, 1);
+  int given = 0;
+  for (size_t i = 0; i + 1 < needs.size(); ++i) {
+    widths[i] = static_cast<int>(static_cast<long>(room) * std::max(needs[i], 1) / total);
+    given += widths[i];
+  }
+  if (!widths.empty()) widths.back() = std::max(room - given, 0);
+  return widths;
 }
 
 }  // namespace
@@ -187,6 +203,10 @@ void ArticleCustomFieldsPanel::BuildControls(const wxString& title) {
   SetSizer(sizer);
 
   list_->Bind(wxEVT_LIST_ITEM_SELECTED, &ArticleCustomFieldsPanel::OnDefinitionSelected, this);
+  list_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    FitListColumns();
+  });
   group_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnNameOrGroupChanged, this);
   name_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnNameOrGroupChanged, this);
   key_->Bind(wxEVT_TEXT, &ArticleCustomFieldsPanel::OnKeyChanged, this);
@@ -242,7 +262,30 @@ void ArticleCustomFieldsPanel::LoadDefinitions() {
     list_->SetItem(row, 2, CustomFieldTypeLabel(d.typ_pola));
     list_->SetItemData(row, d.id);
   }
+  FitListColumns();
   RebuildPreview();
+}
+
+void ArticleCustomFieldsPanel::FitListColumns() {
+  // The room the list draws a text with on either side.
+  constexpr int kPadding = 8;
+  std::vector<int> needs;
+  for (int column = 0; column < list_->GetColumnCount(); ++column) {
+    wxListItem header;
+    header.SetMask(wxLIST_MASK_TEXT);
+    list_->GetColumn(column, header);
+    int need = list_->GetTextExtent(header.GetText()).x;
+    for (int row = 0; row < list_->GetItemCount(); ++row) {
+      need = std::max(need, list_->GetTextExtent(list_->GetItemText(row, column)).x);
+    }
+    needs.push_back(need + 2 * kPadding);
+  }
+  const std::vector<int> widths = ShareColumnWidths(needs, list_->GetClientSize().x);
+  for (size_t column = 0; column < widths.size(); ++column) {
+    if (list_->GetColumnWidth(static_cast<int>(column)) != widths[column]) {
+      list_->SetColumnWidth(static_cast<int>(column), widths[column]);
+    }
+  }
 }
 
 wxString ArticleCustomFieldsPanel::SelectedTypeCode() const {
@@ -289,6 +332,8 @@ void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
   // Lit by the first edit: an unchanged definition has nothing to save.
   saveButton_->Disable();
   muted_ = false;
+  loadedDefinition_ = d;
+  shownDefinition_ = ReadForm();
   UpdateOptionsField();
   RebuildPreview();
 }
@@ -383,14 +428,44 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
     return;
   }
   wxString error;
-  if (!store_->EnsureValueColumn(d, &error) || !store_->SaveDefinition(d, &error)) {
-    SetStatus(error);
+  const bool stored = d.id > 0;
+  const CustomFieldDefinition edited = stored ? DefinitionEditsOver(loadedDefinition_, shownDefinition_, d) : d;
+  bool conflict = false;
+  if (!store_->EnsureValueColumn(d, &error) ||
+      !store_->SaveDefinition(edited, &error, stored ? &loadedDefinition_ : nullptr, &conflict)) {
+    if (!conflict) {
+      SetStatus(error);
+      return;
+    }
+    // The list shows what is stored; the editor keeps what the user typed and
+    // compares with the old load until the definition is chosen again.
+    LoadDefinitions();
+    veldrix::ShowMessageBox(error + " " + _("Wybierz ją ponownie na odświeżonej liście i spróbuj jeszcze raz."),
+                            caption, wxOK | wxICON_WARNING, this);
+    return;
+  }
+  if (!d.aktywne) {
+    // Saved switched off, it leaves the list and the editor, as "Usuń" has it.
+    SetStatus(_("Definicja pola została wyłączona."));
+    PrepareNewField();
+    LoadDefinitions();
     return;
   }
   LoadDefinitions();
   ShowSaved(d);
   // Set last: selecting the saved row clears the line, as any choice does.
   SetStatus(_("Zapisano definicję pola."));
+}
+
+bool ArticleCustomFieldsPanel::HasUnsavedChanges() const {
+  return saveButton_->IsThisEnabled() && (editedId_ > 0 || !Trimmed(name_->GetValue()).empty());
+}
+
+bool ArticleCustomFieldsPanel::SaveChanges() {
+  wxCommandEvent save(wxEVT_BUTTON, saveButton_->GetId());
+  OnSave(save);
+  // A save that stored nothing leaves the edit as it was.
+  return !HasUnsavedChanges();
 }
 
 void ArticleCustomFieldsPanel::ShowSaved(const CustomFieldDefinition& d) {

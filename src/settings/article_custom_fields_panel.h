@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/common/failure_notice.h"
+#include "app/common/unsaved_changes.h"
 #include "settings/custom_field.h"
 
 #include <wx/panel.h>
@@ -24,7 +25,7 @@ class wxPropertyGrid;
 class wxStaticText;
 class wxTextCtrl;
 
-class ArticleCustomFieldsPanel : public wxPanel {
+class ArticleCustomFieldsPanel : public wxPanel, public veldrix::IUnsavedChangesPage {
  public:
   // Builds the controls with the editor disabled; does not touch the database.
   ArticleCustomFieldsPanel(wxWindow* parent, const wxString& objectType, const wxString& title, bool articleTable,
@@ -41,6 +42,10 @@ class ArticleCustomFieldsPanel : public wxPanel {
   wxPropertyGrid* GetPreview() const { return preview_; }
   wxStaticText* GetStatusLine() const { return status_; }
 
+  // A saved definition edited, or a new one with a name, that "Zapisz" has not stored.
+  bool HasUnsavedChanges() const override;
+  bool SaveChanges() override;
+
  private:
   void BuildControls(const wxString& title);
   void EnableEditor(bool enable);
@@ -55,6 +60,8 @@ class ArticleCustomFieldsPanel : public wxPanel {
   void UpdateOptionsField();
   void RebuildPreview();
   void SetStatus(const wxString& text);
+  // The list's columns share its width by what their texts need.
+  void FitListColumns();
 
   void OnDefinitionSelected(wxListEvent& event);
   void OnNameOrGroupChanged(wxCommandEvent& event);
@@ -94,6 +101,10 @@ class ArticleCustomFieldsPanel : public wxPanel {
   wxPropertyGrid* preview_ = nullptr;
 
   std::vector<CustomFieldDefinition> definitions_;
+  // The saved definition in the editor as loaded, and as the editor showed it then:
+  // the save writes what the user changed since over what is stored by then.
+  CustomFieldDefinition loadedDefinition_;
+  CustomFieldDefinition shownDefinition_;
   int editedId_ = 0;
   bool muted_ = false;
   bool loaded_ = false;

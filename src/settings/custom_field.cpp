@@ -2,6 +2,9 @@
 
 #include "app/common/i18n.h"
 #include "app/common/text_folding.h"
+#include "sqldata/engine_statements.h"
+#include "sqldata/row_merge.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -23,6 +26,46 @@ bool IsColumnNameText(const wxString& name) {
 }
 
 wxString Flag(bool value) { return value ? "1" : "0"; }
+
+// A definition row as it is loaded, kDefinitionCells cells.
+const char kDefinitionColumns[] =
+    "id_pola_dodatkowego, grupa, nazwa, klucz_pola, typ_pola, coalesce(opcje,''), wymagane, widoczne_na_liscie, "
+    "kolejnosc, aktywne, kolumna";
+constexpr size_t kDefinitionCells = 11;
+
+int CellNumber(const wxString& text) {
+  long value = 0;
+  return text.ToLong(&value, 10) ? static_cast<int>(value) : 0;
+}
+
+CustomFieldDefinition DefinitionOfCells(const wxArrayString& cells, size_t first) {
+  CustomFieldDefinition d;
+  d.id = CellNumber(cells[first]);
+  d.grupa = cells[first + 1];
+  d.nazwa = cells[first + 2];
+  d.klucz_pola = cells[first + 3];
+  d.typ_pola = cells[first + 4];
+  d.opcje = cells[first + 5];
+  d.wymagane = CellNumber(cells[first + 6]) != 0;
+  d.widoczne_na_liscie = CellNumber(cells[first + 7]) != 0;
+  d.kolejnosc = CellNumber(cells[first + 8]);
+  d.aktywne = CellNumber(cells[first + 9]) != 0;
+  d.kolumna = cells[first + 10];
+  return d;
+}
+
+// The values an update may change, as literals of the statement: the key, the
+// column and the object type of a saved definition never change.
+RowValues DefinitionValues(const CustomFieldDefinition& d) {
+  return {{"grupa", QuoteSqlLiteral(d.grupa)},
+          {"nazwa", QuoteSqlLiteral(d.nazwa)},
+          {"typ_pola", QuoteSqlLiteral(d.typ_pola)},
+          {"opcje", QuoteSqlLiteral(d.opcje)},
+          {"wymagane", Flag(d.wymagane)},
+          {"widoczne_na_liscie", Flag(d.widoczne_na_liscie)},
+          {"kolejnosc", wxString::Format("%d", d.kolejnosc)},
+          {"aktywne", Flag(d.aktywne)}};
+}
 
 }  // namespace
 
@@ -101,6 +144,23 @@ wxArrayString FieldOptionsList(const wxString& text) {
 
 wxString FieldColumnName(const wxString& key) { return "cf_" + key; }
 
+CustomFieldDefinition DefinitionEditsOver(const CustomFieldDefinition& loaded, const CustomFieldDefinition& shown,
+                                          const CustomFieldDefinition& typed) {
+  CustomFieldDefinition edited = loaded;
+  const auto take = [&](auto member) {
+    if (typed.*member != shown.*member) edited.*member = typed.*member;
+  };
+  take(&CustomFieldDefinition::grupa);
+  take(&CustomFieldDefinition::nazwa);
+  take(&CustomFieldDefinition::typ_pola);
+  take(&CustomFieldDefinition::opcje);
+  take(&CustomFieldDefinition::wymagane);
+  take(&CustomFieldDefinition::widoczne_na_liscie);
+  take(&CustomFieldDefinition::kolejnosc);
+  take(&CustomFieldDefinition::aktywne);
+  return edited;
+}
+
 CustomFieldStore::CustomFieldStore(SQLData& db, const wxString& objectType, bool articleTable,
                                    const wxString& valueTable)
     : db_(db), objectType_(objectType), articleTable_(articleTable), valueTable_(valueTable) {}
@@ -112,31 +172,12 @@ bool CustomFieldStore::CheckTables() {
 }
 
 std::vector<CustomFieldDefinition> CustomFieldStore::LoadDefinitions() {
-  const wxArrayString cells = db_.FrameData(
-      wxString("SELECT id_pola_dodatkowego, grupa, nazwa, klucz_pola, typ_pola, coalesce(opcje,''), wymagane, "
-               "widoczne_na_liscie, kolejnosc, aktywne, kolumna FROM ") +
-      kDefinitionTable + " WHERE typ_obiektu=" + QuoteSqlLiteral(objectType_) + " AND aktywne=1 " +
-      "ORDER BY grupa, kolejnosc, nazwa");
-  constexpr size_t kColumns = 11;
-  const auto number = [](const wxString& text) {
-    long value = 0;
-    return text.ToLong(&value, 10) ? static_cast<int>(value) : 0;
-  };
+  const wxArrayString cells = db_.FrameData(wxString("SELECT ") + kDefinitionColumns + " FROM " + kDefinitionTable +
+                                            " WHERE typ_obiektu=" + QuoteSqlLiteral(objectType_) + " AND aktywne=1 " +
+                                            "ORDER BY grupa, kolejnosc, nazwa");
   std::vector<CustomFieldDefinition> definitions;
-  for (size_t row = 0; row + kColumns <= cells.size(); row += kColumns) {
-    CustomFieldDefinition d;
-    d.id = number(cells[row]);
-    d.grupa = cells[row + 1];
-    d.nazwa = cells[row + 2];
-    d.klucz_pola = cells[row + 3];
-    d.typ_pola = cells[row + 4];
-    d.opcje = cells[row + 5];
-    d.wymagane = number(cells[row + 6]) != 0;
-    d.widoczne_na_liscie = number(cells[row + 7]) != 0;
-    d.kolejnosc = number(cells[row + 8]);
-    d.aktywne = number(cells[row + 9]) != 0;
-    d.kolumna = cells[row + 10];
-    definitions.push_back(d);
+  for (size_t row = 0; row + kDefinitionCells <= cells.size(); row += kDefinitionCells) {
+    definitions.push_back(DefinitionOfCells(cells, row));
   }
   return definitions;
 }
@@ -175,11 +216,14 @@ bool CustomFieldStore::AddValueColumn(const CustomFieldDefinition& definition, w
   // Another program may have added the same column between the check and the
   // statement; the column is then there and the definition can be saved.
   if (db_.ColumnExists(kArticleValueTable, definition.kolumna)) return true;
-  if (error) *error = reason;
+  if (error) *error = SaveFailureText(db_, reason);
   return false;
 }
 
-bool CustomFieldStore::SaveDefinition(const CustomFieldDefinition& d, wxString* error) {
+bool CustomFieldStore::SaveDefinition(const CustomFieldDefinition& d, wxString* error,
+                                      const CustomFieldDefinition* loaded, bool* conflict) {
+  if (conflict) *conflict = false;
+  if (d.id > 0 && loaded) return MergeDefinition(d, *loaded, error, conflict);
   wxString sql;
   if (d.id > 0) {
     sql = wxString("UPDATE ") + kDefinitionTable + " SET grupa=" + QuoteSqlLiteral(d.grupa) +
@@ -198,17 +242,50 @@ bool CustomFieldStore::SaveDefinition(const CustomFieldDefinition& d, wxString* 
   }
   wxString reason;
   if (db_.InsertData(reason, sql) < 0) {
-    if (error) *error = reason;
+    if (error) *error = SaveFailureText(db_, reason);
     return false;
   }
   return true;
+}
+
+bool CustomFieldStore::MergeDefinition(const CustomFieldDefinition& d, const CustomFieldDefinition& loaded,
+                                       wxString* error, bool* conflict) {
+  wxString refused;
+  const bool saved = db_.RunTransaction([&] {
+    refused.clear();
+    // Locked until the save ends: no other workstation writes the definition
+    // between this comparison and the update.
+    const wxString where = wxString::Format("id_pola_dodatkowego=%d", d.id);
+    const wxArrayString cells =
+        db_.FrameData(LockedSelectStatement(db_.GetEngine(), kDefinitionColumns, kDefinitionTable, where));
+    if (db_.errorFlag) return false;
+    RowMerge merge;
+    if (cells.size() >= kDefinitionCells) {
+      merge = MergeRow(DefinitionValues(loaded), DefinitionValues(d), DefinitionValues(DefinitionOfCells(cells, 0)));
+    }
+    // A row deleted by hand meanwhile is as much in the way as a changed one.
+    if (cells.size() < kDefinitionCells || merge.HasConflict()) {
+      if (conflict) *conflict = true;
+      refused = _("Ta definicja została zmieniona przez innego użytkownika.");
+      return false;
+    }
+    wxString assignments;
+    for (const wxString& column : merge.written) {
+      assignments += (assignments.empty() ? "" : ", ") + column + "=" + merge.merged[column];
+    }
+    const wxString update = wxString("UPDATE ") + kDefinitionTable + " SET " + assignments + " WHERE " + where;
+    wxString reason;
+    return assignments.empty() || db_.InsertData(reason, update) == 0;
+  });
+  if (!saved && error) *error = refused.empty() ? SaveFailureText(db_, db_.ErrorReason()) : refused;
+  return saved;
 }
 
 bool CustomFieldStore::Deactivate(int id, wxString* error) {
   wxString reason;
   if (db_.InsertData(reason, wxString::Format("UPDATE %s SET aktywne=0 WHERE id_pola_dodatkowego=%d",
                                               kDefinitionTable, id)) < 0) {
-    if (error) *error = reason;
+    if (error) *error = SaveFailureText(db_, reason);
     return false;
   }
   return true;

@@ -49,6 +49,11 @@ wxString NormalizeFieldOptions(const wxString& text);
 wxArrayString FieldOptionsList(const wxString& text);
 // The value column of a key: "cf_" + key.
 wxString FieldColumnName(const wxString& key);
+// What an editor's edit amounts to: the loaded definition with each value the user
+// typed where it differs from what the editor showed right after the load (which
+// trims and normalizes some stored texts).
+CustomFieldDefinition DefinitionEditsOver(const CustomFieldDefinition& loaded, const CustomFieldDefinition& shown,
+                                          const CustomFieldDefinition& typed);
 
 // The definitions of one object type in one database.
 class CustomFieldStore {
@@ -71,8 +76,12 @@ class CustomFieldStore {
   // it, and counts a failure as success when the column is there afterwards.
   bool AddValueColumn(const CustomFieldDefinition& definition, wxString* error);
   // Inserts (id 0) or updates the definition row; on an update the key, the column
-  // and the object type stay as stored.
-  bool SaveDefinition(const CustomFieldDefinition& definition, wxString* error);
+  // and the object type stay as stored. With the definition as the editor loaded it,
+  // an update writes only what was changed since, over what is stored now; when
+  // another workstation changed one of those values too, or the row is gone, nothing
+  // is stored, false comes with the reason and *conflict is set.
+  bool SaveDefinition(const CustomFieldDefinition& definition, wxString* error,
+                      const CustomFieldDefinition* loaded = nullptr, bool* conflict = nullptr);
   // Switches the definition off; its row, key and column stay.
   bool Deactivate(int id, wxString* error);
 
@@ -80,6 +89,9 @@ class CustomFieldStore {
   wxString ValueColumnType(const wxString& typeCode) const;
 
  private:
+  bool MergeDefinition(const CustomFieldDefinition& definition, const CustomFieldDefinition& loaded, wxString* error,
+                       bool* conflict);
+
   SQLData& db_;
   wxString objectType_;
   bool articleTable_;

@@ -1,8 +1,12 @@
 #include "settings/dictionary_store.h"
 
 #include "app/common/i18n.h"
+#include "sqldata/engine_statements.h"
 #include "sqldata/querys.h"
+#include "sqldata/row_merge.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
+#include "sqldata/sql_literals.h"
 
 #include <climits>
 
@@ -73,6 +77,49 @@ wxString DeleteStatement(DictionaryKind kind, const wxString& id, const wxString
   }
 }
 
+// The column of the kind's extra value: the rate, or the unit's abbreviation.
+const char* ValueColumn(DictionaryKind kind) {
+  if (kind == kDictionaryVatRate) return "wartosc";
+  return kind == kDictionaryUnit ? "skrot" : nullptr;
+}
+
+// The values an entry is compared by, as text.
+RowValues EntryValues(DictionaryKind kind, const DictionaryEntry& entry) {
+  RowValues values = {{"nazwa", entry.name}, {"domyslna", entry.isDefault ? "1" : "0"}};
+  if (const char* column = ValueColumn(kind)) values[column] = entry.value;
+  return values;
+}
+
+// The stored entry read under a row lock: name, default flag, the kind's value.
+wxString LockedEntrySelect(const SQLData& db, DictionaryKind kind, const wxString& where) {
+  wxString columns = "coalesce(nazwa,''),coalesce(domyslna,0)";
+  if (kind == kDictionaryVatRate) columns += ",coalesce(wartosc,0)";
+  if (kind == kDictionaryUnit) columns += ",coalesce(skrot,'')";
+  return LockedSelectStatement(db.GetEngine(), columns, Info(kind).table, where);
+}
+
+DictionaryEntry EntryOfCells(const wxArrayString& cells) {
+  DictionaryEntry entry;
+  entry.name = cells[0];
+  entry.isDefault = cells[1] == "1";
+  if (cells.size() > 2) entry.value = cells[2];
+  return entry;
+}
+
+// The update of only the written columns; empty when there are none.
+wxString PartialUpdate(DictionaryKind kind, const wxArrayString& written, const DictionaryEntry& entry,
+                       const wxString& where) {
+  wxString assignments;
+  for (const wxString& column : written) {
+    wxString value = column == "domyslna" ? wxString(entry.isDefault ? "1" : "0") : QuoteSqlLiteral(entry.name);
+    if (column == "wartosc") value = entry.value;  // a whole number, checked before
+    if (column == "skrot") value = QuoteSqlLiteral(entry.value);
+    assignments += (assignments.empty() ? "" : ",") + column + "=" + value;
+  }
+  if (assignments.empty()) return wxString();
+  return wxString("update ") + Info(kind).table + " set " + assignments + " where " + where;
+}
+
 // Ids and company ids go into the statements as numbers; anything else would
 // change the statement.
 bool IsIdText(const wxString& text) {
@@ -125,7 +172,8 @@ bool ParseVatRateValue(const wxString& text, wxString* normalized) {
 }
 
 bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const DictionaryEntry& entry,
-                         wxString* savedId, wxString* error) {
+                         wxString* savedId, wxString* error, const DictionaryEntry* loaded, bool* conflict) {
+  if (conflict) *conflict = false;
   if (!IsDictionaryKind(kind)) {
     SetError(error, _("Nieznany rodzaj słownika."));
     return false;
@@ -136,39 +184,61 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
     return false;
   }
   wxString value;
-  if (kind == kDictionaryVatRate) {
-    // An update may leave the stored rate as it is; a new rate needs one.
-    const bool keepStored = !insert && entry.value.Strip(wxString::both).empty();
-    if (!keepStored && !ParseVatRateValue(entry.value, &value)) {
-      SetError(error, _("Wartość stawki VAT musi być liczbą całkowitą."));
-      return false;
-    }
+  // An update may leave the stored rate as it is; a new rate needs one.
+  const bool keepStoredRate = kind == kDictionaryVatRate && !insert && entry.value.Strip(wxString::both).empty();
+  if (kind == kDictionaryVatRate && !keepStoredRate && !ParseVatRateValue(entry.value, &value)) {
+    SetError(error, _("Wartość stawki VAT musi być liczbą całkowitą."));
+    return false;
+  }
+  // What the user's edit amounts to: an empty name or rate of a VAT rate keeps the
+  // stored one, as the whole update does.
+  DictionaryEntry edited = entry;
+  if (kind == kDictionaryVatRate && loaded) {
+    edited.value = keepStoredRate ? loaded->value : value;
+    if (edited.name.empty()) edited.name = loaded->name;
   }
 
   const KindInfo& info = Info(kind);
+  wxString where = wxString(info.idColumn) + "=" + entry.id;
+  if (info.company) where += " and id_firmy=" + companyId;
   long newId = 0;
-  wxString missing;
+  wxString refused;
   const bool saved = db.RunTransaction([&] {
-    missing.clear();
+    refused.clear();
+    wxString statement = SaveStatement(kind, insert, entry.id, entry, value, companyId);
+    bool writesDefault = entry.isDefault;
+    // Another copy switching the default at the same time waits for this one, so
+    // that the clear sees its new default and one default is left. Taken before the
+    // entry is read under its lock (see LockedSelectStatement).
+    if (entry.isDefault && !(loaded && loaded->isDefault) && !db.LockTableForWrite(info.table)) return false;
     if (!insert) {
-      wxString where = wxString(info.idColumn) + "=" + entry.id;
-      if (info.company) where += " and id_firmy=" + companyId;
-      if (!db.IsExistsData(wxString("select 1 from ") + info.table + " where " + where)) {
-        if (!db.errorFlag) missing = _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
+      // Locked until the save ends: no other workstation writes the entry between
+      // this comparison and the update.
+      const wxArrayString cells = db.FrameData(LockedEntrySelect(db, kind, where));
+      if (db.errorFlag) return false;
+      if (cells.size() < 2) {
+        refused = _("Wpis nie istnieje: mógł zostać usunięty w innym oknie.");
         return false;
       }
+      if (loaded) {
+        const RowMerge merge = MergeRow(EntryValues(kind, *loaded), EntryValues(kind, edited),
+                                        EntryValues(kind, EntryOfCells(cells)));
+        if (merge.HasConflict()) {
+          if (conflict) *conflict = true;
+          refused = _("Ten wpis został zmieniony przez innego użytkownika.");
+          return false;
+        }
+        statement = PartialUpdate(kind, merge.written, edited, where);
+        writesDefault = entry.isDefault && merge.written.Index("domyslna") != wxNOT_FOUND;
+      }
     }
-    // Another copy switching the default at the same time waits for this one, so
-    // that the clear sees its new default and one default is left.
-    if (entry.isDefault &&
-        (!db.LockTableForWrite(info.table) || db.InsertData(ClearDefaultStatement(kind, companyId)) < 0)) {
-      return false;
-    }
-    newId = db.InsertData(SaveStatement(kind, insert, entry.id, entry, value, companyId));
+    if (writesDefault && db.InsertData(ClearDefaultStatement(kind, companyId)) < 0) return false;
+    if (statement.empty()) return true;
+    newId = db.InsertData(statement);
     return newId >= 0;
   });
   if (!saved) {
-    SetError(error, missing.empty() ? db.ErrorReason() : missing);
+    SetError(error, refused.empty() ? SaveFailureText(db, db.ErrorReason()) : refused);
     return false;
   }
   // An engine that cannot tell the new row's id gives "0": the entry is saved, and
@@ -196,7 +266,7 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
     }
   }
   if (db.DeleteData(DeleteStatement(kind, id, companyId)) < 0) {
-    SetError(error, db.ErrorReason());
+    SetError(error, SaveFailureText(db, db.ErrorReason()));
     return false;
   }
   if (error) error->clear();

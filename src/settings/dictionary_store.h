@@ -53,8 +53,12 @@ struct DictionaryEntry {
 // that no longer exists and any database failure leave the database unchanged and
 // return false with the reason. On success *savedId is the entry's id (the new row's
 // id after an insert).
+// With the entry as the editors loaded it, an update writes only what was changed
+// since, over what is stored now; when another workstation changed one of those
+// values too, nothing is stored, false comes with the reason and *conflict is set.
 bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const DictionaryEntry& entry,
-                         wxString* savedId, wxString* error);
+                         wxString* savedId, wxString* error, const DictionaryEntry* loaded = nullptr,
+                         bool* conflict = nullptr);
 
 // Deletes the entry. An entry that the program's own tables hold (a company's
 // default payment form) is in use: it stays, and false comes with the reason, as it

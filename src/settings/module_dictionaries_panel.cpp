@@ -15,6 +15,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -167,6 +168,17 @@ void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
   database_->ClearError();
   const int found = database_->InsertRowsDataView(model_, false, DictionarySelect(kind, CompanyId()), currentId_);
   if (database_->errorFlag) NoteReadFailure();
+  storedEntries_.clear();
+  for (unsigned int r = 0; r < static_cast<unsigned int>(model_->rowCount); ++r) {
+    DictionaryEntry entry;
+    entry.id = CellText(*model_, r, static_cast<unsigned int>(columns.size() - 1));
+    entry.name = CellText(*model_, r, 1);
+    if (columns.size() > 3) entry.value = CellText(*model_, r, 2);
+    wxVariant flag;
+    model_->GetValueByRow(flag, r, 0);
+    entry.isDefault = !flag.IsNull() && flag.GetBool();
+    storedEntries_[entry.id] = entry;
+  }
 
   if (HasDictionaryValue(kind)) {
     // The rate is a whole-number cell; a text renderer of that type shows it.
@@ -193,6 +205,7 @@ void ModuleDictionariesPanel::ShowRow(int row) {
   entryList_->Select(currentItem_);
   const unsigned int columns = model_->GetColumnCount();
   currentId_ = CellText(*model_, r, columns - 1);
+  shownEntry_ = storedEntries_[currentId_];
   nameField_->ChangeValue(CellText(*model_, r, 1));
   valueField_->ChangeValue(columns > 3 ? CellText(*model_, r, 2) : wxString());
   wxVariant flag;
@@ -215,6 +228,7 @@ void ModuleDictionariesPanel::FillEditorsFromSelection() {
 void ModuleDictionariesPanel::ClearEditors() {
   currentItem_ = wxDataViewItem();
   currentId_ = "0";
+  shownEntry_ = DictionaryEntry();
   nameField_->ChangeValue(wxString());
   valueField_->ChangeValue(wxString());
   defaultBox_->SetValue(false);
@@ -232,7 +246,14 @@ void ModuleDictionariesPanel::OnKindSelected(wxCommandEvent&) {
 }
 
 void ModuleDictionariesPanel::OnSelectionChanged(wxDataViewEvent&) {
-  if (!filling_) FillEditorsFromSelection();
+  if (filling_ || !model_) return;
+  const wxDataViewItem item = entryList_->GetSelection();
+  if (!item.IsOk() || item == currentItem_) return;
+  if (!HasUnsavedChanges()) {
+    FillEditorsFromSelection();
+    return;
+  }
+  MoveEditorsLater(IdOfRow(static_cast<int>(model_->GetRow(item))), false);
 }
 
 void ModuleDictionariesPanel::OnFieldChanged(wxCommandEvent&) {
@@ -257,17 +278,100 @@ void ModuleDictionariesPanel::OnDefaultToggled(wxDataViewEvent& event) {
   if (changed < 0 || changed >= model_->rowCount) return;
   wxVariant flag;
   model_->GetValueByRow(flag, static_cast<unsigned int>(changed), 0);
-  if (flag.IsNull() || !flag.GetBool()) return;
-  // Only a display: the database learns of the new default through "Zapisz".
-  toggling_ = true;
-  for (int row = 0; row < model_->rowCount; ++row) {
-    model_->SetValueByRow(row == changed, static_cast<unsigned int>(row), 0);
-    model_->RowValueChanged(static_cast<unsigned int>(row), 0);
+  if (flag.IsNull() || !flag.GetBool()) {
+    // The list shows the default "Zapisz" stores: another entry takes the flag, as
+    // in the editors, and none is unticked.
+    SetDefaultFlag(changed, true);
+    return;
   }
-  toggling_ = false;
-  // The ticked row, selected or not, is the one "Zapisz" stores.
-  ShowRow(changed);
+  if (model_->GetItem(static_cast<unsigned int>(changed)) != currentItem_ && HasUnsavedChanges()) {
+    SetDefaultFlag(changed, false);
+    MoveEditorsLater(IdOfRow(changed), true);
+    return;
+  }
+  // Only a display: the database learns of the new default through "Zapisz".
+  for (int row = 0; row < model_->rowCount; ++row) SetDefaultFlag(row, row == changed);
+  if (model_->GetItem(static_cast<unsigned int>(changed)) == currentItem_) {
+    // The entry in the editors keeps what was typed into it.
+    defaultBox_->SetValue(true);
+    defaultBox_->Disable();
+  } else {
+    // The ticked row, selected or not, is the one "Zapisz" stores.
+    ShowRow(changed);
+  }
   saveButton_->Enable();
+}
+
+void ModuleDictionariesPanel::SetDefaultFlag(int row, bool value) {
+  toggling_ = true;
+  model_->SetValueByRow(value, static_cast<unsigned int>(row), 0);
+  model_->RowValueChanged(static_cast<unsigned int>(row), 0);
+  toggling_ = false;
+}
+
+bool ModuleDictionariesPanel::HasUnsavedChanges() const { return saveButton_->IsThisEnabled(); }
+
+bool ModuleDictionariesPanel::SaveChanges() {
+  wxCommandEvent save(wxEVT_BUTTON, saveButton_->GetId());
+  OnSave(save);
+  // A save that stored nothing leaves "Zapisz" lit.
+  return !HasUnsavedChanges();
+}
+
+bool ModuleDictionariesPanel::SettleEdit() {
+  if (!HasUnsavedChanges()) return true;
+  const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
+                                             wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
+  if (answer == wxCANCEL) return false;
+  if (answer == wxYES) return SaveChanges();
+  // Dropped: the list shows what is stored again, a default ticked in it included.
+  LoadRows(CurrentKind());
+  saveButton_->Disable();
+  return true;
+}
+
+void ModuleDictionariesPanel::MoveEditorsLater(const wxString& id, bool tick) {
+  // A click on another row's tick selects the row too: one move, asked once.
+  const bool scheduled = !moveId_.empty();
+  moveTick_ = tick || (scheduled && moveId_ == id && moveTick_);
+  moveId_ = id;
+  if (scheduled) return;
+  // Settled once the list is done with its events: a save or a drop reads it anew.
+  CallAfter([this] { MoveEditorsTo(std::exchange(moveId_, wxString()), moveTick_); });
+}
+
+void ModuleDictionariesPanel::MoveEditorsTo(const wxString& id, bool tick) {
+  if (!model_) return;
+  if (!SettleEdit()) {
+    // The editors keep their entry, and the list shows it selected again.
+    filling_ = true;
+    if (currentItem_.IsOk()) {
+      entryList_->Select(currentItem_);
+    } else {
+      entryList_->UnselectAll();
+    }
+    filling_ = false;
+    return;
+  }
+  const int row = RowOfId(id);
+  if (row < 0) return;
+  if (tick) {
+    for (int r = 0; r < model_->rowCount; ++r) SetDefaultFlag(r, r == row);
+  }
+  ShowRow(row);
+  if (tick) saveButton_->Enable();
+}
+
+wxString ModuleDictionariesPanel::IdOfRow(int row) const {
+  if (!model_ || row < 0 || row >= model_->rowCount) return wxString();
+  return CellText(*model_, static_cast<unsigned int>(row), model_->GetColumnCount() - 1);
+}
+
+int ModuleDictionariesPanel::RowOfId(const wxString& id) const {
+  for (int row = 0; model_ && row < model_->rowCount; ++row) {
+    if (IdOfRow(row) == id) return row;
+  }
+  return -1;
 }
 
 void ModuleDictionariesPanel::OnNew(wxCommandEvent&) {
@@ -285,16 +389,38 @@ void ModuleDictionariesPanel::OnSave(wxCommandEvent&) {
   entry.isDefault = defaultBox_->GetValue();
   wxString savedId;
   wxString error;
-  if (!SaveDictionaryEntry(*database_, kind, CompanyId(), entry, &savedId, &error)) {
+  bool conflict = false;
+  if (!SaveDictionaryEntry(*database_, kind, CompanyId(), entry, &savedId, &error,
+                           entry.id == "0" ? nullptr : &shownEntry_, &conflict)) {
     // Nothing was stored: the editors keep what the user typed, so it can be
     // corrected and saved again.
+    if (conflict) {
+      ShowStoredKeepTyped(kind, entry);
+      error += " " + _("Wybierz go ponownie na odświeżonej liście i spróbuj jeszcze raz.");
+    }
     veldrix::ShowMessageBox(_("Nie udało się zapisać wpisu słownika.") + "\n" + error, _("Słowniki"),
-                            wxOK | wxICON_ERROR, this);
+                            wxOK | (conflict ? wxICON_WARNING : wxICON_ERROR), this);
     return;
   }
   currentId_ = savedId;
   LoadRows(kind);
   saveButton_->Disable();
+}
+
+void ModuleDictionariesPanel::ShowStoredKeepTyped(DictionaryKind kind, const DictionaryEntry& typed) {
+  // The next save still compares with the entry as it was loaded before: only
+  // choosing the entry in the list takes what is stored now into the editors.
+  const DictionaryEntry loaded = shownEntry_;
+  const bool defaultEditable = defaultBox_->IsEnabled();
+  LoadRows(kind);
+  nameField_->ChangeValue(typed.name);
+  valueField_->ChangeValue(typed.value);
+  defaultBox_->SetValue(typed.isDefault);
+  defaultBox_->Enable(defaultEditable);
+  shownEntry_ = loaded;
+  saveButton_->Enable();
+  // Unselected, so that choosing the entry again is a change of the selection.
+  entryList_->UnselectAll();
 }
 
 void ModuleDictionariesPanel::OnDelete(wxCommandEvent&) {

@@ -5,11 +5,13 @@
 #pragma once
 
 #include "app/common/failure_notice.h"
+#include "app/common/unsaved_changes.h"
 #include "settings/dictionary_store.h"
 
 #include <wx/dataview.h>
 #include <wx/panel.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -22,7 +24,7 @@ class wxListBox;
 class wxStaticText;
 class wxTextCtrl;
 
-class ModuleDictionariesPanel : public wxPanel {
+class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesPage {
  public:
   // Builds the page without touching the database.
   ModuleDictionariesPanel(wxWindow* parent, const wxString& title, std::vector<DictionaryKind> kinds,
@@ -47,13 +49,32 @@ class ModuleDictionariesPanel : public wxPanel {
   wxButton* GetSaveButton() const { return saveButton_; }
   wxButton* GetDeleteButton() const { return deleteButton_; }
 
+  // An edit in the editors, or a default ticked in the list, that "Zapisz" has not
+  // stored yet.
+  bool HasUnsavedChanges() const override;
+  bool SaveChanges() override;
+
  private:
   void ShowKind(DictionaryKind kind);
   void LoadRows(DictionaryKind kind);
   void ShowRow(int row);
   void FillEditorsFromSelection();
+  // Asks about an edit in progress before the editors take another entry: saved,
+  // dropped (the list read again), or kept (false).
+  bool SettleEdit();
+  // The editors move to the entry of that id once the edit in progress is settled;
+  // `tick` makes it the list's default too, for "Zapisz" to store.
+  void MoveEditorsLater(const wxString& id, bool tick);
+  void MoveEditorsTo(const wxString& id, bool tick);
+  int RowOfId(const wxString& id) const;
+  wxString IdOfRow(int row) const;
+  // Sets a flag of the list as the program's change, not the user's.
+  void SetDefaultFlag(int row, bool value);
   // The editors hold a new, empty entry; the list's selection stays.
   void ClearEditors();
+  // After a save that another workstation's change stopped: the list shows what is
+  // stored, the editors keep what the user typed.
+  void ShowStoredKeepTyped(DictionaryKind kind, const DictionaryEntry& typed);
   wxString CompanyId() const;
   // The database's failure to open or to read the entries, shown once per event.
   void NoteReadFailure();
@@ -91,4 +112,13 @@ class ModuleDictionariesPanel : public wxPanel {
   // this tab open, and its writes must not go to rows it does not show.
   wxString companyId_ = "0";
   wxString currentId_ = "0";
+  // The entries as read by the last load, by id: the list's flags are only a
+  // display until "Zapisz".
+  std::map<wxString, DictionaryEntry> storedEntries_;
+  // The entry in the editors as it was loaded; a save compares it with what is
+  // stored by then.
+  DictionaryEntry shownEntry_;
+  // The entry the editors move to once the list's events are over; empty for none.
+  wxString moveId_;
+  bool moveTick_ = false;
 };

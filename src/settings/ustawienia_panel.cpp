@@ -6,6 +6,7 @@
 #include "app/common/images.h"
 #include "app/common/lazy_loadable_panel.h"
 #include "app/common/message_box.h"
+#include "app/common/unsaved_changes.h"
 #include "settings/database_pages.h"
 #include "settings/lazy_settings_page.h"
 #include "settings/settings_application.h"
@@ -19,6 +20,8 @@
 #include <wx/sizer.h>
 #include <wx/treebook.h>
 #include <wx/treectrl.h>
+
+#include <vector>
 
 namespace {
 
@@ -218,6 +221,31 @@ void UstawieniaPanel::LoadPage(wxWindow* page) {
     return;
   }
   if (auto* lazy = dynamic_cast<veldrix::ILazyLoadablePanel*>(page)) lazy->EnsureLoaded();
+}
+
+namespace {
+
+// The pages under `window` that hold unsaved changes, wherever the tree has put them.
+void CollectUnsavedPages(wxWindow* window, std::vector<veldrix::IUnsavedChangesPage*>* pages) {
+  auto* page = dynamic_cast<veldrix::IUnsavedChangesPage*>(window);
+  if (page && page->HasUnsavedChanges()) pages->push_back(page);
+  for (wxWindow* child : window->GetChildren()) CollectUnsavedPages(child, pages);
+}
+
+}  // namespace
+
+bool UstawieniaPanel::ConfirmClose() {
+  std::vector<veldrix::IUnsavedChangesPage*> unsaved;
+  CollectUnsavedPages(tree_, &unsaved);
+  if (unsaved.empty()) return true;
+  const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
+                                             wxYES_NO | wxCANCEL | wxICON_QUESTION, nullptr);
+  if (answer == wxCANCEL) return false;
+  if (answer != wxYES) return true;
+  for (veldrix::IUnsavedChangesPage* page : unsaved) {
+    if (!page->SaveChanges()) return false;
+  }
+  return true;
 }
 
 void UstawieniaPanel::OnClose(wxCommandEvent&) {

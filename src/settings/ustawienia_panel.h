@@ -31,6 +31,10 @@ class UstawieniaPanel : public wxPanel {
   wxAuiToolBar* GetToolbar() const { return toolbar_; }
   int GetCloseToolId() const { return closeToolId_; }
 
+  // Asked before the tab closes: when a page holds unsaved changes, "Czy zapisać
+  // zmiany?"; false keeps the tab (Cancel, or a save that failed).
+  bool ConfirmClose();
+
  private:
   void BuildTree();
   void BuildToolbar(wxSizer* row);

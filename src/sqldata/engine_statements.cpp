@@ -28,6 +28,21 @@ wxString LockTableStatement(const wxString& engine, const wxString& table) {
   return wxString();
 }
 
+wxString LockedSelectStatement(const wxString& engine, const wxString& columns, const wxString& table,
+                               const wxString& condition) {
+  if (Is(engine, "SQL Server")) {
+    return "SELECT " + columns + " FROM " + table + " WITH (UPDLOCK, ROWLOCK) WHERE " + condition;
+  }
+  const wxString select = "SELECT " + columns + " FROM " + table + " WHERE " + condition;
+  // The table lock that the update after this read takes anyway is taken first, as
+  // Oracle's FOR UPDATE does by itself: a writer holding LockTableStatement's lock
+  // is then waited for before any row is locked, so that its own writes never wait
+  // for a row locked here while the update here waits for its table lock.
+  if (Is(engine, "PostgreSQL")) return "LOCK TABLE " + table + " IN ROW EXCLUSIVE MODE; " + select + " FOR UPDATE";
+  if (Is(engine, "MySQL") || Is(engine, "Oracle")) return select + " FOR UPDATE";
+  return select;
+}
+
 wxString LastInsertIdStatement(const wxString& engine) {
   if (Is(engine, "SQLite")) return "SELECT last_insert_rowid()";
   if (Is(engine, "MySQL")) return "SELECT LAST_INSERT_ID()";

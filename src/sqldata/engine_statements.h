@@ -20,6 +20,15 @@ wxString BeginTransactionStatement(const wxString& engine);
 // transaction already locks the database, and on an engine not named here.
 wxString LockTableStatement(const wxString& engine, const wxString& table);
 
+// A select of the table's rows that match the condition which also locks them until
+// the transaction ends, so that no other workstation changes them between this read
+// and the writes that follow it: FOR UPDATE, or the UPDLOCK and ROWLOCK hints on SQL
+// Server. On SQLite the plain select: its write transaction already holds the lock.
+// A transaction that takes LockTableStatement's lock of the table takes it before
+// this read, or two such transactions could wait for each other.
+wxString LockedSelectStatement(const wxString& engine, const wxString& columns, const wxString& table,
+                               const wxString& condition);
+
 // A query whose only result set holds the id of the row this connection inserted
 // last; empty where the engine has no such query (Oracle). On PostgreSQL it never
 // fails, so it cannot abort the surrounding transaction: the value is empty when the

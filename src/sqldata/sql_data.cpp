@@ -109,13 +109,14 @@ bool SQLData::IsSQLite() const { return engine.IsSameAs("SQLite", false); }
 
 bool SQLData::IsSqliteOpen() const { return sqliteDb && sqliteDb->IsOpen(); }
 
-bool SQLData::IsConnectionOpen() const { return connection && connection->isConnected(); }
-
-bool SQLData::IsOpen() const { return IsSQLite() ? IsSqliteOpen() : IsConnectionOpen(); }
+// A connection lost while it is open stays open for the object: the next statement
+// replaces it.
+bool SQLData::IsOpen() const { return IsSQLite() ? IsSqliteOpen() : connection != nullptr; }
 
 bool SQLData::IniciujBazeDanych() {
   if (!IsSQLite()) {
-    if (IsConnectionOpen()) return true;
+    wxString ended;
+    if (connection && !ConnectionEnded(&ended)) return true;
     wxString error;
     std::shared_ptr<IDbConnection> opened;
     if (!OpenConnection(connectionString, &opened, nullptr, &error)) {
@@ -125,13 +126,10 @@ bool SQLData::IniciujBazeDanych() {
       LogDbError("IniciujBazeDanych", connectionString, error);
       return false;
     }
+    if (connection) connection->close();
     connection = opened;
-    if (engine.IsSameAs("SQL Server", false)) {
-      DbQueryResult result;
-      if (!connection->execute(kSqlServerSessionOptions, &result, &error)) {
-        LogDbWarning("IniciujBazeDanych", kSqlServerSessionOptions, error);
-      }
-    }
+    inTransaction_ = false;
+    ApplySessionOptions();
     return true;
   }
 
@@ -185,6 +183,54 @@ bool SQLData::ZamknijBazeDanych() {
   }
   sqliteDb.reset();
   ReleaseSqliteLibrary();
+  return true;
+}
+
+void SQLData::ApplySessionOptions() {
+  if (!engine.IsSameAs("SQL Server", false)) return;
+  DbQueryResult result;
+  wxString error;
+  if (!connection->execute(kSqlServerSessionOptions, &result, &error)) {
+    LogDbWarning("IniciujBazeDanych", kSqlServerSessionOptions, error);
+  }
+}
+
+bool SQLData::ConnectionEnded(wxString* reason) {
+  if (connection->lost(reason)) return true;
+  if (connection->isConnected()) return false;
+  *reason = "The connection to the database server was lost.";
+  return true;
+}
+
+SQLData::Session SQLData::PrepareSession(const wxString& context) {
+  if (IsSQLite()) return IsSqliteOpen() ? Session::Open : Session::Closed;
+  if (!connection) return Session::Closed;
+  wxString reason;
+  if (!ConnectionEnded(&reason)) return Session::Open;
+  if (inTransaction_) {
+    // The server undid the transaction with its session: going on on a new
+    // connection would store only the rest of it.
+    RecordDbFailure(context, wxString(), reason, ConnectionFailure::Lost);
+    return Session::Lost;
+  }
+  return Reconnect(context, reason) ? Session::Open : Session::Lost;
+}
+
+bool SQLData::Reconnect(const wxString& context, const wxString& reason) {
+  std::shared_ptr<IDbConnection> opened;
+  wxString error;
+  if (!OpenConnection(connectionString, &opened, nullptr, &error)) {
+    RecordDbFailure(context, connectionString, error, ConnectionFailure::Lost);
+    return false;
+  }
+  connection->close();
+  connection = opened;
+  inTransaction_ = false;
+  ApplySessionOptions();
+  wxString why = NormalizeDbErrorText(reason);
+  why.Replace("\n", " ");
+  LogDbMessage(context + " | The connection to the database server was lost (" + why +
+               "); a new connection was opened.");
   return true;
 }
 
@@ -242,6 +288,12 @@ void SQLData::ClearError() {
   errorFlag = false;
   lastError.clear();
   deadlockFailure_ = false;
+  connectionFailure_ = ConnectionFailure::None;
+  connectionFailureText_.clear();
+}
+
+ConnectionFailure SQLData::LastConnectionFailure() const {
+  return errorFlag && lastError == connectionFailureText_ ? connectionFailure_ : ConnectionFailure::None;
 }
 
 wxString SQLData::ErrorReason() const {
@@ -250,7 +302,7 @@ wxString SQLData::ErrorReason() const {
   return bar == wxNOT_FOUND ? lastError : lastError.Mid(static_cast<size_t>(bar) + 3);
 }
 
-bool SQLData::RunTransactionStatement(const wxString& method, const wxString& statement,
+bool SQLData::RunTransactionStatement(const wxString& method, const wxString& statement, StatementRole role,
                                       const std::function<void(wxSQLite3Database&)>& onSqlite) {
   if (IsSQLite()) {
     try {
@@ -264,41 +316,57 @@ bool SQLData::RunTransactionStatement(const wxString& method, const wxString& st
   // Sent as written: these statements already are the engine's own.
   DbQueryResult result;
   wxString error;
-  if (connection->execute(statement, &result, &error)) return true;
-  RecordDriverFailure(method, statement, error, result.deadlock);
-  return false;
+  if (RunOnConnection(method, statement, statement, role, &result, &error)) return true;
+  // A rollback whose connection went has nothing left to undo.
+  return role == StatementRole::Rollback && result.connectionLost;
 }
 
 void SQLData::StartTransaction() {
   ClearError();
+  inTransaction_ = false;
   // A deferred SQLite transaction that has read cannot wait for the write lock: it
   // would fail at its first change while another connection writes.
   const wxString begin = IsSQLite() ? wxString("BEGIN IMMEDIATE TRANSACTION") : BeginTransactionStatement(engine);
   LogSqlStatement("StartTransaction", engine, begin);
-  if (!IsOpen()) {
+  const Session session = PrepareSession("StartTransaction");
+  if (session == Session::Closed) {
     errorFlag = true;
     lastError = "StartTransaction | DB not open";
     LogDbMessage(lastError);
     return;
   }
+  if (session == Session::Lost) return;
   // Oracle has no begin statement: its transaction starts with the first change.
-  if (begin.empty()) return;
-  RunTransactionStatement("StartTransaction", begin,
-                          [](wxSQLite3Database& db) { db.Begin(WXSQLITE_TRANSACTION_IMMEDIATE); });
+  if (!begin.empty() &&
+      !RunTransactionStatement("StartTransaction", begin, StatementRole::Begin,
+                               [](wxSQLite3Database& db) { db.Begin(WXSQLITE_TRANSACTION_IMMEDIATE); })) {
+    return;
+  }
+  inTransaction_ = true;
 }
 
 void SQLData::CommitTransaction() {
   if (!IsOpen()) return;
   const wxString statement =
       engine.IsSameAs("SQL Server", false) ? wxString("IF @@TRANCOUNT > 0 COMMIT TRANSACTION") : wxString("COMMIT");
-  RunTransactionStatement("CommitTransaction", statement, [](wxSQLite3Database& db) { db.Commit(); });
+  if (PrepareSession("CommitTransaction") == Session::Open) {
+    RunTransactionStatement("CommitTransaction", statement, StatementRole::Commit,
+                            [](wxSQLite3Database& db) { db.Commit(); });
+  }
+  inTransaction_ = false;
 }
 
 void SQLData::RollbackTransaction() {
+  inTransaction_ = false;
   if (!IsOpen()) return;
+  // A lost connection took its transaction with it: nothing is left to undo, and a
+  // new one would have nothing to roll back.
+  wxString ended;
+  if (!IsSQLite() && ConnectionEnded(&ended)) return;
   const wxString statement = engine.IsSameAs("SQL Server", false) ? wxString("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")
                                                                   : wxString("ROLLBACK");
-  RunTransactionStatement("RollbackTransaction", statement, [](wxSQLite3Database& db) { db.Rollback(wxString()); });
+  RunTransactionStatement("RollbackTransaction", statement, StatementRole::Rollback,
+                          [](wxSQLite3Database& db) { db.Rollback(wxString()); });
 }
 
 bool SQLData::RunTransaction(const std::function<bool()>& unit) {
@@ -323,10 +391,13 @@ bool SQLData::RunTransaction(const std::function<bool()>& unit) {
     const bool retry = deadlockFailure_ && attempt == 1;
     const bool failed = errorFlag;
     const wxString reason = lastError;
+    const ConnectionFailure connectionFailure = LastConnectionFailure();
     RollbackTransaction();
     if (failed) {
       errorFlag = true;
       lastError = reason;
+      connectionFailure_ = connectionFailure;
+      connectionFailureText_ = reason;
     }
     if (!retry) return false;
   }
@@ -342,7 +413,8 @@ bool SQLData::LockTableForWrite(const wxString& table) {
   const wxString statement = LockTableStatement(engine, table);
   if (statement.empty()) return true;
   LogSqlStatement("LockTableForWrite", engine, statement);
-  return RunTransactionStatement("LockTableForWrite", statement, [](wxSQLite3Database&) {});
+  if (PrepareSession("LockTableForWrite") != Session::Open) return false;
+  return RunTransactionStatement("LockTableForWrite", statement, StatementRole::Change, [](wxSQLite3Database&) {});
 }
 
 bool SQLData::ColumnExists(const wxString& table, const wxString& column) {
@@ -365,18 +437,13 @@ bool SQLData::ColumnExists(const wxString& table, const wxString& column) {
     }
     return false;
   }
-  if (!IsConnectionOpen()) return false;
+  if (PrepareSession("ColumnExists") != Session::Open) return false;
   // Only the connection's own database or schema: a server holds other databases
   // with tables of the same names.
   const wxString query = ColumnExistsStatement(engine, table, column);
   LogSqlStatement("ColumnExists", engine, query);
   DbQueryResult result;
   wxString error;
-  if (!connection->execute(query, &result, &error)) {
-    errorFlag = true;
-    lastError = FormatDbError("ColumnExists", error);
-    LogDbError("ColumnExists", query, error);
-    return false;
-  }
+  if (!RunOnConnection("ColumnExists", query, query, StatementRole::Read, &result, &error)) return false;
   return !result.resultSets.empty() && result.resultSets.front().rowCount > 0;
 }

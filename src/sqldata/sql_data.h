@@ -43,6 +43,17 @@ void ReleaseSqliteLibrary();
 // query or an empty answer. Nothing is logged.
 std::int64_t LastInsertIdQuery(IDbConnection* connection, const wxString& engine);
 
+// What a failure had to do with the connection to the server.
+enum class ConnectionFailure {
+  None,  // nothing failed, or the failure was of another kind
+  // The connection was lost, or could not be made again, before anything of the
+  // failed work was stored: a transaction it cut was undone by the server.
+  Lost,
+  // The answer to a commit, or to a change made outside a transaction, was lost on
+  // the way: the server may or may not have stored it.
+  Unknown,
+};
+
 // One row of a result while it is read: SQLite's result set or a driver's set.
 class SqlRow {
  public:
@@ -66,6 +77,16 @@ class SqlRow {
 // SQLite, ExecPrepared also throws wxSQLite3Exception; RunTransaction takes it as
 // its unit's failure, other callers catch it and roll back. A screen that must tell
 // whether one read failed calls ClearError before it.
+//
+// On the server engines a connection that the server has ended (a restart, an
+// administrator, an idle time-out) is replaced by a new one from the same
+// connection string before the next statement, with the settings every open
+// applies, and a line in the database log; the caller sees nothing. Only where
+// nothing can be lost or done twice, though: a transaction it cut fails as a whole
+// (its later statements and its commit fail too, RunTransaction does not run it
+// again), a read whose connection was lost while it ran runs once more, and a
+// change outside a transaction or a commit whose answer was lost is reported,
+// never run again. LastConnectionFailure tells these failures from the others.
 //
 // An object belongs to one thread at a time; a worker makes its own.
 class SQLData : public wxObject {
@@ -143,6 +164,9 @@ class SQLData : public wxObject {
 
   // Forgets the last failure, so that errorFlag then tells about what runs next.
   void ClearError();
+  // Whether the last failure was the connection's (None once errorFlag or
+  // lastError have been cleared or replaced by another failure).
+  ConnectionFailure LastConnectionFailure() const;
   // The last failure's reason without the method name before " | "; "DB not open"
   // when no text was kept (a read of a database that is not open keeps none).
   wxString ErrorReason() const;
@@ -155,8 +179,22 @@ class SQLData : public wxObject {
   wxString lastError;
 
  private:
+  // What a statement sent to a server is, for what a lost answer to it means.
+  enum class StatementRole { Read, Change, Begin, Commit, Rollback };
+  // Where a statement starts from: it can run; the object was never opened or has
+  // been closed; or its connection is lost and cannot be replaced now (recorded).
+  enum class Session { Open, Closed, Lost };
+
   bool IsSqliteOpen() const;
-  bool IsConnectionOpen() const;
+  // Before every statement: replaces a connection the server has ended, unless a
+  // transaction ran on it. A failure is recorded under context.
+  Session PrepareSession(const wxString& context);
+  bool ConnectionEnded(wxString* reason);
+  // A new connection in place of the lost one, with the session settings; the old
+  // one stays when it cannot be made (recorded under context), so the next
+  // statement tries again.
+  bool Reconnect(const wxString& context, const wxString& reason);
+  void ApplySessionOptions();
   // SQL Server statements get rewritten from the SQLite dialect into T-SQL here;
   // every query statement bound for a non-SQLite engine passes through it.
   wxString PrepareStatementForEngine(const wxString& sql) const;
@@ -164,19 +202,34 @@ class SQLData : public wxObject {
   // result or of the driver's first result set go to onRow until it answers false.
   // A failure is recorded under context; false when not open or on failure.
   bool ForEachRow(const wxString& context, const wxString& sql, const std::function<bool(const SqlRow&)>& onRow);
+  // Runs a statement as it is. A read or a begin whose connection was lost while it
+  // ran outside a transaction runs once more on a new connection. A failure is
+  // recorded under context (loggedSql as its statement) and its reason put in *error.
+  bool RunOnConnection(const wxString& context, const wxString& statement, const wxString& loggedSql,
+                       StatementRole role, DbQueryResult* result, wxString* error);
   // Traces and runs a statement on the connection (rewritten for the engine); a
   // failure is recorded under errorContext with the statement as run. The trace
   // and the log show loggedSql instead when it is given (secrets masked).
   bool ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
-                           DbQueryResult* result, wxString* error, const wxString& loggedSql = wxString());
+                           StatementRole role, DbQueryResult* result, wxString* error,
+                           const wxString& loggedSql = wxString());
   void RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception);
   void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
-                           bool deadlock);
-  bool RunTransactionStatement(const wxString& method, const wxString& statement,
+                           const DbQueryResult& result, StatementRole role);
+  // A driver-side failure, with what it had to do with the connection.
+  void RecordDbFailure(const wxString& context, const wxString& sql, const wxString& error,
+                       ConnectionFailure failure);
+  bool RunTransactionStatement(const wxString& method, const wxString& statement, StatementRole role,
                                const std::function<void(wxSQLite3Database&)>& onSqlite);
 
   // The last failure was the server ending the transaction to break a deadlock.
   bool deadlockFailure_ = false;
+  // A transaction has begun on the connection and not yet ended: its connection
+  // is never replaced while it runs.
+  bool inTransaction_ = false;
+  ConnectionFailure connectionFailure_ = ConnectionFailure::None;
+  // lastError as the connection failure set it: the kind holds only while it stays.
+  wxString connectionFailureText_;
   std::unique_ptr<wxSQLite3Database> sqliteDb;
   std::shared_ptr<IDbConnection> connection;
   wxString server;

@@ -44,7 +44,9 @@ int SQLData::InsertRowsDataView(wxObjectDataPtr<DVModel>& model, bool numberRows
   model->InitStorage();
   const int modelColumns = static_cast<int>(model->GetColumnCount());
 
-  if (!IsOpen()) {
+  const Session session = PrepareSession(kContext);
+  if (session == Session::Lost) return -1;
+  if (session == Session::Closed) {
     errorFlag = true;
     lastError = FormatDbError(kContext, "DB not open");
     LogDbError(kContext, sql, "DB not open");

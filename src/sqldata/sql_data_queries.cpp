@@ -75,28 +75,65 @@ wxString SQLData::PrepareStatementForEngine(const wxString& sql) const {
 void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {
   errorFlag = true;
   deadlockFailure_ = false;
+  connectionFailure_ = ConnectionFailure::None;
   lastError = FormatSqliteError(context, exception);
   LogSqlException(context, sql, exception);
 }
 
-void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
-                                  bool deadlock) {
+void SQLData::RecordDbFailure(const wxString& context, const wxString& sql, const wxString& error,
+                              ConnectionFailure failure) {
   errorFlag = true;
-  deadlockFailure_ = deadlock;
+  deadlockFailure_ = false;
   lastError = FormatDbError(context, error);
   LogDbError(context, sql, error);
+  connectionFailure_ = failure;
+  connectionFailureText_ = lastError;
+}
+
+void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
+                                  const DbQueryResult& result, StatementRole role) {
+  ConnectionFailure failure = ConnectionFailure::None;
+  if (result.connectionLost) {
+    // The server undoes an unfinished transaction with its session, and a read or
+    // a begin stores nothing; a commit may have been carried out before the answer
+    // was lost, and so may a change outside a transaction, which commits itself.
+    const bool mayBeStored =
+        role == StatementRole::Commit || (role == StatementRole::Change && !inTransaction_);
+    failure = mayBeStored ? ConnectionFailure::Unknown : ConnectionFailure::Lost;
+  }
+  RecordDbFailure(context, sql, error, failure);
+  deadlockFailure_ = result.deadlock;
+}
+
+bool SQLData::RunOnConnection(const wxString& context, const wxString& statement, const wxString& loggedSql,
+                              StatementRole role, DbQueryResult* result, wxString* error) {
+  wxString failure;
+  if (connection->execute(statement, result, &failure)) return true;
+  const bool rerun = result->connectionLost && !inTransaction_ &&
+                     (role == StatementRole::Read || role == StatementRole::Begin);
+  if (rerun) {
+    if (!Reconnect(context, failure)) {
+      if (error) *error = ErrorReason();
+      return false;
+    }
+    result->clear();
+    failure.clear();
+    if (connection->execute(statement, result, &failure)) return true;
+  }
+  if (role != StatementRole::Rollback || !result->connectionLost) {
+    RecordDriverFailure(context, loggedSql, failure, *result, role);
+  }
+  if (error) *error = failure;
+  return false;
 }
 
 bool SQLData::ExecuteOnConnection(const wxString& traceContext, const wxString& errorContext, const wxString& sql,
-                                  DbQueryResult* result, wxString* error, const wxString& loggedSql) {
+                                  StatementRole role, DbQueryResult* result, wxString* error,
+                                  const wxString& loggedSql) {
   const wxString statement = PrepareStatementForEngine(sql);
   const wxString logged = loggedSql.empty() ? statement : PrepareStatementForEngine(loggedSql);
   LogSqlStatement(traceContext, engine, logged);
-  wxString failure;
-  if (connection->execute(statement, result, &failure)) return true;
-  RecordDriverFailure(errorContext, logged, failure, result->deadlock);
-  if (error) *error = failure;
-  return false;
+  return RunOnConnection(errorContext, statement, logged, role, result, error);
 }
 
 bool SQLData::ForEachRow(const wxString& context, const wxString& sql,
@@ -116,9 +153,9 @@ bool SQLData::ForEachRow(const wxString& context, const wxString& sql,
       return false;
     }
   }
-  if (!IsConnectionOpen()) return false;
+  if (PrepareSession(context) != Session::Open) return false;
   DbQueryResult result;
-  if (!ExecuteOnConnection(context, context, sql, &result, nullptr)) return false;
+  if (!ExecuteOnConnection(context, context, sql, StatementRole::Read, &result, nullptr)) return false;
   if (result.resultSets.empty()) return true;
   const DbResultSet& set = result.resultSets.front();
   for (int r = 0; r < set.rowCount; ++r) {
@@ -160,7 +197,7 @@ bool SQLData::IsExistsData(wxString sql) {
 
 int SQLData::ComboBoxData(wxString sql, wxControlWithItems* control, wxArrayInt* ids, wxArrayDouble* values,
                           bool textInSecondColumn, bool selectDefault) {
-  if (!control || !ids || !IsOpen()) return 0;
+  if (!control || !ids || PrepareSession("ComboBoxData") != Session::Open) return 0;
   control->Clear();
   ids->Clear();
   if (values) values->Clear();
@@ -198,7 +235,9 @@ void SQLData::SimpleListData(wxArrayString* texts, wxArrayInt* ids, wxString sql
 }
 
 int SQLData::DeleteData(wxString sql) {
-  if (!IsOpen()) {
+  const Session session = PrepareSession("SQLData");
+  if (session == Session::Lost) return -1;
+  if (session == Session::Closed) {
     errorFlag = true;
     lastError = "SQLData | DB not open";
     LogDbMessage(lastError);
@@ -214,12 +253,12 @@ int SQLData::DeleteData(wxString sql) {
     }
   }
   DbQueryResult result;
-  if (!ExecuteOnConnection("DeleteData", "SQLData", sql, &result, nullptr)) return -1;
+  if (!ExecuteOnConnection("DeleteData", "SQLData", sql, StatementRole::Change, &result, nullptr)) return -1;
   return result.rowsAffected < 0 ? 0 : result.rowsAffected;
 }
 
 long SQLData::InsertData(wxString sql) {
-  if (!IsOpen()) return -1;
+  if (PrepareSession("InsertData") != Session::Open) return -1;
   if (IsSQLite()) {
     LogSqlStatement("InsertData", engine, sql);
     try {
@@ -231,15 +270,16 @@ long SQLData::InsertData(wxString sql) {
     }
   }
   DbQueryResult result;
-  if (!ExecuteOnConnection("InsertData", "InsertData", sql, &result, nullptr)) return -1;
+  if (!ExecuteOnConnection("InsertData", "InsertData", sql, StatementRole::Change, &result, nullptr)) return -1;
   if (result.rowsAffected < 1) return 0;
   return static_cast<long>(LastInsertIdQuery(connection.get(), engine));
 }
 
 int SQLData::InsertData(wxString& blad, wxString sql) {
   blad.clear();
-  if (!IsOpen()) {
-    blad = "DB not open";
+  const Session session = PrepareSession("InsertData(blad)");
+  if (session != Session::Open) {
+    blad = session == Session::Lost ? ErrorReason() : wxString("DB not open");
     return -1;
   }
   if (IsSQLite()) {
@@ -254,12 +294,16 @@ int SQLData::InsertData(wxString& blad, wxString sql) {
     }
   }
   DbQueryResult result;
-  return ExecuteOnConnection("InsertData(blad)", "InsertData(blad)", sql, &result, &blad) ? 0 : -1;
+  return ExecuteOnConnection("InsertData(blad)", "InsertData(blad)", sql, StatementRole::Change, &result, &blad)
+             ? 0
+             : -1;
 }
 
 SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlValue>& params) {
   SqlExecResult outcome;
-  if (!IsOpen()) {
+  const Session session = PrepareSession("ExecPrepared");
+  if (session == Session::Lost) return outcome;
+  if (session == Session::Closed) {
     errorFlag = true;
     lastError = "ExecPrepared | DB not open";
     LogDbMessage(lastError);
@@ -317,7 +361,10 @@ SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlVa
     hasSecret = true;
   }
   const wxString logged = hasSecret ? InlineSqlParameters(sql, shown) : wxString();
-  if (!ExecuteOnConnection("ExecPrepared", "ExecPrepared", inlined, &result, nullptr, logged)) return outcome;
+  if (!ExecuteOnConnection("ExecPrepared", "ExecPrepared", inlined, StatementRole::Change, &result, nullptr,
+                           logged)) {
+    return outcome;
+  }
   if (result.rowsAffected >= 0) {
     outcome.changes = result.rowsAffected;
   } else {

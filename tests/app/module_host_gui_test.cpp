@@ -8,6 +8,7 @@
 #include "danefirmy/sash_rules.h"
 #include "modal_script.h"
 #include "pluginmanager/module_calls.h"
+#include "pluginmanager/module_settings_store.h"
 #include "pluginmanager/plugin_manager.h"
 #include "program_start_fixture.h"
 #include "settings/lazy_settings_page.h"
@@ -21,6 +22,7 @@
 #include <wx/scrolwin.h>
 #include <wx/splitter.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/treebook.h>
 
 namespace {
@@ -163,8 +165,26 @@ TEST_F(ModuleHost, TheSettingsTabHoldsTheModulesPageAndEachModulesSettings) {
   ASSERT_NE(notes, wxNOT_FOUND);
   tree->SetSelection(static_cast<size_t>(notes));
   veldrix::test::PumpEvents(100);
-  EXPECT_NE(wxWindow::FindWindowByName("txtServer", tree->GetPage(static_cast<size_t>(notes))), nullptr);
+  auto* server =
+      dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("txtServer", tree->GetPage(static_cast<size_t>(notes))));
+  ASSERT_NE(server, nullptr);
   veldrix::test::SaveScreenshot(frame, "module_host_settings_tab");
+
+  // A changed value is offered for saving before the tab closes: "Anuluj" keeps
+  // the tab, "Tak" stores the value and closes it.
+  server->SetValue("serwer.firmy.pl");
+  {
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    veldrix::test::ModalScript answers;
+    answers.Then("dialog", veldrix::test::MessageBoxesAsDialogs::Press(wxID_CANCEL))
+        .Then("dialog", veldrix::test::MessageBoxesAsDialogs::Press(wxID_YES));
+    EXPECT_FALSE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
+    EXPECT_TRUE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
+    EXPECT_EQ(boxes.shown.size(), 2u);
+  }
+  EXPECT_EQ(veldrix::ModuleSettingsStore::Get("/TestModules/notatki", "server", ""), "serwer.firmy.pl");
+  frame->OpenSettingsPage();
+  tree = dynamic_cast<UstawieniaPanel*>(Selected())->GetTree();
 
   // The invoice numbering page is the invoice module's own.
   for (size_t i = 0; i < tree->GetPageCount(); ++i) {

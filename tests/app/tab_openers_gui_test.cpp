@@ -11,6 +11,9 @@
 #include "program_start_fixture.h"
 #include "auth/auth_service.h"
 #include "danefirmy/dane_firmy_main_panel.h"
+#include "settings/lazy_settings_page.h"
+#include "settings/module_dictionaries_panel.h"
+#include "settings/ustawienia_panel.h"
 #include "gui_support.h"
 #include "modal_script.h"
 #include "sqldata/sql_data.h"
@@ -23,6 +26,7 @@
 #include <wx/aui/auibook.h>
 #include <wx/log.h>
 #include <wx/textctrl.h>
+#include <wx/treebook.h>
 
 #include <functional>
 
@@ -163,6 +167,47 @@ TEST_F(TabOpeners, TheAdministratorPassesEveryPermissionTest) {
   EXPECT_FALSE(frame->ClosePage(frame->GetNotebook()->GetSelection()));
   EXPECT_EQ(boxes.shown, std::vector<wxString>{U8("Czy zapisać zmiany?")});
   EXPECT_TRUE(veldrix::test::SamePixels(behindQuestion, drawn));
+}
+
+// One or two quick closes of a changed company tab ask once and close that tab
+// alone; the program's close (0) asks every tab first, and "Anuluj" keeps them all.
+TEST_F(TabOpeners, ATabIsAskedOnceAndTheProgramClosesAllTabsOrNone) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("admin", "haslo-admina");
+  }
+  wxAuiNotebook* tabs = frame->GetNotebook();
+  frame->OpenSettingsPage();
+  for (const int closes : {1, 2, 0}) {
+    frame->OpenCompanyDataPage();
+    wxWindow* companies = tabs->GetCurrentPage();
+    dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("nazwa", companies))->SetValue("Zmieniona");
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript answers;
+    answers.Then("dialog", veldrix::test::MessageBoxesAsDialogs::Press(wxID_NO))
+        .Then("dialog", veldrix::test::MessageBoxesAsDialogs::Press(wxID_CANCEL));
+    for (int i = 0; i < closes; ++i) {
+      companies->GetEventHandler()->QueueEvent(new wxCommandEvent(wxEVT_MENU, DaneFirmyMainPanel::kCloseToolId));
+    }
+    if (closes > 0) {
+      EXPECT_TRUE(veldrix::test::WaitFor([&] { return tabs->GetPageIndex(companies) == wxNOT_FOUND; }));
+      veldrix::test::PumpEvents(300);
+    } else {
+      // A settings entry is left unsaved too.
+      frame->OpenSettingsPage();
+      wxTreebook* tree = dynamic_cast<UstawieniaPanel*>(tabs->GetCurrentPage())->GetTree();
+      size_t page = 0;
+      while (page < tree->GetPageCount() && tree->GetPageText(page) != U8("Słowniki")) ++page;
+      tree->SetSelection(page);
+      auto* lazy = dynamic_cast<LazySettingsPagePanel*>(tree->GetCurrentPage());
+      ASSERT_TRUE(lazy && veldrix::test::WaitFor([&] { return lazy->IsLoaded(); }));
+      dynamic_cast<ModuleDictionariesPanel*>(lazy->GetContent())->GetNameField()->SetValue("Weksel");
+      frame->Close();
+    }
+    EXPECT_EQ(boxes.shown.size(), closes > 0 ? 1u : 2u) << closes;
+    EXPECT_EQ(tabs->GetPageIndex(companies) != wxNOT_FOUND, closes == 0) << closes;
+    EXPECT_EQ(TabsLabelled(U8("Ustawienia")), 1) << closes;
+  }
 }
 
 TEST_F(TabOpeners, TheStoreToolOpensOneStoreTabWithTheCatalogue) {

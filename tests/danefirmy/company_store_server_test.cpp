@@ -1,6 +1,7 @@
-// The company editor's store on the real PostgreSQL and MariaDB servers: a company
-// saved in one transaction into the program database the worker built, read back,
-// changed with a history row, and deleted; its bank accounts and logo.
+// The company editor's store on a SQLite file and the real PostgreSQL and MariaDB
+// servers: a company saved in one transaction into the program database the worker
+// built, read back, changed with a history row, and deleted; its bank accounts and
+// logo; and two workstations saving the same company.
 #include "../dbsetup/server_program_database.h"
 #include "danefirmy/company_accounts.h"
 #include "danefirmy/company_logo.h"
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 #include <wx/image.h>
 
+#include <atomic>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -150,6 +153,161 @@ TEST_P(CompanyStoreOnServer, AccountsAndTheLogoAreSavedWithTheCompany) {
   EXPECT_EQ(Cell(db, "select logo_size from firma where id_firmy=" + id), "0");
 }
 
+// One workstation of several on one database: it loads the company as the editor
+// does (the row, its accounts as the list holds them, the logo), edits and saves.
+class Workstation {
+ public:
+  explicit Workstation(const wxString& connection) : db(connection), accounts(new DVModel()) {
+    for (int kind : {2, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0}) accounts->AddColumn(kind, 0);
+    accounts->InitStorage();
+  }
+
+  void Load(const wxString& id) {
+    CompanySnapshot snapshot;
+    ASSERT_TRUE(CompanyStore(db).Load(id, &snapshot.company)) << db.lastError;
+    db.InsertRowsDataView(accounts, false, Querys::SelectFirmaRachunek(id, ""), "");
+    snapshot.accounts = AccountRowsFromModel(*accounts);
+    snapshot.logoBase64 = Cell(db, "select coalesce(logo_base64,'') from firma where id_firmy=" + id);
+    request = CompanySaveRequest();
+    request.companyId = id;
+    request.company = snapshot.company;
+    request.loadedValidFrom.ParseISODate(snapshot.company.dataOd);
+    request.loaded = snapshot;
+    request.logo.action = CompanyLogoUpdate::Action::Clear;  // none loaded, none chosen
+  }
+
+  void ChangeBank(int row, const wxString& bank) {
+    CompanyAccountRow fields = ReadAccountRow(*accounts, row);
+    fields.nazwaBanku = bank;
+    CopyFieldsIntoAccountRow(*accounts, row, fields);
+  }
+
+  bool Save(wxString* error, CompanySaveOutcome* outcome) {
+    request.accounts = AccountRowsFromModel(*accounts);
+    return CompanyStore(db).Save(request, outcome, error);
+  }
+
+  SQLData db;
+  CompanySaveRequest request;
+  wxObjectDataPtr<DVModel> accounts;  // "Bank A", then "Bank B"
+};
+
+// Workstation A loads "Piekarnia Nowak", so does B; B saves its change first, then
+// A saves: what B stored stays, and A's change is merged in or stopped whole.
+TEST_P(CompanyStoreOnServer, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTheLoad) {
+  using Edit = void (*)(Workstation&);
+  const struct {
+    const char* what;
+    Edit other;
+    Edit mine;
+    bool conflict;
+    const char* firma;  // telefon|email|uwagi after A's save
+    const char* banks;
+  } cases[] = {
+      {"alone", [](Workstation&) {},
+       [](Workstation& a) {
+         a.request.company.telefon = "111";
+         a.ChangeBank(0, "Bank C");
+         RemoveAccountRow(*a.accounts, 1, &a.request.removedAccountIds);
+       },
+       false, "111|biuro@nowak.pl|", "Bank C"},
+      {"different fields",
+       [](Workstation& b) {
+         b.request.company.email = "b@nowak.pl";
+         b.request.company.uwagi = "B";
+       },
+       [](Workstation& a) { a.request.company.telefon = "111"; }, false, "111|b@nowak.pl|B", "Bank A,Bank B"},
+      {"the same field", [](Workstation& b) { b.request.company.telefon = "222"; },
+       [](Workstation& a) {
+         a.request.company.telefon = "111";
+         a.request.company.uwagi = "A";
+       },
+       true, "222|biuro@nowak.pl|", "Bank A,Bank B"},
+      {"an account deleted there, changed here",
+       [](Workstation& b) { RemoveAccountRow(*b.accounts, 0, &b.request.removedAccountIds); },
+       [](Workstation& a) {
+         a.request.company.telefon = "111";
+         a.ChangeBank(0, "Bank C");
+       },
+       true, "100|biuro@nowak.pl|", "Bank B"},
+      {"an account changed there, deleted here", [](Workstation& b) { b.ChangeBank(0, "Bank C"); },
+       [](Workstation& a) { RemoveAccountRow(*a.accounts, 0, &a.request.removedAccountIds); }, true,
+       "100|biuro@nowak.pl|", "Bank C,Bank B"},
+      {"the logo on both sides",
+       [](Workstation& b) { b.request.logo = {CompanyLogoUpdate::Action::Store, "Qg==", "png", 1}; },
+       [](Workstation& a) { a.request.logo = {CompanyLogoUpdate::Action::Store, "QQ==", "png", 1}; }, true,
+       "100|biuro@nowak.pl|", "Bank A,Bank B"},
+  };
+  DbConnectionInfo info;
+  const wxString connection = CreateProgramDatabase(&info);
+  Workstation a(connection);
+  Workstation b(connection);
+  ASSERT_TRUE(a.db.IniciujBazeDanych() && b.db.IniciujBazeDanych()) << a.db.lastError;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CompanySaveRequest create;
+    create.company.nazwa = "Piekarnia Nowak";
+    create.company.telefon = "100";
+    create.company.email = "biuro@nowak.pl";
+    create.accounts.resize(2);
+    create.accounts[0].nazwaBanku = "Bank A";
+    create.accounts[1].nazwaBanku = "Bank B";
+    CompanySaveOutcome created;
+    wxString error;
+    ASSERT_TRUE(CompanyStore(a.db).Save(create, &created, &error)) << error;
+    const wxString id = created.companyId;
+    ASSERT_NO_FATAL_FAILURE(a.Load(id));
+    ASSERT_NO_FATAL_FAILURE(b.Load(id));
+
+    c.other(b);
+    ASSERT_TRUE(b.Save(&error, nullptr)) << error;
+    c.mine(a);
+    CompanySaveOutcome outcome;
+    EXPECT_EQ(a.Save(&error, &outcome), !c.conflict) << error;
+    EXPECT_EQ(outcome.conflict, c.conflict);
+    const wxString where = " where id_firmy=" + id;
+    EXPECT_EQ(wxJoin(a.db.FrameData("select telefon,email,coalesce(uwagi,'') from firma" + where), '|'), c.firma);
+    // A left the logo alone, or its own stopped the save: the logo is B's.
+    EXPECT_EQ(Cell(a.db, "select coalesce(logo_base64,'') from firma" + where), b.request.logo.base64);
+    EXPECT_EQ(wxJoin(a.db.FrameData("select nazwa_banku from firma_rachunek" + where + " order by id_rachunku"), ','),
+              c.banks);
+  }
+}
+
+// B's change is not committed yet when A saves: A's save waits for it, sees it, and
+// stores nothing.
+TEST_P(CompanyStoreOnServer, ASaveWaitsForAChangeInProgressAndThenSeesIt) {
+  DbConnectionInfo info;
+  const wxString connection = CreateProgramDatabase(&info);
+  Workstation a(connection);
+  SQLData b(connection);
+  ASSERT_TRUE(a.db.IniciujBazeDanych() && b.IniciujBazeDanych()) << b.lastError;
+  CompanySaveRequest create;
+  create.company.nazwa = "Piekarnia Nowak";
+  CompanySaveOutcome created;
+  wxString error;
+  ASSERT_TRUE(CompanyStore(a.db).Save(create, &created, &error)) << error;
+  ASSERT_NO_FATAL_FAILURE(a.Load(created.companyId));
+
+  b.StartTransaction();
+  b.InsertData("update firma set telefon='222' where id_firmy=" + created.companyId);
+  ASSERT_FALSE(b.errorFlag) << b.lastError;
+  std::atomic<bool> done{false};
+  bool saved = true;
+  CompanySaveOutcome outcome;
+  std::thread save([&] {
+    a.request.company.telefon = "111";
+    saved = a.Save(&error, &outcome);
+    done = true;
+  });
+  WaitUntilBlocked(b, [&] { return done.load(); });
+  b.CommitTransaction();
+  save.join();
+  EXPECT_FALSE(saved);
+  EXPECT_TRUE(outcome.conflict) << error;
+  EXPECT_EQ(Cell(b, "select telefon from firma where id_firmy=" + created.companyId), "222");
+}
+
 // The list's search box: text typed as it is written in the company's name finds
 // it, whatever the engine makes of a backslash in a pattern.
 TEST_P(CompanyStoreOnServer, SearchFindsBackslashesAndPolishCapitals) {
@@ -172,7 +330,7 @@ TEST_P(CompanyStoreOnServer, SearchFindsBackslashesAndPolishCapitals) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, CompanyStoreOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
+INSTANTIATE_TEST_SUITE_P(Engines, CompanyStoreOnServer, ::testing::ValuesIn(veldrix::test::SqliteAndTestServers()),
                          veldrix::test::TestServerName);
 
 }  // namespace

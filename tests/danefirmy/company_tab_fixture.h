@@ -47,7 +47,9 @@ class FakeApplication : public ICompanyApplication {
       : database_(database),
         config_(wxString(), wxString(), configFile, wxString(), wxCONFIG_USE_LOCAL_FILE) {}
 
-  wxString GetActiveConnection() override { return "Data Source=" + database_ + ";Version=3;"; }
+  wxString GetActiveConnection() override {
+    return connectionString.empty() ? "Data Source=" + database_ + ";Version=3;" : connectionString;
+  }
   wxString GetWorkingCompanyId() override { return workingId; }
   void SetWorkingCompanyId(const wxString& id) override { workingId = id; }
   wxConfigBase* GetConfig() override { return &config_; }
@@ -58,6 +60,7 @@ class FakeApplication : public ICompanyApplication {
   ICompanyEvents* GetCompanyEvents() override { return &events; }
 
   wxString workingId = "0";
+  wxString connectionString;  // a server's, in place of the SQLite file
   std::vector<wxString> toolbarCalls;
   int closeRequests = 0;
   RecordingEvents events;

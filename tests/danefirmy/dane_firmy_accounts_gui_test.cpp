@@ -156,6 +156,31 @@ TEST_F(AccountsPageTest, TwoAccountsOneDefaultAreSavedReloadedAndRemovedOnce) {
   EXPECT_TRUE(editor->IsModified());
 }
 
+// "Zapisz" stores the account the editor shows, applied or not, and the list's
+// lost selection keeps the editor on its row; a wrong number stops the save.
+TEST_F(AccountsPageTest, TheSaveTakesTheAccountInTheEditorAppliedOrNot) {
+  OpenCompany();
+  MessageBoxRecorder boxes(wxID_OK);
+  auto* list = Find<wxDataViewCtrl>("rachunki");
+  for (const wxString name : {"Dodany", "Wpisany", "Poprawiony", "Zły"}) {
+    if (name == "Poprawiony") {
+      ClickAccountRow(0);
+      wxDataViewEvent cleared(wxEVT_DATAVIEW_SELECTION_CHANGED, list, wxDataViewItem());
+      list->HandleWindowEvent(cleared);
+      Type("rachunek_nazwa", name);
+    } else {
+      Click(Find<wxButton>("rachunek_nowy"));
+      TypeAccount(name, name == "Zły" ? "123" : kNrb, "");
+      if (name == "Dodany") Click(ApplyButton());
+    }
+    Click(Find<wxButton>("ID_COMPANY_SAVE"));
+    EXPECT_EQ(CountRows(*db, "firma_rachunek", "nazwa='" + name + "'"), name == "Zły" ? 0 : 1) << name;
+  }
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_WARNING);
+  EXPECT_EQ(wxWindow::FindFocus(), Find<wxTextCtrl>("rachunek_numer"));
+}
+
 TEST_F(AccountsPageTest, InvalidNumberIsRefusedWithTheFocusOnTheField) {
   OpenCompany();
   MessageBoxRecorder boxes(wxID_OK);

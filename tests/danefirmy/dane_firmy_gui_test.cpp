@@ -221,6 +221,48 @@ TEST_F(CompanyTabTest, FailedSaveShowsTheDatabaseErrorAndKeepsTheForm) {
   EXPECT_EQ(CountRows(*db, "dokument_numeracja"), 1);
 }
 
+// Another workstation stores a change to the company shown: a change to another
+// field is merged in and shown; one to the field typed here stops the save with a
+// warning, and the form keeps what was typed, ready to save, until "Odśwież".
+TEST_F(CompanyTabTest, ASaveOverAnotherWorkstationsChangeMergesItOrKeepsTheTypedForm) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  wxTextCtrl* phone = Find<wxTextCtrl>("telefon");
+  wxButton* save = Find<wxButton>("ID_COMPANY_SAVE");
+
+  Type("telefon", "111");
+  ASSERT_GE(db->DeleteData("update firma set email='biuro@alfa.pl' where id_firmy=1"), 0);
+  Click(save);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Cell("select telefon||' '||email from firma where id_firmy=1"), "111 biuro@alfa.pl");
+  EXPECT_EQ(Find<wxTextCtrl>("email")->GetValue(), "biuro@alfa.pl");
+
+  Type("telefon", "222");
+  Type("uwagi", wxString::FromUTF8("Dzwonić rano"));
+  ASSERT_GE(db->DeleteData("update firma set telefon='333' where id_firmy=1"), 0);
+  PumpEvents(100);
+  const wxImage typed = CaptureWindow(phone);
+  Click(save);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_WARNING);
+  EXPECT_NE(boxes.shown()[0].message.Find("Telefon"), wxNOT_FOUND);
+  EXPECT_EQ(Cell("select telefon||'|'||coalesce(uwagi,'') from firma where id_firmy=1"), "333|");
+  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(phone), typed));
+  EXPECT_TRUE(save->IsEnabled());
+  EXPECT_EQ(Find<wxTextCtrl>("uwagi")->GetValue(), wxString::FromUTF8("Dzwonić rano"));
+  EXPECT_TRUE(editor->IsModified());
+  SaveScreenshot(frame, "danefirmy_changed_elsewhere");
+
+  boxes.Clear();
+  boxes.AnswerNext(wxID_NO);
+  PressTool(DaneFirmyMainPanel::kRefreshToolId);
+  EXPECT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(phone->GetValue(), "333");
+  EXPECT_FALSE(editor->IsModified());
+}
+
 TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);
@@ -288,6 +330,30 @@ TEST_F(CompanyTabTest, ADeleteSettlesChangesFirstAndDrawsTheNextCompanyAsItsRowD
   }
   EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Gamma");
   SaveScreenshot(frame, "danefirmy_after_deletes");
+}
+
+// "Usuń" deletes the stored company the form shows: none after "Nowy", none when
+// the save it asks for leaves no row, else the one shown.
+TEST_F(CompanyTabTest, UsunDeletesOnlyTheStoredCompanyTheFormShows) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_NO);
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  TypeCompany("Gamma", "1234563218");
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  Search("a");
+  ClickRow(1);
+  Type("nazwa", "Zeto");
+  boxes.Clear();
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(boxes.shown().size(), 1u);  // the save's question only
+  ClickRow(0);
+  boxes.AnswerNext(wxID_YES);
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Zeto");
 }
 
 TEST_F(CompanyTabTest, DeletingTheWorkingCompanyHandsTheWorkOnToARemainingOne) {
@@ -526,6 +592,30 @@ TEST_F(CompanyTabTest, SearchingOffersToSaveUnsavedChangesFirst) {
   EXPECT_EQ(Cell("select nazwa from firma where id_firmy=1"), "Alfa Zmieniona");
   EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
   EXPECT_FALSE(editor->IsModified());
+}
+
+// The box's x answered "Anuluj" keeps the box and the list; "Nie" drops the edit
+// though the search keeps the record shown; "Wybierz" is off for a new record.
+TEST_F(CompanyTabTest, TheSearchsQuestionsLeaveTheFormTheBoxAndTheListAsAnswered) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,domyslna) values('Gamma',0)"), 0);
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_CANCEL);
+  Search("a");
+  Type("nazwa", "Alfa Zmieniona");
+  wxSearchCtrl* box = tab->GetSearchCtrl();
+  veldrix::test::ClickOnScreen(box, wxPoint(box->GetSize().x - 12, box->GetSize().y / 2));
+  EXPECT_EQ(box->GetValue() + wxString::Format(" %d", editor->GetCompanyModel()->rowCount), "a 3");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa Zmieniona");
+  boxes.AnswerNext(wxID_NO);
+  Search("Gamma");
+  EXPECT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Alfa");
+  ClickRow(0);
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kChooseToolId));
+  PressTool(DaneFirmyMainPanel::kNewToolId);
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kChooseToolId));
 }
 
 TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyList) {

@@ -3,6 +3,7 @@
 // few fixed statements and records what the driver passed to it.
 #include "db/odpi_api.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -36,6 +37,7 @@ OdpiTimestamp g_stamp;
 int Fail(OdpiContext* context, const char* message) {
   context->message = message;
   std::memset(&context->error, 0, sizeof context->error);
+  if (std::strncmp(message, "ORA-", 4) == 0) context->error.code = std::atoi(message + 4);
   context->error.message = context->message.c_str();
   context->error.messageLength = static_cast<std::uint32_t>(context->message.size());
   return kOdpiFailure;
@@ -107,6 +109,7 @@ int dpiConn_prepareStmt(OdpiConn* conn, int, const char* sql, std::uint32_t sqlL
 int dpiStmt_execute(OdpiStmt* stmt, std::uint32_t, std::uint32_t* columns) {
   const std::string& sql = stmt->sql;
   if (StartsWith(sql, "SELECT * FROM missing")) return Fail(stmt->context, "ORA-00942: table or view does not exist");
+  if (StartsWith(sql, "SELECT lost")) return Fail(stmt->context, "ORA-03113: end-of-file on communication channel");
   if (StartsWith(sql, "INSERT")) {
     stmt->type = kOdpiStmtInsert;
   } else if (StartsWith(sql, "CREATE")) {

@@ -117,10 +117,13 @@ inline Bytes IntRows(const std::vector<std::string>& names, const std::vector<st
 }
 
 // The answer to a batch: the token stream, or `waitForCancel` to answer only an
-// attention from the client.
+// attention from the client. `hangUp` closes the connection instead of answering,
+// `hangUpAfter` once the answer is sent, as a server that ends the session does.
 struct Reply {
   Bytes tokens;
   bool waitForCancel = false;
+  bool hangUp = false;
+  bool hangUpAfter = false;
 };
 
 // The text the handler is asked with at a login: tokens in its reply refuse the login.
@@ -222,8 +225,10 @@ class Server {
           batches_.push_back(text);
         }
         const Reply reply = handler_(text);
+        if (reply.hangUp) return;
         if (!reply.waitForCancel) {
           send(client, 0x04, reply.tokens);
+          if (reply.hangUpAfter) return;
           continue;
         }
         int next = 0;

@@ -67,6 +67,11 @@ Reply Answer(const std::string& batch) {
       set.resize(set.size() - 9);  // its own final DONE
       reply.tokens += set + Done(i + 1 < 300 ? 0x11 : 0x10, 1);
     }
+  } else if (Has(batch, "then hang up")) {
+    reply.tokens = IntRows({"n"}, {{1}});
+    reply.hangUpAfter = true;
+  } else if (Has(batch, "hang up")) {
+    reply.hangUp = true;
   } else if (Has(batch, "waitfor")) {
     reply.waitForCancel = true;
   } else {
@@ -284,4 +289,30 @@ TEST(FreeTdsServer, CancelAndCloseDuringAnExecute) {
   EXPECT_FALSE(executed);
   EXPECT_FALSE(connection->isConnected());
   connection->cancel();  // a closed connection: nothing to cancel
+}
+
+// A server that closed the connection after its last answer is noticed from the
+// socket before anything is sent; one that closes it while a batch runs makes the
+// batch fail as lost.
+TEST(FreeTdsServer, AConnectionTheServerClosedIsTold) {
+  faketds::Server server(Answer);
+  auto connection = MakeTdsConnection();
+  wxString error;
+  ASSERT_TRUE(connection->open(At(server), &error)) << error;
+  DbQueryResult result;
+  wxString reason;
+  ASSERT_TRUE(connection->execute("reply then hang up", &result, &error)) << error;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!connection->lost(&reason) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(connection->lost(&reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(server.batches().size(), 3u);
+
+  ASSERT_TRUE(connection->open(At(server), &error)) << error;
+  EXPECT_FALSE(connection->lost(&reason));
+  EXPECT_FALSE(connection->execute("hang up now", &result, &error));
+  EXPECT_TRUE(result.connectionLost) << error;
+  EXPECT_TRUE(connection->lost(&reason));
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 class MySqlServer : public veldrix::test::ServerConnectionTest {
@@ -113,6 +116,30 @@ TEST_F(MySqlServer, ConnectsWithoutADefaultDatabase) {
   ASSERT_TRUE(other->execute("SELECT DATABASE(), @@character_set_client", &result, &error)) << error;
   EXPECT_TRUE(result.resultSets[0].isNull(0, 0));
   EXPECT_EQ(result.resultSets[0].text(0, 1), "utf8mb4");
+}
+
+// The server ends an idle session (KILL, a restart, wait_timeout): the connection
+// tells so from its socket without a statement; a statement during which the
+// session ends is reported as lost.
+TEST_F(MySqlServer, TellsASessionTheServerEnded) {
+  auto other = OpenAnother();
+  const wxString id = Run("SELECT CONNECTION_ID()", other.get()).resultSets[0].text(0, 0);
+  wxString reason;
+  EXPECT_FALSE(other->lost(&reason));
+  Run("KILL " + id);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!other->lost(&reason) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(other->lost(&reason));
+  EXPECT_FALSE(reason.empty());
+
+  const wxString own = Run("SELECT CONNECTION_ID()").resultSets[0].text(0, 0);
+  DbQueryResult result;
+  wxString error;
+  EXPECT_FALSE(connection_->execute("KILL " + own, &result, &error));
+  EXPECT_TRUE(result.connectionLost) << error;
+  EXPECT_TRUE(connection_->lost(&reason));
 }
 
 TEST_F(MySqlServer, ClosesAndReportsNotConnected) {

@@ -183,6 +183,14 @@ TEST(OracleOnStandInLibrary, ReportsFailuresAndStaysOpen) {
   EXPECT_EQ(error, "ORA-01722: invalid number");
   EXPECT_TRUE(result.resultSets.empty());
   EXPECT_TRUE(connection->isConnected());
+  EXPECT_FALSE(result.connectionLost);
+  wxString reason;
+  EXPECT_FALSE(connection->lost(&reason));
+  // The channel to the server lost: the session is gone with it.
+  EXPECT_FALSE(connection->execute("SELECT lost", &result, &error));
+  EXPECT_TRUE(result.connectionLost);
+  EXPECT_TRUE(connection->lost(&reason));
+  EXPECT_EQ(reason, error);
   auto breaks = FakeProbe<int (*)()>("fake_odpic_breaks");
   const int before = breaks();
   connection->cancel();

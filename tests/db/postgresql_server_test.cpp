@@ -142,6 +142,29 @@ TEST_F(PostgreSqlServer, ClosesAndReopens) {
   EXPECT_EQ(result.resultSets[0].text(0, 1), "UTF8");
 }
 
+// The server ends an idle session (an administrator, a restart): the connection
+// tells so from what it received, with the server's reason, without a statement;
+// a statement during which the session ends is reported as lost.
+TEST_F(PostgreSqlServer, TellsASessionTheServerEnded) {
+  auto other = OpenAnother();
+  const wxString pid = Run("SELECT pg_backend_pid()", other.get()).resultSets[0].text(0, 0);
+  wxString reason;
+  EXPECT_FALSE(other->lost(&reason));
+  Run("SELECT pg_terminate_backend(" + pid + ")");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!other->lost(&reason) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(other->lost(&reason));
+  EXPECT_TRUE(reason.Contains("terminating connection")) << reason;
+
+  DbQueryResult result;
+  wxString error;
+  EXPECT_FALSE(connection_->execute("SELECT pg_terminate_backend(pg_backend_pid())", &result, &error));
+  EXPECT_TRUE(result.connectionLost) << error;
+  EXPECT_TRUE(connection_->lost(&reason));
+}
+
 TEST_F(PostgreSqlServer, CancelInterruptsARunningStatement) {
   DbQueryResult result;
   wxString error;

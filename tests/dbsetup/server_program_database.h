@@ -4,10 +4,14 @@
 
 #include "dbsetup/db_worker.h"
 #include "server_support.h"
+#include "sqldata/sql_data.h"
 #include "worker_test_support.h"
 
 #include <gtest/gtest.h>
 #include <wx/log.h>
+#include <wx/utils.h>
+
+#include <functional>
 
 namespace veldrix::test {
 
@@ -26,11 +30,18 @@ class ProgramDatabaseOnServer : public ServerConnectionTest, public ::testing::W
     return info;
   }
 
-  // The program database built by the worker from the shipped scripts.
+  // The program database built by the worker from the shipped scripts; for SQLite a
+  // new file (*info is left as it is).
   wxString CreateProgramDatabase(DbConnectionInfo* info) {
     CopyShippedScripts(folders_.programFolder());
-    *info = NewDatabase();
-    const wxString connectionString = BuildConnectionString(*info);
+    wxString connectionString;
+    if (GetParam().variable) {
+      *info = NewDatabase();
+      connectionString = BuildConnectionString(*info);
+    } else {
+      static int files = 0;
+      connectionString = folders_.root() + wxString::Format("/program%d.db", ++files);
+    }
     const auto events = RunWorker(false, connectionString, workers_);
     EXPECT_FALSE(events.empty());
     if (!events.empty()) {
@@ -38,6 +49,27 @@ class ProgramDatabaseOnServer : public ServerConnectionTest, public ::testing::W
       EXPECT_EQ(events.back().text, wxString::FromUTF8("Baza danych została utworzona."));
     }
     return connectionString;
+  }
+
+  // Returns once another session waits for a lock that observer's open transaction
+  // holds, or once finished() says the other side ended without waiting. SQLite
+  // shows no waiting sessions: a pause lets the other side reach its wait.
+  void WaitUntilBlocked(SQLData& observer, const std::function<bool()>& finished) {
+    if (!GetParam().variable) {
+      wxMilliSleep(300);
+      return;
+    }
+    // InnoDB refreshes its transaction table only when read 0.1 s after the last read.
+    const wxString waiting =
+        observer.GetEngine() == "PostgreSQL"
+            ? "select count(*) from pg_stat_activity where datname=current_database() and wait_event_type='Lock'"
+            : "select count(*) from information_schema.innodb_trx t join information_schema.processlist p on "
+              "p.id=t.trx_mysql_thread_id where p.db=database() and t.trx_state='LOCK WAIT'";
+    for (int polls = 0; !finished() && polls < 800; ++polls) {
+      const wxArrayString count = observer.FrameData(waiting);
+      if (!count.empty() && count[0] != "0") return;
+      wxMilliSleep(150);
+    }
   }
 
   IsolatedFolders folders_;

@@ -226,6 +226,34 @@ TEST_F(DictionaryPageTest, TickingADefaultInTheListIsStoredOnlyBySave) {
   }
 }
 
+// The list's ticks and "Zapisz" agree: the default is never unticked, and a tick
+// on another row first settles a rename in progress ("Anuluj", then "Tak").
+TEST_F(DictionaryPageTest, ATickSettlesTheEditInProgressAndNeverLeavesNoDefault) {
+  for (const char* row : {"'Detaliczna',1", "'Hurtowa',0", "'Specjalna',0"}) {
+    db->InsertData(wxString("insert into artykul_cena_rodzaj(nazwa,domyslna,id_firmy) values (") + row + ",1)");
+  }
+  Open({kDictionaryPriceKind});
+  wxDataViewCtrl* list = page->GetEntryList();
+  const auto clickTick = [&](int row) {
+    const wxRect cell = list->GetItemRect(page->GetModel()->GetItem(row), list->GetColumn(0));
+    veldrix::test::ClickOnScreen(list, cell.GetPosition() + cell.GetSize() / 2);
+  };
+  clickTick(0);
+  EXPECT_EQ(DefaultNames(), "Detaliczna");
+  MessageBoxRecorder boxes(wxID_CANCEL);
+  SelectEntry("Hurtowa");
+  page->GetNameField()->SetValue("Hurtowa 2");
+  clickTick(2);
+  EXPECT_EQ(page->GetNameField()->GetValue() + "|" + DefaultNames(), "Hurtowa 2|Detaliczna");
+  boxes.AnswerNext(wxID_YES);
+  clickTick(2);
+  clickTick(2);  // taken off again, the tick stays
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(DefaultNames(), "Specjalna");
+  Click(page->GetSaveButton());
+  EXPECT_EQ(Cell("select group_concat(nazwa) from artykul_cena_rodzaj where domyslna=0"), "Detaliczna,Hurtowa 2");
+}
+
 TEST_F(DictionaryPageTest, ThePageKeepsWorkingOnTheCompanyWhoseEntriesItShows) {
   db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Towary',1,1)");
   db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Obca',1,2)");
@@ -318,10 +346,11 @@ TEST_F(DictionaryPageTest, PaymentFormsSavedHereAreOfferedByTheCompanyEditor) {
   // So does a delete the database refuses; the entry stays listed.
   db->DeleteData("create trigger keep before delete on platnosc "
                  "begin select raise(abort, 'payment form in use'); end");
+  boxes.AnswerNext(wxID_NO);  // the refused entry is given up
   SelectEntry(U8("Gotówka"));
   Click(page->GetDeleteButton());
-  ASSERT_EQ(boxes.shown().size(), 2u);
-  EXPECT_NE(boxes.shown()[1].message.Find("payment form in use"), wxNOT_FOUND);
+  ASSERT_EQ(boxes.shown().size(), 3u);
+  EXPECT_NE(boxes.shown()[2].message.Find("payment form in use"), wxNOT_FOUND);
   EXPECT_EQ(ListText(1), U8("Gotówka|Przelew 14 dni"));
 
   CompanyApplication company(app.connection);
@@ -376,7 +405,26 @@ TEST_F(CustomFieldsPageTest, TheButtonsAndThePreviewFitTheSmallestMainWindow) {
     db->InsertData(U8("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,typ_pola,kolumna) "
                       "values ('artykuly','Druk',random(),") + U8(field) + ",'x')");
   }
+  db->InsertData(U8("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,typ_pola,kolumna) "
+                    "values ('artykuly','Dodatkowe','nr','Nr zamówienia','int','x')"));
   Open();
+  // The list's columns share its room, beside what a 1600-pixel main window leaves
+  // (every text whole) and in the smallest (each cut alike, none out of sight).
+  wxListCtrl* list = page->GetList();
+  for (const int width : {1380, 820}) {
+    frame->SetClientSize(width, 620);
+    frame->Layout();
+    PumpEvents(100);
+    int columns = 0;
+    for (int c = 0; c < list->GetColumnCount(); ++c) {
+      columns += list->GetColumnWidth(c);
+      for (int row = 0; row < list->GetItemCount() && width > 1000; ++row) {
+        EXPECT_GE(list->GetColumnWidth(c), list->GetTextExtent(list->GetItemText(row, c)).x + 8) << c << " " << row;
+      }
+    }
+    EXPECT_EQ(columns, list->GetClientSize().x) << width;
+    SaveSettledScreenshot(frame, wxString::Format("settings_custom_fields_list_%d", width));
+  }
   // What the settings tree leaves of a main window at its smallest, 1024 pixels.
   frame->SetClientSize(820, 620);
   frame->Layout();
@@ -394,7 +442,7 @@ TEST_F(CustomFieldsPageTest, TheButtonsAndThePreviewFitTheSmallestMainWindow) {
     EXPECT_LE(label, preview->GetSplitterPosition());
     values.Add((*it)->GetDisplayedString());
   }
-  EXPECT_EQ(wxJoin(values, '|'), U8("Nie|Czarny"));
+  EXPECT_EQ(wxJoin(values, '|'), U8("0|Nie|Czarny"));
   SaveSettledScreenshot(frame, "settings_custom_fields_narrow");
 }
 
@@ -538,6 +586,14 @@ TEST_F(CustomFieldsPageTest, SwitchedOffFieldsLeaveTheListButKeepTheirKey) {
   Click(Find<wxButton>("zapisz"));
   EXPECT_EQ(boxes.shown().size(), 2u);
   EXPECT_EQ(Cell("select count(*) from pole_dodatkowe_definicja"), "1");
+
+  // Saved with "Aktywne" cleared, a field leaves the editor as well as the list.
+  Find<wxTextCtrl>("nazwa")->SetValue("Dostawca");
+  Click(Find<wxButton>("zapisz"));
+  Tick(Find<wxCheckBox>("aktywne"), false);
+  Click(Find<wxButton>("zapisz"));
+  EXPECT_EQ(page->GetList()->GetItemCount() + page->GetEditedId(), 0);
+  EXPECT_FALSE(Find<wxButton>("usun")->IsEnabled());
 }
 
 TEST_F(CustomFieldsPageTest, MissingTablesLeaveTheEditorDisabled) {

@@ -1,7 +1,7 @@
 // The shared dictionaries and the custom-field definitions on the real PostgreSQL
-// and MariaDB servers, in a program database the worker built from the scripts;
-// and a default (of a dictionary, of the companies) that two programs switch at the
-// same time.
+// and MariaDB servers, in a program database the worker built from the scripts; a
+// default (of a dictionary, of the companies) that two programs switch at the same
+// time; and, on SQLite too, an entry and a definition two workstations save.
 #include "../dbsetup/server_program_database.h"
 #include "danefirmy/company_record.h"
 #include "settings/custom_field.h"
@@ -9,7 +9,6 @@
 #include "sqldata/sql_data.h"
 
 #include <gtest/gtest.h>
-#include <wx/utils.h>
 
 #include <atomic>
 #include <thread>
@@ -164,13 +163,7 @@ TEST_P(SettingsStoreOnServer, ConcurrentSavesOfADefaultLeaveOneDefault) {
       saved = change.save(db, &error);
       done = true;
     });
-    // Until the save waits for the other program or has finished without waiting.
-    // InnoDB refreshes its transaction table only when read 0.1 s after the last read.
-    const wxString waiting =
-        postgres ? "select count(*) from pg_stat_activity where datname=current_database() and wait_event_type='Lock'"
-                 : "select count(*) from information_schema.innodb_trx t join information_schema.processlist p on "
-                   "p.id=t.trx_mysql_thread_id where p.db=database() and t.trx_state='LOCK WAIT'";
-    for (int polls = 0; !done && Cell(other, waiting) == "0" && polls < 800; ++polls) wxMilliSleep(150);
+    WaitUntilBlocked(other, [&] { return done.load(); });
     other.InsertData(change.otherDefault);
     other.CommitTransaction();
     save.join();
@@ -182,5 +175,95 @@ TEST_P(SettingsStoreOnServer, ConcurrentSavesOfADefaultLeaveOneDefault) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, SettingsStoreOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
                          veldrix::test::TestServerName);
+
+class SettingsStoreOnEveryEngine : public veldrix::test::ProgramDatabaseOnServer {};
+
+// Workstations A and B load one unit and one custom-field definition; B saves its
+// change first, then A saves: what B stored stays, A's change is merged in or
+// stopped whole.
+TEST_P(SettingsStoreOnEveryEngine, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTheLoad) {
+  DbConnectionInfo info;
+  const wxString connection = CreateProgramDatabase(&info);
+  SQLData a(connection);
+  SQLData b(connection);
+  ASSERT_TRUE(a.IniciujBazeDanych() && b.IniciujBazeDanych()) << a.lastError;
+
+  using EntryEdit = void (*)(DictionaryEntry&);
+  const struct {
+    const char* what;
+    EntryEdit other;
+    EntryEdit mine;
+    bool conflict;
+    const char* stored;  // nazwa|skrot|domyslna
+  } units[] = {
+      {"alone", [](DictionaryEntry&) {}, [](DictionaryEntry& e) { e.name = "sztuka"; }, false, "sztuka|szt|0"},
+      {"different fields", [](DictionaryEntry& e) { e.value = "szt."; }, [](DictionaryEntry& e) { e.name = "sztuka"; },
+       false, "sztuka|szt.|0"},
+      {"the same field", [](DictionaryEntry& e) { e.name = "sztuki"; }, [](DictionaryEntry& e) { e.name = "sztuka"; },
+       true, "sztuki|szt|0"},
+  };
+  for (const auto& c : units) {
+    SCOPED_TRACE(c.what);
+    DictionaryEntry loaded{"0", "szt", "szt", false};
+    wxString error;
+    ASSERT_TRUE(SaveDictionaryEntry(a, kDictionaryUnit, "1", loaded, &loaded.id, &error)) << error;
+    DictionaryEntry theirs = loaded;
+    c.other(theirs);
+    ASSERT_TRUE(SaveDictionaryEntry(b, kDictionaryUnit, "1", theirs, nullptr, &error, &loaded)) << error;
+    DictionaryEntry mine = loaded;
+    c.mine(mine);
+    bool conflict = false;
+    EXPECT_EQ(SaveDictionaryEntry(a, kDictionaryUnit, "1", mine, nullptr, &error, &loaded, &conflict), !c.conflict)
+        << error;
+    EXPECT_EQ(conflict, c.conflict);
+    EXPECT_EQ(wxJoin(a.FrameData("select nazwa,skrot,domyslna from artykul_jednostka where id_jednostki=" + loaded.id),
+                     '|'),
+              c.stored);
+  }
+
+  using DefinitionEdit = void (*)(CustomFieldDefinition&);
+  const struct {
+    const char* what;
+    DefinitionEdit other;
+    DefinitionEdit mine;
+    bool conflict;
+    const char* stored;  // nazwa
+  } definitions[] = {
+      {"alone", [](CustomFieldDefinition&) {}, [](CustomFieldDefinition& d) { d.nazwa = "Kolor"; }, false, "Kolor"},
+      {"the same field", [](CustomFieldDefinition& d) { d.nazwa = "Barwa"; },
+       [](CustomFieldDefinition& d) { d.nazwa = "Kolor"; }, true, "Barwa"},
+  };
+  CustomFieldStore storeA(a, "kontrahenci", false, "kontrahent_pole_dodatkowe_wartosc");
+  CustomFieldStore storeB(b, "kontrahenci", false, "kontrahent_pole_dodatkowe_wartosc");
+  for (const auto& c : definitions) {
+    SCOPED_TRACE(c.what);
+    CustomFieldDefinition loaded;
+    loaded.grupa = "Dodatkowe";
+    loaded.nazwa = "Pole";
+    loaded.klucz_pola = MakeFieldKey(c.what);
+    loaded.typ_pola = "text";
+    loaded.kolumna = FieldColumnName(loaded.klucz_pola);
+    wxString error;
+    ASSERT_TRUE(storeA.SaveDefinition(loaded, &error)) << error;
+    for (const CustomFieldDefinition& d : storeA.LoadDefinitions()) {
+      if (d.klucz_pola == loaded.klucz_pola) loaded = d;
+    }
+    ASSERT_GT(loaded.id, 0);
+    CustomFieldDefinition theirs = loaded;
+    c.other(theirs);
+    ASSERT_TRUE(storeB.SaveDefinition(theirs, &error, &loaded)) << error;
+    CustomFieldDefinition mine = loaded;
+    c.mine(mine);
+    bool conflict = false;
+    EXPECT_EQ(storeA.SaveDefinition(mine, &error, &loaded, &conflict), !c.conflict) << error;
+    EXPECT_EQ(conflict, c.conflict);
+    EXPECT_EQ(Cell(a, wxString::Format("select nazwa from pole_dodatkowe_definicja where id_pola_dodatkowego=%d",
+                                       loaded.id)),
+              c.stored);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SettingsStoreOnEveryEngine,
+                         ::testing::ValuesIn(veldrix::test::SqliteAndTestServers()), veldrix::test::TestServerName);
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SQLData on the connection path (every engine but SQLite), driven through a
-// recording driver that runs the statements on a real SQLite file and answers the
-// few engine-specific ones the way the server would.
+// recording driver that runs the statements on a real SQLite file, answers the few
+// engine-specific ones the way the server would, and ends its session when told.
 #include "sqldata/sql_data.h"
 
 #include "db/connection_info.h"
@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <wx/log.h>
 
+#include <algorithm>
+
 using veldrix::test::IsolatedFolders;
 using veldrix::test::ReadFileBytes;
 
@@ -23,7 +25,11 @@ struct Recorder {
   int opens = 0;
   bool hideRowsAffected = false;
   bool failSessionOptions = false;
+  int endedOpen = 0;   // the connection of this open (1: the first) was ended by the server
+  wxString endDuring;  // the next statement that starts so ends its connection as it runs
 };
+
+const char kEndedReason[] = "Session 77 ended by the server";
 
 Recorder& Record() {
   static Recorder recorder;
@@ -33,7 +39,7 @@ Recorder& Record() {
 class RecordingConnection : public IDbConnection {
  public:
   bool open(const DbConnectionInfo& info, wxString* error) override {
-    ++Record().opens;
+    number_ = ++Record().opens;
     if (!OpenConnection("Data Source=" + info.server + ";Version=3;", &inner_, nullptr, error)) return false;
     DbQueryResult ignored;
     // ColumnExists asks INFORMATION_SCHEMA.COLUMNS: an attached database of that name.
@@ -49,6 +55,16 @@ class RecordingConnection : public IDbConnection {
   bool isConnected() const override { return inner_ && inner_->isConnected(); }
   bool execute(const wxString& sql, DbQueryResult* result, wxString* error) override {
     Record().statements.push_back(sql);
+    if (!Record().endDuring.empty() && sql.StartsWith(Record().endDuring)) {
+      Record().endDuring.clear();
+      Record().endedOpen = number_;
+    }
+    if (ended()) {
+      result->clear();
+      result->connectionLost = true;
+      *error = kEndedReason;
+      return false;
+    }
     wxString run = sql;
     if (sql.StartsWith("SET ANSI_NULLS ON;")) {
       result->clear();
@@ -64,9 +80,22 @@ class RecordingConnection : public IDbConnection {
     return ok;
   }
   void cancel() override {}
+  bool lost(wxString* reason) override {
+    if (!ended()) return false;
+    *reason = kEndedReason;
+    return true;
+  }
 
  private:
+  // The server undoes what the session left uncommitted as it ends it.
+  bool ended() {
+    if (number_ != Record().endedOpen) return false;
+    if (inner_) inner_->close();
+    return true;
+  }
+
   std::shared_ptr<IDbConnection> inner_;
+  int number_ = 0;
 };
 
 class RecordingDriver : public IDatabaseDriver {
@@ -89,6 +118,15 @@ class SqlDataConnection : public ::testing::Test {
     EXPECT_EQ(db->GetEngine(), engine);
     EXPECT_TRUE(db->IniciujBazeDanych()) << db->lastError;
     return db;
+  }
+
+  // The server ends the session now, as a restart or an administrator does.
+  static void EndSession() { Record().endedOpen = Record().opens; }
+
+  int TimesSent(const wxString& start) const {
+    const auto& all = Record().statements;
+    return static_cast<int>(
+        std::count_if(all.begin(), all.end(), [&](const wxString& sent) { return sent.StartsWith(start); }));
   }
 
   bool Sent(const wxString& statement) const {
@@ -312,4 +350,71 @@ TEST_F(SqlDataConnection, TracesTheStatementAsSent) {
   EXPECT_NE(trace.Find(" SQL ExecPrepared [MySQL]\nSELECT 7\n\n"), wxNOT_FOUND) << trace;
   EXPECT_NE(trace.Find(" SQL StartTransaction [MySQL]\nSTART TRANSACTION\n\n"), wxNOT_FOUND) << trace;
   EXPECT_EQ(trace.Find("PARAMS"), wxNOT_FOUND);
+}
+
+// The server ends the session while the object is idle, or while one of its
+// statements runs: it goes on on a new connection only where nothing can be lost
+// or done twice.
+TEST_F(SqlDataConnection, ALostConnectionIsReplacedOnlyWhereNothingIsLostOrDoneTwice) {
+  auto db = Open("SQL Server");
+  db->DeleteData("CREATE TABLE t(id INTEGER PRIMARY KEY, n INTEGER)");
+  const wxString insert = "INSERT INTO t(n) VALUES(?)";
+  const auto stored = [&] { return wxJoin(db->FrameData("SELECT n FROM t ORDER BY id"), ','); };
+
+  // Ended while idle: the next statement runs on a new connection set up as every
+  // open sets one up, and the log tells why.
+  EndSession();
+  EXPECT_EQ(stored(), "");
+  EXPECT_FALSE(db->errorFlag) << db->lastError;
+  EXPECT_EQ(Record().opens, 2);
+  EXPECT_EQ(TimesSent("SET ANSI_NULLS ON;"), 2);
+  EXPECT_NE(LogText().Find(kEndedReason), wxNOT_FOUND);
+
+  // Ended while a read runs: the read runs once more.
+  Record().endDuring = "SELECT n FROM t";
+  EXPECT_EQ(stored(), "");
+  EXPECT_FALSE(db->errorFlag) << db->lastError;
+  EXPECT_EQ(TimesSent("SELECT n FROM t"), 3);
+
+  // A change outside a transaction whose answer was lost may have been stored: it
+  // is reported so and not sent again.
+  Record().endDuring = "INSERT";
+  db->ExecPrepared(insert, {SqlValue(1)});
+  EXPECT_EQ(db->LastConnectionFailure(), ConnectionFailure::Unknown) << db->lastError;
+  EXPECT_EQ(TimesSent("INSERT INTO t(n) VALUES(1)"), 1);
+
+  // A transaction ended in its middle fails whole, and once; the next one runs.
+  int runs = 0;
+  EXPECT_FALSE(db->RunTransaction([&] {
+    ++runs;
+    db->ExecPrepared(insert, {SqlValue(2)});
+    EndSession();
+    db->ExecPrepared(insert, {SqlValue(3)});
+    return !db->errorFlag;
+  }));
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(db->LastConnectionFailure(), ConnectionFailure::Lost) << db->lastError;
+  EXPECT_TRUE(db->RunTransaction([&] {
+    db->ExecPrepared(insert, {SqlValue(4)});
+    return !db->errorFlag;
+  })) << db->lastError;
+  EXPECT_EQ(stored(), "4");
+
+  // A commit whose answer was lost: reported as not known, neither it nor the
+  // unit run again.
+  Record().endDuring = "IF @@TRANCOUNT > 0 COMMIT";
+  const int commits = TimesSent("IF @@TRANCOUNT > 0 COMMIT");
+  runs = 0;
+  EXPECT_FALSE(db->RunTransaction([&] {
+    ++runs;
+    db->ExecPrepared(insert, {SqlValue(5)});
+    return !db->errorFlag;
+  }));
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(TimesSent("IF @@TRANCOUNT > 0 COMMIT"), commits + 1);
+  EXPECT_EQ(db->LastConnectionFailure(), ConnectionFailure::Unknown) << db->lastError;
+
+  db->ClearError();
+  EXPECT_TRUE(db->FrameData("SELECT x FROM missing").empty());
+  EXPECT_EQ(db->LastConnectionFailure(), ConnectionFailure::None);
 }

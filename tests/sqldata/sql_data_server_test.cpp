@@ -1,6 +1,6 @@
 // SQLData on the real PostgreSQL and MariaDB servers: transactions, parameterised
-// statements with every kind of value and the new row id, and texts that must
-// survive unchanged.
+// statements with every kind of value and the new row id, texts that must survive
+// unchanged, and sessions the server ends.
 #include "db/connection_info.h"
 #include "server_support.h"
 #include "sqldata/sql_data.h"
@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 #include <wx/log.h>
+
+#include <chrono>
+#include <thread>
 
 using veldrix::test::AwkwardCompanyName;
 using veldrix::test::IsolatedFolders;
@@ -35,6 +38,30 @@ class SqlDataServer : public ::testing::TestWithParam<veldrix::test::TestServer>
   }
 
   bool IsMySql() const { return wxString(GetParam().engine) == "MySQL"; }
+
+  // The server's id of the session the object works on.
+  wxString SessionOf(SQLData& db) {
+    const wxArrayString id = db.FrameData(IsMySql() ? "SELECT CONNECTION_ID()" : "SELECT pg_backend_pid()");
+    EXPECT_EQ(id.size(), 1u) << db.lastError;
+    return id.empty() ? wxString("0") : id[0];
+  }
+
+  // Ends the session from db_, as an administrator, a server restart or an idle
+  // time-out ends it, and waits until the server has let it go.
+  void EndSession(const wxString& session) {
+    if (IsMySql()) {
+      EXPECT_NE(db_->DeleteData("KILL " + session), -1) << db_->lastError;
+    } else {
+      EXPECT_EQ(db_->FrameData("SELECT pg_terminate_backend(" + session + ")").size(), 1u) << db_->lastError;
+    }
+    const wxString alive = IsMySql() ? "SELECT 1 FROM information_schema.processlist WHERE id = " + session
+                                     : "SELECT 1 FROM pg_stat_activity WHERE pid = " + session;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (db_->IsExistsData(alive) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_FALSE(db_->IsExistsData(alive)) << session;
+  }
 
   wxString NewTable(const wxString& columns) {
     const wxString table = UniqueServerName("sqldata");
@@ -176,6 +203,59 @@ TEST_P(SqlDataServer, ChecksTheProgramDatabaseItIsGiven) {
   EXPECT_TRUE(program.ZamknijBazeDanych());
 }
 
+// A workstation whose session the server ended while it stood idle notices nothing:
+// its next read and its next whole save run on a new session, which has the
+// settings of every session (here "||" concatenating on MariaDB).
+TEST_P(SqlDataServer, TheNextReadAndSaveAfterAnEndedSessionRunOnANewOne) {
+  const wxString table = NewTable("name VARCHAR(40)");
+  auto workstation = Open();
+  EndSession(SessionOf(*workstation));
+  const wxArrayString joined = workstation->FrameData("SELECT 'a' || 'b'");
+  ASSERT_EQ(joined.size(), 1u) << workstation->lastError;
+  EXPECT_EQ(joined[0], "ab");
+
+  EndSession(SessionOf(*workstation));
+  EXPECT_TRUE(workstation->RunTransaction([&] {
+    workstation->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("po restarcie")});
+    return !workstation->errorFlag;
+  })) << workstation->lastError;
+  // A change outside a transaction, which would not be run again had it been sent.
+  EndSession(SessionOf(*workstation));
+  workstation->ExecPrepared("UPDATE " + table + " SET name = ?", {SqlValue("zmieniony")});
+  EXPECT_FALSE(workstation->errorFlag) << workstation->lastError;
+  const wxArrayString names = db_->FrameData("SELECT name FROM " + table);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], "zmieniony");
+}
+
+// A session ended between two statements of a transaction: the transaction fails
+// whole and is not run again, nothing of it is stored, and the next one runs.
+TEST_P(SqlDataServer, ATransactionCutInTheMiddleStoresNothingAndTheNextOneRuns) {
+  const wxString table = NewTable("name VARCHAR(40)");
+  auto workstation = Open();
+  const wxString session = SessionOf(*workstation);
+  const wxString insert = "INSERT INTO " + table + " (name) VALUES (?)";
+  int runs = 0;
+  EXPECT_FALSE(workstation->RunTransaction([&] {
+    ++runs;
+    workstation->ExecPrepared(insert, {SqlValue("pierwszy")});
+    EndSession(session);
+    workstation->ExecPrepared(insert, {SqlValue("drugi")});
+    return !workstation->errorFlag;
+  }));
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(workstation->errorFlag);
+  EXPECT_FALSE(db_->IsExistsData("SELECT 1 FROM " + table));
+
+  EXPECT_TRUE(workstation->RunTransaction([&] {
+    workstation->ExecPrepared(insert, {SqlValue(wxString::FromUTF8("następny"))});
+    return !workstation->errorFlag;
+  })) << workstation->lastError;
+  const wxArrayString names = db_->FrameData("SELECT name FROM " + table);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], wxString::FromUTF8("następny"));
+}
+
 // A PostgreSQL database whose default reads a backslash in a literal as an escape.
 TEST(SqlDataPostgreSql, BackslashesStayOrdinaryWhereTheServerDefaultEscapesThem) {
   wxString connectionString;
@@ -208,6 +288,42 @@ TEST(SqlDataPostgreSql, BackslashesStayOrdinaryWhereTheServerDefaultEscapesThem)
     EXPECT_TRUE(db.IsExistsData("SELECT 1 FROM konto WHERE login=" + QuoteSqlLiteral(AwkwardCompanyName())));
   }
   EXPECT_NE(admin.DeleteData("DROP DATABASE IF EXISTS " + name), -1) << admin.lastError;
+}
+
+// The server ends the session while it commits: whether the changes were stored is
+// not known, so the commit is reported as such and never run again; the next
+// statement runs on a new session.
+TEST(SqlDataPostgreSql, ACommitWhoseAnswerWasLostIsReportedAndNotRunAgain) {
+  wxString connectionString;
+  VELDRIX_REQUIRE_SERVER(veldrix::test::kPostgreSqlServerVariable, connectionString);
+  IsolatedFolders folders;
+  wxLogNull quiet;
+  SQLData db(connectionString);
+  ASSERT_TRUE(db.IniciujBazeDanych()) << db.lastError;
+  const wxString table = UniqueServerName("commit_cut");
+  // A deferred trigger runs at the commit and ends its own session there.
+  ASSERT_NE(db.DeleteData("CREATE TABLE " + table + " (name VARCHAR(10))"), -1) << db.lastError;
+  ASSERT_NE(db.DeleteData("CREATE FUNCTION " + table + "_end() RETURNS trigger LANGUAGE plpgsql AS "
+                          "$$BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NULL; END$$"),
+            -1)
+      << db.lastError;
+  ASSERT_NE(db.DeleteData("CREATE CONSTRAINT TRIGGER " + table + "_at_commit AFTER INSERT ON " + table +
+                          " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION " + table + "_end()"),
+            -1)
+      << db.lastError;
+  int runs = 0;
+  EXPECT_FALSE(db.RunTransaction([&] {
+    ++runs;
+    db.ExecPrepared("INSERT INTO " + table + " VALUES (?)", {SqlValue("a")});
+    return !db.errorFlag;
+  }));
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(db.lastError.StartsWith("CommitTransaction | ")) << db.lastError;
+  db.ClearError();
+  EXPECT_FALSE(db.IsExistsData("SELECT 1 FROM " + table));
+  EXPECT_FALSE(db.errorFlag) << db.lastError;
+  EXPECT_NE(db.DeleteData("DROP TABLE " + table), -1) << db.lastError;
+  EXPECT_NE(db.DeleteData("DROP FUNCTION " + table + "_end()"), -1) << db.lastError;
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SqlDataServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),

@@ -53,6 +53,14 @@ inline std::vector<TestServer> BothTestServers() {
 }
 inline std::string TestServerName(const ::testing::TestParamInfo<TestServer>& info) { return info.param.engine; }
 
+// A SQLite file besides the two servers, for what every engine must do alike: its
+// variable is null, and a ServerConnectionTest of it opens no server connection.
+inline std::vector<TestServer> SqliteAndTestServers() {
+  std::vector<TestServer> engines = {TestServer{nullptr, "SQLite"}};
+  for (const TestServer& server : BothTestServers()) engines.push_back(server);
+  return engines;
+}
+
 }  // namespace veldrix::test
 
 // Puts the server's connection string into `out`; without one the test is skipped
@@ -79,6 +87,7 @@ class ServerConnectionTest : public ::testing::Test {
       : variable_(variable), driver_(driver) {}
 
   void SetUp() override {
+    if (!variable_) return;  // SQLite
     VELDRIX_REQUIRE_SERVER(variable_, connectionString_);
     wxString error;
     ASSERT_TRUE(OpenConnection(connectionString_, &connection_, &info_, &error)) << error;

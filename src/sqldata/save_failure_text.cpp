@@ -1,0 +1,19 @@
+#include "sqldata/save_failure_text.h"
+
+#include "app/common/i18n.h"
+#include "sqldata/sql_data.h"
+
+wxString SaveFailureText(const SQLData& db, const wxString& error) {
+  switch (db.LastConnectionFailure()) {
+    case ConnectionFailure::Lost:
+      return _("Połączenie z serwerem bazy danych zostało przerwane. Zmiany nie zostały zapisane; spróbuj ponownie.") +
+             "\n\n" + db.ErrorReason();
+    case ConnectionFailure::Unknown:
+      return _("Połączenie z serwerem bazy danych zostało przerwane w chwili zapisu. Nie wiadomo, czy zmiany zostały "
+               "zapisane: odśwież dane i sprawdź je, zanim zapiszesz je ponownie.") +
+             "\n\n" + db.ErrorReason();
+    case ConnectionFailure::None:
+      break;
+  }
+  return error;
+}

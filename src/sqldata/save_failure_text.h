@@ -1,0 +1,12 @@
+// The one text every screen shows when a save (or a delete) through SQLData failed:
+// a failure of the connection to the server is told in Polish, with what it means
+// for the user's changes and the server's reason below; any other failure keeps
+// the text the screen had for it.
+#pragma once
+
+#include <wx/string.h>
+
+class SQLData;
+
+// error: the screen's own text of the failure (lastError, a store's reason).
+wxString SaveFailureText(const SQLData& db, const wxString& error);
