@@ -216,12 +216,18 @@ void AppMenu::OnCompanyMenu(wxCommandEvent&) {
   PopupMenu(menu.get(), at);
 }
 
+// The menu goes before the page opens: on this platform only a click outside it
+// would dismiss it, and it would stay over the page's tools.
 void AppMenu::OnSettings(wxCommandEvent&) {
-  if (host_) host_->OpenSettingsPage();
+  if (!host_) return;
+  Dismiss();
+  host_->OpenSettingsPage();
 }
 
 void AppMenu::OnCompanyData(wxCommandEvent&) {
-  if (host_) host_->OpenCompanyDataPage();
+  if (!host_) return;
+  Dismiss();
+  host_->OpenCompanyDataPage();
 }
 
 void AppMenu::OnAbout(wxCommandEvent&) {

@@ -34,6 +34,8 @@ pkg_check_modules(WXSQLITE3 REQUIRED IMPORTED_TARGET wxsqlite3-3.2)
 pkg_check_modules(MARIADB REQUIRED IMPORTED_TARGET libmariadb)
 pkg_check_modules(OPENSSL REQUIRED IMPORTED_TARGET openssl)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+# Where a text may be broken without splitting a character (the store cards' wrapping).
+pkg_check_modules(ICU_UC REQUIRED IMPORTED_TARGET icu-uc)
 
 find_library(SYBDB_LIBRARY NAMES sybdb REQUIRED)
 find_path(SYBDB_INCLUDE_DIR NAMES sybdb.h REQUIRED)

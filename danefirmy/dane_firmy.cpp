@@ -184,10 +184,17 @@ void DaneFirmy::BuildWindow() {
                                  wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END, "company_title");
   titleLabel_->SetFont(titleLabel_->GetFont().Bold().Larger());
   titleLabel_->SetMinSize(wxSize(40, titleLabel_->GetTextExtent("Ag").y));
-  // A long status line is cut with an ellipsis rather than pushing the logo away.
-  statusLabel_ = new wxStaticText(form_, wxID_ANY, _("NIP | Miejscowość | Kraj"), wxDefaultPosition, wxDefaultSize,
-                                  wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+  // A long status line takes further lines below the title rather than pushing the
+  // logo away.
+  statusText_ = _("NIP | Miejscowość | Kraj");
+  statusLabel_ = new wxStaticText(form_, wxID_ANY, statusText_, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE,
+                                  "company_status");
   statusLabel_->SetForegroundColour(wxColour(100, 100, 100));
+  statusLabel_->SetMinSize(wxSize(40, statusLabel_->GetBestSize().y));
+  statusLabel_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    WrapStatusLine();
+  });
   titles->Add(titleLabel_, 0, wxEXPAND);
   titles->Add(statusLabel_, 0, wxEXPAND | wxTOP, 5);
   header->Add(titles, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
@@ -493,8 +500,10 @@ void DaneFirmy::LoadLists() {
                             DVColumnText, DVColumnFlag, DVColumnText, DVColumnText, DVColumnText});
   Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek("", ""), ""); });
   accountList_->AssociateModel(accountModel_.get());
-  accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, 43, wxALIGN_CENTER,
-                                   wxDATAVIEW_COL_RESIZABLE);
+  // The two check columns are as wide as their titles need, which the theme's header
+  // decides: a fixed width of a few pixels more than the check box cut them.
+  accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, wxCOL_WIDTH_AUTOSIZE,
+                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
   const std::vector<std::pair<wxString, int>> accountColumns = {{_("Nazwa"), 100}, {_("Numer"), 150},
                                                                 {_("Bank"), 150},  {_("Waluta"), 80},
                                                                 {_("SWIFT"), 90},  {_("IBAN"), 150}};
@@ -503,8 +512,8 @@ void DaneFirmy::LoadLists() {
     accountList_->AppendTextColumn(title, column++, wxDATAVIEW_CELL_INERT, width, wxALIGN_NOT,
                                    wxDATAVIEW_COL_RESIZABLE);
   }
-  accountList_->AppendToggleColumn(_("Aktywny"), AccountColAktywny, wxDATAVIEW_CELL_INERT, 65, wxALIGN_CENTER,
-                                   wxDATAVIEW_COL_RESIZABLE);
+  accountList_->AppendToggleColumn(_("Aktywny"), AccountColAktywny, wxDATAVIEW_CELL_INERT, wxCOL_WIDTH_AUTOSIZE,
+                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
   accountList_->AppendTextColumn(_("Opis"), AccountColOpis, wxDATAVIEW_CELL_INERT, 180, wxALIGN_NOT,
                                  wxDATAVIEW_COL_RESIZABLE);
 
@@ -571,12 +580,30 @@ void DaneFirmy::UpdateStatusLine() {
     s += _(" | Brakuje danych wymaganych do faktury");
   }
   if (s.empty()) s = _("Dane identyfikacyjne firmy");
-  statusLabel_->SetLabel(veldrix::LiteralLabel(s));
+  statusText_ = s;
+  WrapStatusLine();
+}
+
+void DaneFirmy::WrapStatusLine() {
+  const int width = statusLabel_->GetSize().x;
+  statusLabel_->SetLabel(veldrix::LiteralLabel(statusText_));
+  if (width > 0) statusLabel_->Wrap(width);
+  // Taller or lower by whole lines; the width stays the header's.
+  statusLabel_->InvalidateBestSize();
+  const int height = statusLabel_->GetBestSize().y;
+  if (height == statusLabel_->GetMinSize().y) return;
+  statusLabel_->SetMinSize(wxSize(40, height));
+  // Once the layout that sized the line is done: one nested in it would be undone.
+  CallAfter([this] {
+    form_->Layout();
+    scrolled_->Layout();
+    scrolled_->FitInside();
+  });
 }
 
 wxString DaneFirmy::GetTitleText() const { return titleLabel_->GetLabelText(); }
 wxWindow* DaneFirmy::GetTitleLabel() const { return titleLabel_; }
-wxString DaneFirmy::GetStatusText() const { return statusLabel_->GetLabelText(); }
+wxString DaneFirmy::GetStatusText() const { return statusText_; }
 
 void DaneFirmy::OnIdentityFieldChanged(wxCommandEvent&) {
   MarkModified();

@@ -65,6 +65,8 @@ class DaneFirmy : public CustomNotebookPanel {
   void MarkUnmodified();
   // Recomputes the title and the status line from the form.
   void UpdateStatusLine();
+  // Breaks the status line into lines of the width the header gives it.
+  void WrapStatusLine();
 
   // Record operations below the CustomNotebookPanel ones.
   bool ValidateCompany();
@@ -212,6 +214,7 @@ class DaneFirmy : public CustomNotebookPanel {
   wxButton* cancelButton_ = nullptr;
   wxStaticText* titleLabel_ = nullptr;
   wxStaticText* statusLabel_ = nullptr;
+  wxString statusText_;  // the status line unbroken
   wxPanel* logoPanel_ = nullptr;
   wxGenericStaticBitmap* logoPreview_ = nullptr;
   wxButton* removeLogoButton_ = nullptr;

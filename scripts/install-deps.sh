@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache git
   libwxgtk3.2-dev libwxsqlite3-3.2-dev wx3.2-i18n
   libsqlite3-dev freetds-dev libmariadb-dev libpq-dev libpq5
-  libssl-dev openssl libcurl4-openssl-dev nlohmann-json3-dev
+  libssl-dev openssl libcurl4-openssl-dev nlohmann-json3-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3
   xvfb openbox x11-utils locales python3
   postgresql mariadb-server

@@ -24,7 +24,9 @@ wxRect InfoPanelRect(const wxSize& client) {
   if (w < 940 || h < 520) return wxRect();
   const bool compact = IsCompactWindow(client);
   const int width = compact ? Clamp(w / 4, 220, 240) : Clamp(w / 5, 250, 300);
-  const int height = std::min(compact ? 420 : 500, h - 48 - (compact ? 0 : 32));
+  // As high as a large window's where the window has the room, so the news entries
+  // below the database's lines fit as they do there.
+  const int height = std::min(500, h - 48 - (compact ? 0 : 32));
   const int y = std::max((h - height) / 2, compact ? 24 : 36);
   const int x = w - (compact ? 16 : 24) - width;
   return wxRect(x, y, width, height);
@@ -169,7 +171,8 @@ wxArrayString WrapText(const TextWidth& width, const wxString& text, int maxWidt
       lines.Add(EllipsizeText(width, rest, maxWidth));
       break;
     }
-    const size_t at = (lastBreak == 0 || lastBreak < (2 * fits) / 3) ? fits : lastBreak;
+    // A path breaks at its separators, however short the line then is.
+    const size_t at = lastBreak == 0 ? fits : lastBreak;
     lines.Add(rest.Left(at));
     rest = rest.Mid(at);
     rest.Trim(false);

@@ -53,13 +53,16 @@ bool ApplyPendingModuleChanges(const wxString& root, wxString* report, wxString*
   // lists, so a deletion that fails halfway cannot leave a partial module to load.
   const wxString removing = JoinModulePath(root, ".removing");
   // Removals, and clearing what a killed one left, are done under the staging
-  // folder's lock too, which needs the folder.
-  if (wxDirExists(markers) || wxDirExists(removing)) MakeModuleFolder(pending);
+  // folder's lock too, which needs the folder. The empty folders a finished removal
+  // leaves ask for nothing.
+  const bool toClear = !SortedFolderEntries(markers, wxDIR_FILES).empty() ||
+                       !SortedFolderEntries(removing, wxDIR_DIRS | wxDIR_FILES | wxDIR_HIDDEN).empty();
+  if (toClear) MakeModuleFolder(pending);
   // Held by a staging, a removal being prepared or another start: all waits for the next start.
   const FolderLock lock(pending, false);
   if (!lock.held()) {
-    // No folder and no markers: nothing waits, and there is nothing to lock.
-    const bool waiting = wxFileName::Exists(pending) || wxDirExists(markers);
+    // No folder and nothing to clear: nothing waits, and there is nothing to lock.
+    const bool waiting = wxFileName::Exists(pending) || toClear;
     if (!lock.busy() && waiting) lines = lock.FailureText() + "\n";
     if (report) *report = lines;
     return lines.empty();

@@ -90,7 +90,13 @@ void ModuleActionRunner::OnActionFinished(wxThreadEvent& event) {
     text = event.GetInt() != 0 ? _("Operacja została zakończona.") : _("Nie udało się wykonać akcji modułu.");
   }
   SetStatus(text);
-  if (event.GetInt() != 0 && gauge_) gauge_->SetValue(gauge_->GetRange());
+  if (event.GetInt() != 0 && gauge_) {
+    gauge_->SetValue(gauge_->GetRange());
+    // GTK lays the new fill out at its next layout but draws the bar again only when
+    // something else moves: it is drawn once that layout is done.
+    wxGauge* gauge = gauge_;
+    gauge->CallAfter([gauge] { gauge->Refresh(); });
+  }
   if (stopButton_) stopButton_->Disable();
   Call(hooks_.layout);
 }

@@ -8,14 +8,18 @@
 #include "plugins/preview_dialog.h"
 #include "plugins/windows_below.h"
 
+#include <wx/gbsizer.h>
 #include <wx/grid.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/recguard.h>
+#include <wx/sizer.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace veldrix {
 namespace {
@@ -30,15 +34,77 @@ wxGrid* GridOf(wxWindow* window) {
   return nullptr;
 }
 
+// The items that hold `window` in `sizer`, innermost first; false when it is not there.
+bool FindSizerItems(wxSizer* sizer, wxWindow* window, std::vector<std::pair<wxSizer*, wxSizerItem*>>* items) {
+  for (wxSizerItem* item : sizer->GetChildren()) {
+    if (item->GetWindow() == window || (item->GetSizer() && FindSizerItems(item->GetSizer(), window, items))) {
+      items->emplace_back(sizer, item);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FlexLineGrows(const wxFlexGridSizer* flex, bool growable, int direction) {
+  if (flex->GetFlexibleDirection() & direction) return growable;
+  switch (flex->GetNonFlexibleGrowMode()) {
+    case wxFLEX_GROWMODE_NONE:
+      return false;
+    case wxFLEX_GROWMODE_ALL:
+      return true;
+    default:
+      return growable;
+  }
+}
+
+// Whether the sizer gives the item more than it asks for along `direction`.
+bool ItemStretches(wxSizer* sizer, wxSizerItem* item, int direction) {
+  if (auto* box = dynamic_cast<wxBoxSizer*>(sizer)) {
+    return box->GetOrientation() == direction ? item->GetProportion() > 0 : (item->GetFlag() & wxEXPAND) != 0;
+  }
+  if (!dynamic_cast<wxGridSizer*>(sizer) || !(item->GetFlag() & wxEXPAND)) return false;
+  auto* flex = dynamic_cast<wxFlexGridSizer*>(sizer);
+  if (!flex) return true;
+  int row = 0;
+  int col = 0;
+  if (auto* bag = dynamic_cast<wxGBSizerItem*>(item)) {
+    bag->GetPos(row, col);
+  } else {
+    const wxSizerItemList& children = sizer->GetChildren();
+    const int index = children.IndexOf(item);
+    const int cols = std::max(flex->GetEffectiveColsCount(), 1);
+    row = index / cols;
+    col = index % cols;
+  }
+  return direction == wxVERTICAL ? FlexLineGrows(flex, flex->IsRowGrowable(row), wxVERTICAL)
+                                 : FlexLineGrows(flex, flex->IsColGrowable(col), wxHORIZONTAL);
+}
+
+// Whether every sizer between the control and `top` stretches it along `direction`.
+// A window placed without a sizer (a notebook page, a splitter pane) gets its
+// parent's room.
+bool LayoutStretches(wxWindow* control, wxWindow* top, int direction) {
+  for (wxWindow* window = control; window && window != top; window = window->GetParent()) {
+    wxSizer* sizer = window->GetParent() ? window->GetParent()->GetSizer() : nullptr;
+    std::vector<std::pair<wxSizer*, wxSizerItem*>> items;
+    if (!sizer || !FindSizerItems(sizer, window, &items)) continue;
+    for (const auto& [holder, item] : items) {
+      if (!ItemStretches(holder, item, direction)) return false;
+    }
+  }
+  return true;
+}
+
 // A list's or grid's best size holds all its rows and columns, and a sizer keeps
 // the best size as the least room it gives a control without a minimum of its
-// own: a long list would push the lists beside and below it off the page. Such a
-// control scrolls instead.
-void LetScroll(wxWindow* control) {
+// own: a long list that the layout stretches would push the lists beside and below
+// it off the page. Such a control scrolls instead. Where the layout gives a control
+// its natural size, the control is meant to show all it holds.
+void LetScroll(wxWindow* control, wxWindow* top) {
   const wxSize kLeast(120, 80);
   wxSize least = control->GetMinSize();
-  if (least.x == wxDefaultCoord) least.x = kLeast.x;
-  if (least.y == wxDefaultCoord) least.y = kLeast.y;
+  if (least.x == wxDefaultCoord && LayoutStretches(control, top, wxHORIZONTAL)) least.x = kLeast.x;
+  if (least.y == wxDefaultCoord && LayoutStretches(control, top, wxVERTICAL)) least.y = kLeast.y;
   control->SetMinSize(least);
 }
 
@@ -71,7 +137,7 @@ void PluginXrcPagePanel::BindListAndGridEvents() {
   for (wxListCtrl* list : WindowsBelow<wxListCtrl>(panel_)) {
     const wxString name = list->GetName();
     if (!name.empty() && name != mainControl_) secondaryControls_.push_back(list);
-    LetScroll(list);
+    LetScroll(list, panel_);
     if (!bindings_.SelectAction(name).empty()) {
       list->Bind(wxEVT_LIST_ITEM_SELECTED, &PluginXrcPagePanel::OnListItemSelected, this);
     }
@@ -81,7 +147,7 @@ void PluginXrcPagePanel::BindListAndGridEvents() {
   }
   for (wxGrid* grid : WindowsBelow<wxGrid>(panel_)) {
     if (!grid->GetName().empty() && grid->GetName() != mainControl_) secondaryControls_.push_back(grid);
-    LetScroll(grid);
+    LetScroll(grid, panel_);
     ModuleGridView::Hooks hooks;
     hooks.reload = [this, grid] {
       if (IsMainControl(grid)) {
@@ -224,8 +290,11 @@ bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
     const int row = view && !key.empty() ? view->RowOf(key) : -1;
     grid->ClearSelection();
     if (row < 0) return false;
-    grid->SetGridCursor(row, std::max(grid->GetGridCursorCol(), 0));
+    const int col = std::max(grid->GetGridCursorCol(), 0);
+    grid->SetGridCursor(row, col);
     grid->SelectRow(row);
+    // A sort or a filter moves the row anywhere among the others.
+    grid->MakeCellVisible(row, col);
     return true;
   }
   auto* list = dynamic_cast<wxListCtrl*>(control);
@@ -235,6 +304,7 @@ bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
   if (found == keys.end()) return false;
   const long item = static_cast<long>(found - keys.begin());
   list->SetItemState(item, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  list->EnsureVisible(item);
   return true;
 }
 

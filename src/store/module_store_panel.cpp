@@ -27,9 +27,14 @@
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
+#include <unicode/brkiter.h>
+#include <unicode/unistr.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace veldrix {
 
@@ -55,9 +60,39 @@ wxStaticText* BoldText(wxWindow* parent, const wxString& text, int larger, long 
   return label;
 }
 
+// Where the text may be broken without splitting a character as the reader sees it
+// (a letter with its combining accents, an emoji sequence): one flag per position,
+// the text's end included.
+std::vector<bool> CharacterBoundaries(const wxString& text) {
+  std::vector<bool> boundary(text.length() + 1, false);
+  boundary.front() = boundary.back() = true;
+  const std::wstring wide = text.ToStdWstring();
+  const icu::UnicodeString unicode =
+      icu::UnicodeString::fromUTF32(reinterpret_cast<const UChar32*>(wide.data()), static_cast<int32_t>(wide.size()));
+  UErrorCode status = U_ZERO_ERROR;
+  const std::unique_ptr<icu::BreakIterator> characters(
+      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+  if (U_FAILURE(status)) {
+    std::fill(boundary.begin(), boundary.end(), true);
+    return boundary;
+  }
+  characters->setText(unicode);
+  // The iterator counts UTF-16 units, the text whole characters.
+  int32_t unit = 0;
+  std::size_t position = 0;
+  for (int32_t next = characters->next(); next != icu::BreakIterator::DONE; next = characters->next()) {
+    position += static_cast<std::size_t>(unicode.countChar32(unit, next - unit));
+    unit = next;
+    if (position < boundary.size()) boundary[position] = true;
+  }
+  return boundary;
+}
+
 // The text in lines of at most `width` pixels in the window's font: broken between
 // words, and inside a word wider than that (a link, a long version), which GTK
-// would leave whole and cut at the label's edge.
+// would leave whole and cut at the label's edge; never inside a character. Each
+// line is measured whole: on GTK the partial extents come one per glyph cluster,
+// not one per character.
 wxString WrapWithin(wxWindow* window, const wxString& text, int width) {
   wxClientDC dc(window);
   dc.SetFont(window->GetFont());
@@ -65,18 +100,36 @@ wxString WrapWithin(wxWindow* window, const wxString& text, int width) {
   const wxArrayString paragraphs = wxSplit(text, '\n', '\0');
   for (std::size_t i = 0; i < paragraphs.size(); ++i) {
     if (i > 0) wrapped << '\n';
-    wxString rest = paragraphs[i];
-    wxArrayInt ends;  // ends[k]: the width of the first k + 1 characters
-    while (!rest.empty() && dc.GetPartialTextExtents(rest, ends) && ends.back() > width) {
-      const std::size_t fits = std::max<std::ptrdiff_t>(1, std::upper_bound(ends.begin(), ends.end(), width) -
-                                                              ends.begin());
-      const std::size_t space = rest.rfind(' ', fits);
-      const std::size_t cut = space != wxString::npos && space > 0 ? space : fits;
-      wxString line = rest.Left(cut);
-      wrapped << line.Trim() << '\n';
-      rest = rest.Mid(cut).Trim(false);
+    const wxString& paragraph = paragraphs[i];
+    const std::vector<bool> boundary = CharacterBoundaries(paragraph);
+    const std::size_t length = paragraph.length();
+    auto wide = [&](std::size_t from, std::size_t to) { return dc.GetTextExtent(paragraph.Mid(from, to - from)).x; };
+    auto isSpace = [&](std::size_t at) { return paragraph[at] == ' ' && boundary[at] && boundary[at + 1]; };
+    std::size_t start = 0;
+    while (start < length && wide(start, length) > width) {
+      // The longest run of whole characters that fits; the first one even when it does not.
+      std::size_t fits = start + 1;
+      while (!boundary[fits]) ++fits;
+      for (std::size_t end = fits + 1; end <= length; ++end) {
+        if (!boundary[end]) continue;
+        if (wide(start, end) > width) break;
+        fits = end;
+      }
+      // Between words where there is a space to break at.
+      std::size_t cut = fits;
+      for (std::size_t at = std::min(fits, length - 1); at > start; --at) {
+        if (isSpace(at)) {
+          cut = at;
+          break;
+        }
+      }
+      std::size_t lineEnd = cut;
+      while (lineEnd > start && isSpace(lineEnd - 1)) --lineEnd;
+      wrapped << paragraph.Mid(start, lineEnd - start) << '\n';
+      start = cut;
+      while (start < length && isSpace(start)) ++start;
     }
-    wrapped << rest;
+    wrapped << paragraph.Mid(start);
   }
   return wrapped;
 }

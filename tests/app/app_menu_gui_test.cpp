@@ -20,8 +20,12 @@
 #include <wx/notebook.h>
 #include <wx/stattext.h>
 
+#include <utility>
+
+using veldrix::test::CaptureScreen;
 using veldrix::test::ModalScript;
 using veldrix::test::PumpEvents;
+using veldrix::test::SamePixels;
 using veldrix::test::SaveScreenshot;
 using veldrix::test::WaitFor;
 
@@ -82,13 +86,18 @@ TEST_F(ApplicationMenu, SwitchesTheCompanyAndOpensTheCompanyAndSettingsTabs) {
   menu->HandleWindowEvent(beyond);
   EXPECT_EQ(AppState().GetWorkingCompanyId(), "1");
 
-  ClickMenuTool();
-  ASSERT_TRUE(menu->IsShown());
-  Press(menu->GetCompanyDataButton());
-  EXPECT_EQ(SelectedLabel(), "danefirmy");
-  EXPECT_TRUE(menu->IsShown());  // these two leave the menu open
-  Press(menu->GetSettingsButton());
-  EXPECT_EQ(SelectedLabel(), "Ustawienia");
+  // Each opens its page and the menu goes: the window shows the page where the menu lay.
+  for (const auto& [button, label] : {std::make_pair(menu->GetCompanyDataButton(), "danefirmy"),
+                                      std::make_pair(menu->GetSettingsButton(), "Ustawienia")}) {
+    ClickMenuTool();
+    ASSERT_TRUE(menu->IsShown());
+    const wxRect where = menu->GetScreenRect();
+    const wxImage shown = CaptureScreen(where);
+    Press(button);
+    EXPECT_EQ(SelectedLabel(), label);
+    EXPECT_FALSE(menu->IsShown()) << label;
+    EXPECT_FALSE(SamePixels(CaptureScreen(where), shown)) << label;
+  }
   SaveScreenshot(frame, "app_menu_tabs_opened");
 
   // Switching back closes both tabs; the start page stays and follows.

@@ -20,7 +20,8 @@ TEST(DashboardLayout, InformationPanelFollowsTheWindowSize) {
     wxSize client;
     wxRect panel;
   } cases[] = {
-      {{1000, 600}, {744, 90, 240, 420}},   // compact: 1000 / 4 capped at 240
+      {{1000, 600}, {744, 50, 240, 500}},   // compact: 1000 / 4 capped at 240
+      {{1000, 540}, {744, 24, 240, 492}},   // compact and low: the window's height less 48
       {{1920, 1080}, {1596, 290, 300, 500}},
       {{1280, 900}, {1000, 200, 256, 500}},
       {{900, 600}, {}},  // too narrow: no panel
@@ -158,14 +159,19 @@ TEST(DashboardLayout, WrapBreaksAfterSeparatorsAndCutsTheLastLine) {
   EXPECT_EQ(lines[0], "abcdefghij");
   EXPECT_EQ(lines[1], "klmnopqrst");
   EXPECT_EQ(lines[2], "uvwxyza...");
-  // A path breaks after its last "/" when that keeps two thirds of the line.
+  // A path breaks after its last "/" that fits, never inside a name where a separator
+  // came before, however short the line then is.
   lines = WrapText(kSevenPixels, "/srv/dane/veldrix.db", 70, 3);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "/srv/dane/");
   EXPECT_EQ(lines[1], "veldrix.db");
-  // A break too early in the line is not taken.
+  lines = WrapText(kSevenPixels, "/srv/dane/veldrix.db", 133, 3);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "/srv/dane/");
+  EXPECT_EQ(lines[1], "veldrix.db");
   lines = WrapText(kSevenPixels, "a/bcdefghijklmn", 70, 2);
-  EXPECT_EQ(lines[0], "a/bcdefghi");
+  EXPECT_EQ(lines[0], "a/");
+  EXPECT_EQ(lines[1], "bcdefgh...");
   EXPECT_TRUE(WrapText(kSevenPixels, "abc", 70, 0).empty());
   EXPECT_TRUE(WrapText(kSevenPixels, "abc", 0, 2).empty());
   EXPECT_EQ(WrapText(kSevenPixels, "abc", 5, 2)[0], "");  // not one character fits

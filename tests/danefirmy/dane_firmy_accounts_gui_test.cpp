@@ -5,6 +5,8 @@
 
 #include <wx/notebook.h>
 
+#include <dlfcn.h>
+
 using veldrix::MessageBoxRecorder;
 using veldrix::test::CountRows;
 using veldrix::test::PumpEvents;
@@ -13,6 +15,27 @@ using veldrix::test::SaveScreenshot;
 namespace {
 
 const char kNrb[] = "61 1090 1014 0000 0712 1981 2874";
+
+// How much of its title the header of a list column lacks, in pixels, as GTK lays the
+// header out: its width against the least its title needs. GTK's own functions are
+// looked up at run time (the tests do not build against GTK).
+int HeaderShortfall(wxDataViewColumn* column) {
+  using Button = void* (*)(void*);
+  using Preferred = void (*)(void*, int*, int*);
+  using Allocated = int (*)(void*);
+  auto button = reinterpret_cast<Button>(dlsym(RTLD_DEFAULT, "gtk_tree_view_column_get_button"));
+  auto preferred = reinterpret_cast<Preferred>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_width"));
+  auto allocated = reinterpret_cast<Allocated>(dlsym(RTLD_DEFAULT, "gtk_widget_get_allocated_width"));
+  if (!button || !preferred || !allocated) {
+    ADD_FAILURE() << "GTK functions not found";
+    return 0;
+  }
+  void* header = button(column->GetGtkHandle());
+  int least = 0;
+  int natural = 0;
+  preferred(header, &least, &natural);
+  return least - allocated(header);
+}
 const char kGermanIban[] = "DE89 3704 0044 0532 0130 00";
 
 class AccountsPageTest : public CompanyTabTest {
@@ -224,4 +247,15 @@ TEST_F(AccountsPageTest, TickInTheListMakesTheOnlyDefaultAndBothRowsAreWritten) 
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(Cell("select nazwa from firma_rachunek where domyslny=1"), "B");
   EXPECT_EQ(CountRows(*db, "firma_rachunek", "domyslny=1"), 1);
+}
+
+TEST_F(AccountsPageTest, TheAccountListShowsEveryColumnTitleWhole) {
+  ASSERT_GE(db->DeleteData("insert into firma_rachunek(id_firmy,nazwa,domyslny) values(1,'A',1)"), 0);
+  OpenCompany();
+  auto* list = Find<wxDataViewCtrl>("rachunki");
+  ASSERT_EQ(list->GetColumnCount(), 9u);
+  for (unsigned i = 0; i < list->GetColumnCount(); ++i) {
+    EXPECT_LE(HeaderShortfall(list->GetColumn(i)), 0) << list->GetColumn(i)->GetTitle();
+  }
+  SaveScreenshot(frame, "danefirmy_account_columns");
 }

@@ -6,6 +6,7 @@
 
 #include <wx/datectrl.h>
 #include <wx/notebook.h>
+#include <wx/stattext.h>
 
 using veldrix::MessageBoxRecorder;
 using veldrix::test::CaptureWindow;
@@ -456,6 +457,21 @@ TEST_F(CompanyTabTest, TitleAndStatusLineFollowTheForm) {
   Check("domyslna", false);
   EXPECT_EQ(editor->GetStatusText(), "NIP: 526  | Gdynia | PL | Nieczynny podatnik VAT | Nieaktywna");
   EXPECT_TRUE(editor->IsModified());
+
+  // A long status line shows whole: it goes on below the title, beside the logo.
+  frame->SetSize(1600, 900);
+  Type("nip", "5260250274");
+  Type("miejscowosc", wxString::FromUTF8("Grodzisk Mazowiecki"));
+  Type("kod", "");
+  Check("domyslna", true);
+  PumpEvents(100);
+  auto* status = Find<wxStaticText>("company_status");
+  ASSERT_NE(status, nullptr);
+  const wxArrayString lines = wxSplit(status->GetLabelText(), '\n', '\0');
+  EXPECT_EQ(wxJoin(lines, ' ', '\0'), editor->GetStatusText());
+  for (const wxString& line : lines) EXPECT_LE(status->GetTextExtent(line).x, status->GetSize().x) << line;
+  EXPECT_EQ(veldrix::test::LayoutFaults(status->GetParent()).utf8_string(), "");
+  SaveScreenshot(frame, "danefirmy_status_line");
 }
 
 TEST_F(CompanyTabTest, CancelReloadsTheStoredRecordAfterAsking) {

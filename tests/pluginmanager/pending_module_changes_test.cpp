@@ -75,11 +75,19 @@ class PendingModuleChangesTest : public ::testing::Test {
 };
 
 TEST_F(PendingModuleChangesTest, NothingStagedChangesNothing) {
-  Installed("faktury", "1");
-  wxString report = "old";
-  EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report));
-  EXPECT_TRUE(report.empty());
-  EXPECT_EQ(List(root_, wxDIR_DIRS | wxDIR_FILES | wxDIR_HIDDEN), std::vector<wxString>{"faktury"});
+  // What finished removals leave: their folders, emptied.
+  for (const std::vector<wxString>& left :
+       {std::vector<wxString>{}, {".removing"}, {".pending-remove"}, {".pending-remove", ".removing"}}) {
+    ASSERT_TRUE(RemoveDirIfExists(root_) && EnsureFolder(root_));
+    Installed("faktury", "1");
+    for (const wxString& folder : left) ASSERT_TRUE(EnsureFolder(At(folder)));
+    wxString report = "old";
+    EXPECT_TRUE(ApplyPendingModuleChanges(root_, &report));
+    EXPECT_TRUE(report.empty());
+    std::vector<wxString> expected = left;
+    expected.push_back("faktury");
+    EXPECT_EQ(List(root_, wxDIR_DIRS | wxDIR_FILES | wxDIR_HIDDEN), expected) << left.size();
+  }
 }
 
 TEST_F(PendingModuleChangesTest, RemovesMarkedModulesAndDropsStaleMarkers) {

@@ -29,6 +29,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace veldrix {
@@ -651,6 +652,28 @@ TEST_F(XrcPageTest, TheHighlightedInvoiceAndTheDetailsNameOneRecordWhateverTheRo
   EXPECT_LE(details->GetRect().GetBottom(), page->GetXrcPanel()->GetClientSize().y);
   EXPECT_GE(items->GetSize().y, items->GetColLabelSize() + 3 * items->GetDefaultRowSize());
   EXPECT_GE(items->GetSize().x, items->GetColSize(0) + items->GetColSize(1) + items->GetColSize(2));
+
+  // Wherever a sort, a filter or a refresh puts the highlighted invoice, it is scrolled into sight.
+  ModuleGridView* view = page->GetGridView(grid);
+  const int amount = Column(grid, "Kwota");
+  const std::vector<std::pair<const char*, std::function<void()>>> moves = {
+      {"up", [&] { Post(grid, wxEVT_GRID_LABEL_LEFT_CLICK, -1, amount); }},
+      {"down", [&] { Post(grid, wxEVT_GRID_LABEL_LEFT_CLICK, -1, amount); }},
+      {"filter",
+       [&] { view->ApplyColumnFilter(Column(grid, "Kontrahent"), ColumnFilter::Make(wxString::FromUTF8("Łąka"), {})); }},
+      {"refresh", [&] {
+         grid->Scroll(0, grid->GetNumberRows());  // the user scrolled away
+         RunTool(Named<wxWindow>(page, "pnlPluginToolbarLeft"), _("Odśwież"));
+       }}};
+  for (const auto& [name, move] : moves) {
+    move();
+    test::PumpEvents(20);
+    ASSERT_EQ(grid->GetSelectedRows().size(), 1u) << name;
+    const int row = grid->GetSelectedRows()[0];
+    EXPECT_EQ(view->RowKey(row), "FV/0003/2024") << name;
+    EXPECT_TRUE(grid->IsVisible(row, grid->GetGridCursorCol())) << name << " row " << row;
+  }
+  test::SaveScreenshot(window_, "plugins_xrc_page_highlight_in_sight");
 }
 
 TEST_F(XrcPageTest, ALayoutThatDoesNotLoadIsReportedInThePage) {
@@ -693,6 +716,13 @@ TEST_F(XrcPageTest, WhileAnActionRunsOthersAreRefusedAndTheStripReports) {
   ASSERT_TRUE(test::WaitFor([&] { return !page->IsActionRunning(); }, kPatience));
   test::PumpEvents(50);
   EXPECT_EQ(Named<wxStaticText>(page, "lblKsefOperationStatus")->GetLabel(), "Przerwano");
+  // The action ended well: its bar is full, and drawn so; drawn anew, it looks the same.
+  auto* gauge = Named<wxGauge>(page, "gaugeKsefOperation");
+  EXPECT_EQ(gauge->GetValue(), gauge->GetRange());
+  const wxImage shown = test::CaptureWindow(gauge);
+  gauge->Refresh();
+  EXPECT_TRUE(test::SamePixels(shown, test::CaptureWindow(gauge)));
+  test::SaveScreenshot(window_, "plugins_xrc_page_finished");
 }
 
 TEST_F(XrcPageTest, BindingsToMissingControlsAreReportedOnceAndIgnored) {

@@ -32,6 +32,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace veldrix {
@@ -448,6 +449,46 @@ TEST_F(ModuleStorePanelTest, CardsShowTheirTextsAndButtonsWholeAtEveryWidth) {
     EXPECT_LE(list->CalcUnscrolledPosition(last.GetBottomLeft()).y, list->GetVirtualSize().y) << size.x;
     test::SaveScreenshot(frame_, wxString::Format("store-card-texts-%d", size.x));
   }
+}
+
+// Some systems send Polish letters decomposed, a letter followed by its combining
+// accent: the description still breaks between words only, and each line takes as
+// many words as the text column holds.
+TEST_F(ModuleStorePanelTest, DecomposedLettersWrapLikeTheComposedOnes) {
+  wxString description = U("Moduł prowadzi podatkową księgę przychodów i rozchodów, zestawienia miesięczne, "
+                           "spis z natury oraz ewidencję wyposażenia; każdą zmianę wpisu ślad w dzienniku "
+                           "zachowuje z datą, godziną i nazwiskiem osoby, która ją wprowadziła.");
+  for (const auto& [composed, decomposed] : {std::pair<const char*, const char*>{"ą", "a\u0328"}, {"ę", "e\u0328"},
+                                             {"ó", "o\u0301"}, {"ś", "s\u0301"}, {"ć", "c\u0301"},
+                                             {"ń", "n\u0301"}, {"ż", "z\u0307"}}) {
+    description.Replace(U(composed), U(decomposed));
+  }
+  catalogue_ = "{\"data\":{\"modules\":[{\"code\":\"kpir\",\"name\":\"KPiR\",\"description\":\"" +
+               std::string(description.utf8_str()) + "\",\"latest_release\":{\"version\":\"1.0\"}}]}}";
+  ModuleStorePanel* panel = Open();
+  panel->RefreshCatalogue(true);
+  const std::vector<Card> cards = Cards(panel);
+  ASSERT_EQ(cards.size(), 1u);
+  wxStaticText* shown = nullptr;
+  for (wxWindow* child : cards[0].window->GetChildren()) {
+    auto* label = dynamic_cast<wxStaticText*>(child);
+    if (label && label->GetLabelText().Contains("\n")) shown = label;
+  }
+  ASSERT_NE(shown, nullptr);
+  const wxArrayString lines = wxSplit(shown->GetLabelText(), '\n', '\0');
+  EXPECT_EQ(wxJoin(lines, ' ', '\0'), description);
+  constexpr int kColumn = 520;  // the text column of a card
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_LE(shown->GetTextExtent(lines[i]).x, kColumn) << lines[i];
+    const wxUniChar first = lines[i][0];
+    EXPECT_FALSE(first >= 0x300 && first <= 0x36F) << "a line begins with a lone accent: " << lines[i];
+    // Filled: the next word would not have fitted.
+    if (i + 1 < lines.size()) {
+      const wxString longer = lines[i] + " " + lines[i + 1].BeforeFirst(' ');
+      EXPECT_GT(shown->GetTextExtent(longer).x, kColumn) << lines[i];
+    }
+  }
+  test::SaveScreenshot(frame_, "store-card-decomposed");
 }
 
 TEST_F(ModuleStorePanelTest, UnreachableStoreIsReportedAndListsNothing) {

@@ -25,6 +25,10 @@ void ClickOnScreen(wxWindow* window, const wxPoint& point);
 // What the window shows on screen.
 wxImage CaptureWindow(wxWindow* window);
 
+// What the screen shows in the rectangle (screen coordinates): other windows over it
+// and the window manager's frames included.
+wxImage CaptureScreen(const wxRect& rect);
+
 // Whether two captures show the same pixels.
 bool SamePixels(const wxImage& a, const wxImage& b);
 

@@ -13,7 +13,6 @@
 #include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/msgdlg.h>
-#include <wx/generic/msgdlgg.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
@@ -143,8 +142,7 @@ class MessageBoxesAsDialogs {
   MessageBoxesAsDialogs()
       : previous_(SetMessageBoxHandler([this](const MessageBoxLook& box, wxWindow* parent) {
           shown.push_back(box.message);
-          wxGenericMessageDialog dialog(parent, box.message, box.caption, box.style);
-          return dialog.ShowModal();
+          return ShowMessageDialog(box, parent);
         })) {}
   ~MessageBoxesAsDialogs() { SetMessageBoxHandler(std::move(previous_)); }
   MessageBoxesAsDialogs(const MessageBoxesAsDialogs&) = delete;

@@ -44,8 +44,10 @@ if [ -n "${VELDRIX_TEST_DISPLAY:-}" ]; then
   exit
 fi
 # The server picks a free display itself and writes its number to fd 3, so servers
-# started at the same time never race for one.
-Xvfb -displayfd 3 -screen 0 "${VELDRIX_TEST_SCREEN:-1920x1080}x24" -nolisten tcp 3>"$folder/display" 2>"$folder/server.log" &
+# started at the same time never race for one. Without -noreset the server resets
+# when its last client leaves and drops every connection still being set up: the
+# manager, connecting while a probe of the screen closes, would be turned away.
+Xvfb -displayfd 3 -screen 0 "${VELDRIX_TEST_SCREEN:-1920x1080}x24" -nolisten tcp -noreset 3>"$folder/display" 2>"$folder/server.log" &
 server=$!
 for _ in $(seq 300); do
   [ -s "$folder/display" ] && break
@@ -61,15 +63,22 @@ if [ ! -s "$folder/display" ]; then
 fi
 export DISPLAY=":$(head -n 1 "$folder/display")"
 if [ -n "${VELDRIX_TEST_WM:-}" ]; then
-  "$VELDRIX_TEST_WM" >"$folder/manager.log" 2>&1 &
-  manager=$!
   # The manager has taken the screen once the root window names its check window;
-  # a window mapped before that would be placed by nobody.
+  # a window mapped before that would be placed by nobody. A manager that gives up
+  # before that is started again, on a machine busy with other starts too.
   managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-  for _ in $(seq 200); do
+  for _ in 1 2 3; do
+    "$VELDRIX_TEST_WM" >>"$folder/manager.log" 2>&1 &
+    manager=$!
+    for _ in $(seq 200); do
+      managed && break
+      kill -0 "$manager" 2>/dev/null || break
+      sleep 0.05
+    done
     managed && break
-    kill -0 "$manager" 2>/dev/null || break
-    sleep 0.05
+    kill "$manager" 2>/dev/null
+    wait "$manager" 2>/dev/null
+    manager=""
   done
   if ! managed; then
     echo "$VELDRIX_TEST_WM did not take the screen" >&2

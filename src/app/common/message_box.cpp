@@ -1,8 +1,11 @@
 #include "app/common/message_box.h"
 
 #include "app/common/text_folding.h"
+#include "app/common/window_placement.h"
 
 #include <wx/msgdlg.h>
+// Needs the base class that wx/msgdlg.h declares.
+#include <wx/generic/msgdlgg.h>
 
 #include <initializer_list>
 #include <utility>
@@ -71,6 +74,36 @@ int ResultToStyleFlag(int dialogResult) {
       return dialogResult;
   }
 }
+
+// Room the window manager's title bar takes beside the caption: the window's icon
+// and its buttons.
+constexpr int kTitleBarRoom = 120;
+
+// The box of the library, whose width the program decides: GTK's own is only as wide
+// as its message, and the window manager cuts a longer caption in its title bar.
+class MessageDialog : public wxGenericMessageDialog {
+ public:
+  MessageDialog(wxWindow* parent, const MessageBoxLook& look)
+      : wxGenericMessageDialog(parent, look.message, look.caption, look.style) {
+    KeepPositionOnFirstShow(this);
+  }
+
+  // The controls exist once the first showing has begun.
+  bool Show(bool show) override {
+    if (show) {
+      // Title bars show their captions in bold, seldom larger than the window's text.
+      wxFont font = GetFont();
+      font.MakeBold();
+      int caption = 0;
+      GetTextExtent(GetTitle(), &caption, nullptr, nullptr, nullptr, &font);
+      if (GetSize().x < caption + kTitleBarRoom) {
+        SetSize(caption + kTitleBarRoom, GetSize().y);
+        Centre(wxBOTH | wxCENTER_FRAME);
+      }
+    }
+    return wxGenericMessageDialog::Show(show);
+  }
+};
 
 MessageBoxHandler& InstalledHandler() {
   static MessageBoxHandler handler;
@@ -154,7 +187,7 @@ bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* ye
   return true;
 }
 
-void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, long style) {
+void SetMessageButtonLabels(wxMessageDialogBase& dialog, const wxString& message, long style) {
   wxString yes;
   wxString no;
   // Plain texts, not stock ids, so that the dialog shows exactly these words.
@@ -170,13 +203,20 @@ MessageBoxLook DescribeMessageBox(const wxString& message, const wxString& capti
   return look;
 }
 
+int ShowMessageDialog(const MessageBoxLook& look, wxWindow* parent) {
+  MessageDialog dialog(parent, look);
+  if (!look.cancelLabel.empty()) {
+    dialog.SetYesNoCancelLabels(look.yesLabel, look.noLabel, look.cancelLabel);
+  } else if (!look.yesLabel.empty() || !look.noLabel.empty()) {
+    dialog.SetYesNoLabels(look.yesLabel, look.noLabel);
+  }
+  return dialog.ShowModal();
+}
+
 int ShowMessageBox(const wxString& message, const wxString& caption, long style, wxWindow* parent) {
   const MessageBoxLook look = DescribeMessageBox(message, caption, style);
   if (InstalledHandler()) return ResultToStyleFlag(InstalledHandler()(look, parent));
-
-  wxMessageDialog dialog(parent, look.message, look.caption, look.style, wxDefaultPosition);
-  SetMessageButtonLabels(dialog, message, look.style);
-  return ResultToStyleFlag(dialog.ShowModal());
+  return ResultToStyleFlag(ShowMessageDialog(look, parent));
 }
 
 int AskWithLabels(const wxString& message, const wxString& caption, long style, wxWindow* parent,
@@ -189,14 +229,7 @@ int AskWithLabels(const wxString& message, const wxString& caption, long style, 
   look.noLabel = noLabel;
   if (style & wxCANCEL) look.cancelLabel = cancelLabel;
   if (InstalledHandler()) return ResultToStyleFlag(InstalledHandler()(look, parent));
-
-  wxMessageDialog dialog(parent, look.message, look.caption, look.style, wxDefaultPosition);
-  if (style & wxCANCEL) {
-    dialog.SetYesNoCancelLabels(yesLabel, noLabel, cancelLabel);
-  } else {
-    dialog.SetYesNoLabels(yesLabel, noLabel);
-  }
-  return ResultToStyleFlag(dialog.ShowModal());
+  return ResultToStyleFlag(ShowMessageDialog(look, parent));
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-class wxMessageDialog;
+class wxMessageDialogBase;
 class wxWindow;
 
 namespace veldrix {
@@ -26,7 +26,7 @@ struct MessageBoxLook {
   wxString cancelLabel;  // only for AskWithLabels with wxCANCEL
 };
 
-// Shows a wxMessageDialog chosen by DescribeMessageBox and returns the pressed button
+// Shows the message box chosen by DescribeMessageBox and returns the pressed button
 // as a style flag: wxOK, wxCANCEL, wxYES or wxNO; any other dialog result (wxID_APPLY,
 // a help id) is returned unchanged. parent may be null. GUI thread only.
 int ShowMessageBox(const wxString& message, const wxString& caption = wxString(), long style = wxOK,
@@ -37,6 +37,11 @@ int ShowMessageBox(const wxString& message, const wxString& caption = wxString()
 // wxYES, wxNO or wxCANCEL like ShowMessageBox and goes through the same test hook.
 int AskWithLabels(const wxString& message, const wxString& caption, long style, wxWindow* parent,
                   const wxString& yesLabel, const wxString& noLabel, const wxString& cancelLabel);
+
+// Shows the box as described, at least as wide as its caption needs in the window
+// manager's title bar, and returns the dialog result (wxID_OK, wxID_YES, ...). The
+// dialog of ShowMessageBox and AskWithLabels, without the test hook.
+int ShowMessageDialog(const MessageBoxLook& look, wxWindow* parent);
 
 // Everything ShowMessageBox decides, without showing anything.
 MessageBoxLook DescribeMessageBox(const wxString& message, const wxString& caption, long style);
@@ -52,7 +57,7 @@ wxString ChooseMessageCaption(const wxString& caption, long style, const wxStrin
 bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* yesLabel, wxString* noLabel);
 
 // Sets the dialog's Yes/No labels as ChooseMessageButtonLabels chooses them.
-void SetMessageButtonLabels(wxMessageDialog& dialog, const wxString& message, long style);
+void SetMessageButtonLabels(wxMessageDialogBase& dialog, const wxString& message, long style);
 
 // The text trimmed at both ends and lower-cased. Polish capitals are folded whatever
 // the process locale (towlower of the "C" locale leaves "Ł" as it is).

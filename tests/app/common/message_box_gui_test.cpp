@@ -1,17 +1,19 @@
-// A real message box under X: it shows the labels the message box chose, and the
-// test answers it by clicking one of its buttons. The GTK widgets are read through
-// GTK's own functions, looked up at run time (the tests do not build against GTK).
+// A real message box under X and a window manager (openbox): it shows the labels the
+// message box chose and its caption whole in the title bar, and the test answers it
+// by clicking one of its buttons.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/frame.h>
 #include <wx/modalhook.h>
-#include <wx/msgdlg.h>
 #include <wx/stopwatch.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
-#include <string>
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "app/common/message_box.h"
 #include "app/common/paths.h"
@@ -19,50 +21,6 @@
 #include "test_support.h"
 
 namespace {
-
-// The few GTK and GDK calls the test needs; the library is already loaded by wxWidgets.
-struct Gtk {
-  struct Allocation {
-    int x, y, width, height;
-  };
-  void* (*widgetForResponse)(void* dialog, int response) = nullptr;
-  const char* (*buttonLabel)(void* button) = nullptr;
-  int (*isMapped)(void* widget) = nullptr;
-  void (*allocation)(void* widget, Allocation* out) = nullptr;
-  int (*translate)(void* from, void* to, int x, int y, int* outX, int* outY) = nullptr;
-  void* (*gdkWindow)(void* widget) = nullptr;
-  void (*origin)(void* gdkWindow, int* x, int* y) = nullptr;
-  const char* (*title)(void* window) = nullptr;
-  void (*respond)(void* dialog, int response) = nullptr;
-
-  template <typename F>
-  static void Load(F& function, const char* name) {
-    function = reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
-  }
-
-  Gtk() {
-    Load(widgetForResponse, "gtk_dialog_get_widget_for_response");
-    Load(buttonLabel, "gtk_button_get_label");
-    Load(isMapped, "gtk_widget_get_mapped");
-    Load(allocation, "gtk_widget_get_allocation");
-    Load(translate, "gtk_widget_translate_coordinates");
-    Load(gdkWindow, "gtk_widget_get_window");
-    Load(origin, "gdk_window_get_origin");
-    Load(title, "gtk_window_get_title");
-    Load(respond, "gtk_dialog_response");
-  }
-
-  bool ok() const {
-    return widgetForResponse && buttonLabel && isMapped && allocation && translate && gdkWindow && origin && title &&
-           respond;
-  }
-};
-
-constexpr int kGtkResponseYes = -8;
-constexpr int kGtkResponseNo = -9;
-constexpr int kGtkResponseCancel = -6;
-
-wxString Utf8(const char* text) { return text ? wxString::FromUTF8(text) : wxString(); }
 
 // Sees every modal dialog that starts, so the test can reach the message box.
 class DialogWatcher : public wxModalDialogHook {
@@ -77,97 +35,144 @@ class DialogWatcher : public wxModalDialogHook {
   void Exit(wxDialog*) override { dialog = nullptr; }
 };
 
-// What the test read from the shown dialog.
-struct Seen {
-  bool shown = false;
-  wxString title;
-  wxString yes;
-  wxString no;
-  bool hasCancel = false;
-  wxString screenshot;
-};
-
 wxString SaveScreenRect(const wxRect& rect, const wxString& name) {
-  wxBitmap bitmap(rect.width, rect.height);
-  {
-    wxScreenDC screen;
-    wxMemoryDC target(bitmap);
-    target.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
-  }
   const wxString folder = veldrix::JoinPath(veldrix::test::ArtifactsDir(), "screenshots");
   veldrix::EnsureFolder(folder);
   const wxString file = veldrix::JoinPath(folder, name + ".png");
-  bitmap.ConvertToImage().SaveFile(file, wxBITMAP_TYPE_PNG);
+  veldrix::test::CaptureScreen(rect).SaveFile(file, wxBITMAP_TYPE_PNG);
   return file;
+}
+
+// The window manager's title bar of a shown window, as the screen shows it; empty
+// while the manager has not framed the window.
+wxImage TitleBar(wxTopLevelWindow* window) {
+  const wxPoint frame = window->GetScreenPosition();
+  const wxPoint client = window->ClientToScreen(wxPoint(0, 0));
+  if (client.y <= frame.y) return wxImage();
+  return veldrix::test::CaptureScreen(wxRect(frame.x, frame.y, window->GetSize().x, client.y - frame.y));
+}
+
+// Runs `show` (which shows a message box and returns when it is closed) and calls
+// `act` from inside the box's own loop once the box is on screen, then closes it.
+void WhileShown(const std::function<void()>& show, const std::function<void(wxDialog*)>& act) {
+  DialogWatcher watcher;
+  watcher.Register();
+  wxStopWatch watch;
+  bool done = false;
+  wxTimer poll;
+  poll.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    wxDialog* dialog = watcher.dialog;
+    if (!dialog) return;
+    // Never left waiting: a box still open here fails the test. GTK's own box is
+    // closed through GTK.
+    if (watch.Time() > 10000) {
+      using Respond = void (*)(void*, int);
+      constexpr int kGtkResponseCancel = -6;
+      if (dialog->IsModal()) {
+        dialog->EndModal(wxID_CANCEL);
+      } else if (auto respond = reinterpret_cast<Respond>(dlsym(RTLD_DEFAULT, "gtk_dialog_response"))) {
+        respond(dialog->GetHandle(), kGtkResponseCancel);
+      }
+      return;
+    }
+    if (done || !dialog->IsShown() || TitleBar(dialog).GetHeight() == 0) return;
+    veldrix::test::PumpEvents(100);  // drawn
+    done = true;
+    act(dialog);
+  });
+  poll.Start(50);
+  show();
+  poll.Stop();
+  watcher.Unregister();
+  EXPECT_TRUE(done) << "the box did not show";
 }
 
 }  // namespace
 
 TEST(MessageBoxDialog, ShowsTheChosenLabelsAndReturnsTheClickedButton) {
-  Gtk gtk;
-  ASSERT_TRUE(gtk.ok()) << "GTK functions not found";
   ASSERT_TRUE(wxUIActionSimulator().MouseMove(10, 10)) << "no input simulation";
-
-  DialogWatcher watcher;
-  watcher.Register();
-  Seen seen;
-  bool clicked = false;
-
-  // Polls from inside the dialog's own loop until it is on screen, reads it,
-  // photographs it and clicks "Nie usuwaj".
-  wxStopWatch watch;
-  wxTimer poll;
-  poll.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-    if (!watcher.dialog) return;
-    void* widget = watcher.dialog->GetHandle();
-    // Never left waiting: a box the click did not close is closed here, and the test fails.
-    if (widget && watch.Time() > 10000) {
-      gtk.respond(widget, kGtkResponseCancel);
-      return;
-    }
-    if (clicked) return;
-    if (!widget || !gtk.isMapped(widget)) return;
-    void* yes = gtk.widgetForResponse(widget, kGtkResponseYes);
-    void* no = gtk.widgetForResponse(widget, kGtkResponseNo);
-    if (!yes || !no || !gtk.isMapped(no)) return;
-    Gtk::Allocation noBox{};
-    gtk.allocation(no, &noBox);
-    if (noBox.width <= 1) return;
-
-    seen.shown = true;
-    seen.title = Utf8(gtk.title(widget));
-    seen.yes = Utf8(gtk.buttonLabel(yes));
-    seen.no = Utf8(gtk.buttonLabel(no));
-    seen.hasCancel = gtk.widgetForResponse(widget, kGtkResponseCancel) != nullptr;
-
-    int left = 0;
-    int top = 0;
-    gtk.origin(gtk.gdkWindow(widget), &left, &top);
-    Gtk::Allocation dialogBox{};
-    gtk.allocation(widget, &dialogBox);
-    seen.screenshot = SaveScreenRect(wxRect(left, top, dialogBox.width, dialogBox.height), "message_box");
-
-    int x = 0;
-    int y = 0;
-    gtk.translate(no, widget, noBox.width / 2, noBox.height / 2, &x, &y);
-    wxUIActionSimulator mouse;
-    mouse.MouseMove(left + x, top + y);
-    mouse.MouseClick();
-    clicked = true;
-  });
-  poll.Start(50);
-
-  const int result = veldrix::ShowMessageBox(L"Czy usunąć zaznaczoną firmę?", "", wxYES_NO | wxICON_QUESTION);
-  poll.Stop();
-  watcher.Unregister();
-
-  ASSERT_TRUE(seen.shown);
-  EXPECT_EQ(seen.title, L"Potwierdzenie");
-  EXPECT_EQ(seen.yes, L"Usuń");
-  EXPECT_EQ(seen.no, L"Nie usuwaj");
-  EXPECT_FALSE(seen.hasCancel);
+  wxString title;
+  wxString yes;
+  wxString no;
+  bool hasCancel = true;
+  wxString screenshot;
+  int result = 0;
+  WhileShown(
+      [&] { result = veldrix::ShowMessageBox(L"Czy usunąć zaznaczoną firmę?", "", wxYES_NO | wxICON_QUESTION); },
+      [&](wxDialog* dialog) {
+        title = dialog->GetTitle();
+        auto* yesButton = dynamic_cast<wxButton*>(dialog->FindWindow(wxID_YES));
+        auto* noButton = dynamic_cast<wxButton*>(dialog->FindWindow(wxID_NO));
+        hasCancel = dialog->FindWindow(wxID_CANCEL) != nullptr;
+        if (!yesButton || !noButton) {
+          dialog->EndModal(wxID_CANCEL);
+          return;
+        }
+        yes = yesButton->GetLabel();
+        no = noButton->GetLabel();
+        screenshot = SaveScreenRect(dialog->GetScreenRect(), "message_box");
+        const wxRect target = noButton->GetScreenRect();
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(target.x + target.width / 2, target.y + target.height / 2);
+        mouse.MouseClick();
+      });
+  EXPECT_EQ(title, L"Potwierdzenie");
+  EXPECT_EQ(yes, L"Usuń");
+  EXPECT_EQ(no, L"Nie usuwaj");
+  EXPECT_FALSE(hasCancel);
   EXPECT_EQ(result, wxNO);
   wxImage shot;
-  ASSERT_TRUE(shot.LoadFile(seen.screenshot));
+  ASSERT_TRUE(shot.LoadFile(screenshot));
   EXPECT_GT(shot.GetWidth(), 100);
+}
+
+// Captions a short message leaves too little room for in a box as narrow as its text.
+TEST(MessageBoxDialog, TheCaptionShowsWholeInTheTitleBar) {
+  for (const wxString& caption : {wxString("Faktury w KSeF"), wxString::FromUTF8("Stawki VAT – słownik")}) {
+    SCOPED_TRACE(caption.utf8_string());
+    // The caption as the manager draws it where there is room: what differs from a
+    // window of the same width whose caption is a dot (the manager keeps the previous
+    // caption for an empty one).
+    auto reference = std::unique_ptr<wxFrame, void (*)(wxFrame*)>(
+        new wxFrame(nullptr, wxID_ANY, caption, wxPoint(40, 40), wxSize(900, 200)), [](wxFrame* f) { f->Destroy(); });
+    reference->Show();
+    ASSERT_TRUE(veldrix::test::WaitFor(
+        [&] { return reference->IsActive() && TitleBar(reference.get()).GetHeight() > 0; }, 10000));
+    veldrix::test::PumpEvents(200);
+    const wxImage named = TitleBar(reference.get());
+    reference->SetTitle(".");
+    veldrix::test::PumpEvents(200);
+    const wxImage unnamed = TitleBar(reference.get());
+    ASSERT_EQ(named.GetSize(), unnamed.GetSize());
+    int left = named.GetWidth();
+    int right = -1;
+    for (int y = 0; y < named.GetHeight(); ++y) {
+      for (int x = 0; x < named.GetWidth(); ++x) {
+        if (named.GetRed(x, y) != unnamed.GetRed(x, y) || named.GetGreen(x, y) != unnamed.GetGreen(x, y) ||
+            named.GetBlue(x, y) != unnamed.GetBlue(x, y)) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+        }
+      }
+    }
+    ASSERT_LT(left, right) << "no caption drawn";
+    const wxImage text = named.GetSubImage(wxRect(left, 0, right - left + 1, named.GetHeight()));
+    reference.reset();
+    veldrix::test::PumpEvents(200);
+
+    // The box's title bar shows those pixels somewhere.
+    bool whole = false;
+    WhileShown([&] { veldrix::ShowMessageBox("Policzono.", caption, wxOK | wxICON_INFORMATION); },
+               [&](wxDialog* dialog) {
+                 const wxImage bar = TitleBar(dialog);
+                 SaveScreenRect(dialog->GetScreenRect(), "message_box_caption");
+                 for (int x = 0; !whole && x + text.GetWidth() <= bar.GetWidth(); ++x) {
+                   whole = bar.GetHeight() == text.GetHeight() &&
+                           veldrix::test::SamePixels(bar.GetSubImage(wxRect(x, 0, text.GetWidth(), text.GetHeight())),
+                                                     text);
+                 }
+                 dialog->EndModal(wxID_OK);
+               });
+    EXPECT_TRUE(whole);
+  }
 }
