@@ -5,6 +5,7 @@
 #include "app/common/i18n.h"
 #include "app/common/literal_label.h"
 #include "app/common/min_width.h"
+#include "app/common/scoped_flag.h"
 #include "company/company_lookup.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/dane_firmy_main_panel.h"
@@ -118,23 +119,25 @@ DaneFirmy::DaneFirmy(wxWindow* parent, int, const wxPoint& pos, const wxSize& si
       readFailures_(this, _("Dane firmy")) {
   SetMinSize(wxSize(720, 480));
   SetLabel("danefirmy");
-  BuildWindow();
-  BindHandlers();
+  {
+    // Building the form and showing the working company is no edit of the user's.
+    veldrix::ScopedFlag building(loading_);
+    BuildWindow();
+    BindHandlers();
 
-  queries_ = std::make_unique<Querys>();
-  db_ = std::make_unique<SQLData>(Application() ? Application()->GetActiveConnection() : wxString());
-  // A database that does not open leaves the lists empty, and the user learns why.
-  if (!db_->IniciujBazeDanych()) NoteReadFailure();
-  LoadLists();
-  EnableDeleteTool(false);
-  ClearForm(false);
+    queries_ = std::make_unique<Querys>();
+    db_ = std::make_unique<SQLData>(Application() ? Application()->GetActiveConnection() : wxString());
+    // A database that does not open leaves the lists empty, and the user learns why.
+    if (!db_->IniciujBazeDanych()) NoteReadFailure();
+    LoadLists();
+    EnableDeleteTool(false);
+    ClearForm(false);
 
-  const int workingRow =
-      Application() ? RowOfId(Application()->GetWorkingCompanyId()) : -1;
-  if (workingRow >= 0) SelectCompanyRow(workingRow);
-  ShowFirstAccount();
+    const int workingRow = Application() ? RowOfId(Application()->GetWorkingCompanyId()) : -1;
+    if (workingRow >= 0) SelectCompanyRow(workingRow);
+    ShowFirstAccount();
+  }
   modified_ = false;
-  loading_ = false;
   UpdateLogoPreview();
   CallAfter(&DaneFirmy::SizeAfterConstruction);
 }

@@ -190,7 +190,9 @@ class DaneFirmy : public CustomNotebookPanel {
   wxDataViewItem currentCompanyItem_;
   wxDataViewItem currentAccountItem_;
   bool modified_ = false;
-  bool loading_ = true;
+  // Set (through veldrix::ScopedFlag) while the program fills the form, whose
+  // events are no edits of the user's.
+  bool loading_ = false;
   // Set while the program moves the list selection, whose events are not the user's.
   bool selecting_ = false;
   wxString logoFilePath_;

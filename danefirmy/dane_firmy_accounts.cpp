@@ -5,6 +5,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
+#include "app/common/scoped_flag.h"
 #include "danefirmy/company_accounts.h"
 #include "sqldata/dv_model.h"
 
@@ -14,20 +15,7 @@
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 
-namespace {
-
-// Restores a flag when the scope ends, whatever the flag was before.
-class ScopedFlag {
- public:
-  explicit ScopedFlag(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-  ~ScopedFlag() { flag_ = old_; }
-
- private:
-  bool& flag_;
-  bool old_;
-};
-
-}  // namespace
+using veldrix::ScopedFlag;
 
 void DaneFirmy::BindAccountHandlers() {
   accountList_->Bind(wxEVT_DATAVIEW_SELECTION_CHANGED, &DaneFirmy::OnAccountSelected, this);

@@ -6,6 +6,7 @@
 #include "app/common/date_text.h"
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
+#include "app/common/scoped_flag.h"
 #include "danefirmy/company_accounts.h"
 #include "danefirmy/company_application.h"
 #include "danefirmy/company_columns.h"
@@ -20,7 +21,9 @@
 #include <wx/textctrl.h>
 #include <wx/wupdlock.h>
 
-#include <utility>
+#include <algorithm>
+
+using veldrix::ScopedFlag;
 
 namespace {
 
@@ -259,15 +262,16 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
     ClearForm(false);
     return true;
   }
-  loading_ = true;
   CompanyRecord company;
   bool loaded = false;
-  Read([&] { loaded = CompanyStore(*db_).Load(id, &company); });
-  if (loaded) FillForm(company);
-  // The rows are read again, so the removals made in them are forgotten too.
-  removedAccounts_.clear();
-  Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek(currentId_, ""), ""); });
-  loading_ = false;
+  {
+    ScopedFlag filling(loading_);
+    Read([&] { loaded = CompanyStore(*db_).Load(id, &company); });
+    if (loaded) FillForm(company);
+    // The rows are read again, so the removals made in them are forgotten too.
+    removedAccounts_.clear();
+    Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek(currentId_, ""), ""); });
+  }
   ShowFirstAccount();
   LoadCompanyLogo();
   loaded_.reset();
@@ -300,7 +304,7 @@ void DaneFirmy::MarkUnmodified() {
 
 void DaneFirmy::ClearForm(bool focusName) {
   // Emptying the fields is no edit of the user's.
-  const bool wasLoading = std::exchange(loading_, true);
+  ScopedFlag emptying(loading_);
   currentId_ = "0";
   loaded_.reset();
   for (wxTextCtrl* text : {nazwa_, nazwaPelna_, nip_, regon_, telefon_, email_, www_, miejscowosc_, ulica_, kod_,
@@ -337,7 +341,6 @@ void DaneFirmy::ClearForm(bool focusName) {
   UpdateStatusLine();
   currentAccountItem_ = wxDataViewItem();
   if (focusName) nazwa_->SetFocus();
-  loading_ = wasLoading;
   MarkUnmodified();
 }
 
@@ -356,13 +359,12 @@ int DaneFirmy::RowOfId(const wxString& id) const {
 }
 
 void DaneFirmy::SelectItemQuietly(const wxDataViewItem& item) {
-  selecting_ = true;
+  ScopedFlag quiet(selecting_);
   if (item.IsOk()) {
     companyList_->Select(item);
   } else {
     companyList_->UnselectAll();
   }
-  selecting_ = false;
 }
 
 void DaneFirmy::EnableDeleteTool(bool enable) {
@@ -444,9 +446,10 @@ void DaneFirmy::DeleteCompany() {
   // A list with the keyboard cursor on the row selects the next row itself as the
   // row goes; that selection is not the user's and shows nothing: the form is
   // filled once, below.
-  selecting_ = true;
-  companyModel_->DeleteRow(currentCompanyItem_);
-  selecting_ = false;
+  {
+    ScopedFlag quiet(selecting_);
+    companyModel_->DeleteRow(currentCompanyItem_);
+  }
   if (companyModel_->rowCount > 0) {
     const int next = std::min(row, companyModel_->rowCount - 1);
     currentCompanyItem_ = companyModel_->GetItem(next);

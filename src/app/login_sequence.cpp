@@ -6,6 +6,7 @@
 #include "app/common/config_access.h"
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
+#include "app/common/scoped_flag.h"
 #include "app/dashboard_panel.h"
 #include "app/program_database.h"
 #include "app/frame_menu_host.h"
@@ -23,21 +24,6 @@
 #include <wx/config.h>
 #include <wx/fileconf.h>
 #include <wx/utils.h>
-
-namespace {
-
-// Marks a stretch during which the window must not be closed under the sequence.
-class BusyFlag {
- public:
-  explicit BusyFlag(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-  ~BusyFlag() { flag_ = previous_; }
-
- private:
-  bool& flag_;
-  bool previous_;
-};
-
-}  // namespace
 
 void VeldrixFrame::StartLogin() {
   // A window closed before its queued login ran (the session ending at start-up)
@@ -72,7 +58,7 @@ bool VeldrixFrame::PrepareProgramDatabase(wxString* error) {
 }
 
 bool VeldrixFrame::PrepareDatabaseOrConfigure(wxString* error, bool interactive) {
-  BusyFlag preparing(preparingDatabase_);
+  const veldrix::ScopedFlag preparing(preparingDatabase_);
   wxString text;
   {
     wxBusyCursor busy;
@@ -126,7 +112,7 @@ bool VeldrixFrame::NotifyUpgradeRequired(wxWindow* window, wxString* error) {
 void VeldrixFrame::RunLoginFlow(bool atStartup) {
   if (loggedIn_) return;
   {
-    BusyFlag running(loginRunning_);
+    const veldrix::ScopedFlag running(loginRunning_);
     RunLoginPasses(atStartup);
   }
   // A close asked for while the sequence ran (its own, or the session ending) is

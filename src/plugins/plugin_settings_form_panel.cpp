@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/literal_label.h"
+#include "app/common/scoped_flag.h"
 #include "pluginmanager/module_settings_store.h"
 #include "plugins/module_pages.h"
 
@@ -67,7 +68,7 @@ PluginSettingsFormPanel::PluginSettingsFormPanel(wxWindow* parent, const wxStrin
 }
 
 void PluginSettingsFormPanel::LoadValues() {
-  loading_ = true;
+  const ScopedFlag loading(loading_);
   for (FieldControl& control : controls_) {
     const PluginSettingsFieldInfo& field = control.field;
     const wxString value = ModuleSettingsStore::Get(settingsPath_, field.key, field.defaultValue);
@@ -80,7 +81,6 @@ void PluginSettingsFormPanel::LoadValues() {
     control.choice->SetSelection(index == wxNOT_FOUND ? 0 : index);
   }
   save_->Disable();
-  loading_ = false;
 }
 
 bool PluginSettingsFormPanel::SaveValues() {

@@ -2,6 +2,7 @@
 
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
+#include "app/common/scoped_flag.h"
 #include "pluginmanager/control_value.h"
 #include "pluginmanager/module_settings_store.h"
 #include "plugins/module_pages.h"
@@ -71,16 +72,17 @@ PluginSettingsXrcPanel::PluginSettingsXrcPanel(wxWindow* parent, const wxString&
     for (const PluginChoice& choice : field->choices) items->Append(choice.label);
   }
 
-  loading_ = true;
-  for (const auto& binding : bindings_) {
-    const PluginSettingsFieldInfo* field = FindField(binding.second);
-    if (!field) continue;
-    SetFieldControlValue(Control(binding.first), *field,
-                         ModuleSettingsStore::Get(settingsPath_, field->key, field->defaultValue));
+  {
+    const ScopedFlag loading(loading_);
+    for (const auto& binding : bindings_) {
+      const PluginSettingsFieldInfo* field = FindField(binding.second);
+      if (!field) continue;
+      SetFieldControlValue(Control(binding.first), *field,
+                           ModuleSettingsStore::Get(settingsPath_, field->key, field->defaultValue));
+    }
+    ApplyValues();
+    if (save_) save_->Disable();
   }
-  ApplyValues();
-  if (save_) save_->Disable();
-  loading_ = false;
 
   for (const auto& binding : bindings_) {
     wxWindow* control = Control(binding.first);

@@ -3,6 +3,7 @@
 #include "app/common/i18n.h"
 #include "app/common/literal_label.h"
 #include "app/common/message_box.h"
+#include "app/common/scoped_flag.h"
 #include "plugins/grid_rows.h"
 #include "plugins/plugin_xrc_page_panel.h"
 #include "plugins/preview_dialog.h"
@@ -12,7 +13,6 @@
 #include <wx/grid.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
-#include <wx/recguard.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
@@ -188,7 +188,7 @@ std::vector<PluginColumnInfo> PluginXrcPagePanel::GetControlColumns(wxWindow* co
 
 void PluginXrcPagePanel::FillControl(wxWindow* control, const std::vector<PluginColumnInfo>& definitions,
                                      std::shared_ptr<const GridRows> rows) {
-  const wxRecursionGuard filling(filling_);
+  const ScopedFlag filling(filling_);
   if (auto* grid = dynamic_cast<wxGrid*>(control)) {
     if (ModuleGridView* view = GetGridView(grid)) view->Fill(definitions, std::move(rows));
   } else if (auto* list = dynamic_cast<wxListCtrl*>(control)) {
@@ -284,7 +284,7 @@ void PluginXrcPagePanel::RunSelectAction(wxWindow* control, const wxString& key)
 }
 
 bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {
-  const wxRecursionGuard filling(filling_);
+  const ScopedFlag filling(filling_);
   if (auto* grid = dynamic_cast<wxGrid*>(control)) {
     ModuleGridView* view = GetGridView(grid);
     const int row = view && !key.empty() ? view->RowOf(key) : -1;

@@ -121,9 +121,9 @@ class PluginXrcPagePanel : public wxPanel, public IModuleActionPage {
   // The lists and grids of the layout other than the main control, found once.
   std::vector<wxWindow*> secondaryControls_;
   std::map<const wxGrid*, std::unique_ptr<ModuleGridView>> grids_;
-  // Not 0 while the page fills or highlights a list or grid: the selection events
+  // Set while the page fills or highlights a list or grid: the selection events
   // the control then sends itself are no user's choice.
-  int filling_ = 0;
+  bool filling_ = false;
   // The main row whose selection the module holds; empty when none. Unset until
   // the page first told the module.
   std::optional<wxString> selectedKey_;

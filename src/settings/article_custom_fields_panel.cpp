@@ -3,6 +3,7 @@
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "app/common/page_header.h"
+#include "app/common/scoped_flag.h"
 #include "settings/settings_application.h"
 #include "sqldata/sql_data.h"
 
@@ -338,7 +339,7 @@ void ArticleCustomFieldsPanel::ShowDefinitionOf(int id) {
 
 void ArticleCustomFieldsPanel::SelectRowOf(int id) {
   // The program's choice, not the user's: nothing is asked or shown anew.
-  selecting_ = true;
+  const veldrix::ScopedFlag selecting(selecting_);
   const long row = id > 0 ? list_->FindItem(-1, static_cast<wxUIntPtr>(id)) : wxNOT_FOUND;
   if (row == wxNOT_FOUND) {
     for (long selected = list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); selected != wxNOT_FOUND;
@@ -350,28 +351,28 @@ void ArticleCustomFieldsPanel::SelectRowOf(int id) {
                         wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
     list_->EnsureVisible(row);
   }
-  selecting_ = false;
 }
 
 void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
-  muted_ = true;
-  editedId_ = d.id;
-  group_->ChangeValue(d.grupa);
-  name_->ChangeValue(d.nazwa);
-  key_->ChangeValue(d.klucz_pola);
-  // A saved definition keeps its key: its column and stored values depend on it.
-  key_->Disable();
-  column_->SetLabel(d.kolumna);
-  SelectType(d.typ_pola);
-  options_->ChangeValue(d.opcje);
-  required_->SetValue(d.wymagane);
-  visible_->SetValue(d.widoczne_na_liscie);
-  active_->SetValue(d.aktywne);
-  order_->ChangeValue(wxString::Format("%d", d.kolejnosc));
-  deleteButton_->Enable();
-  // Lit by the first edit: an unchanged definition has nothing to save.
-  saveButton_->Disable();
-  muted_ = false;
+  {
+    const veldrix::ScopedFlag muted(muted_);
+    editedId_ = d.id;
+    group_->ChangeValue(d.grupa);
+    name_->ChangeValue(d.nazwa);
+    key_->ChangeValue(d.klucz_pola);
+    // A saved definition keeps its key: its column and stored values depend on it.
+    key_->Disable();
+    column_->SetLabel(d.kolumna);
+    SelectType(d.typ_pola);
+    options_->ChangeValue(d.opcje);
+    required_->SetValue(d.wymagane);
+    visible_->SetValue(d.widoczne_na_liscie);
+    active_->SetValue(d.aktywne);
+    order_->ChangeValue(wxString::Format("%d", d.kolejnosc));
+    deleteButton_->Enable();
+    // Lit by the first edit: an unchanged definition has nothing to save.
+    saveButton_->Disable();
+  }
   loadedDefinition_ = d;
   shownDefinition_ = ReadForm();
   UpdateOptionsField();
@@ -379,21 +380,22 @@ void ArticleCustomFieldsPanel::ShowDefinition(const CustomFieldDefinition& d) {
 }
 
 void ArticleCustomFieldsPanel::PrepareNewField() {
-  muted_ = true;
-  editedId_ = 0;
-  group_->ChangeValue(_(kDefaultGroup));
-  name_->ChangeValue(wxString());
-  key_->ChangeValue(wxString());
-  key_->Enable();
-  SelectType("text");
-  options_->ChangeValue(wxString());
-  required_->SetValue(false);
-  visible_->SetValue(false);
-  active_->SetValue(true);
-  order_->ChangeValue(wxString::Format("%d", 10 * (static_cast<int>(definitions_.size()) + 1)));
-  deleteButton_->Disable();
-  saveButton_->Enable();
-  muted_ = false;
+  {
+    const veldrix::ScopedFlag muted(muted_);
+    editedId_ = 0;
+    group_->ChangeValue(_(kDefaultGroup));
+    name_->ChangeValue(wxString());
+    key_->ChangeValue(wxString());
+    key_->Enable();
+    SelectType("text");
+    options_->ChangeValue(wxString());
+    required_->SetValue(false);
+    visible_->SetValue(false);
+    active_->SetValue(true);
+    order_->ChangeValue(wxString::Format("%d", 10 * (static_cast<int>(definitions_.size()) + 1)));
+    deleteButton_->Disable();
+    saveButton_->Enable();
+  }
   UpdateOptionsField();
   SuggestKey();
   RebuildPreview();

@@ -112,6 +112,8 @@ class ArticleCustomFieldsPanel : public wxPanel, public veldrix::IUnsavedChanges
   // The definition chosen in the list, to be shown once the edit in progress is
   // settled; 0 for none.
   int moveId_ = 0;
+  // Set while the program fills the editor or moves the list's selection: those
+  // events are not the user's.
   bool muted_ = false;
   bool selecting_ = false;
   bool loaded_ = false;

@@ -3,6 +3,7 @@
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "app/common/page_header.h"
+#include "app/common/scoped_flag.h"
 #include "settings/settings_application.h"
 #include "sqldata/dv_model.h"
 #include "sqldata/sql_data.h"
@@ -131,7 +132,7 @@ DictionaryKind ModuleDictionariesPanel::CurrentKind() const {
 wxString ModuleDictionariesPanel::CompanyId() const { return companyId_; }
 
 void ModuleDictionariesPanel::ShowKind(DictionaryKind kind) {
-  filling_ = true;
+  const veldrix::ScopedFlag filling(filling_);
   kindRow_ = kindList_->GetSelection();
   currentItem_ = wxDataViewItem();
   currentId_ = "0";
@@ -146,7 +147,6 @@ void ModuleDictionariesPanel::ShowKind(DictionaryKind kind) {
   valueLabel_->SetLabel(kind == kDictionaryUnit ? _("Skrót:") : _("Wartość:"));
   Layout();
   LoadRows(kind);
-  filling_ = false;
 }
 
 void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
@@ -321,10 +321,9 @@ void ModuleDictionariesPanel::OnDefaultToggled(wxDataViewEvent& event) {
 }
 
 void ModuleDictionariesPanel::SetDefaultFlag(int row, bool value) {
-  toggling_ = true;
+  const veldrix::ScopedFlag toggling(toggling_);
   model_->SetValueByRow(value, static_cast<unsigned int>(row), 0);
   model_->RowValueChanged(static_cast<unsigned int>(row), 0);
-  toggling_ = false;
 }
 
 bool ModuleDictionariesPanel::HasUnsavedChanges() const { return saveButton_->IsThisEnabled(); }
@@ -358,13 +357,12 @@ void ModuleDictionariesPanel::MoveEditorsTo(const wxString& id, bool tick) {
   if (!model_) return;
   if (!SettleEdit()) {
     // The editors keep their entry, and the list shows it selected again.
-    filling_ = true;
+    const veldrix::ScopedFlag filling(filling_);
     if (currentItem_.IsOk()) {
       entryList_->Select(currentItem_);
     } else {
       entryList_->UnselectAll();
     }
-    filling_ = false;
     return;
   }
   const int row = RowOfId(id);

@@ -106,6 +106,8 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   wxButton* deleteButton_ = nullptr;
   wxObjectDataPtr<DVModel> model_;
   wxDataViewItem currentItem_;
+  // Set while the program fills the editors and the list or ticks a row: those
+  // events are not the user's.
   bool filling_ = false;
   bool toggling_ = false;
   bool loaded_ = false;

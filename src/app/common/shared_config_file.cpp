@@ -4,6 +4,7 @@
 #include "app/common/i18n.h"
 #include "app/common/paths.h"
 #include "app/common/private_file.h"
+#include "app/common/scoped_flag.h"
 
 #include <wx/filename.h>
 #include <wx/log.h>
@@ -213,7 +214,7 @@ void SharedConfigFile::ApplyChanges(wxFileConfig* target) {
 }
 
 void SharedConfigFile::LoadFrom(wxFileConfig* source) {
-  loading_ = true;
+  const ScopedFlag loading(loading_);
   const wxString current = GetPath();
   wxFileConfig::DeleteAll();
   // DeleteAll makes the root current but keeps the path text: a write whose group
@@ -223,7 +224,6 @@ void SharedConfigFile::LoadFrom(wxFileConfig* source) {
   CollectEntries(source, wxString(), &paths);
   for (const wxString& path : paths) wxFileConfig::DoWriteString(path, RawValue(source, path));
   SetPath(current);
-  loading_ = false;
 }
 
 void SharedConfigFile::Refresh() {
