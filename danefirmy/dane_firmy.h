@@ -52,6 +52,8 @@ class DaneFirmy : public CustomNotebookPanel {
   void NewRecord() override;
   bool SaveRecord() override;
   void DeleteRecord() override;
+  // Shows the record as stored (an empty form for "0"), unmodified: "Zapisz" and
+  // "Anuluj" go off.
   bool LoadRecord(const wxString& id) override;
   void SearchRecords(int column, const wxString& text) override;
   wxString GetRecordId() override { return currentId_; }

@@ -178,8 +178,6 @@ void DaneFirmyMainPanel::OnCancel() {
     return;
   }
   editor_->LoadRecord(editor_->GetRecordId());
-  EnableSaveButton(false);
-  EnableCancelButton(false);
 }
 
 void DaneFirmyMainPanel::OnRefresh(wxCommandEvent&) {
