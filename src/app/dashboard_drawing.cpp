@@ -23,7 +23,6 @@ const wxColour kLabelColour(121, 130, 143);
 const wxColour kHeadingColour(37, 50, 68);
 const wxColour kMutedColour(112, 121, 134);
 const wxColour kLinkColour(58, 111, 232);
-constexpr int kSmallestCentreFont = 7;
 
 wxFont Derived(const wxFont& base, int delta, bool bold, int minimum = 0) {
   wxFont font = base;
@@ -260,21 +259,21 @@ void DashboardPanel::DrawWheel(wxDC& dc, wxGraphicsContext* gc, const wxSize& si
   // Each centre text takes a smaller font where the window's would run over the hub
   // (a small wheel); one that does not fit even in the smallest is left out.
   const auto centred = [&](wxFont font, const wxString& text, bool aboveCentre, const wxColour& colour) {
-    for (;; font.SetPointSize(font.GetPointSize() - 1)) {
+    const int points = CentredTextPoints(wheel_, font.GetPointSize(), aboveCentre, [&](int size) {
+      font.SetPointSize(size);
       dc.SetFont(font);
-      const wxSize extent = dc.GetTextExtent(text);
-      const int top = aboveCentre ? static_cast<int>(cy) - extent.y : static_cast<int>(cy) + 4;
-      if (CentredTextFits(extent, top - cy, disc)) {
-        dc.SetTextForeground(colour);
-        dc.DrawText(text, static_cast<int>(cx - extent.x / 2.0), top);
-        return;
-      }
-      if (font.GetPointSize() <= kSmallestCentreFont) return;
-    }
+      return dc.GetTextExtent(text);
+    });
+    if (points == 0) return;
+    font.SetPointSize(points);
+    dc.SetFont(font);
+    const wxSize extent = dc.GetTextExtent(text);
+    dc.SetTextForeground(colour);
+    dc.DrawText(text, static_cast<int>(cx - extent.x / 2.0), CentredTextTop(wheel_, extent, aboveCentre));
   };
   const wxFont window = GetFont();
   centred(Derived(window, 5, true), "Veldrix", true, kValueColour);
-  centred(Derived(window, -1, false, 8), _("wybierz moduł"), false, wxColour(116, 124, 136));
+  centred(Derived(window, -1, false, kSmallestLabelPoints), _("wybierz moduł"), false, wxColour(116, 124, 136));
 
   for (std::size_t i = 0; i < tiles_.size(); ++i) DrawTileLabel(dc, gc, tiles_[i], static_cast<int>(i), size);
 }

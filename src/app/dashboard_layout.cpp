@@ -14,6 +14,12 @@ int Clamp(int value, int low, int high) { return std::max(low, std::min(value, h
 
 bool IsWrapBreak(wxUniChar c) { return c == '\\' || c == '/' || c == ' ' || c == '-' || c == '_'; }
 
+// Whether a text centred on the vertical axis, its top `top` pixels below the centre
+// (negative above it), lies inside the circle of that radius around the centre.
+bool CentredTextFits(const wxSize& text, double top, double radius) {
+  return std::hypot(text.x / 2.0, std::max(std::fabs(top), std::fabs(top + text.y))) <= radius;
+}
+
 }  // namespace
 
 bool IsCompactWindow(const wxSize& client) { return client.x < 1120 || client.y < 700; }
@@ -50,8 +56,19 @@ WheelGeometry ComputeWheel(const wxSize& client, const wxRect& panel) {
   return wheel;
 }
 
-bool CentredTextFits(const wxSize& text, double top, double radius) {
-  return std::hypot(text.x / 2.0, std::max(std::fabs(top), std::fabs(top + text.y))) <= radius;
+int CentredTextTop(const WheelGeometry& wheel, const wxSize& text, bool aboveCentre) {
+  const int centre = static_cast<int>(wheel.centreY);
+  return aboveCentre ? centre - text.y : centre + 4;
+}
+
+int CentredTextPoints(const WheelGeometry& wheel, int points, bool aboveCentre, const TextExtentAt& extent) {
+  for (points = std::max(points, kSmallestLabelPoints); points >= kSmallestLabelPoints; --points) {
+    const wxSize text = extent(points);
+    if (CentredTextFits(text, CentredTextTop(wheel, text, aboveCentre) - wheel.centreY, wheel.discRadius)) {
+      return points;
+    }
+  }
+  return 0;
 }
 
 double NormalizeAngle(double angle) {

@@ -44,9 +44,20 @@ double NormalizeAngle(double angle);
 // small gap between neighbours. Both angles in [0, 2π), screen convention.
 void SegmentAngles(int index, int count, double* start, double* end);
 
-// Whether a text centred on the wheel's vertical axis, its top `top` pixels below the
-// centre (negative above it), lies inside the circle of that radius around the centre.
-bool CentredTextFits(const wxSize& text, double top, double radius);
+// The size below which the start page's labels and the wheel's centre texts never
+// go, in points.
+constexpr int kSmallestLabelPoints = 8;
+
+// Size in pixels of a text at a point size.
+using TextExtentAt = std::function<wxSize(int points)>;
+
+// Where a text centred on the wheel's vertical axis starts: its bottom on the
+// centre (above it), or 4 pixels below the centre.
+int CentredTextTop(const WheelGeometry& wheel, const wxSize& text, bool aboveCentre);
+
+// The largest point size from `points` down to kSmallestLabelPoints at which the text,
+// started at CentredTextTop, lies inside the wheel's disc; 0 when none does.
+int CentredTextPoints(const WheelGeometry& wheel, int points, bool aboveCentre, const TextExtentAt& extent);
 
 // The tile whose ring sector holds p, -1 off the ring; a gap belongs to the tile on
 // its side of the boundary.

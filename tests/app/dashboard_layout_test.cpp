@@ -71,6 +71,32 @@ TEST(DashboardLayout, FourTilesStartAtTheTopAndRunClockwiseWithGaps) {
   EXPECT_LT(NormalizeAngle(-1e-18), 2 * M_PI);  // rounds to 2π without care
 }
 
+TEST(DashboardLayout, CentreTextsShrinkToTheDiscButNeverBelowTheLabelSize) {
+  // Ten pixels wide and two high a point.
+  const TextExtentAt extent = [](int points) { return wxSize(10 * points, 2 * points); };
+  struct Case {
+    double disc;
+    bool above;
+    int start;
+    int points;  // 0: left out
+  } cases[] = {
+      {70, true, 12, 12},  // fits as it is
+      {50, true, 12, 9},   // smaller until it fits
+      {40, true, 12, 0},   // would fit only at 7 pt
+      {46, false, 10, 8},  // below the centre
+      {42, false, 10, 0},  // would fit only at 7 pt
+      {70, true, 6, 8},    // a smaller window font starts at the smallest size
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(wxString::Format("disc %g, %s, from %d pt", c.disc, c.above ? "above" : "below", c.start)
+                     .ToStdString());
+    WheelGeometry wheel;
+    wheel.centreY = 300;
+    wheel.discRadius = c.disc;
+    EXPECT_EQ(CentredTextPoints(wheel, c.start, c.above, extent), c.points);
+  }
+}
+
 TEST(DashboardLayout, RingHitTestSplitsGapsAtTheBoundary) {
   WheelGeometry wheel;
   wheel.centreX = 300;
