@@ -27,7 +27,7 @@
 
 namespace {
 
-const char kDefaultGroup[] = "Dodatkowe";
+const char kDefaultGroup[] = wxTRANSLATE("Dodatkowe");
 
 wxString Trimmed(const wxString& text) {
   wxString copy = text;
@@ -47,11 +47,16 @@ int LeadingNumber(const wxString& text) {
 // the preview names them in Polish.
 wxPGProperty* ColourProperty(const wxString& label, const wxString& name) {
   static const char* const kNames[][2] = {
-      {"Black", "Czarny"},      {"Maroon", "Bordowy"},  {"Navy", "Granatowy"},   {"Purple", "Fioletowy"},
-      {"Teal", "Morski"},       {"Gray", "Szary"},      {"Green", "Zielony"},    {"Olive", "Oliwkowy"},
-      {"Brown", "Brązowy"},     {"Blue", "Niebieski"},  {"Fuchsia", "Fuksja"},   {"Red", "Czerwony"},
-      {"Orange", "Pomarańczowy"}, {"Silver", "Srebrny"}, {"Lime", "Limonkowy"},  {"Aqua", "Błękitny"},
-      {"Yellow", "Żółty"},      {"White", "Biały"},     {"Custom", "Własny..."},
+      {"Black", wxTRANSLATE("Czarny")},         {"Maroon", wxTRANSLATE("Bordowy")},
+      {"Navy", wxTRANSLATE("Granatowy")},       {"Purple", wxTRANSLATE("Fioletowy")},
+      {"Teal", wxTRANSLATE("Morski")},          {"Gray", wxTRANSLATE("Szary")},
+      {"Green", wxTRANSLATE("Zielony")},        {"Olive", wxTRANSLATE("Oliwkowy")},
+      {"Brown", wxTRANSLATE("Brązowy")},        {"Blue", wxTRANSLATE("Niebieski")},
+      {"Fuchsia", wxTRANSLATE("Fuksja")},       {"Red", wxTRANSLATE("Czerwony")},
+      {"Orange", wxTRANSLATE("Pomarańczowy")},  {"Silver", wxTRANSLATE("Srebrny")},
+      {"Lime", wxTRANSLATE("Limonkowy")},       {"Aqua", wxTRANSLATE("Błękitny")},
+      {"Yellow", wxTRANSLATE("Żółty")},         {"White", wxTRANSLATE("Biały")},
+      {"Custom", wxTRANSLATE("Własny...")},
   };
   auto* property = new wxColourProperty(label, name, *wxBLACK);
   const wxPGChoices& english = property->GetChoices();

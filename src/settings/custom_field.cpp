@@ -71,14 +71,14 @@ RowValues DefinitionValues(const CustomFieldDefinition& d) {
 
 const std::vector<CustomFieldType>& CustomFieldTypes() {
   static const std::vector<CustomFieldType> types = {
-      {"text", "Tekst", "TEXT"},
-      {"multiline", "Tekst wielowierszowy", "TEXT"},
-      {"int", "Liczba całkowita", "INTEGER"},
-      {"decimal", "Liczba dziesiętna", "REAL"},
-      {"bool", "Tak/Nie", "INTEGER"},
-      {"choice", "Lista", "TEXT"},
-      {"color", "Kolor", "TEXT"},
-      {"date", "Data", "TEXT"},
+      {"text", wxTRANSLATE("Tekst"), "TEXT"},
+      {"multiline", wxTRANSLATE("Tekst wielowierszowy"), "TEXT"},
+      {"int", wxTRANSLATE("Liczba całkowita"), "INTEGER"},
+      {"decimal", wxTRANSLATE("Liczba dziesiętna"), "REAL"},
+      {"bool", wxTRANSLATE("Tak/Nie"), "INTEGER"},
+      {"choice", wxTRANSLATE("Lista"), "TEXT"},
+      {"color", wxTRANSLATE("Kolor"), "TEXT"},
+      {"date", wxTRANSLATE("Data"), "TEXT"},
   };
   return types;
 }

@@ -28,7 +28,7 @@ struct CustomFieldDefinition {
 // One field type, in the order of the type choice.
 struct CustomFieldType {
   const char* code;   // stored in typ_pola
-  const char* label;  // untranslated choice label
+  const char* label;  // choice label, marked for the catalogue; translated where shown
   const char* sqlType;  // the article value column's type
 };
 
