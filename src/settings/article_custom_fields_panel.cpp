@@ -201,8 +201,6 @@ void ArticleCustomFieldsPanel::BuildControls(const wxString& title) {
   // within the page; the three columns share any room beyond that.
   list_->SetMinSize(wxSize(200, 320));
   preview_->SetMinSize(wxSize(240, 320));
-  // The library shows a yes/no value as "True" or "False" in every grid.
-  wxPropertyGrid::SetBoolChoices(_("Tak"), _("Nie"));
   previewColumn->Add(preview_, 1, wxEXPAND);
   columns->Add(previewColumn, 1, wxEXPAND | wxALL, 5);
 

@@ -1,5 +1,6 @@
 // Entry point of the GUI test executables: wxWidgets is started once and every
 // test runs inside it on the GUI thread, with events pumped by the helpers.
+#include "app/common/i18n.h"
 #include "app/common/program_log.h"
 #include "app/common/worker_registry.h"
 #include "gui_support.h"
@@ -15,6 +16,7 @@
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/log.h>
+#include <wx/propgrid/propgrid.h>
 #include <wx/stopwatch.h>
 #include <wx/uiaction.h>
 #include <wx/window.h>
@@ -137,6 +139,8 @@ int main(int argc, char** argv) {
   }
   // The program's own log target, as the program installs it.
   veldrix::InstallProgramLog();
+  // The property grids' yes/no texts, as the program's locale set-up gives them.
+  wxPropertyGrid::SetBoolChoices(_("Tak"), _("Nie"));
   int rc;
   {
     wxGUIEventLoop loop;
