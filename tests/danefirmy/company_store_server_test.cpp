@@ -326,7 +326,9 @@ TEST_P(CompanyStoreOnServer, SearchFindsBackslashesAndPolishCapitals) {
     const wxArrayString cells = db.FrameData(Querys::SelectFirma("", CompanySearchCondition(0, text)));
     EXPECT_FALSE(db.errorFlag) << text << ": " << db.lastError;
     EXPECT_EQ(cells.size(), 6u) << text;
-    if (cells.size() == 6u) EXPECT_EQ(cells[0], request.company.nazwa);
+    if (cells.size() == 6u) {
+      EXPECT_EQ(cells[0], request.company.nazwa);
+    }
   }
 }
 

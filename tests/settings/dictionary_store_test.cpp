@@ -19,7 +19,9 @@ TEST(VatRateValue, OnlyWholeNumbersAreAccepted) {
   for (const auto& c : cases) {
     wxString normalized;
     EXPECT_EQ(ParseVatRateValue(c.typed, &normalized), c.normalized != nullptr) << c.typed;
-    if (c.normalized) EXPECT_EQ(normalized, c.normalized);
+    if (c.normalized) {
+      EXPECT_EQ(normalized, c.normalized);
+    }
   }
 }
 

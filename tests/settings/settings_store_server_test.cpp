@@ -54,7 +54,9 @@ TEST_P(SettingsStoreOnServer, DictionariesKeepOneDefaultPerCompanyAndNamesAsType
     wxString defaults;
     for (size_t row = 0; row < 2; ++row) {
       if (rows[row * columns] == "1") defaults += rows[row * columns + 1];
-      if (rows[row * columns + columns - 1] == first) EXPECT_EQ(rows[row * columns + 1], awkward);
+      if (rows[row * columns + columns - 1] == first) {
+        EXPECT_EQ(rows[row * columns + 1], awkward);
+      }
     }
     EXPECT_EQ(defaults, "Druga");
 
