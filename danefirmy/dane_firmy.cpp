@@ -1,5 +1,7 @@
-// The company editor's window: construction, layout, change tracking, the status
-// line and the sash rules. The record operations are in dane_firmy_record.cpp.
+// The company editor's window: construction, layout, the pages "Dane firmy" and
+// "Zaawansowane", change tracking, the status line and the sash rules. The record
+// operations are in dane_firmy_record.cpp, the company list and every other page in
+// a file of its own.
 #include "danefirmy/dane_firmy.h"
 
 #include "app/common/i18n.h"
@@ -8,6 +10,7 @@
 #include "app/common/scoped_flag.h"
 #include "company/company_lookup.h"
 #include "danefirmy/company_application.h"
+#include "danefirmy/company_form_controls.h"
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "danefirmy/sash_rules.h"
 #include "sqldata/dv_model.h"
@@ -31,37 +34,13 @@
 #include <wx/wrapsizer.h>
 #include <wx/wupdlock.h>
 
+using namespace company_form;
+
 namespace {
 
 const wxWindowID kCompanyListId = wxWindow::NewControlId();
-const wxWindowID kHistoryListId = wxWindow::NewControlId();
 
 const char* const kCountries[] = {"PL", "DE", "CZ", "SK", "AT", "FR", "IT", "NL", "BE", "ES", "GB", "UA"};
-const char* const kCurrencies[] = {"PLN", "EUR", "USD", "CHF"};
-
-wxArrayString Choices(const char* const* items, size_t count) {
-  wxArrayString choices;
-  for (size_t i = 0; i < count; ++i) choices.Add(items[i]);
-  return choices;
-}
-
-wxComboBox* ReadOnlyCombo(wxWindow* parent, const wxString& name, const wxArrayString& choices,
-                          const wxSize& size = wxDefaultSize) {
-  auto* box = new wxComboBox(parent, wxID_ANY, wxString(), wxDefaultPosition, size, choices, wxCB_READONLY,
-                             wxDefaultValidator, name);
-  if (!choices.empty()) box->SetSelection(0);
-  return box;
-}
-
-// Fields carry the name of their column, so they can be found by name.
-wxTextCtrl* NewText(wxWindow* parent, const wxString& name, const wxString& value = wxString(),
-                    const wxSize& size = wxDefaultSize, long style = 0) {
-  return new wxTextCtrl(parent, wxID_ANY, value, wxDefaultPosition, size, style, wxDefaultValidator, name);
-}
-
-wxCheckBox* NewCheck(wxWindow* parent, const wxString& label, const wxString& name) {
-  return new wxCheckBox(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
-}
 
 wxButton* NewButton(wxWindow* parent, const wxString& label, const wxString& name, int width) {
   auto* button = new wxButton(parent, wxID_ANY, label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
@@ -73,37 +52,6 @@ wxStaticText* SectionTitle(wxWindow* parent, const wxString& text) {
   auto* label = new wxStaticText(parent, wxID_ANY, text);
   label->SetFont(label->GetFont().Bold());
   return label;
-}
-
-// A grid of label and control pairs whose control columns grow.
-wxFlexGridSizer* LabelledGrid(int pairs) {
-  auto* grid = new wxFlexGridSizer(pairs * 2, 8, 8);
-  for (int pair = 0; pair < pairs; ++pair) grid->AddGrowableCol(pair * 2 + 1);
-  return grid;
-}
-
-void AddLabelled(wxFlexGridSizer* grid, wxWindow* page, const wxString& label, wxWindow* control) {
-  grid->Add(new wxStaticText(page, wxID_ANY, label), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(control, 0, wxEXPAND);
-}
-
-wxDataViewCtrl* NewList(wxWindow* parent, wxWindowID id) {
-  return new wxDataViewCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
-                            wxDV_SINGLE | wxDV_VERT_RULES | wxDV_ROW_LINES);
-}
-
-void AppendTextColumns(wxDataViewCtrl* list, const std::vector<std::pair<wxString, int>>& columns) {
-  unsigned int model = 0;
-  for (const auto& [title, width] : columns) {
-    list->AppendTextColumn(title, model++, wxDATAVIEW_CELL_INERT, width, wxALIGN_NOT, wxDATAVIEW_COL_RESIZABLE);
-  }
-}
-
-wxObjectDataPtr<DVModel> NewModel(const std::vector<int>& kinds) {
-  wxObjectDataPtr<DVModel> model(new DVModel());
-  for (size_t i = 0; i < kinds.size(); ++i) model->AddColumn(kinds[i], static_cast<int>(i));
-  model->InitStorage();
-  return model;
 }
 
 }  // namespace
@@ -328,94 +276,6 @@ wxWindow* DaneFirmy::BuildCompanyPage(wxWindow* parent) {
   return page;
 }
 
-wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
-  auto* page = new wxPanel(parent);
-  accountsPage_ = page;
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  auto* grid = LabelledGrid(2);
-  auto add = [&](const wxString& label, wxWindow* control) { AddLabelled(grid, page, label, control); };
-  accNazwa_ = NewText(page, "rachunek_nazwa");
-  accNumer_ = NewText(page, "rachunek_numer");
-  accBank_ = NewText(page, "rachunek_bank");
-  accWaluta_ = ReadOnlyCombo(page, "rachunek_waluta", Choices(kCurrencies, WXSIZEOF(kCurrencies)));
-  accSwift_ = NewText(page, "rachunek_swift");
-  accIban_ = NewText(page, "rachunek_iban");
-  accOpis_ = NewText(page, "rachunek_opis", wxString(), wxSize(-1, 48), wxTE_MULTILINE);
-  add(_("Nazwa"), accNazwa_);
-  add(_("Numer"), accNumer_);
-  add(_("Bank"), accBank_);
-  add(_("Waluta"), accWaluta_);
-  add(_("SWIFT / BIC"), accSwift_);
-  add(_("IBAN"), accIban_);
-  add(_("Opis"), accOpis_);
-  grid->AddSpacer(0);
-  auto* checks = new wxBoxSizer(wxHORIZONTAL);
-  accDomyslny_ = NewCheck(page, _("Domyslny"), "rachunek_domyslny");
-  accAktywny_ = NewCheck(page, _("Aktywny"), "rachunek_aktywny");
-  accAktywny_->SetValue(true);
-  checks->Add(accDomyslny_, 0, wxRIGHT, 12);
-  checks->Add(accAktywny_);
-  grid->Add(checks, 0, wxALIGN_CENTER_VERTICAL);
-  sizer->Add(grid, 0, wxEXPAND | wxALL, 10);
-
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  accNew_ = new wxButton(page, wxID_ANY, _("Nowy"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                         "rachunek_nowy");
-  accApply_ = new wxButton(page, wxID_ANY, _("Dodaj"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                           "rachunek_dodaj");
-  accRemove_ = new wxButton(page, wxID_ANY, _("Usuń"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                            "rachunek_usun");
-  buttons->Add(accNew_, 0, wxRIGHT, 5);
-  buttons->Add(accApply_, 0, wxRIGHT, 5);
-  buttons->Add(accRemove_);
-  sizer->Add(buttons, 0, wxLEFT | wxRIGHT, 10);
-
-  accountList_ = NewList(page, wxID_ANY);
-  accountList_->SetName("rachunki");
-  sizer->Add(accountList_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM | wxTOP, 10);
-  page->SetSizer(sizer);
-  return page;
-}
-
-wxWindow* DaneFirmy::BuildDocumentsPage(wxWindow* parent) {
-  auto* page = new wxPanel(parent);
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  pokazujLogo_ = new wxCheckBox(page, wxID_ANY, _("Pokazuj logo na dokumentach"));
-  sizer->Add(pokazujLogo_, 0, wxALL, 6);
-  auto labelAbove = [&](const wxString& label, int height, int proportion) {
-    sizer->Add(new wxStaticText(page, wxID_ANY, label), 0, wxLEFT | wxRIGHT | wxTOP, 6);
-    auto* text = new wxTextCtrl(page, wxID_ANY, wxString(), wxDefaultPosition, wxSize(-1, height), wxTE_MULTILINE);
-    sizer->Add(text, proportion, wxEXPAND | wxALL, 6);
-    return text;
-  };
-  naglowek_ = labelAbove(_("Nagłówek tekstowy na dokumentach"), 110, 1);
-  stopka_ = labelAbove(_("Stopka tekstowa na dokumentach"), 110, 1);
-  informacja_ = labelAbove(_("Informacja dodatkowa"), 80, 0);
-
-  auto* grid = LabelledGrid(2);
-  auto add = [&](const wxString& label, wxWindow* control) { AddLabelled(grid, page, label, control); };
-  miejsceWystawienia_ = new wxTextCtrl(page, wxID_ANY);
-  formaPlatnosci_ = ReadOnlyCombo(page, "domyslna_platnosc", wxArrayString());
-  termin_ = NewText(page, "domyslny_termin", "7");
-  waluta_ = ReadOnlyCombo(page, "domyslna_waluta", Choices(kCurrencies, WXSIZEOF(kCurrencies)));
-  add(_("Miejsce wystawienia"), miejsceWystawienia_);
-  add(_("Forma płatności"), formaPlatnosci_);
-  add(_("Termin płatności (dni)"), termin_);
-  add(_("Waluta"), waluta_);
-  sizer->Add(grid, 0, wxEXPAND | wxALL, 6);
-  page->SetSizer(sizer);
-  return page;
-}
-
-wxWindow* DaneFirmy::BuildHistoryPage(wxWindow* parent) {
-  auto* page = new wxPanel(parent);
-  historyList_ = NewList(page, kHistoryListId);
-  auto* sizer = new wxBoxSizer(wxVERTICAL);
-  sizer->Add(historyList_, 1, wxEXPAND | wxALL, 8);
-  page->SetSizer(sizer);
-  return page;
-}
-
 wxWindow* DaneFirmy::BuildAdvancedPage(wxWindow* parent) {
   auto* page = new wxPanel(parent);
   auto* grid = LabelledGrid(1);
@@ -483,55 +343,10 @@ void DaneFirmy::NoteReadFailure() {
 }
 
 void DaneFirmy::LoadLists() {
-  formaPlatnosci_->Clear();
-  paymentIds_.Clear();
-  Read([&] { db_->ComboBoxData(Querys::SelectPlatnosc(), formaPlatnosci_, &paymentIds_, nullptr, true, true); });
-  if (formaPlatnosci_->GetSelection() == wxNOT_FOUND && formaPlatnosci_->GetCount() > 0) {
-    formaPlatnosci_->SetSelection(0);
-  }
-
-  companyModel_ = NewModel(std::vector<int>(6, DVColumnText));
-  Read([&] { db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), ""); });
-  companyList_->AssociateModel(companyModel_.get());
-  AppendTextColumns(companyList_, {{_("Nazwa"), 210},
-                                   {_("NIP"), 105},
-                                   {_("Miejscowość"), 135},
-                                   {_("Aktywna"), 70},
-                                   {_("Dom."), 55}});
-
-  accountModel_ = NewModel({DVColumnFlag, DVColumnText, DVColumnText, DVColumnText, DVColumnText, DVColumnText,
-                            DVColumnText, DVColumnFlag, DVColumnText, DVColumnText, DVColumnText});
-  Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek("", ""), ""); });
-  accountList_->AssociateModel(accountModel_.get());
-  // The two check columns are as wide as their titles need, which the theme's header
-  // decides: a fixed width of a few pixels more than the check box cut them.
-  accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, wxCOL_WIDTH_AUTOSIZE,
-                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
-  const std::vector<std::pair<wxString, int>> accountColumns = {{_("Nazwa"), 100}, {_("Numer"), 150},
-                                                                {_("Bank"), 150},  {_("Waluta"), 80},
-                                                                {_("SWIFT"), 90},  {_("IBAN"), 150}};
-  unsigned int column = AccountColNazwa;
-  for (const auto& [title, width] : accountColumns) {
-    accountList_->AppendTextColumn(title, column++, wxDATAVIEW_CELL_INERT, width, wxALIGN_NOT,
-                                   wxDATAVIEW_COL_RESIZABLE);
-  }
-  accountList_->AppendToggleColumn(_("Aktywny"), AccountColAktywny, wxDATAVIEW_CELL_INERT, wxCOL_WIDTH_AUTOSIZE,
-                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
-  accountList_->AppendTextColumn(_("Opis"), AccountColOpis, wxDATAVIEW_CELL_INERT, 180, wxALIGN_NOT,
-                                 wxDATAVIEW_COL_RESIZABLE);
-
-  historyModel_ = NewModel(std::vector<int>(10, DVColumnText));
-  Read([&] { db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria("", ""), ""); });
-  historyList_->AssociateModel(historyModel_.get());
-  AppendTextColumns(historyList_, {{_("Obowiązuje od"), 120},
-                                   {_("Nazwa krótka"), 150},
-                                   {_("Pełna nazwa"), 250},
-                                   {_("NIP"), 100},
-                                   {_("Regon"), 100},
-                                   {_("Ulica, lokal"), 200},
-                                   {_("Kod pocztowy"), 90},
-                                   {_("Miejscowość"), 100},
-                                   {_("Województwo"), 100}});
+  LoadPaymentForms();
+  LoadCompanyList();
+  LoadAccountList();
+  LoadHistoryList();
 }
 
 void DaneFirmy::SizeAfterConstruction() {

@@ -105,11 +105,9 @@ class DaneFirmy : public CustomNotebookPanel {
  private:
   void BuildWindow();
   wxWindow* BuildCompanyPage(wxWindow* parent);
-  wxWindow* BuildAccountsPage(wxWindow* parent);
-  wxWindow* BuildDocumentsPage(wxWindow* parent);
-  wxWindow* BuildHistoryPage(wxWindow* parent);
   wxWindow* BuildAdvancedPage(wxWindow* parent);
   void BindHandlers();
+  // The lists' columns and first rows, and the payment forms.
   void LoadLists();
   void SizeAfterConstruction();
   // Runs reads of the editor's database. When one fails, the user is told once the
@@ -121,14 +119,30 @@ class DaneFirmy : public CustomNotebookPanel {
   CompanyRecord ReadForm() const;
   void FillForm(const CompanyRecord& company);
   CompanyValidationFields ValidationFields() const;
-  wxString IdOfRow(int row) const;
-  int RowOfId(const wxString& id) const;
-  void SelectItemQuietly(const wxDataViewItem& item);
   void EnableDeleteTool(bool enable);
   void AnnounceNewCompany(const wxString& id);
   ICompanyApplication* Application() const;
 
+  // The company list (dane_firmy_list.cpp).
+  void LoadCompanyList();
+  wxString IdOfRow(int row) const;
+  int RowOfId(const wxString& id) const;
+  void SelectItemQuietly(const wxDataViewItem& item);
+  void OnCompanySelected(wxDataViewEvent& event);
+
+  // The page "Dokumenty" (dane_firmy_documents.cpp).
+  wxWindow* BuildDocumentsPage(wxWindow* parent);
+  void LoadPaymentForms();
+
+  // The page "Historia" (dane_firmy_history.cpp).
+  wxWindow* BuildHistoryPage(wxWindow* parent);
+  void LoadHistoryList();
+  // The shown company's history.
+  void ShowHistory();
+
   // The account page (dane_firmy_accounts.cpp).
+  wxWindow* BuildAccountsPage(wxWindow* parent);
+  void LoadAccountList();
   void BindAccountHandlers();
   int SelectedAccountRow() const;
   void SelectAccountQuietly(const wxDataViewItem& item);
@@ -167,7 +181,6 @@ class DaneFirmy : public CustomNotebookPanel {
   void OnRemoveLogo(wxCommandEvent& event);
   void OnLogoPreviewSize(wxSizeEvent& event);
 
-  void OnCompanySelected(wxDataViewEvent& event);
   void OnIdentityFieldChanged(wxCommandEvent& event);
   void OnFieldChanged(wxCommandEvent& event);
   // "Pobierz z GUS" (dane_firmy_lookup.cpp): the lookup by the typed NIP and its result.

@@ -1,21 +1,100 @@
 // The company editor's page "Rachunki": the account editor above the company's
-// account list. Nothing here touches the database: additions, changes and removals
-// stay in the list's model and the removed ids until the company is saved.
+// account list. Past the list's first read, nothing here touches the database:
+// additions, changes and removals stay in the list's model and the removed ids until
+// the company is saved.
 #include "danefirmy/dane_firmy.h"
 
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "app/common/scoped_flag.h"
 #include "danefirmy/company_accounts.h"
+#include "danefirmy/company_form_controls.h"
 #include "sqldata/dv_model.h"
+#include "sqldata/querys.h"
+#include "sqldata/sql_data.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
 #include <wx/textctrl.h>
 
+using namespace company_form;
 using veldrix::ScopedFlag;
+
+wxWindow* DaneFirmy::BuildAccountsPage(wxWindow* parent) {
+  auto* page = new wxPanel(parent);
+  accountsPage_ = page;
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  auto* grid = LabelledGrid(2);
+  auto add = [&](const wxString& label, wxWindow* control) { AddLabelled(grid, page, label, control); };
+  accNazwa_ = NewText(page, "rachunek_nazwa");
+  accNumer_ = NewText(page, "rachunek_numer");
+  accBank_ = NewText(page, "rachunek_bank");
+  accWaluta_ = ReadOnlyCombo(page, "rachunek_waluta", Choices(kCurrencies, WXSIZEOF(kCurrencies)));
+  accSwift_ = NewText(page, "rachunek_swift");
+  accIban_ = NewText(page, "rachunek_iban");
+  accOpis_ = NewText(page, "rachunek_opis", wxString(), wxSize(-1, 48), wxTE_MULTILINE);
+  add(_("Nazwa"), accNazwa_);
+  add(_("Numer"), accNumer_);
+  add(_("Bank"), accBank_);
+  add(_("Waluta"), accWaluta_);
+  add(_("SWIFT / BIC"), accSwift_);
+  add(_("IBAN"), accIban_);
+  add(_("Opis"), accOpis_);
+  grid->AddSpacer(0);
+  auto* checks = new wxBoxSizer(wxHORIZONTAL);
+  accDomyslny_ = NewCheck(page, _("Domyslny"), "rachunek_domyslny");
+  accAktywny_ = NewCheck(page, _("Aktywny"), "rachunek_aktywny");
+  accAktywny_->SetValue(true);
+  checks->Add(accDomyslny_, 0, wxRIGHT, 12);
+  checks->Add(accAktywny_);
+  grid->Add(checks, 0, wxALIGN_CENTER_VERTICAL);
+  sizer->Add(grid, 0, wxEXPAND | wxALL, 10);
+
+  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+  accNew_ = new wxButton(page, wxID_ANY, _("Nowy"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                         "rachunek_nowy");
+  accApply_ = new wxButton(page, wxID_ANY, _("Dodaj"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                           "rachunek_dodaj");
+  accRemove_ = new wxButton(page, wxID_ANY, _("Usuń"), wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                            "rachunek_usun");
+  buttons->Add(accNew_, 0, wxRIGHT, 5);
+  buttons->Add(accApply_, 0, wxRIGHT, 5);
+  buttons->Add(accRemove_);
+  sizer->Add(buttons, 0, wxLEFT | wxRIGHT, 10);
+
+  accountList_ = NewList(page, wxID_ANY);
+  accountList_->SetName("rachunki");
+  sizer->Add(accountList_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM | wxTOP, 10);
+  page->SetSizer(sizer);
+  return page;
+}
+
+void DaneFirmy::LoadAccountList() {
+  accountModel_ = NewModel({DVColumnFlag, DVColumnText, DVColumnText, DVColumnText, DVColumnText, DVColumnText,
+                            DVColumnText, DVColumnFlag, DVColumnText, DVColumnText, DVColumnText});
+  Read([&] { db_->InsertRowsDataView(accountModel_, false, Querys::SelectFirmaRachunek("", ""), ""); });
+  accountList_->AssociateModel(accountModel_.get());
+  // The two check columns are as wide as their titles need, which the theme's header
+  // decides: a fixed width of a few pixels more than the check box cut them.
+  accountList_->AppendToggleColumn(_("Dom."), AccountColDomyslny, wxDATAVIEW_CELL_ACTIVATABLE, wxCOL_WIDTH_AUTOSIZE,
+                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
+  const std::vector<std::pair<wxString, int>> accountColumns = {{_("Nazwa"), 100}, {_("Numer"), 150},
+                                                                {_("Bank"), 150},  {_("Waluta"), 80},
+                                                                {_("SWIFT"), 90},  {_("IBAN"), 150}};
+  unsigned int column = AccountColNazwa;
+  for (const auto& [title, width] : accountColumns) {
+    accountList_->AppendTextColumn(title, column++, wxDATAVIEW_CELL_INERT, width, wxALIGN_NOT,
+                                   wxDATAVIEW_COL_RESIZABLE);
+  }
+  accountList_->AppendToggleColumn(_("Aktywny"), AccountColAktywny, wxDATAVIEW_CELL_INERT, wxCOL_WIDTH_AUTOSIZE,
+                                   wxALIGN_CENTER, wxDATAVIEW_COL_RESIZABLE);
+  accountList_->AppendTextColumn(_("Opis"), AccountColOpis, wxDATAVIEW_CELL_INERT, 180, wxALIGN_NOT,
+                                 wxDATAVIEW_COL_RESIZABLE);
+}
 
 void DaneFirmy::BindAccountHandlers() {
   accountList_->Bind(wxEVT_DATAVIEW_SELECTION_CHANGED, &DaneFirmy::OnAccountSelected, this);

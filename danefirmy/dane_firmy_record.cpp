@@ -1,5 +1,5 @@
-// The company editor's record operations: validate, save, load, clear, delete,
-// search, and following the selection of the company list. The SQL work is done
+// The company editor's record operations: validate, save, load, clear, delete, and
+// showing the company chosen in the list (dane_firmy_list.cpp). The SQL work is done
 // by CompanyStore; this file moves values between it and the controls.
 #include "danefirmy/dane_firmy.h"
 
@@ -344,29 +344,6 @@ void DaneFirmy::ClearForm(bool focusName) {
   MarkUnmodified();
 }
 
-wxString DaneFirmy::IdOfRow(int row) const {
-  if (row < 0 || row >= companyModel_->rowCount) return wxString();
-  wxVariant value;
-  companyModel_->GetValueByRow(value, row, companyModel_->GetColumnCount() - 1);
-  return value.GetString();
-}
-
-int DaneFirmy::RowOfId(const wxString& id) const {
-  for (int row = 0; row < companyModel_->rowCount; ++row) {
-    if (IdOfRow(row) == id) return row;
-  }
-  return -1;
-}
-
-void DaneFirmy::SelectItemQuietly(const wxDataViewItem& item) {
-  ScopedFlag quiet(selecting_);
-  if (item.IsOk()) {
-    companyList_->Select(item);
-  } else {
-    companyList_->UnselectAll();
-  }
-}
-
 void DaneFirmy::EnableDeleteTool(bool enable) {
   if (host_) host_->EnableDeleteTool(enable);
 }
@@ -377,43 +354,8 @@ void DaneFirmy::ShowSelectedCompany() {
   wxWindowUpdateLocker selfLock(this);
   currentId_ = IdOfRow(companyModel_->GetRow(currentCompanyItem_));
   LoadRecord(currentId_);
-  Read([&] { db_->InsertRowsDataView(historyModel_, false, Querys::SelectFirmaHistoria(currentId_, ""), ""); });
+  ShowHistory();
   EnableDeleteTool(true);
-}
-
-void DaneFirmy::SelectCompanyRow(int row) {
-  if (companyModel_->rowCount <= 0) {
-    currentId_ = "0";
-    return;
-  }
-  currentCompanyItem_ = row >= 0 && row < companyModel_->rowCount ? companyModel_->GetItem(row) : wxDataViewItem();
-  SelectItemQuietly(currentCompanyItem_);
-  if (!currentCompanyItem_.IsOk()) {
-    // The form keeps its record, but no row is there to delete.
-    EnableDeleteTool(false);
-    return;
-  }
-  ShowSelectedCompany();
-  companyList_->SetFocus();
-  companyList_->EnsureVisible(currentCompanyItem_);
-  EnableDeleteTool(true);
-}
-
-void DaneFirmy::OnCompanySelected(wxDataViewEvent& event) {
-  if (selecting_ || !event.GetItem().IsOk()) return;
-  const wxString chosenId = IdOfRow(companyModel_->GetRow(event.GetItem()));
-  if (event.GetItem() == currentCompanyItem_ && chosenId == currentId_) return;
-  if (host_ && !host_->ConfirmSaveChanges()) {
-    SelectItemQuietly(currentCompanyItem_);
-    if (currentCompanyItem_.IsOk()) companyList_->EnsureVisible(currentCompanyItem_);
-    return;
-  }
-  // A save in the question refills the list, so the row is found again by its id.
-  const int row = RowOfId(chosenId);
-  if (row < 0) return;
-  currentCompanyItem_ = companyModel_->GetItem(row);
-  SelectItemQuietly(currentCompanyItem_);
-  ShowSelectedCompany();
 }
 
 void DaneFirmy::DeleteRecord() {
@@ -486,18 +428,3 @@ void DaneFirmy::DeleteCompany() {
   app->EnableToolbar(false, false);
 }
 
-void DaneFirmy::SearchRecords(int column, const wxString& text) {
-  wxWindowUpdateLocker selfLock(this);
-  int row = -1;
-  Read([&] {
-    row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", CompanySearchCondition(column, text)),
-                                  currentId_);
-  });
-  if (companyModel_->rowCount > 0) {
-    SelectCompanyRow(row);
-    return;
-  }
-  currentCompanyItem_ = wxDataViewItem();
-  ClearForm(false);
-  EnableDeleteTool(false);
-}
