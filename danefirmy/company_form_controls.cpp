@@ -47,6 +47,14 @@ wxDataViewCtrl* NewList(wxWindow* parent, wxWindowID id) {
                             wxDV_SINGLE | wxDV_VERT_RULES | wxDV_ROW_LINES);
 }
 
+void SelectOnly(wxDataViewCtrl* list, const wxDataViewItem& item) {
+  if (item.IsOk()) {
+    list->Select(item);
+  } else {
+    list->UnselectAll();
+  }
+}
+
 void AppendTextColumns(wxDataViewCtrl* list, const std::vector<std::pair<wxString, int>>& columns) {
   unsigned int model = 0;
   for (const auto& [title, width] : columns) {

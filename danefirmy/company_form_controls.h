@@ -42,6 +42,9 @@ void AddLabelled(wxFlexGridSizer* grid, wxWindow* page, const wxString& label, w
 
 wxDataViewCtrl* NewList(wxWindow* parent, wxWindowID id);
 
+// Selects the item in a single-selection list; an invalid item leaves none selected.
+void SelectOnly(wxDataViewCtrl* list, const wxDataViewItem& item);
+
 void AppendTextColumns(wxDataViewCtrl* list, const std::vector<std::pair<wxString, int>>& columns);
 
 wxObjectDataPtr<DVModel> NewModel(const std::vector<int>& kinds);

@@ -121,11 +121,7 @@ int DaneFirmy::SelectedAccountRow() const {
 
 void DaneFirmy::SelectAccountQuietly(const wxDataViewItem& item) {
   ScopedFlag quiet(selecting_);
-  if (item.IsOk()) {
-    accountList_->Select(item);
-  } else {
-    accountList_->UnselectAll();
-  }
+  SelectOnly(accountList_, item);
 }
 
 CompanyAccountRow DaneFirmy::ReadAccountEditor() const {

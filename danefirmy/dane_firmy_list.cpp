@@ -44,11 +44,7 @@ int DaneFirmy::RowOfId(const wxString& id) const {
 
 void DaneFirmy::SelectItemQuietly(const wxDataViewItem& item) {
   ScopedFlag quiet(selecting_);
-  if (item.IsOk()) {
-    companyList_->Select(item);
-  } else {
-    companyList_->UnselectAll();
-  }
+  SelectOnly(companyList_, item);
 }
 
 void DaneFirmy::SelectCompanyRow(int row) {
