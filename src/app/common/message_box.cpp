@@ -187,13 +187,6 @@ bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* ye
   return true;
 }
 
-void SetMessageButtonLabels(wxMessageDialogBase& dialog, const wxString& message, long style) {
-  wxString yes;
-  wxString no;
-  // Plain texts, not stock ids, so that the dialog shows exactly these words.
-  if (ChooseMessageButtonLabels(message, style, &yes, &no)) dialog.SetYesNoLabels(yes, no);
-}
-
 MessageBoxLook DescribeMessageBox(const wxString& message, const wxString& caption, long style) {
   MessageBoxLook look;
   look.message = message;

@@ -10,7 +10,6 @@
 #include <functional>
 #include <vector>
 
-class wxMessageDialogBase;
 class wxWindow;
 
 namespace veldrix {
@@ -55,9 +54,6 @@ wxString ChooseMessageCaption(const wxString& caption, long style, const wxStrin
 
 // The Yes/No labels for a style with wxYES or wxNO; false (labels untouched) otherwise.
 bool ChooseMessageButtonLabels(const wxString& message, long style, wxString* yesLabel, wxString* noLabel);
-
-// Sets the dialog's Yes/No labels as ChooseMessageButtonLabels chooses them.
-void SetMessageButtonLabels(wxMessageDialogBase& dialog, const wxString& message, long style);
 
 // The text trimmed at both ends and lower-cased. Polish capitals are folded whatever
 // the process locale (towlower of the "C" locale leaves "Ł" as it is).
