@@ -124,19 +124,18 @@ wxMenu* DaneFirmyMainPanel::CreateSearchColumnMenu() {
 }
 
 bool DaneFirmyMainPanel::ConfirmSaveChanges() {
-  if (!editor_ || !editor_->IsModified()) return true;
+  if (!HasUnsavedChanges()) return true;
   // The question's event loop may deliver a move that asks again (a second close
   // of the tab): that move waits for the first answer's outcome by not going on.
   wxRecursionGuard asking(asking_);
   if (asking.IsInside()) return false;
-  const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
-                                             wxYES_NO | wxCANCEL | wxICON_QUESTION, nullptr);
-  if (answer == wxCANCEL) return false;
-  if (answer != wxYES) {
-    // Dropped once, whatever the move then shows: a search may keep the record.
-    editor_->LoadRecord(editor_->GetRecordId());
-    return true;
-  }
+  // Dropped once, whatever the move then shows: a search may keep the record.
+  return veldrix::SettleUnsavedChanges(*this, nullptr, [this] { editor_->LoadRecord(editor_->GetRecordId()); });
+}
+
+bool DaneFirmyMainPanel::HasUnsavedChanges() const { return editor_ && editor_->IsModified(); }
+
+bool DaneFirmyMainPanel::SaveChanges() {
   const bool saved = editor_->SaveRecord();
   if (saved) SearchAgain();
   return saved;

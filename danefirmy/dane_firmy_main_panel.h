@@ -4,6 +4,8 @@
 // prompts and the search state.
 #pragma once
 
+#include "app/common/unsaved_changes.h"
+
 #include <wx/panel.h>
 #include <wx/recguard.h>
 
@@ -17,7 +19,7 @@ class wxSearchCtrl;
 class wxSizeEvent;
 class wxSplitterWindow;
 
-class DaneFirmyMainPanel : public wxPanel {
+class DaneFirmyMainPanel : public wxPanel, public veldrix::IUnsavedChangesPage {
  public:
   // parent: the main notebook; app: the application the tab works for.
   DaneFirmyMainPanel(wxWindow* parent, ICompanyApplication* app);
@@ -49,6 +51,9 @@ class DaneFirmyMainPanel : public wxPanel {
   // caller from going on (Cancel, a save that failed, or the question already
   // showing). "Nie" drops the changes: the form shows the stored record again.
   bool ConfirmSaveChanges();
+  bool HasUnsavedChanges() const override;
+  // Saves the editor's record and searches again, as "Zapisz" does.
+  bool SaveChanges() override;
   void EnableSaveButton(bool enable);
   void EnableCancelButton(bool enable);
   void EnableDeleteTool(bool enable);

@@ -225,27 +225,18 @@ void UstawieniaPanel::LoadPage(wxWindow* page) {
 
 namespace {
 
-// The pages under `window` that hold unsaved changes, wherever the tree has put them.
-void CollectUnsavedPages(wxWindow* window, std::vector<veldrix::IUnsavedChangesPage*>* pages) {
-  auto* page = dynamic_cast<veldrix::IUnsavedChangesPage*>(window);
-  if (page && page->HasUnsavedChanges()) pages->push_back(page);
-  for (wxWindow* child : window->GetChildren()) CollectUnsavedPages(child, pages);
+// The pages under `window` that can hold unsaved changes, wherever the tree has put them.
+void CollectPages(wxWindow* window, std::vector<veldrix::IUnsavedChangesPage*>* pages) {
+  if (auto* page = dynamic_cast<veldrix::IUnsavedChangesPage*>(window)) pages->push_back(page);
+  for (wxWindow* child : window->GetChildren()) CollectPages(child, pages);
 }
 
 }  // namespace
 
 bool UstawieniaPanel::ConfirmClose() {
-  std::vector<veldrix::IUnsavedChangesPage*> unsaved;
-  CollectUnsavedPages(tree_, &unsaved);
-  if (unsaved.empty()) return true;
-  const int answer = veldrix::ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"),
-                                             wxYES_NO | wxCANCEL | wxICON_QUESTION, nullptr);
-  if (answer == wxCANCEL) return false;
-  if (answer != wxYES) return true;
-  for (veldrix::IUnsavedChangesPage* page : unsaved) {
-    if (!page->SaveChanges()) return false;
-  }
-  return true;
+  std::vector<veldrix::IUnsavedChangesPage*> pages;
+  CollectPages(tree_, &pages);
+  return veldrix::SettleUnsavedChanges(pages, nullptr);
 }
 
 void UstawieniaPanel::OnClose(wxCommandEvent&) {

@@ -6,10 +6,24 @@
 namespace veldrix {
 
 bool SettleUnsavedChanges(IUnsavedChangesPage& page, wxWindow* parent, const std::function<void()>& drop) {
-  if (!page.HasUnsavedChanges()) return true;
+  return SettleUnsavedChanges(std::vector<IUnsavedChangesPage*>{&page}, parent, drop);
+}
+
+bool SettleUnsavedChanges(const std::vector<IUnsavedChangesPage*>& pages, wxWindow* parent,
+                          const std::function<void()>& drop) {
+  std::vector<IUnsavedChangesPage*> unsaved;
+  for (IUnsavedChangesPage* page : pages) {
+    if (page->HasUnsavedChanges()) unsaved.push_back(page);
+  }
+  if (unsaved.empty()) return true;
   const int answer =
       ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"), wxYES_NO | wxCANCEL | wxICON_QUESTION, parent);
-  if (answer == wxYES) return page.SaveChanges();
+  if (answer == wxYES) {
+    for (IUnsavedChangesPage* page : unsaved) {
+      if (!page->SaveChanges()) return false;
+    }
+    return true;
+  }
   // Only an explicit "Nie" gives the edit up; a box closed otherwise keeps it.
   if (answer != wxNO) return false;
   if (drop) drop();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 class wxWindow;
 
@@ -22,5 +23,9 @@ class IUnsavedChangesPage {
 // caller may move on: nothing to save, saved, or dropped ("Nie", after which `drop`
 // runs). False, nothing changed, on "Anuluj" or a save that stored nothing.
 bool SettleUnsavedChanges(IUnsavedChangesPage& page, wxWindow* parent, const std::function<void()>& drop = {});
+// The same, asked once for all the pages: "Tak" saves each page that holds changes,
+// and stops at the first that stores nothing.
+bool SettleUnsavedChanges(const std::vector<IUnsavedChangesPage*>& pages, wxWindow* parent,
+                          const std::function<void()>& drop = {});
 
 }  // namespace veldrix
