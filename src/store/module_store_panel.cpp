@@ -107,14 +107,23 @@ wxString WrapWithin(wxWindow* window, const wxString& text, int width) {
     auto isSpace = [&](std::size_t at) { return paragraph[at] == ' ' && boundary[at] && boundary[at + 1]; };
     std::size_t start = 0;
     while (start < length && wide(start, length) > width) {
-      // The longest run of whole characters that fits; the first one even when it does not.
-      std::size_t fits = start + 1;
-      while (!boundary[fits]) ++fits;
-      for (std::size_t end = fits + 1; end <= length; ++end) {
-        if (!boundary[end]) continue;
-        if (wide(start, end) > width) break;
-        fits = end;
+      // The longest run of whole characters that fits, found by halving (a run's
+      // width grows with its length); the first one even when it does not.
+      std::vector<std::size_t> ends;
+      for (std::size_t end = start + 1; end <= length; ++end) {
+        if (boundary[end]) ends.push_back(end);
       }
+      std::size_t low = 0;
+      std::size_t high = ends.size() - 1;
+      while (low < high) {
+        const std::size_t middle = (low + high + 1) / 2;
+        if (wide(start, ends[middle]) > width) {
+          high = middle - 1;
+        } else {
+          low = middle;
+        }
+      }
+      const std::size_t fits = ends[low];
       // Between words where there is a space to break at.
       std::size_t cut = fits;
       for (std::size_t at = std::min(fits, length - 1); at > start; --at) {
