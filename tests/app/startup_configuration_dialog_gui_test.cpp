@@ -12,7 +12,6 @@
 #include <wx/dialog.h>
 
 using veldrix::test::ModalScript;
-using veldrix::test::PumpEvents;
 using veldrix::test::SaveScreenshot;
 
 namespace {
@@ -28,7 +27,7 @@ struct Placement {
 // A step that notes where the dialog opened and where `main` is, then clicks `button`.
 ModalScript::Action NotePlacement(VeldrixFrame*& main, Placement* placement, const char* screenshot, int button) {
   return [&main, placement, screenshot, button](wxDialog* dialog) {
-    PumpEvents(400);
+    EXPECT_TRUE(veldrix::test::WaitUntilPlaced(dialog)) << "the manager did not place " << screenshot;
     placement->dialog = dialog->GetScreenRect();
     placement->main = main->GetScreenRect();
     SaveScreenshot(dialog, screenshot);

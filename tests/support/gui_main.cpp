@@ -18,6 +18,7 @@
 #include <wx/log.h>
 #include <wx/propgrid/propgrid.h>
 #include <wx/stopwatch.h>
+#include <wx/toplevel.h>
 #include <wx/uiaction.h>
 #include <wx/window.h>
 
@@ -60,6 +61,27 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds) {
     PumpEvents(10);
   }
   return true;
+}
+
+bool WaitUntilPlaced(wxTopLevelWindow* window, int timeoutMilliseconds) {
+  // A window manager frames the window first (the client area moves below the
+  // title bar) and may move it after; without one the window is where it was put.
+  const bool managed = !wxGetenv("VELDRIX_TEST_DISPLAY") && wxGetenv("VELDRIX_TEST_WM");
+  wxRect last;
+  wxStopWatch steady;
+  return WaitFor(
+      [&] {
+        const bool framed =
+            !managed || window->ClientToScreen(wxPoint(0, 0)).y > window->GetScreenPosition().y;
+        const wxRect now = window->GetScreenRect();
+        if (!window->IsShownOnScreen() || !framed || now != last) {
+          last = now;
+          steady.Start();
+          return false;
+        }
+        return steady.Time() >= 200;
+      },
+      timeoutMilliseconds);
 }
 
 void ClickOnScreen(wxWindow* window, const wxPoint& point) {
@@ -115,6 +137,8 @@ wxImage CaptureScreen(const wxRect& rect) {
 }
 
 bool SamePixels(const wxImage& a, const wxImage& b) {
+  // A capture that failed shows nothing, so it matches nothing.
+  if (!a.IsOk() || !b.IsOk()) return false;
   return a.GetSize() == b.GetSize() &&
          std::equal(a.GetData(), a.GetData() + 3 * a.GetWidth() * a.GetHeight(), b.GetData());
 }
@@ -132,6 +156,7 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   wxApp::SetInstance(new GuiTestApp);
+  veldrix::test::FailTestsOnLibraryChecks();
   if (!wxEntryStart(argc, argv)) return 2;
   if (!wxTheApp->CallOnInit()) {
     wxEntryCleanup();

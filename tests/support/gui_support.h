@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class wxTopLevelWindow;
 class wxWindow;
 
 namespace veldrix::test {
@@ -17,6 +18,11 @@ void PumpEvents(int milliseconds);
 
 // Pumps events until the condition holds or the time runs out; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
+
+// Waits until the window is shown and stays where it is, framed by the window
+// manager when the test runs under one (VELDRIX_TEST_WM); false when the time runs
+// out. Read a window's place or title bar only after it.
+bool WaitUntilPlaced(wxTopLevelWindow* window, int timeoutMilliseconds = 5000);
 
 // Moves the pointer to `point` of the window's client area and clicks there with
 // it, as the user does (the control's own cursor moves too).

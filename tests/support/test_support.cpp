@@ -2,6 +2,8 @@
 
 #include "app/common/paths.h"
 
+#include <gtest/gtest.h>
+#include <wx/debug.h>
 #include <wx/dir.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -98,5 +100,18 @@ void WriteFileBytes(const wxString& path, const std::string& bytes) {
   std::ofstream out(path.fn_str(), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+namespace {
+
+void FailTheTest(const wxString& file, int line, const wxString& function, const wxString& condition,
+                 const wxString& message) {
+  const std::string where = file.utf8_string();
+  ADD_FAILURE_AT(where.c_str(), line) << "wxWidgets assertion " << condition.utf8_string() << " failed in "
+                                      << function.utf8_string() << "(): " << message.utf8_string();
+}
+
+}  // namespace
+
+void FailTestsOnLibraryChecks() { wxSetAssertHandler(FailTheTest); }
 
 }  // namespace veldrix::test

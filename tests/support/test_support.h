@@ -78,6 +78,11 @@ wxString OutputDir();
 // Folder for files a person reviews after the run (screenshots and the like).
 wxString ArtifactsDir();
 
+// A failed check of wxWidgets (an assertion, on any thread) fails the running test
+// with its text and place. The library's own handler opens a modal window in a GUI
+// program, which would hold the test until ctest's time-out. Called by the mains.
+void FailTestsOnLibraryChecks();
+
 std::string ReadFileBytes(const wxString& path);
 void WriteFileBytes(const wxString& path, const std::string& bytes);
 

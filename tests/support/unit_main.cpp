@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  veldrix::test::FailTestsOnLibraryChecks();
   wxInitializer initializer(argc, argv);
   if (!initializer.IsOk()) return 2;
   // A test without folders of its own still never writes the user's logs or settings.

@@ -43,8 +43,8 @@ wxString SaveScreenRect(const wxRect& rect, const wxString& name) {
   return file;
 }
 
-// The window manager's title bar of a shown window, as the screen shows it; empty
-// while the manager has not framed the window.
+// The window manager's title bar of a placed window, as the screen shows it; not
+// IsOk() while the manager has not framed the window.
 wxImage TitleBar(wxTopLevelWindow* window) {
   const wxPoint frame = window->GetScreenPosition();
   const wxPoint client = window->ClientToScreen(wxPoint(0, 0));
@@ -75,9 +75,15 @@ void WhileShown(const std::function<void()>& show, const std::function<void(wxDi
       }
       return;
     }
-    if (done || !dialog->IsShown() || TitleBar(dialog).GetHeight() == 0) return;
-    veldrix::test::PumpEvents(100);  // drawn
+    if (done || !dialog->IsShown()) return;
+    // Waited for here, inside the box's own loop; the time-out above still holds.
     done = true;
+    if (!veldrix::test::WaitUntilPlaced(dialog) || !dialog->IsShown() || !TitleBar(dialog).IsOk()) {
+      ADD_FAILURE() << "the manager did not frame the box";
+      dialog->EndModal(wxID_CANCEL);
+      return;
+    }
+    veldrix::test::PumpEvents(100);  // drawn
     act(dialog);
   });
   poll.Start(50);
@@ -136,13 +142,14 @@ TEST(MessageBoxDialog, TheCaptionShowsWholeInTheTitleBar) {
     auto reference = std::unique_ptr<wxFrame, void (*)(wxFrame*)>(
         new wxFrame(nullptr, wxID_ANY, caption, wxPoint(40, 40), wxSize(900, 200)), [](wxFrame* f) { f->Destroy(); });
     reference->Show();
-    ASSERT_TRUE(veldrix::test::WaitFor(
-        [&] { return reference->IsActive() && TitleBar(reference.get()).GetHeight() > 0; }, 10000));
+    ASSERT_TRUE(veldrix::test::WaitUntilPlaced(reference.get(), 10000));
+    ASSERT_TRUE(veldrix::test::WaitFor([&] { return reference->IsActive(); }, 10000));
     veldrix::test::PumpEvents(200);
     const wxImage named = TitleBar(reference.get());
     reference->SetTitle(".");
     veldrix::test::PumpEvents(200);
     const wxImage unnamed = TitleBar(reference.get());
+    ASSERT_TRUE(named.IsOk() && unnamed.IsOk());
     ASSERT_EQ(named.GetSize(), unnamed.GetSize());
     int left = named.GetWidth();
     int right = -1;
