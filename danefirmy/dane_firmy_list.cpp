@@ -85,10 +85,17 @@ void DaneFirmy::OnCompanySelected(wxDataViewEvent& event) {
 void DaneFirmy::SearchRecords(int column, const wxString& text) {
   wxWindowUpdateLocker selfLock(this);
   int row = -1;
-  Read([&] {
+  const bool read = Read([&] {
     row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", CompanySearchCondition(column, text)),
                                   currentId_);
   });
+  if (!read) {
+    // A list that could not be read says nothing of the companies: the form keeps
+    // the record it showed rather than offering a new one, as the default company.
+    currentCompanyItem_ = wxDataViewItem();
+    EnableDeleteTool(false);
+    return;
+  }
   if (companyModel_->rowCount > 0) {
     SelectCompanyRow(row);
     return;

@@ -281,6 +281,12 @@ void PluginXrcPagePanel::RunSelectAction(wxWindow* control, const wxString& key)
   if (IsMainControl(control)) selectedKey_ = key;
   SendSelection(action, key);
   ShowSelectionDetails();
+  // The details the selection shows may take their room from the grid: the chosen
+  // row is kept in sight, as after a sort.
+  auto* grid = dynamic_cast<wxGrid*>(control);
+  ModuleGridView* view = grid ? GetGridView(grid) : nullptr;
+  const int row = view ? view->RowOf(key) : -1;
+  if (row >= 0) grid->MakeCellVisible(row, std::max(grid->GetGridCursorCol(), 0));
 }
 
 bool PluginXrcPagePanel::HighlightRow(wxWindow* control, const wxString& key) {

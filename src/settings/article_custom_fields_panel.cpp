@@ -345,9 +345,9 @@ void ArticleCustomFieldsPanel::SelectRowOf(int id) {
   const veldrix::ScopedFlag selecting(selecting_);
   const long row = id > 0 ? list_->FindItem(-1, static_cast<wxUIntPtr>(id)) : wxNOT_FOUND;
   if (row == wxNOT_FOUND) {
-    for (long selected = list_->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); selected != wxNOT_FOUND;
-         selected = list_->GetNextItem(selected, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) {
-      list_->SetItemState(selected, 0, wxLIST_STATE_SELECTED);
+    // Neither highlighted nor outlined as the list's current row.
+    for (long item = 0; item < list_->GetItemCount(); ++item) {
+      list_->SetItemState(item, 0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
     }
   } else {
     list_->SetItemState(row, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
@@ -409,6 +409,8 @@ void ArticleCustomFieldsPanel::OnNewField(wxCommandEvent&) {
   if (!veldrix::SettleUnsavedChanges(*this, this)) return;
   SetStatus(wxString());
   PrepareNewField();
+  // The list highlights no definition the editor does not hold.
+  SelectRowOf(0);
 }
 
 void ArticleCustomFieldsPanel::SuggestKey() {
@@ -441,6 +443,8 @@ void ArticleCustomFieldsPanel::OnPreviewInputChanged(wxCommandEvent&) {
 }
 
 void ArticleCustomFieldsPanel::FormChanged() {
+  // What the line said of the last save or switch-off no longer holds for the form.
+  if (!status_->GetLabel().empty()) SetStatus(wxString());
   saveButton_->Enable();
   RebuildPreview();
 }

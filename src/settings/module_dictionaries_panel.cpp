@@ -227,6 +227,11 @@ void ModuleDictionariesPanel::FillEditorsFromSelection() {
 }
 
 void ModuleDictionariesPanel::ClearEditors() {
+  {
+    // The list highlights no entry the editors do not hold.
+    const veldrix::ScopedFlag filling(filling_);
+    entryList_->UnselectAll();
+  }
   currentItem_ = wxDataViewItem();
   currentId_ = "0";
   shownEntry_ = DictionaryEntry();

@@ -72,7 +72,7 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   wxString IdOfRow(int row) const;
   // Sets a flag of the list as the program's change, not the user's.
   void SetDefaultFlag(int row, bool value);
-  // The editors hold a new, empty entry; the list's selection stays.
+  // The editors hold a new, empty entry, and the list highlights none.
   void ClearEditors();
   // After a save that another workstation's change stopped: the list shows what is
   // stored, the editors keep what the user typed.

@@ -625,8 +625,14 @@ TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyL
   OpenTab();
   EXPECT_TRUE(boxes.shown().empty());
 
-  // The table goes away under the open tab: a refresh reads the list, the form and
-  // its accounts, and tells the user once why they are empty.
+  // The table goes away under the open tab: a refresh cannot read the list and
+  // tells the user once why it is empty. The form stays on the company it showed,
+  // drawn as before, never a new company offered as the default one.
+  auto* title = Find<wxStaticText>("company_title");
+  auto* status = Find<wxStaticText>("company_status");
+  PumpEvents(100);
+  const wxImage titleShown = CaptureWindow(title);
+  const wxImage statusShown = CaptureWindow(status);
   ASSERT_GE(db->DeleteData("alter table firma rename to firma_poprzednia"), 0);
   PressTool(DaneFirmyMainPanel::kRefreshToolId);
   PumpEvents(50);
@@ -634,6 +640,23 @@ TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyL
   EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
   EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
   EXPECT_NE(boxes.shown()[0].message.Find("no such table: firma"), wxNOT_FOUND);
+  EXPECT_EQ(editor->GetRecordId(), "1");
+  PumpEvents(100);
+  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(title), titleShown));
+  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(status), statusShown));
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+  SaveScreenshot(frame, "danefirmy_refresh_unread");
+
+  // Readable again, the refresh lists the companies and shows the one in the form.
+  ASSERT_GE(db->DeleteData("alter table firma_poprzednia rename to firma"), 0);
+  boxes.Clear();
+  PressTool(DaneFirmyMainPanel::kRefreshToolId);
+  PumpEvents(50);
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
+  EXPECT_EQ(editor->GetRecordId(), "1");
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+  ASSERT_GE(db->DeleteData("alter table firma rename to firma_poprzednia"), 0);
 
   // A tab opened on that database says so once as well.
   boxes.Clear();

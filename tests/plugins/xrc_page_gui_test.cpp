@@ -14,6 +14,7 @@
 #include <wx/checklst.h>
 #include <wx/choicdlg.h>
 #include <wx/colordlg.h>
+#include <wx/display.h>
 #include <wx/dynlib.h>
 #include <wx/gauge.h>
 #include <wx/grid.h>
@@ -674,6 +675,46 @@ TEST_F(XrcPageTest, TheHighlightedInvoiceAndTheDetailsNameOneRecordWhateverTheRo
     EXPECT_TRUE(grid->IsVisible(row, grid->GetGridCursorCol())) << name << " row " << row;
   }
   test::SaveScreenshot(window_, "plugins_xrc_page_highlight_in_sight");
+}
+
+// On a 1024x768 screen a row clicked at the foot of the grid stays in sight when
+// the details open below and the grid gives them room, drawn highlighted.
+TEST_F(XrcPageTest, ARowClickedLowStaysInSightWhenTheDetailsOpen) {
+  InstallPageModule();
+  window_->SetSize(wxDisplay(window_).GetClientArea());
+  PluginXrcPagePanel* page = OpenPage();
+  wxGrid* grid = Invoices(page);
+  ASSERT_NE(grid, nullptr);
+  auto* details = Named<wxWindow>(page, "pnlSzczegoly");
+  ASSERT_FALSE(details->IsShown());
+  wxWindow* cells = grid->GetGridWindow();
+  test::PumpEvents(100);
+  int row = 0;
+  while (grid->IsVisible(row + 1, 0, true)) ++row;
+  ASSERT_GT(row, 5);
+  const auto shownRect = [&] {
+    return wxRect(grid->CalcScrolledPosition(grid->CellToRect(row, 1).GetPosition()),
+                  wxSize(grid->GetColSize(1), grid->GetRowSize(row)));
+  };
+  test::ClickOnScreen(cells, shownRect().GetPosition() + wxPoint(10, grid->GetRowSize(row) / 2));
+  ASSERT_TRUE(test::WaitFor([&] { return details->IsShown(); }, kPatience));
+  test::PumpEvents(200);
+  ASSERT_EQ(grid->GetSelectedRows().size(), 1u);
+  EXPECT_EQ(grid->GetSelectedRows()[0], row);
+  EXPECT_LT(grid->GetRect().GetBottom(), details->GetPosition().y);
+  const wxRect rect = shownRect();
+  EXPECT_TRUE(wxRect(cells->GetClientSize()).Contains(rect)) << rect.y << " of " << cells->GetClientSize().y;
+  // What the screen shows there is the highlighted row.
+  const wxImage drawn = test::CaptureScreen(wxRect(cells->ClientToScreen(rect.GetPosition()), rect.GetSize()));
+  const wxColour highlight = grid->GetSelectionBackground();
+  int highlighted = 0;
+  for (int x = 0; x < drawn.GetWidth(); ++x) {
+    for (int y = 0; y < drawn.GetHeight(); ++y) {
+      highlighted += wxColour(drawn.GetRed(x, y), drawn.GetGreen(x, y), drawn.GetBlue(x, y)) == highlight;
+    }
+  }
+  EXPECT_GT(highlighted, drawn.GetWidth() * drawn.GetHeight() / 2);
+  test::SaveScreenshot(window_, "plugins_xrc_page_low_row_in_sight");
 }
 
 TEST_F(XrcPageTest, ALayoutThatDoesNotLoadIsReportedInThePage) {

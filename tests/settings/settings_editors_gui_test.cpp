@@ -300,6 +300,25 @@ TEST_F(DictionaryPageTest, AMoveSettlesTheEditInProgressAndATickNeverLeavesNoDef
   EXPECT_EQ(Cell("select nazwa from artykul_cena_rodzaj where domyslna=1"), "Specjalna 2");
 }
 
+// "Nowa wartość" leaves no entry highlighted: the list is drawn as with nothing chosen.
+TEST_F(DictionaryPageTest, ANewEntryLeavesNoRowHighlighted) {
+  for (const char* name : {"Detaliczna", "Hurtowa"}) {
+    db->InsertData(wxString("insert into artykul_cena_rodzaj(nazwa,domyslna,id_firmy) values ('") + name + "',0,1)");
+  }
+  Open({kDictionaryPriceKind});
+  wxDataViewCtrl* list = page->GetEntryList();
+  list->UnselectAll();
+  page->GetNameField()->SetFocus();
+  PumpEvents(100);
+  const wxImage nothingChosen = CaptureWindow(list);
+  SelectEntry("Hurtowa");
+  Click(page->GetNewButton());
+  PumpEvents(100);
+  EXPECT_EQ(list->GetSelectedItemsCount(), 0);
+  EXPECT_TRUE(SamePixels(CaptureWindow(list), nothingChosen));
+  SaveSettledScreenshot(frame, "settings_dictionary_new_entry");
+}
+
 TEST_F(DictionaryPageTest, ThePageKeepsWorkingOnTheCompanyWhoseEntriesItShows) {
   db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Towary',1,1)");
   db->InsertData("insert into artykul_kategoria(nazwa,domyslna,id_firmy) values ('Obca',1,2)");
@@ -583,6 +602,53 @@ TEST_F(CustomFieldsPageTest, TheOrderTypedIsStoredAndOrdersTheFields) {
   Click(save);
   EXPECT_EQ(Cell("select kolejnosc from pole_dodatkowe_definicja where nazwa='Waga'"), "5");
   EXPECT_EQ(PreviewLabels(), "#Dodatkowe|Waga|Producent");
+}
+
+// The status line and the list's highlight say only what holds for the editor:
+// "Nowe pole" leaves no row highlighted, and the next edit clears what the line
+// said of a save or a switch-off.
+TEST_F(CustomFieldsPageTest, TheStatusLineAndTheHighlightFollowTheEditor) {
+  for (const char* field : {"'Producent',10", "'Waga',20"}) {
+    db->InsertData(wxString("insert into pole_dodatkowe_definicja(typ_obiektu,grupa,klucz_pola,nazwa,kolejnosc,"
+                            "typ_pola,kolumna,aktywne) values ('artykuly','Dodatkowe',random(),") + field +
+                   ",'text','x',1)");
+  }
+  Open();
+  wxListCtrl* list = page->GetList();
+  wxStaticText* status = page->GetStatusLine();
+  auto* order = Find<wxTextCtrl>("kolejnosc");
+  auto* save = Find<wxButton>("zapisz");
+  PumpEvents(100);
+  const wxImage nothingChosen = CaptureWindow(list);
+  const wxImage nothingSaid = CaptureWindow(status);
+  SelectRow(0);
+  Click(Find<wxButton>("nowe"));
+  PumpEvents(100);
+  EXPECT_EQ(list->GetSelectedItemCount(), 0);
+  EXPECT_TRUE(SamePixels(CaptureWindow(list), nothingChosen));
+
+  MessageBoxRecorder boxes(wxID_YES);
+  SelectRow(1);
+  Click(Find<wxButton>("usun"));
+  EXPECT_NE(status->GetLabel().Find(U8("wyłączona")), wxNOT_FOUND);
+  auto* name = Find<wxTextCtrl>("nazwa");
+  name->SetValue("Kolor");
+  EXPECT_EQ(status->GetLabel(), "");
+  name->SetValue("");
+
+  SelectRow(0);
+  order->SetValue("15");
+  Click(save);
+  EXPECT_NE(status->GetLabel().Find(U8("Zapisano")), wxNOT_FOUND);
+  order->SetValue("16");
+  PumpEvents(100);
+  EXPECT_EQ(status->GetLabel(), "");
+  EXPECT_TRUE(SamePixels(CaptureWindow(status), nothingSaid));
+  // Another workstation changed the order meanwhile: the box says so, the line nothing.
+  db->InsertData("update pole_dodatkowe_definicja set kolejnosc=17 where nazwa='Producent'");
+  Click(save);
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(status->GetLabel(), "");
 }
 
 TEST_F(CustomFieldsPageTest, AnOrderBeyondThirtyTwoBitsIsHeldAtTheEndOfTheRange) {
