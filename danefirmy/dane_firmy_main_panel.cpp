@@ -123,14 +123,19 @@ wxMenu* DaneFirmyMainPanel::CreateSearchColumnMenu() {
   return menu;
 }
 
-bool DaneFirmyMainPanel::ConfirmSaveChanges() {
+bool DaneFirmyMainPanel::ConfirmSaveChanges() { return Settle(true, wxString()); }
+
+bool DaneFirmyMainPanel::ConfirmClose(const wxString& caption) { return Settle(false, caption); }
+
+bool DaneFirmyMainPanel::Settle(bool dropOnNo, const wxString& caption) {
   if (!HasUnsavedChanges()) return true;
   // The question's event loop may deliver a move that asks again (a second close
   // of the tab): that move waits for the first answer's outcome by not going on.
   wxRecursionGuard asking(asking_);
   if (asking.IsInside()) return false;
   // Dropped once, whatever the move then shows: a search may keep the record.
-  return veldrix::SettleUnsavedChanges(*this, nullptr, [this] { editor_->LoadRecord(editor_->GetRecordId()); });
+  const auto drop = [this] { editor_->LoadRecord(editor_->GetRecordId()); };
+  return veldrix::SettleUnsavedChanges(*this, nullptr, dropOnNo ? std::function<void()>(drop) : nullptr, caption);
 }
 
 bool DaneFirmyMainPanel::HasUnsavedChanges() const { return editor_ && editor_->IsModified(); }

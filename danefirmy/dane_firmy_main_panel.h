@@ -51,6 +51,10 @@ class DaneFirmyMainPanel : public wxPanel, public veldrix::IUnsavedChangesPage {
   // caller from going on (Cancel, a save that failed, or the question already
   // showing). "Nie" drops the changes: the form shows the stored record again.
   bool ConfirmSaveChanges();
+  // Asked before the tab closes, under `caption`: the same question, but "Nie"
+  // leaves the form as typed, since the close may still be called off (the
+  // program's close asks the other tabs next).
+  bool ConfirmClose(const wxString& caption);
   bool HasUnsavedChanges() const override;
   // Saves the editor's record and searches again, as "Zapisz" does.
   bool SaveChanges() override;
@@ -64,6 +68,7 @@ class DaneFirmyMainPanel : public wxPanel, public veldrix::IUnsavedChangesPage {
 
  private:
   wxMenu* CreateSearchColumnMenu();
+  bool Settle(bool dropOnNo, const wxString& caption);
   void SearchAgain();
   void EnableNamedButton(const wxString& name, bool enable);
 

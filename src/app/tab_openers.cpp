@@ -178,9 +178,16 @@ bool VeldrixFrame::ClosePage(int index) {
   if (index < 0) index = notebook_->GetSelection();
   if (index < 0 || index >= static_cast<int>(notebook_->GetPageCount())) return false;
   wxWeakRef<wxWindow> page = notebook_->GetPage(index);
+  const wxWeakRef<wxWindow> shown = notebook_->GetCurrentPage();
   if (!page || !PagesAgreeToClose({page})) return false;
   // The questions ran an event loop: the page is looked up again, or is gone.
-  return page && RemoveTab(page);
+  if (!page) return false;
+  // The page was selected for its question; closing another tab than the one
+  // shown leaves that one shown.
+  if (shown && shown != page && notebook_->GetPageIndex(shown) != wxNOT_FOUND) {
+    notebook_->SetSelection(notebook_->GetPageIndex(shown));
+  }
+  return RemoveTab(page);
 }
 
 bool VeldrixFrame::PagesAgreeToClose(const std::vector<wxWindow*>& pages) {
@@ -203,18 +210,22 @@ bool VeldrixFrame::PagesAgreeToClose(const std::vector<wxWindow*>& pages) {
 
 // Whatever a page asks (unsaved changes, a running operation, a module's own
 // question) is asked before the notebook is frozen: a frozen tab is drawn blank
-// behind the question.
+// behind the question. It is asked over that page, selected first, as the
+// program's close asks one tab after another.
 bool VeldrixFrame::PageAgreesToClose(wxWindow* page) {
   if (page == moduleStorePage_) return true;
   const wxString label = page->GetLabel();
   if (label == "dashboard") return false;
+  const int index = notebook_->GetPageIndex(page);
+  if (index != wxNOT_FOUND && index != notebook_->GetSelection()) notebook_->SetSelection(index);
+  const wxString title = index != wxNOT_FOUND ? notebook_->GetPageText(index) : wxString();
   if (label == "danefirmy") {
     auto* companies = dynamic_cast<DaneFirmyMainPanel*>(page);
-    return !companies || companies->ConfirmSaveChanges();
+    return !companies || companies->ConfirmClose(title);
   }
   if (label == _("Ustawienia")) {
     auto* settings = dynamic_cast<UstawieniaPanel*>(page);
-    return !settings || settings->ConfirmClose();
+    return !settings || settings->ConfirmClose(title);
   }
   if (label == "dokhanpodglad" || label == "kpirpodglad") return true;
   bool isModulePage = false;
@@ -305,10 +316,20 @@ void VeldrixFrame::CloseAfterModalDialogs() {
   // A dialog shown since (the login after a logout) is ended by this close in turn.
   if (!closeAfterModal_) return;
   closeAfterModal_ = false;
-  Close(true);
+  // A close the user could have called off asks the tabs again.
+  const bool force = forceAfterModal_;
+  forceAfterModal_ = false;
+  Close(force);
 }
 
 void VeldrixFrame::OnClose(wxCloseEvent& event) {
+  // A close that comes while a tab's closing question waits (a second click on the
+  // window's close button) would end the question unanswered: it is ignored, and
+  // the close that asked goes on with the user's answer.
+  if (!closingPages_.empty()) {
+    if (event.CanVeto()) event.Veto();
+    return;
+  }
   if (loginRunning_) {
     // The database is being prepared in a nested loop: the user's close waits.
     if (event.CanVeto() && preparingDatabase_) {
@@ -326,6 +347,7 @@ void VeldrixFrame::OnClose(wxCloseEvent& event) {
   // dialogs end (a native message box waits for its answer) and the close comes
   // again once the last has returned.
   if (OpenModalDialogs() > 0) {
+    forceAfterModal_ = forceAfterModal_ || !event.CanVeto();
     closeAfterModal_ = true;
     EndModalDialogs();
     if (event.CanVeto()) event.Veto();

@@ -202,6 +202,7 @@ class VeldrixFrame : public wxFrame,
   class ModalDialogCounter;
   std::unique_ptr<ModalDialogCounter> modalDialogs_;
   bool closeAfterModal_ = false;
+  bool forceAfterModal_ = false;  // that close could not be called off (SIGTERM)
   bool loggedIn_ = false;
   wxString windowTitle_;
   wxString versionText_;

@@ -233,10 +233,10 @@ void CollectPages(wxWindow* window, std::vector<veldrix::IUnsavedChangesPage*>* 
 
 }  // namespace
 
-bool UstawieniaPanel::ConfirmClose() {
+bool UstawieniaPanel::ConfirmClose(const wxString& caption) {
   std::vector<veldrix::IUnsavedChangesPage*> pages;
   CollectPages(tree_, &pages);
-  return veldrix::SettleUnsavedChanges(pages, nullptr);
+  return veldrix::SettleUnsavedChanges(pages, nullptr, {}, caption);
 }
 
 void UstawieniaPanel::OnClose(wxCommandEvent&) {

@@ -32,8 +32,10 @@ class UstawieniaPanel : public wxPanel {
   int GetCloseToolId() const { return closeToolId_; }
 
   // Asked before the tab closes: when a page holds unsaved changes, "Czy zapisać
-  // zmiany?"; false keeps the tab (Cancel, or a save that failed).
-  bool ConfirmClose();
+  // zmiany?" under `caption`; false keeps the tab (Cancel, or a save that failed).
+  // "Nie" drops nothing: the tab goes with what was typed, or keeps it when the
+  // close is called off.
+  bool ConfirmClose(const wxString& caption = wxString());
 
  private:
   void BuildTree();

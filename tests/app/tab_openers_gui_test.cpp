@@ -29,6 +29,8 @@
 #include <wx/treebook.h>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 using veldrix::test::ModalScript;
 
@@ -70,6 +72,52 @@ class TabOpeners : public ProgramStartTest {
       outcome.caption = boxes.shown().back().caption;
     }
     return outcome;
+  }
+
+  // A company name and a dictionary entry typed and not saved. The company tab is
+  // the last one, so the program's close asks it first.
+  struct Typed {
+    DaneFirmyMainPanel* companies = nullptr;
+    UstawieniaPanel* settings = nullptr;
+    wxTextCtrl* name = nullptr;
+    wxTextCtrl* entry = nullptr;
+  };
+  Typed TypeIntoCompanyAndSettings() {
+    wxAuiNotebook* tabs = frame->GetNotebook();
+    Typed typed;
+    frame->OpenCompanyDataPage();
+    if (TabsLabelled(U8("Ustawienia")) == 0) {
+      EXPECT_TRUE(frame->ClosePage(tabs->GetSelection()));
+      frame->OpenSettingsPage();
+      frame->OpenCompanyDataPage();
+    }
+    typed.companies = dynamic_cast<DaneFirmyMainPanel*>(tabs->GetCurrentPage());
+    if (!typed.companies) return typed;
+    typed.name = dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("nazwa", typed.companies));
+    typed.name->SetValue("Zmieniona");
+    typed.entry = TypeIntoDictionaries();
+    typed.settings = dynamic_cast<UstawieniaPanel*>(tabs->GetCurrentPage());
+    return typed;
+  }
+
+  // Opens the settings tab's dictionaries and types a new entry's name.
+  wxTextCtrl* TypeIntoDictionaries() {
+    frame->OpenSettingsPage();
+    wxTreebook* tree = dynamic_cast<UstawieniaPanel*>(frame->GetNotebook()->GetCurrentPage())->GetTree();
+    size_t page = 0;
+    while (page < tree->GetPageCount() && tree->GetPageText(page) != U8("Słowniki")) ++page;
+    tree->SetSelection(page);
+    auto* lazy = dynamic_cast<LazySettingsPagePanel*>(tree->GetCurrentPage());
+    if (!lazy || !veldrix::test::WaitFor([&] { return lazy->IsLoaded(); })) return nullptr;
+    wxTextCtrl* entry = dynamic_cast<ModuleDictionariesPanel*>(lazy->GetContent())->GetNameField();
+    entry->SetValue("Weksel");
+    return entry;
+  }
+
+  void ExpectKept(const Typed& typed) {
+    EXPECT_EQ(typed.name->GetValue(), "Zmieniona");
+    EXPECT_TRUE(typed.companies->HasUnsavedChanges());
+    EXPECT_EQ(typed.entry->GetValue(), "Weksel");
   }
 
 };
@@ -194,20 +242,112 @@ TEST_F(TabOpeners, ATabIsAskedOnceAndTheProgramClosesAllTabsOrNone) {
       veldrix::test::PumpEvents(300);
     } else {
       // A settings entry is left unsaved too.
-      frame->OpenSettingsPage();
-      wxTreebook* tree = dynamic_cast<UstawieniaPanel*>(tabs->GetCurrentPage())->GetTree();
-      size_t page = 0;
-      while (page < tree->GetPageCount() && tree->GetPageText(page) != U8("Słowniki")) ++page;
-      tree->SetSelection(page);
-      auto* lazy = dynamic_cast<LazySettingsPagePanel*>(tree->GetCurrentPage());
-      ASSERT_TRUE(lazy && veldrix::test::WaitFor([&] { return lazy->IsLoaded(); }));
-      dynamic_cast<ModuleDictionariesPanel*>(lazy->GetContent())->GetNameField()->SetValue("Weksel");
+      ASSERT_TRUE(TypeIntoDictionaries());
       frame->Close();
     }
     EXPECT_EQ(boxes.shown.size(), closes > 0 ? 1u : 2u) << closes;
     EXPECT_EQ(tabs->GetPageIndex(companies) != wxNOT_FOUND, closes == 0) << closes;
     EXPECT_EQ(TabsLabelled(U8("Ustawienia")), 1) << closes;
   }
+}
+
+// "Nie" on one tab drops nothing while a later tab may still call the close off.
+TEST_F(TabOpeners, AProgramCloseCalledOffKeepsWhatEveryTabHolds) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("admin", "haslo-admina");
+  }
+  for (const std::vector<int>& answers : {std::vector<int>{wxID_NO, wxID_CANCEL}, std::vector<int>{wxID_CANCEL}}) {
+    SCOPED_TRACE(answers.size());
+    const Typed typed = TypeIntoCompanyAndSettings();
+    ASSERT_TRUE(typed.entry);
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript script;
+    for (const int answer : answers) script.Then("dialog", veldrix::test::MessageBoxesAsDialogs::Press(answer));
+    frame->Close();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(boxes.shown.size(), answers.size());
+    ExpectKept(typed);
+  }
+}
+
+// A close that comes while a question waits is no answer: nothing closes before
+// the user answers, and the next close asks again. Asked by the program's close,
+// the question stays; asked by a tab's own move, it ends and the close asks afresh.
+TEST_F(TabOpeners, ACloseDuringAQuestionClosesNothingUnasked) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("admin", "haslo-admina");
+  }
+  VeldrixFrame* const window = frame;
+  const auto destroyed = std::make_shared<bool>(false);
+  window->Bind(wxEVT_DESTROY, [window, destroyed](wxWindowDestroyEvent& event) {
+    if (event.GetEventObject() == window) *destroyed = true;
+    event.Skip();
+  });
+  const struct {
+    const char* asking;
+    std::function<void(const Typed&)> ask;
+    size_t questions;
+  } rows[] = {{"the program's close", [&](const Typed&) { window->Close(); }, 1},
+              {"Nowy", [&](const Typed& typed) {
+                 wxCommandEvent press(wxEVT_MENU, DaneFirmyMainPanel::kNewToolId);
+                 typed.companies->GetEventHandler()->ProcessEvent(press);
+               }, 2}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.asking);
+    const Typed typed = TypeIntoCompanyAndSettings();
+    ASSERT_TRUE(typed.entry);
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript script;
+    script.Then("dialog", [&](wxDialog*) { window->Close(); })  // the window's close button again
+        .Then("dialog", veldrix::test::MessageBoxesAsDialogs::Press(wxID_CANCEL));
+    row.ask(typed);
+    veldrix::test::WaitFor([&] {
+      wxTheApp->ProcessIdle();
+      return *destroyed || script.Done();
+    });
+    veldrix::test::PumpEvents(200);
+    wxTheApp->ProcessIdle();
+    if (*destroyed) frame = nullptr;
+    ASSERT_FALSE(*destroyed);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(boxes.shown.size(), row.questions);
+    ExpectKept(typed);
+
+    script.Then("dialog", veldrix::test::MessageBoxesAsDialogs::Press(wxID_CANCEL));
+    window->Close();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(boxes.shown.size(), row.questions + 1);
+    ExpectKept(typed);
+  }
+}
+
+// The program's close asks each tab over that tab, and the box names it.
+TEST_F(TabOpeners, EachClosingQuestionShowsTheTabItIsAbout) {
+  {
+    veldrix::MessageBoxRecorder boxes(wxID_OK);
+    StartAs("admin", "haslo-admina");
+  }
+  const Typed typed = TypeIntoCompanyAndSettings();
+  ASSERT_TRUE(typed.entry);
+  wxAuiNotebook* tabs = frame->GetNotebook();
+  tabs->SetSelection(0);  // the start page
+  const auto over = [&](wxWindow* about, const char* title, int answer) {
+    return [this, tabs, about, title, answer](wxDialog* dialog) {
+      EXPECT_EQ(tabs->GetCurrentPage(), about) << title;
+      EXPECT_TRUE(about->IsShownOnScreen()) << title;
+      EXPECT_EQ(dialog->GetTitle(), title);
+      veldrix::test::SaveScreenshot(frame, "tab_openers_closing_" + about->GetLabel().Lower());
+      ModalScript::Click(dialog, answer);
+    };
+  };
+  veldrix::test::MessageBoxesAsDialogs boxes;
+  ModalScript script;
+  script.Then("dialog", over(typed.companies, "Dane firmy", wxID_NO))
+      .Then("dialog", over(typed.settings, "Ustawienia", wxID_CANCEL));
+  frame->Close();
+  EXPECT_TRUE(script.Done());
 }
 
 TEST_F(TabOpeners, TheStoreToolOpensOneStoreTabWithTheCatalogue) {

@@ -5,19 +5,20 @@
 
 namespace veldrix {
 
-bool SettleUnsavedChanges(IUnsavedChangesPage& page, wxWindow* parent, const std::function<void()>& drop) {
-  return SettleUnsavedChanges(std::vector<IUnsavedChangesPage*>{&page}, parent, drop);
+bool SettleUnsavedChanges(IUnsavedChangesPage& page, wxWindow* parent, const std::function<void()>& drop,
+                          const wxString& caption) {
+  return SettleUnsavedChanges(std::vector<IUnsavedChangesPage*>{&page}, parent, drop, caption);
 }
 
 bool SettleUnsavedChanges(const std::vector<IUnsavedChangesPage*>& pages, wxWindow* parent,
-                          const std::function<void()>& drop) {
+                          const std::function<void()>& drop, const wxString& caption) {
   std::vector<IUnsavedChangesPage*> unsaved;
   for (IUnsavedChangesPage* page : pages) {
     if (page->HasUnsavedChanges()) unsaved.push_back(page);
   }
   if (unsaved.empty()) return true;
-  const int answer =
-      ShowMessageBox(_("Czy zapisać zmiany?"), _("Pytanie"), wxYES_NO | wxCANCEL | wxICON_QUESTION, parent);
+  const int answer = ShowMessageBox(_("Czy zapisać zmiany?"), caption.empty() ? _("Pytanie") : caption,
+                                    wxYES_NO | wxCANCEL | wxICON_QUESTION, parent);
   if (answer == wxYES) {
     for (IUnsavedChangesPage* page : unsaved) {
       if (!page->SaveChanges()) return false;

@@ -4,6 +4,8 @@
 // settle their own edit the same way before their editors take another record.
 #pragma once
 
+#include <wx/string.h>
+
 #include <functional>
 #include <vector>
 
@@ -21,11 +23,13 @@ class IUnsavedChangesPage {
 
 // Asks "Czy zapisać zmiany?" when the page holds unsaved changes. True when the
 // caller may move on: nothing to save, saved, or dropped ("Nie", after which `drop`
-// runs). False, nothing changed, on "Anuluj" or a save that stored nothing.
-bool SettleUnsavedChanges(IUnsavedChangesPage& page, wxWindow* parent, const std::function<void()>& drop = {});
+// runs). False, nothing changed, on "Anuluj" or a save that stored nothing. A
+// caption names what is asked about (a tab's title); empty, the box's own.
+bool SettleUnsavedChanges(IUnsavedChangesPage& page, wxWindow* parent, const std::function<void()>& drop = {},
+                          const wxString& caption = wxString());
 // The same, asked once for all the pages: "Tak" saves each page that holds changes,
 // and stops at the first that stores nothing.
 bool SettleUnsavedChanges(const std::vector<IUnsavedChangesPage*>& pages, wxWindow* parent,
-                          const std::function<void()>& drop = {});
+                          const std::function<void()>& drop = {}, const wxString& caption = wxString());
 
 }  // namespace veldrix
