@@ -264,10 +264,11 @@ bool ParseConnectionInfo(const wxString& text, DbConnectionInfo* out, wxString* 
 }
 
 bool OpenConnection(const wxString& text, std::shared_ptr<IDbConnection>* connection, DbConnectionInfo* info,
-                    wxString* error) {
+                    wxString* error, const ServerWaits& waits) {
   RegisterBuiltinDrivers();
   DbConnectionInfo parsed;
   if (!ParseInto(text, &parsed, error)) return false;
+  parsed.waits = waits;
   IDatabaseDriver* driver = DriverRegistry::instance().find(parsed.driver);
   if (!driver) {
     SetError(error, "Database driver is not available in this build.");

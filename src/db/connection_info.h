@@ -14,6 +14,19 @@ class IDbConnection;
 // GetConnectionOption ignore case.
 using ConnectionOptions = std::map<wxString, wxString>;
 
+// How long a connection waits for its server; set by the caller that opens it,
+// never part of a connection string. Each driver bounds the waits with its client
+// library's own means.
+struct ServerWaits {
+  int connectSeconds = 15;  // to reach the server and log in
+  // For the next bytes of a statement's answer: when the server sends nothing for
+  // this long the statement fails and the connection is dropped. 0: no bound.
+  int answerMs = 0;
+  // For a row or table lock another session holds (the session setting of every
+  // open); the statement then fails and the connection stays. 0: the server's own.
+  int rowLockMs = 0;
+};
+
 struct DbConnectionInfo {
   wxString driver;
   wxString server;
@@ -23,6 +36,7 @@ struct DbConnectionInfo {
   wxString password;
   bool ssl = false;
   ConnectionOptions options;
+  ServerWaits waits;
 };
 
 // Splits the text into pairs; true when at least one pair was read.
@@ -42,7 +56,7 @@ wxString ServerInputOf(const DbConnectionInfo& info);
 wxString BuildConnectionString(const DbConnectionInfo& info);
 
 bool ParseConnectionInfo(const wxString& text, DbConnectionInfo* out, wxString* error);
-// Parses the text, picks its driver and opens a connection. On failure nothing is
-// written to `connection` or `info`.
+// Parses the text, picks its driver and opens a connection with the waits. On
+// failure nothing is written to `connection` or `info`.
 bool OpenConnection(const wxString& text, std::shared_ptr<IDbConnection>* connection, DbConnectionInfo* info,
-                    wxString* error);
+                    wxString* error, const ServerWaits& waits = ServerWaits());

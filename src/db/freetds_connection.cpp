@@ -8,10 +8,12 @@
 #include "db/sql_server_address.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 
 #include <sybfront.h>
@@ -202,11 +204,15 @@ class TdsConnection : public IDbConnection {
   bool lost(wxString* reason) override;
 
   void appendMessage(const wxString& text);
-  void markServerError(bool deadlock) {
+  void markServerError(bool deadlock, bool lockTimeout) {
     std::lock_guard<std::mutex> guard(messageLock_);
     serverError_ = true;
     if (deadlock) deadlock_ = true;
+    if (lockTimeout) lockTimeout_ = true;
   }
+  // db-lib gave up on the server's answer (the query time-out): the connection is
+  // in an unknown state and is not used again.
+  void markAnswerTimedOut() { answerTimedOut_ = true; }
 
  private:
   wxString collectedMessages() {
@@ -218,6 +224,7 @@ class TdsConnection : public IDbConnection {
     messages_.clear();
     serverError_ = false;
     deadlock_ = false;
+    lockTimeout_ = false;
   }
   bool serverErrorSeen() {
     std::lock_guard<std::mutex> guard(messageLock_);
@@ -237,7 +244,12 @@ class TdsConnection : public IDbConnection {
   bool failWithMessages(DbQueryResult* result, wxString* error, const char* fallback) {
     result->message = collectedMessages();
     result->deadlock = deadlockSeen();
-    result->connectionLost = dbdead(dbproc_) != 0;
+    {
+      std::lock_guard<std::mutex> guard(messageLock_);
+      result->lockTimeout = lockTimeout_;
+    }
+    result->answerTimedOut = answerTimedOut_;
+    result->connectionLost = answerTimedOut_ || dbdead(dbproc_) != 0;
     if (error) *error = result->message.empty() ? wxString(fallback) : result->message;
     return false;
   }
@@ -252,6 +264,8 @@ class TdsConnection : public IDbConnection {
   wxString messages_;
   bool serverError_ = false;
   bool deadlock_ = false;
+  bool lockTimeout_ = false;
+  std::atomic<bool> answerTimedOut_{false};
   const SqlServerLookup lookup_;
 };
 
@@ -315,7 +329,7 @@ bool TdsConnection::open(const DbConnectionInfo& info, wxString* error) {
   wxString charset = GetConnectionOption(info.options, "charset");
   if (charset.empty()) charset = "UTF-8";
   dbsetlname(login, charset.utf8_str(), DBSETCHARSET);
-  dbsetlogintime(15);
+  dbsetlogintime(info.waits.connectSeconds);
 
   // Where to connect: the server text, then a client alias, then the instance's port.
   wxString host = info.server;
@@ -382,6 +396,13 @@ bool TdsConnection::open(const DbConnectionInfo& info, wxString* error) {
     close();
     return fail("FreeTDS: cannot set TEXTSIZE.");
   }
+  answerTimedOut_ = false;
+  // The query time-out of this connection alone, in whole seconds.
+  const int answerSeconds = (info.waits.answerMs + 999) / 1000;
+  if (answerSeconds > 0 && dbsetopt(proc, DBSETTIME, std::to_string(answerSeconds).c_str(), 0) == FAIL) {
+    close();
+    return fail("FreeTDS: cannot set the query time-out.");
+  }
   if (!info.database.empty()) {
     {
       std::lock_guard<std::mutex> guard(messageLock_);
@@ -436,6 +457,10 @@ bool TdsConnection::isConnected() const {
 bool TdsConnection::lost(wxString* reason) {
   std::lock_guard<std::mutex> state(stateLock_);
   if (!dbproc_ || activeCalls_ > 0) return false;
+  if (answerTimedOut_) {
+    if (reason) *reason = "SQL Server sent no answer within the query time-out.";
+    return true;
+  }
   // The server sends nothing unasked; its connection's end shows on the socket
   // before db-lib, which notices only on its next call, marks it dead.
   if (!dbdead(dbproc_) && ProbeIdleSocket(dbiordesc(dbproc_)) != IdleSocket::Closed) return false;
@@ -553,6 +578,7 @@ int TdsErrorHandler(DBPROCESS* proc, int, int dberr, int oserr, char* dberrstr, 
   if (dberr == 20018) return INT_CANCEL;  // "server messages follow": they come through the message handler
   TdsConnection* connection = ConnectionOf(proc);
   if (!connection) return INT_CANCEL;
+  if (dberr == SYBETIME) connection->markAnswerTimedOut();
   wxString text = wxString::Format("DB-Lib error %d", dberr);
   const wxString library = DecodeDbLibText(dberrstr);
   if (!library.empty()) text << "\n" << library;
@@ -580,8 +606,9 @@ int TdsMessageHandler(DBPROCESS* proc, DBINT msgno, int msgstate, int severity, 
   const wxString procedure = DecodeDbLibText(procname);
   if (!procedure.empty()) text << "\nProcedure: " << procedure;
   connection->appendMessage(text);
-  // Msg 1205: chosen as the deadlock victim, the transaction rolled back.
-  if (severity >= 11 || msgno == 3606) connection->markServerError(msgno == 1205);
+  // Msg 1205: chosen as the deadlock victim, the transaction rolled back; Msg 1222:
+  // a lock wait cut by SET LOCK_TIMEOUT.
+  if (severity >= 11 || msgno == 3606) connection->markServerError(msgno == 1205, msgno == 1222);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <mysql.h>
 #include <mysqld_error.h>
 
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -22,6 +23,16 @@ namespace {
 constexpr const char* kSessionSqlMode =
     "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'PIPES_AS_CONCAT', "
     "'NO_BACKSLASH_ESCAPES', 'STRICT_ALL_TABLES')";
+
+// Connector/C and the server count these waits in whole seconds.
+unsigned int WholeSeconds(int milliseconds) { return static_cast<unsigned int>((milliseconds + 999) / 1000); }
+
+// The session settings of every open: the SQL modes, and the bound of a row-lock wait.
+std::string SessionSettings(const ServerWaits& waits) {
+  std::string settings = kSessionSqlMode;
+  if (waits.rowLockMs > 0) settings += ", SESSION innodb_lock_wait_timeout = " + std::to_string(WholeSeconds(waits.rowLockMs));
+  return settings;
+}
 
 // mysql_init initialises the library on its first call, which is not thread-safe.
 MYSQL* InitHandle() {
@@ -40,9 +51,15 @@ bool EndsConnection(unsigned int code) {
          code == ER_CONNECTION_KILLED || code == ER_SERVER_SHUTDOWN || code == kClientInteractionTimeout;
 }
 
-void ApplyMySqlOptions(bool ssl, MYSQL* handle) {
-  const unsigned int timeout = 15;
+void ApplyMySqlOptions(bool ssl, const ServerWaits& waits, MYSQL* handle) {
+  const unsigned int timeout = static_cast<unsigned int>(waits.connectSeconds);
   mysql_options(handle, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  if (waits.answerMs > 0) {
+    // A read that gets nothing for this long fails and closes the connection.
+    const unsigned int answer = WholeSeconds(waits.answerMs);
+    mysql_options(handle, MYSQL_OPT_READ_TIMEOUT, &answer);
+    mysql_options(handle, MYSQL_OPT_WRITE_TIMEOUT, &answer);
+  }
   mysql_options(handle, MYSQL_SET_CHARSET_NAME, "utf8mb4");
   const unsigned int protocol = MYSQL_PROTOCOL_TCP;
   mysql_options(handle, MYSQL_OPT_PROTOCOL, &protocol);
@@ -75,10 +92,11 @@ struct ConnectValues {
   const char* databaseOrNull() const { return database.empty() ? nullptr : database.c_str(); }
 };
 
-MYSQL* TryMySqlConnect(const ConnectValues& values, const char* host, bool ssl, wxString* error) {
+MYSQL* TryMySqlConnect(const ConnectValues& values, const char* host, bool ssl, const ServerWaits& waits,
+                       wxString* error) {
   MYSQL* handle = InitHandle();
   if (!handle) return nullptr;
-  ApplyMySqlOptions(ssl, handle);
+  ApplyMySqlOptions(ssl, waits, handle);
   if (mysql_real_connect(handle, host, values.user.c_str(), values.password.c_str(), values.databaseOrNull(),
                          values.port, nullptr, 0)) {
     return handle;
@@ -110,10 +128,10 @@ class MySqlConnection : public LockedConnection<MYSQL> {
       if (error) *error = "MySQL init failed.";
       return false;
     }
-    ApplyMySqlOptions(info.ssl, handle);
+    ApplyMySqlOptions(info.ssl, info.waits, handle);
     if (mysql_real_connect(handle, values.host.c_str(), values.user.c_str(), values.password.c_str(),
                            values.databaseOrNull(), values.port, nullptr, CLIENT_MULTI_STATEMENTS)) {
-      return startSession(handle, info.ssl, error);
+      return startSession(handle, info, error);
     }
     wxString reason = MySqlError(handle);
     if (reason.Lower().Contains("ssl is required")) {
@@ -123,8 +141,8 @@ class MySqlConnection : public LockedConnection<MYSQL> {
       if (values.host != "localhost") hosts.push_back("localhost");
       if (values.host != "127.0.0.1") hosts.push_back("127.0.0.1");
       for (const std::string& candidate : hosts) {
-        if (MYSQL* retried = TryMySqlConnect(values, candidate.c_str(), info.ssl, &reason)) {
-          return startSession(retried, info.ssl, error);
+        if (MYSQL* retried = TryMySqlConnect(values, candidate.c_str(), info.ssl, info.waits, &reason)) {
+          return startSession(retried, info, error);
         }
       }
     }
@@ -143,6 +161,7 @@ class MySqlConnection : public LockedConnection<MYSQL> {
     if (!startExecute(result, "MySQL is not connected.", error)) return false;
     const wxScopedCharBuffer utf8 = sql.utf8_str();
     const char* text = utf8.data() ? utf8.data() : "";
+    started_ = std::chrono::steady_clock::now();
     if (mysql_real_query(handle_, text, static_cast<unsigned long>(std::strlen(text))) != 0) return fail(result, error);
     for (;;) {
       if (MYSQL_RES* stored = mysql_store_result(handle_)) {
@@ -182,20 +201,22 @@ class MySqlConnection : public LockedConnection<MYSQL> {
   }
 
  private:
-  bool startSession(MYSQL* handle, bool ssl, wxString* error) {
+  bool startSession(MYSQL* handle, const DbConnectionInfo& info, wxString* error) {
     // Connector/C connects in plain text to a server that offers no encryption,
     // even with SSL enforced; a connection that must be encrypted is refused here.
-    if (ssl && !mysql_get_ssl_cipher(handle)) {
+    if (info.ssl && !mysql_get_ssl_cipher(handle)) {
       if (error) *error = "MySQL connection is not encrypted: the server does not offer SSL.";
       mysql_close(handle);
       return false;
     }
-    if (mysql_real_query(handle, kSessionSqlMode, static_cast<unsigned long>(std::strlen(kSessionSqlMode))) != 0) {
+    const std::string settings = SessionSettings(info.waits);
+    if (mysql_real_query(handle, settings.c_str(), static_cast<unsigned long>(settings.size())) != 0) {
       if (error) *error = MySqlError(handle);
       mysql_close(handle);
       return false;
     }
     handle_ = handle;
+    answerMs_ = info.waits.answerMs;
     return true;
   }
 
@@ -249,11 +270,18 @@ class MySqlConnection : public LockedConnection<MYSQL> {
   bool fail(DbQueryResult* result, wxString* error) {
     const unsigned int code = mysql_errno(handle_);
     result->deadlock = code == ER_LOCK_DEADLOCK;
+    result->lockTimeout = code == ER_LOCK_WAIT_TIMEOUT;
     if (EndsConnection(code)) {
       result->connectionLost = true;
       lostReason_ = MySqlError(handle_);
+      // Connector/C tells a read that timed out only by the time it took.
+      const auto waited = std::chrono::steady_clock::now() - started_;
+      result->answerTimedOut = answerMs_ > 0 && waited >= std::chrono::milliseconds(WholeSeconds(answerMs_) * 1000);
     }
     if (error) *error = MySqlError(handle_);
+    // Dropped at once, so that the server ends the session and its transaction
+    // with its locks as soon as it hears of it.
+    if (result->answerTimedOut) closeLocked();
     return false;
   }
 
@@ -267,6 +295,8 @@ class MySqlConnection : public LockedConnection<MYSQL> {
 
   // Why the connection is known to be gone; empty while it is not.
   wxString lostReason_;
+  int answerMs_ = 0;  // the open's answer bound; 0: none
+  std::chrono::steady_clock::time_point started_;  // of the running execute
 };
 
 class MySqlDriver : public IDatabaseDriver {

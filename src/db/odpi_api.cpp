@@ -10,6 +10,7 @@ bool OdpiApi::load(wxString* error) {
       EntryPoint("dpiConn_create", &dpiConn_create),
       EntryPoint("dpiConn_release", &dpiConn_release),
       EntryPoint("dpiConn_breakExecution", &dpiConn_breakExecution),
+      EntryPoint("dpiConn_setCallTimeout", &dpiConn_setCallTimeout),
       EntryPoint("dpiConn_prepareStmt", &dpiConn_prepareStmt),
       EntryPoint("dpiStmt_execute", &dpiStmt_execute),
       EntryPoint("dpiStmt_getInfo", &dpiStmt_getInfo),

@@ -116,6 +116,7 @@ struct OdpiApi {
                         OdpiConn** conn) = nullptr;
   int (*dpiConn_release)(OdpiConn* conn) = nullptr;
   int (*dpiConn_breakExecution)(OdpiConn* conn) = nullptr;
+  int (*dpiConn_setCallTimeout)(OdpiConn* conn, std::uint32_t milliseconds) = nullptr;
   int (*dpiConn_prepareStmt)(OdpiConn* conn, int scrollable, const char* sql, std::uint32_t sqlLength,
                              const char* tag, std::uint32_t tagLength, OdpiStmt** stmt) = nullptr;
   int (*dpiStmt_execute)(OdpiStmt* stmt, std::uint32_t mode, std::uint32_t* numQueryColumns) = nullptr;

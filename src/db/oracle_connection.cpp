@@ -86,6 +86,14 @@ class OracleConnection : public LockedConnection<OdpiConn> {
     if (api_->dpiConn_create(context_, user.data(), ByteLength(user), password.data(), ByteLength(password),
                              connectString.data(), ByteLength(connectString), &common, &create, &conn) >= 0 &&
         conn) {
+      // Each round trip to the server gives up after the answer bound (DPI-1067).
+      if (info.waits.answerMs > 0 &&
+          api_->dpiConn_setCallTimeout(conn, static_cast<std::uint32_t>(info.waits.answerMs)) < 0) {
+        if (error) *error = errorText();
+        api_->dpiConn_release(conn);
+        closeLocked();
+        return false;
+      }
       std::lock_guard<std::mutex> cancelGuard(cancelLock_);
       handle_ = conn;
       return true;
@@ -158,9 +166,13 @@ class OracleConnection : public LockedConnection<OdpiConn> {
   // and the connection.
   bool failed(DbQueryResult* result, wxString* error) {
     const wxString reason = errorText();
-    // ORA-00060: deadlock detected while waiting for resource.
+    // ORA-00060: deadlock detected while waiting for resource; ORA-30006 and
+    // ORA-00054: a row lock not granted within FOR UPDATE WAIT (or NOWAIT).
     result->deadlock = errorInfo_.code == 60;
-    if (EndsSession(errorInfo_.code, reason)) {
+    result->lockTimeout = errorInfo_.code == 30006 || errorInfo_.code == 54;
+    // DPI-1067: the call time-out; the session is in an unknown state.
+    result->answerTimedOut = reason.StartsWith("DPI-1067");
+    if (result->answerTimedOut || EndsSession(errorInfo_.code, reason)) {
       result->connectionLost = true;
       lostReason_ = reason;
     }

@@ -6,7 +6,10 @@
 #include "db/libpq_api.h"
 #include "db/locked_connection.h"
 
+#include <poll.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -37,7 +40,12 @@ wxString BuildPgConnInfo(const DbConnectionInfo& info) {
   text += info.ssl ? " sslmode=require" : " sslmode=prefer";
   text += " application_name=" + QuotePgConnValue("Veldrix");
   // Without it libpq waits for good on a port that accepts but never answers.
-  text += " connect_timeout=15";
+  text += wxString::Format(" connect_timeout=%d", info.waits.connectSeconds);
+  // An idle connection whose network has gone shows as lost within a minute, not
+  // the system's two hours, and unacknowledged data gives up with the answer bound
+  // rather than after a quarter of an hour of retries.
+  text += " keepalives=1 keepalives_idle=30 keepalives_interval=10 keepalives_count=3";
+  if (info.waits.answerMs > 0) text += wxString::Format(" tcp_user_timeout=%d", info.waits.answerMs);
   return text;
 }
 
@@ -83,7 +91,8 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     LibpqConn* conn = api_->PQconnectdb(BuildPgConnInfo(info).utf8_str());
     if (conn && api_->PQstatus(conn) == kLibpqConnectionOk) {
       api_->PQclear(api_->PQexec(conn, "SET client_encoding TO 'UTF8'"));
-      if (startSession(conn, error)) {
+      if (startSession(conn, info.waits.rowLockMs, error)) {
+        answerMs_ = info.waits.answerMs;
         previousReceiver_ = api_->PQsetNoticeReceiver(conn, &PostgreSqlConnection::OnNotice, this);
         std::lock_guard<std::mutex> cancelGuard(cancelLock_);
         handle_ = conn;
@@ -109,13 +118,26 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     running_ = true;
     bool ok = true;
     // Every result must be fetched, also after a failure, or the next query is refused.
-    while (LibpqResult* pgResult = api_->PQgetResult(handle_)) {
+    while (awaitAnswer()) {
+      LibpqResult* pgResult = api_->PQgetResult(handle_);
+      if (!pgResult) {
+        running_ = false;
+        if (!ok && !connectionOk()) result->connectionLost = true;
+        return ok;
+      }
       if (ok) ok = readResult(pgResult, result, error);
       api_->PQclear(pgResult);
     }
+    // The server has gone silent: the connection is dropped, so that its session
+    // ends (and its transaction with its locks) as soon as the server hears of it.
     running_ = false;
-    if (!ok && !connectionOk()) result->connectionLost = true;
-    return ok;
+    closeLocked();
+    result->connectionLost = true;
+    result->answerTimedOut = true;
+    if (error) {
+      *error = wxString::Format("PostgreSQL server sent no answer for %d ms; the connection was closed.", answerMs_);
+    }
+    return false;
   }
 
   bool lost(wxString* reason) override {
@@ -140,13 +162,16 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
   // ordinary character (EscapeSqlText only doubles "'"). A server or database whose
   // default reads it as an escape would let a quoted value end its literal early,
   // so no session runs without this setting.
-  bool startSession(LibpqConn* conn, wxString* error) {
-    LibpqResult* set = api_->PQexec(conn, "SET standard_conforming_strings = on");
+  // A lock another session holds is waited for rowLockMs at most (lock_timeout).
+  bool startSession(LibpqConn* conn, int rowLockMs, wxString* error) {
+    wxString settings = "SET standard_conforming_strings = on";
+    if (rowLockMs > 0) settings += wxString::Format("; SET lock_timeout = %d", rowLockMs);
+    LibpqResult* set = api_->PQexec(conn, settings.utf8_str());
     const bool ok = set && api_->PQresultStatus(set) == kLibpqCommandOk;
     if (!ok && error) {
       wxString reason = set ? FromLibpqText(api_->PQresultErrorMessage(set)) : wxString();
       if (reason.empty()) reason = FromLibpqText(api_->PQerrorMessage(conn));
-      *error = "PostgreSQL session cannot switch standard_conforming_strings on: " + reason;
+      *error = "PostgreSQL session settings (" + settings + ") failed: " + reason;
     }
     if (set) api_->PQclear(set);
     return ok;
@@ -163,8 +188,10 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     // 40P01: deadlock_detected, whatever language the server's messages are in;
     // class 08 (connection exception) and 57P01-57P03 (the server shutting down or
     // the session ended by an administrator) leave no session behind.
+    // 55P03: lock_not_available, a lock wait cut by lock_timeout.
     const char* state = api_->PQresultErrorField(pgResult, kLibpqDiagSqlState);
     result->deadlock = state && std::strcmp(state, "40P01") == 0;
+    result->lockTimeout = state && std::strcmp(state, "55P03") == 0;
     if (state && (std::strncmp(state, "08", 2) == 0 || std::strncmp(state, "57P0", 4) == 0)) {
       result->connectionLost = true;
     }
@@ -207,6 +234,22 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
   }
 
   bool connectionOk() const { return api_->PQstatus(handle_) == kLibpqConnectionOk; }
+
+  // Until libpq holds a whole result (or knows the connection failed): false when
+  // the server sent nothing for the answer bound. Without a bound PQgetResult
+  // itself waits as long as it takes.
+  bool awaitAnswer() {
+    if (answerMs_ <= 0) return true;
+    while (api_->PQisBusy(handle_)) {
+      pollfd socket{api_->PQsocket(handle_), POLLIN, 0};
+      const int ready = poll(&socket, 1, answerMs_);
+      if (ready == 0) return false;
+      if (ready < 0 && errno == EINTR) continue;
+      // A failed socket or read is left to PQgetResult, which reports it.
+      if (ready < 0 || !api_->PQconsumeInput(handle_)) return true;
+    }
+    return true;
+  }
 
   // With the lock held. An idle session is sent nothing but notices, so whatever its
   // socket holds is read without waiting: that brings the end of a session the
@@ -262,6 +305,7 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
   std::mutex cancelLock_;
   LibpqCancel* cancel_ = nullptr;
   std::atomic<bool> running_{false};
+  int answerMs_ = 0;  // the open's answer bound; 0: none
   LibpqNoticeReceiver previousReceiver_ = nullptr;
   wxString farewell_;  // the server's FATAL message before it closed the session
 };

@@ -144,6 +144,12 @@ struct DbQueryResult {
   // Set with a failure when the connection was lost on the way: it cannot be used
   // again, and the server may or may not have carried out the text before it went.
   bool connectionLost = false;
+  // Set with connectionLost when the server sent nothing for the connection's
+  // answer bound: running the text again would only wait as long once more.
+  bool answerTimedOut = false;
+  // Set with a failure when the statement waited for a lock another session holds
+  // for the connection's row-lock bound; the connection stays usable.
+  bool lockTimeout = false;
 
   void clear() {
     resultSets.clear();
@@ -151,6 +157,8 @@ struct DbQueryResult {
     rowsAffected = -1;
     deadlock = false;
     connectionLost = false;
+    answerTimedOut = false;
+    lockTimeout = false;
   }
 };
 

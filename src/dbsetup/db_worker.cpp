@@ -199,6 +199,7 @@ void MyThread::RunCreate() {
 
   if (resetNeeded) {
     SQLData resetDb(database_);
+    resetDb.SetServerWaits(ServerWaits());
     wxString text;
     bool reset = false;
     if (resetDb.IniciujBazeDanych()) {
@@ -238,6 +239,7 @@ void MyThread::RunCreate() {
   bool failed = false;
   {
     SQLData db(buildAside ? workFile : database_);
+    db.SetServerWaits(ServerWaits());  // as for an upgrade
     db.IniciujBazeDanych();
     bool transactionOpen = BeginRunTransaction(db, "Create: ", &error);
     failed = !transactionOpen;
@@ -373,6 +375,9 @@ void MyThread::RunUpdate() {
   }
 
   SQLData db(database_);
+  // An upgrade's statements may rightly run long and wait for other workstations'
+  // transactions: its own progress shows, no statement bound cuts it.
+  db.SetServerWaits(ServerWaits());
   db.IniciujBazeDanych();
   db.InsertData("CREATE TABLE IF NOT EXISTS baza_modul (modul VARCHAR(100) PRIMARY KEY, wersja REAL NOT NULL DEFAULT 0)");
   double dbVersion = 0;

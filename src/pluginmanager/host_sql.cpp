@@ -14,6 +14,11 @@ namespace {
 
 std::unique_ptr<SQLData> OpenSession(const wxString& connection, wxString* error) {
   auto session = std::make_unique<SQLData>(connection);
+  // A module's own query may rightly run long; a row another workstation holds is
+  // waited for as on the screens.
+  ServerWaits waits = SQLData::ScreenWaits();
+  waits.answerMs = 0;
+  session->SetServerWaits(waits);
   if (session->IniciujBazeDanych()) return session;
   *error = session->lastError.empty() ? _("Nie udało się otworzyć bazy danych.") : session->lastError;
   return nullptr;

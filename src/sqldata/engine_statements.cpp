@@ -39,7 +39,9 @@ wxString LockedSelectStatement(const wxString& engine, const wxString& columns, 
   // is then waited for before any row is locked, so that its own writes never wait
   // for a row locked here while the update here waits for its table lock.
   if (Is(engine, "PostgreSQL")) return "LOCK TABLE " + table + " IN ROW EXCLUSIVE MODE; " + select + " FOR UPDATE";
-  if (Is(engine, "MySQL") || Is(engine, "Oracle")) return select + " FOR UPDATE";
+  if (Is(engine, "MySQL")) return select + " FOR UPDATE";
+  // Oracle has no session bound of a row-lock wait: the statement gives its own.
+  if (Is(engine, "Oracle")) return select + wxString::Format(" FOR UPDATE WAIT %d", kOracleRowLockWaitSeconds);
   return select;
 }
 

@@ -20,6 +20,10 @@ wxString BeginTransactionStatement(const wxString& engine);
 // transaction already locks the database, and on an engine not named here.
 wxString LockTableStatement(const wxString& engine, const wxString& table);
 
+// How long Oracle's locked select waits for a row another session holds; the
+// other engines bound the wait in their session settings (ServerWaits::rowLockMs).
+constexpr int kOracleRowLockWaitSeconds = 10;
+
 // A select of the table's rows that match the condition which also locks them until
 // the transaction ends, so that no other workstation changes them between this read
 // and the writes that follow it: FOR UPDATE, or the UPDLOCK and ROWLOCK hints on SQL

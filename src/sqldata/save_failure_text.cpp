@@ -4,6 +4,10 @@
 #include "sqldata/sql_data.h"
 
 wxString SaveFailureText(const SQLData& db, const wxString& error) {
+  if (db.LastFailureWasRowLock()) {
+    return _("Ten rekord jest właśnie zapisywany na innym stanowisku. Spróbuj ponownie za chwilę.") + "\n\n" +
+           db.ErrorReason();
+  }
   switch (db.LastConnectionFailure()) {
     case ConnectionFailure::Lost:
       return _("Połączenie z serwerem bazy danych zostało przerwane. Zmiany nie zostały zapisane; spróbuj ponownie.") +

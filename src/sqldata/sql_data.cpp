@@ -98,6 +98,14 @@ wxString ResolveDatabaseLocation(const wxString& location, wxString* server, wxS
   return sqliteString;
 }
 
+ServerWaits SQLData::ScreenWaits() {
+  ServerWaits waits;
+  waits.connectSeconds = 15;
+  waits.answerMs = 25000;
+  waits.rowLockMs = 10000;
+  return waits;
+}
+
 SQLData::SQLData(const wxString& location) {
   connectionString = ResolveDatabaseLocation(location, &server, &engine);
   SqlServerEngineFlag = IsSqlServerName(engine);
@@ -116,17 +124,16 @@ bool SQLData::IsOpen() const { return IsSQLite() ? IsSqliteOpen() : connection !
 bool SQLData::IniciujBazeDanych() {
   if (!IsSQLite()) {
     wxString ended;
-    if (connection && !ConnectionEnded(&ended)) return true;
+    if (connection) return !ConnectionEnded(&ended) || Reconnect("IniciujBazeDanych", ended);
     wxString error;
     std::shared_ptr<IDbConnection> opened;
-    if (!OpenConnection(connectionString, &opened, nullptr, &error)) {
+    if (!OpenConnection(connectionString, &opened, nullptr, &error, waits_)) {
       errorFlag = true;
       lastError = FormatDbError("IniciujBazeDanych", error);
       // The connection string goes to the log with its password masked.
       LogDbError("IniciujBazeDanych", connectionString, error);
       return false;
     }
-    if (connection) connection->close();
     connection = opened;
     inTransaction_ = false;
     ApplySessionOptions();
@@ -188,11 +195,12 @@ bool SQLData::ZamknijBazeDanych() {
 
 void SQLData::ApplySessionOptions() {
   if (!engine.IsSameAs("SQL Server", false)) return;
+  wxString options = kSqlServerSessionOptions;
+  // The other drivers bound a lock wait in their own session settings.
+  if (waits_.rowLockMs > 0) options += wxString::Format("; SET LOCK_TIMEOUT %d", waits_.rowLockMs);
   DbQueryResult result;
   wxString error;
-  if (!connection->execute(kSqlServerSessionOptions, &result, &error)) {
-    LogDbWarning("IniciujBazeDanych", kSqlServerSessionOptions, error);
-  }
+  if (!connection->execute(options, &result, &error)) LogDbWarning("IniciujBazeDanych", options, error);
 }
 
 bool SQLData::ConnectionEnded(wxString* reason) {
@@ -217,12 +225,20 @@ SQLData::Session SQLData::PrepareSession(const wxString& context) {
 }
 
 bool SQLData::Reconnect(const wxString& context, const wxString& reason) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now < reconnectAfter_) {
+    RecordDbFailure(context, connectionString, reconnectFailure_, ConnectionFailure::Lost);
+    return false;
+  }
   std::shared_ptr<IDbConnection> opened;
   wxString error;
-  if (!OpenConnection(connectionString, &opened, nullptr, &error)) {
+  if (!OpenConnection(connectionString, &opened, nullptr, &error, waits_)) {
+    reconnectAfter_ = std::chrono::steady_clock::now() + kReconnectPause;
+    reconnectFailure_ = error;
     RecordDbFailure(context, connectionString, error, ConnectionFailure::Lost);
     return false;
   }
+  reconnectAfter_ = {};
   connection->close();
   connection = opened;
   inTransaction_ = false;
@@ -264,7 +280,7 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
 
   std::shared_ptr<IDbConnection> probe;
   wxString error;
-  if (!OpenConnection(connectionString, &probe, nullptr, &error)) {
+  if (!OpenConnection(connectionString, &probe, nullptr, &error, waits_)) {
     errorFlag = true;
     lastError = FormatDbError("SprawdzBazeDanych", error);
     LogDbWarning("SprawdzBazeDanych", connectionString, error);
@@ -289,11 +305,16 @@ void SQLData::ClearError() {
   lastError.clear();
   deadlockFailure_ = false;
   connectionFailure_ = ConnectionFailure::None;
+  rowLockFailure_ = false;
   connectionFailureText_.clear();
 }
 
 ConnectionFailure SQLData::LastConnectionFailure() const {
   return errorFlag && lastError == connectionFailureText_ ? connectionFailure_ : ConnectionFailure::None;
+}
+
+bool SQLData::LastFailureWasRowLock() const {
+  return errorFlag && lastError == connectionFailureText_ && rowLockFailure_;
 }
 
 wxString SQLData::ErrorReason() const {
@@ -392,11 +413,13 @@ bool SQLData::RunTransaction(const std::function<bool()>& unit) {
     const bool failed = errorFlag;
     const wxString reason = lastError;
     const ConnectionFailure connectionFailure = LastConnectionFailure();
+    const bool rowLock = LastFailureWasRowLock();
     RollbackTransaction();
     if (failed) {
       errorFlag = true;
       lastError = reason;
       connectionFailure_ = connectionFailure;
+      rowLockFailure_ = rowLock;
       connectionFailureText_ = reason;
     }
     if (!retry) return false;

@@ -3,6 +3,7 @@
 // wxSQLite3, on the server engines through an IDbConnection of the driver registry.
 #pragma once
 
+#include "db/connection_info.h"
 #include "sqldata/sql_value.h"
 
 #include <wx/arrstr.h>
@@ -11,6 +12,7 @@
 #include <wx/string.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -88,9 +90,22 @@ class SqlRow {
 // change outside a transaction or a commit whose answer was lost is reported,
 // never run again. LastConnectionFailure tells these failures from the others.
 //
+// A server that cannot be reached, or does not answer, holds no statement without
+// bound: each waits for the server as ServerWaits says (by default ScreenWaits), a
+// statement that got no answer fails as a lost connection and is not run again,
+// and after a reconnect that failed the object tries no other for
+// kReconnectPause: its statements fail at once as lost, and the first one after
+// the pause tries again.
+//
 // An object belongs to one thread at a time; a worker makes its own.
 class SQLData : public wxObject {
  public:
+  static constexpr std::chrono::seconds kReconnectPause{5};
+  // The waits of the screens' statements: 15 s to connect, 25 s for any answer,
+  // 10 s for a row lock held elsewhere (below the answer bound, so a lock wait
+  // ends as such, with the connection kept).
+  static ServerWaits ScreenWaits();
+
   explicit SQLData(const wxString& location = wxString());
   ~SQLData() override;
   SQLData(const SQLData&) = delete;
@@ -100,6 +115,11 @@ class SQLData : public wxObject {
   bool IniciujBazeDanych();
   // True when something was open and is now closed.
   bool ZamknijBazeDanych();
+  // The waits of the next open and reconnect. Work that may rightly run long
+  // (creating or upgrading a database, a module's own queries) sets its own,
+  // ServerWaits() being no bound but the connect time-out.
+  void SetServerWaits(const ServerWaits& waits) { waits_ = waits; }
+
   // Whether the program database at the location is usable ("OK") or why not;
   // works on a connection of its own, never on this object's.
   bool SprawdzBazeDanych(wxString& message);
@@ -167,6 +187,9 @@ class SQLData : public wxObject {
   // Whether the last failure was the connection's (None once errorFlag or
   // lastError have been cleared or replaced by another failure).
   ConnectionFailure LastConnectionFailure() const;
+  // Whether the last failure was a wait for a lock another session holds, given
+  // up after the row-lock bound; nothing of the failed statement was done.
+  bool LastFailureWasRowLock() const;
   // The last failure's reason without the method name before " | "; "DB not open"
   // when no text was kept (a read of a database that is not open keeps none).
   wxString ErrorReason() const;
@@ -228,8 +251,13 @@ class SQLData : public wxObject {
   // is never replaced while it runs.
   bool inTransaction_ = false;
   ConnectionFailure connectionFailure_ = ConnectionFailure::None;
-  // lastError as the connection failure set it: the kind holds only while it stays.
+  bool rowLockFailure_ = false;
+  // lastError as the driver failure set it: its kind holds only while it stays.
   wxString connectionFailureText_;
+  ServerWaits waits_ = ScreenWaits();
+  // No reconnect is tried before this instant; why the last one failed.
+  std::chrono::steady_clock::time_point reconnectAfter_{};
+  wxString reconnectFailure_;
   std::unique_ptr<wxSQLite3Database> sqliteDb;
   std::shared_ptr<IDbConnection> connection;
   wxString server;

@@ -75,6 +75,7 @@ wxString SQLData::PrepareStatementForEngine(const wxString& sql) const {
 void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {
   errorFlag = true;
   deadlockFailure_ = false;
+  rowLockFailure_ = false;
   connectionFailure_ = ConnectionFailure::None;
   lastError = FormatSqliteError(context, exception);
   LogSqlException(context, sql, exception);
@@ -87,6 +88,7 @@ void SQLData::RecordDbFailure(const wxString& context, const wxString& sql, cons
   lastError = FormatDbError(context, error);
   LogDbError(context, sql, error);
   connectionFailure_ = failure;
+  rowLockFailure_ = false;
   connectionFailureText_ = lastError;
 }
 
@@ -103,13 +105,15 @@ void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, 
   }
   RecordDbFailure(context, sql, error, failure);
   deadlockFailure_ = result.deadlock;
+  rowLockFailure_ = result.lockTimeout;
 }
 
 bool SQLData::RunOnConnection(const wxString& context, const wxString& statement, const wxString& loggedSql,
                               StatementRole role, DbQueryResult* result, wxString* error) {
   wxString failure;
   if (connection->execute(statement, result, &failure)) return true;
-  const bool rerun = result->connectionLost && !inTransaction_ &&
+  // A statement the server did not answer would only wait as long again.
+  const bool rerun = result->connectionLost && !result->answerTimedOut && !inTransaction_ &&
                      (role == StatementRole::Read || role == StatementRole::Begin);
   if (rerun) {
     if (!Reconnect(context, failure)) {

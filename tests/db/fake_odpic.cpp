@@ -93,6 +93,8 @@ int dpiConn_release(OdpiConn* conn) {
   return 0;
 }
 
+int dpiConn_setCallTimeout(OdpiConn*, std::uint32_t) { return 0; }
+
 int dpiConn_breakExecution(OdpiConn*) {
   ++g_breaks;
   return 0;

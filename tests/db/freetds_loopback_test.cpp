@@ -58,6 +58,8 @@ Reply Answer(const std::string& batch) {
     reply.tokens = Message(true, 208, 16, "Invalid object name 'nowhere'.") + Done(0x02);
   } else if (Has(batch, "print")) {
     reply.tokens = Message(false, 0, 0, "hello") + Message(false, 5701, 10, "Changed context.", 0) + Done(0);
+  } else if (Has(batch, "locked row")) {
+    reply.tokens = Message(true, 1222, 16, "Lock request time out period exceeded.") + Done(0x02);
   } else if (Has(batch, "quiet failure")) {
     reply.tokens = Message(false, 3606, 0, "Arithmetic overflow occurred.") + Done(0);
   } else if (Has(batch, "many small")) {
@@ -206,7 +208,12 @@ TEST(FreeTdsServer, ServerMessagesDecideTheOutcome) {
   EXPECT_EQ(error, "(1 row affected)\n\nMsg 547, Level 16, State 1, Line 1\nThe INSERT statement conflicted.");
   EXPECT_EQ(result.rowsAffected, 1);
 
+  EXPECT_FALSE(connection->execute("select locked row", &result, &error));
+  EXPECT_TRUE(result.lockTimeout) << error;
+  EXPECT_FALSE(result.connectionLost);
+
   EXPECT_FALSE(connection->execute("quiet failure", &result, &error));
+  EXPECT_FALSE(result.lockTimeout);
   EXPECT_EQ(error, "Msg 3606, Level 0, State 1, Line 1\nArithmetic overflow occurred.");
   EXPECT_TRUE(connection->isConnected());
 }
@@ -314,5 +321,23 @@ TEST(FreeTdsServer, AConnectionTheServerClosedIsTold) {
   EXPECT_FALSE(connection->lost(&reason));
   EXPECT_FALSE(connection->execute("hang up now", &result, &error));
   EXPECT_TRUE(result.connectionLost) << error;
+  EXPECT_TRUE(connection->lost(&reason));
+}
+
+// A server that sends nothing back: the batch gives up after the answer bound as a
+// lost connection, which is not used again.
+TEST(FreeTdsServer, ABatchWithoutAnAnswerGivesUpAfterTheBound) {
+  faketds::Server server(Answer);
+  auto connection = MakeTdsConnection();
+  DbConnectionInfo info = At(server);
+  info.waits.answerMs = 1000;
+  wxString error;
+  ASSERT_TRUE(connection->open(info, &error)) << error;
+  DbQueryResult result;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(connection->execute("waitfor delay '00:10'", &result, &error));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_TRUE(result.connectionLost && result.answerTimedOut) << error;
+  wxString reason;
   EXPECT_TRUE(connection->lost(&reason));
 }

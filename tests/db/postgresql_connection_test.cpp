@@ -23,16 +23,20 @@ TEST(PostgreSqlConnInfo, QuotesEveryTextValue) {
   info.user = "jan";
   info.password = "p'a\\ss";
   info.ssl = true;
+  info.waits.connectSeconds = 4;
+  info.waits.answerMs = 2500;
   EXPECT_EQ(BuildPgConnInfo(info),
             "host='db.example' port=5433 dbname='firma' user='jan' password='p\\'a\\\\ss' sslmode=require "
-            "application_name='Veldrix' connect_timeout=15");
+            "application_name='Veldrix' connect_timeout=4 keepalives=1 keepalives_idle=30 keepalives_interval=10 "
+            "keepalives_count=3 tcp_user_timeout=2500");
 }
 
 TEST(PostgreSqlConnInfo, FillsDefaultsAndLeavesOutEmptyCredentials) {
   DbConnectionInfo info;
   info.port = 0;
   EXPECT_EQ(BuildPgConnInfo(info),
-            "host='localhost' port=5432 dbname='postgres' sslmode=prefer application_name='Veldrix' connect_timeout=15");
+            "host='localhost' port=5432 dbname='postgres' sslmode=prefer application_name='Veldrix' connect_timeout=15 "
+            "keepalives=1 keepalives_idle=30 keepalives_interval=10 keepalives_count=3");
 }
 
 TEST(PostgreSqlTypes, NamesKnownOidsAndNumbersTheRest) {

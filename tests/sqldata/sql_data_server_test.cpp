@@ -3,20 +3,40 @@
 // unchanged, and sessions the server ends.
 #include "db/connection_info.h"
 #include "server_support.h"
+#include "sqldata/engine_statements.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
+#include "tcp_relay.h"
 
 #include <gtest/gtest.h>
 #include <wx/log.h>
 
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <thread>
 
 using veldrix::test::AwkwardCompanyName;
 using veldrix::test::IsolatedFolders;
+using veldrix::test::TcpRelay;
 using veldrix::test::UniqueServerName;
+using Clock = std::chrono::steady_clock;
 
 namespace {
+
+// Waits short enough for a test: the screens' own are the same in kind, longer.
+ServerWaits ShortWaits() {
+  ServerWaits waits;
+  waits.connectSeconds = 2;
+  waits.answerMs = 2000;
+  waits.rowLockMs = 1000;
+  return waits;
+}
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 class SqlDataServer : public ::testing::TestWithParam<veldrix::test::TestServer> {
  protected:
@@ -38,6 +58,24 @@ class SqlDataServer : public ::testing::TestWithParam<veldrix::test::TestServer>
   }
 
   bool IsMySql() const { return wxString(GetParam().engine) == "MySQL"; }
+
+  DbConnectionInfo ServerInfo() const {
+    DbConnectionInfo info;
+    EXPECT_TRUE(ParseConnectionInfo(connectionString_, &info, nullptr));
+    return info;
+  }
+
+  // A workstation with the short waits whose connections go through the relay.
+  std::unique_ptr<SQLData> OpenThrough(const TcpRelay& relay) {
+    DbConnectionInfo info = ServerInfo();
+    info.server = "127.0.0.1";
+    info.port = relay.port();
+    info.options.clear();
+    auto db = std::make_unique<SQLData>(BuildConnectionString(info));
+    db->SetServerWaits(ShortWaits());
+    EXPECT_TRUE(db->IniciujBazeDanych()) << db->lastError;
+    return db;
+  }
 
   // The server's id of the session the object works on.
   wxString SessionOf(SQLData& db) {
@@ -254,6 +292,114 @@ TEST_P(SqlDataServer, ATransactionCutInTheMiddleStoresNothingAndTheNextOneRuns) 
   const wxArrayString names = db_->FrameData("SELECT name FROM " + table);
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0], wxString::FromUTF8("następny"));
+}
+
+// A server host that cannot be reached: the relay has dropped the connections and
+// takes new ones into its backlog without a word. One reconnect waits for the
+// connect time-out; the statements after it fail at once, and once the relay
+// accepts again the next one after the pause works without being asked to.
+TEST_P(SqlDataServer, AfterAFailedReconnectStatementsFailAtOnceAndWorkAgainByThemselves) {
+  const DbConnectionInfo server = ServerInfo();
+  TcpRelay relay(server.server, server.port);
+  auto workstation = OpenThrough(relay);
+  ASSERT_EQ(workstation->FrameData("SELECT 1").size(), 1u) << workstation->lastError;
+  relay.SetAccepting(false);
+  relay.DropConnections();
+
+  Clock::time_point start = Clock::now();
+  EXPECT_TRUE(workstation->FrameData("SELECT 1").empty());
+  EXPECT_EQ(workstation->LastConnectionFailure(), ConnectionFailure::Lost) << workstation->lastError;
+  std::printf("first statement, one failed reconnect: %.2f s\n", SecondsSince(start));
+  for (int i = 0; i < 4; ++i) {
+    start = Clock::now();
+    EXPECT_TRUE(workstation->FrameData("SELECT 1").empty());
+    const double took = SecondsSince(start);
+    EXPECT_LT(took, 1.0) << "statement " << i;
+    EXPECT_EQ(workstation->LastConnectionFailure(), ConnectionFailure::Lost) << workstation->lastError;
+    std::printf("statement %d while the server cannot be reached: %.3f s\n", i, took);
+  }
+
+  relay.SetAccepting(true);
+  const Clock::time_point back = Clock::now();
+  wxArrayString answer;
+  while (answer.empty() && Clock::now() - back < SQLData::kReconnectPause + std::chrono::seconds(5)) {
+    start = Clock::now();
+    answer = workstation->FrameData("SELECT 1");
+    EXPECT_LT(SecondsSince(start), 1.0);
+    if (answer.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  EXPECT_EQ(answer.size(), 1u) << workstation->lastError;
+  std::printf("working again %.2f s after the server could be reached\n", SecondsSince(back));
+}
+
+// A server that stops answering with its connections open (hung, or a network gone
+// silent): a read and a save each give up after the answer bound, as a lost
+// connection, and the next one after the server answers again runs.
+TEST_P(SqlDataServer, AStatementTheServerDoesNotAnswerFailsWithinTheBoundAndTheNextRuns) {
+  const wxString table = NewTable("name VARCHAR(40)");
+  const DbConnectionInfo server = ServerInfo();
+  TcpRelay relay(server.server, server.port);
+  auto workstation = OpenThrough(relay);
+  auto save = [&] {
+    return workstation->RunTransaction([&] {
+      workstation->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("zapis")});
+      return !workstation->errorFlag;
+    });
+  };
+  const std::function<bool()> actions[] = {[&] { return workstation->FrameData("SELECT 1").size() == 1; }, save};
+  for (const auto& action : actions) {
+    relay.SetForwarding(false);
+    const Clock::time_point start = Clock::now();
+    EXPECT_FALSE(action());
+    const double took = SecondsSince(start);
+    EXPECT_LT(took, ShortWaits().answerMs / 1000.0 + 2.0);
+    EXPECT_EQ(workstation->LastConnectionFailure(), ConnectionFailure::Lost) << workstation->lastError;
+    EXPECT_TRUE(SaveFailureText(*workstation, workstation->lastError).Contains("przerwane"));
+    std::printf("statement without an answer failed after %.2f s\n", took);
+    relay.SetForwarding(true);
+    EXPECT_TRUE(action()) << workstation->lastError;
+  }
+  EXPECT_EQ(db_->FrameData("SELECT name FROM " + table).size(), 1u);
+}
+
+// Another workstation holds the row (its save's transaction, or a session a tool
+// left open): the save gives up after the row-lock bound, stores nothing and says
+// so; once the row is free the same save runs.
+TEST_P(SqlDataServer, ASaveWaitingForARowAnotherWorkstationHoldsGivesUpAndRunsOnceItIsFree) {
+  const wxString table = NewTable("name VARCHAR(40)");
+  ASSERT_NE(db_->DeleteData("INSERT INTO " + table + " (name) VALUES ('stary')"), -1) << db_->lastError;
+  const wxString locked = LockedSelectStatement(GetParam().engine, "name", table, "id = 1");
+  auto holder = Open();
+  // The holder's own session ends after a while, so that even a wait without a
+  // bound of its own comes to an end.
+  holder->DeleteData(IsMySql() ? "SET SESSION idle_transaction_timeout = 8"
+                               : "SET idle_in_transaction_session_timeout = 8000");
+  holder->StartTransaction();
+  ASSERT_EQ(holder->FrameData(locked).size(), 1u) << holder->lastError;
+
+  auto workstation = std::make_unique<SQLData>(connectionString_);
+  workstation->SetServerWaits(ShortWaits());
+  ASSERT_TRUE(workstation->IniciujBazeDanych()) << workstation->lastError;
+  auto save = [&] {
+    return workstation->RunTransaction([&] {
+      if (workstation->FrameData(locked).size() != 1) return false;
+      workstation->ExecPrepared("UPDATE " + table + " SET name = ? WHERE id = 1", {SqlValue("nowy")});
+      return !workstation->errorFlag;
+    });
+  };
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(save());
+  const double took = SecondsSince(start);
+  EXPECT_LT(took, ShortWaits().rowLockMs / 1000.0 + 2.0);
+  EXPECT_TRUE(workstation->LastFailureWasRowLock()) << workstation->lastError;
+  EXPECT_EQ(workstation->LastConnectionFailure(), ConnectionFailure::None);
+  EXPECT_TRUE(SaveFailureText(*workstation, workstation->lastError).Contains("innym stanowisku"));
+  std::printf("save waiting for a held row gave up after %.2f s\n", took);
+
+  holder->RollbackTransaction();
+  EXPECT_EQ(db_->FrameData("SELECT name FROM " + table)[0], "stary");
+  EXPECT_TRUE(save()) << workstation->lastError;
+  EXPECT_EQ(db_->FrameData("SELECT name FROM " + table)[0], "nowy");
 }
 
 // A PostgreSQL database whose default reads a backslash in a literal as an escape.
