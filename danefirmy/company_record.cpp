@@ -161,6 +161,24 @@ wxString DefaultAccounts(const std::vector<CompanyAccountRow>& rows) {
   return DefaultRowsValue(ids);
 }
 
+// Whether the save compares the default company with the one loaded: it changes
+// the default flag and knows which company was the default at the load.
+bool ComparesDefaultCompany(const CompanySaveRequest& request) {
+  return request.loadedDefaultCompanies && ChangesDefaultCompany(request);
+}
+
+// Whether another workstation made another company the default (or none) since the
+// load, while this save changes it too; stored as DefaultRowsValue. companyId 0 is
+// a new company.
+bool DefaultCompanyConflict(const CompanySaveRequest& request, long companyId, const wxString& stored) {
+  wxString mine;
+  if (request.company.domyslna) mine = companyId > 0 ? wxString::Format("%ld", companyId) : wxString(kNewDefaultRow);
+  return MergeValue(*request.loadedDefaultCompanies, mine, stored) == ValueMerge::Conflict;
+}
+
+// How a conflict names the default company.
+wxString DefaultCompanyLabel() { return _("domyślna firma"); }
+
 // Everything the request holds is written: a new company, or a save without the
 // snapshot of its load.
 void PlanWholeRequest(const CompanySaveRequest& request, CompanyWritePlan* plan) {
@@ -284,22 +302,6 @@ bool CompanyStore::ReadStoredAccount(long accountId, long companyId, CompanyAcco
   return true;
 }
 
-bool CompanyStore::CheckDefaultCompany(const CompanySaveRequest& request, long companyId,
-                                       wxArrayString* changedElsewhere) {
-  if (!request.loadedDefaultCompanies || !ChangesDefaultCompany(request)) return true;
-  const wxString stored = ReadLockedDefaultRows(db_, "id_firmy", "firma", "domyslna=1");
-  if (db_.errorFlag) {
-    Fail(db_.lastError);
-    return false;
-  }
-  wxString mine;
-  if (request.company.domyslna) mine = companyId > 0 ? wxString::Format("%ld", companyId) : wxString(kNewDefaultRow);
-  if (MergeValue(*request.loadedDefaultCompanies, mine, stored) == ValueMerge::Conflict) {
-    changedElsewhere->Add(_("domyślna firma"));
-  }
-  return true;
-}
-
 bool CompanyStore::RefuseChangedElsewhere(const wxArrayString& changedElsewhere) {
   conflict_ = true;
   wxString named;
@@ -318,12 +320,26 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
   wxString columns = kFirmaRowColumns;
   if (loaded && logoEdited) columns += ",coalesce(logo_base64,'')";
   // Locked until the save ends, so that no other workstation writes the row between
-  // this comparison and the update.
-  const wxArrayString cells = db_.FrameData(
-      LockedSelectStatement(db_.GetEngine(), columns, "firma", wxString::Format("id_firmy=%ld", companyId)));
+  // this comparison and the update. A save that compares the default company reads
+  // the rows holding the default in the same statement, before any account is
+  // locked.
+  const wxString idText = wxString::Format("%ld", companyId);
+  const bool comparesDefault = ComparesDefaultCompany(request);
+  int width = 0;
+  const wxString condition = "id_firmy=" + idText + (comparesDefault ? " or domyslna=1" : "");
+  const wxArrayString rows = db_.FrameData(LockedSelectStatement(db_.GetEngine(), columns, "firma", condition), &width);
   if (db_.errorFlag) {
     Fail(db_.lastError);
     return false;
+  }
+  wxArrayString cells;
+  wxArrayString defaults;
+  for (size_t start = 0; width > 0 && start + width <= rows.size(); start += width) {
+    wxArrayString row;
+    for (int i = 0; i < width; ++i) row.Add(rows[start + i]);
+    if (row.size() < kFirmaRowCells) break;
+    if (row[kFirmaRowCells - 1] == idText) cells = row;
+    if (CompanyFromCells(row).domyslna) defaults.Add(row[kFirmaRowCells - 1]);
   }
   // A row deleted elsewhere since it was loaded: the update would change nothing and
   // the default switch would clear the other companies, yet the save would pass.
@@ -333,9 +349,10 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
     return false;
   }
   const CompanyRecord stored = CompanyFromCells(cells);
-  // Before the accounts are locked, as a copy that changes no default locks them.
   wxArrayString changedElsewhere;
-  if (!CheckDefaultCompany(request, companyId, &changedElsewhere)) return false;
+  if (comparesDefault && DefaultCompanyConflict(request, companyId, DefaultRowsValue(defaults))) {
+    changedElsewhere.Add(DefaultCompanyLabel());
+  }
   if (!loaded) {
     PlanWholeRequest(request, plan);
     return changedElsewhere.IsEmpty() || RefuseChangedElsewhere(changedElsewhere);
@@ -431,9 +448,18 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
   CompanyWritePlan plan;
   if (isNew) {
     PlanWholeRequest(request, &plan);
-    wxArrayString changedElsewhere;
-    if (!CheckDefaultCompany(request, 0, &changedElsewhere)) return false;
-    if (!changedElsewhere.IsEmpty()) return RefuseChangedElsewhere(changedElsewhere);
+    if (ComparesDefaultCompany(request)) {
+      const wxString stored = ReadLockedDefaultRows(db_, "id_firmy", "firma", "domyslna=1");
+      if (db_.errorFlag) {
+        Fail(db_.lastError);
+        return false;
+      }
+      if (DefaultCompanyConflict(request, 0, stored)) {
+        wxArrayString named;
+        named.Add(DefaultCompanyLabel());
+        return RefuseChangedElsewhere(named);
+      }
+    }
   } else if (!PlanUpdate(request, existingId, &plan)) {
     return false;
   }

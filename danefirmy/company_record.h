@@ -200,11 +200,6 @@ class CompanyStore {
   // Reads the stored rows under a row lock and decides what the update of a stored
   // company writes; false when the company is gone, on a conflict or a failure.
   bool PlanUpdate(const CompanySaveRequest& request, long companyId, CompanyWritePlan* plan);
-  // With the default company as loaded: when this save changes which company is
-  // the default, the stored default is read under a lock and, when another
-  // workstation changed it to another company, "domyślna firma" joins
-  // changedElsewhere. False on a failed read.
-  bool CheckDefaultCompany(const CompanySaveRequest& request, long companyId, wxArrayString* changedElsewhere);
   // Stops the save: another workstation changed what the list names.
   bool RefuseChangedElsewhere(const wxArrayString& changedElsewhere);
   // The account row of the company under a row lock; *found false when it is gone.

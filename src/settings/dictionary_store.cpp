@@ -242,7 +242,8 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
     }
     if (changesDefault && loadedDefault) {
       // Which entry is the default is one value of the merge.
-      const wxString stored = ReadLockedDefaultRows(db, info.idColumn, info.table, ListedDefaultCondition(kind, companyId));
+      const wxString stored =
+          ReadLockedDefaultRows(db, info.idColumn, info.table, ListedDefaultCondition(kind, companyId));
       if (db.errorFlag) return false;
       const wxString mine = !entry.isDefault ? wxString() : insert ? wxString(kNewDefaultRow) : entry.id;
       if (MergeValue(*loadedDefault, mine, stored) == ValueMerge::Conflict) {

@@ -323,8 +323,22 @@ TEST_P(CompanyStoreOnServer, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTh
 }
 
 // B's change is not committed yet when A saves: A's save waits for it, sees it, and
-// stores nothing.
+// stores nothing. B changes a field, or makes another company the default as a copy
+// of the program does, under the lock of a default switch.
 TEST_P(CompanyStoreOnServer, ASaveWaitsForAChangeInProgressAndThenSeesIt) {
+  const struct {
+    const char* what;
+    const char* lock;  // B's LockTableForWrite; nullptr for none
+    const char* theirs;
+    void (*mine)(Workstation&);
+    const char* check;
+    const char* stored;
+  } cases[] = {
+      {"a field", nullptr, "update firma set telefon='222'", [](Workstation& a) { a.request.company.telefon = "111"; },
+       "select telefon from firma", "222"},
+      {"the default company", "firma", "insert into firma(nazwa,domyslna) values('Gamma',1)",
+       [](Workstation& a) { a.request.company.domyslna = true; }, "select nazwa from firma where domyslna=1", "Gamma"},
+  };
   DbConnectionInfo info;
   const wxString connection = CreateProgramDatabase(&info);
   Workstation a(connection);
@@ -335,25 +349,28 @@ TEST_P(CompanyStoreOnServer, ASaveWaitsForAChangeInProgressAndThenSeesIt) {
   CompanySaveOutcome created;
   wxString error;
   ASSERT_TRUE(CompanyStore(a.db).Save(create, &created, &error)) << error;
-  ASSERT_NO_FATAL_FAILURE(a.Load(created.companyId));
-
-  b.StartTransaction();
-  b.InsertData("update firma set telefon='222' where id_firmy=" + created.companyId);
-  ASSERT_FALSE(b.errorFlag) << b.lastError;
-  std::atomic<bool> done{false};
-  bool saved = true;
-  CompanySaveOutcome outcome;
-  std::thread save([&] {
-    a.request.company.telefon = "111";
-    saved = a.Save(&error, &outcome);
-    done = true;
-  });
-  WaitUntilBlocked(b, [&] { return done.load(); });
-  b.CommitTransaction();
-  save.join();
-  EXPECT_FALSE(saved);
-  EXPECT_TRUE(outcome.conflict) << error;
-  EXPECT_EQ(Cell(b, "select telefon from firma where id_firmy=" + created.companyId), "222");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NO_FATAL_FAILURE(a.Load(created.companyId));
+    b.StartTransaction();
+    if (c.lock) b.LockTableForWrite(c.lock);
+    b.InsertData(c.theirs);
+    ASSERT_FALSE(b.errorFlag) << b.lastError;
+    std::atomic<bool> done{false};
+    bool saved = true;
+    CompanySaveOutcome outcome;
+    std::thread save([&] {
+      c.mine(a);
+      saved = a.Save(&error, &outcome);
+      done = true;
+    });
+    WaitUntilBlocked(b, [&] { return done.load(); });
+    b.CommitTransaction();
+    save.join();
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(outcome.conflict) << error;
+    EXPECT_EQ(wxJoin(b.FrameData(c.check), ','), c.stored);
+  }
 }
 
 // The list's search box: text typed as it is written in the company's name finds

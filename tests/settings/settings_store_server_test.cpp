@@ -272,7 +272,8 @@ TEST_P(SettingsStoreOnEveryEngine, ASaveNeverUndoesWhatAnotherWorkstationStoredS
     if (c.conflict) {
       EXPECT_NE(error.Find(wxString::FromUTF8("domyślna wartość")), wxNOT_FOUND) << error;
     }
-    EXPECT_EQ(wxJoin(a.FrameData("select nazwa from " + table + " where domyslna=1"), ','), wxString::FromUTF8(c.stored));
+    EXPECT_EQ(wxJoin(a.FrameData("select nazwa from " + table + " where domyslna=1"), ','),
+              wxString::FromUTF8(c.stored));
   }
 
   using DefinitionEdit = void (*)(CustomFieldDefinition&);
