@@ -20,6 +20,8 @@ struct CompanyWritePlan {
   std::vector<wxArrayString> accountColumns;
   std::vector<long> removedAccounts;
   bool defaultCompany = false;  // domyslna after the save
+  // Taken by PlanUpdate: another copy switching the default account waits already.
+  bool accountDefaultLocked = false;
 };
 
 const char kAccountLoaded[] = "b";
@@ -144,6 +146,39 @@ wxString LogoText(const CompanyLogoUpdate& logo) {
   return logo.action == CompanyLogoUpdate::Action::Store ? logo.base64 : wxString();
 }
 
+// Whether the save changes the company's default flag from the one loaded.
+bool ChangesDefaultCompany(const CompanySaveRequest& request) {
+  return request.company.domyslna != (request.loaded && request.loaded->company.domyslna);
+}
+
+// The rows' default account as DefaultRowsValue.
+wxString DefaultAccounts(const std::vector<CompanyAccountRow>& rows) {
+  wxArrayString ids;
+  for (const CompanyAccountRow& account : rows) {
+    if (!account.domyslny) continue;
+    ids.Add(account.rodzaj == kAccountAdded ? wxString(kNewDefaultRow) : wxString::Format("%ld", account.idRachunku));
+  }
+  return DefaultRowsValue(ids);
+}
+
+// Whether the save compares the default company with the one loaded: it changes
+// the default flag and knows which company was the default at the load.
+bool ComparesDefaultCompany(const CompanySaveRequest& request) {
+  return request.loadedDefaultCompanies && ChangesDefaultCompany(request);
+}
+
+// Whether another workstation made another company the default (or none) since the
+// load, while this save changes it too; stored as DefaultRowsValue. companyId 0 is
+// a new company.
+bool DefaultCompanyConflict(const CompanySaveRequest& request, long companyId, const wxString& stored) {
+  wxString mine;
+  if (request.company.domyslna) mine = companyId > 0 ? wxString::Format("%ld", companyId) : wxString(kNewDefaultRow);
+  return MergeValue(*request.loadedDefaultCompanies, mine, stored) == ValueMerge::Conflict;
+}
+
+// How a conflict names the default company.
+wxString DefaultCompanyLabel() { return _("domyślna firma"); }
+
 // Everything the request holds is written: a new company, or a save without the
 // snapshot of its load.
 void PlanWholeRequest(const CompanySaveRequest& request, CompanyWritePlan* plan) {
@@ -186,6 +221,10 @@ wxString CompanySearchCondition(int column, const wxString& text) {
 }
 
 bool CompanyStore::HasDefaultCompany() { return db_.IsExistsData("select 1 from firma where domyslna=1"); }
+
+wxString CompanyStore::DefaultCompanies() {
+  return DefaultRowsValue(db_.FrameData("select id_firmy from firma where domyslna=1"));
+}
 
 void CompanyStore::Fail(const wxString& message) {
   if (failure_.empty()) failure_ = message;
@@ -263,6 +302,15 @@ bool CompanyStore::ReadStoredAccount(long accountId, long companyId, CompanyAcco
   return true;
 }
 
+bool CompanyStore::RefuseChangedElsewhere(const wxArrayString& changedElsewhere) {
+  conflict_ = true;
+  wxString named;
+  for (const wxString& what : changedElsewhere) named += (named.empty() ? "" : ", ") + what;
+  Fail(_("Ta firma została zmieniona przez innego użytkownika. Odśwież listę i spróbuj ponownie.") + "\n" +
+       wxString::Format(_("Na innym stanowisku zmieniono: %s."), named));
+  return false;
+}
+
 bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId, CompanyWritePlan* plan) {
   const CompanySnapshot* loaded = request.loaded ? &*request.loaded : nullptr;
   const CompanyLogoUpdate& logo = request.logo;
@@ -272,12 +320,26 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
   wxString columns = kFirmaRowColumns;
   if (loaded && logoEdited) columns += ",coalesce(logo_base64,'')";
   // Locked until the save ends, so that no other workstation writes the row between
-  // this comparison and the update.
-  const wxArrayString cells = db_.FrameData(
-      LockedSelectStatement(db_.GetEngine(), columns, "firma", wxString::Format("id_firmy=%ld", companyId)));
+  // this comparison and the update. A save that compares the default company reads
+  // the rows holding the default in the same statement, before any account is
+  // locked.
+  const wxString idText = wxString::Format("%ld", companyId);
+  const bool comparesDefault = ComparesDefaultCompany(request);
+  int width = 0;
+  const wxString condition = "id_firmy=" + idText + (comparesDefault ? " or domyslna=1" : "");
+  const wxArrayString rows = db_.FrameData(LockedSelectStatement(db_.GetEngine(), columns, "firma", condition), &width);
   if (db_.errorFlag) {
     Fail(db_.lastError);
     return false;
+  }
+  wxArrayString cells;
+  wxArrayString defaults;
+  for (size_t start = 0; width > 0 && start + width <= rows.size(); start += width) {
+    wxArrayString row;
+    for (int i = 0; i < width; ++i) row.Add(rows[start + i]);
+    if (row.size() < kFirmaRowCells) break;
+    if (row[kFirmaRowCells - 1] == idText) cells = row;
+    if (CompanyFromCells(row).domyslna) defaults.Add(row[kFirmaRowCells - 1]);
   }
   // A row deleted elsewhere since it was loaded: the update would change nothing and
   // the default switch would clear the other companies, yet the save would pass.
@@ -287,9 +349,13 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
     return false;
   }
   const CompanyRecord stored = CompanyFromCells(cells);
+  wxArrayString changedElsewhere;
+  if (comparesDefault && DefaultCompanyConflict(request, companyId, DefaultRowsValue(defaults))) {
+    changedElsewhere.Add(DefaultCompanyLabel());
+  }
   if (!loaded) {
     PlanWholeRequest(request, plan);
-    return true;
+    return changedElsewhere.IsEmpty() || RefuseChangedElsewhere(changedElsewhere);
   }
 
   RowValues before = CompanyRowValues(loaded->company);
@@ -301,7 +367,6 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
     now[kLogoColumn] = cells[kFirmaRowCells];
   }
   const RowMerge merge = MergeRow(before, edited, now);
-  wxArrayString changedElsewhere;
   for (const wxString& column : merge.conflicts) {
     changedElsewhere.Add(column == kLogoColumn ? _("Logo") : CompanyColumnLabel(column));
   }
@@ -314,14 +379,24 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
   }
   plan->defaultCompany = merge.merged.at("domyslna") == "1";
 
-  // One locked read per account this save changes or deletes, after the lock of a
-  // new default account.
-  bool mayMoveDefault = false;
-  for (const CompanyAccountRow& account : request.accounts) {
-    const CompanyAccountRow* was = LoadedAccount(*loaded, account.idRachunku);
-    mayMoveDefault |= account.domyslny && account.rodzaj != kAccountLoaded && !(was && was->domyslny);
+  // The default account is one value of the merge, read once under the lock of a
+  // default switch when this save changes it; then one locked read per account
+  // this save changes or deletes.
+  const wxString loadedDefault = DefaultAccounts(loaded->accounts);
+  const wxString myDefault = DefaultAccounts(request.accounts);
+  if (myDefault != loadedDefault) {
+    if (!LockForDefault("firma_rachunek")) return false;
+    plan->accountDefaultLocked = true;
+    const wxString storedDefault = ReadLockedDefaultRows(db_, "id_rachunku", "firma_rachunek",
+                                                         wxString::Format("id_firmy=%ld and domyslny=1", companyId));
+    if (db_.errorFlag) {
+      Fail(db_.lastError);
+      return false;
+    }
+    if (MergeValue(loadedDefault, myDefault, storedDefault) == ValueMerge::Conflict) {
+      changedElsewhere.Add(_("domyślny rachunek"));
+    }
   }
-  if (mayMoveDefault && !LockForDefault("firma_rachunek")) return false;
   plan->accountColumns.assign(request.accounts.size(), wxArrayString());
   for (size_t i = 0; i < request.accounts.size(); ++i) {
     const CompanyAccountRow& account = request.accounts[i];
@@ -354,13 +429,7 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
     }
     plan->removedAccounts.push_back(id);
   }
-  if (changedElsewhere.IsEmpty()) return true;
-  conflict_ = true;
-  wxString named;
-  for (const wxString& what : changedElsewhere) named += (named.empty() ? "" : ", ") + what;
-  Fail(_("Ta firma została zmieniona przez innego użytkownika. Odśwież listę i spróbuj ponownie.") + "\n" +
-       wxString::Format(_("Na innym stanowisku zmieniono: %s."), named));
-  return false;
+  return changedElsewhere.IsEmpty() || RefuseChangedElsewhere(changedElsewhere);
 }
 
 bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanySaveOutcome* outcome) {
@@ -371,12 +440,26 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     return false;
   }
   const CompanyRecord& company = request.company;
-  // Taken before the row is read under its lock (see LockedSelectStatement).
-  const bool mayBecomeDefault = company.domyslna && (!request.loaded || !request.loaded->company.domyslna);
-  if (mayBecomeDefault && !LockForDefault("firma")) return false;
+  // Taken before the row is read under its lock (see LockedSelectStatement), and
+  // before the default is compared with the one loaded.
+  const bool switchesDefault =
+      ChangesDefaultCompany(request) && (company.domyslna || request.loadedDefaultCompanies);
+  if (switchesDefault && !LockForDefault("firma")) return false;
   CompanyWritePlan plan;
   if (isNew) {
     PlanWholeRequest(request, &plan);
+    if (ComparesDefaultCompany(request)) {
+      const wxString stored = ReadLockedDefaultRows(db_, "id_firmy", "firma", "domyslna=1");
+      if (db_.errorFlag) {
+        Fail(db_.lastError);
+        return false;
+      }
+      if (DefaultCompanyConflict(request, 0, stored)) {
+        wxArrayString named;
+        named.Add(DefaultCompanyLabel());
+        return RefuseChangedElsewhere(named);
+      }
+    }
   } else if (!PlanUpdate(request, existingId, &plan)) {
     return false;
   }
@@ -434,7 +517,7 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     const bool writesDefault =
         account.rodzaj == kAccountAdded || Has(plan.accountColumns[i], "domyslny");
     if (account.domyslny && writesDefault) {
-      if (!LockForDefault("firma_rachunek") ||
+      if ((!plan.accountDefaultLocked && !LockForDefault("firma_rachunek")) ||
           !Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) {
         return false;
       }

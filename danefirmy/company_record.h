@@ -4,6 +4,7 @@
 // the company editor maps its controls to these records.
 #pragma once
 
+#include <wx/arrstr.h>
 #include <wx/datetime.h>
 #include <wx/string.h>
 
@@ -128,6 +129,11 @@ struct CompanySaveRequest {
   // nothing when another workstation changed one of them too, deleted a changed
   // account or changed a removed one. Without it everything is written as given.
   std::optional<CompanySnapshot> loaded;
+  // Which companies were the default one as the editor loaded the form
+  // (CompanyStore::DefaultCompanies). With it, a save that changes which company is
+  // the default stores nothing when another workstation changed that since to
+  // another company; without it the default is switched as asked.
+  std::optional<wxString> loadedDefaultCompanies;
   // data_od of the row as it was loaded; an identity history row is written when
   // the record's date differs from it. Invalid for a new company.
   wxDateTime loadedValidFrom;
@@ -160,6 +166,9 @@ class CompanyStore {
 
   // Whether some company is the default one (domyslna=1).
   bool HasDefaultCompany();
+  // The default companies as CompanySaveRequest::loadedDefaultCompanies holds them
+  // (DefaultRowsValue of their ids; empty for none).
+  wxString DefaultCompanies();
 
   // Saves in one transaction: the default switch, the company row (its history
   // copy first, or the numbering row after an insert), the accounts and the
@@ -191,6 +200,8 @@ class CompanyStore {
   // Reads the stored rows under a row lock and decides what the update of a stored
   // company writes; false when the company is gone, on a conflict or a failure.
   bool PlanUpdate(const CompanySaveRequest& request, long companyId, CompanyWritePlan* plan);
+  // Stops the save: another workstation changed what the list names.
+  bool RefuseChangedElsewhere(const wxArrayString& changedElsewhere);
   // The account row of the company under a row lock; *found false when it is gone.
   bool ReadStoredAccount(long accountId, long companyId, CompanyAccountRow* account, bool* found);
   void Fail(const wxString& message);

@@ -220,6 +220,9 @@ class DaneFirmy : public CustomNotebookPanel {
   // what the user changed since over what is stored by then. None for a new company.
   std::optional<CompanySnapshot> loaded_;
   CompanyRecord shown_;
+  // The default company as the form was loaded or cleared (CompanyStore::
+  // DefaultCompanies); none when it could not be read.
+  std::optional<wxString> loadedDefaultCompanies_;
   // Detached first thing on destruction, so a lookup still running never calls in.
   std::unique_ptr<CompanyLookupTarget> lookupTarget_;
 

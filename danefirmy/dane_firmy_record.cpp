@@ -180,10 +180,13 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   CompanySaveRequest request;
   request.companyId = id;
   CompanyRecord typed = ReadForm();
-  // The first company becomes the default one whatever its box says.
-  typed.domyslna = domyslna_->GetValue() || !store.HasDefaultCompany();
+  // The first company becomes the default one whatever its box says; it takes the
+  // default from none, as just read.
+  const bool first = !domyslna_->GetValue() && !store.HasDefaultCompany();
+  typed.domyslna = domyslna_->GetValue() || first;
   domyslna_->SetValue(typed.domyslna);
   request.company = typed;
+  request.loadedDefaultCompanies = first ? std::optional<wxString>(wxString()) : loadedDefaultCompanies_;
   if (id != "0" && loaded_) {
     request.company = CompanyEditsOver(loaded_->company, shown_, typed);
     request.loaded = loaded_;
@@ -266,7 +269,13 @@ bool DaneFirmy::LoadRecord(const wxString& id) {
   bool loaded = false;
   {
     ScopedFlag filling(loading_);
-    Read([&] { loaded = CompanyStore(*db_).Load(id, &company); });
+    loadedDefaultCompanies_.reset();
+    Read([&] {
+      CompanyStore store(*db_);
+      loaded = store.Load(id, &company);
+      const wxString defaults = loaded ? store.DefaultCompanies() : wxString();
+      if (loaded && !db_->errorFlag) loadedDefaultCompanies_ = defaults;
+    });
     if (loaded) FillForm(company);
     // The rows are read again, so the removals made in them are forgotten too.
     removedAccounts_.clear();
@@ -324,9 +333,10 @@ void DaneFirmy::ClearForm(bool focusName) {
   vatKwartalny_->SetValue(false);
   metodaKasowa_->SetValue(false);
   aktywna_->SetValue(true);
-  bool hasDefault = false;
-  if (db_) Read([&] { hasDefault = CompanyStore(*db_).HasDefaultCompany(); });
-  domyslna_->SetValue(!hasDefault);
+  loadedDefaultCompanies_.reset();
+  wxString defaults;
+  if (db_ && Read([&] { defaults = CompanyStore(*db_).DefaultCompanies(); })) loadedDefaultCompanies_ = defaults;
+  domyslna_->SetValue(defaults.empty());
   pokazujLogo_->SetValue(true);
   datePicker_->SetValue(wxDateTime::Today());
   ResetAccountEditor();

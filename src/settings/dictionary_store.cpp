@@ -48,6 +48,11 @@ wxString ClearDefaultStatement(DictionaryKind kind, const wxString& company) {
   }
 }
 
+// The kind's rows the page lists (those of the company) that hold the default flag.
+wxString ListedDefaultCondition(DictionaryKind kind, const wxString& company) {
+  return Info(kind).company ? "domyslna=1 and id_firmy=" + company : wxString("domyslna=1");
+}
+
 wxString SaveStatement(DictionaryKind kind, bool insert, const wxString& id, const DictionaryEntry& entry,
                        const wxString& value, const wxString& company) {
   const wxString flag = entry.isDefault ? "1" : "0";
@@ -172,7 +177,8 @@ bool ParseVatRateValue(const wxString& text, wxString* normalized) {
 }
 
 bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const DictionaryEntry& entry,
-                         wxString* savedId, wxString* error, const DictionaryEntry* loaded, bool* conflict) {
+                         wxString* savedId, wxString* error, const DictionaryEntry* loaded, bool* conflict,
+                         const wxString* loadedDefault) {
   if (conflict) *conflict = false;
   if (!IsDictionaryKind(kind)) {
     SetError(error, _("Nieznany rodzaj słownika."));
@@ -208,9 +214,11 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
     wxString statement = SaveStatement(kind, insert, entry.id, entry, value, companyId);
     bool writesDefault = entry.isDefault;
     // Another copy switching the default at the same time waits for this one, so
-    // that the clear sees its new default and one default is left. Taken before the
-    // entry is read under its lock (see LockedSelectStatement).
-    if (entry.isDefault && !(loaded && loaded->isDefault) && !db.LockTableForWrite(info.table)) return false;
+    // that the clear and the comparison below see its new default and one default
+    // is left. Taken before the entry is read under its lock (see
+    // LockedSelectStatement).
+    const bool changesDefault = entry.isDefault != (loaded && loaded->isDefault);
+    if (changesDefault && (entry.isDefault || loadedDefault) && !db.LockTableForWrite(info.table)) return false;
     if (!insert) {
       // Locked until the save ends: no other workstation writes the entry between
       // this comparison and the update.
@@ -230,6 +238,18 @@ bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& compa
         }
         statement = PartialUpdate(kind, merge.written, edited, where);
         writesDefault = entry.isDefault && merge.written.Index("domyslna") != wxNOT_FOUND;
+      }
+    }
+    if (changesDefault && loadedDefault) {
+      // Which entry is the default is one value of the merge.
+      const wxString stored =
+          ReadLockedDefaultRows(db, info.idColumn, info.table, ListedDefaultCondition(kind, companyId));
+      if (db.errorFlag) return false;
+      const wxString mine = !entry.isDefault ? wxString() : insert ? wxString(kNewDefaultRow) : entry.id;
+      if (MergeValue(*loadedDefault, mine, stored) == ValueMerge::Conflict) {
+        if (conflict) *conflict = true;
+        refused = wxString::Format(_("Na innym stanowisku zmieniono: %s."), _("domyślna wartość"));
+        return false;
       }
     }
     if (writesDefault && db.InsertData(ClearDefaultStatement(kind, companyId)) < 0) return false;

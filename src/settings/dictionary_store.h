@@ -56,9 +56,12 @@ struct DictionaryEntry {
 // With the entry as the editors loaded it, an update writes only what was changed
 // since, over what is stored now; when another workstation changed one of those
 // values too, nothing is stored, false comes with the reason and *conflict is set.
+// With the kind's default entry as the page loaded it (DefaultRowsValue of the ids
+// of its listed entries that held the flag), a save that makes another entry the
+// default does the same when another workstation moved the default since.
 bool SaveDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& companyId, const DictionaryEntry& entry,
                          wxString* savedId, wxString* error, const DictionaryEntry* loaded = nullptr,
-                         bool* conflict = nullptr);
+                         bool* conflict = nullptr, const wxString* loadedDefault = nullptr);
 
 // Deletes the entry. An entry that the program's own tables hold (a company's
 // default payment form) is in use: it stays, and false comes with the reason, as it

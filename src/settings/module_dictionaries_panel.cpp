@@ -6,6 +6,7 @@
 #include "app/common/scoped_flag.h"
 #include "settings/settings_application.h"
 #include "sqldata/dv_model.h"
+#include "sqldata/row_merge.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/button.h>
@@ -180,6 +181,7 @@ void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
     entry.isDefault = !flag.IsNull() && flag.GetBool();
     storedEntries_[entry.id] = entry;
   }
+  shownDefault_ = StoredDefault();
 
   if (HasDictionaryValue(kind)) {
     // The rate is a whole-number cell; a text renderer of that type shows it.
@@ -207,6 +209,7 @@ void ModuleDictionariesPanel::ShowRow(int row) {
   const unsigned int columns = model_->GetColumnCount();
   currentId_ = CellText(*model_, r, columns - 1);
   shownEntry_ = storedEntries_[currentId_];
+  shownDefault_ = StoredDefault();
   nameField_->ChangeValue(CellText(*model_, r, 1));
   valueField_->ChangeValue(columns > 3 ? CellText(*model_, r, 2) : wxString());
   wxVariant flag;
@@ -235,6 +238,7 @@ void ModuleDictionariesPanel::ClearEditors() {
   currentItem_ = wxDataViewItem();
   currentId_ = "0";
   shownEntry_ = DictionaryEntry();
+  shownDefault_ = StoredDefault();
   nameField_->ChangeValue(wxString());
   valueField_->ChangeValue(wxString());
   defaultBox_->SetValue(false);
@@ -379,6 +383,14 @@ void ModuleDictionariesPanel::MoveEditorsTo(const wxString& id, bool tick) {
   if (tick) saveButton_->Enable();
 }
 
+wxString ModuleDictionariesPanel::StoredDefault() const {
+  wxArrayString ids;
+  for (const auto& [id, entry] : storedEntries_) {
+    if (entry.isDefault) ids.Add(id);
+  }
+  return DefaultRowsValue(ids);
+}
+
 wxString ModuleDictionariesPanel::IdOfRow(int row) const {
   if (!model_ || row < 0 || row >= model_->rowCount) return wxString();
   return CellText(*model_, static_cast<unsigned int>(row), model_->GetColumnCount() - 1);
@@ -409,7 +421,7 @@ void ModuleDictionariesPanel::OnSave(wxCommandEvent&) {
   wxString error;
   bool conflict = false;
   if (!SaveDictionaryEntry(*database_, kind, CompanyId(), entry, &savedId, &error,
-                           entry.id == "0" ? nullptr : &shownEntry_, &conflict)) {
+                           entry.id == "0" ? nullptr : &shownEntry_, &conflict, &shownDefault_)) {
     // Nothing was stored: the editors keep what the user typed, so it can be
     // corrected and saved again.
     if (conflict) {
@@ -429,6 +441,7 @@ void ModuleDictionariesPanel::ShowStoredKeepTyped(DictionaryKind kind, const Dic
   // The next save still compares with the entry as it was loaded before: only
   // choosing the entry in the list takes what is stored now into the editors.
   const DictionaryEntry loaded = shownEntry_;
+  const wxString loadedDefault = shownDefault_;
   const bool defaultEditable = defaultBox_->IsEnabled();
   LoadRows(kind);
   nameField_->ChangeValue(typed.name);
@@ -436,6 +449,7 @@ void ModuleDictionariesPanel::ShowStoredKeepTyped(DictionaryKind kind, const Dic
   defaultBox_->SetValue(typed.isDefault);
   defaultBox_->Enable(defaultEditable);
   shownEntry_ = loaded;
+  shownDefault_ = loadedDefault;
   saveButton_->Enable();
   // Unselected, so that choosing the entry again is a change of the selection.
   entryList_->UnselectAll();

@@ -70,6 +70,8 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   void ChooseKindLater(int row);
   int RowOfId(const wxString& id) const;
   wxString IdOfRow(int row) const;
+  // The default entry of storedEntries_ as DefaultRowsValue.
+  wxString StoredDefault() const;
   // Sets a flag of the list as the program's change, not the user's.
   void SetDefaultFlag(int row, bool value);
   // The editors hold a new, empty entry, and the list highlights none.
@@ -122,6 +124,9 @@ class ModuleDictionariesPanel : public wxPanel, public veldrix::IUnsavedChangesP
   // The entry in the editors as it was loaded; a save compares it with what is
   // stored by then.
   DictionaryEntry shownEntry_;
+  // The kind's default entry as the entries were loaded, taken with shownEntry_:
+  // the save compares it with the default stored by then.
+  wxString shownDefault_;
   // The entry the editors move to once the list's events are over; empty for none.
   wxString moveId_;
   bool moveTick_ = false;

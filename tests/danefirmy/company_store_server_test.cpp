@@ -173,7 +173,16 @@ class Workstation {
     request.company = snapshot.company;
     request.loadedValidFrom.ParseISODate(snapshot.company.dataOd);
     request.loaded = snapshot;
+    request.loadedDefaultCompanies = CompanyStore(db).DefaultCompanies();
     request.logo.action = CompanyLogoUpdate::Action::Clear;  // none loaded, none chosen
+  }
+
+  // A new company's form, without accounts.
+  void New(const wxString& name) {
+    db.InsertRowsDataView(accounts, false, Querys::SelectFirmaRachunek("0", ""), "");
+    request = CompanySaveRequest();
+    request.company.nazwa = name;
+    request.loadedDefaultCompanies = CompanyStore(db).DefaultCompanies();
   }
 
   void ChangeBank(int row, const wxString& bank) {
@@ -193,7 +202,9 @@ class Workstation {
 };
 
 // Workstation A loads "Piekarnia Nowak", so does B; B saves its change first, then
-// A saves: what B stored stays, and A's change is merged in or stopped whole.
+// A saves: what B stored stays, and A's change is merged in or stopped whole. Which
+// company is the default ("Gamma" at the load) and which of its accounts each count
+// as one value.
 TEST_P(CompanyStoreOnServer, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTheLoad) {
   using Edit = void (*)(Workstation&);
   const struct {
@@ -203,6 +214,8 @@ TEST_P(CompanyStoreOnServer, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTh
     bool conflict;
     const char* firma;  // telefon|email|uwagi after A's save
     const char* banks;
+    const char* defaults = nullptr;  // the default companies|the company's default account
+    const char* named = nullptr;     // what the conflict names
   } cases[] = {
       {"alone", [](Workstation&) {},
        [](Workstation& a) {
@@ -237,12 +250,37 @@ TEST_P(CompanyStoreOnServer, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTh
        [](Workstation& b) { b.request.logo = {CompanyLogoUpdate::Action::Store, "Qg==", "png", 1}; },
        [](Workstation& a) { a.request.logo = {CompanyLogoUpdate::Action::Store, "QQ==", "png", 1}; }, true,
        "100|biuro@nowak.pl|", "Bank A,Bank B"},
+      {"the default account on both sides", [](Workstation& b) { MakeOnlyDefaultAccount(*b.accounts, 1); },
+       [](Workstation& a) { MakeOnlyDefaultAccount(*a.accounts, 0); }, true, "100|biuro@nowak.pl|", "Bank A,Bank B",
+       "Gamma|Bank B", "domyślny rachunek"},
+      {"the same default account on both sides", [](Workstation& b) { MakeOnlyDefaultAccount(*b.accounts, 1); },
+       [](Workstation& a) { MakeOnlyDefaultAccount(*a.accounts, 1); }, false, "100|biuro@nowak.pl|",
+       "Bank A,Bank B", "Gamma|Bank B"},
+      {"the default account alone", [](Workstation&) {},
+       [](Workstation& a) { MakeOnlyDefaultAccount(*a.accounts, 0); }, false, "100|biuro@nowak.pl|", "Bank A,Bank B",
+       "Gamma|Bank A"},
+      {"the default company on both sides",
+       [](Workstation& b) {
+         b.New("Delta");
+         b.request.company.domyslna = true;
+       },
+       [](Workstation& a) { a.request.company.domyslna = true; }, true, "100|biuro@nowak.pl|", "Bank A,Bank B",
+       "Delta|", "domyślna firma"},
+      {"the same default company on both sides", [](Workstation& b) { b.request.company.domyslna = true; },
+       [](Workstation& a) { a.request.company.domyslna = true; }, false, "100|biuro@nowak.pl|", "Bank A,Bank B",
+       "Piekarnia Nowak|"},
+      {"the default company alone", [](Workstation&) {},
+       [](Workstation& a) { a.request.company.domyslna = true; }, false, "100|biuro@nowak.pl|", "Bank A,Bank B",
+       "Piekarnia Nowak|"},
   };
   DbConnectionInfo info;
   const wxString connection = CreateProgramDatabase(&info);
   Workstation a(connection);
   Workstation b(connection);
   ASSERT_TRUE(a.db.IniciujBazeDanych() && b.db.IniciujBazeDanych()) << a.db.lastError;
+  CompanySaveRequest gamma;
+  gamma.company.nazwa = "Gamma";
+  ASSERT_TRUE(CompanyStore(a.db).Save(gamma, nullptr, nullptr));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     CompanySaveRequest create;
@@ -256,6 +294,8 @@ TEST_P(CompanyStoreOnServer, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTh
     wxString error;
     ASSERT_TRUE(CompanyStore(a.db).Save(create, &created, &error)) << error;
     const wxString id = created.companyId;
+    a.db.InsertData("update firma set domyslna=case when nazwa='Gamma' then 1 else 0 end");
+    ASSERT_FALSE(a.db.errorFlag) << a.db.lastError;
     ASSERT_NO_FATAL_FAILURE(a.Load(id));
     ASSERT_NO_FATAL_FAILURE(b.Load(id));
 
@@ -271,12 +311,34 @@ TEST_P(CompanyStoreOnServer, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTh
     EXPECT_EQ(Cell(a.db, "select coalesce(logo_base64,'') from firma" + where), b.request.logo.base64);
     EXPECT_EQ(wxJoin(a.db.FrameData("select nazwa_banku from firma_rachunek" + where + " order by id_rachunku"), ','),
               c.banks);
+    if (c.defaults) {
+      EXPECT_EQ(wxJoin(a.db.FrameData("select nazwa from firma where domyslna=1"), ',') + "|" +
+                    wxJoin(a.db.FrameData("select nazwa_banku from firma_rachunek" + where + " and domyslny=1"), ','),
+                c.defaults);
+    }
+    if (c.named) {
+      EXPECT_NE(error.Find(wxString::FromUTF8(c.named)), wxNOT_FOUND) << error;
+    }
   }
 }
 
 // B's change is not committed yet when A saves: A's save waits for it, sees it, and
-// stores nothing.
+// stores nothing. B changes a field, or makes another company the default as a copy
+// of the program does, under the lock of a default switch.
 TEST_P(CompanyStoreOnServer, ASaveWaitsForAChangeInProgressAndThenSeesIt) {
+  const struct {
+    const char* what;
+    const char* lock;  // B's LockTableForWrite; nullptr for none
+    const char* theirs;
+    void (*mine)(Workstation&);
+    const char* check;
+    const char* stored;
+  } cases[] = {
+      {"a field", nullptr, "update firma set telefon='222'", [](Workstation& a) { a.request.company.telefon = "111"; },
+       "select telefon from firma", "222"},
+      {"the default company", "firma", "insert into firma(nazwa,domyslna) values('Gamma',1)",
+       [](Workstation& a) { a.request.company.domyslna = true; }, "select nazwa from firma where domyslna=1", "Gamma"},
+  };
   DbConnectionInfo info;
   const wxString connection = CreateProgramDatabase(&info);
   Workstation a(connection);
@@ -287,25 +349,28 @@ TEST_P(CompanyStoreOnServer, ASaveWaitsForAChangeInProgressAndThenSeesIt) {
   CompanySaveOutcome created;
   wxString error;
   ASSERT_TRUE(CompanyStore(a.db).Save(create, &created, &error)) << error;
-  ASSERT_NO_FATAL_FAILURE(a.Load(created.companyId));
-
-  b.StartTransaction();
-  b.InsertData("update firma set telefon='222' where id_firmy=" + created.companyId);
-  ASSERT_FALSE(b.errorFlag) << b.lastError;
-  std::atomic<bool> done{false};
-  bool saved = true;
-  CompanySaveOutcome outcome;
-  std::thread save([&] {
-    a.request.company.telefon = "111";
-    saved = a.Save(&error, &outcome);
-    done = true;
-  });
-  WaitUntilBlocked(b, [&] { return done.load(); });
-  b.CommitTransaction();
-  save.join();
-  EXPECT_FALSE(saved);
-  EXPECT_TRUE(outcome.conflict) << error;
-  EXPECT_EQ(Cell(b, "select telefon from firma where id_firmy=" + created.companyId), "222");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_NO_FATAL_FAILURE(a.Load(created.companyId));
+    b.StartTransaction();
+    if (c.lock) b.LockTableForWrite(c.lock);
+    b.InsertData(c.theirs);
+    ASSERT_FALSE(b.errorFlag) << b.lastError;
+    std::atomic<bool> done{false};
+    bool saved = true;
+    CompanySaveOutcome outcome;
+    std::thread save([&] {
+      c.mine(a);
+      saved = a.Save(&error, &outcome);
+      done = true;
+    });
+    WaitUntilBlocked(b, [&] { return done.load(); });
+    b.CommitTransaction();
+    save.join();
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(outcome.conflict) << error;
+    EXPECT_EQ(wxJoin(b.FrameData(c.check), ','), c.stored);
+  }
 }
 
 // The list's search box: text typed as it is written in the company's name finds

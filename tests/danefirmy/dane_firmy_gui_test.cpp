@@ -263,6 +263,41 @@ TEST_F(CompanyTabTest, ASaveOverAnotherWorkstationsChangeMergesItOrKeepsTheTyped
   EXPECT_FALSE(editor->IsModified());
 }
 
+// Another workstation makes "Gamma" the default company while Beta is shown; ticking
+// "Domyślna" on Beta and saving stops with a warning box that names the default
+// company, and the form keeps the tick, ready to save.
+TEST_F(CompanyTabTest, ADefaultCompanyChosenOnAnotherWorkstationIsNotUndone) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "2";
+  OpenTab();
+  ASSERT_EQ(Find<wxTextCtrl>("nazwa")->GetValue(), "Beta");
+  ASSERT_GE(db->DeleteData("update firma set domyslna=0"), 0);
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,domyslna) values('Gamma','Gamma SA',1)"), 0);
+  Check("domyslna", true);
+
+  MessageBoxesAsDialogs boxes;
+  ModalScript answers;
+  wxString drawn;
+  answers.Then("dialog", [&](wxDialog* dialog) {
+    std::vector<wxWindow*> windows = {dialog};
+    for (size_t i = 0; i < windows.size(); ++i) {
+      if (auto* label = dynamic_cast<wxStaticText*>(windows[i])) drawn += label->GetLabel() + "\n";
+      for (wxWindow* child : windows[i]->GetChildren()) windows.push_back(child);
+    }
+    EXPECT_EQ(veldrix::test::LayoutFaults(dialog), "");
+    SaveScreenshot(dialog, "danefirmy_default_chosen_elsewhere");
+    ModalScript::Click(dialog, wxID_OK);
+  });
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_NE(drawn.Find(wxString::FromUTF8("domyślna firma")), wxNOT_FOUND) << drawn;
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma where domyslna=1"), "Gamma");
+  EXPECT_TRUE(Find<wxCheckBox>("domyslna")->GetValue());
+  EXPECT_TRUE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
+  EXPECT_TRUE(editor->IsModified());
+  SaveScreenshot(frame, "danefirmy_after_default_chosen_elsewhere");
+}
+
 TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);

@@ -6,11 +6,13 @@
 #include "danefirmy/company_record.h"
 #include "settings/custom_field.h"
 #include "settings/dictionary_store.h"
+#include "sqldata/row_merge.h"
 #include "sqldata/sql_data.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <thread>
 
 namespace {
@@ -180,9 +182,9 @@ INSTANTIATE_TEST_SUITE_P(Servers, SettingsStoreOnServer, ::testing::ValuesIn(vel
 
 class SettingsStoreOnEveryEngine : public veldrix::test::ProgramDatabaseOnServer {};
 
-// Workstations A and B load one unit and one custom-field definition; B saves its
-// change first, then A saves: what B stored stays, A's change is merged in or
-// stopped whole.
+// Workstations A and B load one unit, the default of a dictionary and one
+// custom-field definition; B saves its change first, then A saves: what B stored
+// stays, A's change is merged in or stopped whole.
 TEST_P(SettingsStoreOnEveryEngine, ASaveNeverUndoesWhatAnotherWorkstationStoredSinceTheLoad) {
   DbConnectionInfo info;
   const wxString connection = CreateProgramDatabase(&info);
@@ -221,6 +223,57 @@ TEST_P(SettingsStoreOnEveryEngine, ASaveNeverUndoesWhatAnotherWorkstationStoredS
     EXPECT_EQ(wxJoin(a.FrameData("select nazwa,skrot,domyslna from artykul_jednostka where id_jednostki=" + loaded.id),
                      '|'),
               c.stored);
+  }
+
+  // Which entry of a kind is the default is one value: B makes theirs the default,
+  // then A makes its own the default (a new entry for "+kg").
+  const struct {
+    const char* what;
+    DictionaryKind kind;
+    const char* theirs;  // nullptr: B saves nothing
+    const char* mine;
+    bool conflict;
+    const char* stored;  // the default entries' names
+  } defaults[] = {
+      {"units on both sides", kDictionaryUnit, "m", "kg", true, "m"},
+      {"a new unit on both sides", kDictionaryUnit, "m", "+kg", true, "m"},
+      {"payment forms on both sides", kDictionaryPaymentForm, "Przelew online", "Gotówka", true, "Przelew online"},
+      {"the same unit on both sides", kDictionaryUnit, "m", "m", false, "m"},
+      {"a unit alone", kDictionaryUnit, nullptr, "kg", false, "kg"},
+      {"a new payment form alone", kDictionaryPaymentForm, nullptr, "+Gotówka", false, "Gotówka"},
+  };
+  for (const auto& c : defaults) {
+    SCOPED_TRACE(c.what);
+    const wxString table = c.kind == kDictionaryUnit ? "artykul_jednostka" : "platnosc";
+    a.InsertData("delete from " + table);
+    // "szt" is the default at the load; the other entries are stored.
+    std::map<wxString, DictionaryEntry> stored;
+    wxString error;
+    for (const char* name : {"szt", "m", "kg", "Przelew online", "Gotówka"}) {
+      DictionaryEntry entry{"0", wxString::FromUTF8(name), "x", *name == 's'};
+      ASSERT_TRUE(SaveDictionaryEntry(a, c.kind, "1", entry, &entry.id, &error)) << error;
+      stored[entry.name] = entry;
+    }
+    const wxString loadedDefault = DefaultRowsValue(wxArrayString(1, &stored["szt"].id));
+    const auto makeDefault = [&](SQLData& db, const wxString& name, bool* conflict) {
+      const bool isNew = name.StartsWith("+");
+      DictionaryEntry entry = isNew ? DictionaryEntry{"0", name.Mid(1), "x", false} : stored[name];
+      const DictionaryEntry loaded = entry;
+      entry.isDefault = true;
+      return SaveDictionaryEntry(db, c.kind, "1", entry, nullptr, &error, isNew ? nullptr : &loaded, conflict,
+                                 &loadedDefault);
+    };
+    if (c.theirs) {
+      ASSERT_TRUE(makeDefault(b, wxString::FromUTF8(c.theirs), nullptr)) << error;
+    }
+    bool conflict = false;
+    EXPECT_EQ(makeDefault(a, wxString::FromUTF8(c.mine), &conflict), !c.conflict) << error;
+    EXPECT_EQ(conflict, c.conflict);
+    if (c.conflict) {
+      EXPECT_NE(error.Find(wxString::FromUTF8("domyślna wartość")), wxNOT_FOUND) << error;
+    }
+    EXPECT_EQ(wxJoin(a.FrameData("select nazwa from " + table + " where domyslna=1"), ','),
+              wxString::FromUTF8(c.stored));
   }
 
   using DefinitionEdit = void (*)(CustomFieldDefinition&);
