@@ -343,6 +343,9 @@ TEST_P(CompanyStoreOnServer, ASaveWaitsForAChangeInProgressAndThenSeesIt) {
   const wxString connection = CreateProgramDatabase(&info);
   Workstation a(connection);
   SQLData b(connection);
+  // A waits as long as B holds its change: with many tests on one server, seeing
+  // that it waits may take longer than the screens' bound of a lock wait.
+  a.db.SetServerWaits(ServerWaits());
   ASSERT_TRUE(a.db.IniciujBazeDanych() && b.IniciujBazeDanych()) << b.lastError;
   CompanySaveRequest create;
   create.company.nazwa = "Piekarnia Nowak";

@@ -73,8 +73,9 @@ class CompanyTabOnServer : public CompanyTabTest, public ::testing::WithParamInt
   // is none.
   bool EndWaitingSessions(IDbConnection& on) {
     const wxString sql =
-        IsMySql() ? "SELECT p.id FROM information_schema.innodb_trx t JOIN information_schema.processlist p ON "
-                    "p.id = t.trx_mysql_thread_id WHERE p.db = '" + info_.database + "' AND t.trx_state = 'LOCK WAIT'"
+        // A statement running for 0.3 s waits (see WaitUntilBlocked).
+        IsMySql() ? "SELECT id FROM information_schema.processlist WHERE db = '" + info_.database +
+                        "' AND command = 'Query' AND id <> CONNECTION_ID() AND time_ms > 300"
                   : "SELECT pid FROM pg_stat_activity WHERE datname = '" + info_.database +
                         "' AND wait_event_type = 'Lock'";
     DbQueryResult result;

@@ -146,6 +146,9 @@ TEST_P(SettingsStoreOnServer, ConcurrentSavesOfADefaultLeaveOneDefault) {
     const wxString connection = CreateProgramDatabase(&info);
     SQLData other(connection);
     SQLData db(connection);
+    // The save waits as long as the other holds its rows: with many tests on one
+    // server, seeing that it waits may take longer than the screens' lock bound.
+    db.SetServerWaits(ServerWaits());
     ASSERT_TRUE(other.IniciujBazeDanych() && db.IniciujBazeDanych());
     const bool postgres = other.GetEngine() == "PostgreSQL";
     // The other program has written more, so that MariaDB ends the save under test
