@@ -100,9 +100,9 @@ wxString ResolveDatabaseLocation(const wxString& location, wxString* server, wxS
 
 ServerWaits SQLData::ScreenWaits() {
   ServerWaits waits;
-  waits.connectSeconds = 15;
   waits.answerMs = 25000;
-  waits.rowLockMs = 10000;
+  // As long as Oracle's locked select waits, which no session setting bounds.
+  waits.rowLockMs = kOracleRowLockWaitSeconds * 1000;
   return waits;
 }
 
