@@ -35,7 +35,7 @@ wxImage CaptureWindow(wxWindow* window);
 // and the window manager's frames included.
 wxImage CaptureScreen(const wxRect& rect);
 
-// Whether two captures show the same pixels.
+// Whether two captures show the same pixels; a capture that failed fails the test.
 bool SamePixels(const wxImage& a, const wxImage& b);
 
 // Saves what the window shows as <artifacts>/screenshots/<name>.png; returns the file.
