@@ -22,15 +22,21 @@ run_test() {
 folder="$(mktemp -d)"
 server=""
 manager=""
+# Asked to end, a process that has not within two seconds is killed: Xvfb can miss
+# the wake-up of a SIGTERM and sleep on, which would hold the test until ctest's
+# time-out although it has ended.
+end_process() {
+  kill "$1" 2>/dev/null
+  for _ in $(seq 40); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
 stop() {
-  if [ -n "$manager" ]; then
-    kill "$manager" 2>/dev/null
-    wait "$manager" 2>/dev/null
-  fi
-  if [ -n "$server" ]; then
-    kill "$server" 2>/dev/null
-    wait "$server" 2>/dev/null
-  fi
+  if [ -n "$manager" ]; then end_process "$manager"; fi
+  if [ -n "$server" ]; then end_process "$server"; fi
   rm -rf "$folder"
 }
 trap stop EXIT
@@ -76,8 +82,7 @@ if [ -n "${VELDRIX_TEST_WM:-}" ]; then
       sleep 0.05
     done
     managed && break
-    kill "$manager" 2>/dev/null
-    wait "$manager" 2>/dev/null
+    end_process "$manager"
     manager=""
   done
   if ! managed; then
