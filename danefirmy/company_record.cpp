@@ -1,5 +1,6 @@
 #include "danefirmy/company_record.h"
 
+#include "app/common/failure_notice.h"
 #include "app/common/i18n.h"
 #include "danefirmy/company_columns.h"
 #include "sqldata/engine_statements.h"
@@ -228,6 +229,12 @@ void CompanyStore::Fail(const wxString& message) {
   if (failure_.empty()) failure_ = message;
 }
 
+void CompanyStore::Refuse(const wxString& text) {
+  if (!failure_.empty()) return;
+  failure_ = text;
+  refused_ = true;
+}
+
 bool CompanyStore::Run(const wxString& sql, const std::vector<SqlValue>& params, long long* newRowId) {
   try {
     const SqlExecResult result = db_.ExecPrepared(sql, params);
@@ -243,12 +250,15 @@ bool CompanyStore::Run(const wxString& sql, const std::vector<SqlValue>& params,
   }
 }
 
-bool CompanyStore::InTransaction(const std::function<bool()>& statements, wxString* error) {
+bool CompanyStore::InTransaction(const std::function<bool()>& statements, const wxString& lead, wxString* error) {
   const bool ok = db_.RunTransaction([&] {
     failure_.clear();
+    refused_ = false;
     return statements();
   });
-  if (!ok && error) *error = SaveFailureText(db_, failure_.empty() ? db_.lastError : failure_);
+  if (ok || !error) return ok;
+  const wxString reason = failure_.empty() ? db_.lastError : failure_;
+  *error = SaveFailureText(db_, refused_ ? reason : veldrix::FailureText(lead, reason));
   return ok;
 }
 
@@ -266,7 +276,10 @@ bool CompanyStore::Save(const CompanySaveRequest& request, CompanySaveOutcome* o
     conflict_ = false;
     return SaveInTransaction(request, &result);
   };
-  if (!InTransaction(unit, error)) {
+  if (!InTransaction(unit,
+                     _("Firma nie została zapisana. Sprawdź wpisane dane i spróbuj ponownie; jeśli błąd się "
+                       "powtarza, przekaż poniższy opis administratorowi."),
+                     error)) {
     if (outcome) outcome->conflict = conflict_;
     return false;
   }
@@ -304,8 +317,8 @@ bool CompanyStore::RefuseChangedElsewhere(const wxArrayString& changedElsewhere)
   conflict_ = true;
   wxString named;
   for (const wxString& what : changedElsewhere) named += (named.empty() ? "" : ", ") + what;
-  Fail(_("Ta firma została zmieniona przez innego użytkownika. Odśwież listę i spróbuj ponownie.") + "\n" +
-       wxString::Format(_("Na innym stanowisku zmieniono: %s."), named));
+  Refuse(_("Ta firma została zmieniona przez innego użytkownika. Odśwież listę i spróbuj ponownie.") + "\n" +
+         wxString::Format(_("Na innym stanowisku zmieniono: %s."), named));
   return false;
 }
 
@@ -343,8 +356,8 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
   // A row deleted elsewhere since it was loaded: the update would change nothing and
   // the default switch would clear the other companies, yet the save would pass.
   if (cells.size() < kFirmaRowCells) {
-    Fail(_("Tej firmy nie ma już w bazie danych (mogła zostać usunięta na innym stanowisku). Zmiany nie zostały "
-           "zapisane."));
+    Refuse(_("Tej firmy nie ma już w bazie danych (mogła zostać usunięta na innym stanowisku). Zmiany nie zostały "
+             "zapisane."));
     return false;
   }
   const CompanyRecord stored = CompanyFromCells(cells);
@@ -436,7 +449,7 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
   const bool isNew = request.companyId == "0";
   long existingId = 0;
   if (!isNew && !ReadId(request.companyId, &existingId)) {
-    Fail(_("Nieprawidłowy identyfikator firmy."));
+    Refuse(_("Nieprawidłowy identyfikator firmy."));
     return false;
   }
   const CompanyRecord& company = request.company;
@@ -479,7 +492,7 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     if (!Run(kInsertFirma, CompanyBindValues(company), &newRowId)) return false;
     const std::int32_t newId = static_cast<std::int32_t>(newRowId);
     if (newId <= 0) {
-      Fail(_("Nie udało się dodać firmy."));
+      Refuse(_("Nie udało się dodać firmy."));
       return false;
     }
     companyId = newId;
@@ -584,5 +597,7 @@ bool CompanyStore::Delete(const wxString& companyId, wxString* error) {
         return Run("delete from firma where id_firmy=?", {idValue}) &&
                Run("delete from firma_rachunek where id_firmy=?", {idValue});
       },
+      _("Firma nie została usunięta. Odśwież listę i spróbuj ponownie; jeśli błąd się powtarza, przekaż poniższy "
+        "opis administratorowi."),
       error);
 }

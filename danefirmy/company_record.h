@@ -190,8 +190,9 @@ class CompanyStore {
 
  private:
   // Runs the statements between begin and commit (SQLData::RunTransaction); any
-  // failure (begin and commit included) rolls back and leaves the reason in *error.
-  bool InTransaction(const std::function<bool()>& statements, wxString* error);
+  // failure (begin and commit included) rolls back and leaves the reason in *error:
+  // the database's text below `lead`, a refusal of the store's own as it is.
+  bool InTransaction(const std::function<bool()>& statements, const wxString& lead, wxString* error);
   bool Run(const wxString& sql, const std::vector<SqlValue>& params, long long* newRowId = nullptr);
   // Before a default is switched: another copy switching it waits for this save,
   // so its clear sees this default (see SQLData::LockTableForWrite).
@@ -204,9 +205,13 @@ class CompanyStore {
   bool RefuseChangedElsewhere(const wxArrayString& changedElsewhere);
   // The account row of the company under a row lock; *found false when it is gone.
   bool ReadStoredAccount(long accountId, long companyId, CompanyAccountRow* account, bool* found);
+  // The first failure of a save: the database's text (Fail) or the store's own
+  // Polish refusal (Refuse), which is the whole answer.
   void Fail(const wxString& message);
+  void Refuse(const wxString& text);
 
   SQLData& db_;
   wxString failure_;
+  bool refused_ = false;
   bool conflict_ = false;
 };

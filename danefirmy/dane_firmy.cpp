@@ -339,7 +339,9 @@ bool DaneFirmy::Read(const std::function<void()>& reads) {
 }
 
 void DaneFirmy::NoteReadFailure() {
-  readFailures_.Note(_("Nie udało się odczytać danych firm z bazy danych."), db_->ErrorReason());
+  readFailures_.Note(_("Nie udało się odczytać danych firm z bazy danych. Spróbuj ponownie przyciskiem „Odśwież”; "
+                       "jeśli błąd się powtarza, przekaż poniższy opis administratorowi."),
+                     db_->ErrorReason());
 }
 
 void DaneFirmy::LoadLists() {

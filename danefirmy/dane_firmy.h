@@ -125,6 +125,9 @@ class DaneFirmy : public CustomNotebookPanel {
 
   // The company list (dane_firmy_list.cpp).
   void LoadCompanyList();
+  // Reads the companies of the search condition into the list; *row (when given)
+  // gets the row of `key`, -1 when it is not listed. False when the read failed.
+  bool ReadCompanyList(const wxString& condition, const wxString& key, int* row);
   wxString IdOfRow(int row) const;
   int RowOfId(const wxString& id) const;
   void SelectItemQuietly(const wxDataViewItem& item);

@@ -17,10 +17,32 @@
 using namespace company_form;
 using veldrix::ScopedFlag;
 
+namespace {
+
+wxObjectDataPtr<DVModel> NewCompanyModel() { return NewModel(std::vector<int>(6, DVColumnText)); }
+
+// The list's rows become those read: the control keeps its one model.
+void TakeRows(DVModel& list, const DVModel& read) {
+  list.Clear(false);
+  list.InitStorage();
+  const unsigned int columns = list.GetColumnCount();
+  for (int row = 0; row < read.rowCount; ++row) {
+    for (unsigned int column = 0; column < columns; ++column) {
+      wxVariant value;
+      read.GetValueByRow(value, static_cast<unsigned int>(row), column);
+      list.AppendValue(value, column);
+    }
+    ++list.rowCount;
+  }
+  list.Reset(static_cast<unsigned int>(list.rowCount));
+}
+
+}  // namespace
+
 void DaneFirmy::LoadCompanyList() {
-  companyModel_ = NewModel(std::vector<int>(6, DVColumnText));
-  Read([&] { db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), ""); });
+  companyModel_ = NewCompanyModel();
   companyList_->AssociateModel(companyModel_.get());
+  ReadCompanyList(wxString(), wxString(), nullptr);
   AppendTextColumns(companyList_, {{_("Nazwa"), 210},
                                    {_("NIP"), 105},
                                    {_("Miejscowość"), 135},
@@ -40,6 +62,28 @@ int DaneFirmy::RowOfId(const wxString& id) const {
     if (IdOfRow(row) == id) return row;
   }
   return -1;
+}
+
+bool DaneFirmy::ReadCompanyList(const wxString& condition, const wxString& key, int* row) {
+  wxObjectDataPtr<DVModel> read = NewCompanyModel();
+  int found = -1;
+  const bool ok = Read([&] { found = db_->InsertRowsDataView(read, false, Querys::SelectFirma("", condition), key); });
+  // A list that could not be read says nothing of the companies: it keeps the rows
+  // it showed, greyed, and nothing acts on them ("Wybierz", "Usuń", a click on a
+  // row) until a read succeeds.
+  companyList_->Enable(ok);
+  if (!ok) {
+    currentCompanyItem_ = wxDataViewItem();
+    EnableDeleteTool(false);
+    if (host_) host_->EnableChooseTool(false);
+    return false;
+  }
+  {
+    ScopedFlag quiet(selecting_);
+    TakeRows(*companyModel_, *read);
+  }
+  if (row) *row = found;
+  return true;
 }
 
 void DaneFirmy::SelectItemQuietly(const wxDataViewItem& item) {
@@ -85,17 +129,9 @@ void DaneFirmy::OnCompanySelected(wxDataViewEvent& event) {
 void DaneFirmy::SearchRecords(int column, const wxString& text) {
   wxWindowUpdateLocker selfLock(this);
   int row = -1;
-  const bool read = Read([&] {
-    row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", CompanySearchCondition(column, text)),
-                                  currentId_);
-  });
-  if (!read) {
-    // A list that could not be read says nothing of the companies: the form keeps
-    // the record it showed rather than offering a new one, as the default company.
-    currentCompanyItem_ = wxDataViewItem();
-    EnableDeleteTool(false);
-    return;
-  }
+  // Unread, the form keeps the record it showed rather than offering a new one, as
+  // the default company.
+  if (!ReadCompanyList(CompanySearchCondition(column, text), currentId_, &row)) return;
   if (companyModel_->rowCount > 0) {
     SelectCompanyRow(row);
     return;

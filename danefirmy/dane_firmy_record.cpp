@@ -216,8 +216,7 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   // The stored record is shown again even when its logo could not be stored,
   // so that no account row is left marked for a second insert.
   int row = -1;
-  Read([&] { row = db_->InsertRowsDataView(companyModel_, false, Querys::SelectFirma("", ""), currentId_); });
-  if (companyModel_->rowCount > 0 && row >= 0) {
+  if (ReadCompanyList(wxString(), currentId_, &row) && row >= 0) {
     currentCompanyItem_ = companyModel_->GetItem(row);
     SelectItemQuietly(currentCompanyItem_);
     ShowSelectedCompany();
@@ -307,7 +306,7 @@ void DaneFirmy::MarkUnmodified() {
   if (host_) {
     host_->EnableSaveButton(false);
     host_->EnableCancelButton(false);
-    host_->EnableChooseTool(currentId_ != "0");
+    host_->EnableChooseTool(currentId_ != "0" && companyList_->IsThisEnabled());
   }
 }
 

@@ -239,6 +239,9 @@ void VeldrixFrame::SetUpAfterLogin() {
   if (companyId.empty()) companyId = "0";
   AppState().SetWorkingCompanyId(companyId);
 
+  // A new session knows no companies until its database names them.
+  companyNames_.Clear();
+  companyIds_.Clear();
   const bool companiesRead = LoadCompanyList();
   if (!companyNames_.empty()) {
     int index = FindCurrentCompanyIndex();
@@ -319,18 +322,23 @@ void VeldrixFrame::Logout() {
 }
 
 bool VeldrixFrame::LoadCompanyList() {
-  companyNames_.Clear();
-  companyIds_.Clear();
-  if (!database_ || !querys_) return true;
+  if (!database_ || !querys_) {
+    companyNames_.Clear();
+    companyIds_.Clear();
+    return true;
+  }
+  wxArrayString names;
   wxArrayInt ids;
   database_->ClearError();
-  database_->SimpleListData(&companyNames_, &ids, "select nazwa,id_firmy from firma order by nazwa");
+  database_->SimpleListData(&names, &ids, "select nazwa,id_firmy from firma order by nazwa");
   if (database_->errorFlag) {
-    // Without the list the program would take the database for one without companies.
-    companyNames_.Clear();
+    // A failed read is no answer: the menu and the start page keep the companies
+    // they knew rather than taking the database for one without companies.
     companyListFailures_.Note(_("Nie udało się odczytać listy firm z bazy programu."), database_->ErrorReason());
     return false;
   }
+  companyNames_ = names;
+  companyIds_.Clear();
   for (int id : ids) companyIds_.Add(id);
   const int index = FindCurrentCompanyIndex();
   if (index != -1) currentCompanyIndex_ = index;

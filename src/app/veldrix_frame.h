@@ -69,8 +69,9 @@ class VeldrixFrame : public wxFrame,
   bool NotifyUpgradeRequired(wxWindow* window, wxString* error);
   void SetUpAfterLogin();
   void Logout();
-  // Reads the company list again. False when it could not be read: the lists are
-  // then empty and the user is told once the current event has been handled.
+  // Reads the company list again. False when it could not be read: the lists then
+  // keep what the last read gave and the user is told once the current event has
+  // been handled.
   bool LoadCompanyList();
   wxString GetCompanyName(unsigned index) const;
   int FindCurrentCompanyIndex() const;

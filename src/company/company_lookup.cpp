@@ -1,6 +1,7 @@
 #include "company/company_lookup.h"
 
 #include "app/common/config_access.h"
+#include "app/common/failure_notice.h"
 #include "app/common/i18n.h"
 #include "app/common/worker_registry.h"
 #include "company/bir_lookup.h"
@@ -94,15 +95,31 @@ CompanyLookupSettings EditorLookupSettings() {
 }
 
 bool LookupCompany(const CompanyLookupSettings& settings, const wxString& nip, CompanyData& out, wxString& error) {
+  bool found = false;
   switch (settings.provider) {
     case CompanyLookupDataPort:
-      return LookupCompanyDataPort(settings, nip, out, error);
+      found = LookupCompanyDataPort(settings, nip, out, error);
+      break;
     case CompanyLookupGusBir:
-      return LookupCompanyGusBir(settings, nip, out, error);
+      found = LookupCompanyGusBir(settings, nip, out, error);
+      break;
     default:
       error = _("Nieznany provider.");
       return false;
   }
+  if (found) return true;
+  // A NIP or key refused before the service is asked is told as it is; what the
+  // service (or the way to it) answered follows what did not happen.
+  const wxString& key = settings.provider == CompanyLookupGusBir ? settings.gusUserKey : settings.apiKey;
+  CompanyData unused;
+  wxString digits;
+  wxString refusal;
+  if (PrepareLookup(nip, key, wxString(), unused, digits, refusal)) {
+    error = veldrix::FailureText(_("Nie udało się pobrać danych firmy z rejestru. Sprawdź połączenie z internetem i "
+                                   "spróbuj ponownie za chwilę."),
+                                 error);
+  }
+  return false;
 }
 
 bool PrepareLookup(const wxString& nip, const wxString& key, const wxString& missingKeyError, CompanyData& out,

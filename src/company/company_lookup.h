@@ -63,7 +63,8 @@ extern const char kBirTestUrlKey[];      // "/CompanyLookup/BirTestUrl"
 CompanyLookupSettings EditorLookupSettings();
 
 // Runs the provider of the settings on the calling thread. An unknown provider
-// leaves out untouched.
+// leaves out untouched. A failure of the service leads its error text with the
+// Polish sentence the editor shows (veldrix::FailureText).
 bool LookupCompany(const CompanyLookupSettings& settings, const wxString& nip, CompanyData& out, wxString& error);
 
 // What both providers check before the network: the record is emptied, the NIP

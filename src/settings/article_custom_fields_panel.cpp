@@ -258,7 +258,9 @@ void ArticleCustomFieldsPanel::LoadDefinitions() {
   database_->ClearError();
   definitions_ = store_->LoadDefinitions();
   if (database_->errorFlag) {
-    readFailures_.Note(_("Nie udało się odczytać definicji pól dodatkowych."), database_->ErrorReason());
+    readFailures_.Note(_("Nie udało się odczytać definicji pól dodatkowych. Spróbuj ponownie za chwilę; jeśli błąd "
+                         "się powtarza, przekaż poniższy opis administratorowi."),
+                       database_->ErrorReason());
   }
   for (size_t i = 0; i < definitions_.size(); ++i) {
     const CustomFieldDefinition& d = definitions_[i];

@@ -1,5 +1,6 @@
 #include "settings/custom_field.h"
 
+#include "app/common/failure_notice.h"
 #include "app/common/i18n.h"
 #include "app/common/text_folding.h"
 #include "sqldata/engine_statements.h"
@@ -11,6 +12,16 @@
 #include <wx/tokenzr.h>
 
 namespace {
+
+wxString NotSavedText(const wxString& reason) {
+  return veldrix::FailureText(_("Definicja pola nie została zapisana. Spróbuj ponownie; jeśli błąd się powtarza, "
+                                "przekaż poniższy opis administratorowi."),
+                              reason);
+}
+
+// The database's own text follows what did not happen (SaveFailureText tells a
+// connection failure in its own words instead).
+wxString NotSaved(const SQLData& db, const wxString& reason) { return SaveFailureText(db, NotSavedText(reason)); }
 
 const char kDefinitionTable[] = "pole_dodatkowe_definicja";
 const char kArticleValueTable[] = "artykul_pola_dodatkowe";
@@ -205,7 +216,7 @@ bool CustomFieldStore::EnsureValueColumn(const CustomFieldDefinition& definition
 
 bool CustomFieldStore::AddValueColumn(const CustomFieldDefinition& definition, wxString* error) {
   if (!IsColumnNameText(definition.kolumna)) {
-    if (error) *error = "Invalid column name: " + definition.kolumna;
+    if (error) *error = NotSavedText("Invalid column name: " + definition.kolumna);
     return false;
   }
   wxString reason;
@@ -216,7 +227,7 @@ bool CustomFieldStore::AddValueColumn(const CustomFieldDefinition& definition, w
   // Another program may have added the same column between the check and the
   // statement; the column is then there and the definition can be saved.
   if (db_.ColumnExists(kArticleValueTable, definition.kolumna)) return true;
-  if (error) *error = SaveFailureText(db_, reason);
+  if (error) *error = NotSaved(db_, reason);
   return false;
 }
 
@@ -242,7 +253,7 @@ bool CustomFieldStore::SaveDefinition(const CustomFieldDefinition& d, wxString* 
   }
   wxString reason;
   if (db_.InsertData(reason, sql) < 0) {
-    if (error) *error = SaveFailureText(db_, reason);
+    if (error) *error = NotSaved(db_, reason);
     return false;
   }
   return true;
@@ -277,7 +288,7 @@ bool CustomFieldStore::MergeDefinition(const CustomFieldDefinition& d, const Cus
     wxString reason;
     return assignments.empty() || db_.InsertData(reason, update) == 0;
   });
-  if (!saved && error) *error = refused.empty() ? SaveFailureText(db_, db_.ErrorReason()) : refused;
+  if (!saved && error) *error = refused.empty() ? NotSaved(db_, db_.ErrorReason()) : refused;
   return saved;
 }
 
@@ -285,7 +296,12 @@ bool CustomFieldStore::Deactivate(int id, wxString* error) {
   wxString reason;
   if (db_.InsertData(reason, wxString::Format("UPDATE %s SET aktywne=0 WHERE id_pola_dodatkowego=%d",
                                               kDefinitionTable, id)) < 0) {
-    if (error) *error = SaveFailureText(db_, reason);
+    if (error) {
+      *error = SaveFailureText(db_, veldrix::FailureText(_("Definicja pola nie została wyłączona. Spróbuj ponownie; "
+                                                           "jeśli błąd się powtarza, przekaż poniższy opis "
+                                                           "administratorowi."),
+                                                         reason));
+    }
     return false;
   }
   return true;

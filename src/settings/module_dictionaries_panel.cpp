@@ -1,5 +1,6 @@
 #include "settings/module_dictionaries_panel.h"
 
+#include "app/common/failure_notice.h"
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "app/common/page_header.h"
@@ -197,7 +198,9 @@ void ModuleDictionariesPanel::LoadRows(DictionaryKind kind) {
 }
 
 void ModuleDictionariesPanel::NoteReadFailure() {
-  readFailures_.Note(_("Nie udało się odczytać wpisów słownika."), database_->ErrorReason());
+  readFailures_.Note(_("Nie udało się odczytać wpisów słownika. Spróbuj ponownie za chwilę; jeśli błąd się "
+                       "powtarza, przekaż poniższy opis administratorowi."),
+                     database_->ErrorReason());
 }
 
 void ModuleDictionariesPanel::ShowRow(int row) {
@@ -428,7 +431,11 @@ void ModuleDictionariesPanel::OnSave(wxCommandEvent&) {
       ShowStoredKeepTyped(kind, entry);
       error += " " + _("Wybierz go ponownie na odświeżonej liście i spróbuj jeszcze raz.");
     }
-    veldrix::ShowMessageBox(_("Nie udało się zapisać wpisu słownika.") + "\n" + error, _("Słowniki"),
+    veldrix::ShowMessageBox(veldrix::FailureText(_("Nie udało się zapisać wpisu słownika. Popraw wpis lub spróbuj "
+                                                   "ponownie; jeśli błąd się powtarza, przekaż poniższy opis "
+                                                   "administratorowi."),
+                                                 error),
+                            _("Słowniki"),
                             wxOK | (conflict ? wxICON_WARNING : wxICON_ERROR), this);
     return;
   }
@@ -461,7 +468,11 @@ void ModuleDictionariesPanel::OnDelete(wxCommandEvent&) {
   const DictionaryKind kind = CurrentKind();
   wxString error;
   if (!DeleteDictionaryEntry(*database_, kind, CompanyId(), currentId_, &error)) {
-    veldrix::ShowMessageBox(_("Nie udało się usunąć wpisu słownika.") + "\n" + error, _("Słowniki"),
+    veldrix::ShowMessageBox(veldrix::FailureText(_("Nie udało się usunąć wpisu słownika. Odśwież listę i spróbuj "
+                                                   "ponownie; jeśli błąd się powtarza, przekaż poniższy opis "
+                                                   "administratorowi."),
+                                                 error),
+                            _("Słowniki"),
                             wxOK | wxICON_ERROR, this);
     return;
   }

@@ -144,6 +144,44 @@ TEST_F(ApplicationMenu, ACompanyListThatCannotBeReadIsReportedInsteadOfAskingFor
   EXPECT_TRUE(tools->GetToolEnabled(wxID_HIGHEST + 700));
 }
 
+// A list that cannot be read again is no database without companies: the menu's
+// company button and the start page keep the working company's name.
+TEST_F(ApplicationMenu, ACompanyListThatCannotBeReadAgainKeepsTheCompaniesTheMenuKnew) {
+  LogIn("admin", "haslo-admina");
+  AppMenu* menu = frame->GetAppMenu();
+  ClickMenuTool();
+  ASSERT_TRUE(menu->IsShown());
+  const wxImage button = veldrix::test::CaptureWindow(menu->GetCompanyButton());
+  menu->Dismiss();
+  const auto renameFirma = [&](const char* from, const char* to) {
+    SQLData db(database);
+    ASSERT_TRUE(db.IniciujBazeDanych());
+    ASSERT_GE(db.DeleteData(wxString::Format("alter table %s rename to %s", from, to)), 0) << db.lastError;
+  };
+  ASSERT_NO_FATAL_FAILURE(renameFirma("firma", "firma_poprzednia"));
+  veldrix::MessageBoxRecorder boxes(wxID_OK);
+  ClickMenuTool();
+  EXPECT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(menu->GetCompanyButton()->IsEnabled());
+  EXPECT_EQ(menu->GetCompanyButton()->GetLabelText(), "Alfa Handel  v");
+  EXPECT_TRUE(SamePixels(veldrix::test::CaptureWindow(menu->GetCompanyButton()), button));
+  SaveScreenshot(menu, "app_menu_list_unread");
+  menu->Dismiss();
+  PumpEvents(2100);  // past the start page's pause between two reads
+  frame->GetStartPage()->RefreshDashboard();
+  PumpEvents(100);
+  EXPECT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), "Alfa Handel");
+
+  // Readable again, the menu reads it as before.
+  ASSERT_NO_FATAL_FAILURE(renameFirma("firma_poprzednia", "firma"));
+  boxes.Clear();
+  ClickMenuTool();
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_TRUE(SamePixels(veldrix::test::CaptureWindow(menu->GetCompanyButton()), button));
+  EXPECT_EQ(frame->GetCompanyCount(), 2u);
+}
+
 TEST_F(ApplicationMenu, ModuleToolsLightForActiveModulesOnlyAndOnlyWhileTheToolsAreOn) {
   InstallModules({"mod_faktury_pages", "mod_notatki"});
   LogIn("admin", "haslo-admina");

@@ -72,6 +72,23 @@ TEST(CompanyLookup, UnknownProviderLeavesTheRecordAlone) {
   EXPECT_EQ(data.city, "Kept");
 }
 
+// A service out of reach is told under a Polish sentence, with the lookup's own
+// text below; a NIP refused before any request is the whole answer.
+TEST(CompanyLookup, AServiceOutOfReachLeadsWithPolishAndARefusedNipIsToldAsItIs) {
+  CompanyLookupSettings settings(CompanyLookupDataPort, "key", true, wxString(), false, 1000, 1000, 1000, 1000);
+  settings.dataPortUrl = "https://127.0.0.1:1";
+  CompanyData data;
+  wxString error;
+  EXPECT_FALSE(LookupCompany(settings, "5261040828", data, error));
+  const wxString lead = error.BeforeFirst('\n');
+  EXPECT_NE(lead.find_first_of(wxString::FromUTF8("ąćęłńóśźż")), wxString::npos) << error.utf8_str().data();
+  EXPECT_FALSE(lead.Contains("DataPort"));
+  EXPECT_TRUE(error.EndsWith("\nDataPort: SendRequest/ReceiveResponse failed.")) << error.utf8_str().data();
+
+  EXPECT_FALSE(LookupCompany(settings, "526104082", data, error));
+  EXPECT_EQ(error, "Podaj poprawny NIP (10 cyfr).");
+}
+
 TEST_F(CompanyLookupAsync, RunsOnARegisteredWorkerAndCallsBackThereWithoutTarget) {
   std::atomic<bool> called{false};
   std::thread::id callbackThread;

@@ -2,6 +2,7 @@
 // company into the controls, validation, saving, searching, choosing the working
 // company, the identity history, deleting and a save that fails in the database.
 #include "company_tab_fixture.h"
+#include "failure_box_check.h"
 #include "modal_script.h"
 
 #include <atomic>
@@ -19,6 +20,7 @@ using veldrix::test::CountRows;
 using veldrix::test::MessageBoxesAsDialogs;
 using veldrix::test::ModalScript;
 using veldrix::test::PumpEvents;
+using veldrix::test::SamePixels;
 using veldrix::test::SaveScreenshot;
 
 TEST_F(CompanyTabTest, FreshTabOnAnEmptyDatabaseShowsANewDefaultCompany) {
@@ -210,7 +212,7 @@ TEST_F(CompanyTabTest, FailedSaveShowsTheDatabaseErrorAndKeepsTheForm) {
   TypeCompany("Alfa", "5260250274");
   Click(Find<wxButton>("ID_COMPANY_SAVE"));
   ASSERT_EQ(boxes.shown().size(), 1u);
-  EXPECT_NE(boxes.shown()[0].message.Find("numbering rejected"), wxNOT_FOUND);
+  ExpectPolishLeadThenDetail(boxes.shown()[0].message, "numbering rejected");
   EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
   EXPECT_EQ(CountRows(*db, "firma"), 0);
   EXPECT_EQ(editor->GetRecordId(), "0");
@@ -724,12 +726,17 @@ TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyL
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
   EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
-  EXPECT_NE(boxes.shown()[0].message.Find("no such table: firma"), wxNOT_FOUND);
+  ExpectPolishLeadThenDetail(boxes.shown()[0].message, "no such table: firma");
   EXPECT_EQ(editor->GetRecordId(), "1");
   PumpEvents(100);
-  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(title), titleShown));
-  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(status), statusShown));
+  EXPECT_TRUE(SamePixels(CaptureWindow(title), titleShown));
+  EXPECT_TRUE(SamePixels(CaptureWindow(status), statusShown));
+  // The list keeps the companies it showed, greyed, and nothing acts on it.
+  EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
+  EXPECT_FALSE(editor->GetCompanyList()->IsEnabled());
   EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+  EXPECT_FALSE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kChooseToolId));
+  const wxImage listUnread = CaptureWindow(editor->GetCompanyList());
   SaveScreenshot(frame, "danefirmy_refresh_unread");
 
   // Readable again, the refresh lists the companies and shows the one in the form.
@@ -740,7 +747,9 @@ TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyL
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(editor->GetCompanyModel()->rowCount, 2);
   EXPECT_EQ(editor->GetRecordId(), "1");
+  EXPECT_TRUE(editor->GetCompanyList()->IsEnabled());
   EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kDeleteToolId));
+  EXPECT_TRUE(tab->GetLeftToolBar()->GetToolEnabled(DaneFirmyMainPanel::kChooseToolId));
   ASSERT_GE(db->DeleteData("alter table firma rename to firma_poprzednia"), 0);
 
   // A tab opened on that database says so once as well.
@@ -750,5 +759,24 @@ TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyL
   OpenTab();
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_NE(boxes.shown()[0].message.Find("no such table: firma"), wxNOT_FOUND);
+  // An empty list draws otherwise than the companies kept after the failed refresh.
+  EXPECT_FALSE(SamePixels(CaptureWindow(editor->GetCompanyList()), listUnread));
   SaveScreenshot(frame, "danefirmy_unreadable");
+}
+
+// A save whose read of the stored company fails tells in Polish that nothing was
+// saved, with the database's text below; the form keeps what was typed.
+TEST_F(CompanyTabTest, ASaveWhoseReadFailsLeadsWithPolishAndTheDatabaseTextFollows) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  ASSERT_GE(db->DeleteData("alter table firma rename to firma_poprzednia"), 0);
+  Type("telefon", "600100200");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
+  ExpectPolishLeadThenDetail(boxes.shown()[0].message, "no such table: firma");
+  EXPECT_TRUE(editor->IsModified());
+  EXPECT_EQ(Find<wxTextCtrl>("telefon")->GetValue(), "600100200");
 }

@@ -9,6 +9,7 @@
 #include "app/common/worker_registry.h"
 #include "company/company_lookup.h"
 #include "company_schema.h"
+#include "failure_box_check.h"
 #include "danefirmy/company_application.h"
 #include "gui_support.h"
 #include "http_test_server.h"
@@ -199,7 +200,7 @@ TEST_F(CompanyLookupGui, FailureIsShownAndLeavesTheForm) {
   MessageBoxRecorder boxes(wxID_OK);
   PressFetch();
   ASSERT_TRUE(WaitFor([&] { return !boxes.shown().empty(); }));
-  EXPECT_EQ(boxes.shown()[0].message, wxString::FromUTF8("DataPort (403): Zły klucz API"));
+  ExpectPolishLeadThenDetail(boxes.shown()[0].message, wxString::FromUTF8("DataPort (403): Zły klucz API"));
   EXPECT_EQ(boxes.shown()[0].caption, "Dane firmy");
   EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
   EXPECT_EQ(Value("nazwa"), "Moja firma");
