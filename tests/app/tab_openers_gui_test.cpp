@@ -323,6 +323,49 @@ TEST_F(TabOpeners, ACloseDuringAQuestionClosesNothingUnasked) {
   }
 }
 
+// A close that cannot be refused (the session ending) while a question waits ends
+// the question as unanswered, asks no other tab and closes the window, whatever
+// move asked.
+TEST_F(TabOpeners, ACloseThatCannotBeRefusedEndsTheQuestionAndCloses) {
+  const struct {
+    const char* asking;
+    std::function<void(const Typed&)> ask;
+  } rows[] = {{"the program's close", [&](const Typed&) { frame->Close(); }},
+              {"Nowy", [](const Typed& typed) {
+                 wxCommandEvent press(wxEVT_MENU, DaneFirmyMainPanel::kNewToolId);
+                 typed.companies->GetEventHandler()->ProcessEvent(press);
+               }}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.asking);
+    {
+      veldrix::MessageBoxRecorder boxes(wxID_OK);
+      StartAs("admin", "haslo-admina");
+    }
+    VeldrixFrame* const window = frame;
+    const auto destroyed = std::make_shared<bool>(false);
+    window->Bind(wxEVT_DESTROY, [window, destroyed](wxWindowDestroyEvent& event) {
+      if (event.GetEventObject() == window) *destroyed = true;
+      event.Skip();
+    });
+    const Typed typed = TypeIntoCompanyAndSettings();
+    ASSERT_TRUE(typed.entry);
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript script;
+    script.Then("dialog", [window](wxDialog*) { window->Close(true); });
+    row.ask(typed);
+    veldrix::test::WaitFor([&] {
+      wxTheApp->ProcessIdle();
+      return *destroyed;
+    });
+    if (*destroyed) frame = nullptr;
+    EXPECT_TRUE(*destroyed);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(script.Unexpected(), 0);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    if (!*destroyed) return;
+  }
+}
+
 // The program's close asks each tab over that tab, and the box names it.
 TEST_F(TabOpeners, EachClosingQuestionShowsTheTabItIsAbout) {
   {
