@@ -8,6 +8,7 @@
 
 #include <wx/button.h>
 #include <wx/menu.h>
+#include <wx/modalhook.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -81,6 +82,23 @@ wxString SetFittingLabel(wxButton* button, const wxString& text, const wxString&
 
 }  // namespace
 
+// A dialog that opens while the menu is up (a question of the switch, the update
+// check's offer) would open under it: the menu goes first.
+class AppMenu::QuestionHook : public wxModalDialogHook {
+ public:
+  explicit QuestionHook(AppMenu* menu) : menu_(menu) { Register(); }
+
+ protected:
+  int Enter(wxDialog*) override {
+    if (menu_->IsShownAsMenu()) menu_->Dismiss();
+    return wxID_NONE;
+  }
+  void Exit(wxDialog*) override {}
+
+ private:
+  AppMenu* menu_;
+};
+
 int AppMenu::CompanyMenuId(int index) { return Ids().firstCompany + index; }
 
 AppMenu::AppMenu(std::unique_ptr<IAppMenuHost> host)
@@ -145,9 +163,16 @@ AppMenu::AppMenu(std::unique_ptr<IAppMenuHost> host)
   Fit();
   companyButton_->Enable(host_ && host_->GetCompanyCount() > 0);
   UpdateCompanyLabel();
+  // The pop-up takes no keyboard focus of its own on every platform: Escape is
+  // heard in the window it drops from as well.
+  Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
+  if (GetParent()) GetParent()->Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
+  questions_ = std::make_unique<QuestionHook>(this);
 }
 
-AppMenu::~AppMenu() = default;
+AppMenu::~AppMenu() {
+  if (GetParent()) GetParent()->Unbind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
+}
 
 void AppMenu::Popup(wxWindow*) {
   RefreshCompanyButton();
@@ -243,16 +268,28 @@ void AppMenu::OnLogout(wxCommandEvent&) {
 }
 
 void AppMenu::OnPower(wxCommandEvent&) {
-  if (host_) host_->RequestClose();
+  if (!host_) return;
+  Dismiss();
+  host_->RequestClose();
 }
 
+// The switch asks the tabs first: the menu goes before, or the question would
+// open over it, centred on the menu at the screen's edge and under it.
 void AppMenu::OnCompanyChosen(wxCommandEvent& event) {
   const int index = event.GetId() - Ids().firstCompany;
   if (!host_ || index < 0 || index >= static_cast<int>(host_->GetCompanyCount())) return;
+  Dismiss();
   if (host_->SwitchCompany(static_cast<unsigned>(index))) {
     RefreshCompanyButton();
-    Dismiss();
   } else {
     UpdateCompanyLabel();
   }
+}
+
+void AppMenu::OnCharHook(wxKeyEvent& event) {
+  if (shown_ && event.GetKeyCode() == WXK_ESCAPE) {
+    Dismiss();
+    return;
+  }
+  event.Skip();
 }

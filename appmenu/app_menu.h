@@ -6,6 +6,7 @@
 
 #include "appmenu/app_menu_host.h"
 
+#include <wx/event.h>
 #include <wx/gdicmn.h>
 #include <wx/popupwin.h>
 
@@ -65,6 +66,10 @@ class AppMenu : public wxPopupTransientWindow {
   void OnLogout(wxCommandEvent& event);
   void OnPower(wxCommandEvent& event);
   void OnCompanyChosen(wxCommandEvent& event);
+  void OnCharHook(wxKeyEvent& event);
+
+  class QuestionHook;
+  std::unique_ptr<QuestionHook> questions_;
 
   std::unique_ptr<IAppMenuHost> host_;
   bool shown_ = false;
