@@ -8,7 +8,6 @@
 
 #include <wx/button.h>
 #include <wx/menu.h>
-#include <wx/modalhook.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
 #include <wx/sizer.h>
@@ -82,23 +81,6 @@ wxString SetFittingLabel(wxButton* button, const wxString& text, const wxString&
 
 }  // namespace
 
-// A dialog that opens while the menu is up (a question of the switch, the update
-// check's offer) would open under it: the menu goes first.
-class AppMenu::QuestionHook : public wxModalDialogHook {
- public:
-  explicit QuestionHook(AppMenu* menu) : menu_(menu) { Register(); }
-
- protected:
-  int Enter(wxDialog*) override {
-    if (menu_->IsShownAsMenu()) menu_->Dismiss();
-    return wxID_NONE;
-  }
-  void Exit(wxDialog*) override {}
-
- private:
-  AppMenu* menu_;
-};
-
 int AppMenu::CompanyMenuId(int index) { return Ids().firstCompany + index; }
 
 AppMenu::AppMenu(std::unique_ptr<IAppMenuHost> host)
@@ -167,7 +149,6 @@ AppMenu::AppMenu(std::unique_ptr<IAppMenuHost> host)
   // heard in the window it drops from as well.
   Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
   if (GetParent()) GetParent()->Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
-  questions_ = std::make_unique<QuestionHook>(this);
 }
 
 AppMenu::~AppMenu() {

@@ -68,9 +68,6 @@ class AppMenu : public wxPopupTransientWindow {
   void OnCompanyChosen(wxCommandEvent& event);
   void OnCharHook(wxKeyEvent& event);
 
-  class QuestionHook;
-  std::unique_ptr<QuestionHook> questions_;
-
   std::unique_ptr<IAppMenuHost> host_;
   bool shown_ = false;
   bool toolClickDismissed_ = false;

@@ -28,6 +28,7 @@
 #include <wx/uiaction.h>
 
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 using veldrix::test::CaptureScreen;
@@ -140,48 +141,59 @@ TEST_F(ApplicationMenu, SwitchesTheCompanyAndOpensTheCompanyAndSettingsTabs) {
   EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), "Alfa Handel");
 }
 
-// The switch's question with an edit on the company tab: the menu is gone before it
-// opens, and it opens over the main window with every button on the screen.
-// Escape closes the menu.
-TEST_F(ApplicationMenu, TheSwitchsQuestionOpensOverTheWindowOnceTheMenuHasGone) {
+// The questions the menu leads to, with an edit on the company tab: the menu is
+// gone before each opens, and it opens over the main window with every button on
+// the screen. Escape closes the menu.
+TEST_F(ApplicationMenu, ItsQuestionsOpenOverTheWindowOnceTheMenuHasGone) {
   LogIn("admin", "haslo-admina");
   PumpEvents(300);
   AppMenu* menu = frame->GetAppMenu();
   DaneFirmyMainPanel* companies = TypeIntoCompany("2", "Alfa Zmieniona");
   ASSERT_NE(companies, nullptr);
-  ClickMenuTool();
-  ASSERT_TRUE(menu->IsShown());
-  const wxRect menuRect = menu->GetScreenRect();
-  const wxImage menuShown = CaptureScreen(menuRect);
-  veldrix::test::MessageBoxesAsDialogs boxes;
-  ModalScript script;
-  script.Then("dialog", [&](wxDialog* dialog) {
-    veldrix::test::WaitUntilPlaced(dialog);
-    SaveScreenshot(frame, "app_menu_switch_question");
-    EXPECT_EQ(dialog->GetTitle(), "Dane firmy");
-    EXPECT_FALSE(menu->IsShown());
-    EXPECT_FALSE(SamePixels(CaptureScreen(menuRect), menuShown));
-    const wxRect box = dialog->GetScreenRect();
-    const wxRect window = frame->GetScreenRect();
-    EXPECT_LE(std::abs(box.GetX() + box.GetWidth() / 2 - (window.GetX() + window.GetWidth() / 2)), 40);
-    EXPECT_LE(std::abs(box.GetY() + box.GetHeight() / 2 - (window.GetY() + window.GetHeight() / 2)), 40);
-    const wxRect screen = wxDisplay(static_cast<unsigned>(wxDisplay::GetFromWindow(frame))).GetGeometry();
-    for (const int id : {wxID_YES, wxID_NO, wxID_CANCEL}) {
-      wxWindow* button = dialog->FindWindow(id);
-      ASSERT_NE(button, nullptr) << id;
-      EXPECT_TRUE(button->IsShownOnScreen()) << id;
-      EXPECT_TRUE(screen.Contains(button->GetScreenRect())) << id;
-      EXPECT_FALSE(menu->IsShown() && menuRect.Intersects(button->GetScreenRect())) << id;
-    }
-    ModalScript::Click(dialog, wxID_CANCEL);
-  });
-  wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(1));
-  menu->HandleWindowEvent(choose);
-  EXPECT_TRUE(script.Done());
-  EXPECT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(AppState().GetWorkingCompanyId(), "2");
-  EXPECT_EQ(NameField(companies)->GetValue(), "Alfa Zmieniona");
-  EXPECT_FALSE(menu->IsShown());
+  const struct {
+    const char* entry;
+    std::function<void()> choose;
+  } rows[] = {{"another company", [&] {
+                 wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(1));
+                 menu->HandleWindowEvent(choose);
+               }},
+              {"closing the program", [&] { Press(menu->GetPowerButton()); }}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.entry);
+    ClickMenuTool();
+    ASSERT_TRUE(menu->IsShown());
+    const wxRect menuRect = menu->GetScreenRect();
+    const wxImage menuShown = CaptureScreen(menuRect);
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript script;
+    script.Then("dialog", [&](wxDialog* dialog) {
+      veldrix::test::WaitUntilPlaced(dialog);
+      SaveScreenshot(frame, wxString("app_menu_question_") + (row.entry[0] == 'a' ? "switch" : "close"));
+      EXPECT_EQ(dialog->GetTitle(), "Dane firmy");
+      EXPECT_FALSE(menu->IsShown());
+      EXPECT_FALSE(SamePixels(CaptureScreen(menuRect), menuShown));
+      const wxRect box = dialog->GetScreenRect();
+      const wxRect window = frame->GetScreenRect();
+      EXPECT_LE(std::abs(box.GetX() + box.GetWidth() / 2 - (window.GetX() + window.GetWidth() / 2)), 40);
+      EXPECT_LE(std::abs(box.GetY() + box.GetHeight() / 2 - (window.GetY() + window.GetHeight() / 2)), 40);
+      const wxRect screen = wxDisplay(static_cast<unsigned>(wxDisplay::GetFromWindow(frame))).GetGeometry();
+      for (const int id : {wxID_YES, wxID_NO, wxID_CANCEL}) {
+        wxWindow* button = dialog->FindWindow(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(button->IsShownOnScreen()) << id;
+        EXPECT_TRUE(screen.Contains(button->GetScreenRect())) << id;
+        EXPECT_FALSE(menu->IsShown() && menuRect.Intersects(button->GetScreenRect())) << id;
+      }
+      ModalScript::Click(dialog, wxID_CANCEL);
+    });
+    row.choose();
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    PumpEvents(100);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(AppState().GetWorkingCompanyId(), "2");
+    EXPECT_EQ(NameField(companies)->GetValue(), "Alfa Zmieniona");
+    ASSERT_FALSE(menu->IsShown());
+  }
 
   ClickMenuTool();
   ASSERT_TRUE(menu->IsShown());
