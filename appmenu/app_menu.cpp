@@ -145,8 +145,8 @@ AppMenu::AppMenu(std::unique_ptr<IAppMenuHost> host)
   Fit();
   companyButton_->Enable(host_ && host_->GetCompanyCount() > 0);
   UpdateCompanyLabel();
-  // The pop-up takes no keyboard focus of its own on every platform: Escape is
-  // heard in the window it drops from as well.
+  // The pop-up does not always hold the keyboard focus here: Escape is heard in
+  // the window it drops from too.
   Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
   if (GetParent()) GetParent()->Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
 }
