@@ -145,9 +145,15 @@ AppMenu::AppMenu(std::unique_ptr<IAppMenuHost> host)
   Fit();
   companyButton_->Enable(host_ && host_->GetCompanyCount() > 0);
   UpdateCompanyLabel();
+  // The pop-up does not always hold the keyboard focus here: Escape is heard in
+  // the window it drops from too.
+  Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
+  if (GetParent()) GetParent()->Bind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
 }
 
-AppMenu::~AppMenu() = default;
+AppMenu::~AppMenu() {
+  if (GetParent()) GetParent()->Unbind(wxEVT_CHAR_HOOK, &AppMenu::OnCharHook, this);
+}
 
 void AppMenu::Popup(wxWindow*) {
   RefreshCompanyButton();
@@ -243,16 +249,28 @@ void AppMenu::OnLogout(wxCommandEvent&) {
 }
 
 void AppMenu::OnPower(wxCommandEvent&) {
-  if (host_) host_->RequestClose();
+  if (!host_) return;
+  Dismiss();
+  host_->RequestClose();
 }
 
+// The switch asks the tabs first: the menu goes before, or the question would
+// open over it, centred on the menu at the screen's edge and under it.
 void AppMenu::OnCompanyChosen(wxCommandEvent& event) {
   const int index = event.GetId() - Ids().firstCompany;
   if (!host_ || index < 0 || index >= static_cast<int>(host_->GetCompanyCount())) return;
+  Dismiss();
   if (host_->SwitchCompany(static_cast<unsigned>(index))) {
     RefreshCompanyButton();
-    Dismiss();
   } else {
     UpdateCompanyLabel();
   }
+}
+
+void AppMenu::OnCharHook(wxKeyEvent& event) {
+  if (shown_ && event.GetKeyCode() == WXK_ESCAPE) {
+    Dismiss();
+    return;
+  }
+  event.Skip();
 }

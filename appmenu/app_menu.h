@@ -6,6 +6,7 @@
 
 #include "appmenu/app_menu_host.h"
 
+#include <wx/event.h>
 #include <wx/gdicmn.h>
 #include <wx/popupwin.h>
 
@@ -65,6 +66,7 @@ class AppMenu : public wxPopupTransientWindow {
   void OnLogout(wxCommandEvent& event);
   void OnPower(wxCommandEvent& event);
   void OnCompanyChosen(wxCommandEvent& event);
+  void OnCharHook(wxKeyEvent& event);
 
   std::unique_ptr<IAppMenuHost> host_;
   bool shown_ = false;

@@ -25,6 +25,10 @@ class ICompanyApplication {
   // The working company's id as decimal text, "0" when there is none.
   virtual wxString GetWorkingCompanyId() = 0;
   virtual void SetWorkingCompanyId(const wxString& id) = 0;
+  // Makes the company the working one as the application's own switch does, once
+  // the caller's handler has returned: every tab but the start page closes first,
+  // after its questions, and a tab that stays changes nothing.
+  virtual void SwitchWorkingCompany(const wxString& id) = 0;
   // The application's configuration; null when it has none.
   virtual wxConfigBase* GetConfig() = 0;
   // Enables or disables every tool of the main tool bar; openCompanyPage also

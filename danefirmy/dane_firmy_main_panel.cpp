@@ -199,6 +199,12 @@ void DaneFirmyMainPanel::OnChooseCompany(wxCommandEvent& event) {
   const wxString id = editor_->GetRecordId();
   // A new, unsaved company has no id to work with.
   if (id == "0") return;
+  // Another company is switched to as the application menu does, after the
+  // questions of every tab that closes for it: nothing changes on "Anuluj".
+  if (id != app_->GetWorkingCompanyId()) {
+    app_->SwitchWorkingCompany(id);
+    return;
+  }
   app_->SetWorkingCompanyId(id);
   wxString error;
   // The company is worked with all the same; the user learns it is not remembered.
@@ -212,9 +218,11 @@ void DaneFirmyMainPanel::OnNew(wxCommandEvent&) {
   if (editor_ && ConfirmSaveChanges()) editor_->NewRecord();
 }
 
-// Unsaved changes are settled before the delete question, as before every move.
+// Unsaved changes are settled before the delete question, as before every move,
+// but "Nie zapisuj" drops nothing yet: a delete called off keeps the edit, and one
+// that goes ahead shows the next company in its place.
 void DaneFirmyMainPanel::OnDelete(wxCommandEvent&) {
-  if (editor_ && ConfirmSaveChanges()) editor_->DeleteRecord();
+  if (editor_ && Settle(false, wxString())) editor_->DeleteRecord();
 }
 
 // A search shows the found company again from the database, so unsaved changes

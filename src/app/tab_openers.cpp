@@ -325,9 +325,10 @@ void VeldrixFrame::CloseAfterModalDialogs() {
 void VeldrixFrame::OnClose(wxCloseEvent& event) {
   // A close that comes while a tab's closing question waits (a second click on the
   // window's close button) would end the question unanswered: it is ignored, and
-  // the close that asked goes on with the user's answer.
-  if (!closingPages_.empty()) {
-    if (event.CanVeto()) event.Veto();
+  // the close that asked goes on with the user's answer. One that cannot be refused
+  // (the session ending) ends the question below, as it ends any dialog.
+  if (!closingPages_.empty() && event.CanVeto()) {
+    event.Veto();
     return;
   }
   if (loginRunning_) {

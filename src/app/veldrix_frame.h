@@ -119,6 +119,7 @@ class VeldrixFrame : public wxFrame,
   wxString GetActiveConnection() override;
   wxString GetWorkingCompanyId() override;
   void SetWorkingCompanyId(const wxString& id) override;
+  void SwitchWorkingCompany(const wxString& id) override;
   wxConfigBase* GetConfig() override;
   void RequestTabClose() override;
   ICompanyEvents* GetCompanyEvents() override;

@@ -7,8 +7,12 @@
 #include "app/common/message_box.h"
 #include "app/dashboard_panel.h"
 #include "appmenu/app_menu.h"
+#include "danefirmy/company_application.h"
+#include "danefirmy/dane_firmy.h"
+#include "danefirmy/dane_firmy_main_panel.h"
 #include "pluginmanager/plugin_manager.h"
 #include "pluginmanager/plugin_module.h"
+#include "sqldata/dv_model.h"
 #include "sqldata/sql_literals.h"
 #include "working_program_fixture.h"
 
@@ -17,9 +21,14 @@
 #include <wx/artprov.h>
 #include <wx/aui/auibar.h>
 #include <wx/button.h>
+#include <wx/display.h>
 #include <wx/notebook.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
+#include <cstdlib>
+#include <functional>
 #include <utility>
 
 using veldrix::test::CaptureScreen;
@@ -48,6 +57,30 @@ class ApplicationMenu : public WorkingProgramTest {
   }
 
   wxString SelectedLabel() { return frame->GetNotebook()->GetCurrentPage()->GetLabel(); }
+
+  // Opens the company tab, shows the company `id` in its form and types into its name.
+  DaneFirmyMainPanel* TypeIntoCompany(const wxString& id, const wxString& name) {
+    frame->OpenCompanyDataPage();
+    auto* companies = dynamic_cast<DaneFirmyMainPanel*>(frame->GetNotebook()->GetCurrentPage());
+    auto* editor = companies ? dynamic_cast<DaneFirmy*>(companies->GetEditor()) : nullptr;
+    if (!editor) return nullptr;
+    for (int row = 0; row < editor->GetCompanyModel()->rowCount && editor->GetRecordId() != id; ++row) {
+      editor->SelectCompanyRow(row);
+    }
+    if (editor->GetRecordId() != id) return nullptr;
+    // The multi-line fields take text once laid out.
+    PumpEvents(300);
+    NameField(companies)->SetValue(name);
+    return companies;
+  }
+
+  static wxTextCtrl* NameField(wxWindow* companies) {
+    return dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName("nazwa", companies));
+  }
+
+  static wxString StoredWorkingCompany() {
+    return veldrix::ConfigAccess()->Read(kWorkingCompanyKey, wxString("<none>"));
+  }
 
   // Every static text below the window, joined by line breaks.
   static wxString Texts(wxWindow* window) {
@@ -106,6 +139,131 @@ TEST_F(ApplicationMenu, SwitchesTheCompanyAndOpensTheCompanyAndSettingsTabs) {
   EXPECT_EQ(AppState().GetWorkingCompanyId(), "2");
   EXPECT_EQ(frame->GetNotebook()->GetPageCount(), 1u);
   EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), "Alfa Handel");
+}
+
+// The questions the menu leads to, with an edit on the company tab: the menu is
+// gone before each opens, and it opens over the main window with every button on
+// the screen. Escape closes the menu.
+TEST_F(ApplicationMenu, ItsQuestionsOpenOverTheWindowOnceTheMenuHasGone) {
+  LogIn("admin", "haslo-admina");
+  PumpEvents(300);
+  AppMenu* menu = frame->GetAppMenu();
+  DaneFirmyMainPanel* companies = TypeIntoCompany("2", "Alfa Zmieniona");
+  ASSERT_NE(companies, nullptr);
+  const struct {
+    const char* entry;
+    std::function<void()> choose;
+  } rows[] = {{"another company", [&] {
+                 wxCommandEvent choose(wxEVT_MENU, AppMenu::CompanyMenuId(1));
+                 menu->HandleWindowEvent(choose);
+               }},
+              {"closing the program", [&] { Press(menu->GetPowerButton()); }}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.entry);
+    ClickMenuTool();
+    ASSERT_TRUE(menu->IsShown());
+    const wxRect menuRect = menu->GetScreenRect();
+    const wxImage menuShown = CaptureScreen(menuRect);
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript script;
+    script.Then("dialog", [&](wxDialog* dialog) {
+      veldrix::test::WaitUntilPlaced(dialog);
+      SaveScreenshot(frame, wxString("app_menu_question_") + (row.entry[0] == 'a' ? "switch" : "close"));
+      EXPECT_EQ(dialog->GetTitle(), "Dane firmy");
+      EXPECT_FALSE(menu->IsShown());
+      EXPECT_FALSE(SamePixels(CaptureScreen(menuRect), menuShown));
+      const wxRect box = dialog->GetScreenRect();
+      const wxRect window = frame->GetScreenRect();
+      EXPECT_LE(std::abs(box.GetX() + box.GetWidth() / 2 - (window.GetX() + window.GetWidth() / 2)), 40);
+      EXPECT_LE(std::abs(box.GetY() + box.GetHeight() / 2 - (window.GetY() + window.GetHeight() / 2)), 40);
+      const wxRect screen = wxDisplay(static_cast<unsigned>(wxDisplay::GetFromWindow(frame))).GetGeometry();
+      for (const int id : {wxID_YES, wxID_NO, wxID_CANCEL}) {
+        wxWindow* button = dialog->FindWindow(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(button->IsShownOnScreen()) << id;
+        EXPECT_TRUE(screen.Contains(button->GetScreenRect())) << id;
+        EXPECT_FALSE(menu->IsShown() && menuRect.Intersects(button->GetScreenRect())) << id;
+      }
+      ModalScript::Click(dialog, wxID_CANCEL);
+    });
+    row.choose();
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    PumpEvents(100);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(AppState().GetWorkingCompanyId(), "2");
+    EXPECT_EQ(NameField(companies)->GetValue(), "Alfa Zmieniona");
+    ASSERT_FALSE(menu->IsShown());
+  }
+
+  ClickMenuTool();
+  ASSERT_TRUE(menu->IsShown());
+  wxUIActionSimulator keys;
+  keys.Char(WXK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return !menu->IsShown(); }));
+}
+
+// "Wybierz" on another company switches as the menu does, once the company tab's
+// question is answered: "Anuluj" leaves the working company, the configuration and
+// the tabs as they were; "Nie zapisuj" and "Zapisz" close every tab but the start
+// page, and the start page and the menu show the company chosen.
+TEST_F(ApplicationMenu, WybierzSwitchesTheCompanyAsTheMenuDoesAfterItsQuestion) {
+  LogIn("admin", "haslo-admina");
+  ASSERT_EQ(AppState().GetWorkingCompanyId(), "2");
+  // The first two ask about the same edit of Beta Serwis.
+  const struct {
+    int answer;
+    const char* typed;
+    const char* working;
+    const char* caption;
+  } rows[] = {{wxID_CANCEL, "Beta Zmieniona", "2", "Alfa Handel"},
+              {wxID_NO, "", "1", "Beta Serwis"},
+              {wxID_YES, "Alfa Zapisana", "2", "Alfa Zapisana"}};
+  DaneFirmyMainPanel* companies = nullptr;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.answer);
+    const wxString before = AppState().GetWorkingCompanyId();
+    if (frame->GetNotebook()->GetPageCount() == 1) {
+      frame->OpenSettingsPage();
+      companies = TypeIntoCompany(before == "2" ? "1" : "2", row.typed);
+      ASSERT_NE(companies, nullptr);
+      // What a save needs besides the name.
+      for (const auto& [field, text] : {std::make_pair("nazwa_pelna", "Alfa Zapisana SA"),
+                                        std::make_pair("nip", "7251801126"), std::make_pair("kod", "00-950"),
+                                        std::make_pair("miejscowosc", "Warszawa"), std::make_pair("ulica", "Polna 1")}) {
+        dynamic_cast<wxTextCtrl*>(wxWindow::FindWindowByName(field, companies))->SetValue(text);
+      }
+    }
+    const wxString typed = NameField(companies)->GetValue();
+    const size_t tabs = frame->GetNotebook()->GetPageCount();
+    wxString workingWhileAsked;
+    wxString storedWhileAsked;
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript script;
+    script.Then("dialog", [&](wxDialog* dialog) {
+      workingWhileAsked = AppState().GetWorkingCompanyId();
+      storedWhileAsked = StoredWorkingCompany();
+      ModalScript::Click(dialog, row.answer);
+    });
+    wxCommandEvent press(wxEVT_MENU, DaneFirmyMainPanel::kChooseToolId);
+    companies->GetEventHandler()->ProcessEvent(press);
+    ASSERT_TRUE(WaitFor([&] { return script.Done(); }));
+    PumpEvents(200);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(workingWhileAsked, before);
+    EXPECT_EQ(storedWhileAsked, before);
+    EXPECT_EQ(AppState().GetWorkingCompanyId(), row.working);
+    EXPECT_EQ(StoredWorkingCompany(), row.working);
+    EXPECT_EQ(frame->GetStartPage()->GetCompanyCaption(), row.caption);
+    ClickMenuTool();
+    EXPECT_EQ(frame->GetAppMenu()->GetCompanyButton()->GetLabelText(), wxString(row.caption) + "  v");
+    frame->GetAppMenu()->Dismiss();
+    if (row.answer == wxID_CANCEL) {
+      EXPECT_EQ(frame->GetNotebook()->GetPageCount(), tabs);
+      EXPECT_EQ(NameField(companies)->GetValue(), typed);
+    } else {
+      EXPECT_EQ(frame->GetNotebook()->GetPageCount(), 1u);
+    }
+  }
 }
 
 TEST_F(ApplicationMenu, ACompanyListThatCannotBeReadIsReportedInsteadOfAskingForACompany) {

@@ -114,6 +114,22 @@ class TabOpeners : public ProgramStartTest {
     return entry;
   }
 
+  // Set once the window is destroyed.
+  static std::shared_ptr<bool> WatchDestruction(VeldrixFrame* window) {
+    const auto destroyed = std::make_shared<bool>(false);
+    window->Bind(wxEVT_DESTROY, [window, destroyed](wxWindowDestroyEvent& event) {
+      if (event.GetEventObject() == window) *destroyed = true;
+      event.Skip();
+    });
+    return destroyed;
+  }
+
+  // "Nowy" on the company tab, which asks about its edit.
+  static void PressNew(const Typed& typed) {
+    wxCommandEvent press(wxEVT_MENU, DaneFirmyMainPanel::kNewToolId);
+    typed.companies->GetEventHandler()->ProcessEvent(press);
+  }
+
   void ExpectKept(const Typed& typed) {
     EXPECT_EQ(typed.name->GetValue(), "Zmieniona");
     EXPECT_TRUE(typed.companies->HasUnsavedChanges());
@@ -280,20 +296,12 @@ TEST_F(TabOpeners, ACloseDuringAQuestionClosesNothingUnasked) {
     StartAs("admin", "haslo-admina");
   }
   VeldrixFrame* const window = frame;
-  const auto destroyed = std::make_shared<bool>(false);
-  window->Bind(wxEVT_DESTROY, [window, destroyed](wxWindowDestroyEvent& event) {
-    if (event.GetEventObject() == window) *destroyed = true;
-    event.Skip();
-  });
+  const auto destroyed = WatchDestruction(window);
   const struct {
     const char* asking;
     std::function<void(const Typed&)> ask;
     size_t questions;
-  } rows[] = {{"the program's close", [&](const Typed&) { window->Close(); }, 1},
-              {"Nowy", [&](const Typed& typed) {
-                 wxCommandEvent press(wxEVT_MENU, DaneFirmyMainPanel::kNewToolId);
-                 typed.companies->GetEventHandler()->ProcessEvent(press);
-               }, 2}};
+  } rows[] = {{"the program's close", [&](const Typed&) { window->Close(); }, 1}, {"Nowy", PressNew, 2}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.asking);
     const Typed typed = TypeIntoCompanyAndSettings();
@@ -320,6 +328,41 @@ TEST_F(TabOpeners, ACloseDuringAQuestionClosesNothingUnasked) {
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(boxes.shown.size(), row.questions + 1);
     ExpectKept(typed);
+  }
+}
+
+// A close that cannot be refused (the session ending) while a question waits ends
+// the question as unanswered, asks no other tab and closes the window, whatever
+// move asked.
+TEST_F(TabOpeners, ACloseThatCannotBeRefusedEndsTheQuestionAndCloses) {
+  const struct {
+    const char* asking;
+    std::function<void(const Typed&)> ask;
+  } rows[] = {{"the program's close", [&](const Typed&) { frame->Close(); }}, {"Nowy", PressNew}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.asking);
+    {
+      veldrix::MessageBoxRecorder boxes(wxID_OK);
+      StartAs("admin", "haslo-admina");
+    }
+    VeldrixFrame* const window = frame;
+    const auto destroyed = WatchDestruction(window);
+    const Typed typed = TypeIntoCompanyAndSettings();
+    ASSERT_TRUE(typed.entry);
+    veldrix::test::MessageBoxesAsDialogs boxes;
+    ModalScript script;
+    script.Then("dialog", [window](wxDialog*) { window->Close(true); });
+    row.ask(typed);
+    veldrix::test::WaitFor([&] {
+      wxTheApp->ProcessIdle();
+      return *destroyed;
+    });
+    if (*destroyed) frame = nullptr;
+    EXPECT_TRUE(*destroyed);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(script.Unexpected(), 0);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    if (!*destroyed) return;
   }
 }
 

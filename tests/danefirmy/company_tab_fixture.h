@@ -52,6 +52,7 @@ class FakeApplication : public ICompanyApplication {
   }
   wxString GetWorkingCompanyId() override { return workingId; }
   void SetWorkingCompanyId(const wxString& id) override { workingId = id; }
+  void SwitchWorkingCompany(const wxString& id) override { switches.push_back(id); }
   wxConfigBase* GetConfig() override { return &config_; }
   void EnableToolbar(bool enable, bool openCompanyPage) override {
     toolbarCalls.push_back(wxString::Format("%d%d", enable, openCompanyPage));
@@ -63,6 +64,7 @@ class FakeApplication : public ICompanyApplication {
   wxString connectionString;  // a server's, in place of the SQLite file
   std::vector<wxString> toolbarCalls;
   int closeRequests = 0;
+  std::vector<wxString> switches;  // the companies the tab asked the application to switch to
   RecordingEvents events;
 
  private:

@@ -162,17 +162,26 @@ TEST_F(CompanyTabTest, CompanyIsTypedValidatedSavedFoundAndChosen) {
   EXPECT_EQ(app->workingId, obrien);
   EXPECT_EQ(app->closeRequests, 0);
 
+  // Another company is the application's switch to make, not the tab's.
   Search("Bet");
   ASSERT_EQ(editor->GetCompanyModel()->rowCount, 1);
   ClickRow(0);
   const wxString beta = editor->GetRecordId();
   EXPECT_EQ(beta, Cell("select id_firmy from firma where nazwa='Beta'"));
   PressTool(DaneFirmyMainPanel::kChooseToolId);
-  EXPECT_EQ(app->workingId, beta);
+  EXPECT_EQ(app->switches, std::vector<wxString>{beta});
+  EXPECT_EQ(app->workingId, obrien);
+  EXPECT_EQ(app->closeRequests, 0);
+
+  // The working company chosen again is remembered, and the tab closes.
+  Search("O'Br");
+  ClickRow(0);
+  PressTool(DaneFirmyMainPanel::kChooseToolId);
+  EXPECT_EQ(app->switches.size(), 1u);
   EXPECT_EQ(app->closeRequests, 1);
   wxFileConfig written(wxString(), wxString(), folders.root() + "/veldrix.ini", wxString(), wxCONFIG_USE_LOCAL_FILE);
-  EXPECT_EQ(written.Read(kWorkingCompanyKey, wxString()), beta);
-  EXPECT_EQ(written.Read(kWorkingCompanyLegacyKey, wxString()), beta);
+  EXPECT_EQ(written.Read(kWorkingCompanyKey, wxString()), obrien);
+  EXPECT_EQ(written.Read(kWorkingCompanyLegacyKey, wxString()), obrien);
   SaveScreenshot(frame, "danefirmy_chosen");
 }
 
@@ -417,6 +426,29 @@ TEST_F(CompanyTabTest, ADeleteSettlesChangesFirstAndDrawsTheNextCompanyAsItsRowD
   }
   EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Gamma");
   SaveScreenshot(frame, "danefirmy_after_deletes");
+}
+
+// "Nie zapisuj" before the delete question gives the edit up for the delete only:
+// after "Nie usuwaj" the form shows what was typed (the test above has the delete
+// go ahead).
+TEST_F(CompanyTabTest, ADeleteCalledOffKeepsTheEditTheSaveQuestionWasToldToDrop) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  wxTextCtrl* name = Find<wxTextCtrl>("nazwa");
+  ASSERT_EQ(name->GetValue(), "Alfa");
+  Type("nazwa", "Alfa Zmieniona");
+  const wxImage typed = CaptureWindow(name);
+  MessageBoxRecorder boxes(wxID_OK);
+  boxes.AnswerNext(wxID_NO);  // "Nie zapisuj"
+  boxes.AnswerNext(wxID_NO);  // "Nie usuwaj"
+  PressTool(DaneFirmyMainPanel::kDeleteToolId);
+  ASSERT_EQ(boxes.shown().size(), 2u);
+  EXPECT_EQ(boxes.shown()[1].message, wxString::FromUTF8("Czy usunąć zaznaczoną firmę?"));
+  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(name), typed));
+  EXPECT_EQ(name->GetValue(), "Alfa Zmieniona");
+  EXPECT_TRUE(Find<wxButton>("ID_COMPANY_SAVE")->IsEnabled());
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma"), "Alfa,Beta");
 }
 
 // "Usuń" deletes the stored company the form shows: none after "Nowy", none when

@@ -44,6 +44,7 @@ class LookupApplication : public ICompanyApplication {
   wxString GetActiveConnection() override { return "Data Source=" + database_ + ";Version=3;"; }
   wxString GetWorkingCompanyId() override { return "0"; }
   void SetWorkingCompanyId(const wxString&) override {}
+  void SwitchWorkingCompany(const wxString&) override {}
   wxConfigBase* GetConfig() override { return nullptr; }
   void EnableToolbar(bool, bool) override {}
   void RequestTabClose() override {}

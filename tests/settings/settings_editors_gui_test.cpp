@@ -383,6 +383,7 @@ class CompanyApplication : public ICompanyApplication {
   wxString GetActiveConnection() override { return connection_; }
   wxString GetWorkingCompanyId() override { return "0"; }
   void SetWorkingCompanyId(const wxString&) override {}
+  void SwitchWorkingCompany(const wxString&) override {}
   wxConfigBase* GetConfig() override { return nullptr; }
   void EnableToolbar(bool, bool) override {}
   void RequestTabClose() override {}
