@@ -215,10 +215,13 @@ bool ResetSqlServerPartialSchema(SQLData* db, const BazaSkrypt* createScript, wx
   if (!db || !createScript || !SameEngine(db->GetEngine(), "SQL Server")) return true;
   const wxString tables = ScriptTableNameList(*createScript);
   if (tables.empty()) return true;
-  if (!db->IsExistsData("select 1 from sys.tables t where t.schema_id=SCHEMA_ID(N'dbo') and t.name in (" + tables +
-                        ")")) {
-    return true;
+  bool found = false;
+  if (!db->IsExistsData("select 1 from sys.tables t where t.schema_id=SCHEMA_ID(N'dbo') and t.name in (" + tables + ")",
+                        &found)) {
+    if (error) *error = db->lastError;
+    return false;
   }
+  if (!found) return true;
   // The batch is T-SQL already: it goes to the engine as it is, past SQLData's
   // rewriting of the SQLite dialect, on a connection of its own.
   std::shared_ptr<IDbConnection> connection;

@@ -79,6 +79,7 @@ void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, 
   connectionFailure_ = ConnectionFailure::None;
   lastError = FormatSqliteError(context, exception);
   LogSqlException(context, sql, exception);
+  NoteTransactionFailure();
 }
 
 void SQLData::RecordDbFailure(const wxString& context, const wxString& sql, const wxString& error,
@@ -90,6 +91,7 @@ void SQLData::RecordDbFailure(const wxString& context, const wxString& sql, cons
   connectionFailure_ = failure;
   rowLockFailure_ = false;
   connectionFailureText_ = lastError;
+  NoteTransactionFailure();
 }
 
 void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
@@ -112,6 +114,8 @@ bool SQLData::RunOnConnection(const wxString& context, const wxString& statement
                               StatementRole role, DbQueryResult* result, wxString* error) {
   wxString failure;
   if (connection->execute(statement, result, &failure)) return true;
+  // The other objects on the string need not wait for the same silence.
+  if (result->answerTimedOut) NoteServerSilent(failure);
   // A statement the server did not answer would only wait as long again.
   const bool rerun = result->connectionLost && !result->answerTimedOut && !inTransaction_ &&
                      (role == StatementRole::Read || role == StatementRole::Begin);
@@ -199,6 +203,16 @@ bool SQLData::IsExistsData(wxString sql) {
   return found;
 }
 
+bool SQLData::IsExistsData(const wxString& sql, bool* found) {
+  *found = false;
+  const bool ok = ForEachRow("IsExistsData", sql, [&](const SqlRow&) {
+    *found = true;
+    return false;
+  });
+  if (!ok && !errorFlag) RecordNotOpen("IsExistsData");
+  return ok;
+}
+
 int SQLData::ComboBoxData(wxString sql, wxControlWithItems* control, wxArrayInt* ids, wxArrayDouble* values,
                           bool textInSecondColumn, bool selectDefault) {
   if (!control || !ids || PrepareSession("ComboBoxData") != Session::Open) return 0;
@@ -242,9 +256,7 @@ int SQLData::DeleteData(wxString sql) {
   const Session session = PrepareSession("SQLData");
   if (session == Session::Lost) return -1;
   if (session == Session::Closed) {
-    errorFlag = true;
-    lastError = "SQLData | DB not open";
-    LogDbMessage(lastError);
+    RecordNotOpen("SQLData");
     return -1;
   }
   if (IsSQLite()) {
@@ -308,9 +320,7 @@ SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlVa
   const Session session = PrepareSession("ExecPrepared");
   if (session == Session::Lost) return outcome;
   if (session == Session::Closed) {
-    errorFlag = true;
-    lastError = "ExecPrepared | DB not open";
-    LogDbMessage(lastError);
+    RecordNotOpen("ExecPrepared");
     return outcome;
   }
   if (IsSQLite()) {
@@ -350,6 +360,7 @@ SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlVa
       // error state is set as well, so a caller checking errorFlag sees it too.
       errorFlag = true;
       lastError = FormatSqliteError("ExecPrepared", e);
+      NoteTransactionFailure();
       throw;
     }
     return outcome;
