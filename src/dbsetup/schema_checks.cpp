@@ -4,6 +4,7 @@
 #include "app/common/i18n.h"
 #include "dbsetup/baza_skrypt.h"
 #include "dbsetup/schema_version.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -83,7 +84,7 @@ bool ProbeTable(SQLData* db, const wxString& table, bool* exists, wxString* erro
   db->errorFlag = false;
   const bool found = db->IsExistsData(TableExistsSql(db->GetEngine(), table));
   if (db->errorFlag) {
-    if (error) *error = db->lastError;
+    if (error) *error = ReadFailureText(*db, db->lastError);
     return false;
   }
   db->errorFlag = hadError;

@@ -322,6 +322,7 @@ TEST_F(CompanyTabTest, ASaveWhoseDefaultQuestionFailedMovesNoDefault) {
   PumpEvents(100);
   EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(box), unticked));
   EXPECT_TRUE(editor->IsModified());
+  SaveScreenshot(frame, "danefirmy_default_question_unread");
 
   boxes.Clear();
   Click(Find<wxButton>("ID_COMPANY_SAVE"));
