@@ -345,7 +345,7 @@ void DaneFirmy::ClearForm(bool focusName) {
   const bool known = db_ && Read([&] { defaults = CompanyStore(*db_).DefaultCompanies(); });
   if (known) loadedDefaultCompanies_ = defaults;
   // Ticked only where the database was read to hold no default company yet.
-  domyslna_->SetValue(known && defaults.empty());
+  domyslna_->SetValue(!db_ || (known && defaults.empty()));
   pokazujLogo_->SetValue(true);
   datePicker_->SetValue(wxDateTime::Today());
   ResetAccountEditor();
