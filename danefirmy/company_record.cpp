@@ -20,8 +20,6 @@ struct CompanyWritePlan {
   std::vector<wxArrayString> accountColumns;
   std::vector<long> removedAccounts;
   bool defaultCompany = false;  // domyslna after the save
-  // Taken by PlanUpdate: another copy switching the default account waits already.
-  bool accountDefaultLocked = false;
 };
 
 const char kAccountLoaded[] = "b";
@@ -322,13 +320,14 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
   wxString columns = kFirmaRowColumns;
   if (loaded && logoEdited) columns += ",coalesce(logo_base64,'')";
   // Locked until the save ends, so that no other workstation writes the row between
-  // this comparison and the update. A save that compares the default company reads
-  // the rows holding the default in the same statement, before any account is
-  // locked.
+  // this comparison and the update. A save that compares the default company, or
+  // takes the default from the others, reads the rows holding it in the same
+  // statement, before any account is locked.
   const wxString idText = wxString::Format("%ld", companyId);
   const bool comparesDefault = ComparesDefaultCompany(request);
+  const bool locksDefaults = comparesDefault || (ChangesDefaultCompany(request) && request.company.domyslna);
   int width = 0;
-  const wxString condition = "id_firmy=" + idText + (comparesDefault ? " or domyslna=1" : "");
+  const wxString condition = "id_firmy=" + idText + (locksDefaults ? " or domyslna=1" : "");
   const wxArrayString rows = db_.FrameData(LockedSelectStatement(db_.GetEngine(), columns, "firma", condition), &width);
   if (db_.errorFlag) {
     Fail(db_.lastError);
@@ -381,14 +380,15 @@ bool CompanyStore::PlanUpdate(const CompanySaveRequest& request, long companyId,
   }
   plan->defaultCompany = merge.merged.at("domyslna") == "1";
 
-  // The default account is one value of the merge, read once under the lock of a
-  // default switch when this save changes it; then one locked read per account
-  // this save changes or deletes.
+  // The default account is one value of the merge, read once when this save
+  // changes it; then one locked read per account this save changes or deletes.
+  // The company's row, locked above, is the lock of its default account: every
+  // save of the company's accounts takes it first, so no table lock is needed,
+  // which on MySQL would be the lock of a default-company switch, taken there
+  // before the company rows.
   const wxString loadedDefault = DefaultAccounts(loaded->accounts);
   const wxString myDefault = DefaultAccounts(request.accounts);
   if (myDefault != loadedDefault) {
-    if (!LockForDefault("firma_rachunek")) return false;
-    plan->accountDefaultLocked = true;
     const wxString storedDefault = ReadLockedDefaultRows(db_, "id_rachunku", "firma_rachunek",
                                                          wxString::Format("id_firmy=%ld and domyslny=1", companyId));
     if (db_.errorFlag) {
@@ -442,8 +442,11 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     return false;
   }
   const CompanyRecord& company = request.company;
-  // Taken before the row is read under its lock (see LockedSelectStatement), and
-  // before the default is compared with the one loaded.
+  // One order of locks in every save, on every engine, so that two saves never
+  // wait for each other: the lock of a default-company switch, then the company
+  // rows, then the account rows. The first is taken before the row is read under
+  // its lock (see LockedSelectStatement), and before the default is compared with
+  // the one loaded.
   const bool switchesDefault =
       ChangesDefaultCompany(request) && (company.domyslna || request.loadedDefaultCompanies);
   if (switchesDefault && !LockForDefault("firma")) return false;
@@ -519,10 +522,8 @@ bool CompanyStore::SaveInTransaction(const CompanySaveRequest& request, CompanyS
     const bool writesDefault =
         account.rodzaj == kAccountAdded || Has(plan.accountColumns[i], "domyslny");
     if (account.domyslny && writesDefault) {
-      if ((!plan.accountDefaultLocked && !LockForDefault("firma_rachunek")) ||
-          !Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) {
-        return false;
-      }
+      // Under the company row's lock (or of a company not yet committed).
+      if (!Run("update firma_rachunek set domyslny=0 where id_firmy=?", {idValue})) return false;
       break;
     }
   }

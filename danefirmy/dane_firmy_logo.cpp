@@ -8,6 +8,7 @@
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "danefirmy/company_logo_drop_target.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/artprov.h>
@@ -48,11 +49,13 @@ wxString DaneFirmy::LogoCacheDir() const {
 bool DaneFirmy::EnsureCompanyLogoColumns() {
   if (!db_) return false;
   for (const char* column : {"logo_base64", "logo_format", "logo_size"}) {
-    if (!db_->ColumnExists("firma", column)) {
+    if (db_->ColumnExists("firma", column)) continue;
+    // A look-up that failed tells nothing of the schema; errorFlag tells the caller.
+    if (!db_->errorFlag) {
       wxLogWarning("%s", _("Schemat danych firmy nie jest aktualny. Uruchom aktualizację bazy z pliku "
                            "baza_aktualizacja.json."));
-      return false;
     }
+    return false;
   }
   return true;
 }
@@ -184,8 +187,14 @@ void DaneFirmy::DrawLogoPlaceholder(wxDC& dc, int width) {
 bool DaneFirmy::PrepareLogoSave(CompanyLogoUpdate* update) {
   *update = CompanyLogoUpdate();
   // Without the columns nothing is written for the logo: a file in the logo folder
-  // would be seen by this workstation only.
-  if (!EnsureCompanyLogoColumns()) return true;
+  // would be seen by this workstation only. A look-up that failed (the file locked
+  // by another program, a silent server) stops the save, which would wait for the
+  // same lock again or store the company without its logo.
+  if (!EnsureCompanyLogoColumns()) {
+    if (!db_ || !db_->errorFlag) return true;
+    veldrix::ShowMessageBox(SaveFailureText(*db_, db_->lastError), _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    return false;
+  }
   if (logoRemoved_ || (logoFilePath_.empty() && logoBase64_.empty())) {
     update->action = CompanyLogoUpdate::Action::Clear;
     return true;

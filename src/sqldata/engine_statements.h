@@ -16,8 +16,11 @@ wxString BeginTransactionStatement(const wxString& engine);
 // them wait as well. MySQL has none: a locking read of the table's rows would leave
 // an empty table to gap locks, which two writers share and then deadlock on, so
 // there the row of baza, which every program database holds, is locked instead
-// (writers that take it wait for each other). Empty on SQLite, whose write
-// transaction already locks the database, and on an engine not named here.
+// (writers that take it wait for each other). That one row is then the lock of
+// every table: a transaction takes it before its first row lock, and at most once,
+// or it may hold a row that the holder of baza's row goes on to lock. Empty on
+// SQLite, whose write transaction already locks the database, and on an engine not
+// named here.
 wxString LockTableStatement(const wxString& engine, const wxString& table);
 
 // How long Oracle's locked select waits for a row another session holds; the

@@ -4,7 +4,9 @@
 #include "sqldata/sql_data.h"
 
 wxString SaveFailureText(const SQLData& db, const wxString& error) {
-  if (db.LastFailureWasRowLock()) {
+  // A deadlock that came back after the one retry: to the user, as a lock wait,
+  // another workstation saving the same data at the same moment.
+  if (db.LastFailureWasRowLock() || db.LastFailureWasDeadlock()) {
     return _("Ten rekord jest właśnie zapisywany na innym stanowisku. Spróbuj ponownie za chwilę.") + "\n\n" +
            db.ErrorReason();
   }

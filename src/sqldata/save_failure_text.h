@@ -1,7 +1,8 @@
 // The one text every screen shows when a save (or a delete) through SQLData
 // failed, and ReadFailureText for a read it reports in a box: a failure of the
 // connection to the server, or a record another workstation holds locked while it
-// saves, is told in Polish, with what it means for the user's changes and the
+// saves (a lock wait given up, a deadlock that came back after the retry), is told
+// in Polish, with what it means for the user's changes and the
 // server's reason below; any other failure keeps the text the screen had for it.
 #pragma once
 

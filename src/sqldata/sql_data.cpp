@@ -192,6 +192,7 @@ bool SQLData::IniciujBazeDanych() {
   try {
     sqliteDb->Open(server, wxString(), WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
     if (sqliteDb->IsOpen()) {
+      ApplySqliteBusyTimeout(*sqliteDb);
       static UnicodeLowerFunction lower;
       sqliteDb->CreateFunction("lower", 1, lower, true);
       const wxString pragma = "PRAGMA foreign_keys=ON;";
@@ -232,6 +233,13 @@ bool SQLData::ZamknijBazeDanych() {
   sqliteDb.reset();
   ReleaseSqliteLibrary();
   return true;
+}
+
+// Another program (or another copy of this one) writing the file holds its lock for
+// as long as its transaction runs: waited for only as long as a server's row lock.
+// Without that bound (creating or upgrading a database) the wrapper's own wait holds.
+void SQLData::ApplySqliteBusyTimeout(wxSQLite3Database& db) const {
+  if (waits_.rowLockMs > 0) db.SetBusyTimeout(waits_.rowLockMs);
 }
 
 void SQLData::ApplySessionOptions() {
@@ -337,6 +345,7 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
       wxSQLite3Database check;
       check.Open(server, wxString(), WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
       if (check.IsOpen()) {
+        ApplySqliteBusyTimeout(check);
         if (!check.TableExists("baza")) message = _("Brak wymaganych struktur bazy danych");
         check.ReleaseMemory();
         check.Close();
@@ -393,6 +402,10 @@ ConnectionFailure SQLData::LastConnectionFailure() const {
 
 bool SQLData::LastFailureWasRowLock() const {
   return errorFlag && lastError == connectionFailureText_ && rowLockFailure_;
+}
+
+bool SQLData::LastFailureWasDeadlock() const {
+  return errorFlag && lastError == connectionFailureText_ && deadlockFailure_;
 }
 
 wxString SQLData::ErrorReason() const {
@@ -499,12 +512,14 @@ bool SQLData::RunTransaction(const std::function<bool()>& unit) {
     const wxString reason = lastError;
     const ConnectionFailure connectionFailure = LastConnectionFailure();
     const bool rowLock = LastFailureWasRowLock();
+    const bool deadlock = LastFailureWasDeadlock();
     RollbackTransaction();
     if (failed) {
       errorFlag = true;
       lastError = reason;
       connectionFailure_ = connectionFailure;
       rowLockFailure_ = rowLock;
+      deadlockFailure_ = deadlock;
       connectionFailureText_ = reason;
     }
     if (!retry) return false;
@@ -537,10 +552,7 @@ bool SQLData::ColumnExists(const wxString& table, const wxString& column) {
         if (rows.GetString(1).IsSameAs(column, false)) return true;
       }
     } catch (const wxSQLite3Exception& e) {
-      errorFlag = true;
-      lastError = FormatSqliteError("ColumnExists", e);
-      LogSqlException("ColumnExists", pragma, e);
-      NoteTransactionFailure();
+      RecordSqliteFailure("ColumnExists", pragma, e);
     }
     return false;
   }

@@ -199,6 +199,9 @@ class SQLData : public wxObject {
   // Whether the last failure was a wait for a lock another session holds, given
   // up after the row-lock bound; nothing of the failed statement was done.
   bool LastFailureWasRowLock() const;
+  // Whether the last failure was the server ending the transaction to break a
+  // deadlock (after RunTransaction's second run too).
+  bool LastFailureWasDeadlock() const;
   // The last failure's reason without the method name before " | "; "DB not open"
   // when no text was kept (a read of a database that is not open keeps none).
   wxString ErrorReason() const;
@@ -238,6 +241,7 @@ class SQLData : public wxObject {
   // Notes lastError as the running transaction's failure, if it is the first.
   void NoteTransactionFailure();
   void ApplySessionOptions();
+  void ApplySqliteBusyTimeout(wxSQLite3Database& db) const;
   // SQL Server statements get rewritten from the SQLite dialect into T-SQL here;
   // every query statement bound for a non-SQLite engine passes through it.
   wxString PrepareStatementForEngine(const wxString& sql) const;
@@ -257,6 +261,8 @@ class SQLData : public wxObject {
                            StatementRole role, DbQueryResult* result, wxString* error,
                            const wxString& loggedSql = wxString());
   void RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception);
+  // The error state of a SQLite failure, without the log.
+  void NoteSqliteFailure(const wxString& context, const wxSQLite3Exception& exception);
   void RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
                            const DbQueryResult& result, StatementRole role);
   // A driver-side failure, with what it had to do with the connection.

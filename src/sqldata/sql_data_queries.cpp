@@ -72,14 +72,23 @@ wxString SQLData::PrepareStatementForEngine(const wxString& sql) const {
   return TranslateSqlForEngine(sql, engine);
 }
 
-void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {
+void SQLData::NoteSqliteFailure(const wxString& context, const wxSQLite3Exception& exception) {
   errorFlag = true;
   deadlockFailure_ = false;
-  rowLockFailure_ = false;
   connectionFailure_ = ConnectionFailure::None;
   lastError = FormatSqliteError(context, exception);
-  LogSqlException(context, sql, exception);
+  // The busy handler gave up: another connection held the file's lock for the
+  // whole busy time-out, which is the row-lock bound (ApplySqliteBusyTimeout).
+  // (sqlite3.h's names clash with wxSQLite3's own: SQLITE_BUSY 5, SQLITE_LOCKED 6.)
+  const int code = exception.GetErrorCode();
+  rowLockFailure_ = code == 5 || code == 6;
+  connectionFailureText_ = lastError;
   NoteTransactionFailure();
+}
+
+void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {
+  NoteSqliteFailure(context, exception);
+  LogSqlException(context, sql, exception);
 }
 
 void SQLData::RecordDbFailure(const wxString& context, const wxString& sql, const wxString& error,
@@ -358,9 +367,7 @@ SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlVa
     } catch (const wxSQLite3Exception& e) {
       // The caller running a unit of statements catches this and rolls back; the
       // error state is set as well, so a caller checking errorFlag sees it too.
-      errorFlag = true;
-      lastError = FormatSqliteError("ExecPrepared", e);
-      NoteTransactionFailure();
+      NoteSqliteFailure("ExecPrepared", e);
       throw;
     }
     return outcome;

@@ -6,6 +6,7 @@
 #include "danefirmy/company_accounts.h"
 #include "danefirmy/company_logo.h"
 #include "danefirmy/company_record.h"
+#include "sqldata/db_log.h"
 #include "sqldata/dv_model.h"
 #include "sqldata/querys.h"
 #include "sqldata/sql_data.h"
@@ -14,6 +15,7 @@
 #include <wx/image.h>
 
 #include <atomic>
+#include <memory>
 #include <random>
 #include <thread>
 
@@ -376,6 +378,71 @@ TEST_P(CompanyStoreOnServer, ASaveWaitsForAChangeInProgressAndThenSeesIt) {
     EXPECT_TRUE(outcome.conflict) << error;
     EXPECT_EQ(wxJoin(b.FrameData(c.check), ','), c.stored);
   }
+}
+
+// Four workstations save at once, each its own company, again and again: each save
+// makes that company the default, moves its default account, or both. No save
+// fails but as a conflict with what another stored since its load (none deadlocks
+// the others), and every moment there is one default company and one default
+// account per company.
+TEST_P(CompanyStoreOnServer, ConcurrentDefaultSwitchesNeverDeadlockAndKeepOneDefaultEach) {
+  DbConnectionInfo info;
+  const wxString connection = CreateProgramDatabase(&info);
+  std::vector<std::unique_ptr<Workstation>> workstations;
+  std::vector<wxString> ids;
+  for (int i = 0; i < 4; ++i) {
+    workstations.push_back(std::make_unique<Workstation>(connection));
+    ASSERT_TRUE(workstations.back()->db.IniciujBazeDanych()) << workstations.back()->db.lastError;
+    CompanySaveRequest create;
+    create.company.nazwa = wxString::Format("Firma %d", i);
+    create.company.domyslna = i == 0;
+    create.accounts.resize(2);
+    create.accounts[0].domyslny = true;
+    CompanySaveOutcome created;
+    ASSERT_TRUE(CompanyStore(workstations[0]->db).Save(create, &created, nullptr));
+    ids.push_back(created.companyId);
+  }
+  // 0: the default company, 1: the default account, 2: both.
+  const auto edit = [&](int i, int what) {
+    workstations[i]->Load(ids[i]);
+    if (what != 1) workstations[i]->request.company.domyslna = true;
+    if (what != 0) MakeOnlyDefaultAccount(*workstations[i]->accounts, 1);
+  };
+  // Alone, each sends the statements of its own work, counted in the SQL trace: no
+  // lock for the default account, one for the default company (none on SQLite).
+  const auto traced = [] {
+    return wxString::FromUTF8(veldrix::test::ReadFileBytes(SqlLogFilePath(""))).Replace(" SQL ", "");
+  };
+  const size_t lock = GetParam().variable ? 1 : 0;
+  const struct {
+    int what;
+    size_t statements;
+  } alone[] = {{1, 9}, {0, 4 + lock}, {2, 10 + lock}};
+  for (const auto& save : alone) {
+    edit(save.what == 2 ? 2 : 1, save.what);
+    const size_t before = traced();
+    SqlTraceEnabled = true;
+    wxString error;
+    EXPECT_TRUE(workstations[save.what == 2 ? 2 : 1]->Save(&error, nullptr)) << error;
+    SqlTraceEnabled = false;
+    EXPECT_EQ(traced() - before, save.statements) << "save " << save.what;
+  }
+  const wxString invariant =
+      "select (select count(*) from firma where domyslna=1), (select count(*) from firma f where (select count(*) "
+      "from firma_rachunek r where r.id_firmy=f.id_firmy and r.domyslny=1)<>1)";
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 4; ++i) {
+    threads.emplace_back([&, i] {
+      for (int n = 0; n < 15; ++n) {
+        edit(i, (n + i) % 3);
+        wxString error;
+        CompanySaveOutcome outcome;
+        EXPECT_TRUE(workstations[i]->Save(&error, &outcome) || outcome.conflict) << i << "/" << n << ": " << error;
+        EXPECT_EQ(wxJoin(workstations[i]->db.FrameData(invariant), ','), "1,0");
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
 }
 
 // The list's search box: text typed as it is written in the company's name finds

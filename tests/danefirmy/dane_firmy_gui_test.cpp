@@ -4,7 +4,12 @@
 #include "company_tab_fixture.h"
 #include "modal_script.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <wx/datectrl.h>
+#include <wx/utils.h>
 #include <wx/notebook.h>
 #include <wx/stattext.h>
 
@@ -219,6 +224,51 @@ TEST_F(CompanyTabTest, FailedSaveShowsTheDatabaseErrorAndKeepsTheForm) {
   EXPECT_TRUE(boxes.shown().empty());
   EXPECT_EQ(CountRows(*db, "firma"), 1);
   EXPECT_EQ(CountRows(*db, "dokument_numeracja"), 1);
+}
+
+// Another program holds the database file in a write transaction (the sqlite3
+// shell's BEGIN EXCLUSIVE, another copy of the program): "Zapisz" gives up at the
+// screens' lock bound with the lock-wait text, stores nothing and keeps the typing;
+// a lock let go within the bound lets the save through.
+TEST_F(CompanyTabTest, ASaveWhileAnotherProgramHoldsTheFileGivesUpAtTheLockBound) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "1";
+  OpenTab();
+  MessageBoxRecorder boxes(wxID_OK);
+  const double bound = SQLData::ScreenWaits().rowLockMs / 1000.0;
+  for (const double heldFor : {bound + 5, 1.0}) {
+    boxes.Clear();
+    const wxString phone = wxString::Format("%.0f", heldFor);
+    Type("telefon", phone);
+    SQLData other(dbPath);
+    ASSERT_TRUE(other.IniciujBazeDanych() && other.DeleteData("BEGIN EXCLUSIVE") >= 0) << other.lastError;
+    std::atomic<bool> release{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread holder([&] {
+      while (!release && std::chrono::steady_clock::now() < start + std::chrono::duration<double>(heldFor)) {
+        wxMilliSleep(20);
+      }
+      other.DeleteData("ROLLBACK");
+    });
+    Click(Find<wxButton>("ID_COMPANY_SAVE"));
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    release = true;
+    holder.join();
+    if (heldFor < bound) {
+      EXPECT_TRUE(boxes.shown().empty()) << boxes.shown()[0].message;
+      EXPECT_EQ(Cell("select telefon from firma where id_firmy=1"), phone);
+      continue;
+    }
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_TRUE(boxes.shown()[0].message.StartsWith(wxString::FromUTF8(
+        "Ten rekord jest właśnie zapisywany na innym stanowisku. Spróbuj ponownie za chwilę.")))
+        << boxes.shown()[0].message;
+    EXPECT_LT(took, bound + 3);
+    EXPECT_EQ(Cell("select coalesce(telefon,'') from firma where id_firmy=1"), "");
+    EXPECT_EQ(Find<wxTextCtrl>("telefon")->GetValue(), phone);
+    EXPECT_TRUE(editor->IsModified());
+    SaveScreenshot(frame, "danefirmy_file_locked_elsewhere");
+  }
 }
 
 // Another workstation stores a change to the company shown: a change to another

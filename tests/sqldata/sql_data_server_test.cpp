@@ -438,6 +438,29 @@ TEST_P(SqlDataServer, ASaveWaitingForARowAnotherWorkstationHoldsGivesUpAndRunsOn
   EXPECT_EQ(db_->FrameData("SELECT name FROM " + table)[0], "nowy");
 }
 
+// The server reports a deadlock again when the save runs the second time: the save
+// fails after its one retry, told to the user as another workstation saving, with
+// the server's reason below, never the server's text alone.
+TEST_P(SqlDataServer, ADeadlockAfterTheRetryIsToldAsAnotherWorkstationSaving) {
+  // The engine's own deadlock error, as the server raises it for a real one.
+  const wxString deadlock =
+      IsMySql() ? "SIGNAL SQLSTATE '40001' SET MYSQL_ERRNO = 1213, MESSAGE_TEXT = 'Deadlock found when trying to get "
+                  "lock; try restarting transaction'"
+                : "DO $$BEGIN RAISE EXCEPTION 'deadlock detected' USING ERRCODE = '40P01'; END$$";
+  int runs = 0;
+  EXPECT_FALSE(db_->RunTransaction([&] {
+    ++runs;
+    db_->DeleteData(deadlock);
+    return !db_->errorFlag;
+  }));
+  EXPECT_EQ(runs, 2);
+  const wxString text = SaveFailureText(*db_, db_->lastError);
+  EXPECT_TRUE(text.StartsWith(
+      wxString::FromUTF8("Ten rekord jest właśnie zapisywany na innym stanowisku. Spróbuj ponownie za chwilę.")))
+      << text;
+  EXPECT_NE(text.Lower().Find("deadlock"), wxNOT_FOUND) << text;
+}
+
 // A PostgreSQL database whose default reads a backslash in a literal as an escape.
 TEST(SqlDataPostgreSql, BackslashesStayOrdinaryWhereTheServerDefaultEscapesThem) {
   wxString connectionString;
