@@ -219,7 +219,9 @@ wxString CompanySearchCondition(int column, const wxString& text) {
   return "lower(coalesce(" + name + ",'')) like lower('%" + EscapeSqlText(needle) + "%') escape '\\'";
 }
 
-bool CompanyStore::HasDefaultCompany() { return db_.IsExistsData("select 1 from firma where domyslna=1"); }
+bool CompanyStore::HasDefaultCompany(bool* exists) {
+  return db_.IsExistsData("select 1 from firma where domyslna=1", exists);
+}
 
 wxString CompanyStore::DefaultCompanies() {
   return DefaultRowsValue(db_.FrameData("select id_firmy from firma where domyslna=1"));

@@ -164,8 +164,9 @@ class CompanyStore {
  public:
   explicit CompanyStore(SQLData& db) : db_(db) {}
 
-  // Whether some company is the default one (domyslna=1).
-  bool HasDefaultCompany();
+  // Whether some company is the default one (domyslna=1) goes to *exists; false
+  // when the read failed, which tells nothing.
+  bool HasDefaultCompany(bool* exists);
   // The default companies as CompanySaveRequest::loadedDefaultCompanies holds them
   // (DefaultRowsValue of their ids; empty for none).
   wxString DefaultCompanies();

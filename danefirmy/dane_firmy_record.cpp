@@ -13,6 +13,7 @@
 #include "danefirmy/dane_firmy_main_panel.h"
 #include "sqldata/dv_model.h"
 #include "sqldata/querys.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/checkbox.h>
@@ -181,10 +182,15 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   request.companyId = id;
   CompanyRecord typed = ReadForm();
   // The first company becomes the default one whatever its box says; it takes the
-  // default from none, as just read.
-  const bool first = !domyslna_->GetValue() && !store.HasDefaultCompany();
+  // default from none, as just read. A read that failed tells nothing: the save
+  // waits for one that answers, and the box stays as the user left it.
+  bool hasDefault = true;
+  if (!domyslna_->GetValue() && !store.HasDefaultCompany(&hasDefault)) {
+    veldrix::ShowMessageBox(SaveFailureText(*db_, db_->lastError), _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    return false;
+  }
+  const bool first = !domyslna_->GetValue() && !hasDefault;
   typed.domyslna = domyslna_->GetValue() || first;
-  domyslna_->SetValue(typed.domyslna);
   request.company = typed;
   request.loadedDefaultCompanies = first ? std::optional<wxString>(wxString()) : loadedDefaultCompanies_;
   if (id != "0" && loaded_) {
@@ -207,6 +213,7 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
     return false;
   }
   currentId_ = outcome.companyId;
+  domyslna_->SetValue(outcome.defaultCompany);
   removedAccounts_.clear();
   if (outcome.created) AnnounceNewCompany(currentId_);
   const wxString chosenLogo = logoFilePath_;
@@ -334,8 +341,10 @@ void DaneFirmy::ClearForm(bool focusName) {
   aktywna_->SetValue(true);
   loadedDefaultCompanies_.reset();
   wxString defaults;
-  if (db_ && Read([&] { defaults = CompanyStore(*db_).DefaultCompanies(); })) loadedDefaultCompanies_ = defaults;
-  domyslna_->SetValue(defaults.empty());
+  const bool known = db_ && Read([&] { defaults = CompanyStore(*db_).DefaultCompanies(); });
+  if (known) loadedDefaultCompanies_ = defaults;
+  // Ticked only where the database was read to hold no default company yet.
+  domyslna_->SetValue(!db_ || (known && defaults.empty()));
   pokazujLogo_->SetValue(true);
   datePicker_->SetValue(wxDateTime::Today());
   ResetAccountEditor();

@@ -5,6 +5,7 @@
 #include "dbsetup/database_probe.h"
 #include "dbsetup/initial_database.h"
 #include "dbsetup/server_database.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/filefn.h>
@@ -55,7 +56,10 @@ bool PrepareProgramDatabaseFor(const wxString& connection, const DbConnectionInf
 
   // Read with every digit: the list shows a SQLite REAL rounded to two decimals.
   double version = 0.0;
+  db->ClearError();
   if (structureOk) ReadDatabaseVersion(db, &version);
+  // Read as 0, the version would ask for an upgrade the database does not need.
+  if (db->errorFlag) return Fail(ReadFailureText(*db, _("Nie udało się otworzyć bazy programu.")), error);
 
   if (!structureOk) {
     if (prepared.isSqlite && fileExisted) {

@@ -14,6 +14,7 @@ using auth_detail::CellFlag;
 using auth_detail::CellInt;
 using auth_detail::CellLong;
 using auth_detail::Guarded;
+using auth_detail::ReadExists;
 using auth_detail::StaleUserText;
 using auth_detail::Trimmed;
 
@@ -60,7 +61,12 @@ bool AuthService::CreateRole(const wxString& roleName, wxString* newRoleKey, wxS
       if (error) *error = _("Nazwa roli jest wymagana.");
       return false;
     }
-    if (database->IsExistsData("SELECT role_key FROM veldrix_roles WHERE role_name='" + EscapeSqlText(name) + "'")) {
+    bool taken = false;
+    if (!ReadExists(*database, "SELECT role_key FROM veldrix_roles WHERE role_name='" + EscapeSqlText(name) + "'",
+                    &taken, _("Nie można odczytać listy ról."), error)) {
+      return false;
+    }
+    if (taken) {
       if (error) *error = _("Rola o takiej nazwie już istnieje.");
       return false;
     }
@@ -90,7 +96,12 @@ bool AuthService::DeleteRole(const wxString& roleKey, wxString* error) {
       if (error) *error = _("Nie można usunąć roli systemowej.");
       return false;
     }
-    if (database->IsExistsData("SELECT username FROM veldrix_user_roles WHERE role_key='" + key + "'")) {
+    bool assigned = false;
+    if (!ReadExists(*database, "SELECT username FROM veldrix_user_roles WHERE role_key='" + key + "'", &assigned,
+                    _("Nie można usunąć roli."), error)) {
+      return false;
+    }
+    if (assigned) {
       if (error) *error = _("Nie można usunąć roli przypisanej do użytkownika.");
       return false;
     }
@@ -180,8 +191,12 @@ bool AuthService::SetUserRole(const wxString& username, const wxString& roleKey,
                               int expectedVersion) {
   return Guarded(error, [&] {
     if (!CheckDatabase(error)) return false;
-    if (!database->IsExistsData("SELECT role_key FROM veldrix_roles WHERE role_key='" + EscapeSqlText(roleKey) +
-                                "'")) {
+    bool exists = false;
+    if (!ReadExists(*database, "SELECT role_key FROM veldrix_roles WHERE role_key='" + EscapeSqlText(roleKey) + "'",
+                    &exists, _("Nie można odczytać listy ról."), error)) {
+      return false;
+    }
+    if (!exists) {
       if (error) *error = _("Wybrana rola nie istnieje.");
       return false;
     }

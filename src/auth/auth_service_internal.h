@@ -123,7 +123,17 @@ inline AuthUser UserFromRow(const std::vector<wxString>& cells, size_t first) {
 
 // Why the user table could not be read: the database's reason, or a general text.
 inline wxString UnreadableUsersText(const SQLData& database) {
-  return database.lastError.empty() ? _("Nie można odczytać użytkowników.") : database.lastError;
+  return ReadFailureText(database,
+                         database.lastError.empty() ? _("Nie można odczytać użytkowników.") : database.lastError);
+}
+
+// Whether the query gives a row, in *found; false, with the reason in *error (or
+// otherText when the connection is not to blame), when it could not be read.
+inline bool ReadExists(SQLData& database, const wxString& sql, bool* found, const wxString& otherText,
+                       wxString* error) {
+  if (database.IsExistsData(sql, found)) return true;
+  if (error) *error = ReadFailureText(database, otherText);
+  return false;
 }
 
 inline wxString StaleUserText() {

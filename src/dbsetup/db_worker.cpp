@@ -11,6 +11,7 @@
 #include "dbsetup/database_probe.h"
 #include "dbsetup/schema_checks.h"
 #include "dbsetup/schema_version.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/filename.h>
@@ -381,7 +382,14 @@ void MyThread::RunUpdate() {
   db.IniciujBazeDanych();
   db.InsertData("CREATE TABLE IF NOT EXISTS baza_modul (modul VARCHAR(100) PRIMARY KEY, wersja REAL NOT NULL DEFAULT 0)");
   double dbVersion = 0;
+  db.ClearError();
   ReadDatabaseVersion(&db, &dbVersion);
+  if (db.errorFlag) {
+    // Read as 0, every step would look due again.
+    AppendDbLog("Update: the database version could not be read: " + db.lastError);
+    Send(DbWorkerProgressEnd, ReadFailureText(db, _("Wystąpił błąd podczas aktualizacji bazy.")), DbWorkerError);
+    return;
+  }
   AppendDbLog("Update: current database version " + FormatVersionFixed(dbVersion, 4));
 
   for (const auto& upgrade : steps) {

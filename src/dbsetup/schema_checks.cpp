@@ -4,6 +4,7 @@
 #include "app/common/i18n.h"
 #include "dbsetup/baza_skrypt.h"
 #include "dbsetup/schema_version.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -83,7 +84,7 @@ bool ProbeTable(SQLData* db, const wxString& table, bool* exists, wxString* erro
   db->errorFlag = false;
   const bool found = db->IsExistsData(TableExistsSql(db->GetEngine(), table));
   if (db->errorFlag) {
-    if (error) *error = db->lastError;
+    if (error) *error = ReadFailureText(*db, db->lastError);
     return false;
   }
   db->errorFlag = hadError;
@@ -215,10 +216,13 @@ bool ResetSqlServerPartialSchema(SQLData* db, const BazaSkrypt* createScript, wx
   if (!db || !createScript || !SameEngine(db->GetEngine(), "SQL Server")) return true;
   const wxString tables = ScriptTableNameList(*createScript);
   if (tables.empty()) return true;
-  if (!db->IsExistsData("select 1 from sys.tables t where t.schema_id=SCHEMA_ID(N'dbo') and t.name in (" + tables +
-                        ")")) {
-    return true;
+  bool found = false;
+  if (!db->IsExistsData("select 1 from sys.tables t where t.schema_id=SCHEMA_ID(N'dbo') and t.name in (" + tables + ")",
+                        &found)) {
+    if (error) *error = db->lastError;
+    return false;
   }
+  if (!found) return true;
   // The batch is T-SQL already: it goes to the engine as it is, past SQLData's
   // rewriting of the SQLite dialect, on a connection of its own.
   std::shared_ptr<IDbConnection> connection;

@@ -3,6 +3,7 @@
 #include "app/common/config_access.h"
 #include "app/common/i18n.h"
 #include "pluginmanager/host_application.h"
+#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
@@ -137,7 +138,7 @@ bool ModuleSettingsStore::WriteCompanyValues(const wxString& path, const ModuleS
     }
     return true;
   });
-  if (!stored && error) *error = db.ErrorReason();
+  if (!stored && error) *error = SaveFailureText(db, db.ErrorReason());
   return stored;
 }
 

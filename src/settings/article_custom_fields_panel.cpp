@@ -475,8 +475,10 @@ void ArticleCustomFieldsPanel::OnSave(wxCommandEvent&) {
     veldrix::ShowMessageBox(_("Podaj nazwę pola."), caption, wxOK | wxICON_WARNING, this);
     return;
   }
-  if (store_->KeyInUse(d.klucz_pola, d.id)) {
-    veldrix::ShowMessageBox(_("Pole o takim kluczu technicznym już istnieje."), caption, wxOK | wxICON_WARNING, this);
+  wxString keyError;
+  if (store_->KeyInUse(d.klucz_pola, d.id, &keyError)) {
+    veldrix::ShowMessageBox(keyError.empty() ? _("Pole o takim kluczu technicznym już istnieje.") : keyError, caption,
+                            wxOK | wxICON_WARNING, this);
     return;
   }
   wxString error;

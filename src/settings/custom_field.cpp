@@ -193,11 +193,14 @@ std::vector<CustomFieldDefinition> CustomFieldStore::LoadDefinitions() {
   return definitions;
 }
 
-bool CustomFieldStore::KeyInUse(const wxString& key, int exceptId) {
+bool CustomFieldStore::KeyInUse(const wxString& key, int exceptId, wxString* error) {
   wxString sql = wxString("SELECT id_pola_dodatkowego FROM ") + kDefinitionTable +
                  " WHERE typ_obiektu=" + QuoteSqlLiteral(objectType_) + " AND klucz_pola=" + QuoteSqlLiteral(key);
   if (exceptId > 0) sql += wxString::Format(" AND id_pola_dodatkowego<>%d", exceptId);
-  return db_.IsExistsData(sql);
+  bool found = false;
+  if (db_.IsExistsData(sql, &found)) return found;
+  if (error) *error = ReadFailureText(db_, db_.ErrorReason());
+  return true;
 }
 
 wxString CustomFieldStore::ValueColumnType(const wxString& typeCode) const {

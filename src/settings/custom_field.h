@@ -66,8 +66,10 @@ class CustomFieldStore {
   bool CheckTables();
   // The active definitions ordered by group, order and name; empty on failure.
   std::vector<CustomFieldDefinition> LoadDefinitions();
-  // Whether another definition of the object type, switched off or not, has the key.
-  bool KeyInUse(const wxString& key, int exceptId);
+  // Whether another definition of the object type, switched off or not, has the key;
+  // true also when that could not be read, *error then saying why: a key not known
+  // to be free is never taken.
+  bool KeyInUse(const wxString& key, int exceptId, wxString* error = nullptr);
   // The article value column of the definition exists afterwards (added with the
   // type's SQL type when missing; a column another program added meanwhile counts
   // as success). Pages other than the article page need no column.

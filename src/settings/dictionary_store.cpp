@@ -279,7 +279,7 @@ bool DeleteDictionaryEntry(SQLData& db, DictionaryKind kind, const wxString& com
   if (kind == kDictionaryPaymentForm) {
     const wxArrayString holders = db.FrameData("select nazwa from firma where domyslna_platnosc=" + id);
     if (db.errorFlag || !holders.empty()) {
-      SetError(error, db.errorFlag ? db.ErrorReason()
+      SetError(error, db.errorFlag ? ReadFailureText(db, db.ErrorReason())
                                    : wxString::Format(_("Forma płatności jest domyślną formą płatności firmy „%s”."),
                                                       holders[0]));
       return false;

@@ -23,3 +23,9 @@ wxString SaveFailureText(const SQLData& db, const wxString& error) {
   }
   return error;
 }
+
+wxString ReadFailureText(const SQLData& db, const wxString& error) {
+  if (db.LastConnectionFailure() == ConnectionFailure::None) return error;
+  return _("Połączenie z serwerem bazy danych zostało przerwane. Spróbuj ponownie za chwilę.") + "\n\n" +
+         db.ErrorReason();
+}

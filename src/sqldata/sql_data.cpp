@@ -17,7 +17,9 @@
 #include <wx/filename.h>
 #include <wx/wxsqlite3.h>
 
+#include <map>
 #include <mutex>
+#include <string>
 
 std::atomic<bool> SqlServerEngineFlag{false};
 
@@ -41,6 +43,41 @@ int& UseCount() {
 void AcquireSqliteLibrary() {
   std::lock_guard<std::mutex> guard(DbOpenLock());
   if (UseCount()++ == 0) wxSQLite3Database::InitializeSQLite();
+}
+
+// The servers found silent or unreachable, by connection string: until when every
+// object on the string fails at once, and why (UTF-8: the record crosses threads).
+struct ServerPause {
+  std::chrono::steady_clock::time_point until;
+  std::string reason;
+};
+
+std::mutex& PauseLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::map<std::string, ServerPause>& Pauses() {
+  static std::map<std::string, ServerPause> pauses;
+  return pauses;
+}
+
+// True, with the reason, while the connection string's server is in its pause.
+bool InServerPause(const wxString& connectionString, wxString* reason) {
+  std::lock_guard<std::mutex> guard(PauseLock());
+  auto& pauses = Pauses();
+  if (pauses.empty()) return false;
+  const auto found = pauses.find(connectionString.utf8_string());
+  if (found == pauses.end()) return false;
+  if (std::chrono::steady_clock::now() >= found->second.until) return false;
+  *reason = wxString::FromUTF8(found->second.reason);
+  return true;
+}
+
+// The server answered an open: the objects waiting out its pause need not.
+void EndServerPause(const wxString& connectionString) {
+  std::lock_guard<std::mutex> guard(PauseLock());
+  if (!Pauses().empty()) Pauses().erase(connectionString.utf8_string());
 }
 
 const char kSqlServerSessionOptions[] =
@@ -117,23 +154,26 @@ bool SQLData::IsSQLite() const { return engine.IsSameAs("SQLite", false); }
 
 bool SQLData::IsSqliteOpen() const { return sqliteDb && sqliteDb->IsOpen(); }
 
-// A connection lost while it is open stays open for the object: the next statement
-// replaces it.
-bool SQLData::IsOpen() const { return IsSQLite() ? IsSqliteOpen() : connection != nullptr; }
+// A connection lost while it is open stays open for the object, and so does a
+// failed open: the next statement replaces or opens it.
+bool SQLData::IsOpen() const { return IsSQLite() ? IsSqliteOpen() : connection != nullptr || openFailed_; }
 
 bool SQLData::IniciujBazeDanych() {
   if (!IsSQLite()) {
     wxString ended;
     if (connection) return !ConnectionEnded(&ended) || Reconnect("IniciujBazeDanych", ended);
+    openFailed_ = true;
+    if (!OutsideServerPause("IniciujBazeDanych")) return false;
     wxString error;
     std::shared_ptr<IDbConnection> opened;
     if (!OpenConnection(connectionString, &opened, nullptr, &error, waits_)) {
-      errorFlag = true;
-      lastError = FormatDbError("IniciujBazeDanych", error);
+      NoteServerSilent(error);
       // The connection string goes to the log with its password masked.
-      LogDbError("IniciujBazeDanych", connectionString, error);
+      RecordDbFailure("IniciujBazeDanych", connectionString, error, ConnectionFailure::Lost);
       return false;
     }
+    EndServerPause(connectionString);
+    openFailed_ = false;
     connection = opened;
     inTransaction_ = false;
     ApplySessionOptions();
@@ -173,6 +213,7 @@ bool SQLData::IniciujBazeDanych() {
 
 bool SQLData::ZamknijBazeDanych() {
   if (!IsSQLite()) {
+    openFailed_ = false;
     if (!connection) return false;
     connection->close();
     connection.reset();
@@ -218,9 +259,42 @@ bool SQLData::ConnectionEnded(wxString* reason) {
   return true;
 }
 
+bool SQLData::OutsideServerPause(const wxString& context) {
+  wxString reason;
+  if (!InServerPause(connectionString, &reason)) return true;
+  RecordDbFailure(context, connectionString, reason, ConnectionFailure::Lost);
+  // The server undoes the transaction with the session; a rollback sent now would
+  // only wait for the silent server again.
+  if (inTransaction_ && connection) connection->close();
+  return false;
+}
+
+void SQLData::NoteServerSilent(const wxString& reason) {
+  std::lock_guard<std::mutex> guard(PauseLock());
+  Pauses()[connectionString.utf8_string()] =
+      ServerPause{std::chrono::steady_clock::now() + kReconnectPause, reason.utf8_string()};
+}
+
+void SQLData::RecordNotOpen(const wxString& context) {
+  errorFlag = true;
+  lastError = context + " | DB not open";
+  LogDbMessage(lastError);
+  deadlockFailure_ = false;
+  rowLockFailure_ = false;
+  connectionFailure_ = IsSQLite() ? ConnectionFailure::None : ConnectionFailure::Lost;
+  connectionFailureText_ = lastError;
+  NoteTransactionFailure();
+}
+
+void SQLData::NoteTransactionFailure() {
+  if (inTransaction_ && transactionFailure_.empty()) transactionFailure_ = lastError;
+}
+
 SQLData::Session SQLData::PrepareSession(const wxString& context) {
   if (IsSQLite()) return IsSqliteOpen() ? Session::Open : Session::Closed;
-  if (!connection) return Session::Closed;
+  if (!connection && !openFailed_) return Session::Closed;
+  if (!OutsideServerPause(context)) return Session::Lost;
+  if (!connection) return Reconnect(context, wxString()) ? Session::Open : Session::Lost;
   wxString reason;
   if (!ConnectionEnded(&reason)) return Session::Open;
   if (inTransaction_) {
@@ -233,24 +307,25 @@ SQLData::Session SQLData::PrepareSession(const wxString& context) {
 }
 
 bool SQLData::Reconnect(const wxString& context, const wxString& reason) {
-  const auto now = std::chrono::steady_clock::now();
-  if (now < reconnectAfter_) {
-    RecordDbFailure(context, connectionString, reconnectFailure_, ConnectionFailure::Lost);
-    return false;
-  }
+  if (!OutsideServerPause(context)) return false;
   std::shared_ptr<IDbConnection> opened;
   wxString error;
   if (!OpenConnection(connectionString, &opened, nullptr, &error, waits_)) {
-    reconnectAfter_ = std::chrono::steady_clock::now() + kReconnectPause;
-    reconnectFailure_ = error;
+    NoteServerSilent(error);
     RecordDbFailure(context, connectionString, error, ConnectionFailure::Lost);
     return false;
   }
-  reconnectAfter_ = {};
-  connection->close();
+  EndServerPause(connectionString);
+  const bool opening = !connection;
+  if (connection) connection->close();
   connection = opened;
+  openFailed_ = false;
   inTransaction_ = false;
   ApplySessionOptions();
+  if (opening) {
+    LogDbMessage(context + " | The database server answered again; the connection was opened.");
+    return true;
+  }
   wxString why = NormalizeDbErrorText(reason);
   why.Replace("\n", " ");
   LogDbMessage(context + " | The connection to the database server was lost (" + why +
@@ -289,7 +364,9 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
 
   std::shared_ptr<IDbConnection> probe;
   wxString error;
-  if (!OpenConnection(connectionString, &probe, nullptr, &error, waits_)) {
+  const bool paused = InServerPause(connectionString, &error);
+  if (paused || !OpenConnection(connectionString, &probe, nullptr, &error, waits_)) {
+    if (!paused) NoteServerSilent(error);
     errorFlag = true;
     lastError = FormatDbError("SprawdzBazeDanych", error);
     LogDbWarning("SprawdzBazeDanych", connectionString, error);
@@ -299,6 +376,7 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
   const wxString select = "select wersja from baza";
   DbQueryResult result;
   bool ok = probe->execute(select, &result, &error);
+  if (!ok && result.answerTimedOut) NoteServerSilent(error);
   if (!ok) {
     errorFlag = true;
     lastError = FormatDbError("SprawdzBazeDanych", error);
@@ -358,15 +436,14 @@ bool SQLData::RunTransactionStatement(const wxString& method, const wxString& st
 void SQLData::StartTransaction() {
   ClearError();
   inTransaction_ = false;
+  transactionFailure_.clear();
   // A deferred SQLite transaction that has read cannot wait for the write lock: it
   // would fail at its first change while another connection writes.
   const wxString begin = IsSQLite() ? wxString("BEGIN IMMEDIATE TRANSACTION") : BeginTransactionStatement(engine);
   LogSqlStatement("StartTransaction", engine, begin);
   const Session session = PrepareSession("StartTransaction");
   if (session == Session::Closed) {
-    errorFlag = true;
-    lastError = "StartTransaction | DB not open";
-    LogDbMessage(lastError);
+    RecordNotOpen("StartTransaction");
     return;
   }
   if (session == Session::Lost) return;
@@ -396,7 +473,7 @@ void SQLData::RollbackTransaction() {
   // A lost connection took its transaction with it: nothing is left to undo, and a
   // new one would have nothing to roll back.
   wxString ended;
-  if (!IsSQLite() && ConnectionEnded(&ended)) return;
+  if (!IsSQLite() && (!connection || ConnectionEnded(&ended))) return;
   const wxString statement = engine.IsSameAs("SQL Server", false) ? wxString("IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION")
                                                                   : wxString("ROLLBACK");
   RunTransactionStatement("RollbackTransaction", statement, StatementRole::Rollback,
@@ -413,6 +490,14 @@ bool SQLData::RunTransaction(const std::function<bool()>& unit) {
     } catch (const wxSQLite3Exception& e) {
       // ExecPrepared throws on SQLite; the transaction must not stay open behind it.
       RecordSqliteFailure("RunTransaction", wxString(), e);
+    }
+    // A unit that went on past a failed statement would commit half its work.
+    if (ok && !transactionFailure_.empty()) {
+      ok = false;
+      if (!errorFlag) {
+        errorFlag = true;
+        lastError = transactionFailure_;
+      }
     }
     if (ok) {
       CommitTransaction();
@@ -443,9 +528,7 @@ bool SQLData::RunTransaction(const std::function<bool()>& unit) {
 
 bool SQLData::LockTableForWrite(const wxString& table) {
   if (!IsOpen()) {
-    errorFlag = true;
-    lastError = "LockTableForWrite | DB not open";
-    LogDbMessage(lastError);
+    RecordNotOpen("LockTableForWrite");
     return false;
   }
   const wxString statement = LockTableStatement(engine, table);

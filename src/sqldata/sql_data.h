@@ -92,10 +92,12 @@ class SqlRow {
 //
 // A server that cannot be reached, or does not answer, holds no statement without
 // bound: each waits for the server as ServerWaits says (by default ScreenWaits), a
-// statement that got no answer fails as a lost connection and is not run again,
-// and after a reconnect that failed the object tries no other for
-// kReconnectPause: its statements fail at once as lost, and the first one after
-// the pause tries again.
+// statement that got no answer fails as a lost connection and is not run again.
+// Such a statement, an open or a reconnect that failed, starts kReconnectPause for
+// every object of the process on the same connection string: their statements and
+// opens fail at once as lost, and the first one after the pause tries again. An
+// object whose open failed opens so at its next statement, as a lost connection is
+// replaced.
 //
 // An object belongs to one thread at a time; a worker makes its own.
 class SQLData : public wxObject {
@@ -123,6 +125,7 @@ class SQLData : public wxObject {
   // Whether the program database at the location is usable ("OK") or why not;
   // works on a connection of its own, never on this object's.
   bool SprawdzBazeDanych(wxString& message);
+  // True also for a server object whose open failed: its next statement opens it.
   bool IsOpen() const;
   bool IsSQLite() const;
 
@@ -135,10 +138,11 @@ class SQLData : public wxObject {
   void RollbackTransaction();
 
   // Runs unit between StartTransaction and CommitTransaction. When the begin fails,
-  // the unit answers false or throws wxSQLite3Exception, or the commit fails, the
-  // transaction is rolled back and false returned, the first failure's reason kept
-  // in lastError. A transaction that the server ended to break a deadlock is run
-  // once more from its start.
+  // a statement inside fails (whatever the unit answers then), the unit answers
+  // false or throws wxSQLite3Exception, or the commit fails, the transaction is
+  // rolled back and false returned, the first failure's reason kept in lastError. A
+  // transaction that the server ended to break a deadlock is run once more from
+  // its start.
   bool RunTransaction(const std::function<bool()>& unit);
 
   // Makes another transaction that writes the table wait until this one ends;
@@ -158,7 +162,12 @@ class SQLData : public wxObject {
   wxArrayString FrameData(wxString sql);
   // The same, with the result's column count in *columnCount (0 when no row came).
   wxArrayString FrameData(wxString sql, int* columnCount);
+  // Whether the query gives a row; false also when it failed, which only the error
+  // state tells.
   bool IsExistsData(wxString sql);
+  // The same for a caller that acts on "none": false when the query failed (the
+  // error state set), otherwise true with the answer in *found.
+  bool IsExistsData(const wxString& sql, bool* found);
   // Fills the control with column 0 (or 1 with textInSecondColumn) and ids with
   // the last column; values, when given, with the column after the text. With
   // selectDefault the last row whose column 0 is 1 is selected. Returns that
@@ -212,14 +221,25 @@ class SQLData : public wxObject {
   enum class Session { Open, Closed, Lost };
 
   bool IsSqliteOpen() const;
-  // Before every statement: replaces a connection the server has ended, unless a
-  // transaction ran on it. A failure is recorded under context.
+  // Before every statement: fails at once during a pause of the connection string,
+  // opens the connection of a failed open, replaces a connection the server has
+  // ended unless a transaction ran on it. A failure is recorded under context.
   Session PrepareSession(const wxString& context);
   bool ConnectionEnded(wxString* reason);
-  // A new connection in place of the lost one, with the session settings; the old
-  // one stays when it cannot be made (recorded under context), so the next
-  // statement tries again.
+  // A new connection in place of the lost one (or of a failed open), with the
+  // session settings; the old one stays when it cannot be made (recorded under
+  // context), so the next statement after the pause tries again.
   bool Reconnect(const wxString& context, const wxString& reason);
+  // False, with the failure recorded under context as lost, while the connection
+  // string's server is in its pause.
+  bool OutsideServerPause(const wxString& context);
+  // Starts the pause of the connection string: its server did not answer or could
+  // not be reached, for the reason given.
+  void NoteServerSilent(const wxString& reason);
+  // A server object that is not open: its failure counts as the connection's.
+  void RecordNotOpen(const wxString& context);
+  // Notes lastError as the running transaction's failure, if it is the first.
+  void NoteTransactionFailure();
   void ApplySessionOptions();
   void ApplySqliteBusyTimeout(wxSQLite3Database& db) const;
   // SQL Server statements get rewritten from the SQLite dialect into T-SQL here;
@@ -261,9 +281,11 @@ class SQLData : public wxObject {
   // lastError as the driver failure set it: its kind holds only while it stays.
   wxString connectionFailureText_;
   ServerWaits waits_ = ScreenWaits();
-  // No reconnect is tried before this instant; why the last one failed.
-  std::chrono::steady_clock::time_point reconnectAfter_{};
-  wxString reconnectFailure_;
+  // The last open of this server object failed and no close came since.
+  bool openFailed_ = false;
+  // Why the first statement of the running transaction that failed did: such a
+  // transaction is never committed. Empty while none failed.
+  wxString transactionFailure_;
   std::unique_ptr<wxSQLite3Database> sqliteDb;
   std::shared_ptr<IDbConnection> connection;
   wxString server;

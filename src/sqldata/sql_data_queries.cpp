@@ -83,6 +83,7 @@ void SQLData::NoteSqliteFailure(const wxString& context, const wxSQLite3Exceptio
   const int code = exception.GetErrorCode();
   rowLockFailure_ = code == 5 || code == 6;
   connectionFailureText_ = lastError;
+  NoteTransactionFailure();
 }
 
 void SQLData::RecordSqliteFailure(const wxString& context, const wxString& sql, const wxSQLite3Exception& exception) {
@@ -99,6 +100,7 @@ void SQLData::RecordDbFailure(const wxString& context, const wxString& sql, cons
   connectionFailure_ = failure;
   rowLockFailure_ = false;
   connectionFailureText_ = lastError;
+  NoteTransactionFailure();
 }
 
 void SQLData::RecordDriverFailure(const wxString& context, const wxString& sql, const wxString& error,
@@ -121,6 +123,8 @@ bool SQLData::RunOnConnection(const wxString& context, const wxString& statement
                               StatementRole role, DbQueryResult* result, wxString* error) {
   wxString failure;
   if (connection->execute(statement, result, &failure)) return true;
+  // The other objects on the string need not wait for the same silence.
+  if (result->answerTimedOut) NoteServerSilent(failure);
   // A statement the server did not answer would only wait as long again.
   const bool rerun = result->connectionLost && !result->answerTimedOut && !inTransaction_ &&
                      (role == StatementRole::Read || role == StatementRole::Begin);
@@ -208,6 +212,16 @@ bool SQLData::IsExistsData(wxString sql) {
   return found;
 }
 
+bool SQLData::IsExistsData(const wxString& sql, bool* found) {
+  *found = false;
+  const bool ok = ForEachRow("IsExistsData", sql, [&](const SqlRow&) {
+    *found = true;
+    return false;
+  });
+  if (!ok && !errorFlag) RecordNotOpen("IsExistsData");
+  return ok;
+}
+
 int SQLData::ComboBoxData(wxString sql, wxControlWithItems* control, wxArrayInt* ids, wxArrayDouble* values,
                           bool textInSecondColumn, bool selectDefault) {
   if (!control || !ids || PrepareSession("ComboBoxData") != Session::Open) return 0;
@@ -251,9 +265,7 @@ int SQLData::DeleteData(wxString sql) {
   const Session session = PrepareSession("SQLData");
   if (session == Session::Lost) return -1;
   if (session == Session::Closed) {
-    errorFlag = true;
-    lastError = "SQLData | DB not open";
-    LogDbMessage(lastError);
+    RecordNotOpen("SQLData");
     return -1;
   }
   if (IsSQLite()) {
@@ -317,9 +329,7 @@ SqlExecResult SQLData::ExecPrepared(const wxString& sql, const std::vector<SqlVa
   const Session session = PrepareSession("ExecPrepared");
   if (session == Session::Lost) return outcome;
   if (session == Session::Closed) {
-    errorFlag = true;
-    lastError = "ExecPrepared | DB not open";
-    LogDbMessage(lastError);
+    RecordNotOpen("ExecPrepared");
     return outcome;
   }
   if (IsSQLite()) {

@@ -51,6 +51,8 @@ TEST_P(AuthServiceOnServer, ALostConnectionIsNotReportedAsAWrongPassword) {
   EXPECT_FALSE(service.Login(admin.username, password, &error));
   EXPECT_FALSE(error.empty());
   EXPECT_NE(error, wxString::FromUTF8("Nieprawidłowy użytkownik lub hasło."));
+  // The login window's one line shows its start: the Polish text, the server's below.
+  EXPECT_TRUE(error.StartsWith(wxString::FromUTF8("Połączenie z serwerem bazy danych"))) << error;
   EXPECT_FALSE(service.IsAdministrator());
 }
 

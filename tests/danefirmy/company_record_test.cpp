@@ -119,7 +119,9 @@ TEST_F(CompanyStoreTest, NewCompanyGetsItsRowAndOneNumberingRow) {
   EXPECT_EQ(numbering[7], wxString::Format("%d", today.GetYear()));
   // Months are stored 1 to 12.
   EXPECT_EQ(numbering[8], wxString::Format("%d", static_cast<int>(today.GetMonth()) + 1));
-  EXPECT_TRUE(store->HasDefaultCompany());
+  bool hasDefault = false;
+  EXPECT_TRUE(store->HasDefaultCompany(&hasDefault));
+  EXPECT_TRUE(hasDefault);
 
   // An update adds no numbering row.
   CompanySaveRequest update;
@@ -151,7 +153,9 @@ TEST_F(CompanyStoreTest, DefaultCompanyClearsTheOthersInTheSameSave) {
   request.company.domyslna = false;
   request.loadedValidFrom.ParseISODate(second.dataOd);
   ASSERT_TRUE(store->Save(request, nullptr));
-  EXPECT_FALSE(store->HasDefaultCompany());
+  bool hasDefault = true;
+  EXPECT_TRUE(store->HasDefaultCompany(&hasDefault));
+  EXPECT_FALSE(hasDefault);
   EXPECT_EQ(CountRows(*db, "firma"), 2);
   EXPECT_EQ(alfa, "1");
 }

@@ -66,7 +66,9 @@ TEST_P(CompanyStoreOnServer, SavesReadsBackChangesAndDeletesACompany) {
   EXPECT_EQ(loaded.dataOd, "2024-01-01");
   EXPECT_TRUE(loaded.domyslna);
   EXPECT_EQ(loaded.domyslnyTermin, 14);
-  EXPECT_TRUE(store.HasDefaultCompany());
+  bool hasDefault = false;
+  EXPECT_TRUE(store.HasDefaultCompany(&hasDefault));
+  EXPECT_TRUE(hasDefault);
 
   // A new validity date keeps the old identity in a history row.
   CompanySaveRequest change;

@@ -359,6 +359,52 @@ TEST_F(CompanyTabTest, ADefaultCompanyChosenOnAnotherWorkstationIsNotUndone) {
   SaveScreenshot(frame, "danefirmy_after_default_chosen_elsewhere");
 }
 
+// Beta, not the default, is saved while the question whether any company is the
+// default cannot be read: the save stops with a box and leaves "Domyślna" as the
+// user left it, and the next save, once the table reads again, moves no default.
+TEST_F(CompanyTabTest, ASaveWhoseDefaultQuestionFailedMovesNoDefault) {
+  ASSERT_NO_FATAL_FAILURE(InsertAlfaAndBeta());
+  app->workingId = "2";
+  OpenTab();
+  ASSERT_GE(db->DeleteData("update firma set domyslna=0"), 0);
+  ASSERT_GE(db->DeleteData("insert into firma(nazwa,nazwa_pelna,domyslna) values('Gamma','Gamma SA',1)"), 0);
+  Type("telefon", "555");
+  auto* box = Find<wxCheckBox>("domyslna");
+  PumpEvents(100);
+  const wxImage unticked = CaptureWindow(box);
+
+  MessageBoxRecorder boxes(wxID_OK);
+  ASSERT_GE(db->DeleteData("alter table firma rename to firma_poprzednia"), 0);
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  ASSERT_GE(db->DeleteData("alter table firma_poprzednia rename to firma"), 0);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
+  EXPECT_FALSE(box->GetValue());
+  PumpEvents(100);
+  EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(box), unticked));
+  EXPECT_TRUE(editor->IsModified());
+  SaveScreenshot(frame, "danefirmy_default_question_unread");
+
+  boxes.Clear();
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Cell("select telefon from firma where id_firmy=2"), "555");
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma where domyslna=1"), "Gamma");
+  EXPECT_FALSE(box->GetValue());
+}
+
+// The first company stored becomes the default one, whatever its box says.
+TEST_F(CompanyTabTest, TheFirstCompanySavedBecomesTheDefault) {
+  OpenTab();
+  Check("domyslna", false);
+  MessageBoxRecorder boxes(wxID_OK);
+  TypeCompany("Alfa", "5260250274");
+  Click(Find<wxButton>("ID_COMPANY_SAVE"));
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_EQ(Cell("select group_concat(nazwa) from firma where domyslna=1"), "Alfa");
+  EXPECT_TRUE(Find<wxCheckBox>("domyslna")->GetValue());
+}
+
 TEST_F(CompanyTabTest, DeleteAsksAndRemovesTheListRowAfterTheDatabase) {
   OpenTab();
   MessageBoxRecorder boxes(wxID_OK);
@@ -793,6 +839,8 @@ TEST_F(CompanyTabTest, CompaniesThatCannotBeReadAreReportedOnceInsteadOfAnEmptyL
   EXPECT_NE(boxes.shown()[0].message.Find("no such table: firma"), wxNOT_FOUND);
   // An empty list draws otherwise than the companies kept after the failed refresh.
   EXPECT_FALSE(SamePixels(CaptureWindow(editor->GetCompanyList()), listUnread));
+  // Not known to hold no default company, the database gets no new default offered.
+  EXPECT_FALSE(Find<wxCheckBox>("domyslna")->GetValue());
   SaveScreenshot(frame, "danefirmy_unreadable");
 }
 

@@ -319,6 +319,11 @@ TEST_F(SqlDataConnection, ReadersAndTheirFailures) {
   EXPECT_TRUE(db->FrameData("SELECT x FROM missing").empty());
   EXPECT_TRUE(db->errorFlag);
   EXPECT_TRUE(db->lastError.StartsWith("FrameData | ")) << db->lastError;
+  // Asked for an answer to act on, a failed query is no "none".
+  bool found = true;
+  EXPECT_TRUE(db->IsExistsData("SELECT 1 FROM t WHERE nazwa = 'b'", &found));
+  EXPECT_FALSE(found);
+  EXPECT_FALSE(db->IsExistsData("SELECT x FROM missing", &found));
   const wxString log = LogText();
   EXPECT_NE(log.Find("QUERY: SELECT x FROM missing"), wxNOT_FOUND);
   EXPECT_EQ(log.Find("Hidden77"), wxNOT_FOUND);

@@ -65,14 +65,20 @@ class SqlDataServer : public ::testing::TestWithParam<veldrix::test::TestServer>
     return info;
   }
 
-  // A workstation with the short waits whose connections go through the relay.
-  std::unique_ptr<SQLData> OpenThrough(const TcpRelay& relay) {
+  // A workstation with the short waits whose connections go through the relay,
+  // not yet opened.
+  std::unique_ptr<SQLData> Through(const TcpRelay& relay) {
     DbConnectionInfo info = ServerInfo();
     info.server = "127.0.0.1";
     info.port = relay.port();
     info.options.clear();
     auto db = std::make_unique<SQLData>(BuildConnectionString(info));
     db->SetServerWaits(ShortWaits());
+    return db;
+  }
+
+  std::unique_ptr<SQLData> OpenThrough(const TcpRelay& relay) {
+    auto db = Through(relay);
     EXPECT_TRUE(db->IniciujBazeDanych()) << db->lastError;
     return db;
   }
@@ -332,6 +338,26 @@ TEST_P(SqlDataServer, AfterAFailedReconnectStatementsFailAtOnceAndWorkAgainByThe
   std::printf("working again %.2f s after the server could be reached\n", SecondsSince(back));
 }
 
+// A screen opened while the server could not be reached: what it is asked to do
+// fails at once as the connection's failure, and the first statement after the
+// pause opens it once the server can be reached.
+TEST_P(SqlDataServer, AnObjectWhoseOpenFailedOpensAtItsNextStatementAfterThePause) {
+  const DbConnectionInfo server = ServerInfo();
+  TcpRelay relay(server.server, server.port);
+  relay.SetAccepting(false);
+  auto workstation = Through(relay);
+  EXPECT_FALSE(workstation->IniciujBazeDanych());
+  relay.SetAccepting(true);
+
+  const Clock::time_point start = Clock::now();
+  workstation->StartTransaction();
+  EXPECT_LT(SecondsSince(start), 1.0);
+  EXPECT_EQ(workstation->LastConnectionFailure(), ConnectionFailure::Lost) << workstation->lastError;
+  EXPECT_TRUE(SaveFailureText(*workstation, workstation->lastError).Contains("przerwane")) << workstation->lastError;
+  std::this_thread::sleep_for(SQLData::kReconnectPause);
+  EXPECT_EQ(workstation->FrameData("SELECT 1").size(), 1u) << workstation->lastError;
+}
+
 // A server that stops answering with its connections open (hung, or a network gone
 // silent): a read and a save each give up after the answer bound, as a lost
 // connection, and the next one after the server answers again runs.
@@ -340,6 +366,8 @@ TEST_P(SqlDataServer, AStatementTheServerDoesNotAnswerFailsWithinTheBoundAndTheN
   const DbConnectionInfo server = ServerInfo();
   TcpRelay relay(server.server, server.port);
   auto workstation = OpenThrough(relay);
+  // Another screen of the same program, on a connection of its own.
+  auto screen = OpenThrough(relay);
   auto save = [&] {
     return workstation->RunTransaction([&] {
       workstation->ExecPrepared("INSERT INTO " + table + " (name) VALUES (?)", {SqlValue("zapis")});
@@ -356,8 +384,16 @@ TEST_P(SqlDataServer, AStatementTheServerDoesNotAnswerFailsWithinTheBoundAndTheN
     EXPECT_EQ(workstation->LastConnectionFailure(), ConnectionFailure::Lost) << workstation->lastError;
     EXPECT_TRUE(SaveFailureText(*workstation, workstation->lastError).Contains("przerwane"));
     std::printf("statement without an answer failed after %.2f s\n", took);
+    // Neither the rest of the action nor the other screen waits for the server again.
+    const Clock::time_point after = Clock::now();
+    EXPECT_TRUE(workstation->FrameData("SELECT 1").empty());
+    EXPECT_TRUE(screen->FrameData("SELECT 1").empty());
+    EXPECT_LT(SecondsSince(after), 0.5);
+    EXPECT_EQ(screen->LastConnectionFailure(), ConnectionFailure::Lost) << screen->lastError;
     relay.SetForwarding(true);
+    std::this_thread::sleep_for(SQLData::kReconnectPause);
     EXPECT_TRUE(action()) << workstation->lastError;
+    EXPECT_EQ(screen->FrameData("SELECT 1").size(), 1u) << screen->lastError;
   }
   EXPECT_EQ(db_->FrameData("SELECT name FROM " + table).size(), 1u);
 }

@@ -263,6 +263,25 @@ TEST_F(SqlDataFile, AUnitSeesAFailedStatementThroughTheErrorFlag) {
   EXPECT_EQ(CountRows("firma"), 0);
 }
 
+// A unit that answers true past a failed statement stores none of its work; one
+// that checks its errors stores all of it.
+TEST_F(SqlDataFile, ATransactionWithAFailedStatementRollsBackWhateverTheUnitAnswers) {
+  EXPECT_FALSE(db->RunTransaction([&] {
+    db->InsertData("INSERT INTO firma(nazwa) VALUES('a')");
+    db->InsertData("INSERT INTO no_such_table VALUES(1)");
+    return true;
+  }));
+  EXPECT_TRUE(db->lastError.StartsWith("InsertData | SQL error 1: ")) << db->lastError;
+  EXPECT_EQ(CountRows("firma"), 0);
+
+  EXPECT_TRUE(db->RunTransaction([&] {
+    db->InsertData("INSERT INTO firma(nazwa) VALUES('a')");
+    db->InsertData("INSERT INTO firma(nazwa) VALUES('b')");
+    return !db->errorFlag;
+  })) << db->lastError;
+  EXPECT_EQ(db->FrameData("SELECT group_concat(nazwa) FROM firma"), wxArrayString(1, "a,b"));
+}
+
 TEST_F(SqlDataFile, TransactionFailuresAndAClosedObject) {
   db->CommitTransaction();  // no transaction open
   EXPECT_TRUE(db->errorFlag);
