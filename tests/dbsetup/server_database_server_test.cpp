@@ -1,12 +1,8 @@
 // Making sure a program database exists on the real PostgreSQL and MariaDB
 // servers, as the configuration dialog's "Utwórz" does before the worker fills it.
-#include "dbsetup/database_probe.h"
 #include "dbsetup/server_database.h"
 
 #include "server_support.h"
-#include "tcp_relay.h"
-
-#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -44,26 +40,6 @@ TEST_P(EnsureOnServer, AMissingDatabaseIsCreatedAndAnExistingOneIsReported) {
 
   ASSERT_TRUE(EnsureProgramDatabase(info, &existed, &error)) << error;
   EXPECT_TRUE(existed);
-}
-
-// The configuration window's "Test połączenia" and its create and upgrade checks
-// probe on the GUI thread: a server that takes the question and then answers
-// nothing fails the probe within its waits; one that answers is probed as before.
-TEST_P(EnsureOnServer, TheProbeOfAServerThatStopsAnsweringEndsWithinItsWaits) {
-  veldrix::test::TcpRelay relay(info_.server, info_.port);
-  const DbConnectionInfo info = ShortWaits(relay.port());
-  DatabaseProbeResult result;
-  wxString error;
-  ASSERT_TRUE(ProbeDatabaseWithin(info.waits, info, &result, &error)) << error;
-  EXPECT_TRUE(result.exists);
-
-  const bool mysql = GetParam().engine == std::string("MySQL");
-  relay.HoldOnceSent(veldrix::test::TcpRelay::Sender::Client, mysql ? "INFORMATION_SCHEMA.SCHEMATA" : "pg_database");
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ProbeDatabaseWithin(info.waits, info, &result, &error));
-  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(took, (info.waits.answerMs + CutCancelMs(info.waits.answerMs)) / 1000.0 + 1.0);
-  EXPECT_FALSE(error.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, EnsureOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),
