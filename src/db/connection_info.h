@@ -27,6 +27,11 @@ struct ServerWaits {
   int rowLockMs = 0;
 };
 
+// How long a driver waits for the server to take the cancel of a statement the
+// answer bound cut: a server that still listens takes it at once; a silent one adds
+// no more than this to the bound.
+inline int CutCancelMs(int answerMs) { return answerMs / 2 < 3000 ? answerMs / 2 : 3000; }
+
 struct DbConnectionInfo {
   wxString driver;
   wxString server;

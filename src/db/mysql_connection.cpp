@@ -27,10 +27,15 @@ constexpr const char* kSessionSqlMode =
 // Connector/C and the server count these waits in whole seconds.
 unsigned int WholeSeconds(int milliseconds) { return static_cast<unsigned int>((milliseconds + 999) / 1000); }
 
-// The session settings of every open: the SQL modes, and the bound of a row-lock wait.
+// The session settings of every open: the SQL modes, and the bound of a lock wait,
+// a row's (InnoDB's) and a table's metadata lock (an ALTER or LOCK TABLES behind
+// another session's open transaction), which InnoDB's bound does not cover.
 std::string SessionSettings(const ServerWaits& waits) {
   std::string settings = kSessionSqlMode;
-  if (waits.rowLockMs > 0) settings += ", SESSION innodb_lock_wait_timeout = " + std::to_string(WholeSeconds(waits.rowLockMs));
+  if (waits.rowLockMs > 0) {
+    const std::string seconds = std::to_string(WholeSeconds(waits.rowLockMs));
+    settings += ", SESSION innodb_lock_wait_timeout = " + seconds + ", SESSION lock_wait_timeout = " + seconds;
+  }
   return settings;
 }
 
@@ -131,7 +136,7 @@ class MySqlConnection : public LockedConnection<MYSQL> {
     ApplyMySqlOptions(info.ssl, info.waits, handle);
     if (mysql_real_connect(handle, values.host.c_str(), values.user.c_str(), values.password.c_str(),
                            values.databaseOrNull(), values.port, nullptr, CLIENT_MULTI_STATEMENTS)) {
-      return startSession(handle, info, error);
+      return startSession(handle, values, info, error);
     }
     wxString reason = MySqlError(handle);
     if (reason.Lower().Contains("ssl is required")) {
@@ -142,7 +147,9 @@ class MySqlConnection : public LockedConnection<MYSQL> {
       if (values.host != "127.0.0.1") hosts.push_back("127.0.0.1");
       for (const std::string& candidate : hosts) {
         if (MYSQL* retried = TryMySqlConnect(values, candidate.c_str(), info.ssl, info.waits, &reason)) {
-          return startSession(retried, info, error);
+          ConnectValues used = values;
+          used.host = candidate;
+          return startSession(retried, used, info, error);
         }
       }
     }
@@ -201,7 +208,7 @@ class MySqlConnection : public LockedConnection<MYSQL> {
   }
 
  private:
-  bool startSession(MYSQL* handle, const DbConnectionInfo& info, wxString* error) {
+  bool startSession(MYSQL* handle, const ConnectValues& values, const DbConnectionInfo& info, wxString* error) {
     // Connector/C connects in plain text to a server that offers no encryption,
     // even with SSL enforced; a connection that must be encrypted is refused here.
     if (info.ssl && !mysql_get_ssl_cipher(handle)) {
@@ -217,7 +224,25 @@ class MySqlConnection : public LockedConnection<MYSQL> {
     }
     handle_ = handle;
     answerMs_ = info.waits.answerMs;
+    values_ = values;
+    ssl_ = info.ssl;
     return true;
+  }
+
+  // A statement the answer bound cut goes on running on a server that is only slow,
+  // holding its locks: a short-lived second connection asks the server to stop it.
+  // Its connect and its answer wait CutCancelMs each, so that a silent server adds
+  // little to the bound.
+  void killOnServer() {
+    const std::string kill = "KILL QUERY " + std::to_string(mysql_thread_id(handle_));
+    ServerWaits waits;
+    waits.answerMs = CutCancelMs(answerMs_);
+    waits.connectSeconds = static_cast<int>(WholeSeconds(waits.answerMs));
+    wxString ignored;
+    if (MYSQL* killer = TryMySqlConnect(values_, values_.host.c_str(), ssl_, waits, &ignored)) {
+      mysql_real_query(killer, kill.c_str(), static_cast<unsigned long>(kill.size()));
+      mysql_close(killer);
+    }
   }
 
   static wxString SslOptionsLine(MYSQL* handle) {
@@ -281,7 +306,10 @@ class MySqlConnection : public LockedConnection<MYSQL> {
     if (error) *error = MySqlError(handle_);
     // Dropped at once, so that the server ends the session and its transaction
     // with its locks as soon as it hears of it.
-    if (result->answerTimedOut) closeLocked();
+    if (result->answerTimedOut) {
+      killOnServer();
+      closeLocked();
+    }
     return false;
   }
 
@@ -296,6 +324,8 @@ class MySqlConnection : public LockedConnection<MYSQL> {
   // Why the connection is known to be gone; empty while it is not.
   wxString lostReason_;
   int answerMs_ = 0;  // the open's answer bound; 0: none
+  ConnectValues values_;  // of the open, for the connection that stops a cut statement
+  bool ssl_ = false;
   std::chrono::steady_clock::time_point started_;  // of the running execute
 };
 

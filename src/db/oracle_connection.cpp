@@ -19,6 +19,21 @@ wxString BuildOracleConnectDescriptor(const DbConnectionInfo& info) {
   return descriptor;
 }
 
+wxString WithOracleConnectBound(const wxString& descriptor, int seconds) {
+  const wxString lower = descriptor.Lower();
+  if (seconds <= 0 || lower.Contains("connect_timeout")) return descriptor;
+  const wxString bound = wxString::Format("%d", seconds);
+  if (descriptor.StartsWith("(")) {
+    const wxString head = "(description=";
+    const int at = lower.Find(head);
+    if (at == wxNOT_FOUND) return descriptor;
+    const size_t after = static_cast<size_t>(at) + head.length();
+    return descriptor.Left(after) + "(CONNECT_TIMEOUT=" + bound + ")" + descriptor.Mid(after);
+  }
+  if (!descriptor.Contains("/")) return descriptor;
+  return descriptor + (descriptor.Contains("?") ? "&" : "?") + "connect_timeout=" + bound;
+}
+
 wxString FormatOracleInt64(std::int64_t value) { return wxString::Format("%lld", static_cast<long long>(value)); }
 
 wxString FormatOracleUint64(std::uint64_t value) {
@@ -67,12 +82,13 @@ class OracleConnection : public LockedConnection<OdpiConn> {
       return false;
     }
     context_ = context;
-    const wxString descriptor = BuildOracleConnectDescriptor(info);
-    if (descriptor.empty()) {
+    const wxString typed = BuildOracleConnectDescriptor(info);
+    if (typed.empty()) {
       if (error) *error = "Oracle connect descriptor is empty.";
       closeLocked();
       return false;
     }
+    const wxString descriptor = WithOracleConnectBound(typed, info.waits.connectSeconds);
     const wxScopedCharBuffer user = info.user.utf8_str();
     const wxScopedCharBuffer password = info.password.utf8_str();
     const wxScopedCharBuffer connectString = descriptor.utf8_str();

@@ -14,6 +14,11 @@ struct OdpiTimestamp;
 // server holds no "/" (an Easy Connect text or a net service name stays as typed).
 wxString BuildOracleConnectDescriptor(const DbConnectionInfo& info);
 
+// The descriptor with the connect bound the library honours: connect_timeout of an
+// Easy Connect text, CONNECT_TIMEOUT of a full (DESCRIPTION=...); one that names its
+// own bound, and a net service name, whose entry holds the bound, stay unchanged.
+wxString WithOracleConnectBound(const wxString& descriptor, int seconds);
+
 // Value texts, independent of the locale: numbers keep 15 significant digits,
 // timestamps drop fractions and time zone.
 wxString FormatOracleInt64(std::int64_t value);

@@ -10,9 +10,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
+#include <utility>
 
 wxString QuotePgConnValue(const wxString& value) {
   wxString quoted;
@@ -46,6 +50,15 @@ wxString BuildPgConnInfo(const DbConnectionInfo& info) {
   // rather than after a quarter of an hour of retries.
   text += " keepalives=1 keepalives_idle=30 keepalives_interval=10 keepalives_count=3";
   if (info.waits.answerMs > 0) text += wxString::Format(" tcp_user_timeout=%d", info.waits.answerMs);
+  // The session settings travel in the start-up packet, so they are in force once
+  // the login is, under its connect bound and without a round trip of their own.
+  // The program writes literals in the SQLite dialect, where a backslash is an
+  // ordinary character (EscapeSqlText only doubles "'"): a server or database whose
+  // default reads it as an escape would let a quoted value end its literal early.
+  // A lock another session holds is waited for rowLockMs at most.
+  wxString options = "-c standard_conforming_strings=on";
+  if (info.waits.rowLockMs > 0) options += wxString::Format(" -c lock_timeout=%d", info.waits.rowLockMs);
+  text += " client_encoding='UTF8' options=" + QuotePgConnValue(options);
   return text;
 }
 
@@ -90,17 +103,12 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     if (!api_->load(error)) return false;
     LibpqConn* conn = api_->PQconnectdb(BuildPgConnInfo(info).utf8_str());
     if (conn && api_->PQstatus(conn) == kLibpqConnectionOk) {
-      api_->PQclear(api_->PQexec(conn, "SET client_encoding TO 'UTF8'"));
-      if (startSession(conn, info.waits.rowLockMs, error)) {
-        answerMs_ = info.waits.answerMs;
-        previousReceiver_ = api_->PQsetNoticeReceiver(conn, &PostgreSqlConnection::OnNotice, this);
-        std::lock_guard<std::mutex> cancelGuard(cancelLock_);
-        handle_ = conn;
-        cancel_ = api_->PQgetCancel(conn);
-        return true;
-      }
-      api_->PQfinish(conn);
-      return false;
+      answerMs_ = info.waits.answerMs;
+      previousReceiver_ = api_->PQsetNoticeReceiver(conn, &PostgreSqlConnection::OnNotice, this);
+      std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+      handle_ = conn;
+      cancel_ = api_->PQgetCancel(conn);
+      return true;
     }
     if (error) *error = conn ? FromLibpqText(api_->PQerrorMessage(conn)) : wxString("PostgreSQL connection failed.");
     if (conn) api_->PQfinish(conn);
@@ -130,7 +138,10 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
     }
     // The server has gone silent: the connection is dropped, so that its session
     // ends (and its transaction with its locks) as soon as the server hears of it.
+    // A server that is only slow would go on running the statement until it ends,
+    // so it is asked to cancel it first.
     running_ = false;
+    cancelOnServer();
     closeLocked();
     result->connectionLost = true;
     result->answerTimedOut = true;
@@ -158,23 +169,34 @@ class PostgreSqlConnection : public LockedConnection<LibpqConn> {
   }
 
  private:
-  // The program writes literals in the SQLite dialect, where a backslash is an
-  // ordinary character (EscapeSqlText only doubles "'"). A server or database whose
-  // default reads it as an escape would let a quoted value end its literal early,
-  // so no session runs without this setting.
-  // A lock another session holds is waited for rowLockMs at most (lock_timeout).
-  bool startSession(LibpqConn* conn, int rowLockMs, wxString* error) {
-    wxString settings = "SET standard_conforming_strings = on";
-    if (rowLockMs > 0) settings += wxString::Format("; SET lock_timeout = %d", rowLockMs);
-    LibpqResult* set = api_->PQexec(conn, settings.utf8_str());
-    const bool ok = set && api_->PQresultStatus(set) == kLibpqCommandOk;
-    if (!ok && error) {
-      wxString reason = set ? FromLibpqText(api_->PQresultErrorMessage(set)) : wxString();
-      if (reason.empty()) reason = FromLibpqText(api_->PQerrorMessage(conn));
-      *error = "PostgreSQL session settings (" + settings + ") failed: " + reason;
+  // libpq's cancel request waits for the server to close the request's socket,
+  // with no bound of its own; it runs on a thread that owns the connection's cancel
+  // key, and the cut waits for it CutCancelMs at most. On a silent server that
+  // thread waits on until the server or the network ends its socket.
+  void cancelOnServer() {
+    LibpqCancel* request = nullptr;
+    {
+      std::lock_guard<std::mutex> cancelGuard(cancelLock_);
+      std::swap(request, cancel_);
     }
-    if (set) api_->PQclear(set);
-    return ok;
+    if (!request) return;
+    struct Outcome {
+      std::mutex lock;
+      std::condition_variable changed;
+      bool sent = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    LibpqApi* api = api_;
+    std::thread([api, request, outcome] {
+      char buffer[256] = {};
+      api->PQcancel(request, buffer, static_cast<int>(sizeof buffer));
+      api->PQfreeCancel(request);
+      std::lock_guard<std::mutex> guard(outcome->lock);
+      outcome->sent = true;
+      outcome->changed.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> guard(outcome->lock);
+    outcome->changed.wait_for(guard, std::chrono::milliseconds(CutCancelMs(answerMs_)), [&] { return outcome->sent; });
   }
 
   bool readResult(LibpqResult* pgResult, DbQueryResult* result, wxString* error) {

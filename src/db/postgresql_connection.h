@@ -10,8 +10,8 @@ struct LibpqApi;
 
 // One conninfo value between single quotes, with "\" and "'" escaped by "\".
 wxString QuotePgConnValue(const wxString& value);
-// host, port, dbname, user, password, sslmode and application_name; the options of
-// the record are not used.
+// host, port, dbname, user, password, sslmode, application_name, the waits and the
+// session settings (client_encoding, options); the options of the record are not used.
 wxString BuildPgConnInfo(const DbConnectionInfo& info);
 // The type text of a column type OID ("integer", "varchar", else "oid:<n>").
 wxString PgTypeName(unsigned int oid);

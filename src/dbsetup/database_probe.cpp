@@ -15,10 +15,6 @@
 #include <algorithm>
 #include <memory>
 
-namespace {
-
-}  // namespace
-
 bool LoadUpgradeManifestFile(const wxString& path, std::vector<UpgradeManifestEntry>* entries, wxString* error) {
   if (!wxFileName::FileExists(path)) return true;
   nlohmann::json root;
@@ -112,6 +108,11 @@ bool ReadDatabaseVersion(SQLData* db, double* version) {
 }
 
 bool ProbeDatabase(const DbConnectionInfo& info, DatabaseProbeResult* result, wxString* error) {
+  return ProbeDatabaseWithin(QuickCheckWaits(), info, result, error);
+}
+
+bool ProbeDatabaseWithin(const ServerWaits& waits, const DbConnectionInfo& info, DatabaseProbeResult* result,
+                         wxString* error) {
   if (!result) return false;
   *result = DatabaseProbeResult();
   const wxString engine = ServerTypeOf(info);
@@ -124,7 +125,7 @@ bool ProbeDatabase(const DbConnectionInfo& info, DatabaseProbeResult* result, wx
     result->exists = true;
   } else {
     bool exists = false;
-    if (!ServerDatabaseExists(info, &exists, error)) return false;
+    if (!ServerDatabaseExists(info, &exists, error, waits)) return false;
     result->reached = true;
     result->exists = exists;
     if (!exists) {
@@ -137,7 +138,7 @@ bool ProbeDatabase(const DbConnectionInfo& info, DatabaseProbeResult* result, wx
   {
     std::shared_ptr<IDbConnection> connection;
     wxString failure;
-    if (!OpenConnection(connectionString, &connection, nullptr, &failure)) {
+    if (!OpenConnection(connectionString, &connection, nullptr, &failure, waits)) {
       if (error) *error = _("Baza istnieje, ale nie udało się jej otworzyć: ") + failure;
       return false;
     }
@@ -145,6 +146,7 @@ bool ProbeDatabase(const DbConnectionInfo& info, DatabaseProbeResult* result, wx
   }
 
   SQLData db(connectionString);
+  db.SetServerWaits(waits);
   wxString message;
   if (!db.SprawdzBazeDanych(message)) {
     result->status = message.Contains(_("struktur")) ? _("Brak tabel programu") : _("Nie udało się odczytać wersji");

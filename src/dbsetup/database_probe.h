@@ -38,7 +38,11 @@ using ModuleVersionMap = std::map<wxString, double>;
 // false when the result is null, when existence could not be checked, or when an
 // existing database could not be connected to; every problem found after that is
 // a status with true.
+// The screens ask it on the GUI thread: every connection of the probe waits as
+// QuickCheckWaits say, so that a server that does not answer fails it in time.
 bool ProbeDatabase(const DbConnectionInfo& info, DatabaseProbeResult* result, wxString* error);
+bool ProbeDatabaseWithin(const ServerWaits& waits, const DbConnectionInfo& info, DatabaseProbeResult* result,
+                         wxString* error);
 
 // Some upgrade step of the program or of a module is above its base version.
 bool IsDatabaseUpgradeRequired(SQLData* db, wxString* error, double bazaVersion);

@@ -4,6 +4,7 @@
 #include "db/db_connection.h"
 #include "dbsetup/connection_profile.h"
 #include "dbsetup/schema_checks.h"
+#include "sqldata/sql_data.h"
 #include "sqldata/sql_literals.h"
 
 #include <wx/filename.h>
@@ -16,22 +17,23 @@ bool HasRow(const DbQueryResult& result) { return !result.resultSets.empty() && 
 
 // Connects to the server's "master" database, or with no database at all when
 // the login may not open "master".
-bool ConnectToSqlServer(const DbConnectionInfo& info, std::shared_ptr<IDbConnection>* connection, wxString* error) {
+bool ConnectToSqlServer(const DbConnectionInfo& info, const ServerWaits& waits,
+                        std::shared_ptr<IDbConnection>* connection, wxString* error) {
   DbConnectionInfo server = info;
   server.database = "master";
-  if (OpenConnection(BuildConnectionString(server), connection, nullptr, error)) return true;
+  if (OpenConnection(BuildConnectionString(server), connection, nullptr, error, waits)) return true;
   server.database.clear();
   error->clear();
-  return OpenConnection(BuildConnectionString(server), connection, nullptr, error);
+  return OpenConnection(BuildConnectionString(server), connection, nullptr, error, waits);
 }
 
 // MySQL and PostgreSQL: a connection to the server itself (no database, or the
 // "postgres" maintenance database), for questions about the record's database.
-bool ConnectWithoutDatabase(const DbConnectionInfo& info, std::shared_ptr<IDbConnection>* connection,
-                            wxString* error) {
+bool ConnectWithoutDatabase(const DbConnectionInfo& info, const ServerWaits& waits,
+                            std::shared_ptr<IDbConnection>* connection, wxString* error) {
   DbConnectionInfo server = info;
   server.database = SameEngine(ServerTypeOf(info), "MySQL") ? wxString() : wxString("postgres");
-  return OpenConnection(BuildConnectionString(server), connection, nullptr, error);
+  return OpenConnection(BuildConnectionString(server), connection, nullptr, error, waits);
 }
 
 wxString WithDetail(const wxString& text, const wxString& detail) {
@@ -39,6 +41,8 @@ wxString WithDetail(const wxString& text, const wxString& detail) {
 }
 
 }  // namespace
+
+ServerWaits QuickCheckWaits() { return SQLData::ScreenWaits(); }
 
 wxString SqlServerDatabaseExistsSql(const wxString& name) {
   return "SELECT 1 FROM sys.databases WHERE name=" + QuoteSqlNLiteral(name);
@@ -63,7 +67,8 @@ bool CreateServerDatabase(const DbConnectionInfo& info, wxString* error) {
   }
   std::shared_ptr<IDbConnection> connection;
   wxString failure;
-  if (!ConnectWithoutDatabase(info, &connection, &failure)) {
+  // Creating a database may rightly take long: no answer bound.
+  if (!ConnectWithoutDatabase(info, ServerWaits(), &connection, &failure)) {
     if (error) *error = WithDetail(_("Nie udało się połączyć z serwerem w celu utworzenia bazy programu."), failure);
     return false;
   }
@@ -77,11 +82,11 @@ bool CreateServerDatabase(const DbConnectionInfo& info, wxString* error) {
   return true;
 }
 
-bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error) {
+bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error, const ServerWaits& waits) {
   if (exists) *exists = false;
   std::shared_ptr<IDbConnection> connection;
   wxString failure;
-  if (!ConnectToSqlServer(info, &connection, &failure)) {
+  if (!ConnectToSqlServer(info, waits, &connection, &failure)) {
     if (error) *error = _("Nie udało się połączyć z serwerem SQL Server: ") + failure;
     return false;
   }
@@ -96,10 +101,10 @@ bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxStrin
   return true;
 }
 
-bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error) {
+bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error, const ServerWaits& waits) {
   if (exists) *exists = false;
   const wxString engine = ServerTypeOf(info);
-  if (SameEngine(engine, "SQL Server")) return SqlServerDatabaseExists(info, exists, error);
+  if (SameEngine(engine, "SQL Server")) return SqlServerDatabaseExists(info, exists, error, waits);
   // Opening a SQLite file that is not there would create it.
   if (SameEngine(engine, "SQLite")) {
     if (exists) *exists = wxFileName::FileExists(info.server);
@@ -110,7 +115,7 @@ bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* 
   wxString failure;
   const bool mysql = SameEngine(engine, "MySQL");
   if (mysql || SameEngine(engine, "PostgreSQL")) {
-    if (!ConnectWithoutDatabase(info, &connection, &failure)) {
+    if (!ConnectWithoutDatabase(info, waits, &connection, &failure)) {
       if (error) *error = _("Nie udało się połączyć z serwerem: ") + failure;
       return false;
     }
@@ -128,7 +133,7 @@ bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* 
     return true;
   }
 
-  if (!OpenConnection(BuildConnectionString(info), &connection, nullptr, &failure)) {
+  if (!OpenConnection(BuildConnectionString(info), &connection, nullptr, &failure, waits)) {
     if (error) *error = _("Nie udało się połączyć z bazą: ") + failure;
     return false;
   }
@@ -147,7 +152,8 @@ bool CreateSqlServerDatabase(const DbConnectionInfo& info, wxString* error) {
   }
   std::shared_ptr<IDbConnection> connection;
   wxString failure;
-  if (!ConnectToSqlServer(info, &connection, &failure)) {
+  // Creating a database may rightly take long: no answer bound.
+  if (!ConnectToSqlServer(info, ServerWaits(), &connection, &failure)) {
     if (error) *error = WithDetail(_("Nie udało się połączyć z serwerem SQL w celu sprawdzenia bazy programu."), failure);
     return false;
   }

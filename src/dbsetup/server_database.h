@@ -7,9 +7,16 @@
 
 #include <wx/string.h>
 
-// The question was answered: *exists says whether the database is there.
-bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error);
-bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error);
+// The waits of a quick question a screen asks on the GUI thread: the screens' own
+// (SQLData::ScreenWaits).
+ServerWaits QuickCheckWaits();
+
+// The question was answered: *exists says whether the database is there. A server
+// that does not answer fails it within the waits.
+bool ServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error,
+                          const ServerWaits& waits = QuickCheckWaits());
+bool SqlServerDatabaseExists(const DbConnectionInfo& info, bool* exists, wxString* error,
+                             const ServerWaits& waits = QuickCheckWaits());
 
 // The statements sent to SQL Server for a database name.
 wxString SqlServerDatabaseExistsSql(const wxString& name);

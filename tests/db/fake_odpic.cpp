@@ -31,6 +31,7 @@ namespace {
 std::string g_lastConnect;
 int g_openConnections = 0;
 int g_breaks = 0;
+std::uint32_t g_callTimeout = 0;
 OdpiBytes g_bytes;
 OdpiTimestamp g_stamp;
 
@@ -53,6 +54,7 @@ extern "C" {
 const char* fake_odpic_last_connect() { return g_lastConnect.c_str(); }
 int fake_odpic_open_connections() { return g_openConnections; }
 int fake_odpic_breaks() { return g_breaks; }
+std::uint32_t fake_odpic_call_timeout() { return g_callTimeout; }
 
 int dpiContext_createWithParams(unsigned int major, unsigned int, OdpiContextCreateParams*, OdpiContext** context,
                                 OdpiErrorInfo* errorInfo) {
@@ -93,7 +95,10 @@ int dpiConn_release(OdpiConn* conn) {
   return 0;
 }
 
-int dpiConn_setCallTimeout(OdpiConn*, std::uint32_t) { return 0; }
+int dpiConn_setCallTimeout(OdpiConn*, std::uint32_t milliseconds) {
+  g_callTimeout = milliseconds;
+  return 0;
+}
 
 int dpiConn_breakExecution(OdpiConn*) {
   ++g_breaks;
@@ -112,6 +117,17 @@ int dpiStmt_execute(OdpiStmt* stmt, std::uint32_t, std::uint32_t* columns) {
   const std::string& sql = stmt->sql;
   if (StartsWith(sql, "SELECT * FROM missing")) return Fail(stmt->context, "ORA-00942: table or view does not exist");
   if (StartsWith(sql, "SELECT lost")) return Fail(stmt->context, "ORA-03113: end-of-file on communication channel");
+  // The server's answers to a wait that ran out: a locked row, the call time-out.
+  if (sql.find("FOR UPDATE WAIT") != std::string::npos) {
+    return Fail(stmt->context, "ORA-30006: resource busy; acquire with WAIT timeout expired");
+  }
+  if (sql.find("FOR UPDATE NOWAIT") != std::string::npos) {
+    return Fail(stmt->context, "ORA-00054: resource busy and acquire with NOWAIT specified or timeout expired");
+  }
+  if (StartsWith(sql, "SELECT slow")) {
+    return Fail(stmt->context, ("DPI-1067: call timeout of " + std::to_string(g_callTimeout) +
+                                " ms exceeded with ORA-3156").c_str());
+  }
   if (StartsWith(sql, "INSERT")) {
     stmt->type = kOdpiStmtInsert;
   } else if (StartsWith(sql, "CREATE")) {

@@ -7,6 +7,9 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using veldrix::test::SecondsSince;
+
 class MySqlServer : public veldrix::test::ServerConnectionTest {
  protected:
   MySqlServer() : ServerConnectionTest(veldrix::test::kMySqlServerVariable, "MySQL (MariaDB Connector/C)") {}
@@ -153,6 +156,39 @@ TEST_F(MySqlServer, ClosesAndReportsNotConnected) {
   ASSERT_TRUE(connection_->open(info_, &error)) << error;
   ASSERT_TRUE(connection_->open(info_, &error)) << error;
   EXPECT_EQ(Run("SELECT 1").resultSets.size(), 1u);
+}
+
+// Another session's open transaction has read the table, so an ALTER of it waits
+// for the table's metadata lock, which InnoDB's row-lock bound does not cover: the
+// wait ends at the lock bound as a lock wait, well before the answer bound, and the
+// connection stays.
+TEST_F(MySqlServer, AWaitForATableLockEndsAtTheLockBoundAndKeepsTheConnection) {
+  const wxString table = TableName("my_contract");
+  Run("CREATE TABLE " + table + " (id INT) ENGINE=InnoDB");
+  auto holder = OpenAnother();
+  Run("START TRANSACTION; SELECT id FROM " + table, holder.get());
+  DbConnectionInfo info = ShortWaits();
+  info.waits.answerMs = 5000;
+  wxString error;
+  auto waiting = OpenWith(info, &error);
+  ASSERT_NE(waiting, nullptr) << error;
+  const Clock::time_point start = Clock::now();
+  DbQueryResult result;
+  EXPECT_FALSE(waiting->execute("ALTER TABLE " + table + " ADD COLUMN name VARCHAR(20)", &result, &error));
+  EXPECT_TRUE(result.lockTimeout) << error;
+  EXPECT_FALSE(result.connectionLost);
+  EXPECT_LT(SecondsSince(start), 4.0);
+  EXPECT_EQ(Run("SELECT 1", waiting.get()).resultSets.size(), 1u);
+  Run("ROLLBACK", holder.get());
+}
+
+// A statement the answer bound cuts on a server that is slow but alive is stopped
+// there, so its session does not run on holding its locks; on a server that answers
+// nothing the cut still ends at the bound plus the stop's own short one.
+TEST_F(MySqlServer, AStatementCutByTheAnswerBoundEndsOnTheServer) {
+  ExpectACutStatementEndsOnTheServer("SELECT CONNECTION_ID()", "SELECT SLEEP(8)",
+                                     "SELECT COUNT(*) FROM information_schema.processlist WHERE id = %s "
+                                     "AND command = 'Query'");
 }
 
 }  // namespace

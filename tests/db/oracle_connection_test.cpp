@@ -30,6 +30,16 @@ TEST(OracleDescriptor, LeavesFullDescriptorsAndServiceNamesAsTyped) {
   EXPECT_EQ(BuildOracleConnectDescriptor(OracleInfo("", 1521, "")), "");
 }
 
+TEST(OracleDescriptor, CarriesTheConnectBoundUnlessItNamesItsOwn) {
+  EXPECT_EQ(WithOracleConnectBound("db1:1521/ORCLPDB", 4), "db1:1521/ORCLPDB?connect_timeout=4");
+  EXPECT_EQ(WithOracleConnectBound("db1/ORCLPDB?ssl_server_dn_match=on", 4),
+            "db1/ORCLPDB?ssl_server_dn_match=on&connect_timeout=4");
+  EXPECT_EQ(WithOracleConnectBound("db1/ORCLPDB?connect_timeout=9", 4), "db1/ORCLPDB?connect_timeout=9");
+  EXPECT_EQ(WithOracleConnectBound("(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)(PORT=1521)))", 4),
+            "(DESCRIPTION=(CONNECT_TIMEOUT=4)(ADDRESS=(PROTOCOL=TCP)(HOST=db1)(PORT=1521)))");
+  EXPECT_EQ(WithOracleConnectBound("ORCL_TNS", 4), "ORCL_TNS");
+}
+
 TEST(OracleValues, NumbersKeepFifteenDigitsWhateverTheLocale) {
   EXPECT_EQ(FormatOracleDouble(1234567.5), "1234567.5");
   EXPECT_EQ(FormatOracleDouble(12345678901.25), "12345678901.25");
@@ -112,7 +122,7 @@ TEST(OracleOnStandInLibrary, PassesCredentialsDescriptorAndUtf8) {
   EXPECT_TRUE(connection->isConnected());
   auto lastConnect = FakeProbe<const char* (*)()>("fake_odpic_last_connect");
   ASSERT_NE(lastConnect, nullptr);
-  EXPECT_STREQ(lastConnect(), "scott|tiger|db1:1521/ORCLPDB|UTF-8|UTF-8");
+  EXPECT_STREQ(lastConnect(), "scott|tiger|db1:1521/ORCLPDB?connect_timeout=15|UTF-8|UTF-8");
   auto openConnections = FakeProbe<int (*)()>("fake_odpic_open_connections");
   EXPECT_EQ(openConnections(), 1);
   connection->close();
@@ -195,4 +205,31 @@ TEST(OracleOnStandInLibrary, ReportsFailuresAndStaysOpen) {
   const int before = breaks();
   connection->cancel();
   EXPECT_EQ(breaks(), before + 1);
+}
+
+// The waits that run out on the server: a row another session holds (the locked
+// select's FOR UPDATE WAIT, or NOWAIT) is a lock wait and the session stays; a call
+// cut by the time-out set from the answer bound is a lost connection.
+TEST(OracleOnStandInLibrary, TellsALockWaitFromACallCutByTheAnswerBound) {
+  auto connection = MakeOracleConnection(&FakeOdpi());
+  DbConnectionInfo info = OracleInfo("db1", 1521, "ORCLPDB");
+  info.user = "scott";
+  info.password = "tiger";
+  info.waits.answerMs = 2500;
+  wxString error;
+  ASSERT_TRUE(connection->open(info, &error)) << error;
+  EXPECT_EQ(FakeProbe<std::uint32_t (*)()>("fake_odpic_call_timeout")(), 2500u);
+  DbQueryResult result;
+  wxString reason;
+  for (const char* locked : {"SELECT a FROM t WHERE id = 1 FOR UPDATE WAIT 10", "SELECT a FROM t FOR UPDATE NOWAIT"}) {
+    EXPECT_FALSE(connection->execute(locked, &result, &error));
+    EXPECT_TRUE(result.lockTimeout) << locked;
+    EXPECT_FALSE(result.connectionLost || result.answerTimedOut || result.deadlock) << locked;
+    EXPECT_FALSE(connection->lost(&reason));
+  }
+  EXPECT_FALSE(connection->execute("SELECT slow", &result, &error));
+  EXPECT_TRUE(result.answerTimedOut && result.connectionLost) << error;
+  EXPECT_FALSE(result.lockTimeout);
+  EXPECT_TRUE(connection->lost(&reason));
+  EXPECT_EQ(reason, error);
 }

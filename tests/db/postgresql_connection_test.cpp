@@ -25,10 +25,12 @@ TEST(PostgreSqlConnInfo, QuotesEveryTextValue) {
   info.ssl = true;
   info.waits.connectSeconds = 4;
   info.waits.answerMs = 2500;
+  info.waits.rowLockMs = 1200;
   EXPECT_EQ(BuildPgConnInfo(info),
             "host='db.example' port=5433 dbname='firma' user='jan' password='p\\'a\\\\ss' sslmode=require "
             "application_name='Veldrix' connect_timeout=4 keepalives=1 keepalives_idle=30 keepalives_interval=10 "
-            "keepalives_count=3 tcp_user_timeout=2500");
+            "keepalives_count=3 tcp_user_timeout=2500 client_encoding='UTF8' "
+            "options='-c standard_conforming_strings=on -c lock_timeout=1200'");
 }
 
 TEST(PostgreSqlConnInfo, FillsDefaultsAndLeavesOutEmptyCredentials) {
@@ -36,7 +38,8 @@ TEST(PostgreSqlConnInfo, FillsDefaultsAndLeavesOutEmptyCredentials) {
   info.port = 0;
   EXPECT_EQ(BuildPgConnInfo(info),
             "host='localhost' port=5432 dbname='postgres' sslmode=prefer application_name='Veldrix' connect_timeout=15 "
-            "keepalives=1 keepalives_idle=30 keepalives_interval=10 keepalives_count=3");
+            "keepalives=1 keepalives_idle=30 keepalives_interval=10 keepalives_count=3 client_encoding='UTF8' "
+            "options='-c standard_conforming_strings=on'");
 }
 
 TEST(PostgreSqlTypes, NamesKnownOidsAndNumbersTheRest) {

@@ -1,4 +1,5 @@
 #include "server_support.h"
+#include "tcp_relay.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,13 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using veldrix::test::SecondsSince;
+
 class PostgreSqlServer : public veldrix::test::ServerConnectionTest {
  protected:
   PostgreSqlServer() : ServerConnectionTest(veldrix::test::kPostgreSqlServerVariable, "PostgreSQL (libpq)") {}
+
 };
 
 TEST_F(PostgreSqlServer, ReturnsOneSetPerSelectWithNamesAndTypes) {
@@ -185,6 +190,44 @@ TEST_F(PostgreSqlServer, CancelInterruptsARunningStatement) {
   EXPECT_TRUE(error.Contains("canceling statement")) << error;
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
   EXPECT_EQ(Run("SELECT 1").resultSets.size(), 1u);
+}
+
+// A server or pooler that lets the login through and then answers nothing: the
+// session settings came with the login, so the open sends nothing after it and
+// does not wait; its first statement ends at the answer bound. Without the hold the
+// same open has its settings in force.
+TEST_F(PostgreSqlServer, OpensWithItsSessionSettingsAndNoRoundTripAfterTheLogin) {
+  veldrix::test::TcpRelay relay(info_.server, info_.port);
+  using Sender = veldrix::test::TcpRelay::Sender;
+  relay.HoldOnceSent(Sender::Server, std::string("Z\0\0\0\x05I", 6));  // ReadyForQuery, idle
+  const DbConnectionInfo info = ShortWaits(relay.port());
+  wxString error;
+  const Clock::time_point start = Clock::now();
+  auto held = OpenWith(info, &error);
+  ASSERT_NE(held, nullptr) << error;
+  EXPECT_LT(SecondsSince(start), 1.5);
+  DbQueryResult result;
+  EXPECT_FALSE(held->execute("SELECT 1", &result, &error));
+  EXPECT_TRUE(result.answerTimedOut) << error;
+
+  relay.HoldOnceSent(Sender::Server, "");
+  auto other = OpenWith(info, &error);
+  ASSERT_NE(other, nullptr) << error;
+  result = Run("SELECT current_setting('standard_conforming_strings'), current_setting('lock_timeout'), "
+               "current_setting('client_encoding')",
+               other.get());
+  ASSERT_EQ(result.resultSets.size(), 1u);
+  EXPECT_EQ(result.resultSets[0].text(0, 0), "on");
+  EXPECT_EQ(result.resultSets[0].text(0, 1), "1500ms");
+  EXPECT_EQ(result.resultSets[0].text(0, 2), "UTF8");
+}
+
+// A statement the answer bound cuts on a server that is slow but alive is cancelled
+// there, so its session does not run on holding its locks; on a server that answers
+// nothing the cut still ends at the bound plus the cancel's own short one.
+TEST_F(PostgreSqlServer, AStatementCutByTheAnswerBoundEndsOnTheServer) {
+  ExpectACutStatementEndsOnTheServer("SELECT pg_backend_pid()", "SELECT pg_sleep(8)",
+                                     "SELECT count(*) FROM pg_stat_activity WHERE pid = %s AND state = 'active'");
 }
 
 }  // namespace

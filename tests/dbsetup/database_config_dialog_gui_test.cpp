@@ -10,6 +10,7 @@
 #include "app/connection_settings.h"
 #include "app/program_config.h"
 #include "auth/auth_service.h"
+#include "dbsetup/database_probe.h"
 #include "dbsetup/db_worker_relay.h"
 #include "dbsetup/schema_checks.h"
 #include "dbsetup/server_database.h"
@@ -17,6 +18,7 @@
 #include "modal_script.h"
 #include "server_support.h"
 #include "sqldata/sql_data.h"
+#include "tcp_relay.h"
 #include "worker_test_support.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +37,7 @@
 #include <wx/zipstrm.h>
 #include <wx/wfstream.h>
 
+#include <chrono>
 #include <memory>
 
 using veldrix::JoinPath;
@@ -82,14 +85,14 @@ class DatabaseConfigDialogTest : public ::testing::Test {
   }
 
   // Opens the dialog, with the user service when there is one (ordinary mode).
-  DatabaseConfigDialog* Open() {
+  DatabaseConfigDialog* Open(DatabaseProbeFunction probe = ProbeDatabase) {
     AdministratorCheckFunction verify;
     if (auth_) {
       verify = [this](const wxString& user, const wxString& password, wxString* error) {
         return auth_->VerifyAdministrator(user, password, error);
       };
     }
-    dialog_ = std::make_unique<DatabaseConfigDialog>(nullptr, verify, &store_, ProbeDatabase, EnsureProgramDatabase);
+    dialog_ = std::make_unique<DatabaseConfigDialog>(nullptr, verify, &store_, probe, EnsureProgramDatabase);
     dialog_->Show();
     WaitFor([&] { return dialog_->IsShownOnScreen(); });
     return dialog_.get();
@@ -542,6 +545,38 @@ TEST_P(DatabaseConfigOnServer, CompletesADatabaseThatWasLeftWithoutTables) {
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_TRUE(boxes.shown()[0].message.Contains(U8("nie zawiera tabel programu")));
   EXPECT_EQ(Text("statusLabel"), "Status bazy: Baza poprawna") << Log();
+}
+
+// A server that takes the probe's question and then answers nothing: "Test
+// połączenia" gives up within the probe's waits (short ones here, the screens' in
+// the program), says so and leaves the window usable; the same server answering is
+// probed as before.
+TEST_P(DatabaseConfigOnServer, TestingAServerThatStopsAnsweringEndsInTime) {
+  veldrix::test::TcpRelay relay(server_.server, server_.port);
+  ServerWaits waits;
+  waits.connectSeconds = 2;
+  waits.answerMs = 2000;
+  MessageBoxRecorder boxes(wxID_OK);
+  Open([waits](const DbConnectionInfo& info, DatabaseProbeResult* result, wxString* error) {
+    return ProbeDatabaseWithin(waits, info, result, error);
+  });
+  server_.server = "127.0.0.1";
+  server_.port = relay.port();
+  EnterServerConnection(server_.database);
+  Click("connectButton");
+  EXPECT_TRUE(boxes.shown().empty());
+  EXPECT_TRUE(Text("statusLabel").StartsWith("Status bazy: ")) << Text("statusLabel");
+
+  const bool mysql = SameEngine(GetParam().engine, "MySQL");
+  relay.HoldOnceSent(veldrix::test::TcpRelay::Sender::Client, mysql ? "INFORMATION_SCHEMA.SCHEMATA" : "pg_database");
+  const auto start = std::chrono::steady_clock::now();
+  Click("connectButton");
+  EXPECT_LT(veldrix::test::SecondsSince(start), (waits.answerMs + CutCancelMs(waits.answerMs)) / 1000.0 + 1.0);
+  ASSERT_EQ(boxes.shown().size(), 1u);
+  EXPECT_EQ(boxes.shown()[0].caption, U8("Test połączenia"));
+  EXPECT_FALSE(dialog_->IsBusy());
+  EXPECT_TRUE(Enabled("connectButton"));
+  Screenshot(wxString("dbconfig_15_silent_server_") + GetParam().engine);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, DatabaseConfigOnServer, ::testing::ValuesIn(veldrix::test::BothTestServers()),

@@ -5,6 +5,7 @@
 #include "db/connection_info.h"
 #include "db/db_connection.h"
 #include "db/driver_registry.h"
+#include "tcp_relay.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,9 @@
 #include <wx/utils.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -32,6 +35,10 @@ inline wxString TestServerConnectionString(const char* variable) {
 inline wxString UniqueServerName(const char* prefix) {
   static std::atomic<int> counter{0};
   return wxString::Format("%s_%ld_%d", prefix, static_cast<long>(getpid()), ++counter);
+}
+
+inline double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // A company name that every engine must store and give back unchanged: quotes,
@@ -115,6 +122,51 @@ class ServerConnectionTest : public ::testing::Test {
   std::shared_ptr<IDbConnection> OpenWith(const DbConnectionInfo& info, wxString* error) const {
     auto other = DriverRegistry::instance().find(info.driver)->createConnection();
     return other->open(info, error) ? other : nullptr;
+  }
+
+  // The record with waits short enough for a test; through a relay on loopback at
+  // relayPort when one is given.
+  DbConnectionInfo ShortWaits(int relayPort = 0) const {
+    DbConnectionInfo info = info_;
+    if (relayPort > 0) {
+      info.server = "127.0.0.1";
+      info.port = relayPort;
+    }
+    info.waits.connectSeconds = 2;
+    info.waits.answerMs = 2000;
+    info.waits.rowLockMs = 1500;
+    return info;
+  }
+
+  // A statement the answer bound cuts: on the server, slow but alive, it is gone
+  // (runningSql, given the session's id, counts it) within 4 s of its start; on a
+  // server that answers nothing (a relay gone silent) the cut ends at the bound
+  // plus the cancel's own short one.
+  void ExpectACutStatementEndsOnTheServer(const wxString& sessionIdSql, const wxString& slowSql,
+                                          const wxString& runningSql) {
+    using Clock = std::chrono::steady_clock;
+    wxString error;
+    auto slow = OpenWith(ShortWaits(), &error);
+    ASSERT_NE(slow, nullptr) << error;
+    const wxString id = Run(sessionIdSql, slow.get()).resultSets[0].text(0, 0);
+    const Clock::time_point start = Clock::now();
+    DbQueryResult result;
+    EXPECT_FALSE(slow->execute(slowSql, &result, &error));
+    EXPECT_TRUE(result.answerTimedOut) << error;
+    while (Run(wxString::Format(runningSql, id)).resultSets[0].text(0, 0) != "0" && SecondsSince(start) < 9) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_LT(SecondsSince(start), 4.0);
+
+    TcpRelay relay(info_.server, info_.port);
+    const DbConnectionInfo info = ShortWaits(relay.port());
+    auto silent = OpenWith(info, &error);
+    ASSERT_NE(silent, nullptr) << error;
+    relay.SetForwarding(false);
+    const Clock::time_point cut = Clock::now();
+    EXPECT_FALSE(silent->execute("SELECT 1", &result, &error));
+    EXPECT_TRUE(result.answerTimedOut) << error;
+    EXPECT_LT(SecondsSince(cut), (info.waits.answerMs + CutCancelMs(info.waits.answerMs)) / 1000.0 + 0.5);
   }
 
   DbQueryResult Run(const wxString& sql, IDbConnection* on = nullptr) {

@@ -35,7 +35,20 @@ struct Pair {
   Side client;
   Side server;
   bool closed = false;
+  // HoldOnceSent: the sender's last bytes, where a marker split between two reads
+  // is found, and since when the client's bytes are held.
+  std::string tail;
+  bool held = false;
+  std::chrono::steady_clock::time_point heldSince{};
 };
+
+// Whether the bytes just sent complete the marker.
+bool SeesMarker(Pair& pair, const std::string& marker, const std::string& arrived) {
+  pair.tail += arrived;
+  const bool seen = pair.tail.find(marker) != std::string::npos;
+  if (pair.tail.size() >= marker.size()) pair.tail.erase(0, pair.tail.size() - marker.size() + 1);
+  return seen;
+}
 
 void Close(Pair& pair) {
   if (pair.closed) return;
@@ -107,6 +120,13 @@ void TcpRelay::SetForwarding(bool forwarding) {
   Wake();
 }
 
+void TcpRelay::HoldOnceSent(Sender sender, const std::string& marker) {
+  std::lock_guard<std::mutex> guard(lock_);
+  holdSender_ = sender;
+  holdMarker_ = marker;
+  Wake();
+}
+
 void TcpRelay::DropConnections() {
   std::lock_guard<std::mutex> guard(lock_);
   drop_ = true;
@@ -119,6 +139,8 @@ void TcpRelay::Run() {
     bool accepting;
     bool forwarding;
     bool drop;
+    std::string marker;
+    Sender markerSender;
     {
       std::lock_guard<std::mutex> guard(lock_);
       if ((!accepting_ || !forwarding_) && std::chrono::steady_clock::now() - heldSince_ > kHoldLimit) {
@@ -128,17 +150,23 @@ void TcpRelay::Run() {
       forwarding = forwarding_;
       drop = drop_;
       drop_ = false;
+      marker = holdMarker_;
+      markerSender = holdSender_;
     }
     if (drop) {
       for (Pair& pair : pairs) Close(pair);
     }
     pairs.remove_if([](const Pair& pair) { return pair.closed; });
+    for (Pair& pair : pairs) {
+      if (pair.held && std::chrono::steady_clock::now() - pair.heldSince > kHoldLimit) pair.held = false;
+    }
 
     std::vector<pollfd> fds = {{wake_[0], POLLIN, 0}, {accepting ? listener_ : -1, POLLIN, 0}};
     for (Pair& pair : pairs) {
       for (Side* side : {&pair.client, &pair.server}) {
         Side& other = side == &pair.client ? pair.server : pair.client;
-        short events = other.out.empty() ? POLLIN : 0;
+        const bool heldClient = side == &pair.client && pair.held;
+        short events = other.out.empty() && !heldClient ? POLLIN : 0;
         if (!side->out.empty()) events |= POLLOUT;
         // A held connection is not looked at, not even for its end.
         fds.push_back({forwarding ? side->fd : -1, events, 0});
@@ -156,7 +184,17 @@ void TcpRelay::Run() {
         const short revents = fds[index++].revents;
         if (pair.closed) continue;
         bool alive = !(revents & (POLLERR | POLLNVAL));
-        if (alive && (revents & (POLLIN | POLLHUP))) alive = Pass(*side, other);
+        if (alive && (revents & (POLLIN | POLLHUP))) {
+          const std::size_t before = other.out.size();
+          alive = Pass(*side, other);
+          const bool byServer = side == &pair.server;
+          if (!marker.empty() && !pair.held && byServer == (markerSender == Sender::Server) &&
+              SeesMarker(pair, marker, other.out.substr(before))) {
+            pair.held = true;
+            pair.heldSince = std::chrono::steady_clock::now();
+            if (!byServer) other.out.resize(before);
+          }
+        }
         if (alive && (revents & POLLOUT)) alive = Flush(*side);
         if (!alive) Close(pair);
       }

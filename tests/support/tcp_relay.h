@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace veldrix::test {
@@ -28,6 +29,12 @@ class TcpRelay {
   int port() const { return port_; }
   void SetAccepting(bool accepting);
   void SetForwarding(bool forwarding);
+  enum class Sender { Client, Server };
+  // Once one side of a connection has sent these bytes, the relay passes nothing
+  // more from that client to the server, as a server or pooler that lets the login
+  // through (the server's end of it) or takes a statement (the client's text, which
+  // is not passed on) and then answers nothing. An empty marker: no such hold.
+  void HoldOnceSent(Sender sender, const std::string& marker);
   // Closes every relayed connection on both sides.
   void DropConnections();
 
@@ -44,6 +51,8 @@ class TcpRelay {
   bool accepting_ = true;
   bool forwarding_ = true;
   bool drop_ = false;
+  std::string holdMarker_;
+  Sender holdSender_ = Sender::Server;
   std::chrono::steady_clock::time_point heldSince_{};
   std::atomic<bool> stop_{false};
   std::thread thread_;
