@@ -175,6 +175,8 @@ class DaneFirmy : public CustomNotebookPanel {
   void BindLogoHandlers();
   wxString LogoCacheDir() const;
   bool PrepareLogoSave(CompanyLogoUpdate* update);
+  // A read the save depends on failed: nothing was saved, the box says so first.
+  void ShowSaveReadFailure();
   // After the commit, with the stored company's id; false when the database could
   // not hold the logo (the company is saved).
   bool FinishLogoSave(const CompanyLogoUpdate& update, const wxString& companyId);

@@ -8,7 +8,6 @@
 #include "app/common/i18n.h"
 #include "app/common/message_box.h"
 #include "danefirmy/company_logo_drop_target.h"
-#include "sqldata/save_failure_text.h"
 #include "sqldata/sql_data.h"
 
 #include <wx/artprov.h>
@@ -192,7 +191,7 @@ bool DaneFirmy::PrepareLogoSave(CompanyLogoUpdate* update) {
   // same lock again or store the company without its logo.
   if (!EnsureCompanyLogoColumns()) {
     if (!db_ || !db_->errorFlag) return true;
-    veldrix::ShowMessageBox(SaveFailureText(*db_, db_->lastError), _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    ShowSaveReadFailure();
     return false;
   }
   if (logoRemoved_ || (logoFilePath_.empty() && logoBase64_.empty())) {

@@ -176,6 +176,14 @@ bool DaneFirmy::SaveRecord() {
   return SaveCompany(id);
 }
 
+void DaneFirmy::ShowSaveReadFailure() {
+  const wxString text = veldrix::FailureText(
+      _("Firma nie została zapisana: nie udało się odczytać danych z bazy. Spróbuj ponownie; jeśli błąd się "
+        "powtarza, przekaż poniższy opis administratorowi."),
+      db_->lastError);
+  veldrix::ShowMessageBox(SaveFailureText(*db_, text), _("Dane firmy"), wxOK | wxICON_ERROR, this);
+}
+
 bool DaneFirmy::SaveCompany(const wxString& id) {
   CompanyStore store(*db_);
   CompanySaveRequest request;
@@ -186,7 +194,7 @@ bool DaneFirmy::SaveCompany(const wxString& id) {
   // waits for one that answers, and the box stays as the user left it.
   bool hasDefault = true;
   if (!domyslna_->GetValue() && !store.HasDefaultCompany(&hasDefault)) {
-    veldrix::ShowMessageBox(SaveFailureText(*db_, db_->lastError), _("Dane firmy"), wxOK | wxICON_ERROR, this);
+    ShowSaveReadFailure();
     return false;
   }
   const bool first = !domyslna_->GetValue() && !hasDefault;

@@ -29,7 +29,7 @@ struct ServerWaits {
 
 // How long a driver waits for the server to take the cancel of a statement the
 // answer bound cut: a server that still listens takes it at once; a silent one adds
-// no more than this to the bound.
+// no more than this to the bound (MariaDB: its connect and its answer each).
 inline int CutCancelMs(int answerMs) { return answerMs / 2 < 3000 ? answerMs / 2 : 3000; }
 
 struct DbConnectionInfo {

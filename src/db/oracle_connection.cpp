@@ -6,6 +6,8 @@
 #include "db/locked_connection.h"
 #include "db/odpi_api.h"
 
+#include <wx/wxcrt.h>
+
 #include <charconv>
 #include <cstring>
 #include <mutex>
@@ -24,10 +26,14 @@ wxString WithOracleConnectBound(const wxString& descriptor, int seconds) {
   if (seconds <= 0 || lower.Contains("connect_timeout")) return descriptor;
   const wxString bound = wxString::Format("%d", seconds);
   if (descriptor.StartsWith("(")) {
-    const wxString head = "(description=";
+    // "(DESCRIPTION=" may be written with blanks around its "=".
+    const wxString head = "(description";
     const int at = lower.Find(head);
     if (at == wxNOT_FOUND) return descriptor;
-    const size_t after = static_cast<size_t>(at) + head.length();
+    size_t after = static_cast<size_t>(at) + head.length();
+    while (after < lower.length() && wxIsspace(lower[after])) ++after;
+    if (after >= lower.length() || lower[after] != '=') return descriptor;
+    ++after;
     return descriptor.Left(after) + "(CONNECT_TIMEOUT=" + bound + ")" + descriptor.Mid(after);
   }
   if (!descriptor.Contains("/")) return descriptor;

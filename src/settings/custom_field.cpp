@@ -199,7 +199,11 @@ bool CustomFieldStore::KeyInUse(const wxString& key, int exceptId, wxString* err
   if (exceptId > 0) sql += wxString::Format(" AND id_pola_dodatkowego<>%d", exceptId);
   bool found = false;
   if (db_.IsExistsData(sql, &found)) return found;
-  if (error) *error = ReadFailureText(db_, db_.ErrorReason());
+  if (error) {
+    *error = ReadFailureText(db_, veldrix::FailureText(_("Nie udało się sprawdzić, czy klucz techniczny jest wolny; "
+                                                         "definicja nie została zapisana. Spróbuj ponownie."),
+                                                       db_.ErrorReason()));
+  }
   return true;
 }
 

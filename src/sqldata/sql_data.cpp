@@ -45,11 +45,15 @@ void AcquireSqliteLibrary() {
   if (UseCount()++ == 0) wxSQLite3Database::InitializeSQLite();
 }
 
-// The servers found silent or unreachable, by connection string: until when every
-// object on the string fails at once, and why (UTF-8: the record crosses threads).
+// The servers found silent or unreachable, by connection string: until when the
+// objects on the string fail at once, and why (UTF-8: the record crosses threads).
+// A statement left unanswered stops every statement on the string; a failed open
+// (which may be a refusal: too many connections) only the opens, so connections
+// that work go on.
 struct ServerPause {
   std::chrono::steady_clock::time_point until;
   std::string reason;
+  bool silent = false;
 };
 
 std::mutex& PauseLock() {
@@ -62,14 +66,16 @@ std::map<std::string, ServerPause>& Pauses() {
   return pauses;
 }
 
-// True, with the reason, while the connection string's server is in its pause.
-bool InServerPause(const wxString& connectionString, wxString* reason) {
+// True, with the reason, while the connection string's server is in a pause that
+// stops an open (opening) or a statement on an open connection.
+bool InServerPause(const wxString& connectionString, bool opening, wxString* reason) {
   std::lock_guard<std::mutex> guard(PauseLock());
   auto& pauses = Pauses();
   if (pauses.empty()) return false;
   const auto found = pauses.find(connectionString.utf8_string());
   if (found == pauses.end()) return false;
   if (std::chrono::steady_clock::now() >= found->second.until) return false;
+  if (!opening && !found->second.silent) return false;
   *reason = wxString::FromUTF8(found->second.reason);
   return true;
 }
@@ -163,11 +169,11 @@ bool SQLData::IniciujBazeDanych() {
     wxString ended;
     if (connection) return !ConnectionEnded(&ended) || Reconnect("IniciujBazeDanych", ended);
     openFailed_ = true;
-    if (!OutsideServerPause("IniciujBazeDanych")) return false;
+    if (!OutsideServerPause("IniciujBazeDanych", true)) return false;
     wxString error;
     std::shared_ptr<IDbConnection> opened;
     if (!OpenConnection(connectionString, &opened, nullptr, &error, waits_)) {
-      NoteServerSilent(error);
+      NoteServerSilent(error, false);
       // The connection string goes to the log with its password masked.
       RecordDbFailure("IniciujBazeDanych", connectionString, error, ConnectionFailure::Lost);
       return false;
@@ -259,9 +265,12 @@ bool SQLData::ConnectionEnded(wxString* reason) {
   return true;
 }
 
-bool SQLData::OutsideServerPause(const wxString& context) {
+bool SQLData::OutsideServerPause(const wxString& context, bool opening) {
+  // Work without an answer bound (creating or upgrading a database, a module's own
+  // queries) is not cut short by the screens' pause.
+  if (waits_.answerMs <= 0) return true;
   wxString reason;
-  if (!InServerPause(connectionString, &reason)) return true;
+  if (!InServerPause(connectionString, opening, &reason)) return true;
   RecordDbFailure(context, connectionString, reason, ConnectionFailure::Lost);
   // The server undoes the transaction with the session; a rollback sent now would
   // only wait for the silent server again.
@@ -269,10 +278,13 @@ bool SQLData::OutsideServerPause(const wxString& context) {
   return false;
 }
 
-void SQLData::NoteServerSilent(const wxString& reason) {
+void SQLData::NoteServerSilent(const wxString& reason, bool silent) {
   std::lock_guard<std::mutex> guard(PauseLock());
-  Pauses()[connectionString.utf8_string()] =
-      ServerPause{std::chrono::steady_clock::now() + kReconnectPause, reason.utf8_string()};
+  const auto now = std::chrono::steady_clock::now();
+  ServerPause& pause = Pauses()[connectionString.utf8_string()];
+  // A failed open does not lift the stop of statements a silence began.
+  const bool stillSilent = pause.silent && now < pause.until;
+  pause = ServerPause{now + kReconnectPause, reason.utf8_string(), silent || stillSilent};
 }
 
 void SQLData::RecordNotOpen(const wxString& context) {
@@ -293,7 +305,7 @@ void SQLData::NoteTransactionFailure() {
 SQLData::Session SQLData::PrepareSession(const wxString& context) {
   if (IsSQLite()) return IsSqliteOpen() ? Session::Open : Session::Closed;
   if (!connection && !openFailed_) return Session::Closed;
-  if (!OutsideServerPause(context)) return Session::Lost;
+  if (!OutsideServerPause(context, !connection)) return Session::Lost;
   if (!connection) return Reconnect(context, wxString()) ? Session::Open : Session::Lost;
   wxString reason;
   if (!ConnectionEnded(&reason)) return Session::Open;
@@ -307,11 +319,11 @@ SQLData::Session SQLData::PrepareSession(const wxString& context) {
 }
 
 bool SQLData::Reconnect(const wxString& context, const wxString& reason) {
-  if (!OutsideServerPause(context)) return false;
+  if (!OutsideServerPause(context, true)) return false;
   std::shared_ptr<IDbConnection> opened;
   wxString error;
   if (!OpenConnection(connectionString, &opened, nullptr, &error, waits_)) {
-    NoteServerSilent(error);
+    NoteServerSilent(error, false);
     RecordDbFailure(context, connectionString, error, ConnectionFailure::Lost);
     return false;
   }
@@ -364,9 +376,9 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
 
   std::shared_ptr<IDbConnection> probe;
   wxString error;
-  const bool paused = InServerPause(connectionString, &error);
+  const bool paused = waits_.answerMs > 0 && InServerPause(connectionString, true, &error);
   if (paused || !OpenConnection(connectionString, &probe, nullptr, &error, waits_)) {
-    if (!paused) NoteServerSilent(error);
+    if (!paused) NoteServerSilent(error, false);
     errorFlag = true;
     lastError = FormatDbError("SprawdzBazeDanych", error);
     LogDbWarning("SprawdzBazeDanych", connectionString, error);
@@ -376,7 +388,7 @@ bool SQLData::SprawdzBazeDanych(wxString& message) {
   const wxString select = "select wersja from baza";
   DbQueryResult result;
   bool ok = probe->execute(select, &result, &error);
-  if (!ok && result.answerTimedOut) NoteServerSilent(error);
+  if (!ok && result.answerTimedOut) NoteServerSilent(error, true);
   if (!ok) {
     errorFlag = true;
     lastError = FormatDbError("SprawdzBazeDanych", error);

@@ -231,11 +231,11 @@ class SQLData : public wxObject {
   // context), so the next statement after the pause tries again.
   bool Reconnect(const wxString& context, const wxString& reason);
   // False, with the failure recorded under context as lost, while the connection
-  // string's server is in its pause.
-  bool OutsideServerPause(const wxString& context);
-  // Starts the pause of the connection string: its server did not answer or could
-  // not be reached, for the reason given.
-  void NoteServerSilent(const wxString& reason);
+  // string's server is in a pause that stops an open (opening) or a statement.
+  bool OutsideServerPause(const wxString& context, bool opening);
+  // Starts the pause of the connection string for the reason given: of every
+  // statement when the server left one unanswered (silent), else of the opens.
+  void NoteServerSilent(const wxString& reason, bool silent);
   // A server object that is not open: its failure counts as the connection's.
   void RecordNotOpen(const wxString& context);
   // Notes lastError as the running transaction's failure, if it is the first.

@@ -124,7 +124,7 @@ bool SQLData::RunOnConnection(const wxString& context, const wxString& statement
   wxString failure;
   if (connection->execute(statement, result, &failure)) return true;
   // The other objects on the string need not wait for the same silence.
-  if (result->answerTimedOut) NoteServerSilent(failure);
+  if (result->answerTimedOut) NoteServerSilent(failure, true);
   // A statement the server did not answer would only wait as long again.
   const bool rerun = result->connectionLost && !result->answerTimedOut && !inTransaction_ &&
                      (role == StatementRole::Read || role == StatementRole::Begin);

@@ -379,6 +379,7 @@ TEST_F(CompanyTabTest, ASaveWhoseDefaultQuestionFailedMovesNoDefault) {
   ASSERT_GE(db->DeleteData("alter table firma_poprzednia rename to firma"), 0);
   ASSERT_EQ(boxes.shown().size(), 1u);
   EXPECT_TRUE(boxes.shown()[0].style & wxICON_ERROR);
+  ExpectPolishLeadThenDetail(boxes.shown()[0].message, "no such table: firma");
   EXPECT_FALSE(box->GetValue());
   PumpEvents(100);
   EXPECT_TRUE(veldrix::test::SamePixels(CaptureWindow(box), unticked));

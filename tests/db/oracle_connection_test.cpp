@@ -37,6 +37,8 @@ TEST(OracleDescriptor, CarriesTheConnectBoundUnlessItNamesItsOwn) {
   EXPECT_EQ(WithOracleConnectBound("db1/ORCLPDB?connect_timeout=9", 4), "db1/ORCLPDB?connect_timeout=9");
   EXPECT_EQ(WithOracleConnectBound("(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=db1)(PORT=1521)))", 4),
             "(DESCRIPTION=(CONNECT_TIMEOUT=4)(ADDRESS=(PROTOCOL=TCP)(HOST=db1)(PORT=1521)))");
+  EXPECT_EQ(WithOracleConnectBound("(DESCRIPTION = (ADDRESS=(HOST=db1)))", 4),
+            "(DESCRIPTION =(CONNECT_TIMEOUT=4) (ADDRESS=(HOST=db1)))");
   EXPECT_EQ(WithOracleConnectBound("ORCL_TNS", 4), "ORCL_TNS");
 }
 

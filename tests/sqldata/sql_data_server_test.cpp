@@ -344,9 +344,13 @@ TEST_P(SqlDataServer, AfterAFailedReconnectStatementsFailAtOnceAndWorkAgainByThe
 TEST_P(SqlDataServer, AnObjectWhoseOpenFailedOpensAtItsNextStatementAfterThePause) {
   const DbConnectionInfo server = ServerInfo();
   TcpRelay relay(server.server, server.port);
+  // Another screen whose connection works: a failed open (perhaps a refusal) does
+  // not stop it.
+  auto screen = OpenThrough(relay);
   relay.SetAccepting(false);
   auto workstation = Through(relay);
   EXPECT_FALSE(workstation->IniciujBazeDanych());
+  EXPECT_EQ(screen->FrameData("SELECT 1").size(), 1u) << screen->lastError;
   relay.SetAccepting(true);
 
   const Clock::time_point start = Clock::now();
