@@ -24,15 +24,9 @@ void VeldrixFrame::SetWorkingCompanyId(const wxString& id) {
 // The switch closes the tab that asks for it, so it waits for that tab's handler.
 void VeldrixFrame::SwitchWorkingCompany(const wxString& id) {
   CallAfter([this, id] {
-    const auto indexOf = [this, &id] {
-      for (size_t i = 0; i < companyIds_.size(); ++i) {
-        if (wxString::Format("%d", static_cast<int>(companyIds_[i])) == id) return static_cast<int>(i);
-      }
-      return -1;
-    };
     // A company saved on the tab may be newer than the list.
-    int index = indexOf();
-    if (index == -1 && LoadCompanyList()) index = indexOf();
+    int index = FindCompanyIndex(id);
+    if (index == -1 && LoadCompanyList()) index = FindCompanyIndex(id);
     if (index != -1) SwitchCompany(static_cast<unsigned>(index));
   });
 }

@@ -349,10 +349,11 @@ wxString VeldrixFrame::GetCompanyName(unsigned index) const {
   return index < companyNames_.size() ? companyNames_[index] : wxString();
 }
 
-int VeldrixFrame::FindCurrentCompanyIndex() const {
-  const wxString working = AppState().GetWorkingCompanyId();
+int VeldrixFrame::FindCurrentCompanyIndex() const { return FindCompanyIndex(AppState().GetWorkingCompanyId()); }
+
+int VeldrixFrame::FindCompanyIndex(const wxString& id) const {
   for (size_t i = 0; i < companyIds_.size(); ++i) {
-    if (wxString::Format("%d", static_cast<int>(companyIds_[i])) == working) return static_cast<int>(i);
+    if (wxString::Format("%d", static_cast<int>(companyIds_[i])) == id) return static_cast<int>(i);
   }
   return -1;
 }

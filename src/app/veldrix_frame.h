@@ -75,6 +75,8 @@ class VeldrixFrame : public wxFrame,
   bool LoadCompanyList();
   wxString GetCompanyName(unsigned index) const;
   int FindCurrentCompanyIndex() const;
+  // The list index of the company id, -1 when it is not listed.
+  int FindCompanyIndex(const wxString& id) const;
   bool SwitchCompany(unsigned index);
   bool CloseAllPagesButDashboard();
   void EnableToolbar(bool enable, bool openCompanyData) override;

@@ -1,5 +1,6 @@
 #include "sqldata/save_failure_text.h"
 
+#include "app/common/failure_notice.h"
 #include "app/common/i18n.h"
 #include "sqldata/sql_data.h"
 
@@ -7,17 +8,19 @@ wxString SaveFailureText(const SQLData& db, const wxString& error) {
   // A deadlock that came back after the one retry: to the user, as a lock wait,
   // another workstation saving the same data at the same moment.
   if (db.LastFailureWasRowLock() || db.LastFailureWasDeadlock()) {
-    return _("Ten rekord jest właśnie zapisywany na innym stanowisku. Spróbuj ponownie za chwilę.") + "\n\n" +
-           db.ErrorReason();
+    return veldrix::FailureText(_("Ten rekord jest właśnie zapisywany na innym stanowisku. Spróbuj ponownie za chwilę."),
+                                db.ErrorReason());
   }
   switch (db.LastConnectionFailure()) {
     case ConnectionFailure::Lost:
-      return _("Połączenie z serwerem bazy danych zostało przerwane. Zmiany nie zostały zapisane; spróbuj ponownie.") +
-             "\n\n" + db.ErrorReason();
+      return veldrix::FailureText(
+          _("Połączenie z serwerem bazy danych zostało przerwane. Zmiany nie zostały zapisane; spróbuj ponownie."),
+          db.ErrorReason());
     case ConnectionFailure::Unknown:
-      return _("Połączenie z serwerem bazy danych zostało przerwane w chwili zapisu. Nie wiadomo, czy zmiany zostały "
-               "zapisane: odśwież dane i sprawdź je, zanim zapiszesz je ponownie.") +
-             "\n\n" + db.ErrorReason();
+      return veldrix::FailureText(
+          _("Połączenie z serwerem bazy danych zostało przerwane w chwili zapisu. Nie wiadomo, czy zmiany zostały "
+            "zapisane: odśwież dane i sprawdź je, zanim zapiszesz je ponownie."),
+          db.ErrorReason());
     case ConnectionFailure::None:
       break;
   }
@@ -26,6 +29,6 @@ wxString SaveFailureText(const SQLData& db, const wxString& error) {
 
 wxString ReadFailureText(const SQLData& db, const wxString& error) {
   if (db.LastConnectionFailure() == ConnectionFailure::None) return error;
-  return _("Połączenie z serwerem bazy danych zostało przerwane. Spróbuj ponownie za chwilę.") + "\n\n" +
-         db.ErrorReason();
+  return veldrix::FailureText(_("Połączenie z serwerem bazy danych zostało przerwane. Spróbuj ponownie za chwilę."),
+                              db.ErrorReason());
 }
