@@ -199,7 +199,14 @@ void TcpRelay::Run() {
         if (!alive) Close(pair);
       }
     }
-    if (fds[1].revents & POLLIN) {
+    // A connection that came after SetAccepting(false) returned waits in the
+    // backlog, even when the poll began while the relay still accepted.
+    bool stillAccepting = false;
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      stillAccepting = accepting_;
+    }
+    if ((fds[1].revents & POLLIN) && stillAccepting) {
       const int client = accept(listener_, nullptr, nullptr);
       if (client < 0) continue;
       const int server = socket(AF_INET, SOCK_STREAM, 0);
